@@ -1,0 +1,60 @@
+#include "fileinfo/byte_source.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace spindle {
+
+std::size_t MemoryByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    if (offset >= bytes_.size()) {
+        return 0;
+    }
+    const std::size_t n = std::min<std::uint64_t>(count, bytes_.size() - offset);
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return n;
+}
+
+FileByteSource::FileByteSource(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+FileByteSource::~FileByteSource() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    if (fd_ < 0 || offset >= size_) {
+        return 0;
+    }
+    std::size_t done = 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+}  // namespace spindle

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace spindle {
+
+// Random access to the bytes of a file or a buffer. Readers of audio headers go
+// through it, so none can read past the end and tests can hand them any bytes.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Copies up to `count` bytes from `offset`; returns how many were copied (fewer at
+    // the end, 0 past it).
+    virtual std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const = 0;
+};
+
+class MemoryByteSource final : public ByteSource {
+public:
+    explicit MemoryByteSource(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t Size() const override { return bytes_.size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const override;
+
+private:
+    std::string_view bytes_;
+};
+
+// An open file; IsOpen() is false when the path could not be opened for reading.
+class FileByteSource final : public ByteSource {
+public:
+    explicit FileByteSource(const std::string& path);
+    ~FileByteSource() override;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const override;
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Big- and little-endian values from a byte buffer the caller has bounds-checked.
+inline std::uint32_t ReadBE32(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+inline std::uint16_t ReadBE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+inline std::uint32_t ReadLE32(const unsigned char* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+inline std::uint16_t ReadLE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+}  // namespace spindle

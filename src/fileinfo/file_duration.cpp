@@ -1,0 +1,137 @@
+#include "fileinfo/file_duration.h"
+
+#include <sys/stat.h>
+
+#include <set>
+
+#include "base/float_text.h"
+#include "base/paths.h"
+#include "base/text_case.h"
+#include "base/text_file.h"
+#include "base/translate.h"
+#include "fileinfo/format_readers.h"
+#include "fileinfo/mpeg_audio.h"
+
+namespace spindle {
+namespace {
+
+// How deep lists inside lists are followed; deeper nesting is a loop or a mistake.
+constexpr int kMaxPlaylistDepth = 16;
+
+bool IsExistingFile(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op,
+                         std::set<std::string>& open, int depth);
+
+std::uint32_t SumPlaylist(const std::string& path, Operator& op, std::set<std::string>& open,
+                          int depth) {
+    if (depth > kMaxPlaylistDepth || !open.insert(path).second) {
+        return 0;
+    }
+    std::uint32_t total = 0;
+    if (auto lines = ReadTextLines(path)) {
+        for (const std::string& line : *lines) {
+            if (line.find("://") != std::string::npos || (!line.empty() && line[0] == '#')) {
+                continue;
+            }
+            const std::string entry = ResolvePlaylistEntry(path, line);
+            if (IsExistingFile(entry) && open.count(entry) == 0) {
+                total += DurationOf(entry, true, op, open, depth + 1);
+            }
+        }
+    }
+    open.erase(path);
+    return total;
+}
+
+std::uint16_t ReadByExtension(const std::string& path, Operator& op, std::set<std::string>& open,
+                              int depth) {
+    const std::string ext = LowerCase(ExtractFileExt(path));
+    if (ext == ".mp3" || ext == ".mp2") {
+        return MpegAudioDuration(path);
+    }
+    if (ext == ".m3u") {
+        return static_cast<std::uint16_t>(SumPlaylist(path, op, open, depth) & 0xFFFF);
+    }
+    if (const FormatReader reader = FindFormatReader(ext)) {
+        return static_cast<std::uint16_t>(reader(path, op) & 0xFFFF);
+    }
+    return 0;
+}
+
+std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op,
+                         std::set<std::string>& open, int depth) {
+    const std::uint16_t duration = ReadByExtension(path, op, open, depth);
+    if (ask && duration == 0) {
+        return ManualDurationEntry(path, op);
+    }
+    return duration;
+}
+
+}  // namespace
+
+std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op) {
+    std::set<std::string> open;
+    return DurationOf(path, ask, op, open, 0);
+}
+
+std::uint32_t PlaylistFileDuration(const std::string& path, Operator& op) {
+    std::set<std::string> open;
+    return SumPlaylist(path, op, open, 0);
+}
+
+std::string ResolvePlaylistEntry(const std::string& playlistPath, const std::string& entry) {
+    if (entry.empty() || entry[0] == kPathDelim) {
+        return entry;
+    }
+    const std::string folder = ExtractFilePath(playlistPath);
+    std::string candidate = folder;
+    candidate += entry;
+    if (IsExistingFile(candidate)) {
+        return candidate;
+    }
+    // Lists written on Windows use "\" between folders.
+    if (entry.find('\\') != std::string::npos) {
+        std::string converted = entry;
+        for (char& c : converted) {
+            if (c == '\\') {
+                c = kPathDelim;
+            }
+        }
+        if (converted[0] == kPathDelim) {
+            candidate = converted;
+        } else {
+            candidate = folder;
+            candidate += converted;
+        }
+        if (IsExistingFile(candidate)) {
+            return candidate;
+        }
+    }
+    return entry;
+}
+
+std::uint16_t ManualDurationEntry(const std::string& path, Operator& op) {
+    std::string value = "0";
+    std::uint16_t result = 0;
+    while (value == "0") {
+        const auto answer =
+            op.Query(tr("Manual File Duration Entry (seconds)"), ExtractFileName(path), value);
+        if (!answer) {
+            break;
+        }
+        const auto number = TextToInt(*answer);
+        if (number && *number >= 0) {
+            result = static_cast<std::uint16_t>(*number & 0xFFFF);
+            value.clear();
+        } else {
+            value = "0";
+        }
+    }
+    return result;
+}
+
+}  // namespace spindle

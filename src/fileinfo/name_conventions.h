@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace spindle {
+
+// How the station names its files: "Artist - Title.mp3" or "Title - Artist.mp3".
+struct NameRules {
+    std::string ArtistDelim = " - ";
+    int ArtistFirst = 0;  // 0 artist first, 1 title first
+};
+
+struct ArtistTitle {
+    std::string Artist;
+    std::string Title;
+    std::uint16_t IntroTime = 0;  // seconds, from a "#0012" suffix; 0 = none
+};
+
+// Artist, title and intro time from a file name (without folder, with or without its
+// extension). "~5" (crossfade) and "#0012" (intro seconds) suffixes are cut from the
+// title. Without the delimiter the whole name is the title and the artist is empty.
+ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules);
+
+// The artist for repeat protection: the artist, or the title when there is none.
+std::string ArtistOfFile(std::string_view name, const NameRules& rules);
+
+// The title shown for a path: the name without folder and extension, with the "~" and
+// "#" suffixes cut; no artist split.
+std::string CleanTitle(std::string_view path);
+
+// True when the whole text is a whole number.
+bool IsNumber(std::string_view text);
+
+}  // namespace spindle

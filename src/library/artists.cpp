@@ -1,0 +1,58 @@
+#include "library/artists.h"
+
+#include <algorithm>
+
+#include "base/paths.h"
+#include "base/text_case.h"
+
+namespace spindle {
+
+ArtistRec* ArtistList::Find(std::string_view artist) {
+    auto it = artists_.find(FoldCase(artist));
+    return it == artists_.end() ? nullptr : &it->second;
+}
+
+const ArtistRec* ArtistList::Find(std::string_view artist) const {
+    auto it = artists_.find(FoldCase(artist));
+    return it == artists_.end() ? nullptr : &it->second;
+}
+
+ArtistRec& ArtistList::FindOrAdd(std::string_view artist) {
+    auto [it, added] = artists_.try_emplace(FoldCase(artist));
+    if (added) {
+        it->second.Name = std::string(artist);
+    }
+    return it->second;
+}
+
+std::vector<std::string> ArtistList::SortedNames() const {
+    std::vector<std::string> names;
+    names.reserve(artists_.size());
+    for (const auto& [key, rec] : artists_) {
+        names.push_back(rec.Name);
+    }
+    std::sort(names.begin(), names.end(), TextLess{});
+    return names;
+}
+
+void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const NameRules& rules) {
+    ArtistRec& rec = FindOrAdd(ArtistOfFile(ExtractFileName(fileName), rules));
+    if (lastUsed > rec.LastPlayed) {
+        rec.LastPlayed = lastUsed;
+    }
+    rec.SavedLastPlayed = rec.LastPlayed;
+}
+
+void ArtistList::MarkAllSaved() {
+    for (auto& [key, rec] : artists_) {
+        rec.SavedLastPlayed = rec.LastPlayed;
+    }
+}
+
+void ArtistList::RevertAll() {
+    for (auto& [key, rec] : artists_) {
+        rec.LastPlayed = rec.SavedLastPlayed;
+    }
+}
+
+}  // namespace spindle

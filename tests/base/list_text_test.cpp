@@ -1,0 +1,65 @@
+#include "base/list_text.h"
+
+#include <gtest/gtest.h>
+
+namespace spindle {
+namespace {
+
+using Items = std::vector<std::string>;
+
+TEST(ListText, QuotesOnlyItemsThatNeedIt) {
+    EXPECT_EQ(EncodeListText({"Jazz", "Late night", "a,b", "say \"hi\"", "tab\there", ""}),
+              "Jazz,\"Late night\",\"a,b\",\"say \"\"hi\"\"\",\"tab\there\",");
+    EXPECT_EQ(EncodeListText({""}), "\"\"");
+    EXPECT_EQ(EncodeListText({}), "");
+    EXPECT_EQ(EncodeListText({"", "x"}), ",x");
+}
+
+TEST(ListText, RoundTripsAnyItems) {
+    const std::vector<Items> lists = {
+        {"Jazz", "", "/music/a, b", "\"quoted\"", " lead", "trail ", "multi\r\nline"},
+        {""},
+        {"a", ""},
+        {"", "", ""},
+        {"Ünïcödé – ♪", "日本語"},
+    };
+    for (const Items& items : lists) {
+        EXPECT_EQ(DecodeListText(EncodeListText(items)), items) << EncodeListText(items);
+    }
+}
+
+TEST(ListText, NestedListsSurviveCommasAndQuotes) {
+    const Items folders = {"/music/Rock, Classic", "/music/\"Best\" of", "/music/plain"};
+    const Items line = {"Rock", "notes", EncodeListText(folders), "215"};
+    const Items back = DecodeListText(EncodeListText(line));
+    ASSERT_EQ(back.size(), 4u);
+    EXPECT_EQ(DecodeListText(back[2]), folders);
+}
+
+TEST(ListText, ReadsLooseTextTolerantly) {
+    EXPECT_EQ(DecodeListText("  a , b  "), (Items{"a", "b"}));
+    EXPECT_EQ(DecodeListText("a,,b"), (Items{"a", "", "b"}));
+    EXPECT_EQ(DecodeListText("a b"), (Items{"a", "b"}));  // blanks separate too
+    EXPECT_EQ(DecodeListText("\"unclosed, to end"), (Items{"unclosed, to end"}));
+    EXPECT_EQ(DecodeListText("\"ab\"cd,e"), (Items{"ab", "cd", "e"}));
+    EXPECT_EQ(DecodeListText(""), Items{});
+    EXPECT_EQ(DecodeListText("   "), Items{});
+    EXPECT_EQ(DecodeListText(","), (Items{"", ""}));
+    EXPECT_EQ(DecodeListText(std::string_view("a\0b", 3)), (Items{"a", "b"}));
+}
+
+TEST(ListText, SplitsPlaylistLogLines) {
+    EXPECT_EQ(
+        DecodeListText(
+            "0,2,\"0.00333333341404796\",\"C:\\Music\\Band - Song.mp3\",215,\"Current Hits\""),
+        (Items{"0", "2", "0.00333333341404796", "C:\\Music\\Band - Song.mp3", "215",
+               "Current Hits"}));
+    EXPECT_EQ(DecodeListText("3,0,\"0\",\"Hour Marker\",0,\"\""),
+              (Items{"3", "0", "0", "Hour Marker", "0", ""}));
+    // A quote written doubled inside a field is read back as one quote.
+    EXPECT_EQ(DecodeListText("4,4,\"0.5\",\"Say \"\"cheese\"\"\",0,\"Break Note\"")[3],
+              "Say \"cheese\"");
+}
+
+}  // namespace
+}  // namespace spindle

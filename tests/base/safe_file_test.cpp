@@ -1,0 +1,158 @@
+#include "base/safe_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+bool OnlyExpectedFiles(const fs::path& folder, std::size_t count) {
+    std::size_t n = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        (void)entry;
+        ++n;
+    }
+    return n == count;
+}
+
+TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
+    TempDir dir;
+    const auto target = dir.Write("Categories.dat", "old\r\n");
+    const auto backup = dir.Write("Categories.bak", "older\r\n");
+    ASSERT_TRUE(ReplaceFile(target, "new\r\n", backup));
+    EXPECT_EQ(ReadAll(target), "new\r\n");
+    EXPECT_EQ(ReadAll(backup), "old\r\n");
+    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 2));  // no temporary file left behind
+}
+
+TEST(SafeFile, CreatesAFileWhereNoneWas) {
+    TempDir dir;
+    ASSERT_TRUE(ReplaceFile(dir / "Spots.dat", "x", dir / "Spots.bak"));
+    EXPECT_EQ(ReadAll(dir / "Spots.dat"), "x");
+    EXPECT_FALSE(fs::exists(dir / "Spots.bak"));
+}
+
+TEST(SafeFile, KeepsThePermissionsOfTheReplacedFile) {
+    TempDir dir;
+    const auto target = dir.Write("Options.dat", "a");
+    ::chmod(target.c_str(), 0640);
+    ASSERT_TRUE(ReplaceFile(target, "b"));
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Runs `body` in a child process without root's power to ignore permissions, and
+// gives its exit status.
+template <typename Body>
+int InChildAsUnprivileged(Body body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(99);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SafeFile, AReadOnlyFolderLeavesThePreviousFileWhole) {
+    TempDir dir;
+    const auto target = dir.Write("ro/Rotations.dat", "keep me");
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod((dir / "ro").c_str(), 0555);
+    ::chmod(target.c_str(), 0666);
+    const int status = InChildAsUnprivileged([&] {
+        const SaveResult r = ReplaceFile(target, "lost", dir / "ro/Rotations.bak");
+        return r.Failure == SaveFailure::Write ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadAll(target), "keep me");
+    EXPECT_FALSE(fs::exists(dir / "ro/Rotations.bak"));
+}
+
+TEST(SafeFile, AMissingFolderFailsWithoutCreatingIt) {
+    TempDir dir;
+    const SaveResult r = ReplaceFile(dir / "gone/Options.dat", "x");
+    EXPECT_EQ(r.Failure, SaveFailure::Write);
+    EXPECT_FALSE(r.Detail.empty());
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+}
+
+TEST(SafeFile, ABackupThatCannotBeMadeAbortsTheSave) {
+    TempDir dir;
+    const auto target = dir.Write("Spots.dat", "previous");
+    // A folder standing where the backup belongs cannot be replaced by the copy.
+    dir.MakeFolder("Spots.bak/inside");
+    const SaveResult r = ReplaceFile(target, "next", dir / "Spots.bak");
+    EXPECT_EQ(r.Failure, SaveFailure::Backup);
+    EXPECT_EQ(ReadAll(target), "previous");
+}
+
+TEST(SafeFile, AFileSizeLimitHitWhileWritingLeavesThePreviousFileWhole) {
+    TempDir dir;
+    const auto target = dir.Write("Track.dat", "the previous contents\r\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string big(1 << 20, 'x');
+        const SaveResult r = ReplaceFile(target, big, dir / "Track.bak");
+        ::_exit(r.Failure == SaveFailure::Write ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadAll(target), "the previous contents\r\n");
+    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
+}
+
+TEST(SafeFile, AnAbandonedWriterChangesNothing) {
+    TempDir dir;
+    const auto target = dir.Write("Generate.log", "kept");
+    {
+        SafeFileWriter writer(target, dir / "Generate.bak");
+        ASSERT_TRUE(writer.IsOpen());
+        writer.Write("half a file");
+    }
+    EXPECT_EQ(ReadAll(target), "kept");
+    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
+}
+
+TEST(SafeFile, StreamsLargeContentsInPieces) {
+    TempDir dir;
+    SafeFileWriter writer(dir / "big.plg");
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string line =
+            "0," + std::to_string(i) + ",\"0.5\",\"/m/a.mp3\",215,\"Hits\"\r\n";
+        expected += line;
+        ASSERT_TRUE(writer.Write(line));
+    }
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(ReadAll(dir / "big.plg"), expected);
+}
+
+TEST(SafeFile, BackupNames) {
+    EXPECT_EQ(BackupPathFor("/d/Categories.dat"), fs::path("/d/Categories.bak"));
+    EXPECT_EQ(BackupPathFor("/d/{Jazz}.dat"), fs::path("/d/{Jazz}.bak"));
+}
+
+}  // namespace
+}  // namespace spindle

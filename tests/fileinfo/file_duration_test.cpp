@@ -1,0 +1,111 @@
+#include "fileinfo/file_duration.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::DataPath;
+using test::ScriptedOperator;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+// A folder with two real four-second MP3 files.
+class FileDurationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir.Path() / "music");
+        fs::copy_file(DataPath("audio/vbr-xing-stereo.mp3"), dir.Path() / "music/A - One.mp3");
+        fs::copy_file(DataPath("audio/cbr-128k-stereo.mp3"), dir.Path() / "music/B - Two.MP3");
+    }
+    TempDir dir;
+    ScriptedOperator op;
+};
+
+TEST_F(FileDurationTest, RoutesByExtensionWhateverItsCase) {
+    EXPECT_EQ(FileDuration(dir / "music/A - One.mp3", false, op), 4);
+    EXPECT_EQ(FileDuration(dir / "music/B - Two.MP3", false, op), 4);
+    EXPECT_TRUE(op.Queries.empty());
+}
+
+TEST_F(FileDurationTest, SumsTheFilesOfAnM3uList) {
+    const auto list = dir.Write("music/list.m3u",
+                                "#EXTM3U\r\n#EXTINF:4,A - One\r\nA - One.mp3\r\n"
+                                "http://stream.example/live\r\n#EXTINF:4,B - Two\r\nB - Two.MP3\r\n"
+                                "missing.mp3\r\n\r\n");
+    EXPECT_EQ(PlaylistFileDuration(list, op), 8u);
+    EXPECT_EQ(FileDuration(list, false, op), 8);
+}
+
+TEST_F(FileDurationTest, ResolvesEntriesAgainstTheListsFolder) {
+    const auto list =
+        dir.Write("lists/abs.m3u", (dir / "music/A - One.mp3") + "\n" + "../music/B - Two.MP3\n" +
+                                       "..\\music\\A - One.mp3\n");
+    EXPECT_EQ(ResolvePlaylistEntry(list, ""), "");
+    EXPECT_EQ(ResolvePlaylistEntry(list, "nothing.mp3"), "nothing.mp3");
+    EXPECT_EQ(ResolvePlaylistEntry(list, "../music/B - Two.MP3"),
+              dir / "lists/../music/B - Two.MP3");
+    EXPECT_EQ(PlaylistFileDuration(list, op), 12u);
+}
+
+TEST_F(FileDurationTest, ListsInsideListsAreSummedButNeverForEver) {
+    dir.Write("music/inner.m3u", "A - One.mp3\nouter.m3u\n");
+    const auto outer = dir.Write("music/outer.m3u", "inner.m3u\nB - Two.MP3\nouter.m3u\n");
+    const auto self = dir.Write("music/self.m3u", "self.m3u\nA - One.mp3\n");
+    EXPECT_EQ(PlaylistFileDuration(outer, op), 8u);
+    EXPECT_EQ(PlaylistFileDuration(self, op), 4u);
+}
+
+TEST_F(FileDurationTest, AsksForTheDurationOnlyWhenAllowed) {
+    const auto cd = dir.Write("music/Track01.cda", "");
+    EXPECT_EQ(FileDuration(cd, false, op), 0);
+    EXPECT_TRUE(op.Queries.empty());
+
+    op.QueueReply("215");
+    EXPECT_EQ(FileDuration(cd, true, op), 215);
+    ASSERT_EQ(op.Queries.size(), 1u);
+    EXPECT_EQ(op.Queries[0].Title, "Manual File Duration Entry (seconds)");
+    EXPECT_EQ(op.Queries[0].Prompt, "Track01.cda");
+    EXPECT_EQ(op.Queries[0].Initial, "0");
+}
+
+TEST_F(FileDurationTest, AnEmptyListIsAskedForToo) {
+    const auto list = dir.Write("music/empty.m3u", "#EXTM3U\n");
+    op.QueueReply("30");
+    EXPECT_EQ(FileDuration(list, true, op), 30);
+}
+
+TEST(ManualDurationEntry, AsksAgainUntilAWholeNumberOrCancel) {
+    ScriptedOperator op;
+    op.QueueReply("three minutes");
+    op.QueueReply("-5");
+    op.QueueReply("180");
+    EXPECT_EQ(ManualDurationEntry("/m/x.pls", op), 180);
+    EXPECT_EQ(op.Queries.size(), 3u);
+    EXPECT_EQ(op.Queries[1].Initial, "0");
+
+    ScriptedOperator zero;
+    zero.QueueReply("0");
+    EXPECT_EQ(ManualDurationEntry("/m/x.pls", zero), 0);
+    EXPECT_EQ(zero.Queries.size(), 1u);
+
+    ScriptedOperator cancel;
+    EXPECT_EQ(ManualDurationEntry("/m/x.pls", cancel), 0);
+    EXPECT_EQ(cancel.Queries.size(), 1u);
+}
+
+TEST(ManualDurationEntry, KeepsTheLowSixteenBits) {
+    ScriptedOperator op;
+    op.QueueReply("40000");
+    EXPECT_EQ(ManualDurationEntry("/m/a.cda", op), 40000);
+    op.QueueReply("70000");
+    EXPECT_EQ(ManualDurationEntry("/m/a.cda", op), 70000 - 65536);
+}
+
+}  // namespace
+}  // namespace spindle

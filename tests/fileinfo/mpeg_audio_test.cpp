@@ -1,0 +1,209 @@
+#include "fileinfo/mpeg_audio.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::DataPath;
+
+// MPEG-1 Layer III, 128 kbit/s, 44100 Hz, no CRC, joint stereo.
+constexpr std::uint32_t kMpeg1Stereo128 = 0xFFFB9040;
+// The same in single channel mode.
+constexpr std::uint32_t kMpeg1Mono128 = 0xFFFB90C0;
+// MPEG-2 Layer III, 64 kbit/s, 22050 Hz.
+constexpr std::uint32_t kMpeg2At22050 = 0xFFF38040;
+// MPEG-2.5 Layer III, 64 kbit/s, 11025 Hz.
+constexpr std::uint32_t kMpeg25At11025 = 0xFFE38040;
+
+void PutBE32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    if (bytes.size() < at + 4) {
+        bytes.resize(at + 4);
+    }
+    bytes[at] = static_cast<char>(value >> 24);
+    bytes[at + 1] = static_cast<char>(value >> 16);
+    bytes[at + 2] = static_cast<char>(value >> 8);
+    bytes[at + 3] = static_cast<char>(value);
+}
+
+std::string Frame(std::uint32_t header, std::size_t fileSize, std::size_t at = 0) {
+    std::string bytes(fileSize, '\0');
+    PutBE32(bytes, at, header);
+    return bytes;
+}
+
+MpegHeaderInfo Read(const std::string& bytes) {
+    return ReadMpegAudio(MemoryByteSource(bytes));
+}
+
+TEST(MpegAudio, DecodesFrameHeaders) {
+    MpegHeaderInfo info;
+    info.StreamBytes = 4800000;
+    ASSERT_TRUE(ParseFrameHeader(kMpeg1Stereo128, info));
+    EXPECT_EQ(info.Version, 1);
+    EXPECT_EQ(info.Layer, 3);
+    EXPECT_EQ(info.SampleRate, 44100u);
+    EXPECT_EQ(info.Bitrate, 128u);
+    EXPECT_EQ(info.ChannelMode, 1);
+    EXPECT_EQ(info.ProtectionBit, 1);
+    EXPECT_EQ(info.FrameLength, 417);  // 144 * 128000 / 44100
+    EXPECT_EQ(info.Duration, 300);
+
+    ASSERT_TRUE(ParseFrameHeader(kMpeg1Stereo128 | 0x200, info));  // padded
+    EXPECT_EQ(info.FrameLength, 418);
+    ASSERT_TRUE(ParseFrameHeader(0xFFFDA000, info));  // MPEG-1 Layer II, index 10
+    EXPECT_EQ(info.Layer, 2);
+    EXPECT_EQ(info.Bitrate, 192u);
+    ASSERT_TRUE(ParseFrameHeader(0xFFFF9200, info));  // MPEG-1 Layer I, 288 kbit/s, padded
+    EXPECT_EQ(info.Layer, 1);
+    EXPECT_EQ(info.FrameLength, 48 * 288000 / 44100 + 4);
+    ASSERT_TRUE(ParseFrameHeader(kMpeg25At11025, info));
+    EXPECT_EQ(info.Version, 3);
+    EXPECT_EQ(info.SampleRate, 11025u);
+    EXPECT_EQ(info.FrameLength, 72 * 64000 / 11025);
+}
+
+TEST(MpegAudio, RejectsInvalidHeaders) {
+    MpegHeaderInfo info;
+    EXPECT_FALSE(ParseFrameHeader(0x00000000, info));
+    EXPECT_FALSE(ParseFrameHeader(0xFFEB9040, info));  // version bits 01 are reserved
+    EXPECT_FALSE(ParseFrameHeader(0xFFF99040, info));  // layer bits 00
+    EXPECT_FALSE(ParseFrameHeader(0xFFFB0040, info));  // free format: bitrate 0
+    EXPECT_FALSE(ParseFrameHeader(0xFFFBF040, info));  // bitrate index 15
+    EXPECT_FALSE(ParseFrameHeader(0xFFFB9C40, info));  // sample rate index 3
+}
+
+TEST(MpegAudio, EstimatesConstantBitrateFromTheFileSize) {
+    EXPECT_EQ(Read(Frame(kMpeg1Stereo128, 4800000)).Duration, 300);
+    EXPECT_EQ(Read(Frame(kMpeg25At11025, 64000)).Duration, 8);
+}
+
+TEST(MpegAudio, SkipsAnId3v2TagButCountsItsBytes) {
+    std::string bytes = Frame(kMpeg1Stereo128, 4804106, 4106);
+    bytes.replace(0, 10, std::string("ID3\x03\x00\x00\x00\x00\x20\x00", 10));
+    const MpegHeaderInfo info = Read(bytes);
+    EXPECT_EQ(info.StreamBytes, 4804106u);
+    EXPECT_EQ(info.Duration, 300);
+}
+
+TEST(MpegAudio, FindsTheFirstFrameBehindJunk) {
+    std::string bytes = Frame(kMpeg1Stereo128, 480000, 1001);
+    for (std::size_t i = 0; i < 1001; ++i) {
+        bytes[i] = static_cast<char>(i % 7 == 0 ? 0xFF : 0x12);
+    }
+    EXPECT_EQ(Read(bytes).Duration, 30);
+}
+
+TEST(MpegAudio, TakesTheExactDurationFromAXingFrameCount) {
+    std::string bytes = Frame(kMpeg1Stereo128, 200000);
+    bytes.replace(36, 4, "Xing");
+    PutBE32(bytes, 40, 0x0F);
+    PutBE32(bytes, 44, 11484);
+    EXPECT_EQ(Read(bytes).Duration, 299);  // 1152 * 11484 / 44100, whatever the size
+}
+
+TEST(MpegAudio, LooksForXingWhereTheChannelModePutsIt) {
+    std::string mono = Frame(kMpeg1Mono128, 200000);
+    mono.replace(21, 4, "Xing");
+    PutBE32(mono, 29, 11484);
+    EXPECT_EQ(Read(mono).Duration, 299);
+
+    // In a stereo file the same bytes at +21 are not a Xing header.
+    std::string stereo = Frame(kMpeg1Stereo128, 200000);
+    stereo.replace(21, 4, "Xing");
+    PutBE32(stereo, 29, 11484);
+    EXPECT_EQ(Read(stereo).Duration, 12);  // 200000 * 8 / 128000
+
+    std::string mpeg2 = Frame(kMpeg2At22050, 200000);
+    mpeg2.replace(21, 4, "Xing");
+    PutBE32(mpeg2, 29, 5000);
+    EXPECT_EQ(Read(mpeg2).Duration, 130);  // 576 samples a frame below 32 kHz
+}
+
+TEST(MpegAudio, TakesFramesAndBytesFromAVbriHeader) {
+    std::string bytes = Frame(kMpeg2At22050, 100000);
+    bytes.replace(36, 4, "VBRI");
+    PutBE32(bytes, 46, 777777);
+    PutBE32(bytes, 50, 5000);
+    const MpegHeaderInfo info = Read(bytes);
+    EXPECT_EQ(info.Duration, 130);  // 576 * 5000 / 22050
+    EXPECT_EQ(info.StreamBytes, 777777u);
+}
+
+TEST(MpegAudio, IgnoresAnInfoHeaderAndAZeroFrameCount) {
+    std::string info = Frame(kMpeg1Stereo128, 4800000);
+    info.replace(36, 4, "Info");
+    PutBE32(info, 44, 11484);
+    EXPECT_EQ(Read(info).Duration, 300);
+
+    std::string zero = Frame(kMpeg1Stereo128, 4800000);
+    zero.replace(36, 4, "Xing");
+    EXPECT_EQ(Read(zero).Duration, 300);
+}
+
+TEST(MpegAudio, BadBytesGiveZeroAndEnd) {
+    EXPECT_EQ(Read("").Duration, 0);
+    EXPECT_EQ(Read(std::string("\xFF\xFB\x90\x40\x00", 5)).Duration, 0);  // 5 bytes
+    EXPECT_EQ(Read(std::string(100000, '\x55')).Duration, 0);
+    EXPECT_EQ(Read(Frame(kMpeg1Stereo128, 300, 0)).Duration, 0);  // frame longer than the file
+    // A tag whose size points far past the end.
+    const std::string farTag = std::string("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10);
+    EXPECT_EQ(Read(farTag + std::string(100, 'x')).Duration, 0);
+    // A second tag header that would lead back to the first one's end.
+    std::string looping(4096, '\0');
+    looping.replace(0, 10, std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10));
+    looping.replace(10, 10, std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10));
+    looping.replace(20, 10, std::string("ID3\x03\x00\x00\x00\x00\x00\x00", 10));
+    EXPECT_EQ(Read(looping).Duration, 0);
+
+    std::mt19937 gen(1234);
+    for (int round = 0; round < 200; ++round) {
+        std::string noise(1 + gen() % 3000, '\0');
+        for (char& c : noise) {
+            c = static_cast<char>(gen() % 4 == 0 ? 0xFF : gen());
+        }
+        const MpegHeaderInfo r = Read(noise);
+        (void)r;
+    }
+}
+
+TEST(MpegAudio, HugeFrameCountsWrapToSixteenBits) {
+    std::string bytes = Frame(kMpeg1Stereo128, 20000);
+    bytes.replace(36, 4, "Xing");
+    PutBE32(bytes, 44, 0xFFFFFFFF);
+    EXPECT_EQ(Read(bytes).Duration, static_cast<std::uint16_t>(1152ull * 0xFFFFFFFFull / 44100));
+}
+
+struct RealFile {
+    const char* Name;
+    std::uint16_t Seconds;
+};
+
+class MpegAudioFiles : public ::testing::TestWithParam<RealFile> {};
+
+TEST_P(MpegAudioFiles, ReadsEncodedFiles) {
+    EXPECT_EQ(MpegAudioDuration(DataPath(std::string("audio/") + GetParam().Name).string()),
+              GetParam().Seconds);
+}
+
+// All are four seconds of sound. The tagged file's estimate counts its 16 KiB tag as
+// audio at 64 kbit/s, which adds two seconds.
+INSTANTIATE_TEST_SUITE_P(Fixtures, MpegAudioFiles,
+                         ::testing::Values(RealFile{"cbr-128k-stereo.mp3", 4},
+                                           RealFile{"cbr-64k-id3v2.mp3", 6},
+                                           RealFile{"vbr-xing-stereo.mp3", 4},
+                                           RealFile{"vbr-xing-mono.mp3", 4},
+                                           RealFile{"vbr-xing-mpeg2.mp3", 4}));
+
+TEST(MpegAudio, AMissingFileIsZero) {
+    test::TempDir dir;
+    EXPECT_EQ(MpegAudioDuration(dir / "none.mp3"), 0);
+    EXPECT_EQ(MpegAudioDuration(dir.Path().string()), 0);
+}
+
+}  // namespace
+}  // namespace spindle

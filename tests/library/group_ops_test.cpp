@@ -1,0 +1,198 @@
+#include "library/group_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace spindle {
+namespace {
+
+std::vector<FileRec> Tracks(std::initializer_list<const char*> names) {
+    std::vector<FileRec> files;
+    for (const char* name : names) {
+        FileRec f;
+        f.FileName = name;
+        f.Index = static_cast<std::int32_t>(files.size());
+        files.push_back(f);
+    }
+    return files;
+}
+
+std::vector<std::string> NamesOf(const std::vector<FileRec>& files) {
+    std::vector<std::string> names;
+    for (const FileRec& f : files) {
+        names.push_back(f.FileName);
+    }
+    return names;
+}
+
+bool IndexesArePositions(const std::vector<FileRec>& files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].Index != static_cast<std::int32_t>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(ShuffleFiles, GivesAPermutationWithFreshIndexes) {
+    TCategoryDetails c;
+    c.Files = Tracks({"/a", "/b", "/c", "/d", "/e", "/f", "/g"});
+    c.NextItem = 4;
+    RandomSource random(99);
+    ShuffleFiles(c, random);
+    EXPECT_EQ(c.NextItem, 0u);
+    EXPECT_TRUE(IndexesArePositions(c.Files));
+    auto names = NamesOf(c.Files);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"/a", "/b", "/c", "/d", "/e", "/f", "/g"}));
+}
+
+TEST(ShuffleFiles, EveryOrderIsAboutEquallyLikely) {
+    RandomSource random(2024);
+    std::map<std::string, int> firsts;
+    std::set<std::vector<std::string>> orders;
+    for (int round = 0; round < 6000; ++round) {
+        TCategoryDetails c;
+        c.Files = Tracks({"/a", "/b", "/c"});
+        ShuffleFiles(c, random);
+        ++firsts[c.Files[0].FileName];
+        orders.insert(NamesOf(c.Files));
+    }
+    EXPECT_EQ(orders.size(), 6u);
+    for (const auto& [name, count] : firsts) {
+        EXPECT_GT(count, 1800) << name;
+        EXPECT_LT(count, 2200) << name;
+    }
+}
+
+TEST(ShuffleFiles, SurvivesDamagedIndexes) {
+    TCategoryDetails c;
+    c.Files = Tracks({"/a", "/b", "/c"});
+    c.Files[0].Index = 7;
+    c.Files[1].Index = 2;
+    RandomSource random(1);
+    ShuffleFiles(c, random);
+    auto names = NamesOf(c.Files);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"/a", "/b", "/c"}));
+    EXPECT_TRUE(IndexesArePositions(c.Files));
+}
+
+TEST(SortFilesByName, OrdersByFileNameIgnoringFolderAndCase) {
+    TSpotDetails s;
+    s.Files = Tracks({"/z/beta.mp3", "/a/Gamma.mp3", "/m/alpha.mp3"});
+    s.NextItem = 2;
+    SortFilesByName(s);
+    EXPECT_EQ(NamesOf(s.Files),
+              (std::vector<std::string>{"/m/alpha.mp3", "/z/beta.mp3", "/a/Gamma.mp3"}));
+    EXPECT_EQ(s.Files[0].Index, 2);  // entries keep their Index
+    EXPECT_EQ(s.NextItem, 2u);
+}
+
+TEST(TakeNext, TracksReshuffleWhenUsedUp) {
+    TCategoryDetails c;
+    c.Files = Tracks({"/a", "/b", "/c"});
+    RandomSource random(5);
+    std::set<std::string> firstRound;
+    for (int i = 0; i < 3; ++i) {
+        firstRound.insert(TakeNextTrack(c, random)->FileName);
+    }
+    EXPECT_EQ(firstRound.size(), 3u);
+    EXPECT_EQ(c.NextItem, 3u);
+    ASSERT_TRUE(TakeNextTrack(c, random));
+    EXPECT_EQ(c.NextItem, 1u);
+}
+
+TEST(TakeNext, FixedOrderSpotsStartAgainRandomOnesReshuffle) {
+    TSpotDetails perFolder;
+    perFolder.SortType = kSortPerFolder;
+    perFolder.Files = Tracks({"/0", "/1", "/2"});
+    RandomSource random(3);
+    std::vector<std::string> taken;
+    for (int i = 0; i < 7; ++i) {
+        taken.push_back(TakeNextSpot(perFolder, random)->FileName);
+    }
+    EXPECT_EQ(taken, (std::vector<std::string>{"/0", "/1", "/2", "/0", "/1", "/2", "/0"}));
+
+    TSpotDetails randomly;
+    randomly.SortType = kSortRandomly;
+    randomly.Files = Tracks({"/0", "/1", "/2"});
+    for (int i = 0; i < 3; ++i) {
+        TakeNextSpot(randomly, random);
+    }
+    RandomSource sameDraws(3);
+    TSpotDetails expected = randomly;
+    ShuffleFiles(expected, sameDraws);
+    ASSERT_TRUE(TakeNextSpot(randomly, random));
+    EXPECT_EQ(randomly.NextItem, 1u);  // reshuffled after the third
+}
+
+TEST(TakeNext, AnEmptyGroupGivesNothing) {
+    TCategoryDetails c;
+    TSpotDetails s;
+    RandomSource random(1);
+    EXPECT_FALSE(TakeNextTrack(c, random));
+    EXPECT_FALSE(TakeNextSpot(s, random));
+}
+
+TEST(TakeNext, CountsPastSixteenBits) {
+    TCategoryDetails c;
+    c.Files.resize(70000);
+    for (std::size_t i = 0; i < c.Files.size(); ++i) {
+        c.Files[i].Index = static_cast<std::int32_t>(i);
+        c.Files[i].FileName = "/t" + std::to_string(i);
+    }
+    c.NextItem = 65535;
+    RandomSource random(1);
+    EXPECT_EQ(TakeNextTrack(c, random)->FileName, "/t65535");
+    EXPECT_EQ(TakeNextTrack(c, random)->FileName, "/t65536");
+    EXPECT_EQ(c.NextItem, 65537u);
+}
+
+TEST(Average, RoundsHalfToEvenAndTotalsBlocks) {
+    auto files = [](std::initializer_list<std::uint16_t> durations) {
+        std::vector<FileRec> out;
+        for (auto d : durations) {
+            FileRec f;
+            f.Duration = d;
+            out.push_back(f);
+        }
+        return out;
+    };
+    EXPECT_EQ(AverageOfFiles(files({100, 101}), false), 100);
+    EXPECT_EQ(AverageOfFiles(files({101, 102}), false), 102);
+    EXPECT_EQ(AverageOfFiles(files({100, 100, 101}), false), 100);
+    EXPECT_EQ(AverageOfFiles(files({100, 101}), true), 201);
+    EXPECT_EQ(AverageOfFiles(files({65535, 2}), true), 1);  // the total cut to 16 bits
+    EXPECT_EQ(AverageOfFiles(files({65535, 65535}), false), 65535);
+    EXPECT_FALSE(AverageOfFiles({}, false));
+}
+
+TEST(Groups, FindFilesExactlyAndSummariseFolders) {
+    TCategoryDetails c;
+    c.Files = Tracks({"/m/A.mp3", "/m/a.mp3"});
+    EXPECT_EQ(FindFileIndex(c, "/m/a.mp3"), 1);
+    EXPECT_EQ(FindFileIndex(c, "/m/B.mp3"), -1);
+    EXPECT_EQ(FolderSummary({"/a", "/b"}), "/a; /b; ");
+    EXPECT_EQ(FolderSummary({"1", "2", "3", "4", "5", "6", "7", "8", "9"}),
+              "1; 2; 3; 4; 5; 6; 7; 8; ");
+    EXPECT_EQ(FolderSummary({}), "");
+}
+
+TEST(Groups, KnowWhichTypeIsABlock) {
+    TCategoryDetails c;
+    TSpotDetails s;
+    c.GroupType = kCategoryBlock;
+    s.GroupType = kSpotBlock;
+    EXPECT_TRUE(c.IsBlock());
+    EXPECT_TRUE(s.IsBlock());
+    c.GroupType = kCategoryNormal;
+    s.GroupType = kSpotSongIntro;  // 1, which is Block only for a Category
+    EXPECT_FALSE(c.IsBlock());
+    EXPECT_FALSE(s.IsBlock());
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,80 @@
+#include "library/rotation.h"
+
+#include <gtest/gtest.h>
+
+#include "library/schedule.h"
+
+namespace spindle {
+namespace {
+
+TEST(TimedMinute, FindsTheFirstMinuteGroup) {
+    EXPECT_EQ(TimedMinute("00:00:00 ** (07)News"), 7);
+    EXPECT_EQ(TimedMinute("00:00:00 ** Call (55) now"), 55);
+    EXPECT_EQ(TimedMinute("00:00:00 ** Call (555) 1234"), -1);
+    EXPECT_EQ(TimedMinute("00:00:00\t{(60)Top of hour}"), 60);
+    EXPECT_EQ(TimedMinute("00:00:00\t{(61)Too late}"), -1);
+    EXPECT_EQ(TimedMinute("00:00:00\t{(ab)Letters}"), -1);
+    EXPECT_EQ(TimedMinute("00:00:00\t{(5)Short}"), -1);
+    EXPECT_EQ(TimedMinute("no group"), -1);
+    EXPECT_EQ(TimedMinute("("), -1);
+    EXPECT_EQ(TimedMinute("(12"), -1);
+}
+
+TEST(RotationItems, AreClassifiedInTheirOrderOfTests) {
+    EXPECT_EQ(ClassifyRotationItem("00:00:00 ** Weather"), RotationItemKind::BreakNote);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00 ** Call (555) 1234"), RotationItemKind::BreakNote);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00 ** (07)News"), RotationItemKind::TimedBreakNote);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00 ## 30:VoiceTrack"), RotationItemKind::VoiceTrack);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00\t{Station IDs}"), RotationItemKind::SpotGroup);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00\t{(12)Sponsors}"), RotationItemKind::TimedSpotGroup);
+    EXPECT_EQ(ClassifyRotationItem("00:00:00\tCurrent Hits"), RotationItemKind::Category);
+    // A Category whose name holds "{" passes for a Spot Group item.
+    EXPECT_EQ(ClassifyRotationItem("00:00:00\tOdd{Name"), RotationItemKind::SpotGroup);
+}
+
+TEST(RotationItems, NameTheirGroups) {
+    EXPECT_EQ(RotationItemGroupName("00:00:00\t{Station IDs}"), "Station IDs");
+    EXPECT_EQ(RotationItemGroupName("00:00:00\t{(12)Sponsors}"), "Sponsors");
+    EXPECT_EQ(RotationItemGroupName("00:00:00\tCurrent Hits"), "Current Hits");
+    EXPECT_EQ(RotationItemGroupName("00:00:00 ** Weather"), "");
+    EXPECT_EQ(RotationItemGroupName("{"), "");  // too short to hold a name
+    EXPECT_EQ(RotationItemGroupName(""), "");
+}
+
+TEST(RotationItems, BuildersWriteTheEncodings) {
+    EXPECT_EQ(MakeCategoryItem("Current Hits"), "00:00:00\tCurrent Hits");
+    EXPECT_EQ(MakeSpotGroupItem("IDs"), "00:00:00\t{IDs}");
+    EXPECT_EQ(MakeSpotGroupItem("Sponsors", 5), "00:00:00\t{(05)Sponsors}");
+    EXPECT_EQ(MakeBreakNoteItem("News", 0), "00:00:00 ** (00)News");
+    EXPECT_EQ(MakeVoiceTrackItem(30), "00:00:00 ## 30:VoiceTrack");
+    for (const std::string& item :
+         {MakeSpotGroupItem("Sponsors", 5), MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits")}) {
+        EXPECT_FALSE(RotationItemGroupName(item).empty()) << item;
+    }
+    EXPECT_EQ(TimedMinute(MakeBreakNoteItem("News", 30)), 30);
+}
+
+TEST(Schedule, StartsWithTheDefaultRotationEveryHour) {
+    TScheduleDetails s;
+    ASSERT_EQ(s.Hours.size(), 24u);
+    EXPECT_EQ(s.Hours[0].Text, "00:00\t...DEFAULT...");
+    EXPECT_EQ(s.Hours[23].Text, "23:00\t...DEFAULT...");
+    EXPECT_EQ(ScheduleEntryName(s.Hours[5].Text), "...DEFAULT...");
+    for (bool day : s.Days) {
+        EXPECT_FALSE(day);
+    }
+}
+
+TEST(Schedule, KeepsTimedSpotsInTimeOrder) {
+    TScheduleDetails s;
+    s.TimedSpots = {{ScheduleEntryText(14, 30, "Sponsors"), nullptr},
+                    {ScheduleEntryText(9, 0, "<Break Note>Traffic"), nullptr},
+                    {ScheduleEntryText(14, 5, "IDs"), nullptr}};
+    s.SortTimedSpots();
+    EXPECT_EQ(s.TimedSpots[0].Text, "09:00\t<Break Note>Traffic");
+    EXPECT_EQ(s.TimedSpots[1].Text, "14:05\tIDs");
+    EXPECT_EQ(s.TimedSpots[2].Text, "14:30\tSponsors");
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace spindle::test {
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+
+    // Writes a file (folders made as needed) and gives its full path.
+    std::string Write(std::string_view name, std::string_view bytes) const;
+    std::string MakeFolder(std::string_view name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadAll(const std::filesystem::path& path);
+
+// Where the committed fixtures live.
+inline std::filesystem::path DataPath(std::string_view name) {
+    return std::filesystem::path(SPINDLE_TEST_DATA_DIR) / name;
+}
+
+}  // namespace spindle::test
