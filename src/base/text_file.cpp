@@ -93,7 +93,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::optional<std::string> ReadTextFile(const std::filesystem::path& path) {
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         return std::nullopt;
@@ -106,6 +106,15 @@ std::optional<std::string> ReadTextFile(const std::filesystem::path& path) {
     if (in.bad()) {
         return std::nullopt;
     }
+    return bytes;
+}
+
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path) {
+    auto read = ReadFileBytes(path);
+    if (!read) {
+        return std::nullopt;
+    }
+    std::string bytes = std::move(*read);
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         bytes.erase(0, 3);
     }

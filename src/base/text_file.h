@@ -18,6 +18,9 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // line end does not start another line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// The bytes of a file as they are; nullopt when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+
 // Bytes of a file as text in UTF-8 (a leading byte order mark dropped); nullopt when
 // the file cannot be read.
 std::optional<std::string> ReadTextFile(const std::filesystem::path& path);

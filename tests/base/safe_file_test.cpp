@@ -109,7 +109,9 @@ TEST(SafeFile, AFileSizeLimitHitWhileWritingLeavesThePreviousFileWhole) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {4096, 4096};
+        struct rlimit limit {
+            4096, 4096
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const std::string big(1 << 20, 'x');
         const SaveResult r = ReplaceFile(target, big, dir / "Track.bak");

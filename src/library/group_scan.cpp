@@ -1,0 +1,285 @@
+// Filling a group's tracks: its saved track list merged with a scan of its folders.
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/text_case.h"
+#include "base/translate.h"
+#include "fileinfo/file_duration.h"
+#include "library/folder_walk.h"
+#include "library/group_ops.h"
+#include "library/shortcut.h"
+#include "library/station.h"
+#include "library/track_list.h"
+
+namespace spindle {
+namespace {
+
+// Counts offered files for the progress window, repainting every tenth.
+class FileCounter {
+public:
+    FileCounter(Progress* progress, Operator& op) : progress_(progress), op_(op) {}
+    void Count() {
+        ++count_;
+        if (progress_ != nullptr && count_ % 10 == 0) {
+            progress_->SetCount(count_);
+            op_.ProcessEvents();
+        }
+    }
+
+private:
+    Progress* progress_;
+    Operator& op_;
+    long count_ = 0;
+};
+
+// A shortcut stands for its target; false when the offered file is to be skipped.
+bool ResolveOffered(std::string& folder, std::string& name, const Station& station) {
+    if (UpperCase(ExtractFileExt(name)) == ".LNK") {
+        const std::string shortcut = folder + name;
+        const std::string target = ResolveShortcutFile(shortcut);
+        if (target.empty()) {
+            station.Op().Show(MessageKind::Error,
+                              Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut),
+                              Buttons::Ok);
+            return false;
+        }
+        folder = ExtractFilePath(target);
+        name = ExtractFileName(target);
+    }
+    return station.Opt.Extensions.IsExtensionEnabled(UpperCase(ExtractFileExt(name)));
+}
+
+TDateTime DateOfDos(std::uint32_t dos) {
+    return dos == 0 ? 0.0 : DosDateTimeToDateTime(dos);
+}
+
+}  // namespace
+
+std::vector<SavedTrack> Station::ReadSavedTracks(const TCustomDetails& group) const {
+    const std::string fileName = TrackListFileName(group);
+    // A name that would lead out of the data folder has no track list of its own.
+    if (!IsPlainFileName(fileName)) {
+        return {};
+    }
+    const std::string shownName = BaseNameNoExt(fileName);
+    return ReadTrackList(dataFolder_ / fileName, Isolated, settings_, [&](const std::string& path) {
+        ReportLoadProblem(
+            Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
+    });
+}
+
+void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved,
+                               bool artists) {
+    const NameRules names = Opt.Names();
+    group.Files.reserve(saved.size());
+    for (SavedTrack& t : saved) {
+        FileRec f;
+        f.FileName = std::move(t.FileName);
+        f.Duration = t.Duration;
+        f.LastUsed = t.LastUsed;
+        f.SavedLastUsed = t.LastUsed;
+        f.FileDate = t.FileDate;
+        f.Index = static_cast<std::int32_t>(group.Files.size());
+        if (artists) {
+            Artists.NoteTrack(f.FileName, f.LastUsed, names);
+        }
+        group.Files.push_back(std::move(f));
+    }
+}
+
+void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
+    Progress* progress = Startup ? nullptr : ProgressSink;
+    if (progress != nullptr) {
+        progress->SetText(Format(tr("Loading files for Category \"%0:s\"."), category.Name) + "\n" +
+                          tr("Please Wait..."));
+        progress->SetCount(0);
+    }
+    category.Files.clear();
+    if (!ignoreSaved) {
+        std::vector<SavedTrack> saved = ReadSavedTracks(category);
+        EnterSavedTracks(category, saved, true);
+    } else {
+        category.NextItem = 0;
+    }
+
+    std::vector<FileRec> added;
+    if (!Isolated) {
+        // The same path is one track, however often the folders offer it.
+        std::unordered_set<std::string> known;
+        known.reserve(category.Files.size() * 2);
+        for (const FileRec& f : category.Files) {
+            known.insert(f.FileName);
+        }
+        FileCounter counter(progress, op_);
+        const NameRules names = Opt.Names();
+        FolderWalkCallbacks walk;
+        walk.Missing = [&](const std::string& entry) {
+            ReportLoadProblem(
+                Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."), entry,
+                       category.Name));
+        };
+        walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
+            std::string folder = offeredFolder;
+            std::string name = offeredName;
+            const std::string offeredPath = offeredFolder + offeredName;
+            if (!ResolveOffered(folder, name, *this)) {
+                return;
+            }
+            counter.Count();
+            std::string path = folder + name;
+            if (!known.insert(path).second) {
+                return;
+            }
+            FileRec f;
+            f.Duration = FileDuration(path, true, op_);
+            // A shortcut's date is the shortcut's own.
+            f.FileDate = DateOfDos(FileDosDate(offeredPath));
+            f.Index = static_cast<std::int32_t>(added.size());
+            if (f.Duration != 0) {
+                Changed.FileLists = true;
+            }
+            Artists.NoteTrack(path, 0.0, names);
+            f.FileName = std::move(path);
+            added.push_back(std::move(f));
+        };
+        WalkFolders(category.Folders, category.Subfolders, walk);
+    }
+
+    if (!added.empty()) {
+        if (category.GroupType == kCategoryNormal) {
+            TCategoryDetails scratch;
+            scratch.Files = std::move(added);
+            ShuffleFiles(scratch, Random);
+            added = std::move(scratch.Files);
+        }
+        for (FileRec& f : added) {
+            f.Index = static_cast<std::int32_t>(category.Files.size());
+            category.Files.push_back(std::move(f));
+        }
+    }
+
+    if (!category.Files.empty()) {
+        if (category.GroupType == kCategoryBlock) {
+            SortFilesByName(category);
+        } else if (category.NextItem == 0) {
+            ShuffleFiles(category, Random);
+        }
+        const auto average = AverageOfFiles(category.Files, category.IsBlock());
+        if (average && *average != category.AverageTime) {
+            category.AverageTime = *average;
+            Changed.Categories = true;
+        }
+    }
+}
+
+void Station::LoadSpotFiles(TSpotDetails& group) {
+    Progress* progress = Startup ? nullptr : ProgressSink;
+    if (progress != nullptr) {
+        progress->SetText(Format(tr("Loading files for Spot \"%0:s\"."), group.Name) + "\n" +
+                          tr("Please Wait..."));
+        progress->SetCount(0);
+    }
+    group.Files.clear();
+    std::vector<SavedTrack> saved = ReadSavedTracks(group);
+    if (Isolated) {
+        EnterSavedTracks(group, saved, false);
+    } else {
+        std::unordered_map<std::string, const SavedTrack*> cache;
+        cache.reserve(saved.size() * 2);
+        for (const SavedTrack& t : saved) {
+            cache.emplace(t.FileName, &t);
+        }
+        struct Collected {
+            std::string Key;  // name and folder, folded, for the order
+            std::string Folder;
+            std::string Name;
+            std::string OfferedPath;
+        };
+        std::vector<Collected> collected;
+        std::unordered_set<std::string> known;
+        FileCounter counter(progress, op_);
+        auto takeIn = [&] {
+            std::stable_sort(collected.begin(), collected.end(),
+                             [](const Collected& a, const Collected& b) { return a.Key < b.Key; });
+            for (Collected& c : collected) {
+                FileRec f;
+                f.FileName = c.Folder + c.Name;
+                if (!known.insert(f.FileName).second) {
+                    continue;
+                }
+                const auto hit = cache.find(f.FileName);
+                const SavedTrack* cached = hit == cache.end() ? nullptr : hit->second;
+                f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
+                f.SavedLastUsed = f.LastUsed;
+                f.Duration = cached != nullptr ? cached->Duration : 0;
+                f.FileDate = DateOfDos(FileDosDate(c.OfferedPath));
+                if (f.FileDate == 0.0 && cached != nullptr) {
+                    f.FileDate = cached->FileDate;
+                }
+                const std::uint16_t measured = FileDuration(f.FileName, f.Duration == 0, op_);
+                if (measured != 0 && measured != f.Duration) {
+                    f.Duration = measured;
+                    Changed.FileLists = true;
+                }
+                f.Index = static_cast<std::int32_t>(group.Files.size());
+                group.Files.push_back(std::move(f));
+                counter.Count();
+            }
+            collected.clear();
+        };
+        FolderWalkCallbacks walk;
+        walk.Missing = [&](const std::string& entry) {
+            ReportLoadProblem(
+                Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."), entry,
+                       group.Name));
+        };
+        walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
+            std::string folder = offeredFolder;
+            std::string name = offeredName;
+            if (!ResolveOffered(folder, name, *this)) {
+                return;
+            }
+            std::string key = FoldCase(name + "?" + folder);
+            collected.push_back({std::move(key), folder, name, offeredFolder + offeredName});
+        };
+        if (group.SortType == kSortPerFolder) {
+            walk.AfterEntry = takeIn;
+        }
+        WalkFolders(group.Folders, group.Subfolders, walk);
+        takeIn();
+    }
+
+    if (!group.Files.empty()) {
+        const auto average = AverageOfFiles(group.Files, group.IsBlock());
+        if (average && *average != group.AverageTime) {
+            group.AverageTime = *average;
+            Changed.Spots = true;
+        }
+    }
+    if (group.SortType == kSortRandomly) {
+        ShuffleFiles(group, Random);
+    }
+}
+
+void Station::ReloadFiles(TCustomDetails& group) {
+    if (group.Kind() == GroupKind::Category) {
+        LoadCategoryFiles(static_cast<TCategoryDetails&>(group), false);
+    } else {
+        LoadSpotFiles(static_cast<TSpotDetails&>(group));
+    }
+}
+
+void Station::ReloadAllFiles() {
+    Artists.Clear();
+    for (auto& c : Categories) {
+        LoadCategoryFiles(*c, false);
+    }
+    for (auto& s : SpotGroups) {
+        LoadSpotFiles(*s);
+    }
+}
+
+}  // namespace spindle

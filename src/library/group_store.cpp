@@ -1,0 +1,240 @@
+// Categories.dat, Spots.dat and the per-group track lists.
+#include <cerrno>
+#include <system_error>
+
+#include "base/float_text.h"
+#include "base/format.h"
+#include "base/list_text.h"
+#include "base/paths.h"
+#include "base/safe_file.h"
+#include "base/text_file.h"
+#include "base/translate.h"
+#include "library/group_ops.h"
+#include "library/station.h"
+#include "library/track_list.h"
+
+namespace spindle {
+namespace {
+
+// The twelve characters a group, rotation or schedule name may not hold.
+bool HasInvalidNameCharacter(const std::string& name) {
+    return name.find_first_of("\"*+/:;<=>?\\|") != std::string::npos;
+}
+
+// Reads the items of a definitions line in order; the first one that is missing or
+// does not convert ends the reading and later fields keep their initial values.
+class LineReader {
+public:
+    explicit LineReader(const std::string& line) : items_(DecodeListText(line)) {}
+
+    bool Text(std::string& out) {
+        if (!Available()) {
+            return false;
+        }
+        out = items_[i_++];
+        return true;
+    }
+    bool List(std::vector<std::string>& out) {
+        if (!Available()) {
+            return false;
+        }
+        out = DecodeListText(items_[i_++]);
+        return true;
+    }
+    template <typename T>
+    bool Number(T& out, long long high) {
+        if (!Available()) {
+            return false;
+        }
+        const auto value = TextToInt(items_[i_]);
+        if (!value || *value < 0 || *value > high) {
+            stopped_ = true;
+            return false;
+        }
+        out = static_cast<T>(*value);
+        ++i_;
+        return true;
+    }
+    bool Flag(bool& out) {
+        if (!Available()) {
+            return false;
+        }
+        out = items_[i_++] == "1";
+        return true;
+    }
+
+private:
+    bool Available() { return !stopped_ && i_ < items_.size(); }
+
+    std::vector<std::string> items_;
+    std::size_t i_ = 0;
+    bool stopped_ = false;
+};
+
+std::string Flag(bool b) {
+    return b ? "1" : "0";
+}
+
+}  // namespace
+
+void Station::LoadCategories() {
+    Categories.clear();
+    const auto lines = ReadTextLines(dataFolder_ / "Categories.dat");
+    if (!lines) {
+        return;
+    }
+    for (const std::string& line : *lines) {
+        auto c = std::make_unique<TCategoryDetails>();
+        LineReader r(line);
+        r.Text(c->Name) && r.Text(c->Notes) && r.List(c->Folders) &&
+            r.Number(c->AverageTime, 0xFFFF) && r.Number(c->SongRepeatOption, 1) &&
+            r.Number(c->SongRepeatInterval, 0xFFFFFFFFll) && r.Number(c->ArtistRepeatOption, 1) &&
+            r.Number(c->ArtistRepeatInterval, 0xFFFFFFFFll) && r.Flag(c->Subfolders) &&
+            r.Number(c->GroupType, 1) && r.Number(c->NextItem, 0xFFFFFFFFll);
+        if (Startup && ProgressSink != nullptr) {
+            ProgressSink->SetText(Format(tr("Loading Category: %0:s"), c->Name));
+        }
+        if (HasInvalidNameCharacter(c->Name)) {
+            ReportLoadProblem(Format(
+                tr("Category name \"%0:s\" includes invalid characters. Please rename."), c->Name));
+        }
+        TCategoryDetails& added = *c;
+        Categories.push_back(std::move(c));
+        LoadCategoryFiles(added, false);
+    }
+}
+
+void Station::LoadSpotGroups() {
+    SpotGroups.clear();
+    if (Startup && ProgressSink != nullptr) {
+        ProgressSink->SetText(tr("Loading Spots"));
+    }
+    const auto lines = ReadTextLines(dataFolder_ / "Spots.dat");
+    if (!lines) {
+        return;
+    }
+    for (const std::string& line : *lines) {
+        auto s = std::make_unique<TSpotDetails>();
+        LineReader r(line);
+        r.Text(s->Name) && r.Text(s->Notes) && r.List(s->Folders) &&
+            r.Number(s->AverageTime, 0xFFFF) && r.Number(s->NextItem, 0xFFFFFFFFll) &&
+            r.Flag(s->Subfolders) && r.Number(s->GroupType, 4) && r.Flag(s->FirstItem) &&
+            r.Number(s->SortType, 2);
+        s->SavedNextItem = s->NextItem;
+        if (HasInvalidNameCharacter(s->Name)) {
+            ReportLoadProblem(
+                Format(tr("Spot Group name \"%0:s\" includes invalid characters. Please rename."),
+                       s->Name));
+        }
+        TSpotDetails& added = *s;
+        SpotGroups.push_back(std::move(s));
+        LoadSpotFiles(added);
+    }
+}
+
+namespace {
+
+// Carries a rename into the track-list file name, never onto another file and never
+// out of the data folder.
+void RenameTrackList(const std::filesystem::path& folder, const TCustomDetails& group) {
+    if (group.OldName.empty() || group.OldName == group.Name) {
+        return;
+    }
+    const std::string from = TrackListFileName(group.OldName, group.Kind());
+    const std::string to = TrackListFileName(group.Name, group.Kind());
+    std::error_code ec;
+    if (!IsPlainFileName(from) || !IsPlainFileName(to) ||
+        std::filesystem::exists(folder / to, ec)) {
+        return;
+    }
+    std::filesystem::rename(folder / from, folder / to, ec);
+}
+
+}  // namespace
+
+bool Station::SaveCategories() {
+    std::string text;
+    for (const auto& c : Categories) {
+        text += EncodeListText(
+            {c->Name, c->Notes, EncodeListText(c->Folders), std::to_string(c->AverageTime),
+             std::to_string(c->SongRepeatOption), std::to_string(c->SongRepeatInterval),
+             std::to_string(c->ArtistRepeatOption), std::to_string(c->ArtistRepeatInterval),
+             Flag(c->Subfolders), std::to_string(c->GroupType), std::to_string(c->NextItem)});
+        text += "\r\n";
+    }
+    // Track lists follow their groups' new names before the names are stored.
+    for (const auto& c : Categories) {
+        RenameTrackList(dataFolder_, *c);
+    }
+    if (!SaveDefinitions("Categories.dat", text,
+                         N_("Unable to save Category backup file.  Save aborted."))) {
+        return false;
+    }
+    Changed.Categories = false;
+    return true;
+}
+
+bool Station::SaveSpotGroups() {
+    std::string text;
+    for (const auto& s : SpotGroups) {
+        text += EncodeListText({s->Name, s->Notes, EncodeListText(s->Folders),
+                                std::to_string(s->AverageTime), std::to_string(s->NextItem),
+                                Flag(s->Subfolders), std::to_string(s->GroupType),
+                                Flag(s->FirstItem), std::to_string(s->SortType)});
+        text += "\r\n";
+    }
+    for (const auto& s : SpotGroups) {
+        RenameTrackList(dataFolder_, *s);
+    }
+    if (!SaveDefinitions("Spots.dat", text,
+                         N_("Unable to save Spots backup file.  Save aborted."))) {
+        return false;
+    }
+    Changed.Spots = false;
+    return true;
+}
+
+bool Station::SaveTrackList(TCustomDetails& group) {
+    const std::string fileName = TrackListFileName(group);
+    if (!IsPlainFileName(fileName)) {
+        op_.Show(MessageKind::Error,
+                 Format(tr("The track list of \"%0:s\" was not saved: a name holding \"/\" "
+                           "cannot name a file in the data folder. Please rename it."),
+                        group.Name),
+                 Buttons::Ok);
+        return false;
+    }
+    const std::filesystem::path file = dataFolder_ / fileName;
+    if (!ReplaceFile(file, TrackListText(group.Files, settings_))) {
+        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                 Buttons::Ok);
+        return false;
+    }
+    for (FileRec& f : group.Files) {
+        f.SavedLastUsed = f.LastUsed;
+    }
+    if (group.Kind() == GroupKind::SpotGroup) {
+        auto& spots = static_cast<TSpotDetails&>(group);
+        spots.SavedNextItem = spots.NextItem;
+    }
+    return true;
+}
+
+bool Station::SaveAllTrackLists() {
+    bool ok = true;
+    for (auto& c : Categories) {
+        ok = SaveTrackList(*c) && ok;
+    }
+    for (auto& s : SpotGroups) {
+        ok = SaveTrackList(*s) && ok;
+    }
+    // Artists are saved with the tracks whose lists made it to disk; after a failure
+    // the flag stays set so that the next save tries again.
+    Artists.MarkAllSaved();
+    if (ok) {
+        Changed.FileLists = false;
+    }
+    return ok;
+}
+
+}  // namespace spindle

@@ -1,0 +1,392 @@
+#include "library/library_edits.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/safe_file.h"
+#include "base/text_case.h"
+#include "base/text_file.h"
+#include "base/translate.h"
+#include "library/track_list.h"
+
+namespace spindle {
+namespace {
+
+bool HasInvalidNameCharacter(const std::string& name) {
+    return name.find_first_of("\"*+/:;<=>?\\|") != std::string::npos;
+}
+
+void Error(Station& station, const std::string& text) {
+    station.Op().Show(MessageKind::Error, text, Buttons::Ok);
+}
+
+bool Confirm(Station& station, const std::string& text) {
+    return station.Op().Show(MessageKind::Confirmation, text, Buttons::YesNo) == Answer::Yes;
+}
+
+// The name of entry `index` of a list, and whether another entry has `name`.
+template <typename List>
+bool NameTaken(const List& list, std::size_t index, const std::string& name) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i != index && SameText(list[i]->Name, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An item or entry text with its name part replaced: the part after the time field
+// (and its brace and minute group) is rebuilt, so neither the time field nor a name
+// written in another case can go wrong.
+std::string WithGroupName(const std::string& text, const std::string& name) {
+    switch (ClassifyRotationItem(text)) {
+        case RotationItemKind::Category:
+            return text.substr(0, std::min<std::size_t>(text.size(), 9)) + name;
+        case RotationItemKind::SpotGroup:
+            return text.substr(0, std::min<std::size_t>(text.size(), 10)) + name + "}";
+        case RotationItemKind::TimedSpotGroup:
+            return text.substr(0, std::min<std::size_t>(text.size(), 14)) + name + "}";
+        default:
+            return text;
+    }
+}
+
+std::string WithEntryName(const std::string& text, const std::string& name) {
+    const std::size_t tab = text.find('\t');
+    return tab == std::string::npos ? text : text.substr(0, tab + 1) + name;
+}
+
+const std::string& NameAt(const Station& s, ListKind kind, std::size_t index) {
+    switch (kind) {
+        case ListKind::Categories:
+            return s.Categories[index]->Name;
+        case ListKind::SpotGroups:
+            return s.SpotGroups[index]->Name;
+        case ListKind::Rotations:
+            return s.Rotations[index]->Name;
+        default:
+            return s.Schedules[index]->Name;
+    }
+}
+
+std::size_t ListSize(const Station& s, ListKind kind) {
+    switch (kind) {
+        case ListKind::Categories:
+            return s.Categories.size();
+        case ListKind::SpotGroups:
+            return s.SpotGroups.size();
+        case ListKind::Rotations:
+            return s.Rotations.size();
+        default:
+            return s.Schedules.size();
+    }
+}
+
+bool Taken(const Station& s, ListKind kind, std::size_t index, const std::string& name) {
+    switch (kind) {
+        case ListKind::Categories:
+            return NameTaken(s.Categories, index, name);
+        case ListKind::SpotGroups:
+            return NameTaken(s.SpotGroups, index, name);
+        case ListKind::Rotations:
+            return NameTaken(s.Rotations, index, name);
+        default:
+            return NameTaken(s.Schedules, index, name);
+    }
+}
+
+void RemoveTrackList(const Station& station, const TCustomDetails& group) {
+    const std::string fileName = TrackListFileName(group);
+    if (IsPlainFileName(fileName)) {
+        std::error_code ec;
+        std::filesystem::remove(station.DataFolder() / fileName, ec);
+    }
+}
+
+}  // namespace
+
+std::vector<const TRotationDetails*> RotationsUsing(const Station& station,
+                                                    const TCustomDetails* group) {
+    std::vector<const TRotationDetails*> users;
+    for (const auto& r : station.Rotations) {
+        if (std::any_of(r->Items.begin(), r->Items.end(),
+                        [&](const RotationItem& item) { return item.Object == group; })) {
+            users.push_back(r.get());
+        }
+    }
+    return users;
+}
+
+std::vector<const TScheduleDetails*> SchedulesWithTimedSpot(const Station& station,
+                                                            const TSpotDetails* group) {
+    std::vector<const TScheduleDetails*> users;
+    for (const auto& s : station.Schedules) {
+        if (std::any_of(s->TimedSpots.begin(), s->TimedSpots.end(),
+                        [&](const TimedSpot& t) { return t.Object == group; })) {
+            users.push_back(s.get());
+        }
+    }
+    return users;
+}
+
+std::vector<const TScheduleDetails*> SchedulesUsing(const Station& station,
+                                                    const TRotationDetails* rotation) {
+    std::vector<const TScheduleDetails*> users;
+    for (const auto& s : station.Schedules) {
+        if (std::any_of(s->Hours.begin(), s->Hours.end(),
+                        [&](const ScheduleHour& h) { return h.Object == rotation; })) {
+            users.push_back(s.get());
+        }
+    }
+    return users;
+}
+
+bool UpdateRotationReferences(Station& station, const TCustomDetails& group) {
+    bool matched = false;
+    for (auto& r : station.Rotations) {
+        for (RotationItem& item : r->Items) {
+            if (item.Object == &group) {
+                item.Text = WithGroupName(item.Text, group.Name);
+                matched = true;
+            }
+        }
+    }
+    if (matched) {
+        station.Changed.Rotations = true;
+    }
+    return matched;
+}
+
+bool UpdateScheduleReferences(Station& station, const TRotationDetails& rotation) {
+    bool matched = false;
+    for (auto& s : station.Schedules) {
+        for (ScheduleHour& h : s->Hours) {
+            if (h.Object == &rotation) {
+                h.Text = WithEntryName(h.Text, rotation.Name);
+                matched = true;
+            }
+        }
+    }
+    if (matched) {
+        station.Changed.Schedules = true;
+    }
+    return matched;
+}
+
+bool UpdateScheduleReferences(Station& station, const TSpotDetails& group) {
+    bool matched = false;
+    for (auto& s : station.Schedules) {
+        for (TimedSpot& t : s->TimedSpots) {
+            if (t.Object == &group) {
+                t.Text = WithEntryName(t.Text, group.Name);
+                matched = true;
+            }
+        }
+        if (matched) {
+            s->SortTimedSpots();
+        }
+    }
+    if (matched) {
+        station.Changed.Schedules = true;
+    }
+    return matched;
+}
+
+bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::string& newName) {
+    if (index >= ListSize(station, kind)) {
+        return false;
+    }
+    const std::string oldName = NameAt(station, kind, index);
+    if (newName == oldName) {
+        return false;
+    }
+    if (newName.empty()) {
+        Error(station, tr("You must type a name."));
+        return false;
+    }
+    if (HasInvalidNameCharacter(newName)) {
+        Error(station, std::string(tr("A name may not contain any of the following characters:")) +
+                           "\n\t\t\\ / : * ? \" < > |");
+        return false;
+    }
+    if (Taken(station, kind, index, newName)) {
+        Error(station, Format(tr("Cannot rename \"%0:s\"."), oldName) + "\n" +
+                           Format(tr("\"%0:s\" already exists."), newName));
+        return false;
+    }
+    switch (kind) {
+        case ListKind::Categories: {
+            TCategoryDetails& c = *station.Categories[index];
+            c.OldName = c.Name;
+            c.Name = newName;
+            UpdateRotationReferences(station, c);
+            station.Changed.Categories = true;
+            break;
+        }
+        case ListKind::SpotGroups: {
+            TSpotDetails& s = *station.SpotGroups[index];
+            s.OldName = s.Name;
+            s.Name = newName;
+            UpdateRotationReferences(station, s);
+            UpdateScheduleReferences(station, s);
+            station.Changed.Spots = true;
+            break;
+        }
+        case ListKind::Rotations: {
+            TRotationDetails& r = *station.Rotations[index];
+            r.OldName = r.Name;
+            r.Name = newName;
+            UpdateScheduleReferences(station, r);
+            station.Changed.Rotations = true;
+            break;
+        }
+        case ListKind::Schedules:
+            station.Schedules[index]->Name = newName;
+            station.Changed.Schedules = true;
+            break;
+    }
+    return true;
+}
+
+bool DeleteEntry(Station& station, ListKind kind, std::size_t index) {
+    if (index >= ListSize(station, kind)) {
+        return false;
+    }
+    const std::string name = NameAt(station, kind, index);
+    auto refuse = [&](const char* message, const std::string& user) {
+        Error(station, Format(tr(message), name, user));
+        return false;
+    };
+    switch (kind) {
+        case ListKind::SpotGroups: {
+            TSpotDetails* group = station.SpotGroups[index].get();
+            if (auto users = RotationsUsing(station, group); !users.empty()) {
+                return refuse(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            if (auto users = SchedulesWithTimedSpot(station, group); !users.empty()) {
+                return refuse(
+                    N_("\"%0:s\" is currently used as a Timed Spot in Schedule \"%1:s\".  "
+                       "Remove it and try again."),
+                    users[0]->Name);
+            }
+            if (!Confirm(station, Format(tr("Are you sure you want to delete Spot Group \"%0:s\"?"),
+                                         name))) {
+                return false;
+            }
+            RemoveTrackList(station, *group);
+            station.SpotGroups.erase(station.SpotGroups.begin() + static_cast<long>(index));
+            station.Changed.Spots = true;
+            return true;
+        }
+        case ListKind::Categories: {
+            TCategoryDetails* category = station.Categories[index].get();
+            if (auto users = RotationsUsing(station, category); !users.empty()) {
+                return refuse(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            if (!Confirm(station,
+                         Format(tr("Are you sure you want to delete Category \"%0:s\"?"), name))) {
+                return false;
+            }
+            RemoveTrackList(station, *category);
+            station.Categories.erase(station.Categories.begin() + static_cast<long>(index));
+            station.Changed.Categories = true;
+            return true;
+        }
+        case ListKind::Rotations: {
+            TRotationDetails* rotation = station.Rotations[index].get();
+            if (rotation == station.DefaultRotation) {
+                Error(station, tr("The Default Rotation cannot be deleted."));
+                return false;
+            }
+            if (auto users = SchedulesUsing(station, rotation); !users.empty()) {
+                return refuse(N_("\"%0:s\" is currently used in Schedule \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            if (!Confirm(station,
+                         Format(tr("Are you sure you want to delete Rotation \"%0:s\"?"), name))) {
+                return false;
+            }
+            station.Rotations.erase(station.Rotations.begin() + static_cast<long>(index));
+            station.Changed.Rotations = true;
+            return true;
+        }
+        case ListKind::Schedules:
+            if (!Confirm(station,
+                         Format(tr("Are you sure you want to delete Schedule \"%0:s\"?"), name))) {
+                return false;
+            }
+            station.Schedules.erase(station.Schedules.begin() + static_cast<long>(index));
+            station.Changed.Schedules = true;
+            return true;
+    }
+    return false;
+}
+
+bool CopyEntry(Station& station, ListKind kind, std::size_t index) {
+    if (index >= ListSize(station, kind)) {
+        return false;
+    }
+    if (kind == ListKind::Rotations) {
+        const TRotationDetails& from = *station.Rotations[index];
+        auto copy = std::make_unique<TRotationDetails>();
+        copy->Name = Format(tr("Copy of %0:s"), from.Name);
+        copy->Notes = from.Notes;
+        copy->Items = from.Items;
+        station.Rotations.push_back(std::move(copy));
+        return true;
+    }
+    if (kind == ListKind::Schedules) {
+        const TScheduleDetails& from = *station.Schedules[index];
+        auto copy = std::make_unique<TScheduleDetails>();
+        copy->Name = Format(tr("Copy of %0:s"), from.Name);
+        copy->Notes = from.Notes;
+        copy->Hours = from.Hours;
+        copy->TimedSpots = from.TimedSpots;
+        station.Schedules.push_back(std::move(copy));
+        return true;
+    }
+    return false;
+}
+
+void BackupDataFiles(Station& station) {
+    const std::filesystem::path folder = station.DataFolder();
+    const std::filesystem::path backup = folder / "Backup";
+    std::error_code ec;
+    std::filesystem::create_directories(backup, ec);
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        if (entry.is_regular_file(ec) && LowerCase(entry.path().extension().string()) == ".dat") {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        const auto bytes = ReadFileBytes(file);
+        if (!bytes || !ReplaceFile(backup / file.filename(), *bytes)) {
+            Error(station, Format(tr("Unable to backup file \"%0:s\"."), file.filename().string()));
+        }
+    }
+    if (!files.empty()) {
+        station.Op().Show(MessageKind::Information, tr("Backup complete."), Buttons::Ok);
+    }
+}
+
+bool ResetLastUsed(Station& station) {
+    const std::string question =
+        std::string(tr("The Repeat Interval routines will ignore all previous track selections.")) +
+        "\n" + tr("Do you wish to continue?");
+    if (station.Op().Show(MessageKind::Warning, question, Buttons::OkCancel) != Answer::Ok) {
+        return false;
+    }
+    station.RevertLastUsed(true);
+    return true;
+}
+
+}  // namespace spindle

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "library/station.h"
+
+namespace spindle {
+
+// The operator's edits of the four library lists: rename, delete, copy, usage, and
+// the data-folder commands. Refusals and questions go through the station's Operator.
+
+enum class ListKind { Categories, SpotGroups, Rotations, Schedules };
+
+// Renames an entry and carries the new name into the rotations and schedules that use
+// it. False (with the reason shown) when the name is empty, holds an invalid character
+// or is taken; false without a word when nothing changed.
+bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::string& newName);
+
+// Deletes an entry after the operator confirms; refused while something uses it.
+bool DeleteEntry(Station& station, ListKind kind, std::size_t index);
+
+// A copy of a Rotation or Schedule named "Copy of ...", added at the end of its list.
+bool CopyEntry(Station& station, ListKind kind, std::size_t index);
+
+// Who uses what, in list order.
+std::vector<const TRotationDetails*> RotationsUsing(const Station& station,
+                                                    const TCustomDetails* group);
+std::vector<const TScheduleDetails*> SchedulesWithTimedSpot(const Station& station,
+                                                            const TSpotDetails* group);
+std::vector<const TScheduleDetails*> SchedulesUsing(const Station& station,
+                                                    const TRotationDetails* rotation);
+
+// Rewrites the items and entries that refer to a renamed object; false when none does.
+bool UpdateRotationReferences(Station& station, const TCustomDetails& group);
+bool UpdateScheduleReferences(Station& station, const TRotationDetails& rotation);
+bool UpdateScheduleReferences(Station& station, const TSpotDetails& group);
+
+// Copies every "*.dat" of the data folder into its "Backup" folder.
+void BackupDataFiles(Station& station);
+
+// "Clear Last Scheduled": after the operator agrees, every track counts as long unused.
+bool ResetLastUsed(Station& station);
+
+}  // namespace spindle

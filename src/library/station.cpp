@@ -1,0 +1,204 @@
+#include "library/station.h"
+
+#include <cstdlib>
+
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/safe_file.h"
+#include "base/text_case.h"
+#include "base/text_file.h"
+#include "base/translate.h"
+#include "library/track_list.h"
+
+namespace spindle {
+
+Station::Station(std::filesystem::path dataFolder, Operator& op, FormatSettings settings)
+    : Clock(NowLocal), dataFolder_(std::move(dataFolder)), op_(op), settings_(std::move(settings)) {
+    Opt = DefaultOptions(DataFolderText(), Today(), settings_);
+}
+
+std::string Station::DataFolderText() const {
+    return IncludeTrailingDelimiter(dataFolder_.string());
+}
+
+TDateTime Station::Today() const {
+    return static_cast<double>(DateOf(Clock()));
+}
+
+void Station::LoadAll() {
+    LoadOptions();
+    LoadRelated();
+    LoadCategories();
+    LoadSpotGroups();
+    LoadRotations();
+    LoadSchedules();
+}
+
+void Station::LoadOptions() {
+    Opt = spindle::LoadOptions(dataFolder_, Today(), settings_).Values;
+    Changed.Options = false;
+}
+
+void Station::LoadRelated() {
+    if (auto lines = ReadTextLines(dataFolder_ / "Related.dat")) {
+        Related.SetLines(std::move(*lines));
+    } else {
+        Related.SetLines({});
+    }
+    Changed.Related = false;
+}
+
+bool Station::SaveDefinitions(const char* fileName, const std::string& text,
+                              const char* backupMessage) {
+    const std::filesystem::path file = dataFolder_ / fileName;
+    const SaveResult result = ReplaceFile(file, text, BackupPathFor(file));
+    if (result.Failure == SaveFailure::Backup) {
+        op_.Show(MessageKind::Error, tr(backupMessage), Buttons::Ok);
+        return false;
+    }
+    if (!result) {
+        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                 Buttons::Ok);
+        return false;
+    }
+    return true;
+}
+
+bool Station::SaveOptions() {
+    if (!SaveDefinitions("Options.dat", OptionsLine(Opt) + "\r\n",
+                         N_("Unable to save Options backup file.  Save aborted."))) {
+        return false;
+    }
+    Changed.Options = false;
+    return true;
+}
+
+bool Station::SaveRelated() {
+    Related.Tidy();
+    const std::filesystem::path file = dataFolder_ / "Related.dat";
+    if (!ReplaceFile(file, JoinLines(Related.Lines()))) {
+        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                 Buttons::Ok);
+        return false;
+    }
+    Changed.Related = false;
+    return true;
+}
+
+bool Station::SaveAll(bool unattendedStartup) {
+    if (LastRunStart > 0.0) {
+        Opt.StartDay += Opt.TotalDays;
+        if (Opt.IncrementHour || unattendedStartup) {
+            Opt.StartHour += Opt.TotalHours;
+            if (Opt.StartHour > 23) {
+                Opt.StartHour -= 24;
+                Opt.StartDay += 1;
+            }
+        }
+        Changed.Options = true;
+        LastRunStart = 0.0;
+    }
+    bool ok = true;
+    if (Changed.Options)
+        ok = SaveOptions() && ok;
+    if (Changed.Spots)
+        ok = SaveSpotGroups() && ok;
+    if (Changed.Categories)
+        ok = SaveCategories() && ok;
+    if (Changed.Rotations)
+        ok = SaveRotations() && ok;
+    if (Changed.Schedules)
+        ok = SaveSchedules() && ok;
+    if (Changed.FileLists)
+        ok = SaveAllTrackLists() && ok;
+    if (Changed.Related)
+        ok = SaveRelated() && ok;
+    return ok;
+}
+
+namespace {
+template <typename List>
+auto FindByName(const List& list, std::string_view name) -> decltype(list.front().get()) {
+    for (const auto& item : list) {
+        if (SameText(item->Name, name)) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+}  // namespace
+
+TCategoryDetails* Station::FindCategory(std::string_view name) const {
+    return FindByName(Categories, name);
+}
+TSpotDetails* Station::FindSpotGroup(std::string_view name) const {
+    return FindByName(SpotGroups, name);
+}
+TRotationDetails* Station::FindRotation(std::string_view name) const {
+    return FindByName(Rotations, name);
+}
+TScheduleDetails* Station::FindSchedule(std::string_view name) const {
+    return FindByName(Schedules, name);
+}
+
+std::size_t Station::TotalCategoryTracks() const {
+    std::size_t total = 0;
+    for (const auto& c : Categories) {
+        total += c->Files.size();
+    }
+    return total;
+}
+
+void Station::ReportLoadProblem(const std::string& message) const {
+    op_.Show(MessageKind::Error, message, Buttons::Ok);
+}
+
+void Station::RevertLastUsed(bool reset) {
+    auto revert = [reset](std::vector<FileRec>& files) {
+        for (FileRec& f : files) {
+            if (reset) {
+                f.SavedLastUsed = kResetLastUsed;
+            }
+            f.LastUsed = f.SavedLastUsed;
+        }
+    };
+    for (auto& c : Categories) {
+        revert(c->Files);
+    }
+    for (auto& s : SpotGroups) {
+        if (reset) {
+            s->SavedNextItem = 0;
+        }
+        s->NextItem = s->SavedNextItem;
+        revert(s->Files);
+    }
+    Artists.ForEach([reset](ArtistRec& a) {
+        if (reset) {
+            a.SavedLastPlayed = kResetLastUsed;
+        }
+        a.LastPlayed = a.SavedLastPlayed;
+    });
+    Changed.FileLists = reset;
+}
+
+std::filesystem::path Station::TrackListPath(const TCustomDetails& group) const {
+    return dataFolder_ / TrackListFileName(group);
+}
+
+std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
+                                        const char* environment,
+                                        const std::filesystem::path& programPath) {
+    std::filesystem::path folder;
+    if (given && !given->empty()) {
+        folder = *given;
+    } else if (environment != nullptr && *environment != '\0') {
+        folder = environment;
+    } else {
+        folder = programPath.parent_path();
+    }
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+    return ec ? folder : absolute.lexically_normal();
+}
+
+}  // namespace spindle

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/format_settings.h"
+#include "base/operator.h"
+#include "base/progress.h"
+#include "base/random_source.h"
+#include "library/artists.h"
+#include "library/details.h"
+#include "library/options.h"
+#include "library/related.h"
+#include "library/rotation.h"
+#include "library/schedule.h"
+#include "library/track_list.h"
+
+namespace spindle {
+
+struct ChangedFlags {
+    bool Options = false;
+    bool Categories = false;
+    bool Spots = false;
+    bool Rotations = false;
+    bool Schedules = false;
+    bool FileLists = false;
+    bool Related = false;
+    bool Any() const {
+        return Options || Categories || Spots || Rotations || Schedules || FileLists || Related;
+    }
+};
+
+// One station's library and settings: the data folder, the Options, the four ordered
+// lists, the artists, the Related Artists lines and what is unsaved. Loading, saving,
+// renaming, deleting and generating are operations on it; it reaches a person only
+// through its Operator and Progress.
+class Station {
+public:
+    Station(std::filesystem::path dataFolder, Operator& op,
+            FormatSettings settings = FormatSettings::FromLocale());
+
+    const std::filesystem::path& DataFolder() const { return dataFolder_; }
+    // The data folder as the program writes paths: with its trailing separator.
+    std::string DataFolderText() const;
+    Operator& Op() const { return op_; }
+    const FormatSettings& Settings() const { return settings_; }
+
+    // Isolated mode: groups load from their saved track lists only; no folder is scanned.
+    bool Isolated = false;
+    // Set while the program starts: loading shows no progress window.
+    bool Startup = false;
+    // Where reloads show their progress; none when nobody watches.
+    Progress* ProgressSink = nullptr;
+    // The clock, a seam for tests.
+    std::function<TDateTime()> Clock;
+    RandomSource Random;
+
+    Options Opt;
+    std::vector<std::unique_ptr<TCategoryDetails>> Categories;
+    std::vector<std::unique_ptr<TSpotDetails>> SpotGroups;
+    std::vector<std::unique_ptr<TRotationDetails>> Rotations;
+    std::vector<std::unique_ptr<TScheduleDetails>> Schedules;
+    TRotationDetails* DefaultRotation = nullptr;
+    ArtistList Artists;
+    RelatedArtists Related;
+    ChangedFlags Changed;
+    // The start of the last successful run since the last Save All; 0 when none.
+    TDateTime LastRunStart = 0.0;
+
+    // Start-up: Options, Related Artists, Categories, Spot Groups, Rotations, Schedules.
+    void LoadAll();
+    void LoadOptions();
+    void LoadRelated();
+    void LoadCategories();
+    void LoadSpotGroups();
+    void LoadRotations();
+    void LoadSchedules();
+
+    // (Re)builds a group's tracks from its saved track list and a scan of its folders.
+    void LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved);
+    void LoadSpotFiles(TSpotDetails& group);
+    void ReloadFiles(TCustomDetails& group);
+    void ReloadAllFiles();
+
+    // Each save writes its file behind a backup and clears its flag; on failure the
+    // operator is told, the previous file stays and the flag stays set.
+    bool SaveOptions();
+    bool SaveRelated();
+    bool SaveCategories();
+    bool SaveSpotGroups();
+    bool SaveTrackList(TCustomDetails& group);
+    bool SaveAllTrackLists();
+    bool SaveRotations();
+    bool SaveSchedules();
+    // Advances the start past the last run (when there was one), then saves whatever
+    // is changed. `unattendedStartup` also advances the start hour. True when all saved.
+    bool SaveAll(bool unattendedStartup = false);
+
+    TCategoryDetails* FindCategory(std::string_view name) const;
+    TSpotDetails* FindSpotGroup(std::string_view name) const;
+    TRotationDetails* FindRotation(std::string_view name) const;
+    TScheduleDetails* FindSchedule(std::string_view name) const;
+    std::size_t TotalCategoryTracks() const;
+
+    // An error box, or a line of the run's messages when unattended.
+    void ReportLoadProblem(const std::string& message) const;
+
+    // Sets the working last-used state back to the saved one; with `reset` the saved
+    // state first becomes "long ago".
+    void RevertLastUsed(bool reset);
+
+    std::filesystem::path TrackListPath(const TCustomDetails& group) const;
+
+private:
+    TDateTime Today() const;
+    bool SaveDefinitions(const char* fileName, const std::string& text, const char* backupMessage);
+    std::vector<SavedTrack> ReadSavedTracks(const TCustomDetails& group) const;
+    void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
+
+    std::filesystem::path dataFolder_;
+    Operator& op_;
+    FormatSettings settings_;
+};
+
+// The data folder: the one given on the command line, else $SPINDLE_DATA, else the
+// folder of the program file.
+std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
+                                        const char* environment,
+                                        const std::filesystem::path& programPath);
+
+}  // namespace spindle

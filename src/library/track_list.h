@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/format_settings.h"
+#include "library/details.h"
+
+namespace spindle {
+
+// One line of a saved track list: "path*lastUsed?duration|fileDate".
+struct SavedTrack {
+    std::string FileName;
+    TDateTime LastUsed = 0.0;
+    std::uint16_t Duration = 0;
+    TDateTime FileDate = 0.0;
+};
+
+// The track-list file name of a group: "Name.dat", or "{Name}.dat" for a Spot Group.
+std::string TrackListFileName(const TCustomDetails& group);
+std::string TrackListFileName(const std::string& name, GroupKind kind);
+
+// Reads a saved track list. A line without its three markers ends the reading; a line
+// for a file that no longer exists is skipped unless `keepMissing`; a line whose values
+// do not convert is kept with those values 0 and reported through `badLine` (its path).
+std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file, bool keepMissing,
+                                      const FormatSettings& settings,
+                                      const std::function<void(const std::string&)>& badLine);
+
+// The file text of a track list: one line per track, leaving out tracks with neither a
+// duration nor a last use.
+std::string TrackListText(const std::vector<FileRec>& files, const FormatSettings& settings);
+
+// A date-time of a data file: with the settings' decimal separator, or with "." for
+// files written under another locale.
+std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings& settings);
+
+}  // namespace spindle
