@@ -48,12 +48,14 @@ public:
         }
     }
     void Skip() { Next(); }
-    // An item whose value is taken as it comes, a number or 0.
-    void Version(int& out) {
+    // An item whose value is taken as it comes, a number or 0; false when missing.
+    bool Version(int& out) {
         if (const std::string* s = Next()) {
             const auto value = TextToInt(*s);
             out = value && *value >= 0 && *value < 100000 ? static_cast<int>(*value) : 0;
+            return true;
         }
+        return false;
     }
 
 private:
@@ -156,6 +158,9 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
     Options& o = result.Values;
 
     const auto lines = ReadTextLines(dataFolder / "Options.dat");
+    // Older files are brought forward by their version; a file damaged before the
+    // version item cannot tell its age, and is left as it loaded.
+    bool versionRead = false;
     if (lines && !lines->empty()) {
         result.LineRead = true;
         ItemReader r(DecodeListText((*lines)[0]));
@@ -186,7 +191,7 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
         r.Text(o.PathSubTo1);
         r.Text(o.PathSubFrom2);
         r.Text(o.PathSubTo2);
-        r.Version(o.FileVersion);
+        versionRead = r.Version(o.FileVersion);
         r.Text(o.PlaylistFormat);
         r.Text(o.HTMLTitle);
         r.Lines(o.HTMLUserHeader);
@@ -244,7 +249,7 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
     if (!o.Extensions.AnySelected()) {
         o.Extensions.SelectAll();
     }
-    if (result.LineRead) {
+    if (versionRead) {
         Migrate(o, dataFolder);
     }
     o.KorvelCrossfade = true;

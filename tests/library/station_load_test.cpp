@@ -1,0 +1,376 @@
+#include "library/station.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "base/list_text.h"
+#include "library/group_ops.h"
+#include "support/audio_files.h"
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedOperator;
+using test::TempDir;
+using test::WriteMp3;
+
+std::vector<std::string> Names(const std::vector<FileRec>& files) {
+    std::vector<std::string> names;
+    for (const FileRec& f : files) {
+        names.push_back(f.FileName);
+    }
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+class StationTest : public ::testing::Test {
+protected:
+    StationTest() : station(dir.Path() / "data", op, FormatSettings::English()) {
+        dir.MakeFolder("data");
+        station.Random.Seed(11);
+    }
+    std::string Data(const std::string& name) const { return dir / ("data/" + name); }
+    std::string Music(const std::string& name) const { return dir / ("music/" + name); }
+    void WriteData(const std::string& name, const std::string& text) const {
+        dir.Write("data/" + name, text);
+    }
+    std::vector<std::string> ErrorTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : op.Messages) {
+            texts.push_back(m.Text);
+        }
+        return texts;
+    }
+
+    TempDir dir;
+    ScriptedOperator op;
+    Station station;
+};
+
+TEST_F(StationTest, NoDataFilesMeansEmptyListsAndDefaults) {
+    station.LoadAll();
+    EXPECT_TRUE(station.Categories.empty());
+    EXPECT_TRUE(station.SpotGroups.empty());
+    EXPECT_TRUE(station.Rotations.empty());
+    EXPECT_TRUE(station.Schedules.empty());
+    EXPECT_EQ(station.DefaultRotation, nullptr);
+    EXPECT_EQ(station.Opt.FilenameFormat, "mmmdd\".ALB\"");
+    EXPECT_TRUE(op.Messages.empty());
+    EXPECT_FALSE(station.Changed.Any());
+}
+
+TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
+    WriteMp3(dir, "music/A/a.mp3", 100);
+    WriteMp3(dir, "music/A/A1/a1.mp3", 101);
+    WriteMp3(dir, "music/B/b.mp3", 102);
+    WriteMp3(dir, "music/A/.hidden.mp3", 103);
+    WriteMp3(dir, "music/A/.secret/x.mp3", 104);
+    dir.Write("music/A/notes.txt", "not audio");
+    WriteData("Categories.dat",
+              EncodeListText({"Rock", "", EncodeListText({Music("A"), Music("B")}), "0", "0", "0",
+                              "0", "0", "1", "1", "0"}) +
+                  "\r\n");
+    station.LoadAll();
+    ASSERT_EQ(station.Categories.size(), 1u);
+    const TCategoryDetails& rock = *station.Categories[0];
+    // A Block category plays in file-name order; the average of a block is its total.
+    EXPECT_EQ(Names(rock.Files),
+              (std::vector<std::string>{Music("A/a.mp3"), Music("A/A1/a1.mp3"), Music("B/b.mp3")}));
+    EXPECT_EQ(rock.AverageTime, 303);
+    EXPECT_TRUE(station.Changed.Categories);
+    EXPECT_TRUE(station.Changed.FileLists);
+    EXPECT_EQ(station.Artists.Count(), 3u);
+}
+
+TEST_F(StationTest, ScanOrderWithoutSortingIsListedThenSubfolders) {
+    WriteMp3(dir, "music/A/a.mp3", 1);
+    WriteMp3(dir, "music/A/A1/a1.mp3", 1);
+    WriteMp3(dir, "music/B/b.mp3", 1);
+    auto group = std::make_unique<TSpotDetails>();
+    group->Name = "IDs";
+    group->Folders = {Music("A"), Music("B")};
+    group->Subfolders = true;
+    group->SortType = kSortPerFolder;
+    station.SpotGroups.push_back(std::move(group));
+    station.LoadSpotFiles(*station.SpotGroups[0]);
+    EXPECT_EQ(Names(station.SpotGroups[0]->Files),
+              (std::vector<std::string>{Music("A/a.mp3"), Music("B/b.mp3"), Music("A/A1/a1.mp3")}));
+}
+
+TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
+    for (int i = 0; i < 6; ++i) {
+        WriteMp3(dir, "music/Hits/Band" + std::to_string(i) + " - Song.mp3", 200 + i);
+    }
+    std::string list;
+    for (int i : {3, 0, 5}) {
+        list += Music("Hits/Band" + std::to_string(i) + " - Song.mp3") + "*46000.5?" +
+                std::to_string(200 + i) + "|45000\r\n";
+    }
+    WriteData("Hits.dat", list);
+    WriteData("Categories.dat", EncodeListText({"Hits", "", EncodeListText({Music("Hits")}), "0",
+                                                "0", "0", "0", "0", "0", "0", "5"}) +
+                                    "\r\n");
+    station.LoadAll();
+    const TCategoryDetails& hits = *station.Categories[0];
+    ASSERT_EQ(hits.Files.size(), 6u);
+    EXPECT_EQ(hits.NextItem, 5u);
+    const std::vector<std::string> names = Names(hits.Files);
+    EXPECT_EQ(
+        std::vector<std::string>(names.begin(), names.begin() + 3),
+        (std::vector<std::string>{Music("Hits/Band3 - Song.mp3"), Music("Hits/Band0 - Song.mp3"),
+                                  Music("Hits/Band5 - Song.mp3")}));
+    EXPECT_EQ(
+        Sorted(std::vector<std::string>(names.begin() + 3, names.end())),
+        (std::vector<std::string>{Music("Hits/Band1 - Song.mp3"), Music("Hits/Band2 - Song.mp3"),
+                                  Music("Hits/Band4 - Song.mp3")}));
+    for (std::size_t i = 0; i < hits.Files.size(); ++i) {
+        EXPECT_EQ(hits.Files[i].Index, static_cast<int>(i));
+    }
+    EXPECT_EQ(hits.Files[0].LastUsed, 46000.5);
+    EXPECT_EQ(hits.Files[0].SavedLastUsed, 46000.5);
+    EXPECT_EQ(hits.Files[4].LastUsed, 0.0);
+    ASSERT_NE(station.Artists.Find("Band3"), nullptr);
+    EXPECT_EQ(station.Artists.Find("band3")->LastPlayed, 46000.5);
+}
+
+TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
+    for (int i = 0; i < 12; ++i) {
+        WriteMp3(dir, "music/Hits/T" + std::to_string(i) + ".mp3", 60);
+    }
+    std::string list;
+    for (int i = 0; i < 12; ++i) {
+        list += Music("Hits/T" + std::to_string(i) + ".mp3") + "*0?60|0\r\n";
+    }
+    WriteData("Hits.dat", list);
+    WriteData("Categories.dat",
+              EncodeListText({"Hits", "", EncodeListText({Music("Hits")})}) + "\r\n");
+    station.LoadAll();
+    const std::vector<std::string> names = Names(station.Categories[0]->Files);
+    ASSERT_EQ(names.size(), 12u);
+    std::vector<std::string> saved;
+    for (int i = 0; i < 12; ++i) {
+        saved.push_back(Music("Hits/T" + std::to_string(i) + ".mp3"));
+    }
+    EXPECT_NE(names, saved);
+    EXPECT_EQ(Sorted(names), Sorted(saved));
+}
+
+TEST_F(StationTest, DefinitionFilesHoldNestedFoldersWithCommasAndQuotes) {
+    WriteMp3(dir, "music/Rock, \"Classic\"/Band - Song.mp3", 180);
+    const std::string folders = EncodeListText({Music("Rock, \"Classic\""), Music("gone")});
+    WriteData("Categories.dat", EncodeListText({"Classic Rock", "Notes, with \"quotes\"", folders,
+                                                "0", "1", "720", "1", "90", "0", "0", "0"}) +
+                                    "\r\n" + EncodeListText({"Short", "only two"}) + "\r\n");
+    station.LoadAll();
+    ASSERT_EQ(station.Categories.size(), 2u);
+    const TCategoryDetails& rock = *station.Categories[0];
+    EXPECT_EQ(rock.Notes, "Notes, with \"quotes\"");
+    EXPECT_EQ(rock.Folders, (std::vector<std::string>{Music("Rock, \"Classic\""), Music("gone")}));
+    EXPECT_EQ(rock.SongRepeatOption, 1);
+    EXPECT_EQ(rock.SongRepeatInterval, 720u);
+    EXPECT_EQ(rock.ArtistRepeatInterval, 90u);
+    ASSERT_EQ(rock.Files.size(), 1u);
+    EXPECT_EQ(rock.Files[0].Duration, 180);
+    EXPECT_EQ(station.Categories[1]->Name, "Short");
+    EXPECT_TRUE(station.Categories[1]->Folders.empty());
+    EXPECT_EQ(ErrorTexts(),
+              (std::vector<std::string>{"File or Folder \"" + Music("gone") +
+                                        "\" does not exist in Category \"Classic Rock\"."}));
+}
+
+TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
+    WriteMp3(dir, "music/a.mp3", 10);
+    WriteMp3(dir, "music/b.mp3", 20);
+    WriteMp3(dir, "music/c.mp3", 30);
+    WriteData("Jazz.dat", Music("a.mp3") + "*46000?10|45000\r\n" + Music("gone.mp3") +
+                              "*46000?99|45000\r\n" + Music("b.mp3") + "*not a date?20|45000\r\n" +
+                              "no markers at all\r\n" + Music("c.mp3") + "*46001?30|45000\r\n");
+    WriteData("Categories.dat",
+              EncodeListText({"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}) + "\r\n");
+    station.LoadAll();
+    const TCategoryDetails& jazz = *station.Categories[0];
+    EXPECT_EQ(Sorted(Names(jazz.Files)),
+              (std::vector<std::string>{Music("a.mp3"), Music("b.mp3")}));
+    const FileRec& b = jazz.Files[static_cast<std::size_t>(FindFileIndex(jazz, Music("b.mp3")))];
+    EXPECT_EQ(b.LastUsed, 0.0);
+    EXPECT_EQ(b.Duration, 0);
+    EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Error loading file \"" + Music("b.mp3") +
+                                                      "\" from Category \"Jazz\"."}));
+}
+
+TEST_F(StationTest, IsolatedModeLoadsSavedTracksWithoutTheirFolders) {
+    WriteData("Jazz.dat", "/nowhere/Band - Tune.mp3*46000?215|45000\r\n");
+    WriteData("{IDs}.dat", "/nowhere/ID.mp3*0?12|45000\r\n");
+    WriteData("Categories.dat",
+              EncodeListText({"Jazz", "", EncodeListText({"/nowhere"})}) + "\r\n");
+    WriteData("Spots.dat", EncodeListText({"IDs", "", EncodeListText({"/nowhere"})}) + "\r\n");
+    station.Isolated = true;
+    station.LoadAll();
+    ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
+    EXPECT_EQ(station.Categories[0]->Files[0].Duration, 215);
+    ASSERT_EQ(station.SpotGroups[0]->Files.size(), 1u);
+    EXPECT_TRUE(op.Messages.empty());  // no scan, so no missing folder
+}
+
+TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
+    WriteMp3(dir, "music/x/b.mp3", 15);
+    WriteMp3(dir, "music/y/a.mp3", 30);
+    WriteMp3(dir, "music/x/A.mp3", 10);
+    WriteData("{IDs}.dat", Music("x/b.mp3") + "*46100?99|45000\r\n");
+    WriteData("Spots.dat", EncodeListText({"IDs", "", EncodeListText({Music("x"), Music("y")}), "0",
+                                           "2", "0", "0", "1", "0"}) +
+                               "\r\n");
+    station.LoadAll();
+    const TSpotDetails& ids = *station.SpotGroups[0];
+    EXPECT_EQ(Names(ids.Files),
+              (std::vector<std::string>{Music("x/A.mp3"), Music("y/a.mp3"), Music("x/b.mp3")}));
+    EXPECT_EQ(ids.Files[2].Duration, 15);  // measured again, not the saved 99
+    EXPECT_EQ(ids.Files[2].LastUsed, 46100.0);
+    EXPECT_EQ(ids.NextItem, 2u);
+    EXPECT_EQ(ids.SavedNextItem, 2u);
+    EXPECT_TRUE(ids.FirstItem);
+    EXPECT_EQ(ids.AverageTime, 18);  // (10 + 30 + 15) / 3 = 18.33
+    EXPECT_TRUE(station.Changed.FileLists);
+    EXPECT_TRUE(station.Changed.Spots);
+}
+
+TEST_F(StationTest, ShortcutsStandForTheirTargets) {
+    WriteMp3(dir, "music/real/Band - Song.mp3", 42);
+    // A minimal shell link whose relative path leads to ../real/Band - Song.mp3.
+    std::string lnk(0x4C, '\0');
+    lnk[0] = 0x4C;
+    const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    lnk.replace(4, 16, reinterpret_cast<const char*>(clsid), 16);
+    lnk[0x14] = 0x08;  // a relative path follows
+    const std::string relative = "..\\real\\Band - Song.mp3";
+    lnk += static_cast<char>(relative.size());
+    lnk += '\0';
+    lnk += relative;
+    dir.Write("music/links/Song.lnk", lnk);
+    dir.Write("music/links/Broken.lnk", "not a shortcut");
+    WriteData("Categories.dat",
+              EncodeListText({"Links", "", EncodeListText({Music("links")})}) + "\r\n");
+    station.LoadAll();
+    ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
+    EXPECT_EQ(station.Categories[0]->Files[0].FileName, Music("links/../real/Band - Song.mp3"));
+    EXPECT_EQ(station.Categories[0]->Files[0].Duration, 42);
+    EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Cannot resolve shortcut \"" +
+                                                      Music("links/Broken.lnk") + "\""}));
+}
+
+TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
+    WriteMp3(dir, "music/Pop/p.mp3", 5);
+    ASSERT_EQ(::symlink(Music("Pop").c_str(), Music("Pop/again").c_str()), 0);
+    WriteMp3(dir, "elsewhere/e.mp3", 6);
+    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), Music("Pop/linked").c_str()), 0);
+    WriteData("Categories.dat", EncodeListText({"Pop", "", EncodeListText({Music("Pop")}), "0", "0",
+                                                "0", "0", "0", "1", "1"}) +
+                                    "\r\n");
+    station.LoadAll();
+    EXPECT_EQ(Names(station.Categories[0]->Files),
+              (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
+}
+
+TEST_F(StationTest, AFileListedTwiceIsOneTrack) {
+    WriteMp3(dir, "music/one.mp3", 5);
+    WriteData("Categories.dat",
+              EncodeListText({"Dup", "", EncodeListText({Music(""), Music("one.mp3")})}) + "\r\n");
+    station.LoadAll();
+    EXPECT_EQ(station.Categories[0]->Files.size(), 1u);
+}
+
+TEST_F(StationTest, UnreadableDurationsAreAskedFor) {
+    dir.Write("music/Track01.cda", "");
+    WriteData("Categories.dat", EncodeListText({"CD", "", EncodeListText({Music("")})}) + "\r\n");
+    op.QueueReply("245");
+    station.LoadAll();
+    ASSERT_EQ(op.Queries.size(), 1u);
+    EXPECT_EQ(station.Categories[0]->Files[0].Duration, 245);
+}
+
+TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {
+    WriteData("Categories.dat",
+              EncodeListText({"Rock"}) + "\r\n" + EncodeListText({"Rockabilly"}) + "\r\n");
+    WriteData("Spots.dat",
+              EncodeListText({"IDs"}) + "\r\n" + EncodeListText({"Sponsors"}) + "\r\n");
+    const std::string items = EncodeListText(
+        {"00:00:00\t{IDs}", "00:00:12\trock", "00:03:30\tRockabilly", "00:07:00 ** (15)News",
+         "00:08:00 ## 30:VoiceTrack", "00:09:00\t{(30)Sponsors}", "00:10:00\tJazz"});
+    WriteData("Rotations.dat",
+              EncodeListText({"Morning", "", "1", items}) + "\r\n" +
+                  EncodeListText({"Day", "notes", "0"}) + "\r\n" +
+                  EncodeListText({"Night", "", "1", EncodeListText({"00:00:00\t{Gone}"})}) +
+                  "\r\n");
+    station.LoadAll();
+    ASSERT_EQ(station.Rotations.size(), 3u);
+    EXPECT_EQ(station.DefaultRotation, station.Rotations[2].get());
+    const auto& morning = station.Rotations[0]->Items;
+    ASSERT_EQ(morning.size(), 7u);
+    EXPECT_EQ(morning[0].Object, station.SpotGroups[0].get());
+    EXPECT_EQ(morning[1].Object, station.Categories[0].get());  // found ignoring case
+    EXPECT_EQ(morning[2].Object, station.Categories[1].get());
+    EXPECT_EQ(morning[3].Object, nullptr);
+    EXPECT_EQ(morning[5].Object, station.SpotGroups[1].get());
+    EXPECT_EQ(morning[6].Object, nullptr);
+    EXPECT_TRUE(station.Rotations[1]->Items.empty());
+    EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{
+                                "Category \"Jazz\" used in Rotation \"Morning\" is not found.",
+                                "Spot Group \"Gone\" used in Rotation \"Night\" is not found."}));
+}
+
+TEST_F(StationTest, TheFirstRotationIsTheDefaultWhenNoneIsMarked) {
+    WriteData("Rotations.dat",
+              EncodeListText({"A", "", "0"}) + "\r\n" + EncodeListText({"B", "", "0"}) + "\r\n");
+    station.LoadAll();
+    EXPECT_EQ(station.DefaultRotation, station.Rotations[0].get());
+}
+
+TEST_F(StationTest, InvalidNamesAreReportedAndKept) {
+    WriteData("Categories.dat", EncodeListText({"../../escape"}) + "\r\n");
+    WriteData("Spots.dat", EncodeListText({"a/b"}) + "\r\n");
+    dir.Write("escape.dat", "/x.mp3*1?1|1\r\n");  // outside the data folder
+    station.Isolated = true;
+    station.LoadAll();
+    ASSERT_EQ(station.Categories.size(), 1u);
+    EXPECT_TRUE(station.Categories[0]->Files.empty());  // nothing read from outside
+    EXPECT_EQ(ErrorTexts(),
+              (std::vector<std::string>{
+                  "Category name \"../../escape\" includes invalid characters. Please rename.",
+                  "Spot Group name \"a/b\" includes invalid characters. Please rename."}));
+}
+
+TEST_F(StationTest, BinaryJunkInEveryDataFileLoadsTolerantly) {
+    const std::string junk(
+        "\x00\xFF\"\x01,,\"\r\n\x7F\x80*?|\xC3\r\n,,,,,,,,,,,,,,,99999999999999999999", 60);
+    for (const char* name : {"Options.dat", "Categories.dat", "Spots.dat", "Rotations.dat",
+                             "Schedules.dat", "Related.dat", ".dat", "{}.dat"}) {
+        WriteData(name, junk);
+    }
+    station.Isolated = true;
+    station.LoadAll();
+    EXPECT_FALSE(station.Categories.empty());
+    EXPECT_FALSE(station.Rotations.empty());
+}
+
+TEST(DataFolder, CommandLineThenEnvironmentThenProgramFolder) {
+    EXPECT_EQ(ResolveDataFolder(std::string("/srv/kxyz"), "/env", "/opt/spindle/bin/spindle-cli"),
+              std::filesystem::path("/srv/kxyz"));
+    EXPECT_EQ(ResolveDataFolder(std::nullopt, "/env/station", "/opt/spindle/bin/spindle-cli"),
+              std::filesystem::path("/env/station"));
+    EXPECT_EQ(ResolveDataFolder(std::nullopt, nullptr, "/opt/spindle/bin/spindle-cli"),
+              std::filesystem::path("/opt/spindle/bin"));
+    EXPECT_EQ(ResolveDataFolder(std::string(""), "", "/opt/x/spindle-cli"),
+              std::filesystem::path("/opt/x"));
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "base/list_text.h"
+#include "library/library_edits.h"
+#include "library/station.h"
+#include "support/audio_files.h"
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedOperator;
+using test::TempDir;
+using test::WriteMp3;
+namespace fs = std::filesystem;
+
+// A station written by hand in the data files' own formats.
+class SavedStation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.MakeFolder("data");
+        WriteMp3(dir, "music/Jazz/Band - Tune.mp3", 200);
+        WriteMp3(dir, "music/Jazz/Other - Tune.mp3", 100);
+        WriteMp3(dir, "music/Rock/Loud - Song.mp3", 240);
+        WriteMp3(dir, "music/IDs/ID1.mp3", 12);
+        const std::string m = (dir.Path() / "music").string();
+        Data("Categories.dat",
+             EncodeListText({"Jazz", "Late, \"smooth\"", EncodeListText({m + "/Jazz"}), "150", "0",
+                             "0", "1", "60", "0", "0", "1"}) +
+                 "\r\n" +
+                 EncodeListText({"Rock", "", EncodeListText({m + "/Rock"}), "240", "0", "0", "0",
+                                 "0", "0", "1", "0"}) +
+                 "\r\n");
+        Data("Spots.dat", EncodeListText({"IDs", "", EncodeListText({m + "/IDs"}), "12", "0", "0",
+                                          "0", "0", "0"}) +
+                              "\r\n");
+        Data("Jazz.dat", m + "/Jazz/Band - Tune.mp3*46360.25?200|46000.5\r\n" + m +
+                             "/Jazz/Other - Tune.mp3*0?100|46000.5\r\n");
+        Data("Rock.dat", m + "/Rock/Loud - Song.mp3*46361.125?240|46000.5\r\n");
+        Data("{IDs}.dat", m + "/IDs/ID1.mp3*0?12|46000.5\r\n");
+        Data("Rotations.dat",
+             EncodeListText({"Morning", "", "1",
+                             EncodeListText({"00:00:00\t{IDs}", "00:00:12\tJazz", "00:03:30\tRock",
+                                             "00:07:30 ** (15)News", "00:08:00\t{(30)IDs}"})}) +
+                 "\r\n");
+        std::vector<std::string> hours;
+        for (int h = 0; h < 24; ++h) {
+            hours.push_back(ScheduleEntryText(h, 0, h < 12 ? "Morning" : "...DEFAULT..."));
+        }
+        Data("Schedules.dat",
+             EncodeListText({"Week", "weekdays", "1111100", EncodeListText(hours),
+                             EncodeListText({"07:05\tIDs", "08:00\t<Break Note>Traffic"})}) +
+                 "\r\n");
+        Data("Related.dat", "Band;Other;\r\n");
+        Load();
+    }
+
+    void Data(const std::string& name, const std::string& text) { dir.Write("data/" + name, text); }
+    std::string Read(const std::string& name) { return ReadAll(dir.Path() / "data" / name); }
+    void Load() {
+        station = std::make_unique<Station>(dir.Path() / "data", op, FormatSettings::English());
+        station->Random.Seed(5);
+        station->LoadAll();
+    }
+
+    TempDir dir;
+    ScriptedOperator op;
+    std::unique_ptr<Station> station;
+};
+
+TEST_F(SavedStation, EveryDataFileRoundTripsByteForByte) {
+    station->Changed = ChangedFlags{true, true, true, true, true, true, true};
+    ASSERT_TRUE(station->SaveAll());
+    const char* files[] = {"Options.dat",   "Categories.dat", "Spots.dat",
+                           "Rotations.dat", "Schedules.dat",  "Related.dat",
+                           "Jazz.dat",      "Rock.dat",       "{IDs}.dat"};
+    std::map<std::string, std::string> first;
+    for (const char* f : files) {
+        first[f] = Read(f);
+    }
+    EXPECT_NE(first["Jazz.dat"].find("Band - Tune.mp3*46360.25?200|46000.5\r\n"), std::string::npos);
+    Load();
+    station->Changed = ChangedFlags{true, true, true, true, true, true, true};
+    ASSERT_TRUE(station->SaveAll());
+    for (const char* f : files) {
+        EXPECT_EQ(Read(f), first[f]) << f;
+    }
+    EXPECT_FALSE(station->Changed.Any());
+    EXPECT_TRUE(op.Messages.empty());
+    // The previous files stay as backups.
+    EXPECT_EQ(ReadAll(dir.Path() / "data/Categories.bak"), first["Categories.dat"]);
+}
+
+TEST_F(SavedStation, SchedulesKeepEveryField) {
+    ASSERT_EQ(station->Schedules.size(), 1u);
+    const TScheduleDetails& week = *station->Schedules[0];
+    EXPECT_EQ(week.Notes, "weekdays");
+    EXPECT_EQ(week.Days, (std::array<bool, 7>{true, true, true, true, true, false, false}));
+    EXPECT_EQ(week.Hours[3].Object, station->Rotations[0].get());
+    EXPECT_EQ(week.Hours[13].Object, nullptr);
+    EXPECT_EQ(week.Hours[13].Text, "13:00\t...DEFAULT...");
+    ASSERT_EQ(week.TimedSpots.size(), 2u);
+    EXPECT_EQ(week.TimedSpots[0].Object, station->SpotGroups[0].get());
+    EXPECT_EQ(week.TimedSpots[1].Text, "08:00\t<Break Note>Traffic");
+}
+
+TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
+    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 0, "Blues"));
+    ASSERT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, "Station IDs"));
+    EXPECT_EQ(station->Rotations[0]->Items[1].Text, "00:00:12\tBlues");
+    EXPECT_EQ(station->Rotations[0]->Items[0].Text, "00:00:00\t{Station IDs}");
+    EXPECT_EQ(station->Rotations[0]->Items[4].Text, "00:08:00\t{(30)Station IDs}");
+    EXPECT_EQ(station->Schedules[0]->TimedSpots[0].Text, "07:05\tStation IDs");
+    EXPECT_TRUE(station->Changed.Rotations);
+    EXPECT_TRUE(station->Changed.Schedules);
+    const std::string jazzList = Read("Jazz.dat");
+    ASSERT_TRUE(station->SaveAll());
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
+    EXPECT_EQ(Read("Blues.dat"), jazzList);
+    EXPECT_TRUE(fs::exists(dir.Path() / "data/{Station IDs}.dat"));
+    Load();
+    EXPECT_EQ(station->Rotations[0]->Items[1].Object, station->Categories[0].get());
+    EXPECT_EQ(station->Categories[0]->Files.size(), 2u);
+    EXPECT_TRUE(op.Messages.empty());
+}
+
+TEST_F(SavedStation, RenamingAGroupNamedLikeTheTimeFieldKeepsTheTime) {
+    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "0"));
+    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "Hard Rock"));
+    EXPECT_EQ(station->Rotations[0]->Items[2].Text, "00:03:30\tHard Rock");
+}
+
+TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
+    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, ""));
+    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "Jazz/Funk"));
+    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "ROCK"));
+    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "Jazz"));
+    ASSERT_EQ(op.Messages.size(), 3u);
+    EXPECT_EQ(op.Messages[0].Text, "You must type a name.");
+    EXPECT_EQ(op.Messages[1].Text,
+              "A name may not contain any of the following characters:\n\t\t\\ / : * ? \" < > |");
+    EXPECT_EQ(op.Messages[2].Text, "Cannot rename \"Jazz\".\n\"ROCK\" already exists.");
+    EXPECT_EQ(station->Categories[0]->Name, "Jazz");
+    EXPECT_FALSE(station->Changed.Any());
+}
+
+TEST_F(SavedStation, DeletesAreRefusedWhileInUse) {
+    EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
+    EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
+    EXPECT_FALSE(DeleteEntry(*station, ListKind::Rotations, 0));
+    ASSERT_EQ(op.Messages.size(), 3u);
+    EXPECT_EQ(op.Messages[0].Text,
+              "\"Jazz\" is currently used in Rotation \"Morning\".  Remove it and try again.");
+    EXPECT_EQ(op.Messages[1].Text,
+              "\"IDs\" is currently used in Rotation \"Morning\".  Remove it and try again.");
+    EXPECT_EQ(op.Messages[2].Text, "The Default Rotation cannot be deleted.");
+
+    station->Rotations[0]->Items.clear();
+    EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
+    EXPECT_EQ(op.Messages.back().Text,
+              "\"IDs\" is currently used as a Timed Spot in Schedule \"Week\".  Remove it and try "
+              "again.");
+    EXPECT_EQ(station->SpotGroups.size(), 1u);
+}
+
+TEST_F(SavedStation, ADeleteNeedsAYesAndTakesTheTrackListAlong) {
+    station->Rotations[0]->Items.clear();
+    op.QueueAnswer(Answer::No);
+    EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
+    EXPECT_EQ(op.Messages.back().Text, "Are you sure you want to delete Category \"Jazz\"?");
+    op.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(DeleteEntry(*station, ListKind::Categories, 0));
+    EXPECT_EQ(station->Categories.size(), 1u);
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
+    EXPECT_TRUE(station->Changed.Categories);
+}
+
+TEST_F(SavedStation, CopiesOfRotationsAndSchedules) {
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));
+    const TRotationDetails& copy = *station->Rotations[1];
+    EXPECT_EQ(copy.Name, "Copy of Morning");
+    EXPECT_FALSE(copy.Default);
+    EXPECT_EQ(copy.Items.size(), 5u);
+    EXPECT_EQ(copy.Items[1].Object, station->Categories[0].get());
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Schedules, 0));
+    EXPECT_EQ(station->Schedules[1]->Days, (std::array<bool, 7>{}));
+    EXPECT_EQ(station->Schedules[1]->TimedSpots.size(), 2u);
+    EXPECT_FALSE(CopyEntry(*station, ListKind::Categories, 0));
+}
+
+TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
+    const std::string before = Read("Rotations.dat");
+    // A folder where the backup belongs makes the backup impossible.
+    dir.MakeFolder("data/Rotations.bak/blocked");
+    station->Changed.Rotations = true;
+    EXPECT_FALSE(station->SaveAll());
+    EXPECT_TRUE(station->Changed.Rotations);
+    EXPECT_EQ(Read("Rotations.dat"), before);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_EQ(op.Messages[0].Text, "Unable to save Rotations backup file.  Save aborted.");
+}
+
+TEST_F(SavedStation, AGroupNameThatLeadsElsewhereKeepsItsTrackListHome) {
+    station->Categories[0]->Name = "../../escaped";
+    station->Changed.FileLists = true;
+    EXPECT_FALSE(station->SaveAll());
+    EXPECT_FALSE(fs::exists(dir.Path() / "escaped.dat"));
+    EXPECT_TRUE(station->Changed.FileLists);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_NE(op.Messages[0].Text.find("../../escaped"), std::string::npos);
+    // The other groups were saved all the same.
+    EXPECT_NE(Read("Rock.dat").find("Loud - Song"), std::string::npos);
+    EXPECT_NE(Read("{IDs}.dat").find("ID1"), std::string::npos);
+}
+
+TEST_F(SavedStation, SaveAllMovesTheStartPastTheLastRun) {
+    station->Opt.StartDay = 46400;
+    station->Opt.StartHour = 20;
+    station->Opt.TotalDays = 1;
+    station->Opt.TotalHours = 6;
+    station->Opt.IncrementHour = true;
+    station->LastRunStart = 46400.8;
+    ASSERT_TRUE(station->SaveAll());
+    EXPECT_EQ(station->Opt.StartDay, 46402);
+    EXPECT_EQ(station->Opt.StartHour, 2);
+    EXPECT_EQ(station->LastRunStart, 0.0);
+    Load();
+    EXPECT_EQ(station->Opt.StartDay, 46402);
+}
+
+TEST_F(SavedStation, ClearLastScheduledAfterTheOperatorAgrees) {
+    op.QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(ResetLastUsed(*station));
+    EXPECT_EQ(station->Categories[0]->Files[0].SavedLastUsed > 1.0 ||
+                  station->Categories[0]->Files[1].SavedLastUsed > 1.0,
+              true);
+    op.QueueAnswer(Answer::Ok);
+    EXPECT_TRUE(ResetLastUsed(*station));
+    for (const auto& c : station->Categories) {
+        for (const FileRec& f : c->Files) {
+            EXPECT_EQ(f.LastUsed, 1.0);
+            EXPECT_EQ(f.SavedLastUsed, 1.0);
+        }
+    }
+    EXPECT_EQ(station->Artists.Find("Band")->LastPlayed, 1.0);
+    EXPECT_TRUE(station->Changed.FileLists);
+}
+
+TEST_F(SavedStation, BackupCopiesEveryDataFile) {
+    BackupDataFiles(*station);
+    EXPECT_EQ(ReadAll(dir.Path() / "data/Backup/Categories.dat"), Read("Categories.dat"));
+    EXPECT_EQ(ReadAll(dir.Path() / "data/Backup/{IDs}.dat"), Read("{IDs}.dat"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Backup/Related.bak"));
+    ASSERT_FALSE(op.Messages.empty());
+    EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
+}
+
+TEST_F(SavedStation, UsageLists) {
+    EXPECT_EQ(RotationsUsing(*station, station->Categories[1].get()).size(), 1u);
+    EXPECT_EQ(SchedulesWithTimedSpot(*station, station->SpotGroups[0].get()).size(), 1u);
+    EXPECT_EQ(SchedulesUsing(*station, station->Rotations[0].get()).size(), 1u);
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace spindle::test {
+
+// A tiny valid MP3 file (one MPEG-1 Layer III frame with a Xing frame count) that plays
+// for `seconds` whole seconds by its header. Written under `dir`, folders made as needed.
+std::string WriteMp3(const TempDir& dir, const std::string& name, unsigned seconds);
+
+// The bytes of such a file.
+std::string Mp3Bytes(unsigned seconds);
+
+}  // namespace spindle::test
