@@ -59,6 +59,8 @@ public:
     // The clock, a seam for tests.
     std::function<TDateTime()> Clock;
     RandomSource Random;
+    // A seed that makes every run choose alike; runs are seeded from the clock without it.
+    std::optional<std::uint64_t> FixedSeed;
 
     Options Opt;
     std::vector<std::unique_ptr<TCategoryDetails>> Categories;

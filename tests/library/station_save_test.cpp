@@ -81,7 +81,8 @@ TEST_F(SavedStation, EveryDataFileRoundTripsByteForByte) {
     for (const char* f : files) {
         first[f] = Read(f);
     }
-    EXPECT_NE(first["Jazz.dat"].find("Band - Tune.mp3*46360.25?200|46000.5\r\n"), std::string::npos);
+    EXPECT_NE(first["Jazz.dat"].find("Band - Tune.mp3*46360.25?200|46000.5\r\n"),
+              std::string::npos);
     Load();
     station->Changed = ChangedFlags{true, true, true, true, true, true, true};
     ASSERT_TRUE(station->SaveAll());

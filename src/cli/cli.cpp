@@ -1,0 +1,160 @@
+#include "cli/cli.h"
+
+#include <cstdlib>
+#include <optional>
+
+#include "base/float_text.h"
+#include "base/format.h"
+#include "base/translate.h"
+#include "base/unattended_operator.h"
+#include "cli/console_progress.h"
+#include "fileinfo/file_duration.h"
+#include "generator/run_report.h"
+#include "library/station.h"
+#include "outputs/generation.h"
+
+namespace spindle {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: spindle-cli -r [-i] [--data DIR] [--seed N]\n"
+    "       spindle-cli duration FILE...\n"
+    "       spindle-cli --help | --version\n"
+    "\n"
+    "  -r, --run        generate the playlists the station's Options ask for, save the\n"
+    "                   library and move the start on (the unattended run)\n"
+    "  -i, --isolated   load the saved track lists only, without scanning any folder\n"
+    "      --data DIR   the station's data folder (default: $SPINDLE_DATA, else the\n"
+    "                   folder of this program)\n"
+    "      --seed N     make the run's random choices repeatable\n"
+    "  duration FILE... print each file's playing time in seconds, a TAB and its path\n"
+    "\n"
+    "Exit status: 0 when all went well, 1 when the run reported errors or was stopped,\n"
+    "2 for a usage error.\n";
+
+struct RunArgs {
+    bool Run = false;
+    bool Isolated = false;
+    std::optional<std::string> Data;
+    std::optional<std::uint64_t> Seed;
+};
+
+// Accepts the program's switches as "-r", "/r" (either case) and their long names.
+bool IsSwitch(const std::string& arg, char letter, const char* longName) {
+    if (arg == longName) {
+        return true;
+    }
+    return arg.size() == 2 && (arg[0] == '-' || arg[0] == '/') &&
+           (arg[1] == letter || arg[1] == letter - 'a' + 'A');
+}
+
+int Duration(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
+    if (files.empty()) {
+        err << "spindle-cli: duration needs at least one file\n" << kUsage;
+        return 2;
+    }
+    UnattendedOperator op([&](MessageKind, const std::string& line) { err << line << '\n'; });
+    int status = 0;
+    for (const std::string& file : files) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(file, ec)) {
+            err << "spindle-cli: " << file << ": no such file\n";
+            status = 1;
+        }
+        out << FileDuration(file, false, op) << '\t' << file << '\n';
+    }
+    return status;
+}
+
+int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath, std::ostream& out,
+                  std::ostream& err, bool terminal) {
+    const std::filesystem::path data =
+        ResolveDataFolder(args.Data, std::getenv("SPINDLE_DATA"), programPath);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(data, ec)) {
+        err << "spindle-cli: the data folder " << data.string() << " does not exist\n";
+        return 1;
+    }
+    ConsoleProgress progress(out, err, terminal);
+    ConsoleProgress::CatchInterrupts();
+    RunReport* reportRef = nullptr;
+    std::vector<std::string> early;
+    UnattendedOperator op([&](MessageKind, const std::string& line) {
+        if (reportRef != nullptr) {
+            reportRef->AddLine(line);
+        } else {
+            early.push_back(line);
+        }
+    });
+    RunReport report(op, &progress);
+    reportRef = &report;
+
+    Station station(data, op);
+    station.Isolated = args.Isolated;
+    station.FixedSeed = args.Seed;
+    station.Startup = true;
+    station.LoadAll();
+    station.Startup = false;
+
+    const bool generated = RunGeneration(station, report);
+    const bool saved = station.SaveAll(true);
+    progress.Finish();
+    if (!saved) {
+        err << "spindle-cli: some of the station's files could not be saved\n";
+    }
+    const bool stopped = report.Status() != RunStatus::Running || progress.CancelRequested();
+    return (generated && saved && !stopped && !report.ErrorsReported()) ? 0 : 1;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const std::filesystem::path& programPath,
+           std::ostream& out, std::ostream& err, bool terminal) {
+    if (args.empty()) {
+        err << kUsage;
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        out << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
+        out << "spindle-cli " << SPINDLE_VERSION << '\n';
+        return 0;
+    }
+    if (args[0] == "duration") {
+        return Duration(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    }
+    RunArgs run;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (IsSwitch(a, 'r', "--run")) {
+            run.Run = true;
+        } else if (IsSwitch(a, 'i', "--isolated")) {
+            run.Isolated = true;
+        } else if ((a == "--data" || a == "--seed") && i + 1 < args.size()) {
+            if (a == "--data") {
+                run.Data = args[++i];
+            } else {
+                const auto seed = TextToInt(args[++i]);
+                if (!seed || *seed < 0) {
+                    err << "spindle-cli: --seed takes a whole number\n";
+                    return 2;
+                }
+                run.Seed = static_cast<std::uint64_t>(*seed);
+            }
+        } else if (a.rfind("--data=", 0) == 0) {
+            run.Data = a.substr(7);
+        } else {
+            err << "spindle-cli: unknown argument '" << a << "'\n" << kUsage;
+            return 2;
+        }
+    }
+    if (!run.Run) {
+        err << "spindle-cli: nothing to do; give -r to run\n" << kUsage;
+        return 2;
+    }
+    return UnattendedRun(run, programPath, out, err, terminal);
+}
+
+}  // namespace spindle

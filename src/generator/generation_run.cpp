@@ -1,0 +1,185 @@
+#include "generator/generation_run.h"
+
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "base/safe_file.h"
+#include "base/text_file.h"
+#include "base/translate.h"
+#include "generator/hour_assembly.h"
+#include "library/track_list.h"
+
+namespace spindle {
+
+RunSettings RunSettings::FromOptions(const Options& o, const FormatSettings& fs) {
+    RunSettings s;
+    s.Start = static_cast<double>(o.StartDay) + o.StartHour / 24.0;
+    s.Hours = static_cast<long>(o.TotalDays) * 24 + o.TotalHours;
+    s.PlaylistPeriod = o.PlaylistPeriod;
+    s.TimeResetPeriod = o.TimeResetPeriod;
+    s.Crossfade =
+        o.CrossfadeAllowance.empty() ? 0.0 : ReadDataFloat(o.CrossfadeAllowance, fs).value_or(0.0);
+    s.KorvelCrossfade = o.KorvelCrossfade;
+    s.SongInterval = o.SystemSongInterval;
+    s.ArtistInterval = o.SystemArtistInterval;
+    s.NewerTracks = o.NewerTracks;
+    s.TimeCheck = o.TimeCheck;
+    s.Tolerance = o.TimeCheckMinutes / 60.0;
+    s.IncludeHM = o.IncludeHM;
+    s.VTFilenames = o.VTFilenames;
+    s.Names = o.Names();
+    return s;
+}
+
+namespace {
+
+// Whether hour `index` of the run starts a new period of the given kind.
+bool StartsPeriod(long index, int period) {
+    switch (period) {
+        case kPeriodHour:
+            return true;
+        case kPeriodDay:
+            return index % 24 == 0;
+        default:
+            return index % 168 == 0;
+    }
+}
+
+}  // namespace
+
+bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outputs) {
+    const FormatSettings& fs = station_.Settings();
+    settings_ = RunSettings::FromOptions(station_.Opt, fs);
+    state_ = RunState{};
+    const long n = settings_.Hours;
+    if (!report_.Unattended()) {
+        report_.ClearLines();
+    }
+    report_.SetStatus(RunStatus::Running);
+    report_.SetBar(0, 2 * n);
+
+    const std::string stamp = FormatDateTime("mmmddhh", settings_.Start, fs);
+    const std::string logFolder = station_.Opt.LogFolderPath();
+    facts_.Start = settings_.Start;
+    facts_.Hours = n;
+    facts_.LastHour = settings_.Start + static_cast<double>(n - 1) / 24.0;
+    facts_.PlaylistLogName = logFolder + stamp;
+    facts_.TrackSummaryName = logFolder + "Track-" + stamp;
+    facts_.SpotSummaryName = logFolder + "Spot-" + stamp;
+    station_.Opt.LogBaseName = stamp;
+    station_.LastRunStart = settings_.Start;
+
+    if (!log.Open(facts_.PlaylistLogName, report_)) {
+        return false;
+    }
+    for (auto& group : station_.SpotGroups) {
+        if (group->FirstItem || group->GroupType == kSpotBlock) {
+            group->NextItem = 0;
+        }
+    }
+    const TDateTime now = station_.Clock();
+    log.Header(now, settings_.Start, settings_.TimeResetPeriod);
+
+    report_.AddLine(tr("Deleting old playlist files ..."));
+    outputs.PurgeOldOutputs(report_);
+    report_.AddLine(Format(tr("Playlist generation started on %0:s"),
+                           FormatDateTime("dddddd hh:nnam/pm", now, fs)));
+    report_.AddLine(Format(tr("Playlist scheduled to start on %0:s"),
+                           FormatDateTime("dddddd ham/pm", settings_.Start, fs)));
+    report_.AddLine(tr("Creating Playlist log ..."));
+    if (station_.FixedSeed) {
+        station_.Random.Seed(*station_.FixedSeed);
+    } else {
+        station_.Random.SeedFromClock();
+    }
+
+    HourAssembler assembler(station_, settings_, state_, report_, log);
+    TScheduleDetails* schedule = nullptr;
+    int h = station_.Opt.StartHour;
+    for (long i = 0; i < n; ++i) {
+        const TDateTime d = settings_.Start + static_cast<double>(i) / 24.0;
+        if (StartsPeriod(i, settings_.PlaylistPeriod)) {
+            state_.ItemCounter = 0;
+        }
+        if (StartsPeriod(i, settings_.TimeResetPeriod)) {
+            state_.RunningTime = static_cast<float>(i);
+        }
+        log.Hour(state_.ItemCounter, d);
+        if (i == 0 || h == 0) {
+            report_.AddLine(
+                Format(tr("Compiling Playlist for %0:s"), FormatDateTime("dddddd", d, fs)));
+            const int weekday = DayOfWeekMondayFirst(d);
+            schedule = nullptr;
+            for (auto& s : station_.Schedules) {
+                if (s->Days[static_cast<std::size_t>(weekday)]) {
+                    schedule = s.get();
+                    break;
+                }
+            }
+            if (schedule == nullptr) {
+                report_.Message(Format(tr("No Schedule has been established for %0:s"),
+                                       FormatDateTime("dddd", d, fs)),
+                                true);
+                break;
+            }
+        }
+        const ScheduleHour& entry = schedule->Hours[static_cast<std::size_t>(h)];
+        const TRotationDetails* rotation =
+            entry.Text.find(kDefaultRotationPlaceholder) != std::string::npos
+                ? station_.DefaultRotation
+                : entry.Object;
+        if (rotation == nullptr) {
+            report_.Message(Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."),
+                                   entry.Text, schedule->Name),
+                            true);
+            break;
+        }
+        report_.ProcessEvents();
+        if (report_.Stopped() || !assembler.AssembleHour(i, h, d, *rotation, *schedule)) {
+            break;
+        }
+        h = h == 23 ? 0 : h + 1;
+        report_.SetBar(i + 1, 2 * n);
+    }
+
+    report_.AddLine(tr("Playlist log file successfully created."));
+    report_.AddLine(Format(tr("%0:d of %1:d total artists used."), state_.ArtistsUsed,
+                           station_.Artists.Count()));
+    report_.AddLine(Format(tr("%0:d of %1:d total tracks used."), state_.TracksUsed,
+                           station_.TotalCategoryTracks()));
+    if (settings_.TimeCheck) {
+        report_.AddLine(Format(tr("Time Checking: %0:d tracks dropped, %1:d tracks added."),
+                               state_.TracksDropped, state_.TracksAdded));
+    }
+    const bool closed = log.Close(report_);
+    return closed && !report_.Stopped();
+}
+
+bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) {
+    station_.RevertLastUsed(false);
+    bool ok = AssemblePlaylistLog(log, outputs);
+    if (ok) {
+        ok = outputs.CreatePlaylistFiles(facts_, report_);
+    }
+    if (ok) {
+        station_.Changed.Categories = true;
+        station_.Changed.Spots = true;
+        station_.Changed.FileLists = true;
+    } else {
+        report_.AddLine(tr("Playlist Creation Aborted."));
+        station_.LastRunStart = 0.0;
+    }
+    SaveRunLog();
+    return ok;
+}
+
+void GenerationRun::SaveRunLog() {
+    const std::filesystem::path file = station_.Opt.LogFolderPath() + "Generate.log";
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (!ReplaceFile(file, JoinLines(report_.Lines()))) {
+        report_.AddLine(Format(tr("Unable to create \"%0:s\""), file.string()));
+    }
+}
+
+}  // namespace spindle

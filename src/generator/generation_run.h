@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+#include "generator/log_sink.h"
+#include "generator/run_report.h"
+#include "generator/run_state.h"
+#include "library/station.h"
+
+namespace spindle {
+
+// The Playlist Log as the assembly pass writes it.
+class PlaylistLogTarget : public PlaylistLogSink {
+public:
+    // Opens the log named `baseName` + ".plg" (the previous one kept as ".bak"); on
+    // failure it has reported why through the run report.
+    virtual bool Open(const std::string& baseName, RunReport& report) = 0;
+    // Puts the finished log in place; false (reported) when that failed.
+    virtual bool Close(RunReport& report) = 0;
+};
+
+// What follows the assembly pass: old outputs go at its start, and the output pass
+// makes the playlists, pages and summaries from the written log.
+class OutputPass {
+public:
+    virtual ~OutputPass() = default;
+    virtual void PurgeOldOutputs(RunReport& report) = 0;
+    virtual bool CreatePlaylistFiles(const RunFacts& facts, RunReport& report) = 0;
+};
+
+// One generation run over the span of hours the Options give.
+class GenerationRun {
+public:
+    GenerationRun(Station& station, RunReport& report) : station_(station), report_(report) {}
+
+    // Reverts the working state, assembles the Playlist Log, makes the outputs, marks
+    // the library changed after success, and writes the run log "Generate.log".
+    // True when both passes finished.
+    bool CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs);
+
+    // The assembly pass alone.
+    bool AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outputs);
+
+    const RunFacts& Facts() const { return facts_; }
+    const RunState& State() const { return state_; }
+
+private:
+    void SaveRunLog();
+
+    Station& station_;
+    RunReport& report_;
+    RunSettings settings_;
+    RunState state_;
+    RunFacts facts_;
+};
+
+}  // namespace spindle

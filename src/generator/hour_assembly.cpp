@@ -1,0 +1,371 @@
+#include "generator/hour_assembly.h"
+
+#include "base/float_text.h"
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/text_case.h"
+#include "base/translate.h"
+#include "library/group_ops.h"
+
+namespace spindle {
+namespace {
+
+std::string Tail(const std::string& text, std::size_t from) {
+    return from < text.size() ? text.substr(from) : std::string();
+}
+
+int EntryHour(const std::string& entry) {
+    const auto hour = TextToInt(std::string_view(entry).substr(0, 2));
+    return hour ? static_cast<int>(*hour) : -1;
+}
+
+// When a timed entry of the schedule is due, in hours of the day.
+double DueTime(const std::string& entry) {
+    const double hour = std::max(0, EntryHour(entry));
+    const std::string_view minutes =
+        std::string_view(entry).substr(std::min<std::size_t>(3, entry.size()), 2);
+    if (minutes == "60") {
+        return hour + 1.0;
+    }
+    const auto m = TextToInt(minutes);
+    return hour + (m ? static_cast<double>(*m) : 0.0) / 60.0;
+}
+
+}  // namespace
+
+std::uint16_t LeadingSeconds(const std::string& text) {
+    const std::size_t colon = text.find(':', 1);
+    if (colon == std::string::npos || colon > 5) {
+        return 0;
+    }
+    const auto value = TextToInt(std::string_view(text).substr(0, colon));
+    return value && *value >= 0 ? static_cast<std::uint16_t>(*value & 0xFFFF) : 0;
+}
+
+void HourAssembler::WriteItem(int type, double time, const std::string& text,
+                              std::uint16_t duration, const std::string& owner) {
+    log_.Item(type, state_.ItemCounter, time, text, duration, owner);
+}
+
+void HourAssembler::AdvanceTime(const std::string& path, std::uint16_t seconds) {
+    double x = settings_.Crossfade;
+    if (2.0 * x > seconds) {
+        x = 0.0;
+    }
+    if (settings_.KorvelCrossfade) {
+        const std::string name = BaseNameNoExt(path);
+        const std::size_t tilde = name.find('~');
+        if (tilde != std::string::npos) {
+            static const FormatSettings kDot = FormatSettings::English();
+            const std::string digits = name.substr(tilde + 1, 5);
+            if (const auto value = TextToFloat(digits, kDot)) {
+                x = *value;
+            } else {
+                const std::string text =
+                    Format(tr("Invalid crossfade value on file \"%0:s\""), path);
+                report_.AddLine(text);
+                if (!report_.Unattended()) {
+                    report_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
+                }
+            }
+        }
+    }
+    const double hours = (seconds - x) / 3600.0;
+    state_.RunningTime = static_cast<float>(state_.RunningTime + hours);
+    state_.Elapsed = static_cast<float>(state_.Elapsed + hours);
+}
+
+Pick HourAssembler::MatchIntroOutro(TSpotDetails& group, const std::string& trackPath) {
+    auto lowered = [](std::string s) {
+        for (char& ch : s) {
+            if (ch >= 'A' && ch <= 'Z') {
+                ch = static_cast<char>(ch - 'A' + 'a');
+            }
+        }
+        return s;
+    };
+    const std::string key = lowered(CleanTitle(trackPath));
+    FileRec* found = nullptr;
+    for (FileRec& f : group.Files) {
+        if (lowered(CleanTitle(f.FileName)).find(key) != std::string::npos) {
+            found = &f;
+            break;
+        }
+    }
+    if (found == nullptr) {
+        const std::string artist = SplitArtistTitle(key, settings_.Names).Artist;
+        for (FileRec& f : group.Files) {
+            if (lowered(CleanTitle(f.FileName)) == artist) {
+                found = &f;
+                break;
+            }
+        }
+    }
+    if (found == nullptr) {
+        return {};
+    }
+    found->LastUsed = PlayTime();
+    return {found->FileName, found->Duration};
+}
+
+Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
+    if (group.Files.empty() || index >= group.Files.size()) {
+        return {};
+    }
+    FileRec& entry = group.Files[index];
+    if (group.Kind() == GroupKind::Category) {
+        selector_.LookupArtist(entry.FileName);
+        selector_.NoteUse(entry, PlayTime());
+    } else {
+        entry.LastUsed = PlayTime();
+    }
+    return {entry.FileName, entry.Duration};
+}
+
+Pick HourAssembler::PickNextSpot(TSpotDetails& group) {
+    auto spot = TakeNextSpot(group, station_.Random);
+    if (!spot) {
+        return {};
+    }
+    return {spot->FileName, spot->Duration != 0 ? spot->Duration : group.AverageTime};
+}
+
+void HourAssembler::WriteSpots(TSpotDetails& group, int timedType, double timedTime,
+                               int untimedType) {
+    std::size_t j = 0;
+    do {
+        Pick spot;
+        if (group.IsBlock()) {
+            spot = PickByIndex(group, j++);
+        } else {
+            spot = PickNextSpot(group);
+        }
+        if (spot) {
+            ++state_.ItemCounter;
+            if (timedType >= 0) {
+                WriteItem(timedType, timedTime, spot.Path, spot.Duration, group.Name);
+            } else {
+                WriteItem(untimedType, state_.RunningTime, spot.Path, spot.Duration, group.Name);
+            }
+            AdvanceTime(spot.Path, spot.Duration);
+        }
+    } while (group.IsBlock() && j < group.Files.size());
+    if (group.SortType == kSortRandomly && group.IsBlock() && j >= group.Files.size()) {
+        ShuffleFiles(group, station_.Random);
+    }
+}
+
+void HourAssembler::PlaceTimedItems(bool final) {
+    auto& due = schedule_->HourSpots;
+    while (!due.empty()) {
+        double t =
+            hourOfDay_ + static_cast<double>(state_.Elapsed) + state_.Carry + (final ? 1.0 : 0.0);
+        const TimedSpot entry = due.front();
+        const double dueTime = DueTime(entry.Text);
+        if (t < dueTime) {
+            return;
+        }
+        due.erase(due.begin());
+        t = dueTime + 0.0001;
+        // Timed events of the schedule carry single-precision times, like the running time.
+        const double time = static_cast<float>(static_cast<double>(index_) + t - hourOfDay_);
+        if (entry.Text.compare(6, 12, kBreakNoteEntry) == 0) {
+            const std::string text = Tail(entry.Text, 18);
+            const std::uint16_t seconds = LeadingSeconds(text);
+            ++state_.ItemCounter;
+            WriteItem(kItemBreakNote, time, text, seconds, "Timed Break Note");
+            AdvanceTime("", seconds);
+        } else if (entry.Object != nullptr) {
+            WriteSpots(*entry.Object, kItemTimedSpot, time, kItemTimedSpot);
+        }
+    }
+}
+
+bool HourAssembler::ReportMissingGroup(const RotationItem& item, const TRotationDetails& rotation) {
+    if (state_.ReportedMissing.insert(&item).second) {
+        report_.AddLine(Format(tr("Rotation item \"%0:s\" of Rotation \"%1:s\" names no existing "
+                                  "Category or Spot Group and is skipped."),
+                               item.Text, rotation.Name));
+    }
+    return true;
+}
+
+bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp) {
+    std::size_t j = 0;
+    const bool block = category.IsBlock();
+    do {
+        Pick track;
+        if (block) {
+            if (!topUp) {
+                track = PickByIndex(category, j++);
+            }
+        } else {
+            track = selector_.SelectTrack(category, PlayTime());
+            if (state_.Warning == WarningAnswer::Cancel) {
+                report_.SetStatus(RunStatus::Error);
+                return false;
+            }
+            if (topUp) {
+                ++state_.TracksAdded;
+            }
+        }
+        if (track) {
+            if (pendingIntro_ != nullptr) {
+                const Pick intro = MatchIntroOutro(*pendingIntro_, track.Path);
+                if (intro) {
+                    ++state_.ItemCounter;
+                    WriteItem(kItemIntro, state_.RunningTime, intro.Path, intro.Duration,
+                              pendingIntro_->Name);
+                    AdvanceTime(intro.Path, intro.Duration);
+                }
+                pendingIntro_ = nullptr;
+            }
+            ++state_.ItemCounter;
+            WriteItem(kItemTrack, state_.RunningTime, track.Path, track.Duration, category.Name);
+            AdvanceTime(track.Path, track.Duration);
+            previousTrack_ = track.Path;
+        }
+    } while (block && !topUp && j < category.Files.size());
+    return true;
+}
+
+bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
+                                 const TRotationDetails& rotation, TScheduleDetails& schedule) {
+    index_ = index;
+    hourOfDay_ = hourOfDay;
+    hourStart_ = hourStart;
+    schedule_ = &schedule;
+
+    schedule.HourSpots.clear();
+    for (const TimedSpot& entry : schedule.TimedSpots) {
+        const int hour = EntryHour(entry.Text);
+        if (hour > hourOfDay) {
+            break;
+        }
+        if (hour == hourOfDay) {
+            schedule.HourSpots.push_back(entry);
+        }
+    }
+    state_.Elapsed = 0.0f;
+    pendingIntro_ = nullptr;
+    previousTrack_.clear();
+
+    if (settings_.IncludeHM) {
+        WriteItem(kItemHourMarker, state_.RunningTime, "Hour Marker", 0, "");
+    }
+    const double hourEnd = static_cast<double>(index) + 1.0;
+    if (settings_.TimeCheck && state_.RunningTime >= hourEnd) {
+        state_.TracksDropped += static_cast<long>(rotation.Items.size());
+        WriteItem(kItemContinuation, state_.RunningTime, "(continued from last hour)", 3600, "");
+        report_.AddLine(Format(tr("Dropping entire rotation for %0:s due to a scheduled track "
+                                  "exceeding 1 hour"),
+                               std::to_string(hourOfDay) + ":00"));
+        return true;
+    }
+
+    int passes = 0;
+    bool topUp = false;
+    if (settings_.TimeCheck) {
+        state_.Carry = static_cast<float>(state_.RunningTime - static_cast<double>(index));
+    }
+    for (;;) {
+        ++passes;
+        for (std::size_t k = 0; k < rotation.Items.size(); ++k) {
+            if (RunStopped()) {
+                return false;
+            }
+            if (static_cast<double>(state_.Elapsed) + state_.Carry < 1.0) {
+                PlaceTimedItems(false);
+            }
+            const RotationItem& item = rotation.Items[k];
+            const int minute = TimedMinute(item.Text);
+            const double timedTime = static_cast<double>(index) + minute / 60.0;
+            switch (ClassifyRotationItem(item.Text)) {
+                case RotationItemKind::VoiceTrack: {
+                    if (topUp) {
+                        break;
+                    }
+                    const std::string text = Tail(item.Text, 12);
+                    const std::uint16_t seconds = LeadingSeconds(text);
+                    ++state_.ItemCounter;
+                    WriteItem(kItemVoiceTrack, state_.RunningTime,
+                              settings_.VTFilenames ? "" : text, seconds, "VoiceTrack");
+                    AdvanceTime(settings_.VTFilenames ? "" : text, seconds);
+                    break;
+                }
+                case RotationItemKind::BreakNote:
+                case RotationItemKind::TimedBreakNote: {
+                    if (topUp) {
+                        break;
+                    }
+                    const std::string text = Tail(item.Text, minute >= 0 ? 16 : 12);
+                    const std::uint16_t seconds = LeadingSeconds(text);
+                    ++state_.ItemCounter;
+                    if (minute >= 0) {
+                        WriteItem(kItemBreakNote, timedTime, text, seconds, "Timed Break Note");
+                    } else {
+                        WriteItem(kItemBreakNote, state_.RunningTime, text, seconds, "Break Note");
+                    }
+                    AdvanceTime(text, seconds);
+                    break;
+                }
+                case RotationItemKind::SpotGroup:
+                case RotationItemKind::TimedSpotGroup: {
+                    if (item.Object == nullptr || item.Object->Kind() != GroupKind::SpotGroup) {
+                        ReportMissingGroup(item, rotation);
+                        break;
+                    }
+                    auto& group = static_cast<TSpotDetails&>(*item.Object);
+                    if (group.GroupType == kSpotSongIntro) {
+                        pendingIntro_ = &group;
+                    } else if (group.GroupType == kSpotSongOutro) {
+                        if (!previousTrack_.empty()) {
+                            const Pick outro = MatchIntroOutro(group, previousTrack_);
+                            if (outro) {
+                                ++state_.ItemCounter;
+                                WriteItem(kItemOutro, state_.RunningTime, outro.Path,
+                                          outro.Duration, group.Name);
+                                AdvanceTime(outro.Path, outro.Duration);
+                            }
+                            previousTrack_.clear();
+                        }
+                    } else if (!topUp) {
+                        WriteSpots(group, minute >= 0 ? kItemTimedSpot : -1, timedTime,
+                                   group.GroupType == kSpotVoiceIntro ? kItemIntro : kItemSpot);
+                    }
+                    break;
+                }
+                case RotationItemKind::Category: {
+                    if (item.Object == nullptr || item.Object->Kind() != GroupKind::Category) {
+                        ReportMissingGroup(item, rotation);
+                        break;
+                    }
+                    if (settings_.TimeCheck &&
+                        state_.RunningTime - settings_.Tolerance >= hourEnd) {
+                        state_.TracksDropped += static_cast<long>(rotation.Items.size() - k);
+                        k = rotation.Items.size();
+                        break;
+                    }
+                    if (!CategoryItem(static_cast<TCategoryDetails&>(*item.Object), topUp)) {
+                        return false;
+                    }
+                    break;
+                }
+            }
+        }
+        topUp = true;
+        if (!(settings_.TimeCheck && state_.RunningTime + settings_.Tolerance < hourEnd &&
+              passes <= 200)) {
+            break;
+        }
+    }
+    PlaceTimedItems(true);
+    if (passes > 200) {
+        report_.AddLine(Format(tr("Hour %0:s cannot be topped up. Rotation \"%1:s\" does not "
+                                  "contain any Category items."),
+                               std::to_string(hourOfDay) + ":00", rotation.Name));
+    }
+    return !RunStopped();
+}
+
+}  // namespace spindle

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "base/datetime.h"
+#include "base/operator.h"
+#include "library/artists.h"
+#include "library/details.h"
+#include "library/options.h"
+#include "library/schedule.h"
+
+namespace spindle {
+
+// The options a run reads when it starts.
+struct RunSettings {
+    TDateTime Start = 0.0;  // first hour of the run
+    long Hours = 0;         // TotalDays x 24 + TotalHours
+    int PlaylistPeriod = kPeriodDay;
+    int TimeResetPeriod = kPeriodHour;
+    double Crossfade = 0.0;  // seconds
+    bool KorvelCrossfade = true;
+    std::uint32_t SongInterval = 0;    // minutes
+    std::uint32_t ArtistInterval = 0;  // minutes
+    int NewerTracks = 0;
+    bool TimeCheck = true;
+    double Tolerance = 0.0;  // hours
+    bool IncludeHM = true;
+    bool VTFilenames = false;
+    NameRules Names;
+
+    static RunSettings FromOptions(const Options& options, const FormatSettings& settings);
+};
+
+enum class WarningAnswer { None, Yes, YesToAll, Cancel };
+
+// What a run keeps between hours.
+struct RunState {
+    float RunningTime = 0.0f;  // hours since the run's time base
+    float Elapsed = 0.0f;      // hours placed in the current hour
+    float Carry = 0.0f;
+    long ItemCounter = 0;
+    long TracksUsed = 0;
+    long ArtistsUsed = 0;
+    long TracksDropped = 0;
+    long TracksAdded = 0;
+    WarningAnswer Warning = WarningAnswer::None;
+    ArtistRec* CurrentArtist = nullptr;
+    // Rotation items already reported as naming a missing group, so each is told once.
+    std::set<const void*> ReportedMissing;
+};
+
+}  // namespace spindle
+
+namespace spindle {
+
+// What the run works out when it starts and the output pass needs.
+struct RunFacts {
+    TDateTime Start = 0.0;     // the first hour
+    TDateTime LastHour = 0.0;  // the last hour
+    long Hours = 0;
+    std::string PlaylistLogName;  // log folder + stamp, without extension
+    std::string TrackSummaryName;
+    std::string SpotSummaryName;
+};
+
+}  // namespace spindle

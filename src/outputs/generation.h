@@ -1,0 +1,12 @@
+#pragma once
+
+#include "generator/generation_run.h"
+#include "library/station.h"
+
+namespace spindle {
+
+// A whole generation run of a station with its real outputs: the Create Playlist
+// action, and the unattended run. True when the playlists were made.
+bool RunGeneration(Station& station, RunReport& report);
+
+}  // namespace spindle
