@@ -1,0 +1,46 @@
+#include "support/run_fixture.h"
+
+#include <algorithm>
+
+#include "base/format_datetime.h"
+#include "base/text_file.h"
+#include "outputs/generation.h"
+
+namespace spindle::test {
+
+bool RunResult::HasLine(const std::string& text) const {
+    return std::find(Lines.begin(), Lines.end(), text) != Lines.end();
+}
+
+bool RunResult::HasLineStartingWith(const std::string& text) const {
+    return std::any_of(Lines.begin(), Lines.end(),
+                       [&](const std::string& l) { return l.rfind(text, 0) == 0; });
+}
+
+std::vector<LogLine> RunResult::ItemsOfType(int type) const {
+    std::vector<LogLine> items;
+    for (const LogLine& l : Log.Lines) {
+        if (l.LineKind == LogLine::Kind::Item && l.Type == type) {
+            items.push_back(l);
+        }
+    }
+    return items;
+}
+
+RunResult Generate(Station& station, Operator& op) {
+    RunResult result;
+    RunReport report(op, nullptr);
+    result.Ok = RunGeneration(station, report);
+    result.Lines = report.Lines();
+    const std::string stamp = FormatDateTime(
+        "mmmddhh", static_cast<double>(station.Opt.StartDay) + station.Opt.StartHour / 24.0,
+        station.Settings());
+    const std::string path = station.Opt.LogFolderPath() + stamp + ".plg";
+    ReadPlaylistLog(path, station.Settings(), result.Log);
+    if (auto raw = ReadTextLines(path)) {
+        result.RawLog = *raw;
+    }
+    return result;
+}
+
+}  // namespace spindle::test

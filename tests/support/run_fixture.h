@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "generator/run_report.h"
+#include "library/station.h"
+#include "outputs/playlist_log.h"
+#include "support/scripted_operator.h"
+
+namespace spindle::test {
+
+// The outcome of one generation run of a station.
+struct RunResult {
+    bool Ok = false;
+    std::vector<std::string> Lines;   // the progress window
+    LogContents Log;                  // the Playlist Log read back
+    std::vector<std::string> RawLog;  // its lines as written
+
+    bool HasLine(const std::string& text) const;
+    bool HasLineStartingWith(const std::string& text) const;
+    // The log lines of item type `type`.
+    std::vector<LogLine> ItemsOfType(int type) const;
+};
+
+// Runs a generation with `op` answering and reads back the Playlist Log it wrote.
+RunResult Generate(Station& station, Operator& op);
+
+}  // namespace spindle::test
