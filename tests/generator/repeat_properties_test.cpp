@@ -1,0 +1,173 @@
+// Properties every generated week must keep, over libraries and rotations made up from
+// a seed: repeat intervals hold unless the run said it could not keep them, item
+// numbers follow the playlist period, and hours are neither short nor overrun.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "base/unattended_operator.h"
+#include "library/rotation.h"
+#include "support/run_fixture.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+using test::Generate;
+using test::RunResult;
+using test::StationBuilder;
+using test::TempDir;
+
+struct Library {
+    std::map<std::string, std::string> ArtistKey;  // file path -> related-artist key
+};
+
+class RepeatProperties : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
+    const unsigned seed = GetParam();
+    std::mt19937 gen(seed);
+    TempDir dir;
+    StationBuilder b(dir);
+    Library lib;
+
+    // 24 artists, a few songs each, in two categories; some artists related.
+    std::vector<std::string> rock;
+    std::vector<std::string> pop;
+    std::vector<std::string> related;
+    for (int a = 0; a < 24; ++a) {
+        const std::string artist = "Artist" + std::to_string(a);
+        const int songs = 1 + static_cast<int>(gen() % 3);
+        for (int s = 0; s < songs; ++s) {
+            (a % 2 == 0 ? rock : pop).push_back(artist + " - Song" + std::to_string(s));
+        }
+    }
+    const std::string rockFolder = b.MusicFolder("Rock", rock, 150 + gen() % 150);
+    const std::string popFolder = b.MusicFolder("Pop", pop, 150 + gen() % 150);
+    const std::string idFolder = b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 5 + gen() % 20);
+    b.AddCategory("Rock", {rockFolder});
+    b.AddCategory("Pop", {popFolder});
+    b.AddSpotGroup("IDs", {idFolder});
+    b.Get().Related.SetLines({"Artist0;Artist1;", "Artist4;Artist7;Artist10;"});
+
+    std::vector<std::string> items;
+    const int count = 6 + static_cast<int>(gen() % 8);
+    for (int k = 0; k < count; ++k) {
+        switch (gen() % 5) {
+            case 0:
+                items.push_back(MakeSpotGroupItem("IDs"));
+                break;
+            case 1:
+                items.push_back(MakeBreakNoteItem("Note " + std::to_string(k)));
+                break;
+            case 2:
+                items.push_back(MakeCategoryItem("Pop"));
+                break;
+            default:
+                items.push_back(MakeCategoryItem("Rock"));
+                break;
+        }
+    }
+    items.push_back(MakeCategoryItem("Rock"));
+    b.AddRotation("Hour", items, true);
+    b.AddSchedule("All", "1111111", "...DEFAULT...", {ScheduleEntryText(7, 30, "IDs")});
+    b.Save();
+
+    Station& station = b.Get();
+    station.Opt.StartDay = 46363;
+    station.Opt.StartHour = static_cast<int>(gen() % 24);
+    station.Opt.TotalDays = 7;
+    station.Opt.TotalHours = 0;
+    station.Opt.PlaylistPeriod = kPeriodDay;
+    station.Opt.TimeResetPeriod = kPeriodHour;
+    station.Opt.SystemSongInterval = 120 + gen() % 240;
+    station.Opt.SystemArtistInterval = 30 + gen() % 60;
+    station.Opt.NewerTracks = static_cast<int>(gen() % 4);
+    station.Opt.TimeCheckMinutes = static_cast<int>(gen() % 4);
+    station.Opt.CrossfadeAllowance = "0";
+    station.FixedSeed = seed;
+    UnattendedOperator op;
+    const RunResult r = Generate(station, op);
+    ASSERT_TRUE(r.Ok);
+
+    const double songDays = station.Opt.SystemSongInterval / 1440.0;
+    const double artistDays = station.Opt.SystemArtistInterval / 1440.0;
+    const double tolerance = station.Opt.TimeCheckMinutes / 60.0;
+    std::map<std::string, double> trackPlayed;
+    std::map<std::string, double> artistPlayed;
+    long hourIndex = -1;
+    TDateTime hourStart = 0;
+    long expectedNumber = 0;
+    double hourEnd = 0.0;
+    bool hourHasCategory = false;
+    auto checkHourLength = [&] {
+        if (hourIndex >= 0 && hourHasCategory) {
+            EXPECT_GE(hourEnd + tolerance, hourIndex + 1.0 - 1e-4)
+                << "hour " << hourIndex << " short";
+        }
+    };
+    for (const LogLine& l : r.Log.Lines) {
+        if (l.LineKind == LogLine::Kind::Hour) {
+            checkHourLength();
+            ++hourIndex;
+            hourStart = l.HourStart;
+            EXPECT_NEAR(hourStart,
+                        station.Opt.StartDay + station.Opt.StartHour / 24.0 + hourIndex / 24.0,
+                        1e-9);
+            if (hourIndex % 24 == 0) {
+                EXPECT_EQ(l.Counter, "0");
+                expectedNumber = 0;
+            } else {
+                EXPECT_EQ(l.Counter, std::to_string(expectedNumber));
+            }
+            hourEnd = hourIndex;
+            hourHasCategory = false;
+            continue;
+        }
+        const bool counts = l.Type != kItemHourMarker && l.Type != kItemContinuation;
+        if (counts) {
+            ++expectedNumber;
+        }
+        EXPECT_EQ(l.Number, std::to_string(expectedNumber));
+        hourEnd = std::max(hourEnd, l.Time + l.Duration / 3600.0);
+        if (l.Type != kItemTrack) {
+            continue;
+        }
+        hourHasCategory = true;
+        // No track starts once the hour is over by more than the tolerance.
+        EXPECT_LT(l.Time - tolerance, hourIndex + 1.0) << l.Text;
+        const double playTime = hourStart + (l.Time - hourIndex) / 24.0;
+        // The log's single-precision times may put the play a second either side of
+        // the minute the run's message names.
+        bool excused = false;
+        std::string when;
+        for (double shift : {0.0, -2.0, 2.0}) {
+            when = FormatDateTime("dddd t", playTime + shift / 86400.0, station.Settings());
+            excused =
+                excused || r.HasLine("Selection error on Category \"" + l.Owner + "\" for " + when);
+        }
+        if (auto it = trackPlayed.find(l.Text); it != trackPlayed.end()) {
+            EXPECT_TRUE(playTime - songDays >= it->second || excused)
+                << l.Text << " again after " << (playTime - it->second) * 1440 << " minutes at "
+                << when;
+        }
+        trackPlayed[l.Text] = playTime + 0.000002;
+        const std::string artist = ArtistOfFile(ExtractFileName(l.Text), NameRules{});
+        const std::string key = station.Related.Key(artist);
+        if (auto it = artistPlayed.find(key); it != artistPlayed.end()) {
+            EXPECT_TRUE(playTime - artistDays >= it->second || excused)
+                << key << " again after " << (playTime - it->second) * 1440 << " minutes";
+        }
+        artistPlayed[key] = playTime + 0.000002;
+    }
+    checkHourLength();
+    EXPECT_EQ(hourIndex, 7 * 24 - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RepeatProperties, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u));
+
+}  // namespace
+}  // namespace spindle
