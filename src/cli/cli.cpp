@@ -92,6 +92,9 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
     Station station(data, op);
     station.Isolated = args.Isolated;
     station.FixedSeed = args.Seed;
+    if (args.Seed) {
+        station.Random.Seed(*args.Seed);  // loading shuffles too
+    }
     station.Startup = true;
     station.LoadAll();
     station.Startup = false;

@@ -1,0 +1,143 @@
+// spindle-cli -r as cron runs it: a real process on a data folder made by the test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/format_datetime.h"
+#include "base/list_text.h"
+#include "base/text_file.h"
+#include "library/rotation.h"
+#include "support/process.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+using test::ProcessResult;
+using test::ReadAll;
+using test::RunProcess;
+using test::StationBuilder;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+ProcessResult Cli(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{SPINDLE_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"});
+}
+
+// Twelve songs by twelve artists, a rotation of four songs and an ID, one day a run.
+void MakeStation(const TempDir& dir, std::int64_t startDay) {
+    StationBuilder b(dir);
+    std::vector<std::string> songs;
+    for (int i = 0; i < 12; ++i) {
+        songs.push_back("Band" + std::to_string(i) + " - Song" + std::to_string(i));
+    }
+    b.AddCategory("Hits", {b.MusicFolder("Hits", songs, 600)});
+    b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
+    b.AddRotation("Hour",
+                  {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits"),
+                   MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
+                  true);
+    b.AddSchedule("All", "1111111", "...DEFAULT...");
+    b.Opt().StartDay = startDay;
+    b.Opt().StartHour = 6;
+    b.Opt().TotalDays = 0;
+    b.Opt().TotalHours = 3;
+    b.Opt().SystemSongInterval = 240;
+    b.Save();
+}
+
+std::vector<std::string> Items(const fs::path& plg) {
+    std::vector<std::string> items;
+    const auto lines = ReadTextLines(plg);
+    for (const std::string& line : lines.value_or(std::vector<std::string>{})) {
+        if (line.rfind("0,", 0) == 0) {
+            items.push_back(DecodeListText(line)[3]);
+        }
+    }
+    return items;
+}
+
+TEST(UnattendedRun, GeneratesSavesAndTheNextRunContinues) {
+    TempDir dir;
+    const std::int64_t today = DateOf(NowLocal());
+    MakeStation(dir, today + 1);
+    const std::string data = (dir.Path() / "data").string();
+    const std::string stamp1 =
+        FormatDateTime("mmmdd", static_cast<double>(today + 1), FormatSettings::English());
+
+    const ProcessResult first = Cli({"-r", "--data", data, "--seed", "7"});
+    ASSERT_EQ(first.ExitCode, 0) << first.Out << first.Err;
+    EXPECT_NE(first.Out.find("Creating Playlist log ..."), std::string::npos);
+    EXPECT_NE(first.Out.find("Playlist files created successfully."), std::string::npos);
+    const fs::path plg1 = dir.Path() / "data/Logs" / (stamp1 + "06.plg");
+    ASSERT_TRUE(fs::exists(plg1));
+    EXPECT_TRUE(fs::exists(dir.Path() / "data/Playlist" / (stamp1 + ".ALB")));
+    EXPECT_EQ(ReadAll(dir.Path() / "data/Logs/Generate.log").substr(0, 31),
+              "Deleting old playlist files ...");
+
+    // The start moved on by the run's 3 hours, and the last uses were saved.
+    const auto options = DecodeListText((*ReadTextLines(dir.Path() / "data/Options.dat"))[0]);
+    EXPECT_EQ(options[0], std::to_string(today + 1));
+    EXPECT_EQ(options[1], "9");
+    const std::vector<std::string> played = Items(plg1);
+    ASSERT_GE(played.size(), 12u);
+    const std::string hits = ReadAll(dir.Path() / "data/Hits.dat");
+    EXPECT_EQ(hits.find("*0?"), std::string::npos) << hits;  // every song has a last use
+
+    // The next run starts at 09:00 and, with a four-hour song interval, cannot repeat
+    // any of the first run's songs in its first hour without saying so.
+    const ProcessResult second = Cli({"-r", "--data", data, "--seed", "7"});
+    ASSERT_EQ(second.ExitCode, 0) << second.Out << second.Err;
+    const fs::path plg2 = dir.Path() / "data/Logs" / (stamp1 + "09.plg");
+    ASSERT_TRUE(fs::exists(plg2));
+    const std::vector<std::string> next = Items(plg2);
+    // Fresh songs would have filled 09:00 without a word: the saved last uses did not.
+    const std::string weekday =
+        FormatDateTime("dddd", static_cast<double>(today + 1), FormatSettings::English());
+    EXPECT_NE(second.Out.find("Selection error on Category \"Hits\" for " + weekday + " 9:"),
+              std::string::npos)
+        << second.Out;
+    ASSERT_GE(next.size(), 4u);
+    EXPECT_NE(std::vector<std::string>(played.end() - 4, played.end()),
+              std::vector<std::string>(next.begin(), next.begin() + 4));
+}
+
+TEST(UnattendedRun, TheSameSeedMakesTheSameLog) {
+    TempDir one;
+    TempDir two;
+    const std::int64_t today = DateOf(NowLocal());
+    MakeStation(one, today + 2);
+    MakeStation(two, today + 2);
+    ASSERT_EQ(Cli({"-r", "--data", (one.Path() / "data").string(), "--seed", "42"}).ExitCode, 0);
+    ASSERT_EQ(Cli({"-r", "--data", (two.Path() / "data").string(), "--seed", "42"}).ExitCode, 0);
+    const std::string name =
+        FormatDateTime("mmmdd", static_cast<double>(today + 2), FormatSettings::English()) +
+        "06.plg";
+    auto withoutHeader = [&](const TempDir& d) {
+        std::string text = ReadAll(d.Path() / "data/Logs" / name);
+        text = text.substr(text.find('\n'));
+        const std::string folder = d.Path().string();
+        for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder)) {
+            text.replace(at, folder.size(), "<dir>");
+        }
+        return text;
+    };
+    EXPECT_EQ(withoutHeader(one), withoutHeader(two));
+}
+
+TEST(UnattendedRun, ErrorsMakeTheExitStatusOne) {
+    TempDir dir;
+    StationBuilder b(dir);
+    b.AddRotation("Hour", {MakeBreakNoteItem("x")}, true);
+    b.AddSchedule("Weekends", "0000011", "...DEFAULT...");
+    b.Opt().TotalDays = 7;
+    b.Save();
+    const ProcessResult r = Cli({"-r", "--data", (dir.Path() / "data").string()});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Out.find("No Schedule has been established for"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,62 @@
+#include "support/process.h"
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace spindle::test {
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment) {
+    ProcessResult result;
+    int out[2];
+    int err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) {
+        return result;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        ::close(out[0]);
+        ::close(err[0]);
+        for (const std::string& e : environment) {
+            ::putenv(const_cast<char*>(e.c_str()));
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = 2;
+    char buf[4096];
+    while (open > 0 && ::poll(fds, 2, -1) > 0) {
+        for (pollfd& p : fds) {
+            if (p.fd >= 0 && (p.revents & (POLLIN | POLLHUP)) != 0) {
+                const ssize_t n = ::read(p.fd, buf, sizeof buf);
+                if (n <= 0) {
+                    ::close(p.fd);
+                    p.fd = -1;
+                    --open;
+                } else {
+                    (p.fd == fds[0].fd ? result.Out : result.Err)
+                        .append(buf, static_cast<std::size_t>(n));
+                }
+            }
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace spindle::test

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace spindle::test {
+
+struct ProcessResult {
+    int ExitCode = -1;  // -1 when it did not exit normally
+    std::string Out;
+    std::string Err;
+};
+
+// Runs a program with an argument vector (no shell), with extra environment entries
+// ("NAME=value"), and collects what it printed.
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment = {});
+
+}  // namespace spindle::test
