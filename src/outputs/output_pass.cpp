@@ -169,11 +169,12 @@ bool PlaylistOutputs::CreatePlaylistFiles(const RunFacts& facts, RunReport& repo
     if (!playlist.Close(report)) {
         ok = false;
     }
-    if (ok && !report.Stopped()) {
+    const bool completed = ok && !report.Stopped();
+    if (completed) {
         report.AddLine(tr("Playlist files created successfully."));
-        for (LogConsumer* c : consumers_) {
-            ok = c->Finish(report) && ok;
-        }
+    }
+    for (LogConsumer* c : consumers_) {
+        ok = c->Finish(report, completed) && ok;
     }
     return ok && !report.Stopped();
 }

@@ -16,7 +16,8 @@ public:
     virtual bool Begin(const RunFacts& facts, RunReport& report) = 0;
     virtual bool Hour(TDateTime hourStart, RunReport& report) = 0;
     virtual void Item(const LogLine& item, TDateTime clock, RunReport& report) = 0;
-    virtual bool Finish(RunReport& report) = 0;
+    // After the last line; `completed` is false when the pass was stopped.
+    virtual bool Finish(RunReport& report, bool completed) = 0;
 };
 
 // The output pass of a run: reads the Playlist Log back and writes the playlist files,

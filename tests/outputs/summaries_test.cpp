@@ -1,0 +1,117 @@
+#include "outputs/summaries.h"
+
+#include <gtest/gtest.h>
+
+#include "library/rotation.h"
+#include "support/process.h"
+#include "support/run_fixture.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedOperator;
+using test::StationBuilder;
+using test::TempDir;
+
+TEST(SummaryTitle, NamesTheStationAndThePeriod) {
+    Options o;
+    const FormatSettings en = FormatSettings::English();
+    const TDateTime start = 46363.0 + 14.0 / 24.0;
+    o.HTMLTitle = "KXYZ Playlist";
+    o.TotalDays = 1;
+    EXPECT_EQ(
+        SummaryTitle(o, "Track", start, en),
+        "\"KXYZ Playlist Track Summary\",\"for 1 days commencing Monday, December 7, 2026, 2pm\"");
+    o.TotalDays = 7;
+    EXPECT_NE(SummaryTitle(o, "Track", start, en).find("\"for  the week commencing"),
+              std::string::npos);
+    o.TotalDays = 14;
+    EXPECT_NE(SummaryTitle(o, "Track", start, en).find("\"for 2 weeks commencing"),
+              std::string::npos);
+    o.TotalDays = 0;
+    o.HTMLTitle = "";
+    EXPECT_EQ(
+        SummaryTitle(o, "Spot", start, en).rfind("\"Station Spot Summary\",\"for 0 weeks com", 0),
+        0u);
+    o.HTMLTitle = "The \"Best\"";
+    EXPECT_EQ(SummaryTitle(o, "Spot", start, en).substr(0, 32),
+              "\"The \"\"Best\"\" Spot Summary\",\"for");
+}
+
+// Two hours: the same song three times, a jingle from two folders, a sponsor spot.
+class SummaryRun : public ::testing::Test {
+protected:
+    SummaryRun() : b(dir) {
+        b.AddCategory("Song", {b.MusicFolder("Song", {"Band - Song, \"Live\""}, 600)});
+        b.AddCategory("Jingles",
+                      {b.MusicFolder("A", {"Jingle"}, 5), b.MusicFolder("B", {"Jingle"}, 5)});
+        b.AddSpotGroup("Sponsors", {b.SpotFolder("Sponsors", {"Bakery"}, 30)});
+        b.AddRotation("Hour",
+                      {MakeCategoryItem("Song"), MakeSpotGroupItem("Sponsors", 5),
+                       MakeCategoryItem("Jingles"), MakeCategoryItem("Song")},
+                      true);
+        b.AddSchedule("All", "1111111", "...DEFAULT...");
+        b.Save();
+        Options& o = b.Opt();
+        o.StartDay = 46363;
+        o.StartHour = 14;
+        o.TotalDays = 0;
+        o.TotalHours = 2;
+        o.TimeCheck = false;
+        o.TrackLog = true;
+        o.SpotLog = true;
+        o.HTMLTitle = "KXYZ";
+    }
+    TempDir dir;
+    StationBuilder b;
+    ScriptedOperator op;
+};
+
+TEST_F(SummaryRun, CountsTracksAndListsEveryAiring) {
+    const test::RunResult r = test::Generate(b.Get(), op);
+    ASSERT_TRUE(r.Ok);
+    EXPECT_TRUE(r.HasLine("Creating Track Summary Log... Done"));
+    EXPECT_TRUE(r.HasLine("Creating Spot Summary Log... Done"));
+    const std::string logs = b.Opt().LogFolderPath();
+    EXPECT_EQ(ReadAll(logs + "Track-Dec0714.csv"),
+              "\"KXYZ Track Summary\",\"for 0 weeks commencing Monday, December 7, 2026, 2pm\"\r\n"
+              "\"Band\",\"Song, \"\"Live\"\"\",4\r\n"
+              "\"(Unknown)\",\"Jingle\",2\r\n");
+    EXPECT_EQ(ReadAll(logs + "Spot-Dec0714.csv"),
+              "\"KXYZ Spot Summary\",\"for 0 weeks commencing Monday, December 7, 2026, 2pm\"\r\n"
+              "\"Bakery\",\"Sponsors\",30,\"12/7/2026 14:05\"\r\n"
+              "\"Bakery\",\"Sponsors\",30,\"12/7/2026 15:05\"\r\n"
+              "\"Bakery\",\"Total for Sponsors\",60,2\r\n"
+              "\"Bakery\",\"Grand Total\",60,2\r\n"
+              "\"\",\"Grand Total\",60,2\r\n");
+
+    // A second run of the same start keeps the first summary as the backup.
+    const std::string first = ReadAll(logs + "Track-Dec0714.csv");
+    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    EXPECT_EQ(ReadAll(logs + "Track-Dec0714.bak"), first);
+}
+
+TEST_F(SummaryRun, ACsvReaderGetsExactlyTheFieldsWritten) {
+    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    const std::string track = b.Opt().LogFolderPath() + "Track-Dec0714.csv";
+    const test::ProcessResult python =
+        test::RunProcess({"/usr/bin/python3", "-c",
+                          "import csv,sys\n"
+                          "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='utf-8')))\n"
+                          "print(repr(rows[1]))\n",
+                          track});
+    ASSERT_EQ(python.ExitCode, 0) << python.Err;
+    EXPECT_EQ(python.Out, "['Band', 'Song, \"Live\"', '4']\n");
+}
+
+TEST_F(SummaryRun, ARunWithoutSpotsWritesTheTitleOnly) {
+    b.Get().Rotations[0]->Items.erase(b.Get().Rotations[0]->Items.begin() + 1);
+    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    const std::string spots = ReadAll(b.Opt().LogFolderPath() + "Spot-Dec0714.csv");
+    EXPECT_EQ(spots.find("\r\n"), spots.size() - 2);
+}
+
+}  // namespace
+}  // namespace spindle
