@@ -21,6 +21,9 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+    if (keep_) {
+        return;
+    }
     std::error_code ec;
     // Tests may take permissions away to simulate failures; give them back first.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);

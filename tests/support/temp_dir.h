@@ -10,6 +10,8 @@ namespace spindle::test {
 class TempDir {
 public:
     TempDir();
+    // An existing folder used the same way but left in place afterwards.
+    explicit TempDir(std::filesystem::path existing) : path_(std::move(existing)), keep_(true) {}
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -23,6 +25,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    bool keep_ = false;
 };
 
 std::string ReadAll(const std::filesystem::path& path);
