@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 namespace spindle {
@@ -55,6 +56,24 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size
         done += static_cast<std::size_t>(n);
     }
     return done;
+}
+
+std::string ReadBytes(const ByteSource& source, std::uint64_t offset, std::size_t count) {
+    std::string bytes(count, '\0');
+    bytes.resize(source.ReadAt(offset, bytes.data(), count));
+    return bytes;
+}
+
+bool ReadExact(const ByteSource& source, std::uint64_t offset, void* buffer, std::size_t count) {
+    return source.ReadAt(offset, buffer, count) == count;
+}
+
+std::size_t FindBytes(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle);
+}
+
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
 }
 
 }  // namespace spindle

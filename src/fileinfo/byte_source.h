@@ -45,6 +45,15 @@ private:
     std::uint64_t size_ = 0;
 };
 
+// Up to `count` bytes from `offset` (fewer at the end of the input).
+std::string ReadBytes(const ByteSource& source, std::uint64_t offset, std::size_t count);
+// Exactly `count` bytes from `offset` into `buffer`, or false.
+bool ReadExact(const ByteSource& source, std::uint64_t offset, void* buffer, std::size_t count);
+// Where `needle` first stands in `haystack`, or npos.
+std::size_t FindBytes(std::string_view haystack, std::string_view needle);
+// Rounds half to even, the rounding of every reader that rounds.
+double RoundHalfEven(double value);
+
 // Big- and little-endian values from a byte buffer the caller has bounds-checked.
 inline std::uint32_t ReadBE32(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
@@ -59,6 +68,12 @@ inline std::uint32_t ReadLE32(const unsigned char* p) {
 }
 inline std::uint16_t ReadLE16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint64_t ReadLE64(const unsigned char* p) {
+    return std::uint64_t{ReadLE32(p)} | (std::uint64_t{ReadLE32(p + 4)} << 32);
+}
+inline const unsigned char* Bytes(const std::string& s) {
+    return reinterpret_cast<const unsigned char*>(s.data());
 }
 
 }  // namespace spindle

@@ -1,10 +1,64 @@
 #include "fileinfo/format_readers.h"
 
-namespace spindle {
+#include "base/format.h"
+#include "base/translate.h"
 
-FormatReader FindFormatReader(std::string_view /*extension*/) {
-    // WAV, Ogg Vorbis, Monkey's Audio, MP4, OTS, AIFF, ASF, MPEG video and AVI readers
-    // join here as they are written; until then those files have no known duration.
+namespace spindle {
+namespace {
+
+template <std::optional<std::uint32_t> (*Read)(const ByteSource&)>
+std::uint32_t ReadFile(const std::string& path, Operator& op) {
+    FileByteSource file(path);
+    if (!file.IsOpen()) {
+        op.Show(MessageKind::Warning, std::string(tr("File not found '")) + path + "'",
+                Buttons::Ok);
+        return 0;
+    }
+    return Read(file).value_or(0);
+}
+
+std::uint32_t ReadMp4File(const std::string& path, Operator& op) {
+    FileByteSource file(path);
+    if (!file.IsOpen()) {
+        op.Show(MessageKind::Warning, std::string(tr("File not found '")) + path + "'",
+                Buttons::Ok);
+        return 0;
+    }
+    const Mp4Result result = Mp4Duration(file);
+    if (result.Unsupported) {
+        op.Show(MessageKind::Warning,
+                std::string(tr("Unsupported MP4 AAC file. ")) + "\"" + path + "\"" +
+                    tr(".  Please notify ") + SupportContact(),
+                Buttons::Ok);
+    }
+    return result.Duration.value_or(0);
+}
+
+}  // namespace
+
+const char* SupportContact() {
+    return SPINDLE_SUPPORT_CONTACT;
+}
+
+FormatReader FindFormatReader(std::string_view ext) {
+    if (ext == ".wav")
+        return &ReadFile<WavDuration>;
+    if (ext == ".ogg")
+        return &ReadFile<OggDuration>;
+    if (ext == ".ape" || ext == ".mac")
+        return &ReadFile<ApeDuration>;
+    if (ext == ".mp4" || ext == ".m4a")
+        return &ReadMp4File;
+    if (ext == ".ots")
+        return &ReadFile<OtsDuration>;
+    if (ext.substr(0, 4) == ".aif" || ext == ".snd")
+        return &ReadFile<AiffDuration>;
+    if (ext == ".asf" || ext == ".wma" || ext == ".wmv")
+        return &ReadFile<AsfDuration>;
+    if (ext == ".mpg" || ext == ".mpeg")
+        return &ReadFile<MpegVideoDuration>;
+    if (ext == ".avi")
+        return &ReadFile<AviDuration>;
     return nullptr;
 }
 
