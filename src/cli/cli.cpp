@@ -8,6 +8,7 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "cli/console_progress.h"
+#include "cli/demo_station.h"
 #include "fileinfo/file_duration.h"
 #include "generator/run_report.h"
 #include "library/station.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: spindle-cli -r [-i] [--data DIR] [--seed N]\n"
     "       spindle-cli duration FILE...\n"
+    "       spindle-cli make-demo DIR\n"
     "       spindle-cli --help | --version\n"
     "\n"
     "  -r, --run        generate the playlists the station's Options ask for, save the\n"
@@ -28,6 +30,7 @@ constexpr const char* kUsage =
     "                   folder of this program)\n"
     "      --seed N     make the run's random choices repeatable\n"
     "  duration FILE... print each file's playing time in seconds, a TAB and its path\n"
+    "  make-demo DIR    write a demo station (music, spots and data folder) under DIR\n"
     "\n"
     "Exit status: 0 when all went well, 1 when the run reported errors or was stopped,\n"
     "2 for a usage error.\n";
@@ -106,6 +109,19 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
         err << "spindle-cli: some of the station's files could not be saved\n";
     }
     const bool stopped = report.Status() != RunStatus::Running || progress.CancelRequested();
+    if (generated) {
+        const Options& o = station.Opt;
+        out << "Playlist Log: " << o.LogFolderPath() << o.LogBaseName << ".plg\n"
+            << "Playlists:    " << o.PlaylistFolder << '\n';
+        if (o.HTMLEnabled) {
+            out << "HTML pages:   " << o.HTMLFolder << '\n';
+        }
+        if (o.TrackLog || o.SpotLog) {
+            out << "Summaries:    " << o.LogFolderPath() << "Track-" << o.LogBaseName
+                << ".csv, Spot-" << o.LogBaseName << ".csv\n";
+        }
+        out << "Run log:      " << o.LogFolderPath() << "Generate.log\n";
+    }
     return (generated && saved && !stopped && !report.ErrorsReported()) ? 0 : 1;
 }
 
@@ -123,6 +139,19 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
     }
     if (args[0] == "--version") {
         out << "spindle-cli " << SPINDLE_VERSION << '\n';
+        return 0;
+    }
+    if (args[0] == "make-demo") {
+        if (args.size() != 2) {
+            err << "spindle-cli: make-demo takes one folder\n" << kUsage;
+            return 2;
+        }
+        const std::string problem = MakeDemoStation(args[1]);
+        if (!problem.empty()) {
+            err << "spindle-cli: " << problem << '\n';
+            return 1;
+        }
+        out << "Demo station written to " << args[1] << '\n';
         return 0;
     }
     if (args[0] == "duration") {
