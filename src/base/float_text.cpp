@@ -168,6 +168,16 @@ std::string FloatToFixed(double value, int decimals, bool thousands,
 }
 
 std::optional<double> TextToFloat(std::string_view text, const FormatSettings& settings) {
+    // The common case, a plain number with a "." separator, needs no copy.
+    if (settings.DecimalSeparator == "." && !text.empty() && text[0] != '+' &&
+        static_cast<unsigned char>(text[0]) > ' ' && (text[0] != '-' || text.size() > 1)) {
+        double value = 0.0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(value) &&
+            text.find_first_of("nN") == std::string_view::npos) {
+            return value;
+        }
+    }
     std::size_t i = 0;
     std::size_t end = text.size();
     while (i < end && static_cast<unsigned char>(text[i]) <= ' ') {

@@ -76,8 +76,9 @@ bool CopyToBackup(const std::filesystem::path& from, const std::filesystem::path
 
 }  // namespace
 
-SafeFileWriter::SafeFileWriter(std::filesystem::path target, std::filesystem::path backup)
-    : target_(std::move(target)), backup_(std::move(backup)) {
+SafeFileWriter::SafeFileWriter(std::filesystem::path target, std::filesystem::path backup,
+                               Durability durability)
+    : target_(std::move(target)), backup_(std::move(backup)), durability_(durability) {
     const std::filesystem::path folder = target_.parent_path();
     std::string pattern = (folder / ("." + target_.filename().string() + ".tmp-XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -137,7 +138,7 @@ SaveResult SafeFileWriter::Commit() {
         Abandon();
         return failed;
     }
-    if (::fsync(fd_) != 0) {
+    if (durability_ == Durability::Synced && ::fsync(fd_) != 0) {
         SaveResult failed{SaveFailure::Write, ErrnoText("fsync")};
         Abandon();
         return failed;
@@ -170,7 +171,9 @@ SaveResult SafeFileWriter::Commit() {
         return failed;
     }
     temp_.clear();
-    SyncFolder(target_.parent_path());
+    if (durability_ == Durability::Synced) {
+        SyncFolder(target_.parent_path());
+    }
     return {};
 }
 

@@ -24,7 +24,12 @@ struct SaveResult {
 // becomes `backup` (when one is named), and only then does the new file take its name.
 class SafeFileWriter {
 public:
-    SafeFileWriter(std::filesystem::path target, std::filesystem::path backup = {});
+    // Whether Commit waits for the contents to reach the disk. Files the program can
+    // make again (pages for listeners) need only be whole, not durable.
+    enum class Durability { Synced, WholeOnly };
+
+    SafeFileWriter(std::filesystem::path target, std::filesystem::path backup = {},
+                   Durability durability = Durability::Synced);
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
@@ -46,6 +51,7 @@ private:
     std::filesystem::path temp_;
     std::string buffer_;
     int fd_ = -1;
+    Durability durability_;
     SaveResult result_;
 };
 

@@ -194,11 +194,12 @@ std::string MakeDemoStation(const fs::path& folder) {
               MakeCategoryItem("Country"),      MakeBreakNoteItem("30:Traffic and travel", 40),
               MakeCategoryItem("Current Hits"), MakeCategoryItem("Gold"),
               MakeSpotGroupItem("Jingles"),     MakeCategoryItem("Current Hits")});
-    rotation("Evening", "Jazz and gold after dark", false,
-             {MakeSpotGroupItem("Station IDs"), MakeCategoryItem("Jazz"), MakeCategoryItem("Gold"),
-              MakeCategoryItem("Jazz"), MakeVoiceTrackItem(20), MakeCategoryItem("Current Hits"),
-              MakeCategoryItem("Jazz"), MakeSpotGroupItem("Sponsors"), MakeCategoryItem("Gold"),
-              MakeCategoryItem("Current Hits"), MakeSpotGroupItem("Jingles"), MakeCategoryItem("Jazz")});
+    rotation(
+        "Evening", "Jazz and gold after dark", false,
+        {MakeSpotGroupItem("Station IDs"), MakeCategoryItem("Jazz"), MakeCategoryItem("Gold"),
+         MakeCategoryItem("Jazz"), MakeVoiceTrackItem(20), MakeCategoryItem("Current Hits"),
+         MakeCategoryItem("Jazz"), MakeSpotGroupItem("Sponsors"), MakeCategoryItem("Gold"),
+         MakeCategoryItem("Current Hits"), MakeSpotGroupItem("Jingles"), MakeCategoryItem("Jazz")});
     rotation(
         "Overnight", "Automated overnight", false,
         {MakeSpotGroupItem("Station IDs"), MakeCategoryItem("Gold"), MakeCategoryItem("Country"),

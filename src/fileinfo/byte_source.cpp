@@ -43,6 +43,32 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size
     if (fd_ < 0 || offset >= size_) {
         return 0;
     }
+    constexpr std::size_t kHead = 4096;
+    if (offset + count <= kHead) {
+        if (!headRead_) {
+            headRead_ = true;
+            head_.resize(kHead);
+            std::size_t got = 0;
+            while (got < kHead) {
+                const ssize_t n =
+                    ::pread(fd_, head_.data() + got, kHead - got, static_cast<off_t>(got));
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n <= 0) {
+                    break;
+                }
+                got += static_cast<std::size_t>(n);
+            }
+            head_.resize(got);
+        }
+        if (offset >= head_.size()) {
+            return 0;
+        }
+        const std::size_t n = std::min<std::size_t>(count, head_.size() - offset);
+        std::memcpy(buffer, head_.data() + offset, n);
+        return n;
+    }
     std::size_t done = 0;
     auto* out = static_cast<unsigned char*>(buffer);
     while (done < count) {

@@ -43,6 +43,9 @@ public:
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    // The file's first block, read once: headers are read in small pieces near the start.
+    mutable std::string head_;
+    mutable bool headRead_ = false;
 };
 
 // Up to `count` bytes from `offset` (fewer at the end of the input).

@@ -25,10 +25,15 @@ bool Earlier(const std::optional<Candidate>& best, const Candidate& c) {
 }  // namespace
 
 bool TrackSelector::LookupArtist(const std::string& path) {
+    if (const auto known = artistOfPath_.find(path); known != artistOfPath_.end()) {
+        state_.CurrentArtist = known->second;
+        return true;
+    }
     const std::string artist = ArtistOfFile(ExtractFileName(path), settings_.Names);
     const std::string& key = station_.Related.Key(artist);
     ArtistRec* record = station_.Artists.Find(key);
-    if (record == nullptr) {
+    const bool direct = record != nullptr;
+    if (!direct) {
         report_.Message(
             Format(tr("Error: Related Artist \"%0:s\" not found.  Using \"%1:s\"."), key, artist),
             false);
@@ -38,6 +43,11 @@ bool TrackSelector::LookupArtist(const std::string& path) {
     if (record == nullptr) {
         report_.Message(Format(tr("Error 02: \"%0:s\" not found."), artist), false);
         return false;
+    }
+    // Only a lookup that found its record at once is remembered: the others are
+    // reported every time they happen.
+    if (direct) {
+        artistOfPath_.emplace(path, record);
     }
     return true;
 }

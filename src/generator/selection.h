@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "generator/run_report.h"
 #include "generator/run_state.h"
@@ -35,6 +36,9 @@ public:
 
 private:
     Station& station_;
+    // Each path's artist record once found: artists and related lines do not change
+    // during a run, and selection asks for the same tracks' artists over and over.
+    std::unordered_map<std::string, ArtistRec*> artistOfPath_;
     const RunSettings& settings_;
     RunState& state_;
     RunReport& report_;

@@ -42,8 +42,24 @@ std::vector<std::string> ExtensionSet::SelectedNames() const {
 
 bool ExtensionSet::IsExtensionEnabled(std::string_view extension) const {
     const std::string_view name = extension.substr(extension.empty() ? 0 : 1, 4);
+    // The names are ASCII, so an ASCII comparison ignoring case decides.
+    auto same = [name](std::string_view known) {
+        if (known.size() != name.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            char c = name[i];
+            if (c >= 'a' && c <= 'z') {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+            if (c != known[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
     for (std::size_t i = 0; i < kCount; ++i) {
-        if (selected_[i] && SameText(Names()[i], name)) {
+        if (selected_[i] && same(Names()[i])) {
             return true;
         }
     }

@@ -35,21 +35,34 @@ private:
     long count_ = 0;
 };
 
-// A shortcut stands for its target; false when the offered file is to be skipped.
-bool ResolveOffered(std::string& folder, std::string& name, const Station& station) {
-    if (UpperCase(ExtractFileExt(name)) == ".LNK") {
-        const std::string shortcut = folder + name;
-        const std::string target = ResolveShortcutFile(shortcut);
-        if (target.empty()) {
-            station.Op().Show(MessageKind::Error,
-                              Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut),
-                              Buttons::Ok);
+bool IsShortcut(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && name.size() - dot == 4 &&
+           SameText(name.substr(dot), ".lnk");
+}
+
+// The file an offered name stands for, folder and name apart: a shortcut stands for
+// its target. False when the file is to be skipped.
+bool ResolveOffered(const std::string& offeredFolder, const std::string& offeredName,
+                    std::string& folder, std::string& name, const Station& station) {
+    if (!IsShortcut(offeredName)) {
+        if (!station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(offeredName))) {
             return false;
         }
-        folder = ExtractFilePath(target);
-        name = ExtractFileName(target);
+        folder.assign(offeredFolder);
+        name.assign(offeredName);
+        return true;
     }
-    return station.Opt.Extensions.IsExtensionEnabled(UpperCase(ExtractFileExt(name)));
+    const std::string shortcut = offeredFolder + offeredName;
+    const std::string target = ResolveShortcutFile(shortcut);
+    if (target.empty()) {
+        station.Op().Show(MessageKind::Error,
+                          Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut), Buttons::Ok);
+        return false;
+    }
+    folder = ExtractFilePath(target);
+    name = ExtractFileName(target);
+    return station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(name));
 }
 
 TDateTime DateOfDos(std::uint32_t dos) {
@@ -107,12 +120,15 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
 
     std::vector<FileRec> added;
     if (!Isolated) {
-        // The same path is one track, however often the folders offer it.
-        std::unordered_set<std::string> known;
-        known.reserve(category.Files.size() * 2);
+        // The same path is one track, however often the folders offer it. The saved
+        // tracks stay where they are during the scan, so their names are not copied.
+        std::unordered_set<std::string_view> saved;
+        saved.reserve(category.Files.size() * 2);
         for (const FileRec& f : category.Files) {
-            known.insert(f.FileName);
+            saved.insert(f.FileName);
         }
+        std::unordered_set<std::string> known;
+        std::string path;
         FileCounter counter(progress, op_);
         const NameRules names = Opt.Names();
         FolderWalkCallbacks walk;
@@ -121,28 +137,27 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
                 Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."), entry,
                        category.Name));
         };
+        std::string folder;
+        std::string name;
         walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
-            std::string folder = offeredFolder;
-            std::string name = offeredName;
-            const std::string offeredPath = offeredFolder + offeredName;
-            if (!ResolveOffered(folder, name, *this)) {
+            if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
                 return;
             }
             counter.Count();
-            std::string path = folder + name;
-            if (!known.insert(path).second) {
+            path.assign(folder).append(name);
+            if (saved.count(path) != 0 || !known.insert(path).second) {
                 return;
             }
             FileRec f;
             f.Duration = FileDuration(path, true, op_);
             // A shortcut's date is the shortcut's own.
-            f.FileDate = DateOfDos(FileDosDate(offeredPath));
+            f.FileDate = DateOfDos(FileDosDate(offeredFolder + offeredName));
             f.Index = static_cast<std::int32_t>(added.size());
             if (f.Duration != 0) {
                 Changed.FileLists = true;
             }
             Artists.NoteTrack(path, 0.0, names);
-            f.FileName = std::move(path);
+            f.FileName = path;
             added.push_back(std::move(f));
         };
         WalkFolders(category.Folders, category.Subfolders, walk);
@@ -200,6 +215,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         };
         std::vector<Collected> collected;
         std::unordered_set<std::string> known;
+        std::string path;
         FileCounter counter(progress, op_);
         auto takeIn = [&] {
             std::stable_sort(collected.begin(), collected.end(),
@@ -237,9 +253,9 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                        group.Name));
         };
         walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
-            std::string folder = offeredFolder;
-            std::string name = offeredName;
-            if (!ResolveOffered(folder, name, *this)) {
+            std::string folder;
+            std::string name;
+            if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
                 return;
             }
             std::string key = FoldCase(name + "?" + folder);

@@ -178,7 +178,8 @@ bool HtmlPages::Hour(TDateTime hour, RunReport& report) {
     ClosePage(report);
     pagePath_ = IncludeTrailingDelimiter(station_.Opt.HTMLFolder) + Pattern("mmmdd", hour) +
                 Pattern("hh", hour) + ".html";
-    page_ = std::make_unique<SafeFileWriter>(pagePath_);
+    page_ = std::make_unique<SafeFileWriter>(pagePath_, std::filesystem::path(),
+                                             SafeFileWriter::Durability::WholeOnly);
     if (!page_->IsOpen()) {
         page_.reset();
         report.Message(Format(tr("Unable to create HTML Playlist file \"%0:s\"."), pagePath_),

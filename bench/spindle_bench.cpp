@@ -1,0 +1,293 @@
+// Benchmarks of the engine on a large library, printed as Markdown for bench/RESULTS.md:
+// spindle-bench WORK_FOLDER [TRACKS]
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/unattended_operator.h"
+#include "fileinfo/silent_mp3.h"
+#include "generator/run_report.h"
+#include "generator/selection.h"
+#include "library/rotation.h"
+#include "library/station.h"
+#include "outputs/generation.h"
+#include "outputs/html_pages.h"
+
+namespace fs = std::filesystem;
+using namespace spindle;
+
+namespace {
+
+constexpr int kFolders = 50;
+constexpr int kCategories = 5;
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+long MaxRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+std::string ArtistName(int a) {
+    return "Artist " + std::to_string(a);
+}
+
+// 50 folders of music, each folder's tracks by their own artists, some shared.
+void MakeLibrary(const fs::path& music, int tracks) {
+    std::mt19937 gen(1);
+    const int perFolder = tracks / kFolders;
+    for (int f = 0; f < kFolders; ++f) {
+        const fs::path folder = music / ("Folder " + std::to_string(f));
+        fs::create_directories(folder);
+        for (int t = 0; t < perFolder; ++t) {
+            const int artist = (f * 160 + t % 160 + (t % 7 == 0 ? 80 : 0)) % 8000;
+            const std::string name = ArtistName(artist) + " - Title " + std::to_string(t) + ".mp3";
+            std::ofstream(folder / name, std::ios::binary) << SilentMp3Bytes(150 + gen() % 150);
+        }
+    }
+}
+
+// What any loader must at least do to read every file's header: list, open, read.
+double FirstLoadFloor(const fs::path& music) {
+    return Seconds([&] {
+        char buf[4096];
+        for (int f = 0; f < kFolders; ++f) {
+            const std::string folder = (music / ("Folder " + std::to_string(f))).string() + "/";
+            DIR* dir = opendir(folder.c_str());
+            while (const dirent* e = readdir(dir)) {
+                if (e->d_name[0] == '.')
+                    continue;
+                const int fd = open((folder + e->d_name).c_str(), O_RDONLY);
+                if (read(fd, buf, sizeof buf) < 0)
+                    std::abort();
+                close(fd);
+            }
+            closedir(dir);
+        }
+    });
+}
+
+// What any reload must at least do to know the files are still there: list and stat.
+double ReloadFloor(const fs::path& music) {
+    return Seconds([&] {
+        struct stat st {};
+        for (int f = 0; f < kFolders; ++f) {
+            const std::string folder = (music / ("Folder " + std::to_string(f))).string() + "/";
+            DIR* dir = opendir(folder.c_str());
+            while (const dirent* e = readdir(dir)) {
+                if (e->d_name[0] == '.')
+                    continue;
+                stat((folder + e->d_name).c_str(), &st);
+            }
+            closedir(dir);
+        }
+    });
+}
+
+void DefineStation(Station& s, const fs::path& music, const fs::path& spots) {
+    for (int c = 0; c < kCategories; ++c) {
+        auto category = std::make_unique<TCategoryDetails>();
+        category->Name = "Category " + std::to_string(c);
+        for (int f = c; f < kFolders; f += kCategories) {
+            category->Folders.push_back((music / ("Folder " + std::to_string(f))).string());
+        }
+        s.Categories.push_back(std::move(category));
+    }
+    fs::create_directories(spots);
+    for (int i = 0; i < 6; ++i) {
+        std::ofstream(spots / ("Spot " + std::to_string(i) + ".mp3"), std::ios::binary)
+            << SilentMp3Bytes(30);
+    }
+    auto group = std::make_unique<TSpotDetails>();
+    group->Name = "Spots";
+    group->Folders = {spots.string()};
+    s.SpotGroups.push_back(std::move(group));
+
+    auto r = std::make_unique<TRotationDetails>();
+    r->Name = "Hour";
+    r->Default = true;
+    std::vector<std::string> items = {MakeSpotGroupItem("Spots"), MakeBreakNoteItem("Weather"),
+                                      MakeVoiceTrackItem(30), MakeSpotGroupItem("Spots", 30),
+                                      MakeSpotGroupItem("Spots")};
+    for (int i = 0; items.size() < 20; ++i) {
+        items.insert(items.begin() + 1 + i % 4,
+                     MakeCategoryItem("Category " + std::to_string(i % kCategories)));
+    }
+    for (auto& text : items)
+        r->Items.push_back({text, nullptr});
+    s.Rotations.push_back(std::move(r));
+    auto schedule = std::make_unique<TScheduleDetails>();
+    schedule->Name = "All";
+    schedule->Days.fill(true);
+    s.Schedules.push_back(std::move(schedule));
+
+    std::vector<std::string> related;
+    for (int i = 0; i < 300; ++i) {
+        related.push_back(ArtistName(i * 20) + ";" + ArtistName(i * 20 + 1) + ";" +
+                          ArtistName(i * 20 + 2) + ";");
+    }
+    s.Related.SetLines(related);
+    Options& o = s.Opt;
+    o.SystemSongInterval = 3 * 1440;
+    o.SystemArtistInterval = 90;
+    o.NewerTracks = 3;
+    o.TimeCheck = true;
+    o.HTMLEnabled = true;
+    o.HTMLSpots = true;
+    o.TrackLog = true;
+    o.SpotLog = true;
+    DefaultHtmlCode(o, "Bench FM", "https://bench.example");
+    s.Changed = ChangedFlags{true, true, true, true, true, false, true};
+    s.SaveAll();
+}
+
+struct RunFigures {
+    double Seconds = 0;
+    long Picks = 0;
+};
+
+RunFigures Generate(Station& s, int days) {
+    s.Opt.StartDay = DateOf(NowLocal()) + 1;
+    s.Opt.StartHour = 0;
+    s.Opt.TotalDays = days;
+    s.Opt.TotalHours = 0;
+    s.FixedSeed = 7;
+    UnattendedOperator op;
+    RunReport report(op, nullptr);
+    RunFigures f;
+    bool ok = false;
+    f.Seconds = Seconds([&] { ok = RunGeneration(s, report); });
+    if (!ok) {
+        std::cerr << "generation failed\n";
+        std::exit(1);
+    }
+    for (const std::string& line : report.Lines()) {
+        if (line.rfind("Selection error", 0) == 0)
+            ++f.Picks;  // counted below as picks too
+    }
+    f.Picks = 0;
+    // Picks: the tracks written, read back from the log.
+    std::ifstream log(s.Opt.LogFolderPath() + s.Opt.LogBaseName + ".plg");
+    std::string line;
+    while (std::getline(log, line)) {
+        if (line.rfind("0,", 0) == 0)
+            ++f.Picks;
+    }
+    return f;
+}
+
+// SelectTrack alone on one Category of `n` tracks, in memory.
+double SelectionsPerSecond(int n, int bias) {
+    UnattendedOperator op;
+    Station s("/nonexistent", op, FormatSettings::English());
+    auto c = std::make_unique<TCategoryDetails>();
+    c->Name = "Big";
+    for (int i = 0; i < n; ++i) {
+        FileRec f;
+        f.FileName =
+            "/music/" + ArtistName(i % (n / 5 + 1)) + " - Title " + std::to_string(i) + ".mp3";
+        f.Duration = 200;
+        f.FileDate = 40000 + i % 1000;
+        f.Index = i;
+        s.Artists.NoteTrack(f.FileName, 0, s.Opt.Names());
+        c->Files.push_back(std::move(f));
+    }
+    s.Random.Seed(3);
+    RunSettings settings;
+    settings.SongInterval = 1440;
+    settings.ArtistInterval = 30;
+    settings.NewerTracks = bias;
+    RunState state;
+    RunReport report(op, nullptr);
+    TrackSelector selector(s, settings, state, report);
+    const int picks = 5000;
+    const double t = Seconds([&] {
+        for (int i = 0; i < picks; ++i) {
+            selector.SelectTrack(*c, 46400.0 + i * (3.5 / 1440.0));
+        }
+    });
+    return picks / t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: spindle-bench WORK_FOLDER [TRACKS]\n";
+        return 2;
+    }
+    const fs::path work = argv[1];
+    const int tracks = argc > 2 ? std::atoi(argv[2]) : 50000;
+    fs::remove_all(work);
+    const fs::path music = work / "music";
+    const fs::path data = work / "data";
+    fs::create_directories(data);
+    std::cerr << "writing " << tracks << " files...\n";
+    MakeLibrary(music, tracks);
+    {
+        UnattendedOperator op;
+        Station define(data, op, FormatSettings::English());
+        DefineStation(define, music, work / "spots");
+    }
+
+    // Warm the caches the same way for both the loader and its floor.
+    ReloadFloor(music);
+    const double firstFloor = FirstLoadFloor(music);
+    UnattendedOperator op;
+    auto station = std::make_unique<Station>(data, op, FormatSettings::English());
+    const double firstLoad = Seconds([&] { station->LoadAll(); });
+    const std::size_t loaded = station->TotalCategoryTracks();
+    station->SaveAll();
+    const double reloadFloor = ReloadFloor(music);
+    station = std::make_unique<Station>(data, op, FormatSettings::English());
+    const double reload = Seconds([&] { station->LoadAll(); });
+    const long rssLoaded = MaxRssKb();
+
+    const RunFigures week = Generate(*station, 7);
+    const RunFigures season = Generate(*station, 90);
+    const long rssGenerated = MaxRssKb();
+
+    std::printf("| measure | figure | floor | ratio to floor |\n|---|---|---|---|\n");
+    std::printf(
+        "| first load, %zu tracks, every duration read | %.3f s, %.0f tracks/s | %.3f s, %.0f "
+        "tracks/s | %.2f |\n",
+        loaded, firstLoad, loaded / firstLoad, firstFloor, loaded / firstFloor,
+        firstFloor / firstLoad);
+    std::printf(
+        "| reload from saved track lists | %.3f s, %.0f tracks/s | %.3f s, %.0f tracks/s | %.2f "
+        "|\n",
+        reload, station->TotalCategoryTracks() / reload, reloadFloor,
+        station->TotalCategoryTracks() / reloadFloor, reloadFloor / reload);
+    std::printf("| generate 7 days (loading excluded) | %.3f s, %.0f picks/s, %.4f s/day | | |\n",
+                week.Seconds, week.Picks / week.Seconds, week.Seconds / 7);
+    std::printf("| generate 90 days (loading excluded) | %.3f s, %.0f picks/s, %.4f s/day | | |\n",
+                season.Seconds, season.Picks / season.Seconds, season.Seconds / 90);
+    std::printf("| peak memory after loading | %.1f MB | | |\n", rssLoaded / 1024.0);
+    std::printf("| peak memory after generating 97 days | %.1f MB | | |\n", rssGenerated / 1024.0);
+    std::printf(
+        "\n| SelectTrack, one Category of | no bias: selections/s | Heavy bias: selections/s "
+        "|\n|---|---|---|\n");
+    for (int n : {1000, 10000, 100000}) {
+        std::printf("| %d tracks | %.0f | %.0f |\n", n, SelectionsPerSecond(n, 0),
+                    SelectionsPerSecond(n, 3));
+    }
+    fs::remove_all(work);
+    return 0;
+}
