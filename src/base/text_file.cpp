@@ -74,22 +74,10 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n) {
-        lines.emplace_back(text.substr(start));
-    }
+    ForEachLine(text, [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
     return lines;
 }
 

@@ -21,6 +21,29 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The bytes of a file as they are; nullopt when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
+// Calls `line` for each line of `text`, split as SplitLines does, without copying.
+template <typename F>
+void ForEachLine(std::string_view text, F&& line) {
+    std::size_t start = 0;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (!line(text.substr(start, i - start))) {
+                return;
+            }
+            i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n) {
+        line(text.substr(start));
+    }
+}
+
 // Bytes of a file as text in UTF-8 (a leading byte order mark dropped); nullopt when
 // the file cannot be read.
 std::optional<std::string> ReadTextFile(const std::filesystem::path& path);

@@ -39,7 +39,9 @@ void ShuffleFiles(TCustomDetails& group, RandomSource& random) {
     std::size_t out = 0;
     while (k > 0) {
         const std::size_t r = random.Below(static_cast<std::uint32_t>(k));
-        shuffled[out] = files[static_cast<std::size_t>(files[r].Index)];
+        // Each entry is taken exactly once, so it can be moved; the Index fields the
+        // walk still reads are left as they were.
+        shuffled[out] = std::move(files[static_cast<std::size_t>(files[r].Index)]);
         shuffled[out].Index = static_cast<std::int32_t>(out);
         --k;
         files[r].Index = files[k].Index;

@@ -71,14 +71,21 @@ TDateTime DateOfDos(std::uint32_t dos) {
 
 }  // namespace
 
-std::vector<SavedTrack> Station::ReadSavedTracks(const TCustomDetails& group) const {
+std::vector<SavedTrack> Station::ReadSavedTracks(
+    const TCustomDetails& group, const std::unordered_set<std::string>* listed) const {
     const std::string fileName = TrackListFileName(group);
     // A name that would lead out of the data folder has no track list of its own.
     if (!IsPlainFileName(fileName)) {
         return {};
     }
     const std::string shownName = BaseNameNoExt(fileName);
-    return ReadTrackList(dataFolder_ / fileName, Isolated, settings_, [&](const std::string& path) {
+    std::function<bool(const std::string&)> exists;
+    if (!Isolated) {
+        exists = [listed](const std::string& path) {
+            return (listed != nullptr && listed->count(path) != 0) || IsExistingFile(path);
+        };
+    }
+    return ReadTrackList(dataFolder_ / fileName, exists, settings_, [&](const std::string& path) {
         ReportLoadProblem(
             Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
     });
@@ -111,17 +118,46 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         progress->SetCount(0);
     }
     category.Files.clear();
+
+    // The folders are listed first: the listing tells whether a saved track's file is
+    // still there without asking the file system once for every track.
+    std::vector<std::string> folders;
+    std::vector<std::pair<std::size_t, std::string>> offered;  // folder index, name
+    std::vector<std::string> missing;
+    std::unordered_set<std::string> listed;
+    std::error_code ec;
+    const bool readSaved = !ignoreSaved && IsPlainFileName(TrackListFileName(category)) &&
+                           std::filesystem::exists(TrackListPath(category), ec);
+    if (!Isolated) {
+        FolderWalkCallbacks walk;
+        walk.Missing = [&](const std::string& entry) { missing.push_back(entry); };
+        walk.Offer = [&](const std::string& folder, const std::string& name) {
+            if (folders.empty() || folders.back() != folder) {
+                folders.push_back(folder);
+            }
+            offered.emplace_back(folders.size() - 1, name);
+            if (readSaved) {
+                listed.insert(folder + name);
+            }
+        };
+        WalkFolders(category.Folders, category.Subfolders, walk);
+    }
+
     if (!ignoreSaved) {
-        std::vector<SavedTrack> saved = ReadSavedTracks(category);
+        std::vector<SavedTrack> saved = ReadSavedTracks(category, &listed);
         EnterSavedTracks(category, saved, true);
     } else {
         category.NextItem = 0;
     }
+    for (const std::string& entry : missing) {
+        ReportLoadProblem(Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."),
+                                 entry, category.Name));
+    }
 
     std::vector<FileRec> added;
-    if (!Isolated) {
+    {
         // The same path is one track, however often the folders offer it. The saved
-        // tracks stay where they are during the scan, so their names are not copied.
+        // tracks stay where they are meanwhile, so their names are not copied.
         std::unordered_set<std::string_view> saved;
         saved.reserve(category.Files.size() * 2);
         for (const FileRec& f : category.Files) {
@@ -129,24 +165,19 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         }
         std::unordered_set<std::string> known;
         std::string path;
-        FileCounter counter(progress, op_);
-        const NameRules names = Opt.Names();
-        FolderWalkCallbacks walk;
-        walk.Missing = [&](const std::string& entry) {
-            ReportLoadProblem(
-                Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."), entry,
-                       category.Name));
-        };
         std::string folder;
         std::string name;
-        walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
+        FileCounter counter(progress, op_);
+        const NameRules names = Opt.Names();
+        for (const auto& [folderIndex, offeredName] : offered) {
+            const std::string& offeredFolder = folders[folderIndex];
             if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
-                return;
+                continue;
             }
             counter.Count();
             path.assign(folder).append(name);
             if (saved.count(path) != 0 || !known.insert(path).second) {
-                return;
+                continue;
             }
             FileRec f;
             f.Duration = FileDuration(path, true, op_);
@@ -159,8 +190,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             Artists.NoteTrack(path, 0.0, names);
             f.FileName = path;
             added.push_back(std::move(f));
-        };
-        WalkFolders(category.Folders, category.Subfolders, walk);
+        }
     }
 
     if (!added.empty()) {
@@ -198,7 +228,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         progress->SetCount(0);
     }
     group.Files.clear();
-    std::vector<SavedTrack> saved = ReadSavedTracks(group);
+    std::vector<SavedTrack> saved = ReadSavedTracks(group, nullptr);
     if (Isolated) {
         EnterSavedTracks(group, saved, false);
     } else {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "base/format_settings.h"
@@ -121,7 +122,10 @@ public:
 private:
     TDateTime Today() const;
     bool SaveDefinitions(const char* fileName, const std::string& text, const char* backupMessage);
-    std::vector<SavedTrack> ReadSavedTracks(const TCustomDetails& group) const;
+    // The group's saved track list; in isolated mode every line is kept, otherwise only
+    // those whose file exists (`listed` holds files already known to exist).
+    std::vector<SavedTrack> ReadSavedTracks(const TCustomDetails& group,
+                                            const std::unordered_set<std::string>* listed) const;
     void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
 
     std::filesystem::path dataFolder_;

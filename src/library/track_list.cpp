@@ -2,18 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "base/float_text.h"
 #include "base/text_file.h"
 
 namespace spindle {
-namespace {
-
-bool IsFile(const std::string& path) {
+bool IsExistingFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-
-}  // namespace
 
 std::string TrackListFileName(const std::string& name, GroupKind kind) {
     return kind == GroupKind::SpotGroup ? "{" + name + "}.dat" : name + ".dat";
@@ -34,35 +32,35 @@ std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings&
     return std::nullopt;
 }
 
-std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file, bool keepMissing,
+std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
+                                      const std::function<bool(const std::string&)>& exists,
                                       const FormatSettings& settings,
                                       const std::function<void(const std::string&)>& badLine) {
     std::vector<SavedTrack> tracks;
-    const auto lines = ReadTextLines(file);
-    if (!lines) {
+    const auto text = ReadTextFile(file);
+    if (!text) {
         return tracks;
     }
-    tracks.reserve(lines->size());
-    for (const std::string& line : *lines) {
+    tracks.reserve(static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) + 1);
+    ForEachLine(*text, [&](std::string_view line) {
         // The markers are looked for from the end: the values never hold them, while a
         // file name on this system may.
         const std::size_t bar = line.rfind('|');
-        const std::size_t question = bar == std::string::npos ? bar : line.rfind('?', bar);
-        const std::size_t star = (question == std::string::npos || question == 0)
-                                     ? std::string::npos
+        const std::size_t question = bar == std::string_view::npos ? bar : line.rfind('?', bar);
+        const std::size_t star = (question == std::string_view::npos || question == 0)
+                                     ? std::string_view::npos
                                      : line.rfind('*', question - 1);
-        if (star == std::string::npos) {
-            break;
+        if (star == std::string_view::npos) {
+            return false;  // a line without its markers ends the list
         }
         SavedTrack t;
-        t.FileName = line.substr(0, star);
-        if (!keepMissing && !IsFile(t.FileName)) {
-            continue;
+        t.FileName.assign(line.substr(0, star));
+        if (exists && !exists(t.FileName)) {
+            return true;
         }
-        const std::string_view view(line);
-        const auto lastUsed = ReadDataFloat(view.substr(star + 1, question - star - 1), settings);
-        const auto duration = TextToInt(view.substr(question + 1, bar - question - 1));
-        const auto fileDate = ReadDataFloat(view.substr(bar + 1, 20), settings);
+        const auto lastUsed = ReadDataFloat(line.substr(star + 1, question - star - 1), settings);
+        const auto duration = TextToInt(line.substr(question + 1, bar - question - 1));
+        const auto fileDate = ReadDataFloat(line.substr(bar + 1, 20), settings);
         bool ok = lastUsed.has_value();
         if (ok) {
             t.LastUsed = *lastUsed;
@@ -78,7 +76,8 @@ std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file, bool ke
             badLine(t.FileName);
         }
         tracks.push_back(std::move(t));
-    }
+        return true;
+    });
     return tracks;
 }
 

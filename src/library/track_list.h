@@ -25,11 +25,16 @@ std::string TrackListFileName(const TCustomDetails& group);
 std::string TrackListFileName(const std::string& name, GroupKind kind);
 
 // Reads a saved track list. A line without its three markers ends the reading; a line
-// for a file that no longer exists is skipped unless `keepMissing`; a line whose values
-// do not convert is kept with those values 0 and reported through `badLine` (its path).
-std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file, bool keepMissing,
+// for which `exists` says no is skipped (with no `exists`, every line is kept); a line
+// whose values do not convert is kept with those values 0 and reported through
+// `badLine` (its path).
+std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
+                                      const std::function<bool(const std::string&)>& exists,
                                       const FormatSettings& settings,
                                       const std::function<void(const std::string&)>& badLine);
+
+// Whether a path names an existing file (links followed).
+bool IsExistingFile(const std::string& path);
 
 // The file text of a track list: one line per track, leaving out tracks with neither a
 // duration nor a last use.
