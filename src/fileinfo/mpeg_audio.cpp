@@ -1,7 +1,9 @@
 #include "fileinfo/mpeg_audio.h"
 
 #include <cstring>
+#include <algorithm>
 #include <optional>
+#include <string>
 
 namespace spindle {
 namespace {
@@ -63,6 +65,8 @@ void ApplyVbrHeader(MpegHeaderInfo& info, const unsigned char* bytes, std::size_
 }
 
 // A file position that, like the reader it serves, moves forward as bytes are read.
+// Bytes come through a buffer, so the byte-by-byte search for a frame costs no more
+// than reading the file once.
 class Cursor {
 public:
     explicit Cursor(const ByteSource& source) : source_(source), size_(source.Size()) {}
@@ -72,16 +76,34 @@ public:
     bool AtEnd() const { return pos_ >= size_; }
     void Seek(std::uint64_t pos) { pos_ = pos; }
     std::size_t Read(unsigned char* buffer, std::size_t count) {
-        std::memset(buffer, 0, count);
-        const std::size_t got = source_.ReadAt(pos_, buffer, count);
-        pos_ += got;
+        std::size_t got = 0;
+        while (got < count && pos_ < size_) {
+            if (pos_ < bufferStart_ || pos_ >= bufferStart_ + buffer_.size()) {
+                bufferStart_ = pos_;
+                buffer_.resize(kBlock);
+                buffer_.resize(source_.ReadAt(pos_, buffer_.data(), kBlock));
+                if (buffer_.empty()) {
+                    size_ = pos_;  // a file that cannot be read further ends here
+                    break;
+                }
+            }
+            const std::size_t offset = static_cast<std::size_t>(pos_ - bufferStart_);
+            const std::size_t n = std::min(count - got, buffer_.size() - offset);
+            std::memcpy(buffer + got, buffer_.data() + offset, n);
+            got += n;
+            pos_ += n;
+        }
+        std::memset(buffer + got, 0, count - got);
         return got;
     }
 
 private:
+    static constexpr std::size_t kBlock = 64 * 1024;
     const ByteSource& source_;
     std::uint64_t size_;
     std::uint64_t pos_ = 0;
+    std::uint64_t bufferStart_ = 0;
+    std::string buffer_;
 };
 
 }  // namespace
