@@ -1,7 +1,7 @@
 #include "fileinfo/mpeg_audio.h"
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 

@@ -1,4 +1,6 @@
 // Ogg Vorbis: the granule position of the last page over the sample rate.
+#include <algorithm>
+
 #include "fileinfo/format_readers.h"
 
 namespace spindle {
@@ -31,8 +33,10 @@ std::optional<std::uint32_t> OggDuration(const ByteSource& file) {
             if (samples <= 0) {
                 return 0;
             }
-            return static_cast<std::uint32_t>(RoundHalfEven(static_cast<double>(samples) / rate)) &
-                   0xFFFF;
+            // Like every duration, only the low 16 bits are kept, also of absurd counts.
+            const double seconds = RoundHalfEven(static_cast<double>(samples) / rate);
+            return static_cast<std::uint32_t>(
+                static_cast<std::uint64_t>(std::min(seconds, 9.0e18)) & 0xFFFF);
         }
     }
     return std::nullopt;
