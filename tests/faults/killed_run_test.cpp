@@ -1,0 +1,95 @@
+// spindle-cli -r killed with SIGKILL at any moment must leave a station that loads whole.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "base/list_text.h"
+#include "base/text_file.h"
+#include "base/unattended_operator.h"
+#include "library/station.h"
+#include "library/track_list.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+namespace fs = std::filesystem;
+
+void RunCli(const std::vector<std::string>& argv, int killAfterMicroseconds) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        ::freopen("/dev/null", "w", stdout);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    if (killAfterMicroseconds >= 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(killAfterMicroseconds));
+        ::kill(child, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+}
+
+// What a station holds that a kill must not lose.
+struct Contents {
+    std::size_t Categories = 0, Spots = 0, Rotations = 0, Schedules = 0, Tracks = 0,
+                RelatedLines = 0;
+    std::size_t OptionItems = 0;
+    bool operator==(const Contents&) const = default;
+};
+
+Contents Load(const fs::path& data) {
+    UnattendedOperator op;
+    Station s(data, op, FormatSettings::English());
+    s.Isolated = true;  // what the saved files hold, not what the folders add
+    s.LoadAll();
+    Contents c;
+    c.Categories = s.Categories.size();
+    c.Spots = s.SpotGroups.size();
+    c.Rotations = s.Rotations.size();
+    c.Schedules = s.Schedules.size();
+    c.Tracks = s.TotalCategoryTracks();
+    c.RelatedLines = s.Related.Lines().size();
+    c.OptionItems = DecodeListText(ReadTextLines(data / "Options.dat").value().at(0)).size();
+    for (const auto& cat : s.Categories) {
+        // Every line of every track list is whole.
+        bool bad = false;
+        ReadTrackList(data / TrackListFileName(*cat), nullptr, s.Settings(),
+                      [&](const std::string&) { bad = true; });
+        EXPECT_FALSE(bad) << cat->Name;
+    }
+    return c;
+}
+
+TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
+    test::TempDir dir;
+    const std::string cli = SPINDLE_CLI_PATH;
+    const std::string station = (dir.Path() / "station").string();
+    const std::string data = station + "/data";
+    RunCli({cli, "make-demo", station}, -1);
+    RunCli({cli, "-r", "--data", data, "--seed", "1"}, -1);  // saved track lists exist from here on
+    const Contents expected = Load(data);
+    ASSERT_EQ(expected.Categories, 5u);
+    ASSERT_GT(expected.Tracks, 300u);
+    ASSERT_EQ(expected.OptionItems, 61u);
+
+    std::mt19937 gen(99);
+    for (int round = 0; round < 12; ++round) {
+        // A demo week takes a few hundred milliseconds; kill anywhere in it.
+        RunCli({cli, "-r", "--data", data, "--seed", std::to_string(round)},
+               static_cast<int>(gen() % 400000));
+        EXPECT_EQ(Load(data), expected) << "after a kill in round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,254 @@
+// Saves that fail part-way must leave every previous file whole under its own name,
+// tell the operator, and keep the changed flags set so that nothing is silently lost.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <map>
+
+#include "generator/run_report.h"
+#include "library/rotation.h"
+#include "outputs/generation.h"
+#include "support/scripted_operator.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedOperator;
+using test::StationBuilder;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+// The files of a folder (not of its sub-folders) and their bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadAll(entry.path());
+        }
+    }
+    return files;
+}
+
+// A station with every kind of data file, a generated week and its outputs.
+class FaultTest : public ::testing::Test {
+protected:
+    FaultTest() : b(dir) {
+        b.AddCategory(
+            "Hits", {b.MusicFolder("Hits", {"A - One", "B - Two", "C - Three", "D - Four"}, 240)});
+        b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
+        b.AddRotation(
+            "Hour", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
+            true);
+        b.AddSchedule("All", "1111111", "...DEFAULT...");
+        b.Get().Related.SetLines({"A;B;"});
+        b.Opt().StartDay = DateOf(NowLocal()) + 1;
+        b.Opt().TotalDays = 0;
+        b.Opt().TotalHours = 2;
+        b.Opt().PlaylistPeriod = kPeriodHour;
+        b.Opt().FilenameFormat = "mmmdd-hh\".m3u\"";
+        b.Save();
+        ScriptedOperator quiet;
+        RunReport report(quiet, nullptr);
+        EXPECT_TRUE(RunGeneration(b.Get(), report));
+        b.Get().SaveAll();
+        before = Snapshot(b.DataFolder());
+    }
+
+    // Changes every kind of data so that every file has something new to save.
+    void ChangeEverything(Station& s) {
+        s.Opt.HTMLTitle = "Changed";
+        s.Categories[0]->Notes = "changed";
+        s.SpotGroups[0]->Notes = "changed";
+        s.Rotations[0]->Notes = "changed";
+        s.Schedules[0]->Notes = "changed";
+        s.Related.SetLines({"A;B;C;"});
+        s.Categories[0]->Files[0].LastUsed = 46999.5;
+        s.Changed = ChangedFlags{true, true, true, true, true, true, true};
+    }
+
+    // Every data file is still exactly as it was.
+    void ExpectDataUnchanged() {
+        const auto after = Snapshot(b.DataFolder());
+        for (const auto& [name, bytes] : before) {
+            auto it = after.find(name);
+            ASSERT_NE(it, after.end()) << name << " is gone";
+            EXPECT_EQ(it->second, bytes) << name << " changed";
+        }
+    }
+
+    TempDir dir;
+    StationBuilder b;
+    std::map<std::string, std::string> before;
+};
+
+// Runs `body` in a child process and returns what it wrote to the pipe.
+template <typename Body>
+std::string InChild(Body body) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return "pipe failed";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        const std::string result = body();
+        if (::write(pipeFds[1], result.data(), result.size()) < 0) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n = 0;
+    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0) {
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return out;
+}
+
+std::string Flags(const ChangedFlags& c) {
+    std::string s;
+    for (bool f :
+         {c.Options, c.Categories, c.Spots, c.Rotations, c.Schedules, c.FileLists, c.Related}) {
+        s += f ? '1' : '0';
+    }
+    return s;
+}
+
+TEST_F(FaultTest, DiskFullWhileSavingEveryDataFile) {
+    const std::string result = InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ScriptedOperator op;
+        Station s(b.DataFolder(), op, FormatSettings::English());
+        s.LoadAll();
+        ChangeEverything(s);
+        const struct rlimit limit = {1, 1};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = s.SaveAll();
+        return std::string(saved ? "saved" : "failed") + " " + Flags(s.Changed) + " " +
+               std::to_string(op.Messages.size());
+    });
+    EXPECT_EQ(result.substr(0, 15), "failed 1111111 ");
+    EXPECT_GE(std::stoi(result.substr(15)), 7);  // a message for every file that failed
+    ExpectDataUnchanged();
+}
+
+TEST_F(FaultTest, DiskFullWhileWritingThePlaylistLogAndPlaylists) {
+    const auto outputsBefore = Snapshot(b.Opt().LogFolder);
+    const auto playlistsBefore = Snapshot(b.Opt().PlaylistFolder);
+    const std::string result = InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ScriptedOperator op;
+        Station s(b.DataFolder(), op, FormatSettings::English());
+        s.LoadAll();
+        const struct rlimit limit = {1, 1};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        RunReport report(op, nullptr);
+        const bool ok = RunGeneration(s, report);
+        const auto& lines = report.Lines();
+        const bool aborted =
+            std::find(lines.begin(), lines.end(), "Playlist Creation Aborted.") != lines.end();
+        return std::string(ok ? "generated" : "failed") +
+               (s.Changed.FileLists ? " marked" : " unmarked") + (aborted ? " aborted" : "") + "|" +
+               (op.Messages.empty() ? "" : op.Messages[0].Text);
+    });
+    EXPECT_EQ(result, "failed unmarked aborted|Unable to create Playlist Log file.");
+    EXPECT_EQ(Snapshot(b.Opt().PlaylistFolder), playlistsBefore);
+    const auto outputsAfter = Snapshot(b.Opt().LogFolder);
+    for (const auto& [name, bytes] : outputsBefore) {
+        if (name.find(".plg") != std::string::npos) {
+            EXPECT_EQ(outputsAfter.at(name), bytes) << name;
+        }
+    }
+    ExpectDataUnchanged();
+}
+
+TEST_F(FaultTest, ReadOnlyDataFolder) {
+    for (fs::path p = b.DataFolder(); p != p.parent_path(); p = p.parent_path()) {
+        ::chmod(p.c_str(), 0755);
+        if (p == dir.Path()) {
+            break;
+        }
+    }
+    ::chmod(b.DataFolder().c_str(), 0555);
+    const std::string result = InChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            return std::string("cannot drop root");
+        }
+        ScriptedOperator op;
+        Station s(b.DataFolder(), op, FormatSettings::English());
+        s.LoadAll();
+        ChangeEverything(s);
+        const bool saved = s.SaveAll();
+        return std::string(saved ? "saved " : "failed ") + Flags(s.Changed) + " " +
+               (op.Messages.empty() ? "" : op.Messages[0].Text);
+    });
+    ::chmod(b.DataFolder().c_str(), 0755);
+    EXPECT_EQ(result.substr(0, 15), "failed 1111111 ") << result;
+    EXPECT_NE(result.find("Unable to create"), std::string::npos) << result;
+    ExpectDataUnchanged();
+}
+
+// A progress window that does something to the folders when a given line appears.
+class Saboteur : public Progress {
+public:
+    Saboteur(std::string line, std::function<void()> act)
+        : line_(std::move(line)), act_(std::move(act)) {}
+    void AddLine(std::string_view line) override {
+        if (line.rfind(line_, 0) == 0 && act_) {
+            act_();
+            act_ = nullptr;
+        }
+    }
+
+private:
+    std::string line_;
+    std::function<void()> act_;
+};
+
+TEST_F(FaultTest, LogFolderRemovedDuringTheRun) {
+    ScriptedOperator op;
+    Station& s = b.Get();
+    s.Opt.StartDay += 1;  // a new log name, so the old log's folder holds only old files
+    Saboteur saboteur("Creating Playlist log ...", [&] { fs::remove_all(s.Opt.LogFolder); });
+    RunReport report(op, &saboteur);
+    s.Changed = ChangedFlags{};
+    EXPECT_FALSE(RunGeneration(s, report));
+    EXPECT_EQ(report.Lines().back(), "Playlist Creation Aborted.");
+    ASSERT_FALSE(op.Messages.empty());
+    EXPECT_EQ(op.Messages[0].Text, "Unable to create Playlist Log file.");
+    EXPECT_FALSE(s.Changed.FileLists);
+    ExpectDataUnchanged();
+    // The station still loads whole.
+    Station again(b.DataFolder(), op, FormatSettings::English());
+    again.LoadAll();
+    EXPECT_EQ(again.Categories[0]->Files.size(), 4u);
+}
+
+TEST_F(FaultTest, PlaylistFolderRemovedDuringTheOutputPass) {
+    ScriptedOperator op;
+    Station& s = b.Get();
+    Saboteur saboteur("Creating Playlist for", [&] { fs::remove_all(s.Opt.PlaylistFolder); });
+    RunReport report(op, &saboteur);
+    s.Changed = ChangedFlags{};
+    EXPECT_FALSE(RunGeneration(s, report));
+    ASSERT_FALSE(op.Messages.empty());
+    EXPECT_EQ(op.Messages[0].Text.rfind("Unable to delete Playlist file", 0), 0u)
+        << op.Messages[0].Text;
+    EXPECT_FALSE(s.Changed.FileLists);
+    ExpectDataUnchanged();
+}
+
+}  // namespace
+}  // namespace spindle
