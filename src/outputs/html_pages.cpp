@@ -134,7 +134,7 @@ bool HtmlPages::Begin(const RunFacts& facts, RunReport& report) {
     }
     hourSelector_ = "</select>&nbsp;<select name=\"H\">";
     for (int h = 0; h < 24; ++h) {
-        char value[8];
+        char value[16];
         std::snprintf(value, sizeof value, "%02d", h);
         hourSelector_ +=
             "<option value=\"" + std::string(value) + "\">" + kHourLabels[h] + "</option>";

@@ -349,8 +349,9 @@ TEST_F(StationTest, InvalidNamesAreReportedAndKept) {
 }
 
 TEST_F(StationTest, BinaryJunkInEveryDataFileLoadsTolerantly) {
-    const std::string junk(
-        "\x00\xFF\"\x01,,\"\r\n\x7F\x80*?|\xC3\r\n,,,,,,,,,,,,,,,99999999999999999999", 60);
+    static const char kJunk[] =
+        "\x00\xFF\"\x01,,\"\r\n\x7F\x80*?|\xC3\r\n,,,,,,,,,,,,,,,99999999999999999999";
+    const std::string junk(kJunk, sizeof kJunk - 1);
     for (const char* name : {"Options.dat", "Categories.dat", "Spots.dat", "Rotations.dat",
                              "Schedules.dat", "Related.dat", ".dat", "{}.dat"}) {
         WriteData(name, junk);
