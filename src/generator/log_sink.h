@@ -21,6 +21,22 @@ enum ItemType : int {
     kItemVoice = 9,
 };
 
+// Items other than tracks that reach a playlist through its line format: spots,
+// intros, outros and voice items. Summaries count them and pages show them in red.
+inline bool IsSpotItem(int type) {
+    switch (type) {
+        case kItemSpot:
+        case kItemTimedSpot:
+        case kItemVoiceTrack:
+        case kItemIntro:
+        case kItemOutro:
+        case kItemVoice:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Where the assembly pass writes the Playlist Log, one line per call.
 class PlaylistLogSink {
 public:

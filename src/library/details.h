@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "library/file_rec.h"
@@ -9,6 +10,12 @@
 namespace spindle {
 
 enum class GroupKind { Category, SpotGroup };
+
+// Whether a name of a Category, Spot Group, Rotation or Schedule holds one of the twelve
+// characters a name may not hold.
+inline bool HasInvalidNameCharacter(std::string_view name) {
+    return name.find_first_of("\"*+/:;<=>?\\|") != std::string_view::npos;
+}
 
 // What Categories and Spot Groups share.
 class TCustomDetails {

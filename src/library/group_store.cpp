@@ -16,11 +16,6 @@
 namespace spindle {
 namespace {
 
-// The twelve characters a group, rotation or schedule name may not hold.
-bool HasInvalidNameCharacter(const std::string& name) {
-    return name.find_first_of("\"*+/:;<=>?\\|") != std::string::npos;
-}
-
 // Reads the items of a definitions line in order; the first one that is missing or
 // does not convert ends the reading and later fields keep their initial values.
 class LineReader {

@@ -14,10 +14,6 @@
 namespace spindle {
 namespace {
 
-bool HasInvalidNameCharacter(const std::string& name) {
-    return name.find_first_of("\"*+/:;<=>?\\|") != std::string::npos;
-}
-
 void Error(Station& station, const std::string& text) {
     station.Op().Show(MessageKind::Error, text, Buttons::Ok);
 }

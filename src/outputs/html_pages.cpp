@@ -229,17 +229,8 @@ std::string HtmlPages::ItemLine(const LogLine& item, TDateTime clock) const {
             text += " #" + std::to_string(split.IntroTime);
         }
     }
-    switch (item.Type) {
-        case kItemSpot:
-        case kItemTimedSpot:
-        case kItemVoiceTrack:
-        case kItemIntro:
-        case kItemOutro:
-        case kItemVoice:
-            text = "<font color=\"#FF3333\">" + text + "</font>";
-            break;
-        default:
-            break;
+    if (IsSpotItem(item.Type)) {
+        text = "<font color=\"#FF3333\">" + text + "</font>";
     }
     return start + " " + text + " <font size=\"1\" color=\"" + vlinkColour_ + "\"> (" + l +
            ")</font><br>\r\n";

@@ -28,20 +28,6 @@ bool WriteSummary(const std::string& base, const std::string& text, const char* 
     return true;
 }
 
-bool IsSpotLine(int type) {
-    switch (type) {
-        case kItemSpot:
-        case kItemTimedSpot:
-        case kItemVoiceTrack:
-        case kItemIntro:
-        case kItemOutro:
-        case kItemVoice:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
 std::string CsvText(std::string_view text) {
@@ -112,7 +98,7 @@ bool SpotSummary::Begin(const RunFacts& facts, RunReport&) {
 }
 
 void SpotSummary::Item(const LogLine& item, TDateTime clock, RunReport&) {
-    if (IsSpotLine(item.Type)) {
+    if (IsSpotItem(item.Type)) {
         Airings& a = tally_[BaseNameNoExt(item.Text) + "*" + item.Owner];
         a.Times.push_back(clock);
         a.Duration = item.Duration;
