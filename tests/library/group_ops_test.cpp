@@ -116,17 +116,27 @@ TEST(TakeNext, FixedOrderSpotsStartAgainRandomOnesReshuffle) {
     }
     EXPECT_EQ(taken, (std::vector<std::string>{"/0", "/1", "/2", "/0", "/1", "/2", "/0"}));
 
+    // A "Randomly" group plays a new order once it has played them all.
     TSpotDetails randomly;
     randomly.SortType = kSortRandomly;
-    randomly.Files = Tracks({"/0", "/1", "/2"});
-    for (int i = 0; i < 3; ++i) {
-        TakeNextSpot(randomly, random);
+    for (int i = 0; i < 40; ++i) {
+        FileRec f;
+        f.FileName = "/" + std::to_string(i);
+        f.Index = i;
+        randomly.Files.push_back(f);
     }
-    RandomSource sameDraws(3);
-    TSpotDetails expected = randomly;
-    ShuffleFiles(expected, sameDraws);
-    ASSERT_TRUE(TakeNextSpot(randomly, random));
-    EXPECT_EQ(randomly.NextItem, 1u);  // reshuffled after the third
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+    for (int i = 0; i < 40; ++i) {
+        first.push_back(TakeNextSpot(randomly, random)->FileName);
+    }
+    for (int i = 0; i < 40; ++i) {
+        second.push_back(TakeNextSpot(randomly, random)->FileName);
+    }
+    EXPECT_NE(first, second);
+    std::sort(first.begin(), first.end());
+    std::sort(second.begin(), second.end());
+    EXPECT_EQ(first, second);
 }
 
 TEST(TakeNext, AnEmptyGroupGivesNothing) {
