@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <map>
 #include <set>
 
 #include "base/float_text.h"
@@ -23,12 +25,28 @@ bool IsExistingFile(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op,
-                         std::set<std::string>& open, int depth);
+// Lists being summed (to cut cycles) and lists already summed (each is read once per
+// question, however often others name it), by their canonical paths.
+struct PlaylistSums {
+    std::set<std::string> Open;
+    std::map<std::string, std::uint32_t> Done;
+};
 
-std::uint32_t SumPlaylist(const std::string& path, Operator& op, std::set<std::string>& open,
-                          int depth) {
-    if (depth > kMaxPlaylistDepth || !open.insert(path).second) {
+std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
+                         int depth);
+
+std::string CanonicalKey(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
+}
+
+std::uint32_t SumPlaylist(const std::string& path, Operator& op, PlaylistSums& sums, int depth) {
+    const std::string key = CanonicalKey(path);
+    if (const auto done = sums.Done.find(key); done != sums.Done.end()) {
+        return done->second;
+    }
+    if (depth > kMaxPlaylistDepth || !sums.Open.insert(key).second) {
         return 0;
     }
     std::uint32_t total = 0;
@@ -38,23 +56,24 @@ std::uint32_t SumPlaylist(const std::string& path, Operator& op, std::set<std::s
                 continue;
             }
             const std::string entry = ResolvePlaylistEntry(path, line);
-            if (IsExistingFile(entry) && open.count(entry) == 0) {
-                total += DurationOf(entry, true, op, open, depth + 1);
+            if (IsExistingFile(entry)) {
+                total += DurationOf(entry, true, op, sums, depth + 1);
             }
         }
     }
-    open.erase(path);
+    sums.Open.erase(key);
+    sums.Done.emplace(key, total);
     return total;
 }
 
-std::uint16_t ReadByExtension(const std::string& path, Operator& op, std::set<std::string>& open,
+std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSums& sums,
                               int depth) {
     const std::string ext = LowerCase(ExtractFileExt(path));
     if (ext == ".mp3" || ext == ".mp2") {
         return MpegAudioDuration(path);
     }
     if (ext == ".m3u") {
-        return static_cast<std::uint16_t>(SumPlaylist(path, op, open, depth) & 0xFFFF);
+        return static_cast<std::uint16_t>(SumPlaylist(path, op, sums, depth) & 0xFFFF);
     }
     if (const FormatReader reader = FindFormatReader(ext)) {
         return static_cast<std::uint16_t>(reader(path, op) & 0xFFFF);
@@ -62,9 +81,9 @@ std::uint16_t ReadByExtension(const std::string& path, Operator& op, std::set<st
     return 0;
 }
 
-std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op,
-                         std::set<std::string>& open, int depth) {
-    const std::uint16_t duration = ReadByExtension(path, op, open, depth);
+std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
+                         int depth) {
+    const std::uint16_t duration = ReadByExtension(path, op, sums, depth);
     if (ask && duration == 0) {
         return ManualDurationEntry(path, op);
     }
@@ -74,13 +93,13 @@ std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op,
 }  // namespace
 
 std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op) {
-    std::set<std::string> open;
-    return DurationOf(path, ask, op, open, 0);
+    PlaylistSums sums;
+    return DurationOf(path, ask, op, sums, 0);
 }
 
 std::uint32_t PlaylistFileDuration(const std::string& path, Operator& op) {
-    std::set<std::string> open;
-    return SumPlaylist(path, op, open, 0);
+    PlaylistSums sums;
+    return SumPlaylist(path, op, sums, 0);
 }
 
 std::string ResolvePlaylistEntry(const std::string& playlistPath, const std::string& entry) {

@@ -61,6 +61,19 @@ TEST_F(FileDurationTest, ListsInsideListsAreSummedButNeverForEver) {
     EXPECT_EQ(PlaylistFileDuration(self, op), 4u);
 }
 
+// Found by fuzzing: lists naming each other many times under other spellings ("./b.m3u")
+// took exponential time. Each list is now read once, whatever it is called.
+TEST_F(FileDurationTest, ListsNamedOftenAndUnderOtherSpellingsAreReadOnce) {
+    std::string many;
+    for (int i = 0; i < 12; ++i) {
+        many += "./b.m3u\r\n";
+    }
+    dir.Write("music/b.m3u", "A - One.mp3\r\n./a.m3u\r\n" + many);
+    const auto a = dir.Write("music/a.m3u", many + "B - Two.MP3\r\n");
+    // b is A - One (4 s) once; a names b twelve times and B - Two once.
+    EXPECT_EQ(PlaylistFileDuration(a, op), 12u * 4u + 4u);
+}
+
 TEST_F(FileDurationTest, AsksForTheDurationOnlyWhenAllowed) {
     const auto cd = dir.Write("music/Track01.cda", "");
     EXPECT_EQ(FileDuration(cd, false, op), 0);
