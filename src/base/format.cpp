@@ -7,7 +7,7 @@
 namespace spindle {
 namespace {
 
-struct Spec {
+struct Placeholder {
     int Index = -1;
     bool Left = false;
     int Width = -1;
@@ -17,7 +17,7 @@ struct Spec {
 };
 
 // Reads "%[index:][-][width][.prec]type" at pos (which holds the '%').
-bool ParseSpec(std::string_view p, std::size_t pos, Spec& spec) {
+bool ParsePlaceholder(std::string_view p, std::size_t pos, Placeholder& ph) {
     std::size_t i = pos + 1;
     auto readNumber = [&](int& out) {
         const std::size_t start = i;
@@ -35,22 +35,22 @@ bool ParseSpec(std::string_view p, std::size_t pos, Spec& spec) {
     int number = -1;
     if (readNumber(number)) {
         if (i < p.size() && p[i] == ':') {
-            spec.Index = number;
+            ph.Index = number;
             ++i;
         } else {
-            spec.Width = number;
+            ph.Width = number;
         }
     }
-    if (spec.Width < 0) {
+    if (ph.Width < 0) {
         if (i < p.size() && p[i] == '-') {
-            spec.Left = true;
+            ph.Left = true;
             ++i;
         }
-        readNumber(spec.Width);
+        readNumber(ph.Width);
     }
     if (i < p.size() && p[i] == '.') {
         ++i;
-        if (!readNumber(spec.Precision)) {
+        if (!readNumber(ph.Precision)) {
             return false;
         }
     }
@@ -61,8 +61,8 @@ bool ParseSpec(std::string_view p, std::size_t pos, Spec& spec) {
     if (std::string_view("dsgfnxue").find(type) == std::string_view::npos) {
         return false;
     }
-    spec.Type = type;
-    spec.End = i + 1;
+    ph.Type = type;
+    ph.End = i + 1;
     return true;
 }
 
@@ -76,9 +76,9 @@ double AsDouble(const FormatArg& arg) {
     return 0.0;
 }
 
-std::string Render(const Spec& spec, const FormatArg& arg, const FormatSettings& fs) {
+std::string Render(const Placeholder& ph, const FormatArg& arg, const FormatSettings& fs) {
     std::string text;
-    switch (spec.Type) {
+    switch (ph.Type) {
         case 's':
             if (const auto* s = std::get_if<std::string>(&arg)) {
                 text = *s;
@@ -87,8 +87,8 @@ std::string Render(const Spec& spec, const FormatArg& arg, const FormatSettings&
             } else {
                 text = FloatToText(std::get<double>(arg), fs);
             }
-            if (spec.Precision >= 0 && static_cast<int>(text.size()) > spec.Precision) {
-                text.resize(static_cast<std::size_t>(spec.Precision));
+            if (ph.Precision >= 0 && static_cast<int>(text.size()) > ph.Precision) {
+                text.resize(static_cast<std::size_t>(ph.Precision));
             }
             break;
         case 'd':
@@ -102,7 +102,7 @@ std::string Render(const Spec& spec, const FormatArg& arg, const FormatSettings&
                 return {};
             }
             text = std::to_string(value < 0 ? -value : value);
-            while (spec.Precision > 0 && static_cast<int>(text.size()) < spec.Precision) {
+            while (ph.Precision > 0 && static_cast<int>(text.size()) < ph.Precision) {
                 text.insert(text.begin(), '0');
             }
             if (value < 0) {
@@ -115,23 +115,23 @@ std::string Render(const Spec& spec, const FormatArg& arg, const FormatSettings&
             char buf[32];
             std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(value));
             text = buf;
-            while (spec.Precision > 0 && static_cast<int>(text.size()) < spec.Precision) {
+            while (ph.Precision > 0 && static_cast<int>(text.size()) < ph.Precision) {
                 text.insert(text.begin(), '0');
             }
             break;
         }
         case 'g':
-            text = FloatToText(AsDouble(arg), fs, spec.Precision > 0 ? spec.Precision : 15);
+            text = FloatToText(AsDouble(arg), fs, ph.Precision > 0 ? ph.Precision : 15);
             break;
         case 'f':
-            text = FloatToFixed(AsDouble(arg), spec.Precision >= 0 ? spec.Precision : 2, false, fs);
+            text = FloatToFixed(AsDouble(arg), ph.Precision >= 0 ? ph.Precision : 2, false, fs);
             break;
         case 'n':
-            text = FloatToFixed(AsDouble(arg), spec.Precision >= 0 ? spec.Precision : 2, true, fs);
+            text = FloatToFixed(AsDouble(arg), ph.Precision >= 0 ? ph.Precision : 2, true, fs);
             break;
         case 'e': {
             char buf[64];
-            std::snprintf(buf, sizeof buf, "%.*E", spec.Precision > 0 ? spec.Precision - 1 : 14,
+            std::snprintf(buf, sizeof buf, "%.*E", ph.Precision > 0 ? ph.Precision - 1 : 14,
                           AsDouble(arg));
             text = buf;
             if (const auto dot = text.find('.'); dot != std::string::npos) {
@@ -142,9 +142,9 @@ std::string Render(const Spec& spec, const FormatArg& arg, const FormatSettings&
         default:
             break;
     }
-    if (spec.Width > 0 && static_cast<int>(text.size()) < spec.Width) {
-        const std::string pad(static_cast<std::size_t>(spec.Width) - text.size(), ' ');
-        text = spec.Left ? text + pad : pad + text;
+    if (ph.Width > 0 && static_cast<int>(text.size()) < ph.Width) {
+        const std::string pad(static_cast<std::size_t>(ph.Width) - text.size(), ' ');
+        text = ph.Left ? text + pad : pad + text;
     }
     return text;
 }
@@ -169,20 +169,20 @@ std::string FormatWith(const FormatSettings& settings, std::string_view pattern,
             i += 2;
             continue;
         }
-        Spec spec;
-        if (!ParseSpec(pattern, i, spec)) {
+        Placeholder ph;
+        if (!ParsePlaceholder(pattern, i, ph)) {
             out += c;
             ++i;
             continue;
         }
-        const std::size_t index = spec.Index >= 0 ? static_cast<std::size_t>(spec.Index) : next;
+        const std::size_t index = ph.Index >= 0 ? static_cast<std::size_t>(ph.Index) : next;
         if (index >= args.size()) {
-            out.append(pattern.substr(i, spec.End - i));
+            out.append(pattern.substr(i, ph.End - i));
         } else {
-            out += Render(spec, args[index], settings);
+            out += Render(ph, args[index], settings);
             next = index + 1;
         }
-        i = spec.End;
+        i = ph.End;
     }
     return out;
 }
