@@ -64,23 +64,34 @@ void MakeLibrary(const fs::path& music, int tracks) {
     }
 }
 
+// Calls `each` with the full path of every file of the library's folders.
+template <typename Each>
+void ForEachLibraryFile(const fs::path& music, Each&& each) {
+    std::string path;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::string folder = (music / ("Folder " + std::to_string(f))).string() + "/";
+        DIR* dir = opendir(folder.c_str());
+        while (const dirent* e = readdir(dir)) {
+            if (e->d_name[0] != '.') {
+                path.assign(folder).append(e->d_name);
+                each(path);
+            }
+        }
+        closedir(dir);
+    }
+}
+
 // What any loader must at least do to read every file's header: list, open, read.
 double FirstLoadFloor(const fs::path& music) {
     return Seconds([&] {
         char buf[4096];
-        for (int f = 0; f < kFolders; ++f) {
-            const std::string folder = (music / ("Folder " + std::to_string(f))).string() + "/";
-            DIR* dir = opendir(folder.c_str());
-            while (const dirent* e = readdir(dir)) {
-                if (e->d_name[0] == '.')
-                    continue;
-                const int fd = open((folder + e->d_name).c_str(), O_RDONLY);
-                if (read(fd, buf, sizeof buf) < 0)
-                    std::abort();
-                close(fd);
+        ForEachLibraryFile(music, [&](const std::string& path) {
+            const int fd = open(path.c_str(), O_RDONLY);
+            if (read(fd, buf, sizeof buf) < 0) {
+                std::abort();
             }
-            closedir(dir);
-        }
+            close(fd);
+        });
     });
 }
 
@@ -88,16 +99,7 @@ double FirstLoadFloor(const fs::path& music) {
 double ReloadFloor(const fs::path& music) {
     return Seconds([&] {
         struct stat st {};
-        for (int f = 0; f < kFolders; ++f) {
-            const std::string folder = (music / ("Folder " + std::to_string(f))).string() + "/";
-            DIR* dir = opendir(folder.c_str());
-            while (const dirent* e = readdir(dir)) {
-                if (e->d_name[0] == '.')
-                    continue;
-                stat((folder + e->d_name).c_str(), &st);
-            }
-            closedir(dir);
-        }
+        ForEachLibraryFile(music, [&](const std::string& path) { stat(path.c_str(), &st); });
     });
 }
 
@@ -178,11 +180,6 @@ RunFigures Generate(Station& s, int days) {
         std::cerr << "generation failed\n";
         std::exit(1);
     }
-    for (const std::string& line : report.Lines()) {
-        if (line.rfind("Selection error", 0) == 0)
-            ++f.Picks;  // counted below as picks too
-    }
-    f.Picks = 0;
     // Picks: the tracks written, read back from the log.
     std::ifstream log(s.Opt.LogFolderPath() + s.Opt.LogBaseName + ".plg");
     std::string line;
