@@ -147,8 +147,8 @@ void DefineStation(Station& s, const fs::path& music, const fs::path& spots) {
     }
     s.Related.SetLines(related);
     Options& o = s.Opt;
-    o.SystemSongInterval = 3 * 1440;
-    o.SystemArtistInterval = 90;
+    o.SystemSongInterval = std::to_string(3 * 1440);
+    o.SystemArtistInterval = "90";
     o.NewerTracks = 3;
     o.TimeCheck = true;
     o.HTMLEnabled = true;

@@ -10,7 +10,9 @@
 #include "cli/console_progress.h"
 #include "cli/demo_station.h"
 #include "fileinfo/file_duration.h"
+#include "generator/generation_run.h"
 #include "generator/run_report.h"
+#include "library/data_lock.h"
 #include "library/station.h"
 #include "outputs/generation.h"
 
@@ -32,8 +34,17 @@ constexpr const char* kUsage =
     "  duration FILE... print each file's playing time in seconds, a TAB and its path\n"
     "  make-demo DIR    write a demo station (music, spots and data folder) under DIR\n"
     "\n"
-    "Exit status: 0 when all went well, 1 when the run reported errors or was stopped,\n"
-    "2 for a usage error.\n";
+    "Exit status:\n"
+    "  0  the run finished clean\n"
+    "  1  the run failed or was stopped (nothing was moved on), or the folder holds no\n"
+    "     station, or another run is using it\n"
+    "  2  usage error\n"
+    "  3  the run finished, but with problems an operator must see: a repeat rule\n"
+    "     relaxed (\"Selection error\"), a load problem (a missing group, folder or\n"
+    "     related artist), a file without a playing time scheduled\n"
+    "\n"
+    "One run at a time: a run holds a lock on the data folder (.spindle.lock), and a\n"
+    "second run on the same folder exits with status 1, naming the running one.\n";
 
 struct RunArgs {
     bool Run = false;
@@ -69,35 +80,17 @@ int Duration(const std::vector<std::string>& files, std::ostream& out, std::ostr
     return status;
 }
 
-int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath, std::ostream& out,
-                  std::ostream& err, bool terminal) {
-    const std::filesystem::path data =
-        ResolveDataFolder(args.Data, std::getenv("SPINDLE_DATA"), programPath);
+// Whether a folder holds a station: a mistyped --data (or none, so the program's own
+// folder is used) must not become a new, empty station.
+bool HoldsStation(const std::filesystem::path& data) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(data, ec)) {
-        err << "spindle-cli: the data folder " << data.string() << " does not exist\n";
-        return 1;
-    }
-    ConsoleProgress progress(out, err, terminal);
-    ConsoleProgress::CatchInterrupts();
-    RunReport* reportRef = nullptr;
-    std::vector<std::string> early;
-    UnattendedOperator op([&](MessageKind, const std::string& line) {
-        if (reportRef != nullptr) {
-            reportRef->AddLine(line);
-        } else {
-            early.push_back(line);
-        }
-    });
-    RunReport report(op, &progress);
-    reportRef = &report;
+    return std::filesystem::exists(data / "Options.dat", ec) ||
+           std::filesystem::exists(data / "Categories.dat", ec);
+}
 
-    Station station(data, op);
-    station.Isolated = args.Isolated;
-    station.FixedSeed = args.Seed;
-    if (args.Seed) {
-        station.Random.Seed(*args.Seed);  // loading shuffles too
-    }
+// The run proper: load, generate, save. Returns the exit status.
+int LoadGenerateSave(Station& station, RunReport& report, const UnattendedOperator& op,
+                     ConsoleProgress& progress, std::ostream& out, std::ostream& err) {
     station.Startup = true;
     station.LoadAll();
     station.Startup = false;
@@ -109,20 +102,87 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
         err << "spindle-cli: some of the station's files could not be saved\n";
     }
     const bool stopped = report.Status() != RunStatus::Running || progress.CancelRequested();
-    if (generated) {
-        const Options& o = station.Opt;
-        out << "Playlist Log: " << o.LogFolderPath() << o.LogBaseName << ".plg\n"
-            << "Playlists:    " << o.PlaylistFolder << '\n';
-        if (o.HTMLEnabled) {
-            out << "HTML pages:   " << o.HTMLFolder << '\n';
-        }
-        if (o.TrackLog || o.SpotLog) {
-            out << "Summaries:    " << o.LogFolderPath() << "Track-" << o.LogBaseName
-                << ".csv, Spot-" << o.LogBaseName << ".csv\n";
-        }
-        out << "Run log:      " << o.LogFolderPath() << "Generate.log\n";
+    if (!generated || stopped) {
+        err << "spindle-cli: the run did not finish; nothing was moved on (see "
+            << station.Opt.LogFolderPath() << "Generate.log)\n";
+        return 1;
     }
-    return (generated && saved && !stopped && !report.ErrorsReported()) ? 0 : 1;
+    const Options& o = station.Opt;
+    out << "Playlist Log: " << o.LogFolderPath() << o.LogBaseName << ".plg\n"
+        << "Playlists:    " << o.PlaylistFolder << '\n';
+    if (o.HTMLEnabled) {
+        out << "HTML pages:   " << o.HTMLFolder << '\n';
+    }
+    if (o.TrackLog || o.SpotLog) {
+        out << "Summaries:    " << o.LogFolderPath() << "Track-" << o.LogBaseName << ".csv, Spot-"
+            << o.LogBaseName << ".csv\n";
+    }
+    out << "Run log:      " << o.LogFolderPath() << "Generate.log\n";
+    if (!saved) {
+        return 1;
+    }
+    // Every message the operator would have seen in a box, and every problem line.
+    const long problems = static_cast<long>(op.Lines().size()) + report.Problems();
+    if (problems > 0) {
+        err << "spindle-cli: the run finished with " << problems
+            << " problem(s) to look at (see Generate.log)\n";
+        return 3;
+    }
+    return 0;
+}
+
+int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath, std::ostream& out,
+                  std::ostream& err, bool terminal) {
+    const std::filesystem::path data =
+        ResolveDataFolder(args.Data, std::getenv("SPINDLE_DATA"), programPath);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(data, ec)) {
+        err << "spindle-cli: the data folder " << data.string() << " does not exist\n";
+        return 1;
+    }
+    if (!HoldsStation(data)) {
+        err << "spindle-cli: " << data.string()
+            << " holds no station (neither Options.dat nor Categories.dat); give the station's "
+               "data folder with --data or SPINDLE_DATA\n";
+        return 1;
+    }
+    const DataFolderLock lock(data, "spindle-cli -r");
+    if (!lock.Held()) {
+        err << "spindle-cli: " << lock.Problem() << '\n';
+        return 1;
+    }
+    ConsoleProgress progress(out, err, terminal);
+    ConsoleProgress::CatchInterrupts();
+    RunReport* reportRef = nullptr;
+    UnattendedOperator op([&](MessageKind, const std::string& line) {
+        if (reportRef != nullptr) {
+            reportRef->AddLine(line);
+        }
+    });
+    RunReport report(op, &progress);
+    reportRef = &report;
+
+    Station station(data, op);
+    station.Isolated = args.Isolated;
+    station.FixedSeed = args.Seed;
+    if (args.Seed) {
+        station.Random.Seed(*args.Seed);  // loading shuffles too
+    }
+    // Whatever goes wrong inside, the run ends with a message, a run log and status 1.
+    std::string unexpected;
+    try {
+        return LoadGenerateSave(station, report, op, progress, out, err);
+    } catch (const std::exception& e) {
+        unexpected = e.what();
+    } catch (...) {
+        unexpected = "unknown exception";
+    }
+    progress.Finish();
+    report.AddLine(Format(tr("The run stopped on an unexpected error: %0:s"), unexpected));
+    report.AddLine(tr("Playlist Creation Aborted."));
+    SaveRunLog(station.Opt, report);
+    err << "spindle-cli: the run stopped on an unexpected error: " << unexpected << '\n';
+    return 1;
 }
 
 }  // namespace
@@ -164,7 +224,10 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
             run.Run = true;
         } else if (IsSwitch(a, 'i', "--isolated")) {
             run.Isolated = true;
-        } else if ((a == "--data" || a == "--seed") && i + 1 < args.size()) {
+        } else if ((a == "--data" || a == "--seed") && i + 1 >= args.size()) {
+            err << "spindle-cli: " << a << " needs a value\n" << kUsage;
+            return 2;
+        } else if (a == "--data" || a == "--seed") {
             if (a == "--data") {
                 run.Data = args[++i];
             } else {
@@ -177,6 +240,10 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
             }
         } else if (a.rfind("--data=", 0) == 0) {
             run.Data = a.substr(7);
+            if (run.Data->empty()) {
+                err << "spindle-cli: --data needs a value\n" << kUsage;
+                return 2;
+            }
         } else {
             err << "spindle-cli: unknown argument '" << a << "'\n" << kUsage;
             return 2;

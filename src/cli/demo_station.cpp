@@ -67,8 +67,13 @@ void WriteFile(const fs::path& path, unsigned seconds) {
 
 }  // namespace
 
-std::string MakeDemoStation(const fs::path& folder) {
+std::string MakeDemoStation(const fs::path& given) {
     std::error_code ec;
+    // Every path the station stores is absolute, so cron may run it from any folder.
+    const fs::path folder = fs::absolute(given, ec).lexically_normal();
+    if (ec) {
+        return "cannot find " + given.string() + ": " + ec.message();
+    }
     const fs::path data = folder / "data";
     if (fs::exists(data, ec) && !fs::is_empty(data, ec)) {
         return "a station already lives in " + data.string();
@@ -228,8 +233,8 @@ std::string MakeDemoStation(const fs::path& folder) {
     Options& o = station.Opt;
     o.TotalDays = 7;
     o.TotalHours = 0;
-    o.SystemSongInterval = 360;
-    o.SystemArtistInterval = 60;
+    o.SystemSongInterval = "360";
+    o.SystemArtistInterval = "60";
     o.NewerTracks = 1;
     o.TimeCheckMinutes = 2;
     o.HTMLEnabled = true;

@@ -14,6 +14,15 @@ int main(int argc, char** argv) {
     if (ec) {
         program = argv[0];
     }
-    return spindle::RunCli(std::vector<std::string>(argv + 1, argv + argc), program, std::cout,
-                           std::cerr, ::isatty(2) != 0);
+    // Nothing ends the program with an abort: the run has its own handler, the small
+    // tools end here with a message.
+    try {
+        return spindle::RunCli(std::vector<std::string>(argv + 1, argv + argc), program, std::cout,
+                               std::cerr, ::isatty(2) != 0);
+    } catch (const std::exception& e) {
+        std::cerr << "spindle-cli: unexpected error: " << e.what() << '\n';
+    } catch (...) {
+        std::cerr << "spindle-cli: unexpected error\n";
+    }
+    return 1;
 }

@@ -20,8 +20,8 @@ RunSettings RunSettings::FromOptions(const Options& o, const FormatSettings& fs)
     s.Crossfade =
         o.CrossfadeAllowance.empty() ? 0.0 : ReadDataFloat(o.CrossfadeAllowance, fs).value_or(0.0);
     s.KorvelCrossfade = o.KorvelCrossfade;
-    s.SongInterval = o.SystemSongInterval;
-    s.ArtistInterval = o.SystemArtistInterval;
+    s.SongInterval = o.SongIntervalMinutes();
+    s.ArtistInterval = o.ArtistIntervalMinutes();
     s.NewerTracks = o.NewerTracks;
     s.TimeCheck = o.TimeCheck;
     s.Tolerance = o.TimeCheckMinutes / 60.0;
@@ -117,9 +117,8 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
                 }
             }
             if (schedule == nullptr) {
-                report_.Message(Format(tr("No Schedule has been established for %0:s"),
-                                       FormatDateTime("dddd", d, fs)),
-                                true);
+                report_.Fail(Format(tr("No Schedule has been established for %0:s"),
+                                    FormatDateTime("dddd", d, fs)));
                 break;
             }
         }
@@ -129,9 +128,8 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
                 ? station_.DefaultRotation
                 : entry.Object;
         if (rotation == nullptr) {
-            report_.Message(Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."),
-                                   entry.Text, schedule->Name),
-                            true);
+            report_.Fail(Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."),
+                                entry.Text, schedule->Name));
             break;
         }
         report_.ProcessEvents();
@@ -142,7 +140,11 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
         report_.SetBar(i + 1, 2 * n);
     }
 
-    report_.AddLine(tr("Playlist log file successfully created."));
+    // A pass that stopped says so once, through "Playlist Creation Aborted.", never
+    // as a success.
+    if (!report_.Stopped()) {
+        report_.AddLine(tr("Playlist log file successfully created."));
+    }
     report_.AddLine(Format(tr("%0:d of %1:d total artists used."), state_.ArtistsUsed,
                            station_.Artists.Count()));
     report_.AddLine(Format(tr("%0:d of %1:d total tracks used."), state_.TracksUsed,
@@ -169,16 +171,16 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
         report_.AddLine(tr("Playlist Creation Aborted."));
         station_.LastRunStart = 0.0;
     }
-    SaveRunLog();
+    SaveRunLog(station_.Opt, report_);
     return ok;
 }
 
-void GenerationRun::SaveRunLog() {
-    const std::filesystem::path file = station_.Opt.LogFolderPath() + "Generate.log";
+void SaveRunLog(const Options& options, RunReport& report) {
+    const std::filesystem::path file = options.LogFolderPath() + "Generate.log";
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    if (!ReplaceFile(file, JoinLines(report_.Lines()))) {
-        report_.AddLine(Format(tr("Unable to create \"%0:s\""), file.string()));
+    if (!ReplaceFile(file, JoinLines(report.Lines()))) {
+        report.Problem(Format(tr("Unable to create \"%0:s\""), file.string()));
     }
 }
 

@@ -45,13 +45,15 @@ public:
     const RunState& State() const { return state_; }
 
 private:
-    void SaveRunLog();
-
     Station& station_;
     RunReport& report_;
     RunSettings settings_;
     RunState state_;
     RunFacts facts_;
 };
+
+// Saves the run's lines as "Generate.log" in the log folder (replacing it); a failure
+// becomes a line of the report.
+void SaveRunLog(const Options& options, RunReport& report);
 
 }  // namespace spindle

@@ -14,6 +14,11 @@ std::string Tail(const std::string& text, std::size_t from) {
     return from < text.size() ? text.substr(from) : std::string();
 }
 
+// Whether `what` stands at `at` in `text`; a text too short for it does not match.
+bool HasAt(std::string_view text, std::size_t at, std::string_view what) {
+    return at <= text.size() && text.substr(at).starts_with(what);
+}
+
 int EntryHour(const std::string& entry) {
     const auto hour = TextToInt(std::string_view(entry).substr(0, 2));
     return hour ? static_cast<int>(*hour) : -1;
@@ -47,6 +52,16 @@ void HourAssembler::WriteItem(int type, double time, const std::string& text,
     log_.Item(type, state_.ItemCounter, time, text, duration, owner);
 }
 
+void HourAssembler::WritePick(int type, double time, const Pick& pick, const std::string& owner) {
+    // A file without a playing time throws the hour's timing off; say so once a run.
+    if (pick.Unmeasured && state_.ReportedUnmeasured.insert(pick.Path).second) {
+        report_.Problem(Format(tr("\"%0:s\" has no known playing time (the file is unreadable or "
+                                  "empty); it was scheduled as %1:d seconds."),
+                               pick.Path, static_cast<long long>(pick.Duration)));
+    }
+    WriteItem(type, time, pick.Path, pick.Duration, owner);
+}
+
 void HourAssembler::AdvanceTime(const std::string& path, std::uint16_t seconds) {
     double x = settings_.Crossfade;
     if (2.0 * x > seconds) {
@@ -63,7 +78,7 @@ void HourAssembler::AdvanceTime(const std::string& path, std::uint16_t seconds) 
             } else {
                 const std::string text =
                     Format(tr("Invalid crossfade value on file \"%0:s\""), path);
-                report_.AddLine(text);
+                report_.Problem(text);
                 if (!report_.Unattended()) {
                     report_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
                 }
@@ -105,7 +120,7 @@ Pick HourAssembler::MatchIntroOutro(TSpotDetails& group, const std::string& trac
         return {};
     }
     found->LastUsed = PlayTime();
-    return {found->FileName, found->Duration};
+    return {found->FileName, found->Duration, found->Duration == 0};
 }
 
 Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
@@ -119,7 +134,7 @@ Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
     } else {
         entry.LastUsed = PlayTime();
     }
-    return {entry.FileName, entry.Duration};
+    return {entry.FileName, entry.Duration, entry.Duration == 0};
 }
 
 Pick HourAssembler::PickNextSpot(TSpotDetails& group) {
@@ -127,7 +142,8 @@ Pick HourAssembler::PickNextSpot(TSpotDetails& group) {
     if (!spot) {
         return {};
     }
-    return {spot->FileName, spot->Duration != 0 ? spot->Duration : group.AverageTime};
+    return {spot->FileName, spot->Duration != 0 ? spot->Duration : group.AverageTime,
+            spot->Duration == 0};
 }
 
 void HourAssembler::WriteSpots(TSpotDetails& group, int timedType, double timedTime,
@@ -143,9 +159,9 @@ void HourAssembler::WriteSpots(TSpotDetails& group, int timedType, double timedT
         if (spot) {
             ++state_.ItemCounter;
             if (timedType >= 0) {
-                WriteItem(timedType, timedTime, spot.Path, spot.Duration, group.Name);
+                WritePick(timedType, timedTime, spot, group.Name);
             } else {
-                WriteItem(untimedType, state_.RunningTime, spot.Path, spot.Duration, group.Name);
+                WritePick(untimedType, state_.RunningTime, spot, group.Name);
             }
             AdvanceTime(spot.Path, spot.Duration);
         }
@@ -169,7 +185,7 @@ void HourAssembler::PlaceTimedItems(bool final) {
         t = dueTime + 0.0001;
         // Timed events of the schedule carry single-precision times, like the running time.
         const double time = static_cast<float>(static_cast<double>(index_) + t - hourOfDay_);
-        if (entry.Text.compare(6, 12, kBreakNoteEntry) == 0) {
+        if (HasAt(entry.Text, 6, kBreakNoteEntry)) {
             const std::string text = Tail(entry.Text, 18);
             const std::uint16_t seconds = LeadingSeconds(text);
             ++state_.ItemCounter;
@@ -183,7 +199,7 @@ void HourAssembler::PlaceTimedItems(bool final) {
 
 bool HourAssembler::ReportMissingGroup(const RotationItem& item, const TRotationDetails& rotation) {
     if (state_.ReportedMissing.insert(&item).second) {
-        report_.AddLine(Format(tr("Rotation item \"%0:s\" of Rotation \"%1:s\" names no existing "
+        report_.Problem(Format(tr("Rotation item \"%0:s\" of Rotation \"%1:s\" names no existing "
                                   "Category or Spot Group and is skipped."),
                                item.Text, rotation.Name));
     }
@@ -214,14 +230,13 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp) {
                 const Pick intro = MatchIntroOutro(*pendingIntro_, track.Path);
                 if (intro) {
                     ++state_.ItemCounter;
-                    WriteItem(kItemIntro, state_.RunningTime, intro.Path, intro.Duration,
-                              pendingIntro_->Name);
+                    WritePick(kItemIntro, state_.RunningTime, intro, pendingIntro_->Name);
                     AdvanceTime(intro.Path, intro.Duration);
                 }
                 pendingIntro_ = nullptr;
             }
             ++state_.ItemCounter;
-            WriteItem(kItemTrack, state_.RunningTime, track.Path, track.Duration, category.Name);
+            WritePick(kItemTrack, state_.RunningTime, track, category.Name);
             AdvanceTime(track.Path, track.Duration);
             previousTrack_ = track.Path;
         }
@@ -323,8 +338,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                             const Pick outro = MatchIntroOutro(group, previousTrack_);
                             if (outro) {
                                 ++state_.ItemCounter;
-                                WriteItem(kItemOutro, state_.RunningTime, outro.Path,
-                                          outro.Duration, group.Name);
+                                WritePick(kItemOutro, state_.RunningTime, outro, group.Name);
                                 AdvanceTime(outro.Path, outro.Duration);
                             }
                             previousTrack_.clear();

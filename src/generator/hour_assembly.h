@@ -47,6 +47,7 @@ private:
     TDateTime PlayTime() const { return hourStart_ + static_cast<double>(state_.Elapsed) / 24.0; }
     void WriteItem(int type, double time, const std::string& text, std::uint16_t duration,
                    const std::string& owner);
+    void WritePick(int type, double time, const Pick& pick, const std::string& owner);
     bool ReportMissingGroup(const RotationItem& item, const TRotationDetails& rotation);
 
     Station& station_;

@@ -11,6 +11,7 @@ void RunReport::AddLine(const std::string& text) {
 
 void RunReport::Message(const std::string& text, bool error) {
     AddLine(text);
+    ++problems_;
     if (error) {
         errors_ = true;
     }
@@ -23,6 +24,16 @@ void RunReport::Message(const std::string& text, bool error) {
     } else if (op_.Show(MessageKind::Warning, text, Buttons::OkCancel) == Answer::Cancel) {
         status_ = RunStatus::StopAsked;
     }
+}
+
+void RunReport::Fail(const std::string& text) {
+    Message(text, true);
+    status_ = RunStatus::Error;
+}
+
+void RunReport::Problem(const std::string& text) {
+    AddLine(text);
+    ++problems_;
 }
 
 void RunReport::ProcessEvents() {

@@ -23,7 +23,14 @@ public:
     void AddLine(const std::string& text);
     // A run message: a line, and unless unattended a box. An error box has only
     // Cancel, so it stops the run; a warning box stops it when Cancel is pressed.
+    // Either way the message counts as a problem of the run.
     void Message(const std::string& text, bool error);
+    // An error that ends the pass: reported as Message does, and the run stops
+    // whether or not anybody is there to see a box.
+    void Fail(const std::string& text);
+    // A line the operator must see although the run goes on (a relaxed repeat rule,
+    // a skipped item, a file without a playing time).
+    void Problem(const std::string& text);
     void ClearLines() { lines_.clear(); }
     const std::vector<std::string>& Lines() const { return lines_; }
 
@@ -35,6 +42,8 @@ public:
     void SetBar(long position, long maximum);
     // Whether any error was reported during the run (also when no box stopped it).
     bool ErrorsReported() const { return errors_; }
+    // How many messages and problem lines the run reported.
+    long Problems() const { return problems_; }
 
 private:
     Operator& op_;
@@ -42,6 +51,7 @@ private:
     std::vector<std::string> lines_;
     RunStatus status_ = RunStatus::Running;
     bool errors_ = false;
+    long problems_ = 0;
 };
 
 }  // namespace spindle

@@ -49,6 +49,8 @@ struct RunState {
     ArtistRec* CurrentArtist = nullptr;
     // Rotation items already reported as naming a missing group, so each is told once.
     std::set<const void*> ReportedMissing;
+    // Files without a playing time already reported.
+    std::set<std::string> ReportedUnmeasured;
 };
 
 }  // namespace spindle

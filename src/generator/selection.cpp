@@ -139,7 +139,7 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
     } else if (!chosen) {
         const std::string line = Format(tr("Selection error on Category \"%0:s\" for %1:s"), c.Name,
                                         FormatDateTime("dddd t", t, station_.Settings()));
-        report_.AddLine(line);
+        report_.Problem(line);
         if (!report_.Unattended() && state_.Warning != WarningAnswer::YesToAll) {
             const char* hint =
                 artistBlocked <= static_cast<long>(limit / 2)
@@ -182,7 +182,8 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
     }
     FileRec& entry = c.Files[index];
     NoteUse(entry, t + 0.000002);
-    return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime};
+    return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime,
+            entry.Duration == 0};
 }
 
 }  // namespace spindle

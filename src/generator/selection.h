@@ -13,6 +13,8 @@ namespace spindle {
 struct Pick {
     std::string Path;  // empty when nothing was given
     std::uint16_t Duration = 0;
+    // The file has no playing time on record; Duration is a stand-in.
+    bool Unmeasured = false;
     explicit operator bool() const { return !Path.empty(); }
 };
 

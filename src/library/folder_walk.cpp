@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -16,12 +18,14 @@ namespace {
 struct Listing {
     std::vector<std::string> Files;
     std::vector<std::string> Folders;
+    int Error = 0;  // errno when the folder could not be opened
 };
 
 Listing ListFolder(const std::string& folder) {
     Listing listing;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
+        listing.Error = errno;
         return listing;
     }
     const std::string prefix = IncludeTrailingDelimiter(folder);
@@ -90,6 +94,9 @@ void WalkFolders(const std::vector<std::string>& folders, bool subfolders,
             }
         } else if (seen.insert({st.st_dev, st.st_ino}).second) {
             Listing listing = ListFolder(entry);
+            if (listing.Error != 0 && callbacks.Unreadable) {
+                callbacks.Unreadable(entry, std::strerror(listing.Error));
+            }
             const std::string prefix = IncludeTrailingDelimiter(entry);
             for (const std::string& name : listing.Files) {
                 if (callbacks.Offer) {

@@ -26,6 +26,8 @@ std::uint32_t FileDosDate(const std::string& path);
 // link) is scanned once.
 struct FolderWalkCallbacks {
     std::function<void(const std::string& entry)> Missing;
+    // A folder that exists but cannot be listed (no permission, a stale mount).
+    std::function<void(const std::string& folder, const std::string& reason)> Unreadable;
     std::function<void(const std::string& folder, const std::string& name)> Offer;
     std::function<void()> AfterEntry;  // after each entry of the list that exists
 };

@@ -69,26 +69,48 @@ TDateTime DateOfDos(std::uint32_t dos) {
     return dos == 0 ? 0.0 : DosDateTimeToDateTime(dos);
 }
 
+// The entries of a group's folder list that could not be scanned (a share not mounted,
+// a folder without permission). The saved tracks below them are kept as they were, as
+// an isolated load keeps them, so that an unreachable folder costs no history.
+class Unreachable {
+public:
+    void Add(const std::string& entry) {
+        if (!entry.empty()) {
+            roots_.push_back(entry);
+        }
+    }
+    bool Holds(std::string_view path) const {
+        for (const std::string& root : roots_) {
+            if (path.starts_with(root) &&
+                (path.size() == root.size() || root.back() == kPathDelim ||
+                 path[root.size()] == kPathDelim)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::string> roots_;
+};
+
 }  // namespace
 
 std::vector<SavedTrack> Station::ReadSavedTracks(
-    const TCustomDetails& group, const std::unordered_set<std::string>* listed) const {
+    const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const {
     const std::string fileName = TrackListFileName(group);
-    // A name that would lead out of the data folder has no track list of its own.
-    if (!IsPlainFileName(fileName)) {
+    // A name that would lead out of the data folder, or onto one of the station's own
+    // files, has no track list of its own.
+    if (!IsTrackListName(group.Name, group.Kind())) {
         return {};
     }
     const std::string shownName = BaseNameNoExt(fileName);
-    std::function<bool(const std::string&)> exists;
-    if (!Isolated) {
-        exists = [listed](const std::string& path) {
-            return (listed != nullptr && listed->count(path) != 0) || IsExistingFile(path);
-        };
-    }
-    return ReadTrackList(dataFolder_ / fileName, exists, settings_, [&](const std::string& path) {
-        ReportLoadProblem(
-            Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
-    });
+    const std::function<bool(const std::string&)> none;
+    return ReadTrackList(
+        dataFolder_ / fileName, Isolated ? none : keep, settings_, [&](const std::string& path) {
+            ReportLoadProblem(
+                Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
+        });
 }
 
 void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved,
@@ -124,13 +146,22 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
     std::vector<std::string> folders;
     std::vector<std::pair<std::size_t, std::string>> offered;  // folder index, name
     std::vector<std::string> missing;
+    std::vector<std::pair<std::string, std::string>> unreadable;  // folder, reason
+    Unreachable unreachable;
     std::unordered_set<std::string> listed;
     std::error_code ec;
-    const bool readSaved = !ignoreSaved && IsPlainFileName(TrackListFileName(category)) &&
+    const bool readSaved = !ignoreSaved && IsTrackListName(category.Name, category.Kind()) &&
                            std::filesystem::exists(TrackListPath(category), ec);
     if (!Isolated) {
         FolderWalkCallbacks walk;
-        walk.Missing = [&](const std::string& entry) { missing.push_back(entry); };
+        walk.Missing = [&](const std::string& entry) {
+            missing.push_back(entry);
+            unreachable.Add(entry);
+        };
+        walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
+            unreadable.emplace_back(folder, reason);
+            unreachable.Add(folder);
+        };
         walk.Offer = [&](const std::string& folder, const std::string& name) {
             if (folders.empty() || folders.back() != folder) {
                 folders.push_back(folder);
@@ -144,7 +175,9 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
     }
 
     if (!ignoreSaved) {
-        std::vector<SavedTrack> saved = ReadSavedTracks(category, &listed);
+        std::vector<SavedTrack> saved = ReadSavedTracks(category, [&](const std::string& path) {
+            return listed.count(path) != 0 || unreachable.Holds(path) || IsExistingFile(path);
+        });
         EnterSavedTracks(category, saved, true);
     } else {
         category.NextItem = 0;
@@ -152,6 +185,11 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
     for (const std::string& entry : missing) {
         ReportLoadProblem(Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."),
                                  entry, category.Name));
+    }
+    for (const auto& [folder, reason] : unreadable) {
+        ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its saved "
+                                    "tracks are kept as they were."),
+                                 folder, category.Name, reason));
     }
 
     std::vector<FileRec> added;
@@ -228,7 +266,9 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         progress->SetCount(0);
     }
     group.Files.clear();
-    std::vector<SavedTrack> saved = ReadSavedTracks(group, nullptr);
+    // Only files the scan finds are taken in, so every saved line is read: the saved
+    // values of an unreachable folder's files are kept from here.
+    std::vector<SavedTrack> saved = ReadSavedTracks(group, {});
     if (Isolated) {
         EnterSavedTracks(group, saved, false);
     } else {
@@ -242,6 +282,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
             std::string Folder;
             std::string Name;
             std::string OfferedPath;
+            bool Kept = false;  // a saved track of an unreachable folder, taken as saved
         };
         std::vector<Collected> collected;
         std::unordered_set<std::string> known;
@@ -261,11 +302,12 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                 f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
                 f.SavedLastUsed = f.LastUsed;
                 f.Duration = cached != nullptr ? cached->Duration : 0;
-                f.FileDate = DateOfDos(FileDosDate(c.OfferedPath));
+                f.FileDate = c.Kept ? 0.0 : DateOfDos(FileDosDate(c.OfferedPath));
                 if (f.FileDate == 0.0 && cached != nullptr) {
                     f.FileDate = cached->FileDate;
                 }
-                const std::uint16_t measured = FileDuration(f.FileName, f.Duration == 0, op_);
+                const std::uint16_t measured =
+                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, op_);
                 if (measured != 0 && measured != f.Duration) {
                     f.Duration = measured;
                     Changed.FileLists = true;
@@ -276,11 +318,34 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
             }
             collected.clear();
         };
+        // The saved tracks below an unreachable entry join the collection as they were.
+        auto keepSaved = [&](const std::string& entry) {
+            Unreachable root;
+            root.Add(entry);
+            for (const SavedTrack& t : saved) {
+                if (root.Holds(t.FileName)) {
+                    const std::string folder = ExtractFilePath(t.FileName);
+                    const std::string name = ExtractFileName(t.FileName);
+                    collected.push_back(
+                        {FoldCase(name + "?" + folder), folder, name, t.FileName, true});
+                }
+            }
+            if (group.SortType == kSortPerFolder) {
+                takeIn();
+            }
+        };
         FolderWalkCallbacks walk;
         walk.Missing = [&](const std::string& entry) {
             ReportLoadProblem(
                 Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."), entry,
                        group.Name));
+            keepSaved(entry);
+        };
+        walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
+            ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
+                                        "saved tracks are kept as they were."),
+                                     folder, group.Name, reason));
+            keepSaved(folder);
         };
         walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
             std::string folder;
@@ -289,7 +354,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                 return;
             }
             std::string key = FoldCase(name + "?" + folder);
-            collected.push_back({std::move(key), folder, name, offeredFolder + offeredName});
+            collected.push_back({std::move(key), folder, name, offeredFolder + offeredName, false});
         };
         if (group.SortType == kSortPerFolder) {
             walk.AfterEntry = takeIn;

@@ -72,6 +72,15 @@ std::string Flag(bool b) {
 
 }  // namespace
 
+void Station::ReportTrackListName(const TCustomDetails& group) const {
+    if (const std::string problem = TrackListNameProblem(group.Name, group.Kind());
+        !problem.empty()) {
+        ReportLoadProblem(
+            Format(tr("The track list of \"%0:s\" is neither read nor saved."), group.Name) + " " +
+            problem);
+    }
+}
+
 void Station::LoadCategories() {
     Categories.clear();
     const auto lines = ReadTextLines(dataFolder_ / "Categories.dat");
@@ -92,6 +101,8 @@ void Station::LoadCategories() {
         if (HasInvalidNameCharacter(c->Name)) {
             ReportLoadProblem(Format(
                 tr("Category name \"%0:s\" includes invalid characters. Please rename."), c->Name));
+        } else {
+            ReportTrackListName(*c);
         }
         TCategoryDetails& added = *c;
         Categories.push_back(std::move(c));
@@ -120,6 +131,8 @@ void Station::LoadSpotGroups() {
             ReportLoadProblem(
                 Format(tr("Spot Group name \"%0:s\" includes invalid characters. Please rename."),
                        s->Name));
+        } else {
+            ReportTrackListName(*s);
         }
         TSpotDetails& added = *s;
         SpotGroups.push_back(std::move(s));
@@ -138,8 +151,8 @@ void RenameTrackList(const std::filesystem::path& folder, const TCustomDetails& 
     const std::string from = TrackListFileName(group.OldName, group.Kind());
     const std::string to = TrackListFileName(group.Name, group.Kind());
     std::error_code ec;
-    if (!IsPlainFileName(from) || !IsPlainFileName(to) ||
-        std::filesystem::exists(folder / to, ec)) {
+    if (!IsTrackListName(group.OldName, group.Kind()) ||
+        !IsTrackListName(group.Name, group.Kind()) || std::filesystem::exists(folder / to, ec)) {
         return;
     }
     std::filesystem::rename(folder / from, folder / to, ec);
@@ -191,12 +204,12 @@ bool Station::SaveSpotGroups() {
 
 bool Station::SaveTrackList(TCustomDetails& group) {
     const std::string fileName = TrackListFileName(group);
-    if (!IsPlainFileName(fileName)) {
-        op_.Show(MessageKind::Error,
-                 Format(tr("The track list of \"%0:s\" was not saved: a name holding \"/\" "
-                           "cannot name a file in the data folder. Please rename it."),
-                        group.Name),
-                 Buttons::Ok);
+    if (const std::string problem = TrackListNameProblem(group.Name, group.Kind());
+        !problem.empty()) {
+        op_.Show(
+            MessageKind::Error,
+            Format(tr("The track list of \"%0:s\" was not saved."), group.Name) + " " + problem,
+            Buttons::Ok);
         return false;
     }
     const std::filesystem::path file = dataFolder_ / fileName;

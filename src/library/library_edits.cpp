@@ -95,7 +95,7 @@ bool Taken(const Station& s, ListKind kind, std::size_t index, const std::string
 
 void RemoveTrackList(const Station& station, const TCustomDetails& group) {
     const std::string fileName = TrackListFileName(group);
-    if (IsPlainFileName(fileName)) {
+    if (IsTrackListName(group.Name, group.Kind())) {
         std::error_code ec;
         std::filesystem::remove(station.DataFolder() / fileName, ec);
     }
@@ -211,6 +211,14 @@ bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::
         Error(station, Format(tr("Cannot rename \"%0:s\"."), oldName) + "\n" +
                            Format(tr("\"%0:s\" already exists."), newName));
         return false;
+    }
+    if (kind == ListKind::Categories || kind == ListKind::SpotGroups) {
+        const GroupKind group =
+            kind == ListKind::Categories ? GroupKind::Category : GroupKind::SpotGroup;
+        if (const std::string problem = TrackListNameProblem(newName, group); !problem.empty()) {
+            Error(station, Format(tr("Cannot rename \"%0:s\"."), oldName) + "\n" + problem);
+            return false;
+        }
     }
     switch (kind) {
         case ListKind::Categories: {

@@ -1,6 +1,5 @@
 #include "library/options.h"
 
-#include <functional>
 #include <system_error>
 
 #include "base/float_text.h"
@@ -11,13 +10,13 @@
 namespace spindle {
 namespace {
 
-// Reads the items of the options line in order; the first one that is missing or does
-// not convert ends the reading, and the rest keep their defaults.
+// Reads the items of the options line in order, each on its own: a missing item keeps
+// its default, a malformed one takes its default and is listed, and the items after it
+// are read as usual.
 class ItemReader {
 public:
-    explicit ItemReader(std::vector<std::string> items) : items_(std::move(items)) {}
-
-    bool Done() const { return stopped_; }
+    ItemReader(std::vector<std::string> items, std::vector<std::string>& replaced)
+        : items_(std::move(items)), replaced_(replaced) {}
 
     void Text(std::string& out) {
         if (const std::string* s = Next()) {
@@ -30,46 +29,66 @@ public:
         }
     }
     template <typename T>
-    void Number(T& out, long long low, long long high) {
+    void Number(T& out, long long low, long long high, const char* name) {
         const std::string* s = Next();
         if (s == nullptr) {
             return;
         }
         const auto value = TextToInt(*s);
         if (!value || *value < low || *value > high) {
-            stopped_ = true;
+            replaced_.push_back(std::string(name) + " \"" + *s + "\" -> " + std::to_string(out));
             return;
         }
         out = static_cast<T>(*value);
     }
-    void Lines(std::vector<std::string>& out) {
-        if (const std::string* s = Next()) {
-            out = DecodeListText(*s);
+    // A number field the operator types: kept as typed, and listed when it is no number.
+    void TypedNumberText(std::string& out, std::size_t maxDigits, const char* name) {
+        const std::string* s = Next();
+        if (s == nullptr) {
+            return;
+        }
+        out = *s;
+        if (!TypedNumber(out, maxDigits)) {
+            replaced_.push_back(std::string(name) + " \"" + *s + "\" -> 0");
         }
     }
-    void Skip() { Next(); }
-    // An item whose value is taken as it comes, a number or 0; false when missing.
-    bool Version(int& out) {
+    bool Lines(std::vector<std::string>& out) {
         if (const std::string* s = Next()) {
-            const auto value = TextToInt(*s);
-            out = value && *value >= 0 && *value < 100000 ? static_cast<int>(*value) : 0;
+            out = DecodeListText(*s);
             return true;
         }
         return false;
     }
+    void Skip() { Next(); }
+    // The file version; a missing item means a file from before versions were written
+    // (0). One that does not convert is 0 too, unless the line has every item of
+    // today's layout: migrating such a file as an old one would mangle it.
+    void Version(int& out) {
+        const std::string* s = Next();
+        if (s == nullptr) {
+            out = 0;
+            return;
+        }
+        const auto value = TextToInt(*s);
+        if (value && *value >= 0 && *value < 100000) {
+            out = static_cast<int>(*value);
+            return;
+        }
+        out = items_.size() >= kOptionsItemCount ? kOptionsFileVersion : 0;
+        replaced_.push_back("FileVersion \"" + *s + "\" -> " + std::to_string(out));
+    }
 
 private:
     const std::string* Next() {
-        if (stopped_ || index_ >= items_.size()) {
-            stopped_ = true;
+        if (index_ >= items_.size()) {
             return nullptr;
         }
         return &items_[index_++];
     }
 
     std::vector<std::string> items_;
+    std::vector<std::string>& replaced_;
     std::size_t index_ = 0;
-    bool stopped_ = false;
 };
 
 std::string Flag(bool value) {
@@ -110,6 +129,36 @@ void Migrate(Options& o, const std::filesystem::path& dataFolder) {
 
 std::string Options::LogFolderPath() const {
     return IncludeTrailingDelimiter(LogFolder);
+}
+
+std::optional<std::uint32_t> TypedNumber(std::string_view text, std::size_t maxDigits) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (text.size() > maxDigits) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
+std::uint32_t Options::ArtistIntervalMinutes() const {
+    return TypedNumber(SystemArtistInterval, 5).value_or(0);
+}
+std::uint32_t Options::SongIntervalMinutes() const {
+    return TypedNumber(SystemSongInterval, 5).value_or(0);
+}
+std::uint32_t Options::HTMLSpotsOverSeconds() const {
+    return TypedNumber(HTMLSpotsOver, 4).value_or(0);
 }
 
 Options DefaultOptions(const std::string& dataFolder, TDateTime today,
@@ -154,34 +203,35 @@ bool ApplyFormatPreset(Options& o, const std::string& presetName) {
 OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today,
                         const FormatSettings& settings) {
     const Options defaults = DefaultOptions(dataFolder.string(), today, settings);
-    OptionsLoad result{defaults, false};
+    OptionsLoad result{defaults, false, {}};
     Options& o = result.Values;
 
     const auto lines = ReadTextLines(dataFolder / "Options.dat");
-    // Older files are brought forward by their version; a file damaged before the
-    // version item cannot tell its age, and is left as it loaded.
-    bool versionRead = false;
-    if (lines && !lines->empty()) {
+    // Older files are brought forward by their version; a file too short to hold the
+    // version item was written before versions were, and counts as version 0.
+    bool migrate = false;
+    if (lines && !lines->empty() && !(*lines)[0].empty()) {
         result.LineRead = true;
-        ItemReader r(DecodeListText((*lines)[0]));
-        r.Number(o.StartDay, -693593, 2958465);
-        r.Number(o.StartHour, 0, 23);
-        r.Number(o.TotalDays, 0, 90);
-        r.Number(o.PlaylistPeriod, 0, 2);
-        r.Number(o.SystemArtistInterval, 0, 99999);
-        r.Number(o.SystemSongInterval, 0, 99999);
+        migrate = true;
+        ItemReader r(DecodeListText((*lines)[0]), result.Replaced);
+        r.Number(o.StartDay, -693593, 2958465, "StartDay");
+        r.Number(o.StartHour, -1, 23, "StartHour");  // -1: no hour chosen
+        r.Number(o.TotalDays, 0, 90, "TotalDays");
+        r.Number(o.PlaylistPeriod, 0, 2, "PlaylistPeriod");
+        r.TypedNumberText(o.SystemArtistInterval, 5, "SystemArtistInterval");
+        r.TypedNumberText(o.SystemSongInterval, 5, "SystemSongInterval");
         r.Text(o.ArtistDelim);
         r.Text(o.FilenameFormat);
         r.Text(o.PlaylistFolder);
         r.Skip();  // 9
         r.Skip();  // 10
         r.Flag(o.TimeCheck);
-        r.Number(o.TimeCheckMinutes, 0, 59);
+        r.Number(o.TimeCheckMinutes, 0, 59, "TimeCheckMinutes");
         r.Text(o.CrossfadeAllowance);
-        r.Number(o.NewerTracks, 0, 3);
+        r.Number(o.NewerTracks, 0, 3, "NewerTracks");
         r.Flag(o.HTMLEnabled);
         r.Flag(o.HTMLSpots);
-        r.Number(o.HTMLSpotsOver, 0, 9999);
+        r.TypedNumberText(o.HTMLSpotsOver, 4, "HTMLSpotsOver");
         r.Text(o.HTMLFolder);
         r.Text(o.Kept19);
         r.Text(o.Kept20);
@@ -191,13 +241,13 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
         r.Text(o.PathSubTo1);
         r.Text(o.PathSubFrom2);
         r.Text(o.PathSubTo2);
-        versionRead = r.Version(o.FileVersion);
+        r.Version(o.FileVersion);
         r.Text(o.PlaylistFormat);
         r.Text(o.HTMLTitle);
         r.Lines(o.HTMLUserHeader);
         r.Lines(o.HTMLUserFooter);
         r.Flag(o.StayOnTop);
-        r.Number(o.ArtistFirst, 0, 1);
+        r.Number(o.ArtistFirst, 0, 1, "ArtistFirst");
         r.Text(o.LogFolder);
         r.Flag(o.TrackLog);
         r.Flag(o.SpotLog);
@@ -206,27 +256,26 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
         r.Flag(o.IncludeHM);
         r.Text(o.MarkerString);
         r.Text(o.BreakNoteString);
-        r.Number(o.TimeResetPeriod, 0, 2);
+        r.Number(o.TimeResetPeriod, 0, 2, "TimeResetPeriod");
         r.Flag(o.UseColour);
         std::vector<std::string> extensions;
-        r.Lines(extensions);
-        if (!r.Done()) {
+        if (r.Lines(extensions)) {
             o.Extensions.SelectNone();
             for (const std::string& name : extensions) {
                 o.Extensions.Select(name);
             }
         }
-        r.Number(o.TotalHours, 0, 23);
+        r.Number(o.TotalHours, 0, 23, "TotalHours");
         r.Flag(o.IncrementHour);
         r.Text(o.VoiceTrackFolder);
         r.Flag(o.ToolTips);
-        r.Number(o.DeleteOldPlaylists, 0, 99);
+        r.Number(o.DeleteOldPlaylists, 0, 99, "DeleteOldPlaylists");
         r.Text(o.LogBaseName);
         r.Text(o.RecordingApp);
         r.Flag(o.AutoNext);
         r.Flag(o.AutoRecord);
-        r.Number(o.VoiceTrackTop, -100000, 100000);
-        r.Number(o.VoiceTrackLeft, -100000, 100000);
+        r.Number(o.VoiceTrackTop, -100000, 100000, "VoiceTrackTop");
+        r.Number(o.VoiceTrackLeft, -100000, 100000, "VoiceTrackLeft");
         r.Flag(o.HTMLStartTime);
         r.Skip();  // 57
         r.Flag(o.VTFilenames);
@@ -235,6 +284,9 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
     }
 
     // After loading.
+    if (o.StartHour < 0) {
+        o.StartHour = 0;
+    }
     if (o.StartDay < DateOf(today)) {
         o.StartDay = DateOf(today);
     }
@@ -249,7 +301,7 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
     if (!o.Extensions.AnySelected()) {
         o.Extensions.SelectAll();
     }
-    if (versionRead) {
+    if (migrate) {
         Migrate(o, dataFolder);
     }
     o.KorvelCrossfade = true;
@@ -258,7 +310,7 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
 
 std::string OptionsLine(const Options& o) {
     std::vector<std::string> items;
-    items.reserve(61);
+    items.reserve(kOptionsItemCount);
     auto num = [&](long long v) { items.push_back(std::to_string(v)); };
     auto text = [&](const std::string& s) { items.push_back(s); };
     auto flag = [&](bool b) { items.push_back(Flag(b)); };
@@ -266,8 +318,8 @@ std::string OptionsLine(const Options& o) {
     num(o.StartHour);
     num(o.TotalDays);
     num(o.PlaylistPeriod);
-    num(o.SystemArtistInterval);
-    num(o.SystemSongInterval);
+    text(o.SystemArtistInterval);
+    text(o.SystemSongInterval);
     text(o.ArtistDelim);
     text(o.FilenameFormat);
     text(o.PlaylistFolder);
@@ -279,7 +331,7 @@ std::string OptionsLine(const Options& o) {
     num(o.NewerTracks);
     flag(o.HTMLEnabled);
     flag(o.HTMLSpots);
-    num(o.HTMLSpotsOver);
+    text(o.HTMLSpotsOver);
     text(o.HTMLFolder);
     text(o.Kept19);
     text(o.Kept20);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,8 @@ struct Options {
     int StartHour = 0;                          // 1: 0 to 23
     int TotalDays = 1;                          // 2: 0 to 90
     int PlaylistPeriod = kPeriodDay;            // 3
-    std::uint32_t SystemArtistInterval = 0;     // 4: minutes
-    std::uint32_t SystemSongInterval = 0;       // 5: minutes
+    std::string SystemArtistInterval = "0";     // 4: minutes, as typed (up to 5 digits)
+    std::string SystemSongInterval = "0";       // 5: minutes, as typed (up to 5 digits)
     std::string ArtistDelim = " - ";            // 6
     std::string FilenameFormat;                 // 7
     std::string PlaylistFolder;                 // 8
@@ -31,7 +32,7 @@ struct Options {
     int NewerTracks = 0;                        // 14: 0 None, 1 Light, 2 Medium, 3 Heavy
     bool HTMLEnabled = false;                   // 15
     bool HTMLSpots = false;                     // 16
-    std::uint32_t HTMLSpotsOver = 60;           // 17: seconds
+    std::string HTMLSpotsOver = "60";           // 17: seconds, as typed (up to 4 digits)
     std::string HTMLFolder;                     // 18
     std::string Kept19;                         // 19: kept as read
     std::string Kept20;                         // 20: kept as read
@@ -74,11 +75,16 @@ struct Options {
     bool HTMLCategoryNames = false;             // 60
 
     NameRules Names() const { return {ArtistDelim, ArtistFirst}; }
+    // The values of the typed number fields; empty or not a whole number counts as 0.
+    std::uint32_t ArtistIntervalMinutes() const;
+    std::uint32_t SongIntervalMinutes() const;
+    std::uint32_t HTMLSpotsOverSeconds() const;
     // LogFolder with its trailing separator.
     std::string LogFolderPath() const;
 };
 
 inline constexpr int kOptionsFileVersion = 251;
+inline constexpr std::size_t kOptionsItemCount = 61;
 inline constexpr const char* kPresetM3UStandard = "M3U Standard";
 inline constexpr const char* kPresetKorvel = "Korvel";
 
@@ -94,10 +100,18 @@ bool ApplyFormatPreset(Options& options, const std::string& presetName);
 struct OptionsLoad {
     Options Values;
     bool LineRead = false;  // whether "Options.dat" held a line
+    // The items that could not be used, each as "Name "value" -> what is used instead".
+    std::vector<std::string> Replaced;
 };
 
-// Defaults, then "Options.dat" item by item up to the first missing or malformed one,
-// then the post-load rules and the migration of older files.
+// The value of a typed number field: empty counts as 0; nullopt when the text is not
+// a whole number of at most `maxDigits` digits.
+std::optional<std::uint32_t> TypedNumber(std::string_view text, std::size_t maxDigits);
+
+// Defaults, then "Options.dat" item by item: a missing item keeps its default, an item
+// that does not convert or lies out of range takes its default alone and is listed in
+// `Replaced`. Then the post-load rules and the migration of older files (a file without
+// its version item is from before versions were written).
 OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today,
                         const FormatSettings& settings);
 

@@ -35,8 +35,18 @@ void Station::LoadAll() {
 }
 
 void Station::LoadOptions() {
-    Opt = spindle::LoadOptions(dataFolder_, Today(), settings_).Values;
+    OptionsLoad loaded = spindle::LoadOptions(dataFolder_, Today(), settings_);
+    Opt = std::move(loaded.Values);
     Changed.Options = false;
+    if (!loaded.Replaced.empty()) {
+        std::string list;
+        for (const std::string& item : loaded.Replaced) {
+            list += "\n" + item;
+        }
+        ReportLoadProblem(Format(tr("Some settings in \"%0:s\" could not be used and were "
+                                    "replaced; the others are kept:%1:s"),
+                                 (dataFolder_ / "Options.dat").string(), list));
+    }
 }
 
 void Station::LoadRelated() {

@@ -121,11 +121,13 @@ public:
 
 private:
     TDateTime Today() const;
+    // Tells the operator when a group's name cannot have a track list of its own.
+    void ReportTrackListName(const TCustomDetails& group) const;
     bool SaveDefinitions(const char* fileName, const std::string& text, const char* backupMessage);
-    // The group's saved track list; in isolated mode every line is kept, otherwise only
-    // those whose file exists (`listed` holds files already known to exist).
-    std::vector<SavedTrack> ReadSavedTracks(const TCustomDetails& group,
-                                            const std::unordered_set<std::string>* listed) const;
+    // The group's saved track list; in isolated mode every line is kept, otherwise those
+    // for which `keep` says yes (all of them without a `keep`).
+    std::vector<SavedTrack> ReadSavedTracks(
+        const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const;
     void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
 
     std::filesystem::path dataFolder_;

@@ -5,7 +5,11 @@
 #include <algorithm>
 
 #include "base/float_text.h"
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/text_case.h"
 #include "base/text_file.h"
+#include "base/translate.h"
 
 namespace spindle {
 bool IsExistingFile(const std::string& path) {
@@ -19,6 +23,27 @@ std::string TrackListFileName(const std::string& name, GroupKind kind) {
 
 std::string TrackListFileName(const TCustomDetails& group) {
     return TrackListFileName(group.Name, group.Kind());
+}
+
+std::string TrackListNameProblem(const std::string& name, GroupKind kind) {
+    const std::string fileName = TrackListFileName(name, kind);
+    if (!IsPlainFileName(fileName)) {
+        return tr("A name holding \"/\" cannot name a file in the data folder. Please rename it.");
+    }
+    // Compared without regard to case: the data folder may live on a file system that
+    // does not tell case apart.
+    static const char* const kDataFiles[] = {"Options.dat",   "Categories.dat", "Spots.dat",
+                                             "Rotations.dat", "Schedules.dat",  "Related.dat"};
+    const bool dataFile = std::any_of(std::begin(kDataFiles), std::end(kDataFiles),
+                                      [&](const char* f) { return SameText(fileName, f); });
+    const bool spotList = kind == GroupKind::Category && name.size() >= 2 && name.front() == '{' &&
+                          name.back() == '}';
+    if (dataFile || spotList) {
+        return Format(tr("Its track list would be \"%0:s\", one of the station's own files. "
+                         "Please rename it."),
+                      fileName);
+    }
+    return {};
 }
 
 std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings& settings) {
@@ -37,9 +62,14 @@ std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
                                       const FormatSettings& settings,
                                       const std::function<void(const std::string&)>& badLine) {
     std::vector<SavedTrack> tracks;
-    const auto text = ReadTextFile(file);
+    // File names are bytes on this system: each line is taken as it stands, whatever
+    // its encoding, so every name saves back as it was read.
+    auto text = ReadFileBytes(file);
     if (!text) {
         return tracks;
+    }
+    if (text->starts_with("\xEF\xBB\xBF")) {
+        text->erase(0, 3);
     }
     tracks.reserve(static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) + 1);
     ForEachLine(*text, [&](std::string_view line) {
@@ -56,7 +86,16 @@ std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
         SavedTrack t;
         t.FileName.assign(line.substr(0, star));
         if (exists && !exists(t.FileName)) {
-            return true;
+            // A list brought from a Windows station names its files in Windows-1252,
+            // while the copied files have UTF-8 names.
+            if (IsValidUtf8(t.FileName)) {
+                return true;
+            }
+            std::string converted = Windows1252ToUtf8(t.FileName);
+            if (!exists(converted)) {
+                return true;
+            }
+            t.FileName = std::move(converted);
         }
         const auto lastUsed = ReadDataFloat(line.substr(star + 1, question - star - 1), settings);
         const auto duration = TextToInt(line.substr(question + 1, bar - question - 1));

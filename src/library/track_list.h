@@ -24,6 +24,14 @@ struct SavedTrack {
 std::string TrackListFileName(const TCustomDetails& group);
 std::string TrackListFileName(const std::string& name, GroupKind kind);
 
+// Why a group of this name can have no track list of its own: the file would lie
+// outside the data folder, or be one of the station's own files (a data file, or a
+// Spot Group's track list named by a Category in braces). Empty when the name is fine.
+std::string TrackListNameProblem(const std::string& name, GroupKind kind);
+inline bool IsTrackListName(const std::string& name, GroupKind kind) {
+    return TrackListNameProblem(name, kind).empty();
+}
+
 // Reads a saved track list. A line without its three markers ends the reading; a line
 // for which `exists` says no is skipped (with no `exists`, every line is kept); a line
 // whose values do not convert is kept with those values 0 and reported through

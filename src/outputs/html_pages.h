@@ -42,7 +42,7 @@ public:
     std::string ItemLine(const LogLine& item, TDateTime clock) const;
 
 private:
-    bool ClosePage(RunReport& report);
+    void ClosePage(RunReport& report);
     std::string Pattern(const char* pattern, TDateTime value) const;
 
     const Station& station_;

@@ -79,10 +79,10 @@ bool PlaylistOutputs::CreatePlaylistFiles(const RunFacts& facts, RunReport& repo
     LogContents log;
     switch (ReadPlaylistLog(facts.PlaylistLogName + ".plg", fs, log)) {
         case LogReadError::CannotOpen:
-            report.Message(tr("Unable to open Playlist Log file."), true);
+            report.Fail(tr("Unable to open Playlist Log file."));
             return false;
         case LogReadError::InvalidFormat:
-            report.Message(tr("Invalid Playlist Log file format."), true);
+            report.Fail(tr("Invalid Playlist Log file format."));
             return false;
         case LogReadError::None:
             break;

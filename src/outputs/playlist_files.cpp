@@ -32,7 +32,7 @@ bool PlaylistFileWriter::Close(RunReport& report) {
     const SaveResult result = writer_->Commit();
     writer_.reset();
     if (!result) {
-        report.Message(Format(tr("Unable to delete Playlist file \"%0:s\"."), path_), true);
+        report.Fail(Format(tr("Unable to delete Playlist file \"%0:s\"."), path_));
         return false;
     }
     return true;
@@ -49,7 +49,7 @@ bool PlaylistFileWriter::Open(TDateTime start, RunReport& report) {
     writer_ = std::make_unique<SafeFileWriter>(path_);
     if (!writer_->IsOpen()) {
         writer_.reset();
-        report.Message(Format(tr("Unable to create \"%0:s\""), path_), true);
+        report.Fail(Format(tr("Unable to create \"%0:s\""), path_));
         return false;
     }
     if (options_.PlaylistFormat.compare(0, 8, "#EXTINF:") == 0) {

@@ -30,7 +30,7 @@ bool PlaylistLogFile::Open(const std::string& baseName, RunReport& report) {
     writer_ = std::make_unique<SafeFileWriter>(target, baseName + ".bak");
     if (!writer_->IsOpen()) {
         writer_.reset();
-        report.Message(tr("Unable to create Playlist Log file."), true);
+        report.Fail(tr("Unable to create Playlist Log file."));
         return false;
     }
     return true;
@@ -43,11 +43,11 @@ bool PlaylistLogFile::Close(RunReport& report) {
     const SaveResult result = writer_->Commit();
     writer_.reset();
     if (result.Failure == SaveFailure::Backup) {
-        report.Message(tr("Unable to rename Playlist Log file."), true);
+        report.Fail(tr("Unable to rename Playlist Log file."));
         return false;
     }
     if (!result) {
-        report.Message(tr("Unable to create Playlist Log file."), true);
+        report.Fail(tr("Unable to create Playlist Log file."));
         return false;
     }
     return true;

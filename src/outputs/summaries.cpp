@@ -10,22 +10,21 @@
 namespace spindle {
 namespace {
 
-// Writes a summary behind its backup; the progress line tells whether it was done.
-bool WriteSummary(const std::string& base, const std::string& text, const char* progressLine,
+// Writes a summary behind its backup; the progress line tells whether it was done. A
+// summary that cannot be written is that step not done: the playlists stand, the run
+// goes on, and the message says what is missing.
+void WriteSummary(const std::string& base, const std::string& text, const char* progressLine,
                   const char* renameMessage, RunReport& report) {
     const SaveResult result = ReplaceFile(base + ".csv", text, base + ".bak");
     if (result.Failure == SaveFailure::Backup) {
         report.AddLine(tr(progressLine));
         report.Message(tr(renameMessage), false);
-        return false;
-    }
-    if (!result) {
+    } else if (!result) {
         report.AddLine(tr(progressLine));
-        report.Message(Format(tr("Unable to create \"%0:s\""), base + ".csv"), true);
-        return false;
+        report.Message(Format(tr("Unable to create \"%0:s\""), base + ".csv"), false);
+    } else {
+        report.AddLine(std::string(tr(progressLine)) + " " + tr("Done"));
     }
-    report.AddLine(std::string(tr(progressLine)) + " " + tr("Done"));
-    return true;
 }
 
 }  // namespace
@@ -87,8 +86,9 @@ bool TrackSummary::Finish(RunReport& report, bool completed) {
     if (!completed) {
         return true;
     }
-    return WriteSummary(facts_.TrackSummaryName, Text(), N_("Creating Track Summary Log..."),
-                        N_("Unable to rename Track Summary file."), report);
+    WriteSummary(facts_.TrackSummaryName, Text(), N_("Creating Track Summary Log..."),
+                 N_("Unable to rename Track Summary file."), report);
+    return true;
 }
 
 bool SpotSummary::Begin(const RunFacts& facts, RunReport&) {
@@ -156,8 +156,9 @@ bool SpotSummary::Finish(RunReport& report, bool completed) {
     if (!completed) {
         return true;
     }
-    return WriteSummary(facts_.SpotSummaryName, Text(), N_("Creating Spot Summary Log..."),
-                        N_("Unable to rename Spot Summary file."), report);
+    WriteSummary(facts_.SpotSummaryName, Text(), N_("Creating Spot Summary Log..."),
+                 N_("Unable to rename Spot Summary file."), report);
+    return true;
 }
 
 }  // namespace spindle

@@ -1,11 +1,16 @@
 // spindle-cli -r as cron runs it: a real process on a data folder made by the test.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "base/format_datetime.h"
 #include "base/list_text.h"
 #include "base/text_file.h"
+#include "library/data_lock.h"
 #include "library/rotation.h"
 #include "support/process.h"
 #include "support/station_builder.h"
@@ -20,14 +25,15 @@ using test::StationBuilder;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-ProcessResult Cli(const std::vector<std::string>& args) {
+ProcessResult Cli(const std::vector<std::string>& args, const std::string& workingFolder = {}) {
     std::vector<std::string> argv{SPINDLE_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
-    return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"});
+    return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"}, workingFolder);
 }
 
-// Twelve songs by twelve artists, a rotation of four songs and an ID, one day a run.
-void MakeStation(const TempDir& dir, std::int64_t startDay) {
+// Twelve songs by twelve artists, a rotation of four songs and an ID, three hours a run;
+// the song interval is too long for so few songs unless it is 0.
+void MakeStation(const TempDir& dir, std::int64_t startDay, const char* songInterval = "240") {
     StationBuilder b(dir);
     std::vector<std::string> songs;
     for (int i = 0; i < 12; ++i) {
@@ -44,7 +50,7 @@ void MakeStation(const TempDir& dir, std::int64_t startDay) {
     b.Opt().StartHour = 6;
     b.Opt().TotalDays = 0;
     b.Opt().TotalHours = 3;
-    b.Opt().SystemSongInterval = 240;
+    b.Opt().SystemSongInterval = songInterval;
     b.Save();
 }
 
@@ -68,7 +74,7 @@ TEST(UnattendedRun, GeneratesSavesAndTheNextRunContinues) {
         FormatDateTime("mmmdd", static_cast<double>(today + 1), FormatSettings::English());
 
     const ProcessResult first = Cli({"-r", "--data", data, "--seed", "7"});
-    ASSERT_EQ(first.ExitCode, 0) << first.Out << first.Err;
+    ASSERT_EQ(first.ExitCode, 3) << first.Out << first.Err;
     EXPECT_NE(first.Out.find("Creating Playlist log ..."), std::string::npos);
     EXPECT_NE(first.Out.find("Playlist files created successfully."), std::string::npos);
     const fs::path plg1 = dir.Path() / "data/Logs" / (stamp1 + "06.plg");
@@ -89,7 +95,7 @@ TEST(UnattendedRun, GeneratesSavesAndTheNextRunContinues) {
     // The next run starts at 09:00 and, with a four-hour song interval, cannot repeat
     // any of the first run's songs in its first hour without saying so.
     const ProcessResult second = Cli({"-r", "--data", data, "--seed", "7"});
-    ASSERT_EQ(second.ExitCode, 0) << second.Out << second.Err;
+    ASSERT_EQ(second.ExitCode, 3) << second.Out << second.Err;  // a repeat rule relaxed
     const fs::path plg2 = dir.Path() / "data/Logs" / (stamp1 + "09.plg");
     ASSERT_TRUE(fs::exists(plg2));
     const std::vector<std::string> next = Items(plg2);
@@ -110,8 +116,8 @@ TEST(UnattendedRun, TheSameSeedMakesTheSameLog) {
     const std::int64_t today = DateOf(NowLocal());
     MakeStation(one, today + 2);
     MakeStation(two, today + 2);
-    ASSERT_EQ(Cli({"-r", "--data", (one.Path() / "data").string(), "--seed", "42"}).ExitCode, 0);
-    ASSERT_EQ(Cli({"-r", "--data", (two.Path() / "data").string(), "--seed", "42"}).ExitCode, 0);
+    ASSERT_EQ(Cli({"-r", "--data", (one.Path() / "data").string(), "--seed", "42"}).ExitCode, 3);
+    ASSERT_EQ(Cli({"-r", "--data", (two.Path() / "data").string(), "--seed", "42"}).ExitCode, 3);
     const std::string name =
         FormatDateTime("mmmdd", static_cast<double>(today + 2), FormatSettings::English()) +
         "06.plg";
@@ -127,16 +133,96 @@ TEST(UnattendedRun, TheSameSeedMakesTheSameLog) {
     EXPECT_EQ(withoutHeader(one), withoutHeader(two));
 }
 
-TEST(UnattendedRun, ErrorsMakeTheExitStatusOne) {
+// What cron is told: 0 clean, 3 finished with something to look at, 1 failed (and
+// nothing moved on).
+TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
+    const std::int64_t tomorrow = DateOf(NowLocal()) + 1;
+    struct Case {
+        const char* Name;
+        const char* SongInterval;
+        std::function<void(const fs::path& data)> Spoil;
+        int Status;
+        const char* Said;
+    };
+    const Case cases[] = {
+        {"clean", "0", nullptr, 0, "Playlist files created successfully."},
+        {"relaxed rule", "240", nullptr, 3, "Selection error on Category \"Hits\""},
+        {"unmounted folder", "0",
+         [](const fs::path& data) { fs::rename(data / "../music/Hits", data / "../away"); }, 3,
+         "does not exist in Category \"Hits\""},
+        {"no schedule", "0", [](const fs::path& data) { fs::remove(data / "Schedules.dat"); }, 1,
+         "No Schedule has been established for"},
+        // A hand-edited timed entry cut short used to abort the whole process.
+        {"short timed entry", "0",
+         [](const fs::path& data) {
+             auto line = DecodeListText((*ReadTextLines(data / "Schedules.dat"))[0]);
+             line.resize(4);
+             line.push_back(EncodeListText({"06:30", "07"}));
+             std::ofstream(data / "Schedules.dat") << EncodeListText(line) << "\r\n";
+         },
+         3, "Playlist files created successfully."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TempDir dir;
+        MakeStation(dir, tomorrow, c.SongInterval);
+        const fs::path data = dir.Path() / "data";
+        if (c.Spoil) {
+            c.Spoil(data);
+        }
+        const std::string optionsBefore = ReadAll(data / "Options.dat");
+        const ProcessResult r = Cli({"-r", "--data", data.string(), "--seed", "1"});
+        EXPECT_EQ(r.ExitCode, c.Status) << r.Out << r.Err;
+        EXPECT_NE(r.Out.find(c.Said), std::string::npos) << r.Out;
+        EXPECT_NE(ReadAll(data / "Logs/Generate.log").find(c.Said), std::string::npos);
+        if (c.Status == 1) {
+            EXPECT_EQ(r.Out.find("successfully"), std::string::npos) << r.Out;
+            EXPECT_EQ(ReadAll(data / "Options.dat"), optionsBefore);  // the start stays
+        } else {
+            EXPECT_NE(ReadAll(data / "Options.dat"), optionsBefore);  // the start moved on
+        }
+    }
+}
+
+TEST(UnattendedRun, OneRunAtATimeOnADataFolder) {
     TempDir dir;
-    StationBuilder b(dir);
-    b.AddRotation("Hour", {MakeBreakNoteItem("x")}, true);
-    b.AddSchedule("Weekends", "0000011", "...DEFAULT...");
-    b.Opt().TotalDays = 7;
-    b.Save();
-    const ProcessResult r = Cli({"-r", "--data", (dir.Path() / "data").string()});
+    MakeStation(dir, DateOf(NowLocal()) + 1, "0");
+    const fs::path data = dir.Path() / "data";
+    const std::string optionsBefore = ReadAll(data / "Options.dat");
+    {
+        const DataFolderLock running(data, "spindle (desktop)");
+        ASSERT_TRUE(running.Held());
+        const ProcessResult second = Cli({"-r", "--data", data.string()});
+        EXPECT_EQ(second.ExitCode, 1);
+        EXPECT_NE(second.Err.find("Another run is using the data folder"), std::string::npos);
+        EXPECT_NE(second.Err.find("spindle (desktop), process " + std::to_string(::getpid())),
+                  std::string::npos)
+            << second.Err;
+        EXPECT_EQ(ReadAll(data / "Options.dat"), optionsBefore);
+    }
+    EXPECT_EQ(Cli({"-r", "--data", data.string()}).ExitCode, 0);  // released with its holder
+}
+
+TEST(UnattendedRun, AFolderWithoutAStationIsRefusedNotFilled) {
+    TempDir dir;
+    dir.MakeFolder("typo");
+    const ProcessResult r = Cli({"-r", "--data", dir / "typo"});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_NE(r.Out.find("No Schedule has been established for"), std::string::npos);
+    EXPECT_NE(r.Err.find((dir.Path() / "typo").string() + " holds no station"), std::string::npos)
+        << r.Err;
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "typo"));
+    const ProcessResult noValue = Cli({"-r", "--data"});
+    EXPECT_EQ(noValue.ExitCode, 2);
+    EXPECT_NE(noValue.Err.find("--data needs a value"), std::string::npos);
+}
+
+// cron starts its jobs in another folder than the one the demo was made from.
+TEST(UnattendedRun, TheDemoRunsFromAnyFolder) {
+    TempDir dir;
+    ASSERT_EQ(Cli({"make-demo", "demo"}, dir.Path().string()).ExitCode, 0);
+    const ProcessResult r = Cli({"-r", "--data", dir / "demo/data"}, "/");
+    EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
+    EXPECT_EQ(r.Out.find("does not exist"), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <map>
 
+#include "base/format_datetime.h"
+#include "base/unattended_operator.h"
 #include "generator/run_report.h"
 #include "library/rotation.h"
 #include "outputs/generation.h"
@@ -198,6 +200,81 @@ TEST_F(FaultTest, ReadOnlyDataFolder) {
     EXPECT_EQ(result.substr(0, 15), "failed 1111111 ") << result;
     EXPECT_NE(result.find("Unable to create"), std::string::npos) << result;
     ExpectDataUnchanged();
+}
+
+// Opens every folder from the temporary one down to the data folder to other users, so a
+// child that gave up root can reach the station.
+void OpenToOthers(const fs::path& from, const fs::path& data) {
+    for (fs::path p = data; p != p.parent_path(); p = p.parent_path()) {
+        ::chmod(p.c_str(), 0755);
+        if (p == from) {
+            break;
+        }
+    }
+}
+
+// Loads as an unprivileged user (root reads every folder) and saves the track lists.
+std::string LoadAndSaveAsNobody(const fs::path& data) {
+    return InChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            return std::string("cannot drop root");
+        }
+        ScriptedOperator op;
+        Station s(data, op, FormatSettings::English());
+        s.LoadAll();
+        s.Changed.FileLists = true;
+        const bool saved = s.SaveAll();
+        return std::to_string(s.Categories[0]->Files.size()) + (saved ? " saved|" : " failed|") +
+               (op.Messages.empty() ? "" : op.Messages[0].Text);
+    });
+}
+
+TEST_F(FaultTest, AFolderWithoutPermissionKeepsItsHistory) {
+    OpenToOthers(dir.Path(), b.DataFolder());
+    ::chmod(b.DataFolder().c_str(), 0777);
+    for (const auto& entry : fs::directory_iterator(b.DataFolder())) {
+        ::chmod(entry.path().c_str(), 0666);
+    }
+    const fs::path hits = dir.Path() / "music/Hits";
+    ::chmod((dir.Path() / "music").c_str(), 0755);
+    ::chmod(hits.c_str(), 0700);  // the music belongs to another user
+    const std::string result = LoadAndSaveAsNobody(b.DataFolder());
+    ::chmod(hits.c_str(), 0755);
+    EXPECT_EQ(result.substr(0, 8), "4 saved|") << result;
+    EXPECT_NE(result.find("cannot be read (Permission denied); its saved tracks are kept"),
+              std::string::npos)
+        << result;
+    EXPECT_EQ(ReadAll(b.DataFolder() / "Hits.dat"), before.at("Hits.dat"));
+}
+
+// Pages and summaries are extras: one that cannot be written is reported, and the
+// playlists, the last uses and the start still count.
+TEST_F(FaultTest, APageOrSummaryThatCannotBeWrittenDoesNotFailTheRun) {
+    Station& s = b.Get();
+    s.Opt.HTMLEnabled = true;
+    s.Opt.TrackLog = true;
+    s.Opt.SpotLog = true;
+    s.Opt.StartDay += 1;
+    const std::string stamp =
+        FormatDateTime("mmmdd", static_cast<double>(s.Opt.StartDay), s.Settings());
+    // A folder where the last hour's page and the old summary's backup belong.
+    dir.MakeFolder("data/HTMLPlaylist/" + stamp + "01.html/blocked");
+    dir.Write("data/Logs/Track-" + stamp + "00.csv", "old");
+    dir.MakeFolder("data/Logs/Track-" + stamp + "00.bak/blocked");
+    UnattendedOperator quiet;
+    RunReport report(quiet, nullptr);
+    s.Changed = ChangedFlags{};
+    EXPECT_TRUE(RunGeneration(s, report));
+    const auto& lines = report.Lines();
+    auto said = [&](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(said("Unable to rename Track Summary file."));
+    EXPECT_TRUE(said("Unable to delete HTML Playlist file"));
+    EXPECT_TRUE(said("Creating Spot Summary Log... Done"));
+    EXPECT_FALSE(said("Playlist Creation Aborted."));
+    EXPECT_TRUE(s.Changed.FileLists);
 }
 
 // A progress window that does something to the folders when a given line appears.

@@ -83,8 +83,8 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     station.Opt.TotalHours = 0;
     station.Opt.PlaylistPeriod = kPeriodDay;
     station.Opt.TimeResetPeriod = kPeriodHour;
-    station.Opt.SystemSongInterval = 120 + gen() % 240;
-    station.Opt.SystemArtistInterval = 30 + gen() % 60;
+    station.Opt.SystemSongInterval = std::to_string(120 + gen() % 240);
+    station.Opt.SystemArtistInterval = std::to_string(30 + gen() % 60);
     station.Opt.NewerTracks = static_cast<int>(gen() % 4);
     station.Opt.TimeCheckMinutes = static_cast<int>(gen() % 4);
     station.Opt.CrossfadeAllowance = "0";
@@ -93,8 +93,8 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     const RunResult r = Generate(station, op);
     ASSERT_TRUE(r.Ok);
 
-    const double songDays = station.Opt.SystemSongInterval / 1440.0;
-    const double artistDays = station.Opt.SystemArtistInterval / 1440.0;
+    const double songDays = station.Opt.SongIntervalMinutes() / 1440.0;
+    const double artistDays = station.Opt.ArtistIntervalMinutes() / 1440.0;
     const double tolerance = station.Opt.TimeCheckMinutes / 60.0;
     std::map<std::string, double> trackPlayed;
     std::map<std::string, double> artistPlayed;

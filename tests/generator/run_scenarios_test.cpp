@@ -117,18 +117,37 @@ TEST_F(RunTest, AMissingRotationStopsTheRunAtThatHour) {
     EXPECT_FALSE(b.Get().Changed.Categories);
 }
 
-TEST_F(RunTest, UnattendedTheOutputPassStillMakesTheHoursBeforeAnError) {
+TEST_F(RunTest, UnattendedAPassEndingErrorFailsTheRunAndMovesNothingOn) {
     b.AddRotation("A", {MakeCategoryItem("Hits")}, true);
     b.AddSchedule("Weekdays", "1111100", "A");
     b.Save();
     Configure(24 * 6);  // Monday to Saturday: no schedule on Saturday
+    b.Opt().PlaylistPeriod = kPeriodDay;
+    const std::int64_t startDay = b.Opt().StartDay;
+    UnattendedOperator unattended;
+    const RunResult r = Generate(b.Get(), unattended);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.HasLine("No Schedule has been established for Saturday"));
+    EXPECT_EQ(r.Lines.back(), "Playlist Creation Aborted.");
+    EXPECT_FALSE(r.HasLine("Playlist log file successfully created."));
+    EXPECT_FALSE(r.HasLine("Playlist files created successfully."));
+    EXPECT_FALSE(std::filesystem::exists(b.Opt().PlaylistFolder + "/Dec12.ALB"));
+    // Save All keeps the start where it was, so the next run makes the same week.
+    EXPECT_TRUE(b.Get().SaveAll(true));
+    EXPECT_EQ(b.Opt().StartDay, startDay);
+}
+
+// Timed entries of a schedule brought in by hand may be cut short; they match nothing.
+TEST_F(RunTest, AShortTimedEntryIsSkippedNotFatal) {
+    b.AddRotation("A", {MakeCategoryItem("Hits")}, true);
+    b.AddSchedule("All", "1111111", "A", {"01:30", "01", "", "01:45\t<Break Note>30:News"});
+    b.Save();
+    Configure(3);
     UnattendedOperator unattended;
     const RunResult r = Generate(b.Get(), unattended);
     EXPECT_TRUE(r.Ok);
-    EXPECT_TRUE(r.HasLine("No Schedule has been established for Saturday"));
-    EXPECT_TRUE(std::filesystem::exists(b.Opt().PlaylistFolder + "/Dec11.ALB"));
-    // Saturday's hour line was written before its schedule was missed: its file is empty.
-    EXPECT_EQ(test::ReadAll(b.Opt().PlaylistFolder + "/Dec12.ALB"), "");
+    ASSERT_EQ(r.ItemsOfType(kItemBreakNote).size(), 1u);
+    EXPECT_EQ(r.ItemsOfType(kItemBreakNote)[0].Text, "30:News");
 }
 
 TEST_F(RunTest, CancelOnTheRepeatWarningAbortsTheRun) {
@@ -136,7 +155,7 @@ TEST_F(RunTest, CancelOnTheRepeatWarningAbortsTheRun) {
     b.AddSchedule("All", "1111111", "A");
     b.Save();
     Configure(24);
-    b.Opt().SystemSongInterval = 10000;
+    b.Opt().SystemSongInterval = "10000";
     b.Opt().TimeCheck = false;
     op.QueueAnswer(Answer::Cancel);
     const RunResult r = Generate(b.Get(), op);
@@ -156,7 +175,7 @@ TEST_F(RunTest, YesTakesTheTrackPlayedLongestAgoAndYesToAllAsksNoMore) {
     b.AddSchedule("All", "1111111", "A");
     b.Save();
     Configure(8);
-    b.Opt().SystemSongInterval = 10000;
+    b.Opt().SystemSongInterval = "10000";
     b.Opt().TimeCheck = false;
     op.QueueAnswer(Answer::Yes);
     op.QueueAnswer(Answer::YesToAll);
@@ -181,7 +200,7 @@ TEST_F(RunTest, AnArtistIntervalBlocksOneArtistsTracks) {
     s.Opt.StartDay = kMonday;
     s.Opt.TotalDays = 0;
     s.Opt.TotalHours = 1;
-    s.Opt.SystemArtistInterval = 60;
+    s.Opt.SystemArtistInterval = "60";
     s.Opt.TimeCheck = false;
     const RunResult r = Generate(s, op);
     ASSERT_EQ(op.Messages.size(), 1u);
@@ -204,7 +223,7 @@ TEST_F(RunTest, RelatedArtistsCountAsOne) {
     s.Opt.StartDay = kMonday;
     s.Opt.TotalDays = 0;
     s.Opt.TotalHours = 1;
-    s.Opt.SystemArtistInterval = 60;
+    s.Opt.SystemArtistInterval = "60";
     s.Opt.TimeCheck = false;
     UnattendedOperator unattended;
     const RunResult r = Generate(s, unattended);

@@ -121,18 +121,96 @@ TEST(Options, UnknownExtensionNamesLeaveAllSelected) {
     EXPECT_EQ(loaded.Extensions.SelectedNames().size(), ExtensionSet::kCount);
 }
 
-TEST(Options, ReadingStopsAtTheFirstMalformedItem) {
+// A line of the file's 61 items written out by hand, not by our writer, so a field
+// read from or written to the wrong position shows.
+std::vector<std::string> HandWrittenItems() {
+    return {"46400",   "6",  "7",         "1",   "90",      "4320", "_",   "mmmdd\".M3U\"",
+            "/srv/pl", "",   "0",         "1",   "5",       "1.5",  "2",   "1",
+            "1",       "45", "/srv/html", "k19", "k20",     "",     "",    "/srv",
+            "M:",      "",   "",          "251", "%p/%f%e", "KXYZ", "<b>", "",
+            "0",       "0",  "/srv/logs", "1",   "1",       "0",    "1",   "0",
+            "",        "",   "0",         "1",   "MP3",     "3",    "0",   "/srv/vt",
+            "1",       "9",  "Dec0714",   "rec", "0",       "0",    "10",  "20",
+            "1",       "",   "0",         "0",   "0"};
+}
+
+TEST(Options, EachItemIsReadFromItsOwnPosition) {
     TempDir dir;
-    Options o = DefaultOptions(dir.Path().string(), kToday, kEn);
-    o.TotalDays = 5;
-    o.ArtistDelim = "_";
-    std::vector<std::string> items = Items(o);
-    items[3] = "seven";  // the playlist period
-    dir.Write("Options.dat", EncodeListText(items));
-    const Options loaded = LoadOptions(dir.Path(), kToday, kEn).Values;
-    EXPECT_EQ(loaded.TotalDays, 5);
-    EXPECT_EQ(loaded.ArtistDelim, " - ");  // after the bad item: defaults
-    EXPECT_EQ(loaded.PlaylistFolder, (dir.Path() / "Playlist").string());
+    dir.Write("Options.dat", EncodeListText(HandWrittenItems()) + "\r\n");
+    const Options o = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(o.StartDay, 46400);
+    EXPECT_EQ(o.StartHour, 6);
+    EXPECT_EQ(o.TotalDays, 7);
+    EXPECT_EQ(o.SystemArtistInterval, "90");
+    EXPECT_EQ(o.SystemSongInterval, "4320");
+    EXPECT_EQ(o.ArtistIntervalMinutes(), 90u);
+    EXPECT_EQ(o.SongIntervalMinutes(), 4320u);
+    EXPECT_EQ(o.ArtistDelim, "_");
+    EXPECT_EQ(o.TimeCheckMinutes, 5);
+    EXPECT_EQ(o.NewerTracks, 2);
+    EXPECT_EQ(o.HTMLSpotsOverSeconds(), 45u);
+    EXPECT_EQ(o.PathSubTo1, "M:");
+    EXPECT_EQ(o.HTMLTitle, "KXYZ");
+    EXPECT_EQ(o.HTMLUserHeader, std::vector<std::string>{"<b>"});
+    EXPECT_EQ(o.LogFolder, "/srv/logs");
+    EXPECT_TRUE(o.TrackLog);
+    EXPECT_FALSE(o.PlayEnabled);
+    EXPECT_EQ(o.TotalHours, 3);
+    EXPECT_EQ(o.DeleteOldPlaylists, 9);
+    EXPECT_EQ(o.LogBaseName, "Dec0714");
+    EXPECT_EQ(o.VoiceTrackLeft, 20);
+    EXPECT_EQ(o.Extensions.SelectedNames(), std::vector<std::string>{"MP3"});
+    EXPECT_EQ(Items(o), HandWrittenItems());  // and written back to the same positions
+}
+
+// One bad value costs that setting alone; the rest of the operator's settings stay.
+TEST(Options, ABadValueTakesItsOwnDefaultAndIsReported) {
+    struct Case {
+        std::size_t Item;
+        std::string Value;
+        std::string Reported;  // empty: nothing to report
+    };
+    const Case cases[] = {
+        {2, "91", "TotalDays \"91\" -> 1"},
+        {1, "-1", ""},  // no hour chosen: hour 0
+        {1, "24", "StartHour \"24\" -> 0"},
+        {5, "", ""},  // an empty interval counts as 0 and stays as typed
+        {4, "abc", "SystemArtistInterval \"abc\" -> 0"},
+        {17, "x1", "HTMLSpotsOver \"x1\" -> 0"},
+        {14, "", "NewerTracks \"\" -> 0"},
+        {27, "v2", "FileVersion \"v2\" -> 251"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Item);
+        TempDir dir;
+        std::vector<std::string> items = HandWrittenItems();
+        items[c.Item] = c.Value;
+        dir.Write("Options.dat", EncodeListText(items) + "\r\n");
+        const OptionsLoad loaded = LoadOptions(dir.Path(), kToday, kEn);
+        EXPECT_EQ(loaded.Replaced, c.Reported.empty() ? std::vector<std::string>{}
+                                                      : std::vector<std::string>{c.Reported});
+        std::vector<std::string> expected = HandWrittenItems();
+        const Options defaults = DefaultOptions(dir.Path().string(), kToday, kEn);
+        expected[c.Item] = c.Item == 1    ? "0"
+                           : c.Item == 2  ? std::to_string(defaults.TotalDays)
+                           : c.Item == 14 ? "0"
+                           : c.Item == 27 ? "251"
+                                          : c.Value;
+        EXPECT_EQ(Items(loaded.Values), expected);
+    }
+}
+
+TEST(Options, AFileWithoutItsVersionIsAnOldOne) {
+    TempDir dir;
+    std::vector<std::string> items = HandWrittenItems();
+    items.resize(20);  // written before the version item existed
+    items[7] = ".M3U";
+    dir.Write("Options.dat", EncodeListText(items) + "\r\n");
+    const Options o = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(o.FilenameFormat, "mmmdd-hh\".M3U\"");
+    EXPECT_EQ(o.TotalDays, 8);
+    EXPECT_EQ(o.LogBaseName, "ZedCreator");
+    EXPECT_EQ(o.HTMLFolder, "/srv/html");
 }
 
 TEST(Options, JunkAndEmptyFilesLoadDefaults) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "base/list_text.h"
+#include "library/group_ops.h"
 #include "library/library_edits.h"
 #include "library/station.h"
 #include "support/audio_files.h"
@@ -215,6 +216,79 @@ TEST_F(SavedStation, AGroupNameThatLeadsElsewhereKeepsItsTrackListHome) {
     // The other groups were saved all the same.
     EXPECT_NE(Read("Rock.dat").find("Loud - Song"), std::string::npos);
     EXPECT_NE(Read("{IDs}.dat").find("ID1"), std::string::npos);
+}
+
+// A share that is not mounted must not cost the station its play history.
+TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
+    const std::string jazz = Read("Jazz.dat");
+    const std::string ids = Read("{IDs}.dat");
+    fs::rename(dir.Path() / "music/Jazz", dir.Path() / "Jazz.unmounted");
+    fs::rename(dir.Path() / "music/IDs", dir.Path() / "IDs.unmounted");
+    op.Messages.clear();
+    Load();
+    const TCategoryDetails& c = *station->Categories[0];
+    ASSERT_EQ(c.Files.size(), 2u);
+    EXPECT_EQ(c.Files[0].LastUsed, 46360.25);
+    ASSERT_EQ(station->SpotGroups[0]->Files.size(), 1u);
+    EXPECT_EQ(station->SpotGroups[0]->Files[0].Duration, 12);
+    ASSERT_EQ(op.Messages.size(), 2u);  // each folder told once
+    station->Changed = ChangedFlags{false, false, false, false, false, true, false};
+    ASSERT_TRUE(station->SaveAll());
+    EXPECT_EQ(Read("Jazz.dat"), jazz);
+    EXPECT_EQ(Read("{IDs}.dat"), ids);
+}
+
+TEST_F(SavedStation, NoGroupNameCanOverwriteAStationFile) {
+    const std::string spots = Read("Spots.dat");
+    for (const std::string name : {"Spots", "options", "RELATED", "{IDs}"}) {
+        EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, name)) << name;
+    }
+    ASSERT_EQ(op.Messages.size(), 4u);
+    EXPECT_EQ(op.Messages[0].Text,
+              "Cannot rename \"Jazz\".\nIts track list would be \"Spots.dat\", one of the "
+              "station's own files. Please rename it.");
+    EXPECT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, "Options"));  // "{Options}.dat"
+
+    // A name that came in with the data files is reported, and its track list is
+    // neither read from nor written over the station's file.
+    Data("Categories.dat",
+         EncodeListText({"Spots", "", EncodeListText({dir / "music/Rock"})}) + "\r\n");
+    op.Messages.clear();
+    Load();
+    ASSERT_FALSE(op.Messages.empty());
+    EXPECT_EQ(
+        op.Messages[0].Text.rfind("The track list of \"Spots\" is neither read nor saved.", 0), 0u);
+    ASSERT_EQ(station->SpotGroups.size(), 1u);
+    station->Changed.FileLists = true;
+    EXPECT_FALSE(station->SaveAll());
+    EXPECT_EQ(Read("Spots.dat"), spots);
+}
+
+// File names are bytes: a name in another encoding keeps its history and its bytes.
+TEST_F(SavedStation, TrackListNamesRoundTripWhateverTheirEncoding) {
+    const std::string m = (dir.Path() / "music/Jazz/").string();
+    WriteMp3(dir, "music/Jazz/Caf\xE9 - Noir.mp3", 150);         // Windows-1252 bytes
+    WriteMp3(dir, "music/Jazz/Zo\xC3\xAB - Blue.mp3", 160);      // UTF-8
+    WriteMp3(dir, "music/Jazz/Cr\xC3\xA8me - Brulee.mp3", 170);  // UTF-8 on disk ...
+    const std::string list = m + "Band - Tune.mp3*46360.25?200|46000.5\r\n" + m +
+                             "Caf\xE9 - Noir.mp3*46361.5?150|46000.5\r\n" + m +
+                             "Zo\xC3\xAB - Blue.mp3*46362.5?160|46000.5\r\n";
+    // ... named in Windows-1252 by a list brought from another station.
+    Data("Jazz.dat", list + m + "Cr\xE8me - Brulee.mp3*46363.5?170|46000.5\r\n");
+    Load();
+    const TCategoryDetails& c = *station->Categories[0];
+    auto lastUsed = [&](const std::string& name) {
+        const int i = FindFileIndex(c, m + name);
+        return i < 0 ? -1.0 : c.Files[static_cast<std::size_t>(i)].LastUsed;
+    };
+    EXPECT_EQ(lastUsed("Caf\xE9 - Noir.mp3"), 46361.5);
+    EXPECT_EQ(lastUsed("Zo\xC3\xAB - Blue.mp3"), 46362.5);
+    EXPECT_EQ(lastUsed("Cr\xC3\xA8me - Brulee.mp3"), 46363.5);
+    station->Changed.FileLists = true;
+    ASSERT_TRUE(station->SaveAll());
+    const std::string saved = Read("Jazz.dat");
+    EXPECT_EQ(saved.substr(0, list.size()), list);
+    EXPECT_NE(saved.find(m + "Cr\xC3\xA8me - Brulee.mp3*46363.5?170|"), std::string::npos);
 }
 
 TEST_F(SavedStation, SaveAllMovesTheStartPastTheLastRun) {

@@ -38,7 +38,7 @@ protected:
         o.TotalHours = 3;
         o.TimeCheck = false;
         o.HTMLSpots = true;
-        o.HTMLSpotsOver = 60;
+        o.HTMLSpotsOver = "60";
     }
     std::string Page(const std::string& name) { return ReadAll(b.Opt().HTMLFolder + "/" + name); }
 

@@ -9,7 +9,8 @@
 namespace spindle::test {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment) {
+                         const std::vector<std::string>& environment,
+                         const std::string& workingFolder) {
     ProcessResult result;
     int out[2];
     int err[2];
@@ -22,6 +23,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
         ::dup2(err[1], 2);
         ::close(out[0]);
         ::close(err[0]);
+        if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0) {
+            ::_exit(126);
+        }
         for (const std::string& e : environment) {
             ::putenv(const_cast<char*>(e.c_str()));
         }

@@ -12,8 +12,10 @@ struct ProcessResult {
 };
 
 // Runs a program with an argument vector (no shell), with extra environment entries
-// ("NAME=value"), and collects what it printed.
+// ("NAME=value") and, when given, in another working folder, and collects what it
+// printed.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment = {});
+                         const std::vector<std::string>& environment = {},
+                         const std::string& workingFolder = {});
 
 }  // namespace spindle::test

@@ -1,0 +1,69 @@
+#include "library/data_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/datetime.h"
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/translate.h"
+
+namespace spindle {
+namespace {
+
+std::string ReadHolder(int fd) {
+    std::string text;
+    char buf[512];
+    ssize_t n = ::pread(fd, buf, sizeof buf, 0);
+    if (n > 0) {
+        text.assign(buf, static_cast<std::size_t>(n));
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+DataFolderLock::DataFolderLock(const std::filesystem::path& dataFolder, const std::string& holder) {
+    const std::filesystem::path file = dataFolder / ".spindle.lock";
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file.string(), std::strerror(errno));
+        return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        const std::string current = ReadHolder(fd);
+        ::close(fd);
+        if (error == EWOULDBLOCK) {
+            problem_ = Format(tr("Another run is using the data folder \"%0:s\" (%1:s)."),
+                              dataFolder.string(), current.empty() ? tr("unknown") : current);
+        } else {
+            problem_ =
+                Format(tr("Cannot lock \"%0:s\": %1:s"), file.string(), std::strerror(error));
+        }
+        return;
+    }
+    fd_ = fd;
+    // The file names its holder for whoever finds the folder busy.
+    const std::string text =
+        holder + ", process " + std::to_string(::getpid()) + ", since " +
+        FormatDateTime("yyyy-mm-dd hh:nn:ss", NowLocal(), FormatSettings::English()) + "\n";
+    if (::ftruncate(fd_, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd_, text.data(), text.size(), 0);
+    }
+}
+
+DataFolderLock::~DataFolderLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);  // closing releases the lock
+    }
+}
+
+}  // namespace spindle
