@@ -35,7 +35,9 @@ bool IsNumber(std::string_view text) {
     return TextToInt(text).has_value();
 }
 
-ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules) {
+namespace {
+
+ArtistTitle Split(std::string_view name, const NameRules& rules, bool dropExtension) {
     ArtistTitle result;
     const std::size_t at =
         rules.ArtistDelim.empty() ? std::string_view::npos : name.find(rules.ArtistDelim);
@@ -44,7 +46,8 @@ ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules) {
         return result;
     }
     std::string first(name.substr(0, at));
-    std::string rest = BaseNameNoExt(name.substr(at + rules.ArtistDelim.size()));
+    std::string_view after = name.substr(at + rules.ArtistDelim.size());
+    std::string rest = dropExtension ? BaseNameNoExt(after) : std::string(after);
     CutCrossfade(rest);
     result.IntroTime = CutIntroTime(rest);
     if (rules.ArtistFirst == 1) {
@@ -55,6 +58,16 @@ ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules) {
         result.Title = std::move(rest);
     }
     return result;
+}
+
+}  // namespace
+
+ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules) {
+    return Split(name, rules, true);
+}
+
+ArtistTitle SplitBaseName(std::string_view baseName, const NameRules& rules) {
+    return Split(baseName, rules, false);
 }
 
 std::string ArtistOfFile(std::string_view name, const NameRules& rules) {

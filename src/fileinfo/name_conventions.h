@@ -22,6 +22,9 @@ struct ArtistTitle {
 // extension). "~5" (crossfade) and "#0012" (intro seconds) suffixes are cut from the
 // title. Without the delimiter the whole name is the title and the artist is empty.
 ArtistTitle SplitArtistTitle(std::string_view name, const NameRules& rules);
+// The same for a name whose extension is already gone: a dot in the title stays, so
+// "Band - Mr. Brightside" keeps its whole title.
+ArtistTitle SplitBaseName(std::string_view baseName, const NameRules& rules);
 
 // The artist for repeat protection: the artist, or the title when there is none.
 std::string ArtistOfFile(std::string_view name, const NameRules& rules);

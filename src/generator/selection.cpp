@@ -158,12 +158,13 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
                 state_.Warning = WarningAnswer::Cancel;
                 return {};
             }
-            chosen = bestSongBlocked ? bestSongBlocked : bestArtistBlocked;
-            if (chosen) {
-                LookupArtist(chosen->Entry.FileName);
-            }
-        } else {
-            chosen = last;
+        }
+        // Relaxing a rule relaxes it as little as possible: the song-blocked candidate
+        // played longest ago, else the best artist-blocked one, whether the operator
+        // said Yes or nobody is there to ask.
+        chosen = bestSongBlocked ? bestSongBlocked : bestArtistBlocked;
+        if (chosen) {
+            LookupArtist(chosen->Entry.FileName);
         }
     }
     if (!chosen) {

@@ -195,8 +195,10 @@ bool HtmlPages::Hour(TDateTime hour, RunReport& report) {
     hourSelector_ += NavButtons(hour) + "<hr><font size=\"1\" color=\"" + alinkColour_ +
                      "\">Scheduled for " + HtmlText(Pattern("dddddd ham/pm", hour)) +
                      "</font><br><small>";
-    page_->Write(std::string("<html><head><meta name=\"Generator\" content=\"") + kMakerName +
-                 "\"><title>" + HtmlText(station_.Opt.HTMLTitle) +
+    page_->Write(std::string("<html><head><meta http-equiv=\"Content-Type\" "
+                             "content=\"text/html; charset=utf-8\"><meta name=\"Generator\" "
+                             "content=\"") +
+                 kMakerName + "\"><title>" + HtmlText(station_.Opt.HTMLTitle) +
                  "</title><script language=\"JavaScript\"><!--\r"
                  "function l1(P) {location.href=P+\".html\"} function l2(D,H) "
                  "{l1(D.options[D.selectedIndex].value+H.options[H.selectedIndex].value)}\r"
@@ -222,7 +224,7 @@ std::string HtmlPages::ItemLine(const LogLine& item, TDateTime clock) const {
     if (o.HTMLCategoryNames) {
         text = HtmlText(item.Owner);
     } else {
-        const ArtistTitle split = SplitArtistTitle(BaseNameNoExt(item.Text), o.Names());
+        const ArtistTitle split = SplitBaseName(BaseNameNoExt(item.Text), o.Names());
         text = HtmlText(split.Artist + " - " + split.Title);
         if (o.HTMLVT && split.IntroTime != 0) {
             text += " #" + std::to_string(split.IntroTime);

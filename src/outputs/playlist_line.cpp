@@ -25,6 +25,23 @@ std::size_t FindNoCase(const std::string& text, const std::string& what) {
     return std::string::npos;
 }
 
+// Pads or cuts a value to `width` characters (code points), never splitting one: the
+// playout system reads the playlist as UTF-8.
+void FitToWidth(std::string& value, std::size_t width) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) {
+            continue;  // a continuation byte belongs to the character before it
+        }
+        if (chars == width) {
+            value.resize(i);
+            return;
+        }
+        ++chars;
+    }
+    value.append(width - chars, ' ');
+}
+
 std::string ApplyOne(std::string path, const PathSubstitution& sub) {
     if (!sub.From.empty()) {
         const std::size_t at = FindNoCase(path, sub.From);
@@ -178,7 +195,7 @@ std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item
                 break;
         }
         if (width >= 0) {
-            value.resize(static_cast<std::size_t>(width), ' ');
+            FitToWidth(value, static_cast<std::size_t>(width));
         }
         out += value;
         i = next;

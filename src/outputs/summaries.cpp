@@ -72,7 +72,7 @@ std::string TrackSummary::Text() const {
     std::string text =
         SummaryTitle(station_.Opt, tr("Track"), facts_.Start, station_.Settings()) + "\r\n";
     for (const auto& [key, count] : tally_) {
-        ArtistTitle split = SplitArtistTitle(key, station_.Opt.Names());
+        ArtistTitle split = SplitBaseName(key, station_.Opt.Names());
         if (split.Artist.empty()) {
             split.Artist = tr("(Unknown)");
         }
@@ -98,7 +98,10 @@ bool SpotSummary::Begin(const RunFacts& facts, RunReport&) {
 }
 
 void SpotSummary::Item(const LogLine& item, TDateTime clock, RunReport&) {
-    if (IsSpotItem(item.Type)) {
+    // Only what reached the playlist aired: a voice-track placeholder is written there
+    // only when voice-track file names are made.
+    const bool written = item.Type != kItemVoiceTrack || station_.Opt.VTFilenames;
+    if (IsSpotItem(item.Type) && written) {
         Airings& a = tally_[BaseNameNoExt(item.Text) + "*" + item.Owner];
         a.Times.push_back(clock);
         a.Duration = item.Duration;

@@ -150,6 +150,26 @@ TEST_F(RunTest, AShortTimedEntryIsSkippedNotFatal) {
     EXPECT_EQ(r.ItemsOfType(kItemBreakNote)[0].Text, "30:News");
 }
 
+// With every candidate blocked, the rule is relaxed as little as possible: the song
+// played longest ago comes back, not whichever was drawn last.
+TEST_F(RunTest, UnattendedABlockedSelectionTakesTheSongPlayedLongestAgo) {
+    b.AddCategory("Three", {b.MusicFolder("Three", {"A - One", "B - Two", "C - Three"}, 240)});
+    b.AddRotation("A", std::vector<std::string>(12, MakeCategoryItem("Three")), true);
+    b.AddSchedule("All", "1111111", "A");
+    b.Save();
+    Configure(1);
+    b.Opt().SystemSongInterval = "10000";
+    b.Opt().TimeCheck = false;
+    UnattendedOperator unattended;
+    const RunResult r = Generate(b.Get(), unattended);
+    ASSERT_TRUE(r.Ok);
+    const auto tracks = r.ItemsOfType(kItemTrack);
+    ASSERT_EQ(tracks.size(), 12u);
+    for (std::size_t i = 3; i < tracks.size(); ++i) {
+        EXPECT_EQ(tracks[i].Text, tracks[i - 3].Text) << i;
+    }
+}
+
 TEST_F(RunTest, CancelOnTheRepeatWarningAbortsTheRun) {
     b.AddRotation("A", {MakeCategoryItem("Hits"), MakeCategoryItem("Hits")}, true);
     b.AddSchedule("All", "1111111", "A");

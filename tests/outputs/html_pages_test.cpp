@@ -20,7 +20,7 @@ class HtmlTest : public ::testing::Test {
 protected:
     HtmlTest() : b(dir) {
         b.AddCategory("Hits & <More>", {b.MusicFolder("Hits", {"Band & Co - <Song>"}, 215)});
-        b.AddCategory("Long", {b.MusicFolder("Long", {"Orchestra - Symphony"}, 3725)});
+        b.AddCategory("Long", {b.MusicFolder("Long", {"Orchestra - Symphony No. 5"}, 3725)});
         b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 30)});
         b.AddSpotGroup("Sponsors", {b.SpotFolder("Sponsors", {"Bakery - Bread"}, 90)});
         b.AddRotation("Hour",
@@ -54,6 +54,10 @@ TEST_F(HtmlTest, OnePagePerHourWithItsSelectorsAndButtons) {
     const std::string last = Page("Dec0801.html");
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(last.empty());
+    EXPECT_EQ(first.rfind("<html><head><meta http-equiv=\"Content-Type\" "
+                          "content=\"text/html; charset=utf-8\">",
+                          0),
+              0u);
     EXPECT_NE(first.find("<title>kxyz Playlist</title>"), std::string::npos);
     EXPECT_NE(first.find("<option SELECTED value=\"Dec07\">Mon 12/7/2026</option>"
                          "<option value=\"Dec08\">Tue 12/8/2026</option>"),
@@ -90,7 +94,8 @@ TEST_F(HtmlTest, ItemLinesShowLengthsAndSpotsInRed) {
             " Band &amp; Co - &lt;Song&gt; <font size=\"1\" color=\"#808080\"> (03:35)</font><br>"),
         std::string::npos);
     EXPECT_NE(
-        page.find(" Orchestra - Symphony <font size=\"1\" color=\"#808080\"> (1:02:05)</font><br>"),
+        page.find(
+            " Orchestra - Symphony No. 5 <font size=\"1\" color=\"#808080\"> (1:02:05)</font><br>"),
         std::string::npos);
     EXPECT_NE(page.find("<font color=\"#FF3333\">Bakery - Bread</font>"), std::string::npos);
     EXPECT_EQ(page.find(" - ID"), std::string::npos);  // 30 seconds: under the 60 asked for

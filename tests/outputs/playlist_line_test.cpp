@@ -47,6 +47,11 @@ TEST(PlaylistLine, WidthsPadOrCut) {
     EXPECT_EQ(FormatPlaylistLine("[%30t]", Song(), Rules()), "[Song#0012                     ]");
     EXPECT_EQ(FormatPlaylistLine("[%3t]", Song(), Rules()), "[Son]");
     EXPECT_EQ(FormatPlaylistLine("[%9999999t]", Song(), Rules()), "[Song#0012]");
+    // Characters, not bytes: never half a character, never a blank short.
+    const PlaylistItem accented =
+        Song("/music/Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m - Caf\xC3\xA9 Noir.mp3");
+    EXPECT_EQ(FormatPlaylistLine("[%3a]", accented, Rules()), "[Zo\xC3\xAB]");
+    EXPECT_EQ(FormatPlaylistLine("[%10t]", accented, Rules()), "[Caf\xC3\xA9 Noir ]");
 }
 
 TEST(PlaylistLine, DatesWithAndWithoutAPattern) {

@@ -40,18 +40,20 @@ TEST(SummaryTitle, NamesTheStationAndThePeriod) {
               "\"The \"\"Best\"\" Spot Summary\",\"for");
 }
 
-// Two hours: the same song three times, a jingle from two folders, a sponsor spot.
+// Two hours: the same song three times, a jingle from two folders, a sponsor spot, and a
+// voice-track placeholder that never reaches the playlist.
 class SummaryRun : public ::testing::Test {
 protected:
     SummaryRun() : b(dir) {
-        b.AddCategory("Song", {b.MusicFolder("Song", {"Band - Song, \"Live\""}, 600)});
+        b.AddCategory("Song", {b.MusicFolder("Song", {"Band - Mr. Song, \"Live\""}, 600)});
         b.AddCategory("Jingles",
                       {b.MusicFolder("A", {"Jingle"}, 5), b.MusicFolder("B", {"Jingle"}, 5)});
         b.AddSpotGroup("Sponsors", {b.SpotFolder("Sponsors", {"Bakery"}, 30)});
-        b.AddRotation("Hour",
-                      {MakeCategoryItem("Song"), MakeSpotGroupItem("Sponsors", 5),
-                       MakeCategoryItem("Jingles"), MakeCategoryItem("Song")},
-                      true);
+        b.AddRotation(
+            "Hour",
+            {MakeCategoryItem("Song"), MakeSpotGroupItem("Sponsors", 5),
+             MakeCategoryItem("Jingles"), MakeVoiceTrackItem(30), MakeCategoryItem("Song")},
+            true);
         b.AddSchedule("All", "1111111", "...DEFAULT...");
         b.Save();
         Options& o = b.Opt();
@@ -77,7 +79,7 @@ TEST_F(SummaryRun, CountsTracksAndListsEveryAiring) {
     const std::string logs = b.Opt().LogFolderPath();
     EXPECT_EQ(ReadAll(logs + "Track-Dec0714.csv"),
               "\"KXYZ Track Summary\",\"for 0 weeks commencing Monday, December 7, 2026, 2pm\"\r\n"
-              "\"Band\",\"Song, \"\"Live\"\"\",4\r\n"
+              "\"Band\",\"Mr. Song, \"\"Live\"\"\",4\r\n"
               "\"(Unknown)\",\"Jingle\",2\r\n");
     EXPECT_EQ(ReadAll(logs + "Spot-Dec0714.csv"),
               "\"KXYZ Spot Summary\",\"for 0 weeks commencing Monday, December 7, 2026, 2pm\"\r\n"
@@ -103,7 +105,7 @@ TEST_F(SummaryRun, ACsvReaderGetsExactlyTheFieldsWritten) {
                           "print(repr(rows[1]))\n",
                           track});
     ASSERT_EQ(python.ExitCode, 0) << python.Err;
-    EXPECT_EQ(python.Out, "['Band', 'Song, \"Live\"', '4']\n");
+    EXPECT_EQ(python.Out, "['Band', 'Mr. Song, \"Live\"', '4']\n");
 }
 
 TEST_F(SummaryRun, ARunWithoutSpotsWritesTheTitleOnly) {
