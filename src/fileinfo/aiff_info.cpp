@@ -27,9 +27,25 @@ std::optional<std::uint32_t> AiffDuration(const ByteSource& file) {
     if (form.size() < 12 || form.compare(0, 4, "FORM") != 0) {
         return std::nullopt;
     }
-    const std::uint64_t at = form.compare(8, 4, "AIFC") == 0 ? 24 : 12;
-    const std::string comm = ReadBytes(file, at, 26);
-    if (comm.size() < 26 || comm.compare(0, 4, "COMM") != 0) {
+    // COMM may follow other chunks (a version, a comment, a name); chunk bodies are
+    // padded to an even length.
+    std::string comm;
+    std::uint64_t at = 12;
+    for (int n = 0; n < 1000 && comm.empty(); ++n) {
+        const std::string head = ReadBytes(file, at, 8);
+        if (head.size() < 8) {
+            return std::nullopt;
+        }
+        const std::uint32_t chunkSize = ReadBE32(Bytes(head) + 4);
+        if (head.compare(0, 4, "COMM") == 0) {
+            comm = ReadBytes(file, at, 26);
+            if (comm.size() < 26) {
+                return std::nullopt;
+            }
+        }
+        at += 8 + std::uint64_t{chunkSize} + (chunkSize & 1);
+    }
+    if (comm.empty()) {
         return std::nullopt;
     }
     const std::uint32_t frames = ReadBE32(Bytes(comm) + 10);

@@ -1,9 +1,12 @@
-// Monkey's Audio: the copy of the source WAV header at offset 40.
+// Monkey's Audio. Files of encoders from version 3.98 on start with a descriptor that
+// says where the header with the frame counts is; older ones carry a copy of the source
+// WAV header at offset 40.
 #include "fileinfo/format_readers.h"
 
 namespace spindle {
+namespace {
 
-std::optional<std::uint32_t> ApeDuration(const ByteSource& file) {
+std::optional<std::uint32_t> FromSourceHeader(const ByteSource& file) {
     const std::string h = ReadBytes(file, 40, 38);
     if (h.size() < 32 || h.compare(0, 4, "RIFF") != 0 || h.compare(8, 4, "WAVE") != 0 ||
         h.compare(12, 4, "fmt ") != 0) {
@@ -31,6 +34,38 @@ std::optional<std::uint32_t> ApeDuration(const ByteSource& file) {
         return 0;
     }
     return static_cast<std::uint32_t>(RoundHalfEven(data / bytesPerSecond)) & 0xFFFF;
+}
+
+// The descriptor (its own length at 8) and, after it, the header: blocks per frame at
+// 4, the final frame's blocks at 8, the frame count at 12 and the sample rate at 20.
+std::optional<std::uint32_t> FromDescriptor(const ByteSource& file) {
+    const std::string d = ReadBytes(file, 0, 12);
+    if (d.size() < 12 || d.compare(0, 4, "MAC ") != 0 || ReadLE16(Bytes(d) + 4) < 3980) {
+        return std::nullopt;
+    }
+    const std::uint32_t descriptorBytes = ReadLE32(Bytes(d) + 8);
+    const std::string h = ReadBytes(file, descriptorBytes, 24);
+    if (descriptorBytes < 12 || h.size() < 24) {
+        return std::nullopt;
+    }
+    const std::uint64_t blocksPerFrame = ReadLE32(Bytes(h) + 4);
+    const std::uint64_t finalBlocks = ReadLE32(Bytes(h) + 8);
+    const std::uint64_t frames = ReadLE32(Bytes(h) + 12);
+    const std::uint32_t rate = ReadLE32(Bytes(h) + 20);
+    if (rate == 0 || frames == 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t blocks = (frames - 1) * blocksPerFrame + finalBlocks;
+    return static_cast<std::uint32_t>(RoundHalfEven(static_cast<double>(blocks) / rate)) & 0xFFFF;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ApeDuration(const ByteSource& file) {
+    if (auto seconds = FromSourceHeader(file)) {
+        return seconds;
+    }
+    return FromDescriptor(file);
 }
 
 }  // namespace spindle

@@ -106,6 +106,44 @@ private:
     std::string buffer_;
 };
 
+std::uint32_t SamplesPerFrame(const MpegHeaderInfo& info) {
+    if (info.Layer == 1) {
+        return 384;
+    }
+    return info.Layer == 3 && info.Version != 1 ? 576 : 1152;
+}
+
+// A file without a VBR header whose first frames differ in bitrate is variable, and
+// the first frame's bitrate says nothing of the rest: its frames are counted. Nothing
+// when the first frames agree (constant bitrate, where the estimate stands).
+std::optional<std::uint16_t> CountedDuration(Cursor& file, std::uint64_t start,
+                                             const MpegHeaderInfo& first) {
+    constexpr std::uint64_t kProbeFrames = 32;
+    std::uint64_t frames = 0;
+    bool differs = false;
+    MpegHeaderInfo frame;
+    for (std::uint64_t pos = start;;) {
+        file.Seek(pos);
+        unsigned char b[4];
+        if (file.Read(b, 4) < 4 || !ParseFrameHeader(ReadBE32(b), frame) ||
+            frame.FrameLength == 0 || frame.Version != first.Version ||
+            frame.Layer != first.Layer || frame.SampleRate != first.SampleRate) {
+            break;
+        }
+        differs = differs || frame.Bitrate != first.Bitrate;
+        if (!differs && frames >= kProbeFrames) {
+            return std::nullopt;
+        }
+        ++frames;
+        pos += frame.FrameLength;
+    }
+    if (!differs) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>((frames * SamplesPerFrame(first) / first.SampleRate) &
+                                      0xFFFF);
+}
+
 }  // namespace
 
 bool ParseFrameHeader(std::uint32_t header, MpegHeaderInfo& info) {
@@ -210,6 +248,8 @@ MpegHeaderInfo ReadMpegAudio(const ByteSource& source) {
     }
     if (haveXing && std::memcmp(probe, "Xing", 4) == 0) {
         ApplyVbrHeader(info, probe, 8, std::nullopt);
+    } else if (const auto counted = CountedDuration(file, start, info)) {
+        info.Duration = *counted;
     }
     return info;
 }

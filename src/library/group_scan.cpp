@@ -132,6 +132,17 @@ void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& s
     }
 }
 
+void Station::ReportUnmeasured(const std::string& path, std::uint16_t duration,
+                               const std::string& groupName) const {
+    // Nobody was there to type the playing time in; without one the file throws its
+    // hour's timing off, so the operator must hear of it.
+    if (duration == 0 && op_.Unattended()) {
+        ReportLoadProblem(Format(tr("The playing time of \"%0:s\" in \"%1:s\" cannot be told "
+                                    "(the file is unreadable, empty or of an unknown layout)."),
+                                 path, groupName));
+    }
+}
+
 void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
     Progress* progress = Startup ? nullptr : ProgressSink;
     if (progress != nullptr) {
@@ -219,6 +230,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             }
             FileRec f;
             f.Duration = FileDuration(path, true, op_);
+            ReportUnmeasured(path, f.Duration, category.Name);
             // A shortcut's date is the shortcut's own.
             f.FileDate = DateOfDos(FileDosDate(offeredFolder + offeredName));
             f.Index = static_cast<std::int32_t>(added.size());
@@ -311,6 +323,9 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                 if (measured != 0 && measured != f.Duration) {
                     f.Duration = measured;
                     Changed.FileLists = true;
+                }
+                if (!c.Kept) {
+                    ReportUnmeasured(f.FileName, f.Duration, group.Name);
                 }
                 f.Index = static_cast<std::int32_t>(group.Files.size());
                 group.Files.push_back(std::move(f));

@@ -121,6 +121,9 @@ public:
 
 private:
     TDateTime Today() const;
+    // Tells an unattended run of a file whose playing time nobody could give.
+    void ReportUnmeasured(const std::string& path, std::uint16_t duration,
+                          const std::string& groupName) const;
     // Tells the operator when a group's name cannot have a track list of its own.
     void ReportTrackListName(const TCustomDetails& group) const;
     bool SaveDefinitions(const char* fileName, const std::string& text, const char* backupMessage);

@@ -150,6 +150,9 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
         {"unmounted folder", "0",
          [](const fs::path& data) { fs::rename(data / "../music/Hits", data / "../away"); }, 3,
          "does not exist in Category \"Hits\""},
+        {"file without a playing time", "0",
+         [](const fs::path& data) { std::ofstream(data / "../music/Hits/Zed - Empty.mp3"); }, 3,
+         "Empty.mp3\" in \"Hits\" cannot be told"},
         {"no schedule", "0", [](const fs::path& data) { fs::remove(data / "Schedules.dat"); }, 1,
          "No Schedule has been established for"},
         // A hand-edited timed entry cut short used to abort the whole process.

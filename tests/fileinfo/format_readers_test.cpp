@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "fileinfo/file_duration.h"
@@ -40,21 +41,32 @@ auto Read(Reader reader, const std::string& bytes) {
     return reader(MemoryByteSource(bytes));
 }
 
-// RIFF/WAVE with a 16-byte fmt chunk of 16-bit stereo 44100 Hz: 176400 bytes a second.
-std::string Wav(std::uint32_t riffSize, const std::string& before = "") {
-    return Pad("RIFF" + LE32(riffSize) + "WAVE" + before + "fmt " + LE32(16) + LE16(1) + LE16(2) +
-                   LE32(44100) + LE32(176400) + LE16(4) + LE16(16) + "data" + LE32(0),
-               200);
+// RIFF/WAVE, 8-bit mono at 8000 Hz (8000 bytes a second), holding `seconds` of audio;
+// `before` comes ahead of the format chunk, and the sizes may be given.
+std::string Wav(unsigned seconds, const std::string& before = "",
+                std::optional<std::uint32_t> riffSize = {},
+                std::optional<std::uint32_t> dataSize = {}) {
+    const std::string audio(8000u * seconds, '\x80');
+    const std::string body = before + "fmt " + LE32(16) + LE16(1) + LE16(1) + LE32(8000) +
+                             LE32(8000) + LE16(1) + LE16(8) + "data" +
+                             LE32(dataSize.value_or(static_cast<std::uint32_t>(audio.size()))) +
+                             audio;
+    return "RIFF" + LE32(riffSize.value_or(static_cast<std::uint32_t>(4 + body.size()))) + "WAVE" +
+           body;
 }
 
 TEST(FormatReaders, Wav) {
-    EXPECT_EQ(Read(WavDuration, Wav(1764036)), 10u);
-    const std::string list = "LIST" + LE32(12) + "INFOISFT" + LE32(0);
-    EXPECT_EQ(Read(WavDuration, Wav(1764036, list)), 10u);
-    EXPECT_FALSE(Read(WavDuration, Wav(1764036, "LIST" + LE32(100000))));  // runs past the end
-    EXPECT_FALSE(Read(WavDuration, Wav(1764036).substr(0, 43)));
-    EXPECT_FALSE(Read(WavDuration, "RIFX" + Wav(1764036).substr(4)));
-    std::string silent = Wav(1764036);
+    EXPECT_EQ(Read(WavDuration, Wav(10)), 10u);
+    EXPECT_EQ(Read(WavDuration, Wav(10, "LIST" + LE32(12) + "INFOISFT" + LE32(0))), 10u);
+    EXPECT_EQ(Read(WavDuration, Wav(10, "JUNK" + LE32(3) + "abc" + std::string(1, '\0'))), 10u);
+    EXPECT_EQ(Read(WavDuration, Wav(10, "", 0xFFFFFFFF, 0xFFFFFFFF)), 10u);  // streaming
+    EXPECT_EQ(Read(WavDuration, Wav(10, "", 4000000, 4000000)), 10u);        // cut short
+    // Bytes after the RIFF form are no part of it.
+    EXPECT_EQ(Read(WavDuration, Wav(10) + "LIST" + std::string(8004, '\0')).value_or(0), 10u);
+    EXPECT_FALSE(Read(WavDuration, Wav(10, "LIST" + LE32(100000))));  // runs past the end
+    EXPECT_FALSE(Read(WavDuration, Wav(10).substr(0, 43)));
+    EXPECT_FALSE(Read(WavDuration, "RIFX" + Wav(10).substr(4)));
+    std::string silent = Wav(10);
     silent.replace(28, 4, LE32(0));  // no bytes per second
     EXPECT_FALSE(Read(WavDuration, silent));
 }
@@ -129,8 +141,9 @@ TEST(FormatReaders, AiffAndAifc) {
     EXPECT_EQ(Read(AiffDuration, "FORM" + BE32(100) + "AIFC" + "FVER" + BE32(4) + BE32(0) +
                                      Comm(441000 + 44099, k44100)),
               10u);  // truncated
-    EXPECT_FALSE(Read(AiffDuration, "FORM" + BE32(100) + "AIFF" + "COMT" + BE32(2) + "xx" +
-                                        Comm(441000, k44100)));
+    EXPECT_EQ(Read(AiffDuration, "FORM" + BE32(100) + "AIFF" + "COMT" + BE32(3) + "xyz" +
+                                     std::string(1, '\0') + Comm(441000, k44100)),
+              10u);  // COMM after a comment, padded to even
     EXPECT_FALSE(
         Read(AiffDuration, "FORM" + BE32(100) + "AIFF" + Comm(441000, std::string(10, '\0'))));
     EXPECT_FALSE(
