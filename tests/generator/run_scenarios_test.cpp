@@ -304,15 +304,57 @@ TEST_F(RunTest, TimeCheckingTopsUpAndDrops) {
     EXPECT_TRUE(r.HasLine("Time Checking: 1 tracks dropped, 1 tracks added."));
 }
 
-TEST_F(RunTest, AToleranceAcceptsAShortHour) {
-    b.AddRotation("A", {MakeBreakNoteItem("3180:Talk"), MakeCategoryItem("Hits")}, true);
+// A 5-minute tolerance on both sides of the hour: a note of the given length, then one
+// Category item of a 4-minute song.
+TEST_F(RunTest, TheToleranceWorksOnBothSidesOfTheHour) {
+    const struct {
+        const char* Note;
+        std::size_t Tracks;
+        const char* Why;
+    } cases[] = {
+        {"3180:Talk", 1, "53 + 4 = 57 minutes: short, but within 5, so nothing is added"},
+        {"3720:Talk", 1, "the song is reached at 62 minutes, within 5 of the hour: it plays"},
+        {"3960:Talk", 0, "reached at 66 minutes, past the tolerance: dropped"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Why);
+        TempDir d;
+        StationBuilder s(d);
+        s.AddCategory("Hits", {s.MusicFolder("Hits", {"A - One", "B - Two"}, 240)});
+        s.AddRotation("A", {MakeBreakNoteItem(c.Note), MakeCategoryItem("Hits")}, true);
+        s.AddSchedule("All", "1111111", "A");
+        s.Save();
+        s.Opt().StartDay = kMonday;
+        s.Opt().TotalDays = 0;
+        s.Opt().TotalHours = 1;
+        s.Opt().CrossfadeAllowance = "0";
+        s.Opt().TimeCheckMinutes = 5;
+        const RunResult r = Generate(s.Get(), op);
+        EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), c.Tracks);
+        EXPECT_TRUE(r.HasLine("Time Checking: " + std::to_string(1 - c.Tracks) +
+                              " tracks dropped, 0 tracks added."));
+    }
+}
+
+// The song interval is in minutes: a song played 61 minutes ago is free again under a
+// 60-minute interval, one played 59 minutes ago is not.
+TEST_F(RunTest, ASongIsEligibleAgainOnceItsIntervalHasPassed) {
+    b.AddRotation("A", {MakeCategoryItem("Hits")}, true);
     b.AddSchedule("All", "1111111", "A");
     b.Save();
     Configure(1);
-    b.Opt().TimeCheckMinutes = 5;
+    b.Opt().SystemSongInterval = "60";
+    b.Opt().TimeCheck = false;
+    auto& files = b.Get().Categories[0]->Files;
+    for (FileRec& f : files) {
+        f.SavedLastUsed = kMonday - 59.0 / 1440;
+    }
+    files[6].SavedLastUsed = kMonday - 61.0 / 1440;
     const RunResult r = Generate(b.Get(), op);
-    EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), 1u);  // 53 + 4 = 57 minutes, within 5
-    EXPECT_TRUE(r.HasLine("Time Checking: 0 tracks dropped, 0 tracks added."));
+    ASSERT_EQ(r.ItemsOfType(kItemTrack).size(), 1u);
+    EXPECT_EQ(r.ItemsOfType(kItemTrack)[0].Text, files[6].FileName);
+    EXPECT_FALSE(r.HasLineStartingWith("Selection error"));
+    EXPECT_TRUE(op.Messages.empty());
 }
 
 TEST_F(RunTest, AnHourUsedUpByTheLastOneIsAContinuation) {
