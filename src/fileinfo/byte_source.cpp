@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/datetime.h"
+
 namespace spindle {
 
 std::size_t MemoryByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
@@ -31,6 +33,7 @@ FileByteSource::FileByteSource(const std::string& path) {
         return;
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
+    dosDate_ = DosDateTimeFromUnix(st.st_mtime);
 }
 
 FileByteSource::~FileByteSource() {
@@ -39,40 +42,12 @@ FileByteSource::~FileByteSource() {
     }
 }
 
-std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
-    if (fd_ < 0 || offset >= size_) {
-        return 0;
-    }
-    constexpr std::size_t kHead = 4096;
-    if (offset + count <= kHead) {
-        if (!headRead_) {
-            headRead_ = true;
-            head_.resize(kHead);
-            std::size_t got = 0;
-            while (got < kHead) {
-                const ssize_t n =
-                    ::pread(fd_, head_.data() + got, kHead - got, static_cast<off_t>(got));
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n <= 0) {
-                    break;
-                }
-                got += static_cast<std::size_t>(n);
-            }
-            head_.resize(got);
-        }
-        if (offset >= head_.size()) {
-            return 0;
-        }
-        const std::size_t n = std::min<std::size_t>(count, head_.size() - offset);
-        std::memcpy(buffer, head_.data() + offset, n);
-        return n;
-    }
+std::size_t FileByteSource::ReadFile(std::uint64_t offset, unsigned char* buffer,
+                                     std::size_t count) const {
     std::size_t done = 0;
-    auto* out = static_cast<unsigned char*>(buffer);
     while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pread(fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -82,6 +57,34 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size
         done += static_cast<std::size_t>(n);
     }
     return done;
+}
+
+void FileByteSource::ReadHead() const {
+    constexpr std::uint64_t kHead = 64 * 1024;
+    headRead_ = true;
+    // The size is known, so a whole small file comes in one call.
+    head_.resize(static_cast<std::size_t>(std::min(size_, kHead)));
+    head_.resize(ReadFile(0, reinterpret_cast<unsigned char*>(head_.data()), head_.size()));
+}
+
+std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    if (fd_ < 0 || offset >= size_) {
+        return 0;
+    }
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
+    if (!headRead_) {
+        ReadHead();
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    if (offset < head_.size()) {
+        done = std::min<std::size_t>(count, head_.size() - static_cast<std::size_t>(offset));
+        std::memcpy(out, head_.data() + offset, done);
+        if (done == count || head_.size() < std::min<std::uint64_t>(size_, 64 * 1024)) {
+            return done;  // all asked for, or the file ended early
+        }
+    }
+    return done + ReadFile(offset + done, out + done, count - done);
 }
 
 std::string ReadBytes(const ByteSource& source, std::uint64_t offset, std::size_t count) {

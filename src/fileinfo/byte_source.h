@@ -28,7 +28,10 @@ private:
     std::string_view bytes_;
 };
 
-// An open file; IsOpen() is false when the path could not be opened for reading.
+// An open file; IsOpen() is false when the path could not be opened for reading. The
+// first 64 KiB are read with one call the first time any byte is asked for: headers are
+// read in small pieces near the start, and a first scan of a library should cost each
+// file no more than opening it and reading it once.
 class FileByteSource final : public ByteSource {
 public:
     explicit FileByteSource(const std::string& path);
@@ -39,11 +42,17 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     std::uint64_t Size() const override { return size_; }
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const override;
+    // The last write as a local DOS date-time (0 when unknown), from the same look at
+    // the file that gave its size.
+    std::uint32_t DosDate() const { return dosDate_; }
 
 private:
+    void ReadHead() const;
+    std::size_t ReadFile(std::uint64_t offset, unsigned char* buffer, std::size_t count) const;
+
     int fd_ = -1;
     std::uint64_t size_ = 0;
-    // The file's first block, read once: headers are read in small pieces near the start.
+    std::uint32_t dosDate_ = 0;
     mutable std::string head_;
     mutable bool headRead_ = false;
 };

@@ -33,7 +33,7 @@ struct PlaylistSums {
 };
 
 std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
-                         int depth);
+                         int depth, std::uint32_t* dosDate);
 
 std::string CanonicalKey(const std::string& path) {
     std::error_code ec;
@@ -57,7 +57,7 @@ std::uint32_t SumPlaylist(const std::string& path, Operator& op, PlaylistSums& s
             }
             const std::string entry = ResolvePlaylistEntry(path, line);
             if (IsExistingFile(entry)) {
-                total += DurationOf(entry, true, op, sums, depth + 1);
+                total += DurationOf(entry, true, op, sums, depth + 1, nullptr);
             }
         }
     }
@@ -66,24 +66,39 @@ std::uint32_t SumPlaylist(const std::string& path, Operator& op, PlaylistSums& s
     return total;
 }
 
-std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSums& sums,
-                              int depth) {
+// One look at the file: it is opened once, its date taken from that opening, and its
+// reader works from the bytes read then.
+std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSums& sums, int depth,
+                              std::uint32_t* dosDate) {
     const std::string ext = LowerCase(ExtractFileExt(path));
-    if (ext == ".mp3" || ext == ".mp2") {
-        return MpegAudioDuration(path);
-    }
     if (ext == ".m3u") {
         return static_cast<std::uint16_t>(SumPlaylist(path, op, sums, depth) & 0xFFFF);
     }
-    if (const FormatReader reader = FindFormatReader(ext)) {
-        return static_cast<std::uint16_t>(reader(path, op) & 0xFFFF);
+    const bool mpeg = ext == ".mp3" || ext == ".mp2";
+    const FormatReader reader = mpeg ? nullptr : FindFormatReader(ext);
+    if (!mpeg && reader == nullptr) {
+        return 0;
     }
-    return 0;
+    const FileByteSource file(path);
+    if (!file.IsOpen()) {
+        if (!mpeg) {
+            op.Show(MessageKind::Warning, std::string(tr("File not found '")) + path + "'",
+                    Buttons::Ok);
+        }
+        return 0;
+    }
+    if (dosDate != nullptr) {
+        *dosDate = file.DosDate();
+    }
+    if (mpeg) {
+        return ReadMpegAudio(file).Duration;
+    }
+    return static_cast<std::uint16_t>(reader(file, path, op) & 0xFFFF);
 }
 
 std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
-                         int depth) {
-    const std::uint16_t duration = ReadByExtension(path, op, sums, depth);
+                         int depth, std::uint32_t* dosDate) {
+    const std::uint16_t duration = ReadByExtension(path, op, sums, depth, dosDate);
     if (ask && duration == 0) {
         return ManualDurationEntry(path, op);
     }
@@ -92,9 +107,10 @@ std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, Playli
 
 }  // namespace
 
-std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op) {
+std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op,
+                           std::uint32_t* dosDate) {
     PlaylistSums sums;
-    return DurationOf(path, ask, op, sums, 0);
+    return DurationOf(path, ask, op, sums, 0, dosDate);
 }
 
 std::uint32_t PlaylistFileDuration(const std::string& path, Operator& op) {

@@ -9,8 +9,10 @@ namespace spindle {
 
 // Playing time of a file in whole seconds (0 = unknown), by its extension's reader or,
 // for an ".m3u" list, the sum of its entries. With `ask` set and nothing known, the
-// operator is asked for it.
-std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op);
+// operator is asked for it. When the file was opened, `dosDate` (if given) receives its
+// last write as a local DOS date-time, so a scan need not look at the file again.
+std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op,
+                           std::uint32_t* dosDate = nullptr);
 
 // The sum of an M3U list's entries that exist, lists inside it included (a list that
 // reaches itself again is not summed twice).

@@ -6,26 +6,12 @@
 namespace spindle {
 namespace {
 
-// Whether a reader's file is open; when not, the operator is told.
-bool OpenOrReport(const FileByteSource& file, const std::string& path, Operator& op) {
-    if (!file.IsOpen()) {
-        op.Show(MessageKind::Warning, std::string(tr("File not found '")) + path + "'",
-                Buttons::Ok);
-    }
-    return file.IsOpen();
-}
-
 template <std::optional<std::uint32_t> (*Read)(const ByteSource&)>
-std::uint32_t ReadFile(const std::string& path, Operator& op) {
-    const FileByteSource file(path);
-    return OpenOrReport(file, path, op) ? Read(file).value_or(0) : 0;
+std::uint32_t ReadFile(const ByteSource& file, const std::string&, Operator&) {
+    return Read(file).value_or(0);
 }
 
-std::uint32_t ReadMp4File(const std::string& path, Operator& op) {
-    const FileByteSource file(path);
-    if (!OpenOrReport(file, path, op)) {
-        return 0;
-    }
+std::uint32_t ReadMp4File(const ByteSource& file, const std::string& path, Operator& op) {
     const Mp4Result result = Mp4Duration(file);
     if (result.Unsupported) {
         op.Show(MessageKind::Warning,

@@ -31,10 +31,11 @@ std::optional<std::uint32_t> OtsDuration(const ByteSource& file);
 // Whom the MP4 warning asks the operator to tell.
 const char* SupportContact();
 
-// A reader of one format by file: the playing time in seconds (before it is cut to
-// 16 bits), 0 when unknown. A file that cannot be opened is reported through the
-// operator ("File not found"), and so is an MP4 of a kind the reader does not know.
-using FormatReader = std::uint32_t (*)(const std::string& path, Operator& op);
+// A reader of one format over an open file: the playing time in seconds (before it is
+// cut to 16 bits), 0 when unknown. An MP4 of a kind the reader does not know is reported
+// through the operator, naming `path`.
+using FormatReader = std::uint32_t (*)(const ByteSource& file, const std::string& path,
+                                       Operator& op);
 
 // The reader for a lower-case extension with its dot (".wav", ".aiff"), or nullptr when
 // no reader of this kind handles it (MPEG audio and M3U lists have their own route).

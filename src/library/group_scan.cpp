@@ -229,10 +229,13 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
                 continue;
             }
             FileRec f;
-            f.Duration = FileDuration(path, true, op_);
+            std::uint32_t dosDate = 0;
+            f.Duration = FileDuration(path, true, op_, &dosDate);
             ReportUnmeasured(path, f.Duration, category.Name);
-            // A shortcut's date is the shortcut's own.
-            f.FileDate = DateOfDos(FileDosDate(offeredFolder + offeredName));
+            // A shortcut's date is the shortcut's own; a file's came with its reading.
+            const bool direct = offeredFolder == folder && offeredName == name;
+            f.FileDate = DateOfDos(
+                direct && dosDate != 0 ? dosDate : FileDosDate(offeredFolder + offeredName));
             f.Index = static_cast<std::int32_t>(added.size());
             if (f.Duration != 0) {
                 Changed.FileLists = true;
@@ -314,12 +317,18 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                 f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
                 f.SavedLastUsed = f.LastUsed;
                 f.Duration = cached != nullptr ? cached->Duration : 0;
-                f.FileDate = c.Kept ? 0.0 : DateOfDos(FileDosDate(c.OfferedPath));
+                std::uint32_t dosDate = 0;
+                const std::uint16_t measured =
+                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, op_, &dosDate);
+                // A shortcut's date is the shortcut's own; a file's came with its reading.
+                if (!c.Kept) {
+                    f.FileDate = DateOfDos(c.OfferedPath == f.FileName && dosDate != 0
+                                               ? dosDate
+                                               : FileDosDate(c.OfferedPath));
+                }
                 if (f.FileDate == 0.0 && cached != nullptr) {
                     f.FileDate = cached->FileDate;
                 }
-                const std::uint16_t measured =
-                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, op_);
                 if (measured != 0 && measured != f.Duration) {
                     f.Duration = measured;
                     Changed.FileLists = true;

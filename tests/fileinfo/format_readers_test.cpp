@@ -41,34 +41,34 @@ auto Read(Reader reader, const std::string& bytes) {
     return reader(MemoryByteSource(bytes));
 }
 
-// RIFF/WAVE, 8-bit mono at 8000 Hz (8000 bytes a second), holding `seconds` of audio;
-// `before` comes ahead of the format chunk, and the sizes may be given.
-std::string Wav(unsigned seconds, const std::string& before = "",
+// RIFF/WAVE, 8-bit mono, holding `audioBytes`; `before` comes ahead of the format
+// chunk, and the sizes and the bytes per second may be given.
+std::string Wav(std::size_t audioBytes, const std::string& before = "",
                 std::optional<std::uint32_t> riffSize = {},
-                std::optional<std::uint32_t> dataSize = {}) {
-    const std::string audio(8000u * seconds, '\x80');
+                std::optional<std::uint32_t> dataSize = {}, std::uint32_t bytesPerSecond = 8000) {
     const std::string body = before + "fmt " + LE32(16) + LE16(1) + LE16(1) + LE32(8000) +
-                             LE32(8000) + LE16(1) + LE16(8) + "data" +
-                             LE32(dataSize.value_or(static_cast<std::uint32_t>(audio.size()))) +
-                             audio;
+                             LE32(bytesPerSecond) + LE16(1) + LE16(8) + "data" +
+                             LE32(dataSize.value_or(static_cast<std::uint32_t>(audioBytes))) +
+                             std::string(audioBytes, '\x80');
     return "RIFF" + LE32(riffSize.value_or(static_cast<std::uint32_t>(4 + body.size()))) + "WAVE" +
            body;
 }
 
 TEST(FormatReaders, Wav) {
-    EXPECT_EQ(Read(WavDuration, Wav(10)), 10u);
-    EXPECT_EQ(Read(WavDuration, Wav(10, "LIST" + LE32(12) + "INFOISFT" + LE32(0))), 10u);
-    EXPECT_EQ(Read(WavDuration, Wav(10, "JUNK" + LE32(3) + "abc" + std::string(1, '\0'))), 10u);
-    EXPECT_EQ(Read(WavDuration, Wav(10, "", 0xFFFFFFFF, 0xFFFFFFFF)), 10u);  // streaming
-    EXPECT_EQ(Read(WavDuration, Wav(10, "", 4000000, 4000000)), 10u);        // cut short
-    // Bytes after the RIFF form are no part of it.
-    EXPECT_EQ(Read(WavDuration, Wav(10) + "LIST" + std::string(8004, '\0')).value_or(0), 10u);
-    EXPECT_FALSE(Read(WavDuration, Wav(10, "LIST" + LE32(100000))));  // runs past the end
-    EXPECT_FALSE(Read(WavDuration, Wav(10).substr(0, 43)));
-    EXPECT_FALSE(Read(WavDuration, "RIFX" + Wav(10).substr(4)));
-    std::string silent = Wav(10);
-    silent.replace(28, 4, LE32(0));  // no bytes per second
-    EXPECT_FALSE(Read(WavDuration, silent));
+    const std::size_t tenSeconds = 80000;
+    EXPECT_EQ(Read(WavDuration, Wav(tenSeconds)), 10u);
+    // To the byte: (RIFF size 188 - format chunk 16) / 16 bytes a second = 10.75.
+    EXPECT_EQ(Read(WavDuration, Wav(152, "", {}, {}, 16)), 11u);
+    EXPECT_EQ(Read(WavDuration, Wav(136, "", {}, {}, 16)), 10u);  // 10.0
+    EXPECT_EQ(Read(WavDuration, Wav(tenSeconds, "LIST" + LE32(12) + "INFOISFT" + LE32(0))), 10u);
+    EXPECT_EQ(Read(WavDuration, Wav(tenSeconds, "JUNK" + LE32(3) + "abc" + std::string(1, '\0'))),
+              10u);
+    EXPECT_EQ(Read(WavDuration, Wav(tenSeconds, "", 0xFFFFFFFF, 0xFFFFFFFF)), 10u);  // streaming
+    EXPECT_EQ(Read(WavDuration, Wav(tenSeconds, "", 4000000, 4000000)), 10u);        // cut short
+    EXPECT_FALSE(Read(WavDuration, Wav(tenSeconds, "LIST" + LE32(100000))));         // past the end
+    EXPECT_FALSE(Read(WavDuration, Wav(tenSeconds).substr(0, 43)));
+    EXPECT_FALSE(Read(WavDuration, "RIFX" + Wav(tenSeconds).substr(4)));
+    EXPECT_FALSE(Read(WavDuration, Wav(tenSeconds, "", {}, {}, 0)));  // no bytes per second
 }
 
 TEST(FormatReaders, MonkeysAudioCarriesItsSourceHeader) {
