@@ -21,10 +21,13 @@ Decimal ExactDigits(double value) {
     if (value == 0.0) {
         return d;
     }
+    // The same digits as printf's "%.39e", several times faster: a save writes two of
+    // these for every track.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.39e", value);
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 39);
     // buf: d.ddd...e+XX
-    std::string text(buf);
+    std::string text(buf, written.ptr);
     const std::size_t e = text.find('e');
     d.Digits = text.substr(0, 1) + text.substr(2, e - 2);
     d.Exponent = std::atoi(text.c_str() + e + 1) + 1;

@@ -80,8 +80,10 @@ public:
         while (got < count && pos_ < size_) {
             if (pos_ < bufferStart_ || pos_ >= bufferStart_ + buffer_.size()) {
                 bufferStart_ = pos_;
-                buffer_.resize(kBlock);
-                buffer_.resize(source_.ReadAt(pos_, buffer_.data(), kBlock));
+                // No bigger than what is left: most files are far smaller than a block.
+                buffer_.resize(
+                    static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size_ - pos_)));
+                buffer_.resize(source_.ReadAt(pos_, buffer_.data(), buffer_.size()));
                 if (buffer_.empty()) {
                     size_ = pos_;  // a file that cannot be read further ends here
                     break;

@@ -8,6 +8,7 @@
 
 #include <csignal>
 
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -53,33 +54,19 @@ TEST(SafeFile, KeepsThePermissionsOfTheReplacedFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-// Runs `body` in a child process without root's power to ignore permissions, and
-// gives its exit status.
-template <typename Body>
-int InChildAsUnprivileged(Body body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            ::_exit(99);
-        }
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(SafeFile, AReadOnlyFolderLeavesThePreviousFileWhole) {
     TempDir dir;
     const auto target = dir.Write("ro/Rotations.dat", "keep me");
     ::chmod(dir.Path().c_str(), 0755);
     ::chmod((dir / "ro").c_str(), 0555);
     ::chmod(target.c_str(), 0666);
-    const int status = InChildAsUnprivileged([&] {
-        const SaveResult r = ReplaceFile(target, "lost", dir / "ro/Rotations.bak");
-        return r.Failure == SaveFailure::Write ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0);
+    const std::string failure = test::InChild(
+        [&] {
+            return std::to_string(
+                static_cast<int>(ReplaceFile(target, "lost", dir / "ro/Rotations.bak").Failure));
+        },
+        true);
+    EXPECT_EQ(failure, std::to_string(static_cast<int>(SaveFailure::Write)));
     EXPECT_EQ(ReadAll(target), "keep me");
     EXPECT_FALSE(fs::exists(dir / "ro/Rotations.bak"));
 }
@@ -105,22 +92,15 @@ TEST(SafeFile, ABackupThatCannotBeMadeAbortsTheSave) {
 TEST(SafeFile, AFileSizeLimitHitWhileWritingLeavesThePreviousFileWhole) {
     TempDir dir;
     const auto target = dir.Write("Track.dat", "the previous contents\r\n");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const std::string failure = test::InChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            4096, 4096
-        };
+        const struct rlimit limit = {4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const std::string big(1 << 20, 'x');
-        const SaveResult r = ReplaceFile(target, big, dir / "Track.bak");
-        ::_exit(r.Failure == SaveFailure::Write ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return std::to_string(
+            static_cast<int>(ReplaceFile(target, big, dir / "Track.bak").Failure));
+    });
+    EXPECT_EQ(failure, std::to_string(static_cast<int>(SaveFailure::Write)));
     EXPECT_EQ(ReadAll(target), "the previous contents\r\n");
     EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
 }

@@ -1,17 +1,14 @@
 // spindle-cli -r killed with SIGKILL at any moment must leave a station that loads whole.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <random>
-#include <thread>
 
 #include "base/list_text.h"
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
 #include "library/station.h"
 #include "library/track_list.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -20,23 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void RunCli(const std::vector<std::string>& argv, int killAfterMicroseconds) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        ::freopen("/dev/null", "w", stdout);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    if (killAfterMicroseconds >= 0) {
-        std::this_thread::sleep_for(std::chrono::microseconds(killAfterMicroseconds));
-        ::kill(child, SIGKILL);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    test::RunProcess(argv, {}, {}, killAfterMicroseconds);
 }
 
 // What a station holds that a kill must not lose.

@@ -15,6 +15,7 @@
 #include "generator/run_report.h"
 #include "library/rotation.h"
 #include "outputs/generation.h"
+#include "support/process.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 
@@ -90,35 +91,6 @@ protected:
     std::map<std::string, std::string> before;
 };
 
-// Runs `body` in a child process and returns what it wrote to the pipe.
-template <typename Body>
-std::string InChild(Body body) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        return "pipe failed";
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        const std::string result = body();
-        if (::write(pipeFds[1], result.data(), result.size()) < 0) {
-            ::_exit(3);
-        }
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n = 0;
-    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0) {
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return out;
-}
-
 std::string Flags(const ChangedFlags& c) {
     std::string s;
     for (bool f :
@@ -129,7 +101,7 @@ std::string Flags(const ChangedFlags& c) {
 }
 
 TEST_F(FaultTest, DiskFullWhileSavingEveryDataFile) {
-    const std::string result = InChild([&] {
+    const std::string result = test::InChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         ScriptedOperator op;
         Station s(b.DataFolder(), op, FormatSettings::English());
@@ -149,7 +121,7 @@ TEST_F(FaultTest, DiskFullWhileSavingEveryDataFile) {
 TEST_F(FaultTest, DiskFullWhileWritingThePlaylistLogAndPlaylists) {
     const auto outputsBefore = Snapshot(b.Opt().LogFolder);
     const auto playlistsBefore = Snapshot(b.Opt().PlaylistFolder);
-    const std::string result = InChild([&] {
+    const std::string result = test::InChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         ScriptedOperator op;
         Station s(b.DataFolder(), op, FormatSettings::English());
@@ -184,18 +156,17 @@ TEST_F(FaultTest, ReadOnlyDataFolder) {
         }
     }
     ::chmod(b.DataFolder().c_str(), 0555);
-    const std::string result = InChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            return std::string("cannot drop root");
-        }
-        ScriptedOperator op;
-        Station s(b.DataFolder(), op, FormatSettings::English());
-        s.LoadAll();
-        ChangeEverything(s);
-        const bool saved = s.SaveAll();
-        return std::string(saved ? "saved " : "failed ") + Flags(s.Changed) + " " +
-               (op.Messages.empty() ? "" : op.Messages[0].Text);
-    });
+    const std::string result = test::InChild(
+        [&] {
+            ScriptedOperator op;
+            Station s(b.DataFolder(), op, FormatSettings::English());
+            s.LoadAll();
+            ChangeEverything(s);
+            const bool saved = s.SaveAll();
+            return std::string(saved ? "saved " : "failed ") + Flags(s.Changed) + " " +
+                   (op.Messages.empty() ? "" : op.Messages[0].Text);
+        },
+        true);
     ::chmod(b.DataFolder().c_str(), 0755);
     EXPECT_EQ(result.substr(0, 15), "failed 1111111 ") << result;
     EXPECT_NE(result.find("Unable to create"), std::string::npos) << result;
@@ -215,18 +186,18 @@ void OpenToOthers(const fs::path& from, const fs::path& data) {
 
 // Loads as an unprivileged user (root reads every folder) and saves the track lists.
 std::string LoadAndSaveAsNobody(const fs::path& data) {
-    return InChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            return std::string("cannot drop root");
-        }
-        ScriptedOperator op;
-        Station s(data, op, FormatSettings::English());
-        s.LoadAll();
-        s.Changed.FileLists = true;
-        const bool saved = s.SaveAll();
-        return std::to_string(s.Categories[0]->Files.size()) + (saved ? " saved|" : " failed|") +
-               (op.Messages.empty() ? "" : op.Messages[0].Text);
-    });
+    return test::InChild(
+        [&] {
+            ScriptedOperator op;
+            Station s(data, op, FormatSettings::English());
+            s.LoadAll();
+            s.Changed.FileLists = true;
+            const bool saved = s.SaveAll();
+            return std::to_string(s.Categories[0]->Files.size()) +
+                   (saved ? " saved|" : " failed|") +
+                   (op.Messages.empty() ? "" : op.Messages[0].Text);
+        },
+        true);
 }
 
 TEST_F(FaultTest, AFolderWithoutPermissionKeepsItsHistory) {

@@ -4,13 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 namespace spindle::test {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment,
-                         const std::string& workingFolder) {
+                         const std::string& workingFolder, int killAfterMicroseconds) {
     ProcessResult result;
     int out[2];
     int err[2];
@@ -39,6 +40,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     }
     ::close(out[1]);
     ::close(err[1]);
+    if (killAfterMicroseconds >= 0) {
+        ::usleep(static_cast<useconds_t>(killAfterMicroseconds));
+        ::kill(child, SIGKILL);
+    }
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     char buf[4096];
@@ -61,6 +66,34 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     ::waitpid(child, &status, 0);
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+std::string InChild(const std::function<std::string()>& body, bool unprivileged) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return "pipe failed";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::string result = "cannot drop root";
+        if (!unprivileged || ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
+            result = body();
+        }
+        const bool written = ::write(pipeFds[1], result.data(), result.size()) >= 0;
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n = 0;
+    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0) {
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return out;
 }
 
 }  // namespace spindle::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,14 @@ struct ProcessResult {
 // Runs a program with an argument vector (no shell), with extra environment entries
 // ("NAME=value") and, when given, in another working folder, and collects what it
 // printed.
+// With `killAfterMicroseconds` (0 or more) the program is killed with SIGKILL then.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment = {},
-                         const std::string& workingFolder = {});
+                         const std::string& workingFolder = {}, int killAfterMicroseconds = -1);
+
+// Runs `body` in a forked child and gives back the text it returned (nothing when the
+// child died first). With `unprivileged`, a child running as root first becomes nobody,
+// since root passes every permission check a test means to hit.
+std::string InChild(const std::function<std::string()>& body, bool unprivileged = false);
 
 }  // namespace spindle::test
