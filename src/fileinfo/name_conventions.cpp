@@ -75,6 +75,24 @@ std::string ArtistOfFile(std::string_view name, const NameRules& rules) {
     return split.Artist.empty() ? std::move(split.Title) : std::move(split.Artist);
 }
 
+std::optional<double> ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
+                                    bool fromFileName) {
+    double x = 2.0 * allowance > seconds ? 0.0 : allowance;
+    if (fromFileName) {
+        const std::string name = BaseNameNoExt(path);
+        const std::size_t tilde = name.find('~');
+        if (tilde != std::string::npos) {
+            static const FormatSettings kDot = FormatSettings::English();
+            const auto value = TextToFloat(name.substr(tilde + 1, 5), kDot);
+            if (!value) {
+                return std::nullopt;
+            }
+            x = *value;
+        }
+    }
+    return x;
+}
+
 std::string CleanTitle(std::string_view path) {
     std::string title = BaseNameNoExt(path);
     CutCrossfade(title);

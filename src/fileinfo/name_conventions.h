@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,13 @@ std::string ArtistOfFile(std::string_view name, const NameRules& rules);
 // The title shown for a path: the name without folder and extension, with the "~" and
 // "#" suffixes cut; no artist split.
 std::string CleanTitle(std::string_view path);
+
+// The crossfade an item of `seconds` gets: the allowance (none when it would take half
+// the item or more), or, with the file-name crossfade on, the seconds after a "~" in the
+// file name ("Song~3.5.mp3"). Nothing when the "~" is followed by no number, so the
+// caller can report it.
+std::optional<double> ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
+                                    bool fromFileName);
 
 // True when the whole text is a whole number.
 bool IsNumber(std::string_view text);

@@ -63,28 +63,17 @@ void HourAssembler::WritePick(int type, double time, const Pick& pick, const std
 }
 
 void HourAssembler::AdvanceTime(const std::string& path, std::uint16_t seconds) {
-    double x = settings_.Crossfade;
-    if (2.0 * x > seconds) {
-        x = 0.0;
-    }
-    if (settings_.KorvelCrossfade) {
-        const std::string name = BaseNameNoExt(path);
-        const std::size_t tilde = name.find('~');
-        if (tilde != std::string::npos) {
-            static const FormatSettings kDot = FormatSettings::English();
-            const std::string digits = name.substr(tilde + 1, 5);
-            if (const auto value = TextToFloat(digits, kDot)) {
-                x = *value;
-            } else {
-                const std::string text =
-                    Format(tr("Invalid crossfade value on file \"%0:s\""), path);
-                report_.Problem(text);
-                if (!report_.Unattended()) {
-                    report_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
-                }
-            }
+    const auto crossfade =
+        ItemCrossfade(path, seconds, settings_.Crossfade, settings_.KorvelCrossfade);
+    if (!crossfade) {
+        const std::string text = Format(tr("Invalid crossfade value on file \"%0:s\""), path);
+        report_.Problem(text);
+        if (!report_.Unattended()) {
+            report_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
         }
     }
+    const double x =
+        crossfade.value_or(2.0 * settings_.Crossfade > seconds ? 0.0 : settings_.Crossfade);
     const double hours = (seconds - x) / 3600.0;
     state_.RunningTime = static_cast<float>(state_.RunningTime + hours);
     state_.Elapsed = static_cast<float>(state_.Elapsed + hours);

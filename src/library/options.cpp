@@ -175,6 +175,12 @@ Options DefaultOptions(const std::string& dataFolder, TDateTime today,
     return o;
 }
 
+const std::vector<std::string>& FormatPresetNames() {
+    static const std::vector<std::string> kNames = {kPresetM3UStandard, kPresetKorvel,
+                                                    kPresetExtendedM3U, kPresetLiquidsoap};
+    return kNames;
+}
+
 bool ApplyFormatPreset(Options& o, const std::string& presetName) {
     const std::string plainPath = std::string("%p") + kPathDelim + "%f%e";
     if (presetName == kPresetM3UStandard) {
@@ -185,6 +191,19 @@ bool ApplyFormatPreset(Options& o, const std::string& presetName) {
         if (o.FilenameFormat.find('h') == std::string::npos) {
             o.FilenameFormat = "mmmdd-hh\".M3U\"";
         }
+        return true;
+    }
+    // One file an hour for a playout engine: notes and hour markers as comment lines,
+    // the rest as the engine reads it.
+    if (presetName == kPresetExtendedM3U || presetName == kPresetLiquidsoap) {
+        const bool extended = presetName == kPresetExtendedM3U;
+        o.PlaylistFormat = (extended ? "#EXTINF:%S,%a - %t%n" : "annotate:%A:") + plainPath;
+        o.BreakNoteString = "# %u";
+        o.IncludeHM = true;
+        o.MarkerString = "# Hour %D(yyyy-mm-dd) %h";
+        o.FilenameFormat = extended ? "yyyy-mm-dd-hh\".m3u8\"" : "yyyy-mm-dd-hh\".m3u\"";
+        o.PlaylistPeriod = kPeriodHour;
+        o.TimeResetPeriod = kPeriodHour;
         return true;
     }
     if (presetName == kPresetKorvel) {

@@ -87,6 +87,11 @@ inline constexpr int kOptionsFileVersion = 251;
 inline constexpr std::size_t kOptionsItemCount = 61;
 inline constexpr const char* kPresetM3UStandard = "M3U Standard";
 inline constexpr const char* kPresetKorvel = "Korvel";
+inline constexpr const char* kPresetExtendedM3U = "Extended M3U";
+inline constexpr const char* kPresetLiquidsoap = "Liquidsoap";
+
+// The names the Playlist Format list offers, in order.
+const std::vector<std::string>& FormatPresetNames();
 
 // The defaults of a station whose data folder is `dataFolder` (with its separator),
 // with today as the start day and the Korvel preset applied.

@@ -98,8 +98,12 @@ bool PlaylistOutputs::CreatePlaylistFiles(const RunFacts& facts, RunReport& repo
         }
     }
 
-    const PlaylistLineRules rules{
-        {o.PathSubFrom1, o.PathSubTo1}, {o.PathSubFrom2, o.PathSubTo2}, o.Names(), fs};
+    const PlaylistLineRules rules{{o.PathSubFrom1, o.PathSubTo1},
+                                  {o.PathSubFrom2, o.PathSubTo2},
+                                  o.Names(),
+                                  fs,
+                                  RunSettings::FromOptions(o, fs).Crossfade,
+                                  o.KorvelCrossfade};
     PlaylistFileWriter playlist(o, fs);
     ClockOfItems clock;
     std::int64_t previousDay = -1;

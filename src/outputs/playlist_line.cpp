@@ -42,6 +42,44 @@ void FitToWidth(std::string& value, std::size_t width) {
     value.append(width - chars, ' ');
 }
 
+// A value as Liquidsoap reads it between double quotes.
+std::string LiquidsoapQuoted(std::string_view value) {
+    std::string out = "\"";
+    for (char c : value) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string DecimalText(double value) {
+    static const FormatSettings kDot = FormatSettings::English();
+    return FloatToText(value, kDot);
+}
+
+double CrossfadeOf(const std::string& path, const PlaylistItem& item,
+                   const PlaylistLineRules& rules) {
+    const double allowance = 2.0 * rules.Crossfade > item.Duration ? 0.0 : rules.Crossfade;
+    return ItemCrossfade(path, item.Duration, rules.Crossfade, rules.KorvelCrossfade)
+        .value_or(allowance);
+}
+
+// The item as Liquidsoap annotations: the clean artist and title of the file name, the
+// length, the group, the crossfade, the intro and the scheduled time.
+std::string LiquidsoapAnnotations(const std::string& path, const PlaylistItem& item,
+                                  const PlaylistLineRules& rules, TDateTime clock) {
+    const ArtistTitle split = SplitBaseName(BaseNameNoExt(path), rules.Names);
+    static const FormatSettings kEnglish = FormatSettings::English();
+    return "title=" + LiquidsoapQuoted(split.Title) + ",artist=" + LiquidsoapQuoted(split.Artist) +
+           ",duration=" + LiquidsoapQuoted(std::to_string(item.Duration)) +
+           ",category=" + LiquidsoapQuoted(item.Owner) +
+           ",liq_cross_duration=" + LiquidsoapQuoted(DecimalText(CrossfadeOf(path, item, rules))) +
+           ",intro=" + LiquidsoapQuoted(std::to_string(split.IntroTime)) +
+           ",scheduled=" + LiquidsoapQuoted(FormatDateTime("yyyy-mm-dd hh:nn:ss", clock, kEnglish));
+}
+
 std::string ApplyOne(std::string path, const PathSubstitution& sub) {
     if (!sub.From.empty()) {
         const std::size_t at = FindNoCase(path, sub.From);
@@ -184,6 +222,12 @@ std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item
             }
             case 'N':
                 value = std::string(item.Number);
+                break;
+            case 'x':
+                value = DecimalText(CrossfadeOf(path, item, rules));
+                break;
+            case 'A':
+                value = LiquidsoapAnnotations(path, item, rules, clock);
                 break;
             case 'n':
                 value = "\r\n";

@@ -21,6 +21,8 @@ struct PlaylistLineRules {
     PathSubstitution Second;
     NameRules Names;
     FormatSettings Settings;
+    double Crossfade = 0.0;       // the Options' crossfade allowance, in seconds
+    bool KorvelCrossfade = true;  // a "~" in a file name gives that file's crossfade
 };
 
 // One item as the line formats see it.
@@ -39,7 +41,10 @@ std::string SubstitutePath(std::string path, const PlaylistLineRules& rules);
 
 // Expands a line format's "%" codes for one item (see the Options' line format help:
 // %u %p %f %e %a %t %S %s %d %D %D(pattern) %h %~ %c %C %i %N %n %b, with an optional
-// width). Inserted values are never expanded again.
+// width). Inserted values are never expanded again. Two codes serve playout systems:
+// %x, the item's crossfade in seconds, and %A, the item as Liquidsoap annotations:
+// title, artist, duration, category, liq_cross_duration, intro and scheduled, each
+// quoted as Liquidsoap reads it (so a preset can write "annotate:%A:%p/%f%e").
 std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item,
                                const PlaylistLineRules& rules);
 

@@ -54,6 +54,17 @@ TEST(Options, PresetsReplaceTheFormatFields) {
     ASSERT_TRUE(ApplyFormatPreset(o, kPresetM3UStandard));
     EXPECT_EQ(o.FilenameFormat, "yyyy-mm-dd-hh");
     EXPECT_FALSE(ApplyFormatPreset(o, "#EXTINF:%S,%a - %t%n%p/%f%e"));
+    // The playout presets: one file an hour, notes and markers as comment lines.
+    for (const char* preset : {kPresetExtendedM3U, kPresetLiquidsoap}) {
+        ASSERT_TRUE(ApplyFormatPreset(o, preset));
+        EXPECT_EQ(o.PlaylistPeriod, kPeriodHour);
+        EXPECT_TRUE(o.IncludeHM);
+        EXPECT_EQ(o.BreakNoteString.substr(0, 2), "# ");
+        EXPECT_EQ(o.MarkerString.substr(0, 2), "# ");
+    }
+    EXPECT_EQ(o.PlaylistFormat, "annotate:%A:%p/%f%e");
+    EXPECT_EQ(o.FilenameFormat, "yyyy-mm-dd-hh\".m3u\"");
+    EXPECT_EQ(FormatPresetNames().size(), 4u);
 }
 
 TEST(Options, ALoadedFileSavesBackByteForByte) {

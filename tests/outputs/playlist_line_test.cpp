@@ -43,6 +43,22 @@ TEST(PlaylistLine, ExpandsEveryCode) {
               "#EXTINF:215,Band - Song#0012|014:00:12|Current Hits\r\n/music/Band - Song#0012.mp3");
 }
 
+TEST(PlaylistLine, PlayoutCodesQuoteForLiquidsoap) {
+    PlaylistLineRules rules = Rules();
+    rules.Crossfade = 0.9;
+    PlaylistItem item = Song("/m/A \"Q\" \\ B - T, 1: x#0012~2.5.mp3");
+    item.Owner = "Hits";
+    EXPECT_EQ(FormatPlaylistLine("annotate:%A:%p/%f%e", item, rules),
+              "annotate:title=\"T, 1: x\",artist=\"A \\\"Q\\\" \\\\ B\",duration=\"215\","
+              "category=\"Hits\",liq_cross_duration=\"2.5\",intro=\"12\","
+              "scheduled=\"2026-12-07 14:00:12\":/m/A \"Q\" \\ B - T, 1: x#0012~2.5.mp3");
+    EXPECT_EQ(FormatPlaylistLine("%x", Song(), rules), "0.9");
+    rules.KorvelCrossfade = false;  // the file name's mark is not read: the allowance
+    EXPECT_EQ(FormatPlaylistLine("%x", item, rules), "0.9");
+    item.Duration = 1;  // an item shorter than two allowances gets none
+    EXPECT_EQ(FormatPlaylistLine("%x", item, rules), "0");
+}
+
 TEST(PlaylistLine, WidthsPadOrCut) {
     EXPECT_EQ(FormatPlaylistLine("[%30t]", Song(), Rules()), "[Song#0012                     ]");
     EXPECT_EQ(FormatPlaylistLine("[%3t]", Song(), Rules()), "[Son]");
