@@ -13,6 +13,7 @@
 #include "generator/generation_run.h"
 #include "generator/run_report.h"
 #include "library/data_lock.h"
+#include "library/migrate.h"
 #include "library/station.h"
 #include "outputs/generation.h"
 
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "Usage: spindle-cli -r [-i] [--data DIR] [--seed N]\n"
     "       spindle-cli duration FILE...\n"
     "       spindle-cli make-demo DIR\n"
+    "       spindle-cli migrate --data DIR --map 'C:\\Music=/srv/music' [--map ...] [--dry-run]\n"
     "       spindle-cli --help | --version\n"
     "\n"
     "  -r, --run        generate the playlists the station's Options ask for, save the\n"
@@ -33,6 +35,10 @@ constexpr const char* kUsage =
     "      --seed N     make the run's random choices repeatable\n"
     "  duration FILE... print each file's playing time in seconds, a TAB and its path\n"
     "  make-demo DIR    write a demo station (music, spots and data folder) under DIR\n"
+    "  migrate          bring a data folder over from a Windows station: map its paths\n"
+    "                   (--map WINDOWS=HERE, as often as needed) in the folder lists,\n"
+    "                   track lists and Options, each file kept behind its .bak;\n"
+    "                   --dry-run only reports what would change\n"
     "\n"
     "Exit status:\n"
     "  0  the run finished clean\n"
@@ -86,6 +92,70 @@ bool HoldsStation(const std::filesystem::path& data) {
     std::error_code ec;
     return std::filesystem::exists(data / "Options.dat", ec) ||
            std::filesystem::exists(data / "Categories.dat", ec);
+}
+
+// spindle-cli migrate: exit 0 when every path maps to a file here, 3 when some do not,
+// 1 when the folder could not be migrated, 2 for a usage error.
+int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> data;
+    std::vector<PathMapping> mappings;
+    bool dryRun = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--dry-run") {
+            dryRun = true;
+        } else if ((a == "--data" || a == "--map") && i + 1 < args.size()) {
+            const std::string& value = args[++i];
+            if (a == "--data") {
+                data = value;
+            } else if (auto m = ParsePathMapping(value)) {
+                mappings.push_back(*m);
+            } else {
+                err << "spindle-cli: --map takes WINDOWS-FOLDER=FOLDER, not '" << value << "'\n";
+                return 2;
+            }
+        } else {
+            err << "spindle-cli: migrate: unknown or incomplete argument '" << a << "'\n" << kUsage;
+            return 2;
+        }
+    }
+    if (!data || mappings.empty()) {
+        err << "spindle-cli: migrate needs --data and at least one --map\n" << kUsage;
+        return 2;
+    }
+    const std::filesystem::path folder = std::filesystem::absolute(*data).lexically_normal();
+    if (!HoldsStation(folder)) {
+        err << "spindle-cli: " << folder.string() << " holds no station\n";
+        return 1;
+    }
+    // A dry run only reads, and leaves no byte of the folder changed, not even a lock.
+    std::optional<DataFolderLock> lock;
+    if (!dryRun) {
+        lock.emplace(folder, "spindle-cli migrate");
+        if (!lock->Held()) {
+            err << "spindle-cli: " << lock->Problem() << '\n';
+            return 1;
+        }
+    }
+    const MigrationReport report = MigrateDataFolder(folder, mappings, dryRun);
+    for (const MigratedGroup& g : report.Groups) {
+        out << (g.Spot ? "Spot Group \"" : "Category \"") << g.Name << "\": " << g.Found
+            << " paths found, " << g.Missing << " not found\n";
+        for (const std::string& path : g.FirstMissing) {
+            out << "    not found: " << path << '\n';
+        }
+    }
+    for (const std::string& note : report.Notes) {
+        out << note << '\n';
+    }
+    for (const std::string& file : report.Written) {
+        out << (dryRun ? "would write " : "wrote ") << file << '\n';
+    }
+    if (!report.Failure.empty()) {
+        err << "spindle-cli: " << report.Failure << '\n';
+        return 1;
+    }
+    return report.AllFound() ? 0 : 3;
 }
 
 // The run proper: load, generate, save. Returns the exit status.
@@ -213,6 +283,9 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
         }
         out << "Demo station written to " << args[1] << '\n';
         return 0;
+    }
+    if (args[0] == "migrate") {
+        return Migrate(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
     }
     if (args[0] == "duration") {
         return Duration(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

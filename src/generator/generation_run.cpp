@@ -7,6 +7,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "generator/hour_assembly.h"
+#include "library/migrate.h"
 #include "library/track_list.h"
 
 namespace spindle {
@@ -69,6 +70,17 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     station_.Opt.LogBaseName = stamp;
     station_.LastRunStart = settings_.Start;
 
+    // A station brought from Windows and not yet migrated would write its outputs into
+    // folders named "C:\..." wherever the program happens to run.
+    const Options& o = station_.Opt;
+    for (const std::string* folder : {&o.LogFolder, &o.PlaylistFolder, &o.HTMLFolder}) {
+        if (IsWindowsPath(*folder) && (folder != &o.HTMLFolder || o.HTMLEnabled)) {
+            report_.Fail(Format(tr("The folder \"%0:s\" is a path of a Windows station. Bring the "
+                                   "station over with spindle-cli migrate before generating."),
+                                *folder));
+            return false;
+        }
+    }
     if (!log.Open(facts_.PlaylistLogName, report_)) {
         return false;
     }
@@ -176,6 +188,9 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
 }
 
 void SaveRunLog(const Options& options, RunReport& report) {
+    if (IsWindowsPath(options.LogFolder)) {
+        return;  // said already: nothing is written into such a folder
+    }
     const std::filesystem::path file = options.LogFolderPath() + "Generate.log";
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);

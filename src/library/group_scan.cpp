@@ -81,9 +81,10 @@ public:
     }
     bool Holds(std::string_view path) const {
         for (const std::string& root : roots_) {
+            // A Windows station's paths use "\" between folders.
             if (path.starts_with(root) &&
                 (path.size() == root.size() || root.back() == kPathDelim ||
-                 path[root.size()] == kPathDelim)) {
+                 path[root.size()] == kPathDelim || path[root.size()] == '\\')) {
                 return true;
             }
         }
@@ -107,7 +108,7 @@ std::vector<SavedTrack> Station::ReadSavedTracks(
     const std::string shownName = BaseNameNoExt(fileName);
     const std::function<bool(const std::string&)> none;
     return ReadTrackList(
-        dataFolder_ / fileName, Isolated ? none : keep, settings_, [&](const std::string& path) {
+        TrackListPath(group), Isolated ? none : keep, settings_, [&](const std::string& path) {
             ReportLoadProblem(
                 Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
         });
@@ -194,8 +195,11 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         category.NextItem = 0;
     }
     for (const std::string& entry : missing) {
-        ReportLoadProblem(Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."),
-                                 entry, category.Name));
+        if (!ReportWindowsPath(entry)) {
+            ReportLoadProblem(
+                Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."), entry,
+                       category.Name));
+        }
     }
     for (const auto& [folder, reason] : unreadable) {
         ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its saved "
@@ -360,9 +364,11 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         };
         FolderWalkCallbacks walk;
         walk.Missing = [&](const std::string& entry) {
-            ReportLoadProblem(
-                Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."), entry,
-                       group.Name));
+            if (!ReportWindowsPath(entry)) {
+                ReportLoadProblem(
+                    Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."),
+                           entry, group.Name));
+            }
             keepSaved(entry);
         };
         walk.Unreadable = [&](const std::string& folder, const std::string& reason) {

@@ -8,6 +8,7 @@
 #include "base/text_case.h"
 #include "base/text_file.h"
 #include "base/translate.h"
+#include "library/migrate.h"
 #include "library/track_list.h"
 
 namespace spindle {
@@ -26,6 +27,7 @@ TDateTime Station::Today() const {
 }
 
 void Station::LoadAll() {
+    windowsPathReported_ = false;
     LoadOptions();
     LoadRelated();
     LoadCategories();
@@ -38,6 +40,10 @@ void Station::LoadOptions() {
     OptionsLoad loaded = spindle::LoadOptions(dataFolder_, Today(), settings_);
     Opt = std::move(loaded.Values);
     Changed.Options = false;
+    for (const std::string* folder :
+         {&Opt.PlaylistFolder, &Opt.HTMLFolder, &Opt.LogFolder, &Opt.VoiceTrackFolder}) {
+        ReportWindowsPath(*folder);
+    }
     if (!loaded.Replaced.empty()) {
         std::string list;
         for (const std::string& item : loaded.Replaced) {
@@ -163,6 +169,29 @@ void Station::ReportLoadProblem(const std::string& message) const {
     op_.Show(MessageKind::Error, message, Buttons::Ok);
 }
 
+bool Station::ReportWindowsPath(const std::string& path) const {
+    if (!IsWindowsPath(path)) {
+        return false;
+    }
+    if (!windowsPathReported_) {
+        windowsPathReported_ = true;
+        // The drive or the server and share, as the --map to give.
+        std::string root = path.substr(0, 3);
+        if (path.starts_with("\\\\")) {
+            const std::size_t share = path.find('\\', 2);
+            const std::size_t end = share == std::string::npos ? share : path.find('\\', share + 1);
+            root = path.substr(0, end);
+        }
+        ReportLoadProblem(Format(
+            tr("\"%0:s\" is a path of a Windows station: its files cannot be found here, and "
+               "the tracks of such folders keep their saved history until the station is "
+               "brought over with\n  spindle-cli migrate --data \"%1:s\" --map \"%2:s=FOLDER\"\n"
+               "where FOLDER holds those files on this machine."),
+            path, dataFolder_.string(), root));
+    }
+    return true;
+}
+
 void Station::RevertLastUsed(bool reset) {
     auto revert = [reset](std::vector<FileRec>& files) {
         for (FileRec& f : files) {
@@ -192,7 +221,21 @@ void Station::RevertLastUsed(bool reset) {
 }
 
 std::filesystem::path Station::TrackListPath(const TCustomDetails& group) const {
-    return dataFolder_ / TrackListFileName(group);
+    const std::string fileName = TrackListFileName(group);
+    const std::filesystem::path path = dataFolder_ / fileName;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        return path;
+    }
+    // A list brought from a Windows station may carry its name in Windows-1252; it is
+    // read from there, and saved under the name in UTF-8.
+    for (const auto& entry : std::filesystem::directory_iterator(dataFolder_, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!IsValidUtf8(name) && Windows1252ToUtf8(name) == fileName) {
+            return entry.path();
+        }
+    }
+    return path;
 }
 
 std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,

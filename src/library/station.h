@@ -112,6 +112,9 @@ public:
 
     // An error box, or a line of the run's messages when unattended.
     void ReportLoadProblem(const std::string& message) const;
+    // Whether `path` is a Windows station's path; the first one a load meets is
+    // reported with the command that brings the station over.
+    bool ReportWindowsPath(const std::string& path) const;
 
     // Sets the working last-used state back to the saved one; with `reset` the saved
     // state first becomes "long ago".
@@ -134,6 +137,7 @@ private:
     void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
 
     std::filesystem::path dataFolder_;
+    mutable bool windowsPathReported_ = false;
     Operator& op_;
     FormatSettings settings_;
 };

@@ -50,9 +50,17 @@ std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings&
     if (auto v = TextToFloat(text, settings)) {
         return v;
     }
-    if (settings.DecimalSeparator != ".") {
-        static const FormatSettings kEnglish = FormatSettings::English();
-        return TextToFloat(text, kEnglish);
+    // Files written under another locale: a point, or the comma of a German or French
+    // station's machine.
+    for (const char* separator : {".", ","}) {
+        if (settings.DecimalSeparator != separator) {
+            FormatSettings other = FormatSettings::English();
+            other.DecimalSeparator = separator;
+            other.ThousandSeparator = std::string();
+            if (auto v = TextToFloat(text, other)) {
+                return v;
+            }
+        }
     }
     return std::nullopt;
 }

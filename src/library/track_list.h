@@ -48,8 +48,8 @@ bool IsExistingFile(const std::string& path);
 // duration nor a last use.
 std::string TrackListText(const std::vector<FileRec>& files, const FormatSettings& settings);
 
-// A date-time of a data file: with the settings' decimal separator, or with "." for
-// files written under another locale.
+// A date-time of a data file: with the settings' decimal separator, or with "." or ","
+// for files written under another locale.
 std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings& settings);
 
 }  // namespace spindle

@@ -119,7 +119,8 @@ std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item
                                const PlaylistLineRules& rules) {
     const std::string path = SubstitutePath(std::string(item.Path), rules);
     const std::string plain = std::string("%p") + kPathDelim + "%f%e";
-    if (format.empty() || format == plain) {
+    // The plain format is known whichever separator it was saved with.
+    if (format.empty() || format == plain || format == "%p\\%f%e") {
         return path;
     }
     const std::string folder = ExcludeTrailingDelimiter(ExtractFilePath(path));

@@ -29,6 +29,7 @@ PlaylistItem Song(std::string_view path = "/music/Band - Song#0012.mp3") {
 TEST(PlaylistLine, ThePlainFormatWritesThePathUnchanged) {
     EXPECT_EQ(FormatPlaylistLine("%p/%f%e", Song(), Rules()), "/music/Band - Song#0012.mp3");
     EXPECT_EQ(FormatPlaylistLine("", Song(), Rules()), "/music/Band - Song#0012.mp3");
+    EXPECT_EQ(FormatPlaylistLine("%p\\%f%e", Song(), Rules()), "/music/Band - Song#0012.mp3");
 }
 
 TEST(PlaylistLine, ExpandsEveryCode) {

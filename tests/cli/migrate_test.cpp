@@ -1,0 +1,196 @@
+// A station brought over from Windows: its data folder as a Windows machine left it,
+// migrated by the real program, then run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "base/datetime.h"
+#include "base/list_text.h"
+#include "base/text_file.h"
+#include "library/migrate.h"
+#include "library/options.h"
+#include "library/rotation.h"
+#include "library/schedule.h"
+#include "support/audio_files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::ReadAll;
+using test::RunProcess;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+test::ProcessResult Cli(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{SPINDLE_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"});
+}
+
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        files[e.path().filename().string()] = ReadAll(e.path());
+    }
+    return files;
+}
+
+// A shell link that leads, by its relative path, to `relative` ("\" between folders).
+std::string Shortcut(const std::string& relative) {
+    std::string lnk(0x4C, '\0');
+    lnk[0] = 0x4C;
+    const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    lnk.replace(4, 16, reinterpret_cast<const char*>(clsid), 16);
+    lnk[0x14] = 0x08;
+    return lnk + static_cast<char>(relative.size()) + '\0' + relative;
+}
+
+// Music under here/Music (names in UTF-8, as copied over), and a data folder as a
+// Windows station wrote it: CR LF, Windows-1252 names in its files and in a track list's
+// file name, "C:\" and "\\server\share" folders, decimal commas, "%p\%f%e".
+class FromWindows : public ::testing::Test {
+protected:
+    FromWindows() {
+        today = DateOf(NowLocal());
+        for (const char* song :
+             {"Caf\xC3\xA9 - Yesterday", "A - One", "B - Two", "C - Three", "D - Four"}) {
+            test::WriteMp3(dir, std::string("here/Music/Rock/") + song + ".mp3", 200);
+        }
+        test::WriteMp3(dir, "here/Music/Other/E - Linked.mp3", 200);
+        dir.Write("here/Music/Rock/Linked.lnk", Shortcut("..\\Other\\E - Linked.mp3"));
+        test::WriteMp3(dir, "share/IDs/ID.mp3", 10);
+
+        const std::string yesterday = std::to_string(today - 1) + ",5";
+        Data("Categories.dat",
+             EncodeListText({"Caf\xE9 Rock", "", EncodeListText({"c:\\MUSIC\\rock"}), "200", "1",
+                             "2880", "0", "0", "0", "0", "0"}));
+        Data("Spots.dat", EncodeListText({"IDs", "", EncodeListText({"\\\\SERVER\\share\\IDs"})}));
+        Data("Caf\xE9 Rock.dat", "C:\\Music\\Rock\\Caf\xE9 - Yesterday.mp3*" + yesterday +
+                                     "?200|46000,25\r\n"
+                                     "C:\\Music\\Rock\\Gone - Missing.mp3*46000?180|46000\r\n"
+                                     "a line that lost its markers\r\n");
+        std::vector<std::string> items(5, MakeCategoryItem("Caf\xE9 Rock"));
+        items.insert(items.begin(), MakeSpotGroupItem("IDs"));
+        Data("Rotations.dat", EncodeListText({"Hour", "", "1", EncodeListText(items)}));
+        std::vector<std::string> hours;
+        for (int h = 0; h < 24; ++h) {
+            hours.push_back(ScheduleEntryText(h, 0, "...DEFAULT..."));
+        }
+        Data("Schedules.dat", EncodeListText({"All", "", "1111111", EncodeListText(hours), ""}));
+        Options o = DefaultOptions("C:\\Spindle\\", today, FormatSettings::English());
+        o.StartDay = today + 1;
+        o.TotalDays = 0;
+        o.TotalHours = 1;
+        o.TimeCheck = false;
+        o.PlaylistFormat = "%p\\%f%e";
+        o.PlaylistFolder = "C:\\Spindle\\Playlist";
+        o.LogFolder = "C:\\Spindle\\Logs";
+        Data("Options.dat", OptionsLine(o));
+    }
+
+    void Data(const std::string& name, const std::string& line) {
+        dir.Write("data/" + name, line.back() == '\n' ? line : line + "\r\n");
+    }
+    std::string Here(const std::string& name) const { return dir / ("here/" + name); }
+    std::vector<std::string> Maps() const {
+        return {"--map", "C:\\Music=" + Here("Music"),
+                "--map", "c:\\spindle=" + Here("Spindle"),
+                "--map", "\\\\server\\SHARE=" + (dir / "share")};
+    }
+
+    TempDir dir;
+    std::int64_t today = 0;
+};
+
+TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
+    const auto before = Snapshot(dir.Path() / "data");
+    std::vector<std::string> args{"migrate", "--data", dir / "data", "--dry-run"};
+    const auto maps = Maps();
+    args.insert(args.end(), maps.begin(), maps.end());
+    const test::ProcessResult r = Cli(args);
+    EXPECT_EQ(r.ExitCode, 3) << r.Out << r.Err;  // one track's file is gone
+    EXPECT_NE(r.Out.find("Category \"Caf\xC3\xA9 Rock\": 2 paths found, 1 not found"),
+              std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find("not found: " + Here("Music/Rock/Gone - Missing.mp3")), std::string::npos);
+    EXPECT_NE(r.Out.find("Line 3 of"), std::string::npos);
+    EXPECT_NE(r.Out.find("would write " + (dir / "data/Options.dat")), std::string::npos);
+    EXPECT_EQ(Snapshot(dir.Path() / "data"), before);
+
+    // Run before it is migrated, the station names the command instead of a message
+    // per folder, writes no output into a folder named "C:\...", and loses nothing.
+    const test::ProcessResult unmigrated =
+        RunProcess({SPINDLE_CLI_PATH, "-r", "--data", dir / "data"}, {}, dir.Path().string());
+    EXPECT_EQ(unmigrated.ExitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.Path() / "C:\\Spindle\\Logs"));
+    EXPECT_NE(unmigrated.Out.find("spindle-cli migrate --data"), std::string::npos);
+    EXPECT_NE(unmigrated.Out.find("is a path of a Windows station. Bring"), std::string::npos);
+    auto after = Snapshot(dir.Path() / "data");
+    after.erase(".spindle.lock");
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(FromWindows, MigratedItRunsWithItsOldHistory) {
+    std::vector<std::string> args{"migrate", "--data", dir / "data"};
+    const auto maps = Maps();
+    args.insert(args.end(), maps.begin(), maps.end());
+    const test::ProcessResult r = Cli(args);
+    ASSERT_EQ(r.ExitCode, 3) << r.Out << r.Err;
+    EXPECT_NE(r.Out.find("\"c:\\MUSIC\\rock\" found as \"" + Here("Music/Rock") + "\""),
+              std::string::npos)
+        << r.Out;
+    const std::string list = ReadAll(dir.Path() / "data/Caf\xC3\xA9 Rock.dat");
+    EXPECT_NE(list.find(Here("Music/Rock/Caf\xC3\xA9 - Yesterday.mp3*") +
+                        std::to_string(today - 1) + ".5?200|46000.25\r\n"),
+              std::string::npos)
+        << list;
+    EXPECT_NE(list.find("a line that lost its markers\r\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir.Path() / "data/Caf\xE9 Rock.bak"));
+    const auto options = DecodeListText((*ReadTextLines(dir.Path() / "data/Options.dat"))[0]);
+    EXPECT_EQ(options[8], Here("Spindle/Playlist"));
+    EXPECT_EQ(options[28], "%p/%f%e");
+    EXPECT_NE(ReadAll(dir.Path() / "data/Spots.dat").find(dir / "share/IDs"), std::string::npos);
+
+    // The first run after: five songs for five items, yesterday's kept out by its
+    // two-day interval, so the shortcut's song plays with the rest.
+    fs::create_directories(Here("Spindle"));
+    const test::ProcessResult run = Cli({"-r", "--seed", "4", "--data", dir / "data"});
+    EXPECT_LE(run.ExitCode, 3) << run.Out << run.Err;
+    EXPECT_NE(run.ExitCode, 1) << run.Out << run.Err;
+    const std::string log = ReadAll(dir.Path() / "here/Spindle/Logs/Generate.log");
+    EXPECT_NE(log.find("Playlist files created successfully."), std::string::npos) << log;
+    std::string plg;
+    for (const auto& e : fs::directory_iterator(dir.Path() / "here/Spindle/Logs")) {
+        if (e.path().extension() == ".plg") {
+            plg = ReadAll(e.path());
+        }
+    }
+    EXPECT_EQ(plg.find("Yesterday"), std::string::npos) << plg;
+    EXPECT_NE(plg.find("/../Other/E - Linked.mp3"), std::string::npos) << plg;
+    EXPECT_EQ(log.find("Selection error"), std::string::npos) << log;
+    EXPECT_NE(ReadAll(dir.Path() / "data/Caf\xC3\xA9 Rock.dat")
+                  .find("Yesterday.mp3*" + std::to_string(today - 1) + ".5?200|"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(dir.Path() / "here/Spindle/Playlist"));
+}
+
+TEST(PathMapper, MapsDrivesAndSharesWhateverTheirCase) {
+    TempDir dir;
+    dir.MakeFolder("Music/Jazz");
+    const PathMapper mapper({{"C:\\Music", dir / "Music"}, {"\\\\srv\\a", "/x"}});
+    const auto folded = mapper.Map("c:\\music\\JAZZ");
+    EXPECT_EQ(folded.Path, dir / "Music/Jazz");
+    EXPECT_TRUE(folded.Exists && folded.Folded);
+    EXPECT_EQ(mapper.Map("\\\\SRV\\A\\b.mp3").Path, "/x/b.mp3");
+    EXPECT_FALSE(mapper.Map("C:\\Musical\\x.mp3").Mapped);  // a whole folder name or nothing
+    EXPECT_FALSE(mapper.Map("D:\\Music\\x.mp3").Mapped);
+    EXPECT_FALSE(mapper.Map("/srv/music/x.mp3").Windows);
+    EXPECT_FALSE(ParsePathMapping("no-equals"));
+    EXPECT_EQ(ParsePathMapping("C:\\M=/m")->To, "/m");
+}
+
+}  // namespace
+}  // namespace spindle
