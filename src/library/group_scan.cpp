@@ -216,7 +216,11 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         for (const FileRec& f : category.Files) {
             saved.insert(f.FileName);
         }
-        std::unordered_set<std::string> known;
+        // New tracks never move while this runs (room for every offered file is made
+        // first), so the set can look at their names instead of copying them.
+        added.reserve(offered.size());
+        std::unordered_set<std::string_view> known;
+        known.reserve(offered.size() * 2);
         std::string path;
         std::string folder;
         std::string name;
@@ -229,7 +233,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             }
             counter.Count();
             path.assign(folder).append(name);
-            if (saved.count(path) != 0 || !known.insert(path).second) {
+            if (saved.count(path) != 0 || known.count(path) != 0) {
                 continue;
             }
             FileRec f;
@@ -247,6 +251,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             Artists.NoteTrack(path, 0.0, names);
             f.FileName = path;
             added.push_back(std::move(f));
+            known.insert(added.back().FileName);
         }
     }
 
