@@ -43,6 +43,9 @@ protected:
     void WriteData(const std::string& name, const std::string& text) const {
         dir.Write("data/" + name, text);
     }
+    void Define(const std::string& name, const std::vector<std::vector<std::string>>& lines) const {
+        WriteData(name, test::ListLines(lines));
+    }
     std::vector<std::string> ErrorTexts() const {
         std::vector<std::string> texts;
         for (const auto& m : op.Messages) {
@@ -75,10 +78,8 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     WriteMp3(dir, "music/A/.hidden.mp3", 103);
     WriteMp3(dir, "music/A/.secret/x.mp3", 104);
     dir.Write("music/A/notes.txt", "not audio");
-    WriteData("Categories.dat",
-              EncodeListText({"Rock", "", EncodeListText({Music("A"), Music("B")}), "0", "0", "0",
-                              "0", "0", "1", "1", "0"}) +
-                  "\r\n");
+    Define("Categories.dat", {{"Rock", "", EncodeListText({Music("A"), Music("B")}), "0", "0", "0",
+                               "0", "0", "1", "1", "0"}});
     station.LoadAll();
     ASSERT_EQ(station.Categories.size(), 1u);
     const TCategoryDetails& rock = *station.Categories[0];
@@ -116,9 +117,8 @@ TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
                 std::to_string(200 + i) + "|45000\r\n";
     }
     WriteData("Hits.dat", list);
-    WriteData("Categories.dat", EncodeListText({"Hits", "", EncodeListText({Music("Hits")}), "0",
-                                                "0", "0", "0", "0", "0", "0", "5"}) +
-                                    "\r\n");
+    Define("Categories.dat",
+           {{"Hits", "", EncodeListText({Music("Hits")}), "0", "0", "0", "0", "0", "0", "0", "5"}});
     station.LoadAll();
     const TCategoryDetails& hits = *station.Categories[0];
     ASSERT_EQ(hits.Files.size(), 6u);
@@ -151,8 +151,7 @@ TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
         list += Music("Hits/T" + std::to_string(i) + ".mp3") + "*0?60|0\r\n";
     }
     WriteData("Hits.dat", list);
-    WriteData("Categories.dat",
-              EncodeListText({"Hits", "", EncodeListText({Music("Hits")})}) + "\r\n");
+    Define("Categories.dat", {{"Hits", "", EncodeListText({Music("Hits")})}});
     station.LoadAll();
     const std::vector<std::string> names = Names(station.Categories[0]->Files);
     ASSERT_EQ(names.size(), 12u);
@@ -167,9 +166,9 @@ TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
 TEST_F(StationTest, DefinitionFilesHoldNestedFoldersWithCommasAndQuotes) {
     WriteMp3(dir, "music/Rock, \"Classic\"/Band - Song.mp3", 180);
     const std::string folders = EncodeListText({Music("Rock, \"Classic\""), Music("gone")});
-    WriteData("Categories.dat", EncodeListText({"Classic Rock", "Notes, with \"quotes\"", folders,
-                                                "0", "1", "720", "1", "90", "0", "0", "0"}) +
-                                    "\r\n" + EncodeListText({"Short", "only two"}) + "\r\n");
+    Define("Categories.dat", {{"Classic Rock", "Notes, with \"quotes\"", folders, "0", "1", "720",
+                               "1", "90", "0", "0", "0"},
+                              {"Short", "only two"}});
     station.LoadAll();
     ASSERT_EQ(station.Categories.size(), 2u);
     const TCategoryDetails& rock = *station.Categories[0];
@@ -194,8 +193,7 @@ TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
     WriteData("Jazz.dat", Music("a.mp3") + "*46000?10|45000\r\n" + Music("gone.mp3") +
                               "*46000?99|45000\r\n" + Music("b.mp3") + "*not a date?20|45000\r\n" +
                               "no markers at all\r\n" + Music("c.mp3") + "*46001?30|45000\r\n");
-    WriteData("Categories.dat",
-              EncodeListText({"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}) + "\r\n");
+    Define("Categories.dat", {{"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}});
     station.LoadAll();
     const TCategoryDetails& jazz = *station.Categories[0];
     EXPECT_EQ(Sorted(Names(jazz.Files)),
@@ -210,9 +208,8 @@ TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
 TEST_F(StationTest, IsolatedModeLoadsSavedTracksWithoutTheirFolders) {
     WriteData("Jazz.dat", "/nowhere/Band - Tune.mp3*46000?215|45000\r\n");
     WriteData("{IDs}.dat", "/nowhere/ID.mp3*0?12|45000\r\n");
-    WriteData("Categories.dat",
-              EncodeListText({"Jazz", "", EncodeListText({"/nowhere"})}) + "\r\n");
-    WriteData("Spots.dat", EncodeListText({"IDs", "", EncodeListText({"/nowhere"})}) + "\r\n");
+    Define("Categories.dat", {{"Jazz", "", EncodeListText({"/nowhere"})}});
+    Define("Spots.dat", {{"IDs", "", EncodeListText({"/nowhere"})}});
     station.Isolated = true;
     station.LoadAll();
     ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
@@ -226,9 +223,8 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
     WriteMp3(dir, "music/y/a.mp3", 30);
     WriteMp3(dir, "music/x/A.mp3", 10);
     WriteData("{IDs}.dat", Music("x/b.mp3") + "*46100?99|45000\r\n");
-    WriteData("Spots.dat", EncodeListText({"IDs", "", EncodeListText({Music("x"), Music("y")}), "0",
-                                           "2", "0", "0", "1", "0"}) +
-                               "\r\n");
+    Define("Spots.dat",
+           {{"IDs", "", EncodeListText({Music("x"), Music("y")}), "0", "2", "0", "0", "1", "0"}});
     station.LoadAll();
     const TSpotDetails& ids = *station.SpotGroups[0];
     EXPECT_EQ(Names(ids.Files),
@@ -257,8 +253,7 @@ TEST_F(StationTest, ShortcutsStandForTheirTargets) {
     lnk += relative;
     dir.Write("music/links/Song.lnk", lnk);
     dir.Write("music/links/Broken.lnk", "not a shortcut");
-    WriteData("Categories.dat",
-              EncodeListText({"Links", "", EncodeListText({Music("links")})}) + "\r\n");
+    Define("Categories.dat", {{"Links", "", EncodeListText({Music("links")})}});
     station.LoadAll();
     ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
     EXPECT_EQ(station.Categories[0]->Files[0].FileName, Music("links/../real/Band - Song.mp3"));
@@ -272,9 +267,8 @@ TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
     ASSERT_EQ(::symlink(Music("Pop").c_str(), Music("Pop/again").c_str()), 0);
     WriteMp3(dir, "elsewhere/e.mp3", 6);
     ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), Music("Pop/linked").c_str()), 0);
-    WriteData("Categories.dat", EncodeListText({"Pop", "", EncodeListText({Music("Pop")}), "0", "0",
-                                                "0", "0", "0", "1", "1"}) +
-                                    "\r\n");
+    Define("Categories.dat",
+           {{"Pop", "", EncodeListText({Music("Pop")}), "0", "0", "0", "0", "0", "1", "1"}});
     station.LoadAll();
     EXPECT_EQ(Names(station.Categories[0]->Files),
               (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
@@ -282,15 +276,14 @@ TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
 
 TEST_F(StationTest, AFileListedTwiceIsOneTrack) {
     WriteMp3(dir, "music/one.mp3", 5);
-    WriteData("Categories.dat",
-              EncodeListText({"Dup", "", EncodeListText({Music(""), Music("one.mp3")})}) + "\r\n");
+    Define("Categories.dat", {{"Dup", "", EncodeListText({Music(""), Music("one.mp3")})}});
     station.LoadAll();
     EXPECT_EQ(station.Categories[0]->Files.size(), 1u);
 }
 
 TEST_F(StationTest, UnreadableDurationsAreAskedFor) {
     dir.Write("music/Track01.cda", "");
-    WriteData("Categories.dat", EncodeListText({"CD", "", EncodeListText({Music("")})}) + "\r\n");
+    Define("Categories.dat", {{"CD", "", EncodeListText({Music("")})}});
     op.QueueReply("245");
     station.LoadAll();
     ASSERT_EQ(op.Queries.size(), 1u);
@@ -298,18 +291,14 @@ TEST_F(StationTest, UnreadableDurationsAreAskedFor) {
 }
 
 TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {
-    WriteData("Categories.dat",
-              EncodeListText({"Rock"}) + "\r\n" + EncodeListText({"Rockabilly"}) + "\r\n");
-    WriteData("Spots.dat",
-              EncodeListText({"IDs"}) + "\r\n" + EncodeListText({"Sponsors"}) + "\r\n");
+    Define("Categories.dat", {{"Rock"}, {"Rockabilly"}});
+    Define("Spots.dat", {{"IDs"}, {"Sponsors"}});
     const std::string items = EncodeListText(
         {"00:00:00\t{IDs}", "00:00:12\trock", "00:03:30\tRockabilly", "00:07:00 ** (15)News",
          "00:08:00 ## 30:VoiceTrack", "00:09:00\t{(30)Sponsors}", "00:10:00\tJazz"});
-    WriteData("Rotations.dat",
-              EncodeListText({"Morning", "", "1", items}) + "\r\n" +
-                  EncodeListText({"Day", "notes", "0"}) + "\r\n" +
-                  EncodeListText({"Night", "", "1", EncodeListText({"00:00:00\t{Gone}"})}) +
-                  "\r\n");
+    Define("Rotations.dat", {{"Morning", "", "1", items},
+                             {"Day", "notes", "0"},
+                             {"Night", "", "1", EncodeListText({"00:00:00\t{Gone}"})}});
     station.LoadAll();
     ASSERT_EQ(station.Rotations.size(), 3u);
     EXPECT_EQ(station.DefaultRotation, station.Rotations[2].get());
@@ -328,15 +317,14 @@ TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {
 }
 
 TEST_F(StationTest, TheFirstRotationIsTheDefaultWhenNoneIsMarked) {
-    WriteData("Rotations.dat",
-              EncodeListText({"A", "", "0"}) + "\r\n" + EncodeListText({"B", "", "0"}) + "\r\n");
+    Define("Rotations.dat", {{"A", "", "0"}, {"B", "", "0"}});
     station.LoadAll();
     EXPECT_EQ(station.DefaultRotation, station.Rotations[0].get());
 }
 
 TEST_F(StationTest, InvalidNamesAreReportedAndKept) {
-    WriteData("Categories.dat", EncodeListText({"../../escape"}) + "\r\n");
-    WriteData("Spots.dat", EncodeListText({"a/b"}) + "\r\n");
+    Define("Categories.dat", {{"../../escape"}});
+    Define("Spots.dat", {{"a/b"}});
     dir.Write("escape.dat", "/x.mp3*1?1|1\r\n");  // outside the data folder
     station.Isolated = true;
     station.LoadAll();

@@ -28,38 +28,34 @@ protected:
         WriteMp3(dir, "music/Rock/Loud - Song.mp3", 240);
         WriteMp3(dir, "music/IDs/ID1.mp3", 12);
         const std::string m = (dir.Path() / "music").string();
-        Data("Categories.dat",
-             EncodeListText({"Jazz", "Late, \"smooth\"", EncodeListText({m + "/Jazz"}), "150", "0",
-                             "0", "1", "60", "0", "0", "1"}) +
-                 "\r\n" +
-                 EncodeListText({"Rock", "", EncodeListText({m + "/Rock"}), "240", "0", "0", "0",
-                                 "0", "0", "1", "0"}) +
-                 "\r\n");
-        Data("Spots.dat", EncodeListText({"IDs", "", EncodeListText({m + "/IDs"}), "12", "0", "0",
-                                          "0", "0", "0"}) +
-                              "\r\n");
+        Define("Categories.dat", {{"Jazz", "Late, \"smooth\"", EncodeListText({m + "/Jazz"}), "150",
+                                   "0", "0", "1", "60", "0", "0", "1"},
+                                  {"Rock", "", EncodeListText({m + "/Rock"}), "240", "0", "0", "0",
+                                   "0", "0", "1", "0"}});
+        Define("Spots.dat",
+               {{"IDs", "", EncodeListText({m + "/IDs"}), "12", "0", "0", "0", "0", "0"}});
         Data("Jazz.dat", m + "/Jazz/Band - Tune.mp3*46360.25?200|46000.5\r\n" + m +
                              "/Jazz/Other - Tune.mp3*0?100|46000.5\r\n");
         Data("Rock.dat", m + "/Rock/Loud - Song.mp3*46361.125?240|46000.5\r\n");
         Data("{IDs}.dat", m + "/IDs/ID1.mp3*0?12|46000.5\r\n");
-        Data("Rotations.dat",
-             EncodeListText({"Morning", "", "1",
-                             EncodeListText({"00:00:00\t{IDs}", "00:00:12\tJazz", "00:03:30\tRock",
-                                             "00:07:30 ** (15)News", "00:08:00\t{(30)IDs}"})}) +
-                 "\r\n");
+        Define("Rotations.dat",
+               {{"Morning", "", "1",
+                 EncodeListText({"00:00:00\t{IDs}", "00:00:12\tJazz", "00:03:30\tRock",
+                                 "00:07:30 ** (15)News", "00:08:00\t{(30)IDs}"})}});
         std::vector<std::string> hours;
         for (int h = 0; h < 24; ++h) {
             hours.push_back(ScheduleEntryText(h, 0, h < 12 ? "Morning" : "...DEFAULT..."));
         }
-        Data("Schedules.dat",
-             EncodeListText({"Week", "weekdays", "1111100", EncodeListText(hours),
-                             EncodeListText({"07:05\tIDs", "08:00\t<Break Note>Traffic"})}) +
-                 "\r\n");
+        Define("Schedules.dat", {{"Week", "weekdays", "1111100", EncodeListText(hours),
+                                  EncodeListText({"07:05\tIDs", "08:00\t<Break Note>Traffic"})}});
         Data("Related.dat", "Band;Other;\r\n");
         Load();
     }
 
     void Data(const std::string& name, const std::string& text) { dir.Write("data/" + name, text); }
+    void Define(const std::string& name, const std::vector<std::vector<std::string>>& lines) {
+        Data(name, test::ListLines(lines));
+    }
     std::string Read(const std::string& name) { return ReadAll(dir.Path() / "data" / name); }
     void Load() {
         station = std::make_unique<Station>(dir.Path() / "data", op, FormatSettings::English());
@@ -251,8 +247,7 @@ TEST_F(SavedStation, NoGroupNameCanOverwriteAStationFile) {
 
     // A name that came in with the data files is reported, and its track list is
     // neither read from nor written over the station's file.
-    Data("Categories.dat",
-         EncodeListText({"Spots", "", EncodeListText({dir / "music/Rock"})}) + "\r\n");
+    Define("Categories.dat", {{"Spots", "", EncodeListText({dir / "music/Rock"})}});
     op.Messages.clear();
     Load();
     ASSERT_FALSE(op.Messages.empty());

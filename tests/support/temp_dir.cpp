@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/list_text.h"
+
 namespace spindle::test {
 
 TempDir::TempDir() {
@@ -55,6 +57,14 @@ std::string ReadAll(const std::filesystem::path& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string ListLines(const std::vector<std::vector<std::string>>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += EncodeListText(line) + "\r\n";
+    }
+    return text;
 }
 
 }  // namespace spindle::test

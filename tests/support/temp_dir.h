@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace spindle::test {
 
@@ -29,6 +30,9 @@ private:
 };
 
 std::string ReadAll(const std::filesystem::path& path);
+
+// The text of a data file of list-text lines, each ended CR LF.
+std::string ListLines(const std::vector<std::vector<std::string>>& lines);
 
 // Where the committed fixtures live.
 inline std::filesystem::path DataPath(std::string_view name) {
