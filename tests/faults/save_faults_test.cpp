@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,43 +99,72 @@ std::string Flags(const ChangedFlags& c) {
     return s;
 }
 
-TEST_F(FaultTest, DiskFullWhileSavingEveryDataFile) {
-    const std::string result = test::InChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ScriptedOperator op;
-        Station s(b.DataFolder(), op, FormatSettings::English());
-        s.LoadAll();
+// Loads the station in a child process (as nobody, with the folders down to it open to
+// others, when asked), lets `act` work on it under a file-size limit of `sizeLimit`
+// bytes when one is given, and gives back what `act` said.
+std::string InChildStation(const fs::path& top, const fs::path& data,
+                           const std::function<std::string(Station&, ScriptedOperator&)>& act,
+                           bool nobody, rlim_t sizeLimit = RLIM_INFINITY) {
+    if (nobody) {
+        for (fs::path p = data.parent_path(); p != p.parent_path() && p != top.parent_path();
+             p = p.parent_path()) {
+            ::chmod(p.c_str(), 0755);
+        }
+    }
+    return test::InChild(
+        [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            ScriptedOperator op;
+            Station s(data, op, FormatSettings::English());
+            s.LoadAll();
+            const struct rlimit limit = {sizeLimit, sizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            return act(s, op);
+        },
+        nobody);
+}
+
+std::string FirstMessage(const ScriptedOperator& op) {
+    return op.Messages.empty() ? "" : op.Messages[0].Text;
+}
+
+TEST_F(FaultTest, SavesThatCannotBeWrittenKeepEveryFileAndFlag) {
+    auto saveEverything = [&](Station& s, ScriptedOperator& op) {
         ChangeEverything(s);
-        const struct rlimit limit = {1, 1};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
         const bool saved = s.SaveAll();
-        return std::string(saved ? "saved" : "failed") + " " + Flags(s.Changed) + " " +
-               std::to_string(op.Messages.size());
-    });
-    EXPECT_EQ(result.substr(0, 15), "failed 1111111 ");
-    EXPECT_GE(std::stoi(result.substr(15)), 7);  // a message for every file that failed
+        return std::string(saved ? "saved " : "failed ") + Flags(s.Changed) + " " +
+               std::to_string(op.Messages.size()) + " " + FirstMessage(op);
+    };
+    // The disk full: a message for every file that failed.
+    const std::string full = InChildStation(dir.Path(), b.DataFolder(), saveEverything, false, 1);
+    EXPECT_EQ(full.substr(0, 15), "failed 1111111 ") << full;
+    EXPECT_GE(std::stoi(full.substr(15)), 7) << full;
+    ExpectDataUnchanged();
+    // A data folder the operator may not write to.
+    ::chmod(b.DataFolder().c_str(), 0555);
+    const std::string readOnly = InChildStation(dir.Path(), b.DataFolder(), saveEverything, true);
+    ::chmod(b.DataFolder().c_str(), 0755);
+    EXPECT_EQ(readOnly.substr(0, 15), "failed 1111111 ") << readOnly;
+    EXPECT_NE(readOnly.find("Unable to create"), std::string::npos) << readOnly;
     ExpectDataUnchanged();
 }
 
 TEST_F(FaultTest, DiskFullWhileWritingThePlaylistLogAndPlaylists) {
     const auto outputsBefore = Snapshot(b.Opt().LogFolder);
     const auto playlistsBefore = Snapshot(b.Opt().PlaylistFolder);
-    const std::string result = test::InChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ScriptedOperator op;
-        Station s(b.DataFolder(), op, FormatSettings::English());
-        s.LoadAll();
-        const struct rlimit limit = {1, 1};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        RunReport report(op, nullptr);
-        const bool ok = RunGeneration(s, report);
-        const auto& lines = report.Lines();
-        const bool aborted =
-            std::find(lines.begin(), lines.end(), "Playlist Creation Aborted.") != lines.end();
-        return std::string(ok ? "generated" : "failed") +
-               (s.Changed.FileLists ? " marked" : " unmarked") + (aborted ? " aborted" : "") + "|" +
-               (op.Messages.empty() ? "" : op.Messages[0].Text);
-    });
+    const std::string result = InChildStation(
+        dir.Path(), b.DataFolder(),
+        [](Station& s, ScriptedOperator& op) {
+            RunReport report(op, nullptr);
+            const bool ok = RunGeneration(s, report);
+            const auto& lines = report.Lines();
+            const bool aborted =
+                std::find(lines.begin(), lines.end(), "Playlist Creation Aborted.") != lines.end();
+            return std::string(ok ? "generated" : "failed") +
+                   (s.Changed.FileLists ? " marked" : " unmarked") + (aborted ? " aborted" : "") +
+                   "|" + FirstMessage(op);
+        },
+        false, 1);
     EXPECT_EQ(result, "failed unmarked aborted|Unable to create Playlist Log file.");
     EXPECT_EQ(Snapshot(b.Opt().PlaylistFolder), playlistsBefore);
     const auto outputsAfter = Snapshot(b.Opt().LogFolder);
@@ -148,60 +176,7 @@ TEST_F(FaultTest, DiskFullWhileWritingThePlaylistLogAndPlaylists) {
     ExpectDataUnchanged();
 }
 
-TEST_F(FaultTest, ReadOnlyDataFolder) {
-    for (fs::path p = b.DataFolder(); p != p.parent_path(); p = p.parent_path()) {
-        ::chmod(p.c_str(), 0755);
-        if (p == dir.Path()) {
-            break;
-        }
-    }
-    ::chmod(b.DataFolder().c_str(), 0555);
-    const std::string result = test::InChild(
-        [&] {
-            ScriptedOperator op;
-            Station s(b.DataFolder(), op, FormatSettings::English());
-            s.LoadAll();
-            ChangeEverything(s);
-            const bool saved = s.SaveAll();
-            return std::string(saved ? "saved " : "failed ") + Flags(s.Changed) + " " +
-                   (op.Messages.empty() ? "" : op.Messages[0].Text);
-        },
-        true);
-    ::chmod(b.DataFolder().c_str(), 0755);
-    EXPECT_EQ(result.substr(0, 15), "failed 1111111 ") << result;
-    EXPECT_NE(result.find("Unable to create"), std::string::npos) << result;
-    ExpectDataUnchanged();
-}
-
-// Opens every folder from the temporary one down to the data folder to other users, so a
-// child that gave up root can reach the station.
-void OpenToOthers(const fs::path& from, const fs::path& data) {
-    for (fs::path p = data; p != p.parent_path(); p = p.parent_path()) {
-        ::chmod(p.c_str(), 0755);
-        if (p == from) {
-            break;
-        }
-    }
-}
-
-// Loads as an unprivileged user (root reads every folder) and saves the track lists.
-std::string LoadAndSaveAsNobody(const fs::path& data) {
-    return test::InChild(
-        [&] {
-            ScriptedOperator op;
-            Station s(data, op, FormatSettings::English());
-            s.LoadAll();
-            s.Changed.FileLists = true;
-            const bool saved = s.SaveAll();
-            return std::to_string(s.Categories[0]->Files.size()) +
-                   (saved ? " saved|" : " failed|") +
-                   (op.Messages.empty() ? "" : op.Messages[0].Text);
-        },
-        true);
-}
-
 TEST_F(FaultTest, AFolderWithoutPermissionKeepsItsHistory) {
-    OpenToOthers(dir.Path(), b.DataFolder());
     ::chmod(b.DataFolder().c_str(), 0777);
     for (const auto& entry : fs::directory_iterator(b.DataFolder())) {
         ::chmod(entry.path().c_str(), 0666);
@@ -209,7 +184,15 @@ TEST_F(FaultTest, AFolderWithoutPermissionKeepsItsHistory) {
     const fs::path hits = dir.Path() / "music/Hits";
     ::chmod((dir.Path() / "music").c_str(), 0755);
     ::chmod(hits.c_str(), 0700);  // the music belongs to another user
-    const std::string result = LoadAndSaveAsNobody(b.DataFolder());
+    const std::string result = InChildStation(
+        dir.Path(), b.DataFolder(),
+        [](Station& s, ScriptedOperator& op) {
+            s.Changed.FileLists = true;
+            const bool saved = s.SaveAll();
+            return std::to_string(s.Categories[0]->Files.size()) +
+                   (saved ? " saved|" : " failed|") + FirstMessage(op);
+        },
+        true);
     ::chmod(hits.c_str(), 0755);
     EXPECT_EQ(result.substr(0, 8), "4 saved|") << result;
     EXPECT_NE(result.find("cannot be read (Permission denied); its saved tracks are kept"),
@@ -236,15 +219,14 @@ TEST_F(FaultTest, APageOrSummaryThatCannotBeWrittenDoesNotFailTheRun) {
     RunReport report(quiet, nullptr);
     s.Changed = ChangedFlags{};
     EXPECT_TRUE(RunGeneration(s, report));
-    const auto& lines = report.Lines();
-    auto said = [&](const std::string& text) {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
-    };
-    EXPECT_TRUE(said("Unable to rename Track Summary file."));
-    EXPECT_TRUE(said("Unable to delete HTML Playlist file"));
-    EXPECT_TRUE(said("Creating Spot Summary Log... Done"));
-    EXPECT_FALSE(said("Playlist Creation Aborted."));
+    std::string lines;
+    for (const std::string& l : report.Lines()) {
+        lines += l + "\n";
+    }
+    EXPECT_NE(lines.find("Unable to rename Track Summary file."), std::string::npos);
+    EXPECT_NE(lines.find("Unable to delete HTML Playlist file"), std::string::npos);
+    EXPECT_NE(lines.find("Creating Spot Summary Log... Done"), std::string::npos);
+    EXPECT_EQ(lines.find("Playlist Creation Aborted."), std::string::npos);
     EXPECT_TRUE(s.Changed.FileLists);
 }
 
@@ -265,37 +247,32 @@ private:
     std::function<void()> act_;
 };
 
-TEST_F(FaultTest, LogFolderRemovedDuringTheRun) {
-    ScriptedOperator op;
+// A folder removed while the run writes into it: the run stops, says why, and marks
+// nothing to be saved; the station still loads whole.
+TEST_F(FaultTest, AFolderRemovedDuringTheRun) {
     Station& s = b.Get();
     s.Opt.StartDay += 1;  // a new log name, so the old log's folder holds only old files
-    Saboteur saboteur("Creating Playlist log ...", [&] { fs::remove_all(s.Opt.LogFolder); });
-    RunReport report(op, &saboteur);
-    s.Changed = ChangedFlags{};
-    EXPECT_FALSE(RunGeneration(s, report));
-    EXPECT_EQ(report.Lines().back(), "Playlist Creation Aborted.");
-    ASSERT_FALSE(op.Messages.empty());
-    EXPECT_EQ(op.Messages[0].Text, "Unable to create Playlist Log file.");
-    EXPECT_FALSE(s.Changed.FileLists);
-    ExpectDataUnchanged();
-    // The station still loads whole.
+    const std::pair<std::string, std::string> cases[] = {
+        {"Creating Playlist log ...", s.Opt.LogFolder},
+        {"Creating Playlist for", s.Opt.PlaylistFolder},
+    };
+    const std::string expected[] = {"Unable to create Playlist Log file.",
+                                    "Unable to delete Playlist file"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        ScriptedOperator op;
+        Saboteur saboteur(cases[i].first, [&] { fs::remove_all(cases[i].second); });
+        RunReport report(op, &saboteur);
+        s.Changed = ChangedFlags{};
+        EXPECT_FALSE(RunGeneration(s, report));
+        EXPECT_EQ(report.Lines().back(), "Playlist Creation Aborted.");
+        EXPECT_EQ(FirstMessage(op).rfind(expected[i], 0), 0u) << FirstMessage(op);
+        EXPECT_FALSE(s.Changed.FileLists);
+        ExpectDataUnchanged();
+    }
+    ScriptedOperator op;
     Station again(b.DataFolder(), op, FormatSettings::English());
     again.LoadAll();
     EXPECT_EQ(again.Categories[0]->Files.size(), 4u);
-}
-
-TEST_F(FaultTest, PlaylistFolderRemovedDuringTheOutputPass) {
-    ScriptedOperator op;
-    Station& s = b.Get();
-    Saboteur saboteur("Creating Playlist for", [&] { fs::remove_all(s.Opt.PlaylistFolder); });
-    RunReport report(op, &saboteur);
-    s.Changed = ChangedFlags{};
-    EXPECT_FALSE(RunGeneration(s, report));
-    ASSERT_FALSE(op.Messages.empty());
-    EXPECT_EQ(op.Messages[0].Text.rfind("Unable to delete Playlist file", 0), 0u)
-        << op.Messages[0].Text;
-    EXPECT_FALSE(s.Changed.FileLists);
-    ExpectDataUnchanged();
 }
 
 }  // namespace
