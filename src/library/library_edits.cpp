@@ -190,35 +190,91 @@ bool UpdateScheduleReferences(Station& station, const TSpotDetails& group) {
     return matched;
 }
 
-bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::string& newName) {
-    if (index >= ListSize(station, kind)) {
-        return false;
+Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
+                  const std::string& name) {
+    // A rename's refusals name what is renamed; a new entry's do not.
+    const std::string prefix =
+        index < ListSize(station, kind)
+            ? Format(tr("Cannot rename \"%0:s\"."), NameAt(station, kind, index)) + "\n"
+            : std::string();
+    if (name.empty()) {
+        return {tr("You must type a name."), "Name"};
     }
-    const std::string oldName = NameAt(station, kind, index);
-    if (newName == oldName) {
-        return false;
+    if (HasInvalidNameCharacter(name)) {
+        return {std::string(tr("A name may not contain any of the following characters:")) +
+                    "\n\t\t\\ / : * ? \" < > |",
+                "Name"};
     }
-    if (newName.empty()) {
-        Error(station, tr("You must type a name."));
-        return false;
-    }
-    if (HasInvalidNameCharacter(newName)) {
-        Error(station, std::string(tr("A name may not contain any of the following characters:")) +
-                           "\n\t\t\\ / : * ? \" < > |");
-        return false;
-    }
-    if (Taken(station, kind, index, newName)) {
-        Error(station, Format(tr("Cannot rename \"%0:s\"."), oldName) + "\n" +
-                           Format(tr("\"%0:s\" already exists."), newName));
-        return false;
+    if (Taken(station, kind, index, name)) {
+        return {prefix + Format(tr("\"%0:s\" already exists."), name), "Name"};
     }
     if (kind == ListKind::Categories || kind == ListKind::SpotGroups) {
         const GroupKind group =
             kind == ListKind::Categories ? GroupKind::Category : GroupKind::SpotGroup;
-        if (const std::string problem = TrackListNameProblem(newName, group); !problem.empty()) {
-            Error(station, Format(tr("Cannot rename \"%0:s\"."), oldName) + "\n" + problem);
-            return false;
+        if (const std::string problem = TrackListNameProblem(name, group); !problem.empty()) {
+            return {prefix + problem, "Name"};
         }
+    }
+    return {};
+}
+
+Verdict CheckDelete(const Station& station, ListKind kind, std::size_t index) {
+    if (index >= ListSize(station, kind)) {
+        return {};
+    }
+    const std::string name = NameAt(station, kind, index);
+    auto usedIn = [&](const char* message, const std::string& user) {
+        return Verdict{Format(tr(message), name, user), {}};
+    };
+    switch (kind) {
+        case ListKind::SpotGroups: {
+            const TSpotDetails* group = station.SpotGroups[index].get();
+            if (auto users = RotationsUsing(station, group); !users.empty()) {
+                return usedIn(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            if (auto users = SchedulesWithTimedSpot(station, group); !users.empty()) {
+                return usedIn(
+                    N_("\"%0:s\" is currently used as a Timed Spot in Schedule \"%1:s\".  "
+                       "Remove it and try again."),
+                    users[0]->Name);
+            }
+            return {};
+        }
+        case ListKind::Categories:
+            if (auto users = RotationsUsing(station, station.Categories[index].get());
+                !users.empty()) {
+                return usedIn(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            return {};
+        case ListKind::Rotations: {
+            const TRotationDetails* rotation = station.Rotations[index].get();
+            if (rotation == station.DefaultRotation) {
+                return {tr("The Default Rotation cannot be deleted."), {}};
+            }
+            if (auto users = SchedulesUsing(station, rotation); !users.empty()) {
+                return usedIn(N_("\"%0:s\" is currently used in Schedule \"%1:s\".  Remove it and "
+                                 "try again."),
+                              users[0]->Name);
+            }
+            return {};
+        }
+        case ListKind::Schedules:
+            return {};
+    }
+    return {};
+}
+
+bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::string& newName) {
+    if (index >= ListSize(station, kind) || newName == NameAt(station, kind, index)) {
+        return false;
+    }
+    if (const Verdict v = CheckName(station, kind, index, newName); !v.Ok()) {
+        Error(station, v.Message);
+        return false;
     }
     switch (kind) {
         case ListKind::Categories: {
@@ -258,80 +314,55 @@ bool DeleteEntry(Station& station, ListKind kind, std::size_t index) {
     if (index >= ListSize(station, kind)) {
         return false;
     }
-    const std::string name = NameAt(station, kind, index);
-    auto refuse = [&](const char* message, const std::string& user) {
-        Error(station, Format(tr(message), name, user));
+    if (const Verdict v = CheckDelete(station, kind, index); !v.Ok()) {
+        Error(station, v.Message);
         return false;
-    };
-    switch (kind) {
-        case ListKind::SpotGroups: {
-            TSpotDetails* group = station.SpotGroups[index].get();
-            if (auto users = RotationsUsing(station, group); !users.empty()) {
-                return refuse(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
-                                 "try again."),
-                              users[0]->Name);
-            }
-            if (auto users = SchedulesWithTimedSpot(station, group); !users.empty()) {
-                return refuse(
-                    N_("\"%0:s\" is currently used as a Timed Spot in Schedule \"%1:s\".  "
-                       "Remove it and try again."),
-                    users[0]->Name);
-            }
-            if (!Confirm(station, Format(tr("Are you sure you want to delete Spot Group \"%0:s\"?"),
-                                         name))) {
-                return false;
-            }
-            RemoveTrackList(station, *group);
-            station.SpotGroups.erase(station.SpotGroups.begin() + static_cast<long>(index));
-            station.Changed.Spots = true;
-            return true;
-        }
-        case ListKind::Categories: {
-            TCategoryDetails* category = station.Categories[index].get();
-            if (auto users = RotationsUsing(station, category); !users.empty()) {
-                return refuse(N_("\"%0:s\" is currently used in Rotation \"%1:s\".  Remove it and "
-                                 "try again."),
-                              users[0]->Name);
-            }
-            if (!Confirm(station,
-                         Format(tr("Are you sure you want to delete Category \"%0:s\"?"), name))) {
-                return false;
-            }
-            RemoveTrackList(station, *category);
-            station.Categories.erase(station.Categories.begin() + static_cast<long>(index));
-            station.Changed.Categories = true;
-            return true;
-        }
-        case ListKind::Rotations: {
-            TRotationDetails* rotation = station.Rotations[index].get();
-            if (rotation == station.DefaultRotation) {
-                Error(station, tr("The Default Rotation cannot be deleted."));
-                return false;
-            }
-            if (auto users = SchedulesUsing(station, rotation); !users.empty()) {
-                return refuse(N_("\"%0:s\" is currently used in Schedule \"%1:s\".  Remove it and "
-                                 "try again."),
-                              users[0]->Name);
-            }
-            if (!Confirm(station,
-                         Format(tr("Are you sure you want to delete Rotation \"%0:s\"?"), name))) {
-                return false;
-            }
-            station.Rotations.erase(station.Rotations.begin() + static_cast<long>(index));
-            station.Changed.Rotations = true;
-            return true;
-        }
-        case ListKind::Schedules:
-            if (!Confirm(station,
-                         Format(tr("Are you sure you want to delete Schedule \"%0:s\"?"), name))) {
-                return false;
-            }
-            station.Schedules.erase(station.Schedules.begin() + static_cast<long>(index));
-            station.Changed.Schedules = true;
-            return true;
     }
-    return false;
+    static const char* const kQuestions[] = {
+        N_("Are you sure you want to delete Category \"%0:s\"?"),
+        N_("Are you sure you want to delete Spot Group \"%0:s\"?"),
+        N_("Are you sure you want to delete Rotation \"%0:s\"?"),
+        N_("Are you sure you want to delete Schedule \"%0:s\"?")};
+    if (!Confirm(station,
+                 Format(tr(kQuestions[static_cast<int>(kind)]), NameAt(station, kind, index)))) {
+        return false;
+    }
+    const auto at = static_cast<long>(index);
+    switch (kind) {
+        case ListKind::Categories:
+            RemoveTrackList(station, *station.Categories[index]);
+            station.Categories.erase(station.Categories.begin() + at);
+            station.Changed.Categories = true;
+            break;
+        case ListKind::SpotGroups:
+            RemoveTrackList(station, *station.SpotGroups[index]);
+            station.SpotGroups.erase(station.SpotGroups.begin() + at);
+            station.Changed.Spots = true;
+            break;
+        case ListKind::Rotations:
+            station.Rotations.erase(station.Rotations.begin() + at);
+            station.Changed.Rotations = true;
+            break;
+        case ListKind::Schedules:
+            station.Schedules.erase(station.Schedules.begin() + at);
+            station.Changed.Schedules = true;
+            break;
+    }
+    return true;
 }
+
+namespace {
+
+// "Copy of NAME", or "Copy (2) of NAME" and on while that is taken.
+std::string CopyName(const Station& station, ListKind kind, const std::string& name) {
+    std::string copy = Format(tr("Copy of %0:s"), name);
+    for (long n = 2; Taken(station, kind, kNewEntry, copy); ++n) {
+        copy = Format(tr("Copy (%0:d) of %1:s"), n, name);
+    }
+    return copy;
+}
+
+}  // namespace
 
 bool CopyEntry(Station& station, ListKind kind, std::size_t index) {
     if (index >= ListSize(station, kind)) {
@@ -340,20 +371,22 @@ bool CopyEntry(Station& station, ListKind kind, std::size_t index) {
     if (kind == ListKind::Rotations) {
         const TRotationDetails& from = *station.Rotations[index];
         auto copy = std::make_unique<TRotationDetails>();
-        copy->Name = Format(tr("Copy of %0:s"), from.Name);
+        copy->Name = CopyName(station, kind, from.Name);
         copy->Notes = from.Notes;
         copy->Items = from.Items;
         station.Rotations.push_back(std::move(copy));
+        station.Changed.Rotations = true;
         return true;
     }
     if (kind == ListKind::Schedules) {
         const TScheduleDetails& from = *station.Schedules[index];
         auto copy = std::make_unique<TScheduleDetails>();
-        copy->Name = Format(tr("Copy of %0:s"), from.Name);
+        copy->Name = CopyName(station, kind, from.Name);
         copy->Notes = from.Notes;
         copy->Hours = from.Hours;
         copy->TimedSpots = from.TimedSpots;
         station.Schedules.push_back(std::move(copy));
+        station.Changed.Schedules = true;
         return true;
     }
     return false;

@@ -162,6 +162,14 @@ TEST_F(SavedStation, DeletesAreRefusedWhileInUse) {
               "\"IDs\" is currently used as a Timed Spot in Schedule \"Week\".  Remove it and try "
               "again.");
     EXPECT_EQ(station->SpotGroups.size(), 1u);
+    // The same verdicts as values, for a dialog to show without deleting anything.
+    EXPECT_EQ(CheckDelete(*station, ListKind::Rotations, 0).Message,
+              "The Default Rotation cannot be deleted.");
+    EXPECT_TRUE(CheckDelete(*station, ListKind::Schedules, 0).Ok());
+    const Verdict taken = CheckName(*station, ListKind::Categories, kNewEntry, "rock");
+    EXPECT_EQ(taken.Message, "\"rock\" already exists.");
+    EXPECT_EQ(taken.Field, "Name");
+    EXPECT_TRUE(CheckName(*station, ListKind::Categories, 1, "ROCK").Ok());  // itself
 }
 
 TEST_F(SavedStation, ADeleteNeedsAYesAndTakesTheTrackListAlong) {
@@ -178,6 +186,9 @@ TEST_F(SavedStation, ADeleteNeedsAYesAndTakesTheTrackListAlong) {
 
 TEST_F(SavedStation, CopiesOfRotationsAndSchedules) {
     ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));  // a name not yet taken
+    EXPECT_EQ(station->Rotations[2]->Name, "Copy (2) of Morning");
+    EXPECT_TRUE(station->Changed.Rotations);  // and kept by the next save
     const TRotationDetails& copy = *station->Rotations[1];
     EXPECT_EQ(copy.Name, "Copy of Morning");
     EXPECT_FALSE(copy.Default);
