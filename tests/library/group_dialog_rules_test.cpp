@@ -1,0 +1,86 @@
+#include "library/group_dialog_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "library/station.h"
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
+    const struct {
+        std::uint32_t Minutes;
+        int Position;
+        const char* Label;
+    } cases[] = {
+        {0, 0, ""},
+        {90, 3, ""},
+        {150, 5, "(3 hours)"},
+        {180, 5, "(3 hours)"},
+        {2160, 15, "(4E1 hours)"},
+        {3000, 17, "(2 days)"},
+        {20000, 21, "(1E1 days)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IntervalPosition(c.Minutes), c.Position) << c.Minutes;
+        EXPECT_EQ(IntervalUnitLabel(c.Minutes), c.Label) << c.Minutes;
+    }
+    EXPECT_EQ(IntervalFieldText(""), "0");
+    EXPECT_EQ(IntervalFieldText("45"), "45");
+}
+
+TEST(GroupDialogRules, SpotGroupControlsFollowTypeSortAndFirstItem) {
+    const struct {
+        int Type, Sort;
+        bool FirstChecked, SortOn, FirstOn, NextOn;
+    } cases[] = {
+        {kSpotNormal, kSortAllFoldersCombined, false, true, true, true},
+        {kSpotNormal, kSortAllFoldersCombined, true, true, true, false},
+        {kSpotNormal, kSortRandomly, false, true, false, false},
+        {kSpotSongIntro, kSortAllFoldersCombined, false, false, false, false},
+        {kSpotSongOutro, kSortPerFolder, false, false, false, false},
+        {kSpotBlock, kSortPerFolder, false, true, false, false},
+        {kSpotVoiceIntro, kSortPerFolder, false, true, true, true},
+    };
+    for (const auto& c : cases) {
+        const SpotDialogEnabling e = SpotDialogRules(c.Type, c.Sort, c.FirstChecked);
+        EXPECT_EQ(e.SortType, c.SortOn) << c.Type << "/" << c.Sort;
+        EXPECT_EQ(e.FirstItem, c.FirstOn) << c.Type << "/" << c.Sort;
+        EXPECT_EQ(e.NextItem, c.NextOn) << c.Type << "/" << c.Sort << "/" << c.FirstChecked;
+    }
+}
+
+TEST(GroupDialogRules, OkChecksInTheirOrder) {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station station(dir.Path(), op, FormatSettings::English());
+    station.Categories.push_back(std::make_unique<TCategoryDetails>());
+    station.Categories[0]->Name = "Hits";
+    const std::string music = dir.MakeFolder("music");
+    EXPECT_FALSE(GroupPropertiesComplete("Hits", ""));
+    EXPECT_TRUE(GroupPropertiesComplete("Hits", music));
+
+    auto messages = [&](bool isNew, const std::string& name, std::vector<std::string> folders) {
+        std::vector<std::string> texts;
+        for (const Verdict& v :
+             CheckGroupProperties(station, GroupKind::Category, isNew, name, folders)) {
+            texts.push_back(v.Field + ": " + v.Message);
+        }
+        return texts;
+    };
+    EXPECT_EQ(messages(true, "hits", {"/gone"}),
+              std::vector<std::string>{"Name: Category already exists. Try again."});
+    EXPECT_TRUE(messages(false, "Hits", {music}).empty());  // editing it is no duplicate
+    EXPECT_EQ(messages(true, "Rock/Pop", {music}),
+              std::vector<std::string>{"Name: A name may not contain any of the following "
+                                       "characters:\n\t\t\\ / : * ? \" < > |"});
+    EXPECT_EQ(messages(true, "Options", {music}).size(), 1u);
+    EXPECT_EQ(messages(true, "Rock", {music, "/gone/a", "/gone/b"}),
+              (std::vector<std::string>{"Folders: File or Folder \"/gone/a\" does not exist.",
+                                        "Folders: File or Folder \"/gone/b\" does not exist."}));
+}
+
+}  // namespace
+}  // namespace spindle
