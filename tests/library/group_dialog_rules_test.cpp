@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "library/options_page_rules.h"
 #include "library/station.h"
 #include "support/scripted_operator.h"
 #include "support/temp_dir.h"
@@ -29,6 +30,20 @@ TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
     }
     EXPECT_EQ(IntervalFieldText(""), "0");
     EXPECT_EQ(IntervalFieldText("45"), "45");
+    // The option pages' label says "minutes" and goes without parentheses.
+    EXPECT_EQ(OptionsIntervalUnitLabel(100), "minutes");
+    EXPECT_EQ(OptionsIntervalUnitLabel(180), "3 hours");
+    EXPECT_EQ(OptionsIntervalUnitLabel(2880), "2 days");
+}
+
+TEST(OptionsPageRules, TheFileChooserFilterFollowsTheEnabledExtensions) {
+    ExtensionSet extensions;
+    extensions.SelectNone();
+    extensions.Select("MP3");
+    extensions.Select("WAV");
+    EXPECT_EQ(FileDialogFilter(extensions), "All supported files|*.mp3;*.wav;|All files (*.*)|*.*");
+    EXPECT_TRUE(AsksPeriodSync(kPeriodDay, kPeriodHour));
+    EXPECT_FALSE(AsksPeriodSync(kPeriodHour, kPeriodHour));
 }
 
 TEST(GroupDialogRules, SpotGroupControlsFollowTypeSortAndFirstItem) {

@@ -4,6 +4,7 @@
 #include "base/list_text.h"
 #include "library/group_ops.h"
 #include "library/library_edits.h"
+#include "library/options_page_rules.h"
 #include "library/station.h"
 #include "support/audio_files.h"
 #include "support/scripted_operator.h"
@@ -340,9 +341,17 @@ TEST_F(SavedStation, BackupCopiesEveryDataFile) {
 }
 
 TEST_F(SavedStation, UsageLists) {
-    EXPECT_EQ(RotationsUsing(*station, station->Categories[1].get()).size(), 1u);
-    EXPECT_EQ(SchedulesWithTimedSpot(*station, station->SpotGroups[0].get()).size(), 1u);
-    EXPECT_EQ(SchedulesUsing(*station, station->Rotations[0].get()).size(), 1u);
+    const UsageList ids = UsageListOf(*station, ListKind::SpotGroups, 0);
+    EXPECT_EQ(ids.Title, "Spot Group Usage List");
+    EXPECT_EQ(ids.Name, "IDs");
+    EXPECT_EQ(ids.Lines, (std::vector<std::string>{"Spot in Rotations:", "Morning",
+                                                   "Timed Spot in Schedules:", "Week"}));
+    EXPECT_EQ(UsageListOf(*station, ListKind::Rotations, 0).Lines,
+              (std::vector<std::string>{"Rotation in Schedules:", "Week"}));
+    station->Rotations[0]->Items.clear();
+    EXPECT_EQ(UsageListOf(*station, ListKind::Categories, 1).Lines,
+              (std::vector<std::string>{"Category in Rotations:", "Not used in any rotations."}));
+    EXPECT_TRUE(UsageListOf(*station, ListKind::Schedules, 0).Lines.empty());
 }
 
 }  // namespace
