@@ -1,0 +1,29 @@
+#pragma once
+
+#include "base/operator.h"
+#include "library/station.h"
+
+namespace spindle {
+
+// The main window's rules, kept here so the window only shows their results.
+
+enum class Page { Categories, SpotGroups, Rotations, Schedules, Options };
+
+// The page the program opens on: Categories while there is no Category or no Rotation,
+// else Rotations while there is no Schedule, else Options.
+Page StartPage(const Station& station);
+
+// Whether the page shown has unsaved changes ("Save"); "Save All" is Changed.Any().
+bool PageHasChanges(const ChangedFlags& changed, Page page);
+
+// The page's Save: its own kind only (the Categories page also saves the track lists
+// when they changed; the Options page the Options and the Related Artists). True when
+// everything it had to save was saved.
+bool SavePage(Station& station, Page page);
+
+// The close question: nothing to ask without changes; Cancel keeps the program open,
+// No closes, Yes saves everything and closes only when everything was saved (a failed
+// save keeps the window open, so nothing is lost).
+bool MayClose(Station& station);
+
+}  // namespace spindle

@@ -1,0 +1,70 @@
+#include "library/shell_rules.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+TEST(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station s(dir.Path(), op, FormatSettings::English());
+    EXPECT_EQ(StartPage(s), Page::Categories);
+    s.Categories.push_back(std::make_unique<TCategoryDetails>());
+    EXPECT_EQ(StartPage(s), Page::Categories);  // no Rotation yet
+    s.Rotations.push_back(std::make_unique<TRotationDetails>());
+    EXPECT_EQ(StartPage(s), Page::Rotations);
+    s.Schedules.push_back(std::make_unique<TScheduleDetails>());
+    EXPECT_EQ(StartPage(s), Page::Options);
+}
+
+TEST(ShellRules, EachPageSavesItsOwnKind) {
+    const struct {
+        ChangedFlags Flags;
+        Page Shown;
+        bool Save;
+    } cases[] = {
+        {{false, false, false, false, false, true, false}, Page::Categories, true},
+        {{false, false, false, false, false, true, false}, Page::SpotGroups, false},
+        {{false, false, true, false, false, false, false}, Page::SpotGroups, true},
+        {{false, false, false, true, false, false, false}, Page::Rotations, true},
+        {{false, false, false, false, true, false, false}, Page::Schedules, true},
+        {{false, false, false, false, false, false, true}, Page::Options, true},
+        {{true, false, false, false, false, false, false}, Page::Schedules, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PageHasChanges(c.Flags, c.Shown), c.Save) << static_cast<int>(c.Shown);
+    }
+}
+
+// The close question's three answers, and a save that fails keeping the program open.
+TEST(ShellRules, TheCloseQuestion) {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station s(dir.Path(), op, FormatSettings::English());
+    EXPECT_TRUE(MayClose(s));
+    EXPECT_TRUE(op.Messages.empty());  // nothing to ask
+    s.Changed.Rotations = true;
+    op.QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(MayClose(s));
+    EXPECT_EQ(op.Messages[0].Text,
+              "Unsaved changes have been made.  Do you wish to save them now?");
+    EXPECT_EQ(op.Messages[0].Offered, Buttons::YesNoCancel);
+    op.QueueAnswer(Answer::No);
+    EXPECT_TRUE(MayClose(s));
+    dir.MakeFolder("Rotations.bak/blocked");  // the backup, and so the save, cannot be made
+    dir.Write("Rotations.dat", "");
+    op.QueueAnswer(Answer::Yes);
+    EXPECT_FALSE(MayClose(s));
+    EXPECT_TRUE(s.Changed.Rotations);
+    std::filesystem::remove_all(dir.Path() / "Rotations.bak");
+    op.QueueAnswer(Answer::Yes);
+    EXPECT_TRUE(MayClose(s));
+    EXPECT_FALSE(s.Changed.Any());
+}
+
+}  // namespace
+}  // namespace spindle
