@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "library/library_edits.h"
+#include "library/shell_rules.h"
+#include "library/station.h"
+
+class QLabel;
+class QTreeView;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace spindle::gui {
+
+class LibraryListModel;
+
+// The main window: the four library lists and the option pages of one Station, the
+// actions on them, and the close question. Every rule it follows is a core function;
+// it shows their results and reaches the person through the Station's Operator.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Station& station, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the page the library's state calls for.
+    void ShowStartPage();
+    Page CurrentPage() const;
+    // Refreshes the lists, the counts and the actions after the station changed.
+    void Refresh();
+
+    QAction* SaveAction() const;
+    QAction* SaveAllAction() const;
+    QTreeView* View(ListKind kind) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void UpdateActions();
+    void UpdateCounts();
+    std::size_t SelectedRow() const;  // kNewEntry when nothing is selected
+    ListKind CurrentList() const;
+    void Save();
+    void SaveAll();
+    void Rename();
+    void Delete();
+    void Copy();
+    void ShowUsageList();
+    void Backup();
+    void ClearLastScheduled();
+    void RelatedEdited();
+
+    Station& station_;
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::array<LibraryListModel*, 4> models_{};
+    QLabel* artistsCount_ = nullptr;
+    QLabel* tracksCount_ = nullptr;
+    bool showingRelated_ = false;
+};
+
+}  // namespace spindle::gui

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "base/translate.h"
+
+namespace spindle::gui {
+
+// The program's own texts go through the core's catalogue, never QObject::tr.
+inline QString Tr(const char* text) {
+    return QString::fromStdString(tr(text));
+}
+
+inline QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace spindle::gui
