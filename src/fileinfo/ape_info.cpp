@@ -33,7 +33,7 @@ std::optional<std::uint32_t> FromSourceHeader(const ByteSource& file) {
     if (data <= 0) {
         return 0;
     }
-    return static_cast<std::uint32_t>(RoundHalfEven(data / bytesPerSecond)) & 0xFFFF;
+    return RoundedSeconds(data / bytesPerSecond);
 }
 
 // The descriptor (its own length at 8) and, after it, the header: blocks per frame at
@@ -56,7 +56,7 @@ std::optional<std::uint32_t> FromDescriptor(const ByteSource& file) {
         return std::nullopt;
     }
     const std::uint64_t blocks = (frames - 1) * blocksPerFrame + finalBlocks;
-    return static_cast<std::uint32_t>(RoundHalfEven(static_cast<double>(blocks) / rate)) & 0xFFFF;
+    return RoundedSeconds(static_cast<double>(blocks) / rate);
 }
 
 }  // namespace

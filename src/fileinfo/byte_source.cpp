@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -103,6 +104,15 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) {
 
 double RoundHalfEven(double value) {
     return std::nearbyint(value);
+}
+
+std::uint32_t RoundedSeconds(double seconds) {
+    const double rounded = RoundHalfEven(seconds);
+    if (!(rounded > 0)) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::min(rounded, 9.0e18)) &
+                                      0xFFFF);
 }
 
 }  // namespace spindle

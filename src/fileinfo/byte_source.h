@@ -65,6 +65,9 @@ bool ReadExact(const ByteSource& source, std::uint64_t offset, void* buffer, std
 std::size_t FindBytes(std::string_view haystack, std::string_view needle);
 // Rounds half to even, the rounding of every reader that rounds.
 double RoundHalfEven(double value);
+// Whole seconds rounded half to even, of which, like every duration, only the low 16
+// bits are kept, also of absurd values a damaged header gives.
+std::uint32_t RoundedSeconds(double seconds);
 
 // Big- and little-endian values from a byte buffer the caller has bounds-checked.
 inline std::uint32_t ReadBE32(const unsigned char* p) {

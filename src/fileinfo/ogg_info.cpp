@@ -33,10 +33,7 @@ std::optional<std::uint32_t> OggDuration(const ByteSource& file) {
             if (samples <= 0) {
                 return 0;
             }
-            // Like every duration, only the low 16 bits are kept, also of absurd counts.
-            const double seconds = RoundHalfEven(static_cast<double>(samples) / rate);
-            return static_cast<std::uint32_t>(
-                static_cast<std::uint64_t>(std::min(seconds, 9.0e18)) & 0xFFFF);
+            return RoundedSeconds(static_cast<double>(samples) / rate);
         }
     }
     return std::nullopt;

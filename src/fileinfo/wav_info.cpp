@@ -92,7 +92,7 @@ std::optional<std::uint32_t> WavDuration(const ByteSource& file) {
     if (data <= 0) {
         return 0;
     }
-    return static_cast<std::uint32_t>(RoundHalfEven(data / bytesPerSecond)) & 0xFFFF;
+    return RoundedSeconds(data / bytesPerSecond);
 }
 
 }  // namespace spindle

@@ -70,6 +70,20 @@ TEST(FormatReaders, Wav) {
     EXPECT_FALSE(Read(WavDuration, Wav(tenSeconds, "", {}, {}, 0)));  // no bytes per second
 }
 
+TEST(FormatReaders, MonkeysAudioOfCurrentEncodersReadsItsHeader) {
+    // Descriptor (its own length 52 at 8), then blocks per frame, final frame's blocks,
+    // frames and rate: (2 - 1) x 73728 + 6272 blocks at 8000 Hz are 10 s.
+    const std::string descriptor = Pad("MAC " + LE16(3990) + LE16(0) + LE32(52), 52);
+    const std::string header =
+        LE16(2000) + LE16(0) + LE32(73728) + LE32(6272) + LE32(2) + LE16(16) + LE16(1) + LE32(8000);
+    EXPECT_EQ(Read(ApeDuration, descriptor + header), 10u);
+    // A damaged header's absurd count keeps its low 16 bits (found by fuzzing).
+    const std::string absurd = LE16(2000) + LE16(0) + LE32(0xFFFFFFFF) + LE32(0) +
+                               LE32(0xFFFFFFFF) + LE16(16) + LE16(1) + LE32(1);
+    EXPECT_EQ(Read(ApeDuration, descriptor + absurd),
+              RoundedSeconds(static_cast<double>(0xFFFFFFFEull * 0xFFFFFFFFull)));
+}
+
 TEST(FormatReaders, MonkeysAudioCarriesItsSourceHeader) {
     const std::string source = "RIFF" + LE32(1764036) + "WAVE" + "fmt " + LE32(16) + LE16(1) +
                                LE16(2) + LE32(44100) + LE32(176400) + LE16(4) + LE16(16);
