@@ -4,13 +4,17 @@
 // the build folder for a person to look at.
 #include <QAction>
 #include <QDir>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "app/progress_window.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
@@ -45,6 +49,20 @@ struct Fixture {
 void Screenshot(QWidget& window, const QString& name) {
     QDir().mkpath(SPINDLE_SCREENSHOT_DIR);
     window.grab().save(QString(SPINDLE_SCREENSHOT_DIR) + "/" + name + ".png");
+}
+
+// The demo station, written by the real program and loaded as the desktop program
+// loads it.
+std::unique_ptr<Station> DemoStation(const test::TempDir& dir) {
+    static test::ScriptedOperator op;
+    QProcess cli;
+    cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
+    cli.waitForFinished(60000);
+    auto station =
+        std::make_unique<Station>(dir.Path() / "demo/data", op, FormatSettings::English());
+    station->LoadAll();
+    station->Changed = ChangedFlags{};
+    return station;
 }
 
 void Select(MainWindow& window, ListKind kind, int row) {
@@ -138,6 +156,65 @@ private slots:
         f.op.QueueAnswer(Answer::Yes);
         QVERIFY(window.close());
         QVERIFY(!f.station->Changed.Any());
+    }
+
+    // Create Playlist on the demo station: the run works on its own thread with the rest
+    // of the window waiting, its lines reach the progress window, and it ends with the
+    // log, the playlists and Generate.log written and the library to be saved.
+    void createPlaylistRunsBesideTheWindow() {
+        test::TempDir dir;
+        std::unique_ptr<Station> station = DemoStation(dir);
+        MainWindow window(*station);
+        window.show();
+        QSignalSpy finished(&window, &MainWindow::RunFinished);
+        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
+        QVERIFY(window.Busy());
+        QVERIFY(!window.centralWidget()->isEnabled());
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY(window.centralWidget()->isEnabled());
+        QVERIFY(window.SaveAllAction()->isEnabled());
+        QCOMPARE(window.Progress()->Button()->text(), QString("OK"));
+        Screenshot(*window.Progress(), "progress-window");
+        const auto& o = station->Opt;
+        QVERIFY(std::filesystem::exists(o.LogFolderPath() + o.LogBaseName + ".plg"));
+        QVERIFY(test::ReadAll(o.LogFolderPath() + "Generate.log")
+                    .find("Playlist files created successfully.") != std::string::npos);
+        QVERIFY(!std::filesystem::is_empty(o.PlaylistFolder));
+    }
+
+    void cancelStopsTheRun() {
+        test::TempDir dir;
+        std::unique_ptr<Station> station = DemoStation(dir);
+        station->Opt.TotalDays = 90;
+        MainWindow window(*station);
+        window.show();
+        QSignalSpy finished(&window, &MainWindow::RunFinished);
+        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
+        window.Progress()->Button()->click();  // Cancel
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        auto* lines = window.Progress()->Lines();
+        QCOMPARE(lines->item(lines->count() - 1)->text(), QString("Playlist Creation Aborted."));
+        QVERIFY(!station->Changed.FileLists);
+    }
+
+    // The run asks on its own thread; the question reaches the person on the window's
+    // thread and the run waits for the answer: Cancel ends it.
+    void theRepeatWarningIsAskedFromTheRun() {
+        test::TempDir dir;
+        std::unique_ptr<Station> station = DemoStation(dir);
+        station->Opt.SystemSongInterval = "99999";
+        auto& op = static_cast<test::ScriptedOperator&>(station->Op());
+        op.Messages.clear();
+        op.QueueAnswer(Answer::Cancel);
+        MainWindow window(*station);
+        QSignalSpy finished(&window, &MainWindow::RunFinished);
+        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(op.Messages.size(), std::size_t{1});
+        QCOMPARE(op.Messages[0].Offered, Buttons::YesCancelYesToAll);
     }
 
     // The real program on a saved station: it starts, holds the data folder, and a

@@ -9,7 +9,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/progress_window.h"
 #include "app/qt_text.h"
+#include "app/run_worker.h"
 #include "base/format.h"
 #include "base/text_file.h"
 #include "library/options_page_rules.h"
@@ -53,6 +55,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         {ui_->actionUsageList, N_("Usage List")},
         {ui_->actionBackup, N_("Backup")},
         {ui_->actionClearLastScheduled, N_("Clear Last Scheduled")},
+        {ui_->actionCreatePlaylist, N_("Create Playlist")},
         {ui_->actionExit, N_("Exit")}};
     for (const auto& [action, text] : actions) {
         action->setText(Tr(text));
@@ -84,6 +87,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionBackup, &QAction::triggered, this, &MainWindow::Backup);
     connect(ui_->actionClearLastScheduled, &QAction::triggered, this,
             &MainWindow::ClearLastScheduled);
+    connect(ui_->actionCreatePlaylist, &QAction::triggered, this, &MainWindow::CreatePlaylist);
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui_->relatedArtists, &QPlainTextEdit::textChanged, this, &MainWindow::RelatedEdited);
     ui_->relatedArtists->installEventFilter(this);
@@ -243,7 +247,37 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::CreatePlaylist() {
+    if (worker_ != nullptr) {
+        return;
+    }
+    if (progress_ == nullptr) {
+        progress_ = new ProgressWindow(this);
+    }
+    worker_ = new RunWorker(station_, station_.Op(), *progress_);
+    connect(worker_, &RunWorker::Finished, this, [this](bool generated) {
+        worker_->deleteLater();  // waits for its thread to end
+        worker_ = nullptr;
+        SetBusy(false);
+        Refresh();
+        emit RunFinished(generated);
+    });
+    SetBusy(true);
+    worker_->Start();
+}
+
+void MainWindow::SetBusy(bool busy) {
+    // The library is the run's while it works: nothing else may touch it.
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+    ui_->toolBar->setEnabled(!busy);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (worker_ != nullptr) {
+        event->ignore();  // the run's Cancel ends it first
+        return;
+    }
     if (station_.Changed.Related) {
         station_.Related.SetLines(SplitLines(S(ui_->relatedArtists->toPlainText())));
     }

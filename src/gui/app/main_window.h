@@ -18,6 +18,8 @@ class MainWindow;
 namespace spindle::gui {
 
 class LibraryListModel;
+class ProgressWindow;
+class RunWorker;
 
 // The main window: the four library lists and the option pages of one Station, the
 // actions on them, and the close question. Every rule it follows is a core function;
@@ -37,7 +39,15 @@ public:
 
     QAction* SaveAction() const;
     QAction* SaveAllAction() const;
+    ProgressWindow* Progress() const { return progress_; }
+    // Whether a run is at work (the rest of the window waits meanwhile).
+    bool Busy() const { return worker_ != nullptr; }
+
     QTreeView* View(ListKind kind) const;
+
+signals:
+    // A run ended; `generated` when its playlists were made.
+    void RunFinished(bool generated);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +67,8 @@ private:
     void Backup();
     void ClearLastScheduled();
     void RelatedEdited();
+    void CreatePlaylist();
+    void SetBusy(bool busy);
 
     Station& station_;
     std::unique_ptr<Ui::MainWindow> ui_;
@@ -64,6 +76,8 @@ private:
     QLabel* artistsCount_ = nullptr;
     QLabel* tracksCount_ = nullptr;
     bool showingRelated_ = false;
+    ProgressWindow* progress_ = nullptr;
+    RunWorker* worker_ = nullptr;
 };
 
 }  // namespace spindle::gui
