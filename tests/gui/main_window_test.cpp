@@ -3,11 +3,16 @@
 // question, and the real program started and closed. Screenshots of every page go to
 // the build folder for a person to look at.
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
@@ -156,6 +161,46 @@ private slots:
         f.op.QueueAnswer(Answer::Yes);
         QVERIFY(window.close());
         QVERIFY(!f.station->Changed.Any());
+    }
+
+    // The run page writes into the Options at once, and the Options page's Save keeps
+    // them; the interval field, its slider and its label follow each other.
+    void theRunOptionsPageEditsTheOptions() {
+        Fixture f;
+        MainWindow window(*f.station);
+        window.show();
+        auto* pages = window.findChild<QTabWidget*>("pages");
+        pages->setCurrentIndex(static_cast<int>(Page::Options));
+        QVERIFY(!window.SaveAction()->isEnabled());
+        window.findChild<QSpinBox*>("totalDays")->setValue(5);
+        QCOMPARE(f.station->Opt.TotalDays, 5);
+        QVERIFY(window.SaveAction()->isEnabled());
+
+        auto* song = window.findChild<QLineEdit*>("songInterval");
+        auto* slider = window.findChild<QSlider*>("songIntervalSlider");
+        song->clear();
+        QTest::keyClicks(song, "150");
+        QCOMPARE(slider->value(), 5);  // the first position of at least 150 minutes: 180
+        QCOMPARE(window.findChild<QLabel*>("songIntervalUnit")->text(), QString("3 hours"));
+        slider->setFocus();
+        slider->setValue(16);
+        QCOMPARE(song->text(), QString("2880"));
+        QCOMPARE(window.findChild<QLabel*>("songIntervalUnit")->text(), QString("2 days"));
+
+        auto* hours = window.findChild<QSpinBox*>("totalHours");
+        auto* increment = window.findChild<QCheckBox*>("incrementHour");
+        hours->setValue(6);
+        increment->setChecked(true);
+        hours->setValue(0);
+        QVERIFY(!increment->isEnabled());
+        QVERIFY(!f.station->Opt.IncrementHour);
+        Screenshot(window, "main-window-options-run");
+
+        window.SaveAction()->trigger();
+        QVERIFY(!f.station->Changed.Options);
+        const std::string line = test::ReadAll(f.b.DataFolder() / "Options.dat");
+        QVERIFY(line.find(",5,") != std::string::npos);     // item 2, the days
+        QVERIFY(line.find(",2880,") != std::string::npos);  // item 5, the song interval
     }
 
     // Create Playlist on the demo station: the run works on its own thread with the rest

@@ -11,6 +11,7 @@
 
 #include "app/progress_window.h"
 #include "app/qt_text.h"
+#include "app/run_options_page.h"
 #include "app/run_worker.h"
 #include "base/format.h"
 #include "base/text_file.h"
@@ -61,6 +62,10 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         action->setText(Tr(text));
     }
     ui_->optionPages->setTabText(0, Tr(N_("Related Artists")));
+    runOptions_ = new RunOptionsPage(station_, ui_->optionPages);
+    ui_->optionPages->insertTab(0, runOptions_, Tr(N_("Run")));
+    ui_->optionPages->setCurrentIndex(0);
+    connect(runOptions_, &RunOptionsPage::OptionsEdited, this, [this] { UpdateActions(); });
     ui_->relatedLabel->setText(Tr(N_("Related Artists")));
 
     QTreeView* views[] = {ui_->categoriesView, ui_->spotsView, ui_->rotationsView,
@@ -104,6 +109,9 @@ void MainWindow::Refresh() {
     showingRelated_ = true;
     ui_->relatedArtists->setPlainText(Q(JoinedLines(station_.Related.Lines())));
     showingRelated_ = false;
+    if (runOptions_ != nullptr) {
+        runOptions_->Show();
+    }
     UpdateCounts();
     UpdateActions();
 }

@@ -19,6 +19,7 @@ namespace spindle::gui {
 
 class LibraryListModel;
 class ProgressWindow;
+class RunOptionsPage;
 class RunWorker;
 
 // The main window: the four library lists and the option pages of one Station, the
@@ -78,6 +79,7 @@ private:
     bool showingRelated_ = false;
     ProgressWindow* progress_ = nullptr;
     RunWorker* worker_ = nullptr;
+    RunOptionsPage* runOptions_ = nullptr;
 };
 
 }  // namespace spindle::gui

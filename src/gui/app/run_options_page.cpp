@@ -1,0 +1,150 @@
+#include "app/run_options_page.h"
+
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+#include "app/qt_text.h"
+#include "library/group_dialog_rules.h"
+#include "library/options_page_rules.h"
+#include "ui_run_options_page.h"
+
+namespace spindle::gui {
+namespace {
+
+const QDate kDayZero(1899, 12, 30);  // day 0 of the program's day numbers
+
+std::uint32_t Minutes(const QLineEdit* field) {
+    return field->text().toUInt();
+}
+
+}  // namespace
+
+RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
+    : QWidget(parent), station_(station), ui_(std::make_unique<Ui::RunOptionsPage>()) {
+    ui_->setupUi(this);
+    const std::pair<QLabel*, const char*> labels[] = {
+        {ui_->startDayLabel, N_("Start day")},
+        {ui_->startHourLabel, N_("Start hour")},
+        {ui_->totalDaysLabel, N_("Days")},
+        {ui_->totalHoursLabel, N_("Hours")},
+        {ui_->songIntervalLabel, N_("Song repeat interval (minutes)")},
+        {ui_->artistIntervalLabel, N_("Artist repeat interval (minutes)")},
+        {ui_->newerTracksLabel, N_("New track bias")},
+        {ui_->timeCheckMinutesLabel, N_("Playlist to be within (minutes/hour)")},
+        {ui_->crossfadeLabel, N_("Crossfade allowance (seconds)")}};
+    for (const auto& [label, text] : labels) {
+        label->setText(Tr(text));
+        if (QWidget* buddy = label->buddy()) {
+            buddy->setAccessibleName(label->text());
+        }
+    }
+    ui_->incrementHour->setText(Tr(N_("Advance the start hour after each run")));
+    ui_->timeCheck->setText(Tr(N_("Time checking")));
+    for (int h = 0; h < 24; ++h) {
+        ui_->startHour->addItem(QString("%1:00").arg(h, 2, 10, QChar('0')));
+    }
+    for (const char* bias : {N_("None"), N_("Light"), N_("Medium"), N_("Heavy")}) {
+        ui_->newerTracks->addItem(Tr(bias));
+    }
+    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), this);
+    ui_->songInterval->setValidator(digits);
+    ui_->artistInterval->setValidator(digits);
+    const QString separator = Q(station_.Settings().DecimalSeparator);
+    ui_->crossfadeAllowance->setMaxLength(4);
+    ui_->crossfadeAllowance->setValidator(new QRegularExpressionValidator(
+        QRegularExpression("[0-9]*(" + QRegularExpression::escape(separator) + "[0-9]*)?"), this));
+
+    const std::tuple<QLineEdit*, QSlider*, QLabel*> intervals[] = {
+        {ui_->songInterval, ui_->songIntervalSlider, ui_->songIntervalUnit},
+        {ui_->artistInterval, ui_->artistIntervalSlider, ui_->artistIntervalUnit}};
+    for (const auto& [field, slider, unit] : intervals) {
+        connect(field, &QLineEdit::textEdited, this,
+                [this, f = field, s = slider, u = unit] { IntervalTyped(f, s, u); });
+        connect(slider, &QSlider::valueChanged, this,
+                [this, f = field, s = slider, u = unit] { IntervalSlid(f, s, u); });
+    }
+    auto store = [this] { Store(); };
+    connect(ui_->startDay, &QDateEdit::dateChanged, this, store);
+    connect(ui_->startHour, &QComboBox::currentIndexChanged, this, store);
+    connect(ui_->totalDays, &QSpinBox::valueChanged, this, store);
+    connect(ui_->totalHours, &QSpinBox::valueChanged, this, store);
+    connect(ui_->incrementHour, &QCheckBox::toggled, this, store);
+    connect(ui_->newerTracks, &QComboBox::currentIndexChanged, this, store);
+    connect(ui_->timeCheck, &QCheckBox::toggled, this, store);
+    connect(ui_->timeCheckMinutes, &QSpinBox::valueChanged, this, store);
+    connect(ui_->crossfadeAllowance, &QLineEdit::textEdited, this, store);
+    Show();
+}
+
+RunOptionsPage::~RunOptionsPage() = default;
+
+void RunOptionsPage::Show() {
+    showing_ = true;
+    const Options& o = station_.Opt;
+    ui_->startDay->setDate(kDayZero.addDays(o.StartDay));
+    ui_->startHour->setCurrentIndex(o.StartHour);
+    ui_->totalDays->setValue(o.TotalDays);
+    ui_->totalHours->setValue(o.TotalHours);
+    ui_->incrementHour->setChecked(o.IncrementHour);
+    ui_->songInterval->setText(Q(o.SystemSongInterval));
+    ui_->artistInterval->setText(Q(o.SystemArtistInterval));
+    IntervalTyped(ui_->songInterval, ui_->songIntervalSlider, ui_->songIntervalUnit);
+    IntervalTyped(ui_->artistInterval, ui_->artistIntervalSlider, ui_->artistIntervalUnit);
+    ui_->newerTracks->setCurrentIndex(o.NewerTracks);
+    ui_->timeCheck->setChecked(o.TimeCheck);
+    ui_->timeCheckMinutes->setValue(o.TimeCheckMinutes);
+    ui_->crossfadeAllowance->setText(Q(o.CrossfadeAllowance));
+    UpdateEnabling();
+    showing_ = false;
+}
+
+void RunOptionsPage::IntervalTyped(QLineEdit* field, QSlider* slider, QLabel* unit) {
+    field->setText(Q(IntervalFieldText(S(field->text()))));
+    if (!slider->hasFocus()) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(IntervalPosition(Minutes(field)));
+    }
+    unit->setText(Q(OptionsIntervalUnitLabel(Minutes(field))));
+    Store();
+}
+
+void RunOptionsPage::IntervalSlid(QLineEdit* field, QSlider* slider, QLabel* unit) {
+    field->setText(QString::number(kIntervalScale[static_cast<std::size_t>(slider->value())]));
+    unit->setText(Q(OptionsIntervalUnitLabel(Minutes(field))));
+    Store();
+}
+
+void RunOptionsPage::UpdateEnabling() {
+    // The hour moves on only when runs have hours beyond whole days.
+    const bool hours = ui_->totalHours->value() != 0;
+    ui_->incrementHour->setEnabled(hours);
+    if (!hours && ui_->incrementHour->isChecked()) {
+        const QSignalBlocker quiet(ui_->incrementHour);
+        ui_->incrementHour->setChecked(false);
+    }
+    ui_->timeCheckMinutes->setEnabled(ui_->timeCheck->isChecked());
+    ui_->timeCheckMinutesLabel->setEnabled(ui_->timeCheck->isChecked());
+}
+
+void RunOptionsPage::Store() {
+    if (showing_) {
+        return;
+    }
+    UpdateEnabling();
+    Options& o = station_.Opt;
+    o.StartDay = kDayZero.daysTo(ui_->startDay->date());
+    o.StartHour = ui_->startHour->currentIndex();
+    o.TotalDays = ui_->totalDays->value();
+    o.TotalHours = ui_->totalHours->value();
+    o.IncrementHour = ui_->incrementHour->isChecked();
+    o.SystemSongInterval = S(ui_->songInterval->text());
+    o.SystemArtistInterval = S(ui_->artistInterval->text());
+    o.NewerTracks = ui_->newerTracks->currentIndex();
+    o.TimeCheck = ui_->timeCheck->isChecked();
+    o.TimeCheckMinutes = ui_->timeCheckMinutes->value();
+    o.CrossfadeAllowance = S(ui_->crossfadeAllowance->text());
+    station_.Changed.Options = true;
+    emit OptionsEdited();
+}
+
+}  // namespace spindle::gui
