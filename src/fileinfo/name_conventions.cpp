@@ -75,22 +75,20 @@ std::string ArtistOfFile(std::string_view name, const NameRules& rules) {
     return split.Artist.empty() ? std::move(split.Title) : std::move(split.Artist);
 }
 
-std::optional<double> ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
-                                    bool fromFileName) {
-    double x = 2.0 * allowance > seconds ? 0.0 : allowance;
+Crossfade ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
+                        bool fromFileName) {
+    Crossfade c{2.0 * allowance > seconds ? 0.0 : allowance, false};
     if (fromFileName) {
         const std::string name = BaseNameNoExt(path);
         const std::size_t tilde = name.find('~');
         if (tilde != std::string::npos) {
             static const FormatSettings kDot = FormatSettings::English();
             const auto value = TextToFloat(name.substr(tilde + 1, 5), kDot);
-            if (!value) {
-                return std::nullopt;
-            }
-            x = *value;
+            c.BadMark = !value;
+            c.Seconds = value.value_or(c.Seconds);
         }
     }
-    return x;
+    return c;
 }
 
 std::string CleanTitle(std::string_view path) {

@@ -36,10 +36,14 @@ std::string CleanTitle(std::string_view path);
 
 // The crossfade an item of `seconds` gets: the allowance (none when it would take half
 // the item or more), or, with the file-name crossfade on, the seconds after a "~" in the
-// file name ("Song~3.5.mp3"). Nothing when the "~" is followed by no number, so the
-// caller can report it.
-std::optional<double> ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
-                                    bool fromFileName);
+// file name ("Song~3.5.mp3"). A "~" followed by no number leaves the allowance and is
+// flagged, so the caller can report it.
+struct Crossfade {
+    double Seconds = 0.0;
+    bool BadMark = false;
+};
+Crossfade ItemCrossfade(std::string_view path, unsigned seconds, double allowance,
+                        bool fromFileName);
 
 // True when the whole text is a whole number.
 bool IsNumber(std::string_view text);

@@ -63,18 +63,16 @@ void HourAssembler::WritePick(int type, double time, const Pick& pick, const std
 }
 
 void HourAssembler::AdvanceTime(const std::string& path, std::uint16_t seconds) {
-    const auto crossfade =
+    const Crossfade crossfade =
         ItemCrossfade(path, seconds, settings_.Crossfade, settings_.KorvelCrossfade);
-    if (!crossfade) {
+    if (crossfade.BadMark) {
         const std::string text = Format(tr("Invalid crossfade value on file \"%0:s\""), path);
         report_.Problem(text);
         if (!report_.Unattended()) {
             report_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
         }
     }
-    const double x =
-        crossfade.value_or(2.0 * settings_.Crossfade > seconds ? 0.0 : settings_.Crossfade);
-    const double hours = (seconds - x) / 3600.0;
+    const double hours = (seconds - crossfade.Seconds) / 3600.0;
     state_.RunningTime = static_cast<float>(state_.RunningTime + hours);
     state_.Elapsed = static_cast<float>(state_.Elapsed + hours);
 }

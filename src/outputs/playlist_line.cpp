@@ -61,9 +61,7 @@ std::string DecimalText(double value) {
 
 double CrossfadeOf(const std::string& path, const PlaylistItem& item,
                    const PlaylistLineRules& rules) {
-    const double allowance = 2.0 * rules.Crossfade > item.Duration ? 0.0 : rules.Crossfade;
-    return ItemCrossfade(path, item.Duration, rules.Crossfade, rules.KorvelCrossfade)
-        .value_or(allowance);
+    return ItemCrossfade(path, item.Duration, rules.Crossfade, rules.KorvelCrossfade).Seconds;
 }
 
 // The item as Liquidsoap annotations: the clean artist and title of the file name, the
