@@ -53,14 +53,6 @@ std::string FoldedEntry(const std::string& folder, const std::string& name) {
     return found;
 }
 
-// Date-times of a track list written under a locale with a decimal comma, or a point.
-std::optional<double> ReadAnyFloat(std::string_view text) {
-    static const FormatSettings kDot = FormatSettings::English();
-    std::string dotted(text);
-    std::replace(dotted.begin(), dotted.end(), ',', '.');
-    return TextToFloat(dotted, kDot);
-}
-
 class Migration {
 public:
     Migration(fs::path data, const std::vector<PathMapping>& mappings, bool dryRun)
@@ -131,25 +123,9 @@ private:
         Write(data_ / fileName, text);
     }
 
-    // The track list of a group, under its name in UTF-8 or, from a Windows station,
-    // in Windows-1252.
-    fs::path FindTrackList(const std::string& fileName) const {
-        if (Exists((data_ / fileName).string())) {
-            return data_ / fileName;
-        }
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(data_, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (!IsValidUtf8(name) && Windows1252ToUtf8(name) == fileName) {
-                return entry.path();
-            }
-        }
-        return {};
-    }
-
     void TrackList(const std::string& fileName, MigratedGroup& group) {
-        const fs::path source = FindTrackList(fileName);
-        const auto bytes = source.empty() ? std::nullopt : ReadFileBytes(source);
+        const fs::path source = FindTrackListFile(data_, fileName);
+        const auto bytes = ReadFileBytes(source);
         if (!bytes) {
             return;
         }
@@ -158,17 +134,13 @@ private:
         long lineNumber = 0;
         ForEachLine(*bytes, [&](std::string_view line) {
             ++lineNumber;
-            const std::size_t bar = line.rfind('|');
-            const std::size_t question = bar == std::string_view::npos ? bar : line.rfind('?', bar);
-            const std::size_t star = question == std::string_view::npos || question == 0
-                                         ? std::string_view::npos
-                                         : line.rfind('*', question - 1);
-            const auto lastUsed = star == std::string_view::npos
-                                      ? std::nullopt
-                                      : ReadAnyFloat(line.substr(star + 1, question - star - 1));
-            const auto duration =
-                lastUsed ? TextToInt(line.substr(question + 1, bar - question - 1)) : std::nullopt;
-            const auto fileDate = duration ? ReadAnyFloat(line.substr(bar + 1)) : std::nullopt;
+            // Written under a locale with a decimal comma, or a point.
+            const auto fields = SplitTrackListLine(line);
+            const auto lastUsed =
+                fields ? ReadDataFloat(fields->LastUsed, kDot) : std::optional<double>();
+            const auto duration = lastUsed ? TextToInt(fields->Duration) : std::nullopt;
+            const auto fileDate =
+                duration ? ReadDataFloat(fields->FileDate, kDot) : std::optional<double>();
             if (!fileDate || *duration < 0 || *duration > 0xFFFF) {
                 // Kept as it was: the operator decides what it meant.
                 report_.Notes.push_back(Format(tr("Line %0:d of \"%1:s\" cannot be read and is "
@@ -178,7 +150,7 @@ private:
                 text.append(line).append("\r\n");
                 return true;
             }
-            std::string path(line.substr(0, star));
+            std::string path(fields->Path);
             if (!IsValidUtf8(path)) {
                 path = Windows1252ToUtf8(path);
             }

@@ -221,21 +221,9 @@ void Station::RevertLastUsed(bool reset) {
 }
 
 std::filesystem::path Station::TrackListPath(const TCustomDetails& group) const {
-    const std::string fileName = TrackListFileName(group);
-    const std::filesystem::path path = dataFolder_ / fileName;
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) {
-        return path;
-    }
     // A list brought from a Windows station may carry its name in Windows-1252; it is
     // read from there, and saved under the name in UTF-8.
-    for (const auto& entry : std::filesystem::directory_iterator(dataFolder_, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!IsValidUtf8(name) && Windows1252ToUtf8(name) == fileName) {
-            return entry.path();
-        }
-    }
-    return path;
+    return FindTrackListFile(dataFolder_, TrackListFileName(group));
 }
 
 std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,

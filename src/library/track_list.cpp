@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 
 #include "base/float_text.h"
 #include "base/format.h"
@@ -52,17 +53,49 @@ std::optional<double> ReadDataFloat(std::string_view text, const FormatSettings&
     }
     // Files written under another locale: a point, or the comma of a German or French
     // station's machine.
-    for (const char* separator : {".", ","}) {
-        if (settings.DecimalSeparator != separator) {
-            FormatSettings other = FormatSettings::English();
-            other.DecimalSeparator = separator;
-            other.ThousandSeparator = std::string();
+    static const std::array<FormatSettings, 2> kOthers = [] {
+        std::array<FormatSettings, 2> others{FormatSettings::English(), FormatSettings::English()};
+        others[1].DecimalSeparator = ",";
+        others[0].ThousandSeparator = others[1].ThousandSeparator = std::string();
+        return others;
+    }();
+    for (const FormatSettings& other : kOthers) {
+        if (settings.DecimalSeparator != other.DecimalSeparator) {
             if (auto v = TextToFloat(text, other)) {
                 return v;
             }
         }
     }
     return std::nullopt;
+}
+
+std::optional<TrackListFields> SplitTrackListLine(std::string_view line) {
+    const std::size_t bar = line.rfind('|');
+    const std::size_t question = bar == std::string_view::npos ? bar : line.rfind('?', bar);
+    const std::size_t star = (question == std::string_view::npos || question == 0)
+                                 ? std::string_view::npos
+                                 : line.rfind('*', question - 1);
+    if (star == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return TrackListFields{line.substr(0, star), line.substr(star + 1, question - star - 1),
+                           line.substr(question + 1, bar - question - 1), line.substr(bar + 1)};
+}
+
+std::filesystem::path FindTrackListFile(const std::filesystem::path& dataFolder,
+                                        const std::string& fileName) {
+    const std::filesystem::path path = dataFolder / fileName;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        return path;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!IsValidUtf8(name) && Windows1252ToUtf8(name) == fileName) {
+            return entry.path();
+        }
+    }
+    return path;
 }
 
 std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
@@ -81,18 +114,12 @@ std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
     }
     tracks.reserve(static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) + 1);
     ForEachLine(*text, [&](std::string_view line) {
-        // The markers are looked for from the end: the values never hold them, while a
-        // file name on this system may.
-        const std::size_t bar = line.rfind('|');
-        const std::size_t question = bar == std::string_view::npos ? bar : line.rfind('?', bar);
-        const std::size_t star = (question == std::string_view::npos || question == 0)
-                                     ? std::string_view::npos
-                                     : line.rfind('*', question - 1);
-        if (star == std::string_view::npos) {
+        const auto fields = SplitTrackListLine(line);
+        if (!fields) {
             return false;  // a line without its markers ends the list
         }
         SavedTrack t;
-        t.FileName.assign(line.substr(0, star));
+        t.FileName.assign(fields->Path);
         if (exists && !exists(t.FileName)) {
             // A list brought from a Windows station names its files in Windows-1252,
             // while the copied files have UTF-8 names.
@@ -105,9 +132,9 @@ std::vector<SavedTrack> ReadTrackList(const std::filesystem::path& file,
             }
             t.FileName = std::move(converted);
         }
-        const auto lastUsed = ReadDataFloat(line.substr(star + 1, question - star - 1), settings);
-        const auto duration = TextToInt(line.substr(question + 1, bar - question - 1));
-        const auto fileDate = ReadDataFloat(line.substr(bar + 1, 20), settings);
+        const auto lastUsed = ReadDataFloat(fields->LastUsed, settings);
+        const auto duration = TextToInt(fields->Duration);
+        const auto fileDate = ReadDataFloat(fields->FileDate.substr(0, 20), settings);
         bool ok = lastUsed.has_value();
         if (ok) {
             t.LastUsed = *lastUsed;

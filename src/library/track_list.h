@@ -32,6 +32,23 @@ inline bool IsTrackListName(const std::string& name, GroupKind kind) {
     return TrackListNameProblem(name, kind).empty();
 }
 
+// The parts of a track-list line "path*lastUsed?duration|fileDate". The markers are
+// looked for from the end: the values never hold them, while a file name may. Nothing
+// when a marker is missing.
+struct TrackListFields {
+    std::string_view Path;
+    std::string_view LastUsed;
+    std::string_view Duration;
+    std::string_view FileDate;
+};
+std::optional<TrackListFields> SplitTrackListLine(std::string_view line);
+
+// Where the track list `fileName` of a data folder is: under that name, or, in a folder
+// brought from a Windows station, under its name in Windows-1252; `fileName` in the
+// folder when neither exists.
+std::filesystem::path FindTrackListFile(const std::filesystem::path& dataFolder,
+                                        const std::string& fileName);
+
 // Reads a saved track list. A line without its three markers ends the reading; a line
 // for which `exists` says no is skipped (with no `exists`, every line is kept); a line
 // whose values do not convert is kept with those values 0 and reported through
