@@ -137,7 +137,7 @@ void Station::ReportUnmeasured(const std::string& path, std::uint16_t duration,
                                const std::string& groupName) const {
     // Nobody was there to type the playing time in; without one the file throws its
     // hour's timing off, so the operator must hear of it.
-    if (duration == 0 && op_.Unattended()) {
+    if (duration == 0 && op_->Unattended()) {
         ReportLoadProblem(Format(tr("The playing time of \"%0:s\" in \"%1:s\" cannot be told "
                                     "(the file is unreadable, empty or of an unknown layout)."),
                                  path, groupName));
@@ -224,7 +224,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         std::string path;
         std::string folder;
         std::string name;
-        FileCounter counter(progress, op_);
+        FileCounter counter(progress, *op_);
         const NameRules names = Opt.Names();
         for (const auto& [folderIndex, offeredName] : offered) {
             const std::string& offeredFolder = folders[folderIndex];
@@ -238,7 +238,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             }
             FileRec f;
             std::uint32_t dosDate = 0;
-            f.Duration = FileDuration(path, true, op_, &dosDate);
+            f.Duration = FileDuration(path, true, *op_, &dosDate);
             ReportUnmeasured(path, f.Duration, category.Name);
             // A shortcut's date is the shortcut's own; a file's came with its reading.
             const bool direct = offeredFolder == folder && offeredName == name;
@@ -311,7 +311,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         std::vector<Collected> collected;
         std::unordered_set<std::string> known;
         std::string path;
-        FileCounter counter(progress, op_);
+        FileCounter counter(progress, *op_);
         auto takeIn = [&] {
             std::stable_sort(collected.begin(), collected.end(),
                              [](const Collected& a, const Collected& b) { return a.Key < b.Key; });
@@ -328,7 +328,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                 f.Duration = cached != nullptr ? cached->Duration : 0;
                 std::uint32_t dosDate = 0;
                 const std::uint16_t measured =
-                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, op_, &dosDate);
+                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, *op_, &dosDate);
                 // A shortcut's date is the shortcut's own; a file's came with its reading.
                 if (!c.Kept) {
                     f.FileDate = DateOfDos(c.OfferedPath == f.FileName && dosDate != 0

@@ -206,7 +206,7 @@ bool Station::SaveTrackList(TCustomDetails& group) {
     const std::string fileName = TrackListFileName(group);
     if (const std::string problem = TrackListNameProblem(group.Name, group.Kind());
         !problem.empty()) {
-        op_.Show(
+        op_->Show(
             MessageKind::Error,
             Format(tr("The track list of \"%0:s\" was not saved."), group.Name) + " " + problem,
             Buttons::Ok);
@@ -214,8 +214,8 @@ bool Station::SaveTrackList(TCustomDetails& group) {
     }
     const std::filesystem::path file = dataFolder_ / fileName;
     if (!ReplaceFile(file, TrackListText(group.Files, settings_))) {
-        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
-                 Buttons::Ok);
+        op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                  Buttons::Ok);
         return false;
     }
     for (FileRec& f : group.Files) {

@@ -4,6 +4,20 @@
 
 namespace spindle {
 
+ViewStyle NextViewStyle(ViewStyle style) {
+    switch (style) {
+        case ViewStyle::Details:
+            return ViewStyle::List;
+        case ViewStyle::List:
+            return ViewStyle::SmallIcons;
+        case ViewStyle::SmallIcons:
+            return ViewStyle::LargeIcons;
+        case ViewStyle::LargeIcons:
+            break;
+    }
+    return ViewStyle::Details;
+}
+
 Page StartPage(const Station& station) {
     if (station.Categories.empty() || station.Rotations.empty()) {
         return Page::Categories;

@@ -9,6 +9,13 @@ namespace spindle {
 
 enum class Page { Categories, SpotGroups, Rotations, Schedules, Options };
 
+// How the four library lists are shown; one style for all four.
+enum class ViewStyle { LargeIcons, SmallIcons, List, Details };
+
+// The toolbar's view button: Details to List, List to Small Icons, Small Icons to Large
+// Icons, and anything else back to Details.
+ViewStyle NextViewStyle(ViewStyle style);
+
 // The page the program opens on: Categories while there is no Category or no Rotation,
 // else Rotations while there is no Schedule, else Options.
 Page StartPage(const Station& station);

@@ -14,7 +14,10 @@
 namespace spindle {
 
 Station::Station(std::filesystem::path dataFolder, Operator& op, FormatSettings settings)
-    : Clock(NowLocal), dataFolder_(std::move(dataFolder)), op_(op), settings_(std::move(settings)) {
+    : Clock(NowLocal),
+      dataFolder_(std::move(dataFolder)),
+      op_(&op),
+      settings_(std::move(settings)) {
     Opt = DefaultOptions(DataFolderText(), Today(), settings_);
 }
 
@@ -69,12 +72,12 @@ bool Station::SaveDefinitions(const char* fileName, const std::string& text,
     const std::filesystem::path file = dataFolder_ / fileName;
     const SaveResult result = ReplaceFile(file, text, BackupPathFor(file));
     if (result.Failure == SaveFailure::Backup) {
-        op_.Show(MessageKind::Error, tr(backupMessage), Buttons::Ok);
+        op_->Show(MessageKind::Error, tr(backupMessage), Buttons::Ok);
         return false;
     }
     if (!result) {
-        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
-                 Buttons::Ok);
+        op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                  Buttons::Ok);
         return false;
     }
     return true;
@@ -93,8 +96,8 @@ bool Station::SaveRelated() {
     Related.Tidy();
     const std::filesystem::path file = dataFolder_ / "Related.dat";
     if (!ReplaceFile(file, JoinLines(Related.Lines()))) {
-        op_.Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
-                 Buttons::Ok);
+        op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                  Buttons::Ok);
         return false;
     }
     Changed.Related = false;
@@ -166,7 +169,7 @@ std::size_t Station::TotalCategoryTracks() const {
 }
 
 void Station::ReportLoadProblem(const std::string& message) const {
-    op_.Show(MessageKind::Error, message, Buttons::Ok);
+    op_->Show(MessageKind::Error, message, Buttons::Ok);
 }
 
 bool Station::ReportWindowsPath(const std::string& path) const {

@@ -48,7 +48,10 @@ public:
     const std::filesystem::path& DataFolder() const { return dataFolder_; }
     // The data folder as the program writes paths: with its trailing separator.
     std::string DataFolderText() const;
-    Operator& Op() const { return op_; }
+    Operator& Op() const { return *op_; }
+    // Routes the Station's messages and questions through `op` from now on; work moved
+    // to another thread hands them to one that reaches the person safely.
+    void SetOperator(Operator& op) { op_ = &op; }
     const FormatSettings& Settings() const { return settings_; }
 
     // Isolated mode: groups load from their saved track lists only; no folder is scanned.
@@ -138,7 +141,7 @@ private:
 
     std::filesystem::path dataFolder_;
     mutable bool windowsPathReported_ = false;
-    Operator& op_;
+    Operator* op_;
     FormatSettings settings_;
 };
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -260,6 +261,37 @@ private slots:
         QCOMPARE(finished.at(0).at(0).toBool(), false);
         QCOMPARE(op.Messages.size(), std::size_t{1});
         QCOMPARE(op.Messages[0].Offered, Buttons::YesCancelYesToAll);
+    }
+
+    // Reload All Files scans the folders again on the worker, behind the loading window,
+    // and the lists show what it found; the view button cycles the four styles.
+    void reloadingAndViewStyles() {
+        Fixture f;
+        MainWindow window(*f.station);
+        window.show();
+        const auto hits = f.dir.Path() / "music/Hits";
+        std::filesystem::copy_file(hits / "Band - Song.mp3", hits / "New - Arrival.mp3");
+        QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
+        window.findChild<QAction*>("actionReloadAllFiles")->trigger();
+        QVERIFY(window.Busy());
+        QVERIFY(!window.menuBar()->isEnabled());
+        QVERIFY(reloaded.wait(30000));
+        QVERIFY(!window.Progress()->isVisible());
+        auto* model = window.View(ListKind::Categories)->model();
+        QCOMPARE(model->data(model->index(0, 2)), QVariant(qulonglong(3)));
+
+        auto* cycle = window.findChild<QAction*>("actionViewStyle");
+        const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,
+                                   ViewStyle::Details};
+        for (const ViewStyle style : order) {
+            cycle->trigger();
+            QCOMPARE(window.CurrentViewStyle(), style);
+            QCOMPARE(window.ShownView(ListKind::Categories)->isVisible(), true);
+        }
+        window.findChild<QAction*>("actionLargeIcons")->trigger();
+        QVERIFY(window.findChild<QAction*>("actionLargeIcons")->isChecked());
+        QVERIFY(!window.findChild<QAction*>("actionDetails")->isChecked());
+        Screenshot(window, "main-window-large-icons");
     }
 
     // The real program on a saved station: it starts, holds the data folder, and a

@@ -21,6 +21,16 @@ TEST(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
     EXPECT_EQ(StartPage(s), Page::Options);
 }
 
+TEST(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
+    ViewStyle style = ViewStyle::Details;
+    const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,
+                               ViewStyle::Details};
+    for (const ViewStyle next : order) {
+        style = NextViewStyle(style);
+        EXPECT_EQ(style, next);
+    }
+}
+
 TEST(ShellRules, EachPageSavesItsOwnKind) {
     const struct {
         ChangedFlags Flags;

@@ -5,18 +5,23 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/run_options_page.h"
-#include "app/run_worker.h"
+#include "app/worker.h"
 #include "base/format.h"
 #include "base/text_file.h"
+#include "generator/run_report.h"
 #include "library/options_page_rules.h"
 #include "models/library_list_model.h"
+#include "outputs/generation.h"
 #include "ui_main_window.h"
 
 namespace spindle::gui {
@@ -57,9 +62,24 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         {ui_->actionBackup, N_("Backup")},
         {ui_->actionClearLastScheduled, N_("Clear Last Scheduled")},
         {ui_->actionCreatePlaylist, N_("Create Playlist")},
+        {ui_->actionReloadFiles, N_("Reload Files")},
+        {ui_->actionReloadAllFiles, N_("Reload All Files")},
+        {ui_->actionLargeIcons, N_("Large Icons")},
+        {ui_->actionSmallIcons, N_("Small Icons")},
+        {ui_->actionList, N_("List")},
+        {ui_->actionDetails, N_("Details")},
+        {ui_->actionViewStyle, N_("View")},
+        {ui_->actionAbout, N_("About")},
         {ui_->actionExit, N_("Exit")}};
     for (const auto& [action, text] : actions) {
         action->setText(Tr(text));
+    }
+    const std::pair<QMenu*, const char*> menus[] = {{ui_->menuFile, N_("&File")},
+                                                    {ui_->menuEdit, N_("&Edit")},
+                                                    {ui_->menuView, N_("&View")},
+                                                    {ui_->menuHelp, N_("&Help")}};
+    for (const auto& [menu, title] : menus) {
+        menu->setTitle(Tr(title));
     }
     ui_->optionPages->setTabText(0, Tr(N_("Related Artists")));
     runOptions_ = new RunOptionsPage(station_, ui_->optionPages);
@@ -75,8 +95,29 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         views[i]->setModel(models_[i]);
         connect(views[i]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this] { UpdateActions(); });
+        connect(views[i]->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this] { UpdateActions(); });
         connect(models_[i], &LibraryListModel::Renamed, this, [this] { UpdateActions(); });
+        // The icon and list styles show the same entries and selection in a list view.
+        auto* icons = new QListView(views[i]->parentWidget());
+        icons->setModel(models_[i]);
+        icons->setSelectionModel(views[i]->selectionModel());
+        icons->setEditTriggers(views[i]->editTriggers());
+        icons->setAccessibleName(views[i]->accessibleName());
+        icons->setResizeMode(QListView::Adjust);
+        icons->hide();
+        views[i]->parentWidget()->layout()->addWidget(icons);
+        iconViews_[i] = icons;
     }
+    const std::pair<QAction*, ViewStyle> styles[] = {{ui_->actionLargeIcons, ViewStyle::LargeIcons},
+                                                     {ui_->actionSmallIcons, ViewStyle::SmallIcons},
+                                                     {ui_->actionList, ViewStyle::List},
+                                                     {ui_->actionDetails, ViewStyle::Details}};
+    for (const auto& [action, style] : styles) {
+        connect(action, &QAction::triggered, this, [this, s = style] { SetViewStyle(s); });
+    }
+    connect(ui_->actionViewStyle, &QAction::triggered, this,
+            [this] { SetViewStyle(NextViewStyle(viewStyle_)); });
     artistsCount_ = new QLabel(this);
     tracksCount_ = new QLabel(this);
     statusBar()->addWidget(artistsCount_);
@@ -93,9 +134,13 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionClearLastScheduled, &QAction::triggered, this,
             &MainWindow::ClearLastScheduled);
     connect(ui_->actionCreatePlaylist, &QAction::triggered, this, &MainWindow::CreatePlaylist);
+    connect(ui_->actionReloadFiles, &QAction::triggered, this, &MainWindow::ReloadFiles);
+    connect(ui_->actionReloadAllFiles, &QAction::triggered, this, &MainWindow::ReloadAllFiles);
+    connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::ShowAbout);
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui_->relatedArtists, &QPlainTextEdit::textChanged, this, &MainWindow::RelatedEdited);
     ui_->relatedArtists->installEventFilter(this);
+    SetViewStyle(ViewStyle::Details);
     Refresh();
 }
 
@@ -148,8 +193,8 @@ std::size_t MainWindow::SelectedRow() const {
     if (CurrentPage() == Page::Options) {
         return kNewEntry;
     }
-    const QModelIndex current = View(CurrentList())->currentIndex();
-    const bool selected = View(CurrentList())->selectionModel()->hasSelection();
+    const QModelIndex current = ShownView(CurrentList())->currentIndex();
+    const bool selected = ShownView(CurrentList())->selectionModel()->hasSelection();
     return current.isValid() && selected ? static_cast<std::size_t>(current.row()) : kNewEntry;
 }
 
@@ -163,6 +208,8 @@ void MainWindow::UpdateActions() {
     ui_->actionDelete->setEnabled(list && selected);
     ui_->actionCopy->setEnabled(selected && (page == Page::Rotations || page == Page::Schedules));
     ui_->actionUsageList->setEnabled(selected && list && page != Page::Schedules);
+    ui_->actionReloadFiles->setEnabled(selected &&
+                                       (page == Page::Categories || page == Page::SpotGroups));
 }
 
 void MainWindow::UpdateCounts() {
@@ -183,7 +230,7 @@ void MainWindow::SaveAll() {
 }
 
 void MainWindow::Rename() {
-    QTreeView* view = View(CurrentList());
+    QAbstractItemView* view = ShownView(CurrentList());
     view->edit(view->currentIndex().siblingAtColumn(0));
 }
 
@@ -201,7 +248,7 @@ void MainWindow::Copy() {
     }
     models_[static_cast<int>(CurrentList())]->Reload();
     // The copy's proposed name is edited in place at once.
-    QTreeView* view = View(CurrentList());
+    QAbstractItemView* view = ShownView(CurrentList());
     const QModelIndex copy = view->model()->index(view->model()->rowCount() - 1, 0);
     view->setCurrentIndex(copy);
     view->edit(copy);
@@ -256,22 +303,111 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::CreatePlaylist() {
+    StartWork(
+        ProgressWindow::Mode::Run,
+        [this](Operator& op, spindle::Progress& progress) {
+            RunReport report(op, &progress);
+            return RunGeneration(station_, report);
+        },
+        [this](bool generated) { emit RunFinished(generated); });
+}
+
+void MainWindow::ReloadFiles() {
+    const std::size_t row = SelectedRow();
+    if (row == kNewEntry ||
+        (CurrentList() != ListKind::Categories && CurrentList() != ListKind::SpotGroups)) {
+        return;
+    }
+    TCustomDetails& group = CurrentList() == ListKind::Categories
+                                ? static_cast<TCustomDetails&>(*station_.Categories[row])
+                                : *station_.SpotGroups[row];
+    StartWork(
+        ProgressWindow::Mode::Loading,
+        [this, &group](Operator&, spindle::Progress&) {
+            station_.ReloadFiles(group);
+            return true;
+        },
+        [this](bool) { emit ReloadFinished(); });
+}
+
+void MainWindow::ReloadAllFiles() {
+    StartWork(
+        ProgressWindow::Mode::Loading,
+        [this](Operator&, spindle::Progress&) {
+            station_.ReloadAllFiles();
+            return true;
+        },
+        [this](bool) { emit ReloadFinished(); });
+}
+
+void MainWindow::StartWork(ProgressWindow::Mode mode,
+                           std::function<bool(Operator&, spindle::Progress&)> job,
+                           std::function<void(bool)> done) {
     if (worker_ != nullptr) {
         return;
     }
     if (progress_ == nullptr) {
         progress_ = new ProgressWindow(this);
     }
-    worker_ = new RunWorker(station_, station_.Op(), *progress_);
-    connect(worker_, &RunWorker::Finished, this, [this](bool generated) {
+    // The Station's own messages and the loading progress go through the worker while
+    // it works, so they reach the person on this thread.
+    auto onThread = [this, job = std::move(job)](Operator& op, spindle::Progress& progress) {
+        Operator& own = station_.Op();
+        station_.SetOperator(op);
+        station_.ProgressSink = &progress;
+        const bool succeeded = job(op, progress);
+        station_.ProgressSink = nullptr;
+        station_.SetOperator(own);
+        return succeeded;
+    };
+    worker_ = new Worker(onThread, station_.Op(), *progress_);
+    connect(worker_, &Worker::Finished, this, [this, done = std::move(done)](bool succeeded) {
         worker_->deleteLater();  // waits for its thread to end
         worker_ = nullptr;
         SetBusy(false);
         Refresh();
-        emit RunFinished(generated);
+        done(succeeded);
     });
     SetBusy(true);
+    progress_->Start(mode);
     worker_->Start();
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox::about(
+        this, Tr(N_("About")),
+        QStringLiteral("<b>Spindle</b> %1<br>%2")
+            .arg(QStringLiteral(SPINDLE_VERSION),
+                 Tr(N_("Music scheduling for radio stations: categories, spot groups, "
+                       "rotations and schedules made into playlists."))));
+}
+
+void MainWindow::SetViewStyle(ViewStyle style) {
+    viewStyle_ = style;
+    for (std::size_t i = 0; i < iconViews_.size(); ++i) {
+        QListView* icons = iconViews_[i];
+        const bool details = style == ViewStyle::Details;
+        View(kLists[i])->setVisible(details);
+        icons->setVisible(!details);
+        const bool large = style == ViewStyle::LargeIcons;
+        icons->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+        // Icons run along the rows; the List style fills columns.
+        icons->setFlow(style == ViewStyle::List ? QListView::TopToBottom : QListView::LeftToRight);
+        icons->setWrapping(true);
+        const int size = style == ViewStyle::LargeIcons ? 32 : 16;
+        icons->setIconSize(QSize(size, size));
+    }
+    ui_->actionLargeIcons->setChecked(style == ViewStyle::LargeIcons);
+    ui_->actionSmallIcons->setChecked(style == ViewStyle::SmallIcons);
+    ui_->actionList->setChecked(style == ViewStyle::List);
+    ui_->actionDetails->setChecked(style == ViewStyle::Details);
+}
+
+QAbstractItemView* MainWindow::ShownView(ListKind kind) const {
+    if (viewStyle_ == ViewStyle::Details) {
+        return View(kind);
+    }
+    return iconViews_[static_cast<std::size_t>(kind)];
 }
 
 void MainWindow::SetBusy(bool busy) {

@@ -2,13 +2,17 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
+#include "app/progress_window.h"
 #include "library/library_edits.h"
 #include "library/shell_rules.h"
 #include "library/station.h"
 
+class QAbstractItemView;
 class QLabel;
+class QListView;
 class QTreeView;
 
 namespace Ui {
@@ -20,7 +24,7 @@ namespace spindle::gui {
 class LibraryListModel;
 class ProgressWindow;
 class RunOptionsPage;
-class RunWorker;
+class Worker;
 
 // The main window: the four library lists and the option pages of one Station, the
 // actions on them, and the close question. Every rule it follows is a core function;
@@ -45,10 +49,16 @@ public:
     bool Busy() const { return worker_ != nullptr; }
 
     QTreeView* View(ListKind kind) const;
+    // The view of the list as it is shown now (the details or the icon view).
+    QAbstractItemView* ShownView(ListKind kind) const;
+    void SetViewStyle(ViewStyle style);
+    ViewStyle CurrentViewStyle() const { return viewStyle_; }
 
 signals:
     // A run ended; `generated` when its playlists were made.
     void RunFinished(bool generated);
+    // A reload of files ended.
+    void ReloadFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +79,14 @@ private:
     void ClearLastScheduled();
     void RelatedEdited();
     void CreatePlaylist();
+    void ReloadFiles();
+    void ReloadAllFiles();
+    void ShowAbout();
+    // Runs `job` on a worker thread behind the progress window, with the rest of the
+    // window waiting; `done` follows on this thread.
+    void StartWork(ProgressWindow::Mode mode,
+                   std::function<bool(Operator&, spindle::Progress&)> job,
+                   std::function<void(bool)> done);
     void SetBusy(bool busy);
 
     Station& station_;
@@ -78,7 +96,9 @@ private:
     QLabel* tracksCount_ = nullptr;
     bool showingRelated_ = false;
     ProgressWindow* progress_ = nullptr;
-    RunWorker* worker_ = nullptr;
+    Worker* worker_ = nullptr;
+    std::array<QListView*, 4> iconViews_{};
+    ViewStyle viewStyle_ = ViewStyle::Details;
     RunOptionsPage* runOptions_ = nullptr;
 };
 

@@ -1,39 +1,68 @@
 #include "app/progress_window.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
+#include "base/format.h"
 
 namespace spindle::gui {
 
 ProgressWindow::ProgressWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
+      caption_(new QLabel(this)),
+      count_(new QLabel(this)),
       lines_(new QListWidget(this)),
       bar_(new QProgressBar(this)),
       button_(new QPushButton(this)) {
-    setWindowTitle(Tr(N_("Create Playlist")));
     lines_->setAccessibleName(Tr(N_("Messages")));
     bar_->setAccessibleName(Tr(N_("Progress")));
+    caption_->setAlignment(Qt::AlignCenter);
+    count_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(caption_);
+    layout->addWidget(count_);
     layout->addWidget(lines_);
     layout->addWidget(bar_);
     layout->addWidget(button_, 0, Qt::AlignRight);
     connect(button_, &QPushButton::clicked, this, &ProgressWindow::reject);
-    resize(560, 360);
 }
 
-void ProgressWindow::Start() {
+void ProgressWindow::Start(Mode mode) {
+    mode_ = mode;
     stopAsked_ = false;
     running_ = true;
+    const bool run = mode == Mode::Run;
+    setWindowTitle(run ? Tr(N_("Create Playlist")) : Tr(N_("Loading Files")));
+    caption_->clear();
+    count_->clear();
+    caption_->setVisible(!run);
+    count_->setVisible(!run);
+    lines_->setVisible(run);
+    bar_->setVisible(run);
+    button_->setVisible(run);
     lines_->clear();
     bar_->setRange(0, 1);
     bar_->setValue(0);
     button_->setText(Tr(N_("Cancel")));
     button_->setAccessibleName(button_->text());
+    if (run) {
+        resize(560, 360);
+    } else {
+        resize(420, 120);
+    }
     show();
+}
+
+void ProgressWindow::SetText(const QString& text) {
+    caption_->setText(text);
+}
+
+void ProgressWindow::SetCount(qlonglong count) {
+    count_->setText(Q(Format(spindle::tr("%0:d files"), static_cast<long long>(count))));
 }
 
 void ProgressWindow::AddLine(const QString& line) {
@@ -48,12 +77,20 @@ void ProgressWindow::SetBar(qlonglong position, qlonglong maximum) {
 
 void ProgressWindow::Finish() {
     running_ = false;
+    if (mode_ == Mode::Loading) {
+        hide();
+        return;
+    }
     button_->setText(Tr(N_("OK")));
     button_->setAccessibleName(button_->text());
 }
 
 void ProgressWindow::reject() {
     // While the run works, Cancel (or closing) asks it to stop; afterwards it closes.
+    // Loading has no Cancel: a half-loaded group would lose its files.
+    if (mode_ == Mode::Loading) {
+        return;
+    }
     stopAsked_ = true;
     if (!running_) {
         QDialog::reject();

@@ -3,15 +3,18 @@
 #include <QDialog>
 #include <atomic>
 
+class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
 
 namespace spindle::gui {
 
-// The window of a generation run: its lines as they come, its bar, and one button that
-// reads Cancel while the run works and OK when it has ended. It stays above the main
-// window; Cancel, or closing it, asks the run to stop at its next check.
+// The window of long work. For a generation run: its lines as they come, its bar, and
+// one button that reads Cancel while the run works and OK when it has ended; Cancel, or
+// closing it, asks the run to stop at its next check. For loading files: the caption of
+// what is loading and the count of files so far; it closes itself when loading ends. It
+// stays above the main window.
 class ProgressWindow : public QDialog {
     Q_OBJECT
 
@@ -23,8 +26,12 @@ public:
     QListWidget* Lines() const { return lines_; }
     QPushButton* Button() const { return button_; }
 
+    enum class Mode { Run, Loading };
+
 public slots:
-    void Start();
+    void Start(spindle::gui::ProgressWindow::Mode mode = Mode::Run);
+    void SetText(const QString& text);
+    void SetCount(qlonglong count);
     void AddLine(const QString& line);
     void SetBar(qlonglong position, qlonglong maximum);
     void Finish();
@@ -33,11 +40,14 @@ protected:
     void reject() override;
 
 private:
+    QLabel* caption_;
+    QLabel* count_;
     QListWidget* lines_;
     QProgressBar* bar_;
     QPushButton* button_;
     std::atomic<bool> stopAsked_{false};
     bool running_ = false;
+    Mode mode_ = Mode::Run;
 };
 
 }  // namespace spindle::gui

@@ -1,5 +1,8 @@
 #include "models/library_list_model.h"
 
+#include <QApplication>
+#include <QStyle>
+
 #include "app/qt_text.h"
 #include "library/group_ops.h"
 
@@ -74,6 +77,12 @@ QVariant LibraryListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 QVariant LibraryListModel::data(const QModelIndex& index, int role) const {
+    if (index.isValid() && index.column() == 0 && role == Qt::DecorationRole) {
+        // The icon views show each entry by its kind's icon.
+        const bool folders = kind_ == ListKind::Categories || kind_ == ListKind::SpotGroups;
+        return QApplication::style()->standardIcon(folders ? QStyle::SP_DirIcon
+                                                           : QStyle::SP_FileDialogDetailedView);
+    }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};
     }

@@ -1,0 +1,79 @@
+#include "app/worker.h"
+
+#include <QMetaObject>
+
+#include "app/progress_window.h"
+#include "app/qt_text.h"
+
+namespace spindle::gui {
+
+Worker::Worker(Job job, Operator& gui, ProgressWindow& window)
+    : job_(std::move(job)), gui_(gui), window_(window) {
+    connect(this, &Worker::TextSet, &window_, &ProgressWindow::SetText, Qt::QueuedConnection);
+    connect(this, &Worker::CountSet, &window_, &ProgressWindow::SetCount, Qt::QueuedConnection);
+    connect(this, &Worker::LineAdded, &window_, &ProgressWindow::AddLine, Qt::QueuedConnection);
+    connect(this, &Worker::BarMoved, &window_, &ProgressWindow::SetBar, Qt::QueuedConnection);
+    connect(
+        &thread_, &QThread::started, this, [this] { Run(); }, Qt::DirectConnection);
+}
+
+Worker::~Worker() {
+    thread_.quit();
+    thread_.wait();
+}
+
+void Worker::Start() {
+    thread_.start();
+}
+
+void Worker::Run() {
+    succeeded_ = job_(*this, *this);
+    QMetaObject::invokeMethod(
+        &window_,
+        [this] {
+            window_.Finish();
+            emit Finished(succeeded_);
+        },
+        Qt::QueuedConnection);
+    thread_.quit();
+}
+
+Answer Worker::Show(MessageKind kind, std::string_view text, Buttons buttons) {
+    Answer answer = Answer::Cancel;
+    const std::string message(text);
+    QMetaObject::invokeMethod(
+        &window_, [&] { answer = gui_.Show(kind, message, buttons); },
+        Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+std::optional<std::string> Worker::Query(std::string_view title, std::string_view prompt,
+                                         std::string_view initial) {
+    std::optional<std::string> reply;
+    const std::string t(title), p(prompt), i(initial);
+    QMetaObject::invokeMethod(
+        &window_, [&] { reply = gui_.Query(t, p, i); }, Qt::BlockingQueuedConnection);
+    return reply;
+}
+
+void Worker::SetText(std::string_view text) {
+    emit TextSet(Q(text));
+}
+
+void Worker::SetCount(long count) {
+    emit CountSet(count);
+}
+
+void Worker::AddLine(std::string_view line) {
+    emit LineAdded(Q(line));
+}
+
+void Worker::SetBar(long position, long maximum) {
+    emit BarMoved(position, maximum);
+}
+
+bool Worker::CancelRequested() {
+    return window_.StopAsked();
+}
+
+}  // namespace spindle::gui
