@@ -4,7 +4,9 @@
 // the build folder for a person to look at.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +23,7 @@
 
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "library/options.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
@@ -202,6 +205,65 @@ private slots:
         const std::string line = test::ReadAll(f.b.DataFolder() / "Options.dat");
         QVERIFY(line.find(",5,") != std::string::npos);     // item 2, the days
         QVERIFY(line.find(",2880,") != std::string::npos);  // item 5, the song interval
+    }
+
+    // The playlist, HTML and advanced pages: a preset fills the formats, the period
+    // question brings the reset period along, switching HTML on with no header asks for
+    // the station and fills the templates, and leaving changed extensions asks to reload.
+    void theOtherOptionPagesEditTheOptions() {
+        Fixture f;
+        MainWindow window(*f.station);
+        window.resize(900, 640);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* pages = window.findChild<QTabWidget*>("pages");
+        pages->setCurrentIndex(static_cast<int>(Page::Options));
+        auto* optionPages = window.findChild<QTabWidget*>("optionPages");
+        const char* shots[] = {"run", "playlists", "html", "advanced", "related-artists"};
+        QCOMPARE(optionPages->count(), 5);
+
+        auto* format = window.findChild<QComboBox*>("playlistFormat");
+        format->setCurrentIndex(format->findText("M3U Standard"));
+        emit format->activated(format->currentIndex());
+        QCOMPARE(QString::fromStdString(f.station->Opt.PlaylistFormat), QString("%p/%f%e"));
+        QVERIFY(!window.findChild<QLineEdit*>("markerString")->isEnabled());
+        auto* period = window.findChild<QComboBox*>("playlistPeriod");
+        f.op.QueueAnswer(Answer::Yes);
+        period->setCurrentIndex(kPeriodWeek);
+        QCOMPARE(f.station->Opt.TimeResetPeriod, int{kPeriodWeek});
+        QCOMPARE(window.findChild<QComboBox*>("timeResetPeriod")->currentIndex(), int{kPeriodWeek});
+
+        QVERIFY(!window.findChild<QGroupBox*>("htmlGroup")->isEnabled());
+        f.op.QueueReply("Radio Zoë");
+        f.op.QueueReply("https://zoe.example");
+        window.findChild<QCheckBox*>("htmlEnabled")->setChecked(true);
+        QVERIFY(window.findChild<QGroupBox*>("htmlGroup")->isEnabled());
+        QCOMPARE(window.findChild<QLineEdit*>("htmlTitle")->text(), QString("Radio Zoë Playlist"));
+        QVERIFY(f.station->Opt.HTMLUserFooter.at(0).find("https://zoe.example") !=
+                std::string::npos);
+
+        auto* extensions = window.findChild<QListWidget*>("extensions");
+        optionPages->setCurrentIndex(3);
+        extensions->setFocus();
+        extensions->item(0)->setCheckState(Qt::Unchecked);  // MP2
+        f.op.QueueAnswer(Answer::Cancel);
+        window.findChild<QLineEdit*>("artistDelim")->setFocus();
+        QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
+                 QString("File extensions have changed.  Do you wish to reload all files?"));
+        QVERIFY(!f.station->Opt.Extensions.IsSelected(0));
+        QCOMPARE(window.findChild<QLineEdit*>("logFolder")->accessibleName(),
+                 QString("Log folder"));
+
+        for (int i = 0; i < optionPages->count(); ++i) {
+            optionPages->setCurrentIndex(i);
+            Screenshot(window, QString("options-") + shots[i]);
+        }
+        window.SaveAction()->trigger();
+        const OptionsLoad saved = LoadOptions(f.b.DataFolder(), 0, FormatSettings::English());
+        QCOMPARE(saved.Values.TimeResetPeriod, int{kPeriodWeek});
+        QVERIFY(saved.Values.HTMLEnabled);
+        QVERIFY(!saved.Values.Extensions.IsSelected(0));
     }
 
     // Create Playlist on the demo station: the run works on its own thread with the rest

@@ -12,6 +12,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/form_text.h"
+#include "app/option_pages.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/run_options_page.h"
@@ -44,49 +46,22 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     : QMainWindow(parent), station_(station), ui_(std::make_unique<Ui::MainWindow>()) {
     ui_->setupUi(this);
     // The program's own texts come from its catalogue.
-    const std::pair<QWidget*, const char*> pages[] = {{ui_->categoriesPage, N_("Categories")},
-                                                      {ui_->spotsPage, N_("Spot Groups")},
-                                                      {ui_->rotationsPage, N_("Rotations")},
-                                                      {ui_->schedulesPage, N_("Schedules")},
-                                                      {ui_->optionsPage, N_("Options")}};
-    for (const auto& [page, title] : pages) {
-        ui_->pages->setTabText(ui_->pages->indexOf(page), Tr(title));
-    }
-    const std::pair<QAction*, const char*> actions[] = {
-        {ui_->actionSave, N_("Save")},
-        {ui_->actionSaveAll, N_("Save All")},
-        {ui_->actionRename, N_("Rename")},
-        {ui_->actionDelete, N_("Delete")},
-        {ui_->actionCopy, N_("Copy")},
-        {ui_->actionUsageList, N_("Usage List")},
-        {ui_->actionBackup, N_("Backup")},
-        {ui_->actionClearLastScheduled, N_("Clear Last Scheduled")},
-        {ui_->actionCreatePlaylist, N_("Create Playlist")},
-        {ui_->actionReloadFiles, N_("Reload Files")},
-        {ui_->actionReloadAllFiles, N_("Reload All Files")},
-        {ui_->actionLargeIcons, N_("Large Icons")},
-        {ui_->actionSmallIcons, N_("Small Icons")},
-        {ui_->actionList, N_("List")},
-        {ui_->actionDetails, N_("Details")},
-        {ui_->actionViewStyle, N_("View")},
-        {ui_->actionAbout, N_("About")},
-        {ui_->actionExit, N_("Exit")}};
-    for (const auto& [action, text] : actions) {
-        action->setText(Tr(text));
-    }
-    const std::pair<QMenu*, const char*> menus[] = {{ui_->menuFile, N_("&File")},
-                                                    {ui_->menuEdit, N_("&Edit")},
-                                                    {ui_->menuView, N_("&View")},
-                                                    {ui_->menuHelp, N_("&Help")}};
-    for (const auto& [menu, title] : menus) {
-        menu->setTitle(Tr(title));
-    }
-    ui_->optionPages->setTabText(0, Tr(N_("Related Artists")));
+    TranslateForm(this);
     runOptions_ = new RunOptionsPage(station_, ui_->optionPages);
     ui_->optionPages->insertTab(0, runOptions_, Tr(N_("Run")));
+    optionPages_ = {new PlaylistOptionsPage(station_, ui_->optionPages),
+                    new HtmlOptionsPage(station_, ui_->optionPages),
+                    new AdvancedOptionsPage(station_, ui_->optionPages)};
+    const char* const optionTitles[] = {N_("Playlists"), N_("HTML"), N_("Advanced")};
+    for (std::size_t i = 0; i < optionPages_.size(); ++i) {
+        ui_->optionPages->insertTab(static_cast<int>(i) + 1, optionPages_[i], Tr(optionTitles[i]));
+        connect(optionPages_[i], &OptionsPageBase::OptionsEdited, this,
+                [this] { UpdateActions(); });
+        connect(optionPages_[i], &OptionsPageBase::ReloadAllAsked, this,
+                &MainWindow::ReloadAllFiles);
+    }
     ui_->optionPages->setCurrentIndex(0);
     connect(runOptions_, &RunOptionsPage::OptionsEdited, this, [this] { UpdateActions(); });
-    ui_->relatedLabel->setText(Tr(N_("Related Artists")));
 
     QTreeView* views[] = {ui_->categoriesView, ui_->spotsView, ui_->rotationsView,
                           ui_->schedulesView};
@@ -156,6 +131,11 @@ void MainWindow::Refresh() {
     showingRelated_ = false;
     if (runOptions_ != nullptr) {
         runOptions_->Show();
+    }
+    for (OptionsPageBase* page : optionPages_) {
+        if (page != nullptr) {
+            page->Show();
+        }
     }
     UpdateCounts();
     UpdateActions();

@@ -23,6 +23,7 @@ namespace spindle::gui {
 
 class LibraryListModel;
 class ProgressWindow;
+class OptionsPageBase;
 class RunOptionsPage;
 class Worker;
 
@@ -100,6 +101,7 @@ private:
     std::array<QListView*, 4> iconViews_{};
     ViewStyle viewStyle_ = ViewStyle::Details;
     RunOptionsPage* runOptions_ = nullptr;
+    std::array<OptionsPageBase*, 3> optionPages_{};
 };
 
 }  // namespace spindle::gui

@@ -3,6 +3,7 @@
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
+#include "app/form_text.h"
 #include "app/qt_text.h"
 #include "library/group_dialog_rules.h"
 #include "library/options_page_rules.h"
@@ -22,24 +23,7 @@ std::uint32_t Minutes(const QLineEdit* field) {
 RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
     : QWidget(parent), station_(station), ui_(std::make_unique<Ui::RunOptionsPage>()) {
     ui_->setupUi(this);
-    const std::pair<QLabel*, const char*> labels[] = {
-        {ui_->startDayLabel, N_("Start day")},
-        {ui_->startHourLabel, N_("Start hour")},
-        {ui_->totalDaysLabel, N_("Days")},
-        {ui_->totalHoursLabel, N_("Hours")},
-        {ui_->songIntervalLabel, N_("Song repeat interval (minutes)")},
-        {ui_->artistIntervalLabel, N_("Artist repeat interval (minutes)")},
-        {ui_->newerTracksLabel, N_("New track bias")},
-        {ui_->timeCheckMinutesLabel, N_("Playlist to be within (minutes/hour)")},
-        {ui_->crossfadeLabel, N_("Crossfade allowance (seconds)")}};
-    for (const auto& [label, text] : labels) {
-        label->setText(Tr(text));
-        if (QWidget* buddy = label->buddy()) {
-            buddy->setAccessibleName(label->text());
-        }
-    }
-    ui_->incrementHour->setText(Tr(N_("Advance the start hour after each run")));
-    ui_->timeCheck->setText(Tr(N_("Time checking")));
+    TranslateForm(this);
     for (int h = 0; h < 24; ++h) {
         ui_->startHour->addItem(QString("%1:00").arg(h, 2, 10, QChar('0')));
     }

@@ -1,0 +1,61 @@
+#include "app/form_text.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+
+#include "app/qt_text.h"
+
+namespace spindle::gui {
+namespace {
+
+QString Translated(const QString& text) {
+    return text.isEmpty() ? text : Q(tr(S(text).c_str()));
+}
+
+QString Plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
+}  // namespace
+
+void TranslateForm(QWidget* form) {
+    for (QGroupBox* box : form->findChildren<QGroupBox*>()) {
+        box->setTitle(Translated(box->title()));
+    }
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+        button->setText(Translated(button->text()));
+        if (button->accessibleName().isEmpty() && button->text() != QStringLiteral("...")) {
+            button->setAccessibleName(Plain(button->text()));
+        }
+    }
+    for (QTabWidget* tabs : form->findChildren<QTabWidget*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setTabText(i, Translated(tabs->tabText(i)));
+        }
+    }
+    for (QMenu* menu : form->findChildren<QMenu*>()) {
+        menu->setTitle(Translated(menu->title()));
+    }
+    for (QAction* action : form->findChildren<QAction*>()) {
+        if (!action->isSeparator() && action->menu() == nullptr) {
+            action->setText(Translated(action->text()));
+        }
+    }
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        label->setText(Translated(label->text()));
+        if (QWidget* buddy = label->buddy()) {
+            buddy->setAccessibleName(Plain(label->text()));
+            // A chooser button beside the field is named after it.
+            if (auto* browse = buddy->parentWidget()->findChild<QAbstractButton*>(
+                    buddy->objectName() + QStringLiteral("Browse"))) {
+                browse->setAccessibleName(Plain(label->text()));
+            }
+        }
+    }
+}
+
+}  // namespace spindle::gui

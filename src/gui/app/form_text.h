@@ -1,0 +1,13 @@
+#pragma once
+
+class QWidget;
+
+namespace spindle::gui {
+
+// Gives a form made from a .ui file the program's own texts: every label, button, check
+// box, group caption, tab and action text goes through the catalogue (the .ui texts are
+// the catalogue's keys). Then every control gets an accessible name, its label's text
+// or its own, so screen readers and UI automation find it by name.
+void TranslateForm(QWidget* form);
+
+}  // namespace spindle::gui
