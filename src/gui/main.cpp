@@ -1,5 +1,5 @@
 // spindle: the desktop program.
-//   spindle [-i] [--data DIR]
+//   spindle [-i] [-r] [--data DIR]
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,12 +10,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/gui_operator.h"
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "base/translate.h"
+#include "base/unattended_operator.h"
 #include "library/data_lock.h"
+#include "library/shell_rules.h"
 
 namespace {
 
@@ -32,23 +36,17 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     spindle::InitTranslation(SPINDLE_LOCALE_DIR);
     QApplication app(argc, argv);  // takes Qt's own arguments (-platform, ...)
+    QApplication::setApplicationName(QStringLiteral("Spindle"));
 
-    bool isolated = false;
-    std::optional<std::string> data;
-    const QStringList args = QApplication::arguments();
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const std::string a = args[i].toStdString();
-        if (a == "-i" || a == "-I" || a == "/i" || a == "/I" || a == "--isolated") {
-            isolated = true;
-        } else if (a == "--data" && i + 1 < args.size()) {
-            data = args[++i].toStdString();
-        } else if (a.rfind("--data=", 0) == 0 && a.size() > 7) {
-            data = a.substr(7);
-        } else {
-            std::cerr << "spindle: unknown argument '" << a << "'\n"
-                      << "Usage: spindle [-i] [--data DIR]\n";
-            return 2;
-        }
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) {
+        args.push_back(a.toStdString());
+    }
+    const spindle::StartupSwitches switches = spindle::ParseStartupSwitches(args);
+    if (!switches.Problem.empty()) {
+        std::cerr << "spindle: " << switches.Problem << "\n"
+                  << "Usage: spindle [-i] [-r] [--data DIR]\n";
+        return 2;
     }
     std::error_code ec;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -56,36 +54,46 @@ int main(int argc, char** argv) {
         program = argv[0];
     }
     const std::filesystem::path folder =
-        spindle::ResolveDataFolder(data, std::getenv("SPINDLE_DATA"), program);
+        spindle::ResolveDataFolder(switches.Data, std::getenv("SPINDLE_DATA"), program);
 
-    spindle::gui::GuiOperator op;
+    // With "r" nobody answers boxes: messages become lines of the run.
+    spindle::gui::GuiOperator gui;
+    spindle::UnattendedOperator unattended;
+    spindle::Operator& op = switches.Unattended ? static_cast<spindle::Operator&>(unattended)
+                                                : static_cast<spindle::Operator&>(gui);
     const spindle::DataFolderLock lock(folder, "spindle (desktop)");
     if (!lock.Held()) {
-        op.Show(spindle::MessageKind::Error, lock.Problem(), spindle::Buttons::Ok);
+        if (switches.Unattended) {
+            std::cerr << "spindle: " << lock.Problem() << "\n";
+        } else {
+            gui.Show(spindle::MessageKind::Error, lock.Problem(), spindle::Buttons::Ok);
+        }
         return 1;
     }
     spindle::Station station(folder, op);
-    station.Isolated = isolated;
-    station.Startup = true;
-    station.LoadAll();
-    station.Startup = false;
-
-    spindle::gui::MainWindow window(station);
-    op.SetParent(&window);
-    window.setWindowTitle(QStringLiteral("Spindle - ") + QString::fromStdString(folder.string()));
-
+    station.Isolated = switches.Isolated;
+    spindle::gui::StartupSequence startup(station, switches.Unattended ? &unattended : nullptr);
+    QObject::connect(&startup, &spindle::gui::StartupSequence::WindowShown, [&] {
+        gui.SetParent(startup.Window());
+        startup.Window()->setWindowTitle(QStringLiteral("Spindle - ") +
+                                         QString::fromStdString(folder.string()));
+    });
     // A session that ends, or a kill with SIGTERM, closes the window as the operator
-    // would, with the close question when something is unsaved.
+    // would, with the close question when something is unsaved; before the window is
+    // up there is nothing to lose and the program just ends.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
-        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&startup] {
             char byte = 0;
             [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-            window.close();
+            if (startup.Window() != nullptr && startup.Window()->isVisible()) {
+                startup.Window()->close();
+            } else {
+                QApplication::quit();
+            }
         });
         std::signal(SIGTERM, OnTerminate);
     }
-    window.ShowStartPage();
-    window.show();
+    startup.Start();
     return app.exec();
 }

@@ -1,8 +1,47 @@
 #include "library/shell_rules.h"
 
+#include <filesystem>
+
+#include "base/format.h"
+#include "base/paths.h"
 #include "base/translate.h"
 
 namespace spindle {
+
+StartupSwitches ParseStartupSwitches(const std::vector<std::string>& args) {
+    StartupSwitches switches;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool letter = a.size() == 2 && (a[0] == '-' || a[0] == '/');
+        const char c = letter ? static_cast<char>(a[1] | 0x20) : '\0';
+        if ((letter && c == 'i') || a == "--isolated") {
+            switches.Isolated = true;
+        } else if ((letter && c == 'r') || a == "--run") {
+            switches.Unattended = true;
+        } else if (a == "--data" && i + 1 < args.size()) {
+            switches.Data = args[++i];
+        } else if (a.rfind("--data=", 0) == 0 && a.size() > 7) {
+            switches.Data = a.substr(7);
+        } else {
+            switches.Problem = Format(tr("unknown argument \"%0:s\""), a);
+            break;
+        }
+    }
+    return switches;
+}
+
+bool ApplyFirstRunPreset(Station& station) {
+    Options& o = station.Opt;
+    const std::string plain = std::string("%p") + kPathDelim + "%f%e";
+    std::error_code ec;
+    if (!station.Rotations.empty() || o.PlaylistFormat != plain ||
+        !std::filesystem::exists(station.DataFolder() / "Studio" / "ZedStudio.exe", ec)) {
+        return false;
+    }
+    o.PlaylistFormat = "#EXTINF:%S,%a - %t|%C%h|%c%n" + plain;
+    o.BreakNoteString = "#EXTINF:%S,%u|3%h|%c%n%u";
+    return true;
+}
 
 ViewStyle NextViewStyle(ViewStyle style) {
     switch (style) {

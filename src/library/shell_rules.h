@@ -1,5 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "base/operator.h"
 #include "library/station.h"
 
@@ -8,6 +13,29 @@ namespace spindle {
 // The main window's rules, kept here so the window only shows their results.
 
 enum class Page { Categories, SpotGroups, Rotations, Schedules, Options };
+
+// The desktop program's command line: "i" (isolated) and "r" (unattended run) with "-"
+// or "/" in either case (or --isolated, --run), and --data DIR (or --data=DIR). Problem is set, and
+// the rest unusable, when an argument is none of these.
+struct StartupSwitches {
+    bool Isolated = false;
+    bool Unattended = false;
+    std::optional<std::string> Data;
+    std::string Problem;
+};
+StartupSwitches ParseStartupSwitches(const std::vector<std::string>& args);
+
+// How long the splash window stays at least, from the start of loading.
+inline constexpr std::int64_t kSplashMinimumMs = 4000;
+// What is left of the splash's minimum time after `elapsedMs`; 0 when it has passed.
+inline std::int64_t SplashRemainingMs(std::int64_t elapsedMs) {
+    return elapsedMs >= kSplashMinimumMs ? 0 : kSplashMinimumMs - elapsedMs;
+}
+
+// A station set up beside the studio's playout program and without a Rotation yet
+// starts with that program's extended playlist lines instead of the plain format.
+// True when it applied.
+bool ApplyFirstRunPreset(Station& station);
 
 // How the four library lists are shown; one style for all four.
 enum class ViewStyle { LargeIcons, SmallIcons, List, Details };

@@ -23,6 +23,8 @@
 
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "app/startup.h"
+#include "base/unattended_operator.h"
 #include "library/options.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
@@ -356,19 +358,57 @@ private slots:
         Screenshot(window, "main-window-large-icons");
     }
 
-    // The real program on a saved station: it starts, holds the data folder, and a
-    // SIGTERM closes it cleanly.
+    // The splash keeps its minimum time by the clock it is given, the window opens on
+    // the start page, and an "r" start runs, saves with the start moved on, and closes.
+    void startupKeepsTheSplashAndRunsUnattended() {
+        Fixture f;
+        std::int64_t elapsed = 3900;
+        Station station(f.b.DataFolder(), f.op, FormatSettings::English());
+        spindle::gui::StartupSequence startup(station, nullptr, [&] { return elapsed; });
+        QSignalSpy shown(&startup, &spindle::gui::StartupSequence::WindowShown);
+        startup.Start();
+        QVERIFY(startup.Splash()->isVisible());
+        QCOMPARE(station.Categories.size(), std::size_t{2});
+        Screenshot(*startup.Splash(), "splash");
+        QTest::qWait(30);
+        QVERIFY(shown.isEmpty());
+        QVERIFY(shown.wait(5000));  // the last 100 ms
+        QVERIFY(startup.Splash() == nullptr);
+        QCOMPARE(startup.Window()->CurrentPage(), Page::Options);
+
+        test::TempDir dir;
+        std::unique_ptr<Station> demo = DemoStation(dir);
+        const std::int64_t startDay = demo->Opt.StartDay;
+        UnattendedOperator quiet;
+        Station unattended(dir.Path() / "demo/data", quiet, FormatSettings::English());
+        spindle::gui::StartupSequence run(unattended, &quiet, [] { return std::int64_t{4000}; });
+        run.Start();
+        QVERIFY(QSignalSpy(&run, &spindle::gui::StartupSequence::WindowShown).wait(5000));
+        QSignalSpy finished(run.Window(), &MainWindow::RunFinished);
+        QVERIFY(finished.wait(60000));
+        QTRY_VERIFY(!run.Window()->isVisible());
+        QVERIFY(!unattended.Changed.Any());
+        const OptionsLoad saved =
+            LoadOptions(dir.Path() / "demo/data", 0, FormatSettings::English());
+        QCOMPARE(saved.Values.StartDay, startDay + demo->Opt.TotalDays);
+    }
+
+    // The real program on the demo station: "/R" runs, saves and ends by itself; then a
+    // start with a person holds the data folder, and a SIGTERM closes it cleanly.
     void theProgramStartsAndClosesCleanly() {
         test::TempDir dir;
         QProcess cli;
         cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
         QVERIFY(cli.waitForFinished(60000));
-        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", QString::fromStdString(dir / "demo/data")});
-        QVERIFY(cli.waitForFinished(60000));
         QProcess gui;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         gui.setProcessEnvironment(env);
+        gui.start(SPINDLE_GUI_PATH, {"/R", "--data", QString::fromStdString(dir / "demo/data")});
+        QVERIFY(gui.waitForFinished(60000));
+        QCOMPARE(gui.exitCode(), 0);
+        QVERIFY(test::ReadAll(dir.Path() / "demo/data/Logs/Generate.log")
+                    .find("Playlist files created successfully.") != std::string::npos);
         gui.start(SPINDLE_GUI_PATH, {"--data", QString::fromStdString(dir / "demo/data")});
         QVERIFY(gui.waitForStarted(10000));
         const std::filesystem::path lock = dir.Path() / "demo/data/.spindle.lock";

@@ -21,6 +21,38 @@ TEST(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
     EXPECT_EQ(StartPage(s), Page::Options);
 }
 
+TEST(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
+    const StartupSwitches all = ParseStartupSwitches({"/I", "-r", "--data", "/srv/station"});
+    EXPECT_TRUE(all.Isolated);
+    EXPECT_TRUE(all.Unattended);
+    EXPECT_EQ(all.Data, "/srv/station");
+    EXPECT_TRUE(all.Problem.empty());
+    EXPECT_TRUE(ParseStartupSwitches({"/R", "--data=x"}).Unattended);
+    EXPECT_FALSE(ParseStartupSwitches({}).Unattended);
+    for (const char* bad : {"-x", "--data", "-ri", "r"}) {
+        EXPECT_FALSE(ParseStartupSwitches({bad}).Problem.empty()) << bad;
+    }
+    EXPECT_EQ(SplashRemainingMs(0), 4000);
+    EXPECT_EQ(SplashRemainingMs(3500), 500);
+    EXPECT_EQ(SplashRemainingMs(9000), 0);
+}
+
+TEST(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station s(dir.Path(), op, FormatSettings::English());
+    s.Opt.PlaylistFormat = "%p/%f%e";
+    EXPECT_FALSE(ApplyFirstRunPreset(s));
+    dir.Write("Studio/ZedStudio.exe", "MZ");
+    s.Rotations.push_back(std::make_unique<TRotationDetails>());
+    EXPECT_FALSE(ApplyFirstRunPreset(s));
+    s.Rotations.clear();
+    ASSERT_TRUE(ApplyFirstRunPreset(s));
+    EXPECT_EQ(s.Opt.PlaylistFormat, "#EXTINF:%S,%a - %t|%C%h|%c%n%p/%f%e");
+    EXPECT_EQ(s.Opt.BreakNoteString, "#EXTINF:%S,%u|3%h|%c%n%u");
+    EXPECT_FALSE(ApplyFirstRunPreset(s));  // the operator's format is no longer the plain one
+}
+
 TEST(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
     ViewStyle style = ViewStyle::Details;
     const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,

@@ -283,13 +283,31 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::CreatePlaylist() {
+    StartRun({}, [this](bool generated) { emit RunFinished(generated); });
+}
+
+void MainWindow::RunUnattended(std::vector<std::string> loadLines) {
+    StartRun(std::move(loadLines), [this](bool generated) {
+        const bool saved = station_.SaveAll(true);
+        UpdateActions();
+        emit RunFinished(generated);
+        if (generated && saved) {
+            close();
+        }
+    });
+}
+
+void MainWindow::StartRun(std::vector<std::string> firstLines, std::function<void(bool)> done) {
     StartWork(
         ProgressWindow::Mode::Run,
-        [this](Operator& op, spindle::Progress& progress) {
+        [this, lines = std::move(firstLines)](Operator& op, spindle::Progress& progress) {
             RunReport report(op, &progress);
+            for (const std::string& line : lines) {
+                report.Problem(line);
+            }
             return RunGeneration(station_, report);
         },
-        [this](bool generated) { emit RunFinished(generated); });
+        std::move(done));
 }
 
 void MainWindow::ReloadFiles() {

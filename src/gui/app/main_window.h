@@ -50,6 +50,11 @@ public:
     bool Busy() const { return worker_ != nullptr; }
 
     QTreeView* View(ListKind kind) const;
+    // The "r" start: a run with `loadLines` (what loading reported) at the head of its
+    // messages, then Save All moving the start on; the window closes when the run made
+    // its playlists and everything was saved, and stays open with the run's window
+    // otherwise.
+    void RunUnattended(std::vector<std::string> loadLines);
     // The view of the list as it is shown now (the details or the icon view).
     QAbstractItemView* ShownView(ListKind kind) const;
     void SetViewStyle(ViewStyle style);
@@ -80,6 +85,7 @@ private:
     void ClearLastScheduled();
     void RelatedEdited();
     void CreatePlaylist();
+    void StartRun(std::vector<std::string> firstLines, std::function<void(bool)> done);
     void ReloadFiles();
     void ReloadAllFiles();
     void ShowAbout();

@@ -41,6 +41,7 @@ private:
     Answer Show(MessageKind kind, std::string_view text, Buttons buttons) override;
     std::optional<std::string> Query(std::string_view title, std::string_view prompt,
                                      std::string_view initial) override;
+    bool Unattended() const override { return gui_.Unattended(); }
     // Progress, called on the worker thread.
     void SetText(std::string_view text) override;
     void SetCount(long count) override;
