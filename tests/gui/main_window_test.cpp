@@ -2,6 +2,7 @@
 // step with the changed flags, renames and deletes refused with their texts, the close
 // question, and the real program started and closed. Screenshots of every page go to
 // the build folder for a person to look at.
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
@@ -391,6 +393,42 @@ private slots:
         const OptionsLoad saved =
             LoadOptions(dir.Path() / "demo/data", 0, FormatSettings::English());
         QCOMPARE(saved.Values.StartDay, startDay + demo->Opt.TotalDays);
+    }
+
+    // Every control a person can tab to has a name a screen reader can say, and every
+    // action of the menus has a text.
+    void everyControlHasAnAccessibleName() {
+        Fixture f;
+        MainWindow window(*f.station);
+        window.show();
+        QStringList unnamed;
+        for (QWidget* w : window.findChildren<QWidget*>()) {
+            // Parts of a composite control (a spin box's or combo box's editor) speak
+            // through the control.
+            const QWidget* parent = w->parentWidget();
+            const bool part = parent != nullptr &&
+                              (parent->inherits("QAbstractSpinBox") ||
+                               parent->inherits("QComboBox") || w->inherits("QComboBoxListView"));
+            const bool reachable = (w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
+                                   qobject_cast<QTabBar*>(w) == nullptr &&
+                                   !w->inherits("QScrollBar") && !w->inherits("QMenu");
+            if (reachable && w->accessibleName().isEmpty() &&
+                qobject_cast<QAbstractButton*>(w) == nullptr) {
+                unnamed << w->objectName() + " (" + w->metaObject()->className() + ")";
+            }
+            if (auto* button = qobject_cast<QAbstractButton*>(w);
+                button != nullptr && reachable && button->text().isEmpty() &&
+                button->accessibleName().isEmpty()) {
+                unnamed << w->objectName();
+            }
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        for (QAction* entry : window.menuBar()->actions()) {
+            QVERIFY(!entry->text().isEmpty());
+            for (QAction* action : entry->menu()->actions()) {
+                QVERIFY(action->isSeparator() || !action->text().isEmpty());
+            }
+        }
     }
 
     // The real program on the demo station: "/R" runs, saves and ends by itself; then a

@@ -47,6 +47,8 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     ui_->setupUi(this);
     // The program's own texts come from its catalogue.
     TranslateForm(this);
+    ui_->pages->setAccessibleName(Tr(N_("Library")));
+    ui_->optionPages->setAccessibleName(Tr(N_("Options")));
     runOptions_ = new RunOptionsPage(station_, ui_->optionPages);
     ui_->optionPages->insertTab(0, runOptions_, Tr(N_("Run")));
     optionPages_ = {new PlaylistOptionsPage(station_, ui_->optionPages),

@@ -42,6 +42,7 @@ RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
         {ui_->songInterval, ui_->songIntervalSlider, ui_->songIntervalUnit},
         {ui_->artistInterval, ui_->artistIntervalSlider, ui_->artistIntervalUnit}};
     for (const auto& [field, slider, unit] : intervals) {
+        slider->setAccessibleName(field->accessibleName());
         connect(field, &QLineEdit::textEdited, this,
                 [this, f = field, s = slider, u = unit] { IntervalTyped(f, s, u); });
         connect(slider, &QSlider::valueChanged, this,
