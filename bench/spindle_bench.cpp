@@ -339,6 +339,8 @@ int main(int argc, char** argv) {
         std::printf("| %d tracks | %.0f | %.0f |\n", n, SelectionsPerSecond(n, 0),
                     SelectionsPerSecond(n, 3));
     }
-    fs::remove_all(work);
+    // The library and its data folder stay for the desktop program's figures;
+    // bench/run removes the whole work folder.
+    fs::remove_all(firstRunData);
     return 0;
 }

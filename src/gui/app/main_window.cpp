@@ -285,7 +285,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::CreatePlaylist() {
-    StartRun({}, [this](bool generated) { emit RunFinished(generated); });
+    // A run changes what is to be saved, not what the lists and pages show.
+    StartRun({}, [this](bool generated) {
+        UpdateActions();
+        emit RunFinished(generated);
+    });
 }
 
 void MainWindow::RunUnattended(std::vector<std::string> loadLines) {
@@ -327,7 +331,10 @@ void MainWindow::ReloadFiles() {
             station_.ReloadFiles(group);
             return true;
         },
-        [this](bool) { emit ReloadFinished(); });
+        [this](bool) {
+            Refresh();
+            emit ReloadFinished();
+        });
 }
 
 void MainWindow::ReloadAllFiles() {
@@ -337,7 +344,10 @@ void MainWindow::ReloadAllFiles() {
             station_.ReloadAllFiles();
             return true;
         },
-        [this](bool) { emit ReloadFinished(); });
+        [this](bool) {
+            Refresh();
+            emit ReloadFinished();
+        });
 }
 
 void MainWindow::StartWork(ProgressWindow::Mode mode,
@@ -365,7 +375,6 @@ void MainWindow::StartWork(ProgressWindow::Mode mode,
         worker_->deleteLater();  // waits for its thread to end
         worker_ = nullptr;
         SetBusy(false);
-        Refresh();
         done(succeeded);
     });
     SetBusy(true);

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
@@ -17,7 +18,12 @@ ProgressWindow::ProgressWindow(QWidget* parent)
       count_(new QLabel(this)),
       lines_(new QListWidget(this)),
       bar_(new QProgressBar(this)),
-      button_(new QPushButton(this)) {
+      button_(new QPushButton(this)),
+      flush_(new QTimer(this)) {
+    flush_->setSingleShot(true);
+    flush_->setInterval(50);
+    connect(flush_, &QTimer::timeout, this, &ProgressWindow::ShowPendingLines);
+    lines_->setUniformItemSizes(true);
     lines_->setAccessibleName(Tr(N_("Messages")));
     bar_->setAccessibleName(Tr(N_("Progress")));
     caption_->setAlignment(Qt::AlignCenter);
@@ -44,6 +50,7 @@ void ProgressWindow::Start(Mode mode) {
     lines_->setVisible(run);
     bar_->setVisible(run);
     button_->setVisible(run);
+    pending_.clear();
     lines_->clear();
     bar_->setRange(0, 1);
     bar_->setValue(0);
@@ -66,7 +73,19 @@ void ProgressWindow::SetCount(qlonglong count) {
 }
 
 void ProgressWindow::AddLine(const QString& line) {
-    lines_->addItem(line);
+    pending_ << line;
+    if (!flush_->isActive()) {
+        flush_->start();
+    }
+}
+
+void ProgressWindow::ShowPendingLines() {
+    flush_->stop();
+    if (pending_.isEmpty()) {
+        return;
+    }
+    lines_->addItems(pending_);
+    pending_.clear();
     lines_->scrollToBottom();
 }
 
@@ -76,6 +95,7 @@ void ProgressWindow::SetBar(qlonglong position, qlonglong maximum) {
 }
 
 void ProgressWindow::Finish() {
+    ShowPendingLines();
     running_ = false;
     if (mode_ == Mode::Loading) {
         hide();

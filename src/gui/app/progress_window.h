@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <atomic>
 
 class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace spindle::gui {
 
@@ -39,6 +41,9 @@ public slots:
 protected:
     void reject() override;
 
+private slots:
+    void ShowPendingLines();
+
 private:
     QLabel* caption_;
     QLabel* count_;
@@ -48,6 +53,9 @@ private:
     std::atomic<bool> stopAsked_{false};
     bool running_ = false;
     Mode mode_ = Mode::Run;
+    // Lines come faster than a list can be laid out; they are shown in batches.
+    QStringList pending_;
+    QTimer* flush_;
 };
 
 }  // namespace spindle::gui

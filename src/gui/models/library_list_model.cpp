@@ -78,10 +78,11 @@ QVariant LibraryListModel::headerData(int section, Qt::Orientation orientation, 
 
 QVariant LibraryListModel::data(const QModelIndex& index, int role) const {
     if (index.isValid() && index.column() == 0 && role == Qt::DecorationRole) {
-        // The icon views show each entry by its kind's icon.
-        const bool folders = kind_ == ListKind::Categories || kind_ == ListKind::SpotGroups;
-        return QApplication::style()->standardIcon(folders ? QStyle::SP_DirIcon
-                                                           : QStyle::SP_FileDialogDetailedView);
+        // The icon views show each entry by its kind's icon, made once for the program.
+        static const QIcon groups = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+        static const QIcon plans =
+            QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView);
+        return kind_ == ListKind::Categories || kind_ == ListKind::SpotGroups ? groups : plans;
     }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};

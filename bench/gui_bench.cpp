@@ -1,0 +1,121 @@
+// spindle-gui-bench DATA_FOLDER: the desktop program's start-up and a 7-day Create
+// Playlist from its window, each beside the same work done the way spindle-cli does it
+// (in this process, without windows). Prints table rows for bench/RESULTS.md.
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "base/datetime.h"
+#include "base/unattended_operator.h"
+#include "generator/run_report.h"
+#include "outputs/generation.h"
+
+using namespace spindle;
+
+namespace {
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Seconds(const std::function<void()>& work) {
+    QElapsedTimer t;
+    t.start();
+    work();
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+void SetWeek(Station& s) {
+    s.Opt.StartDay = DateOf(NowLocal()) + 1;
+    s.Opt.StartHour = 0;
+    s.Opt.TotalDays = 7;
+    s.Opt.TotalHours = 0;
+    s.FixedSeed = 7;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: spindle-gui-bench DATA_FOLDER\n";
+        return 2;
+    }
+    const std::filesystem::path data = argv[1];
+    constexpr int kRounds = 9;
+    std::vector<double> guiStart, cliStart, guiRun, cliRun;
+    for (int round = 0; round < kRounds; ++round) {
+        // Start-up: load behind the splash and show the main window (the splash's
+        // minimum time is a fixed wait, left out) against the bare load.
+        UnattendedOperator op;
+        Station cli(data, op, FormatSettings::English());
+        cliStart.push_back(Seconds([&] {
+            cli.Startup = true;
+            cli.LoadAll();
+            cli.Startup = false;
+        }));
+        Station gui(data, op, FormatSettings::English());
+        gui::StartupSequence startup(gui, nullptr, [] { return std::int64_t{1} << 40; });
+        QSignalSpy shown(&startup, &gui::StartupSequence::WindowShown);
+        guiStart.push_back(Seconds([&] {
+            startup.Start();
+            if (shown.isEmpty() && !shown.wait(60000)) {
+                std::cerr << "the main window did not appear\n";
+                std::exit(1);
+            }
+        }));
+
+        // Seven days generated: Create Playlist from the window, from its trigger to the
+        // end reported back on the window's thread, against the bare run.
+        SetWeek(cli);
+        RunReport report(op, nullptr);
+        cliRun.push_back(Seconds([&] {
+            if (!RunGeneration(cli, report)) {
+                std::cerr << "the run without windows failed:\n";
+                for (const std::string& line : report.Lines()) {
+                    std::cerr << "  " << line << '\n';
+                }
+                std::exit(1);
+            }
+        }));
+        SetWeek(gui);
+        gui::MainWindow& window = *startup.Window();
+        QSignalSpy finished(&window, &gui::MainWindow::RunFinished);
+        auto* create = window.findChild<QAction*>(QStringLiteral("actionCreatePlaylist"));
+        guiRun.push_back(Seconds([&] {
+            create->trigger();
+            if (!finished.wait(120000) || !finished.at(0).at(0).toBool()) {
+                std::cerr << "the run from the window failed\n";
+                std::exit(1);
+            }
+        }));
+        window.Progress()->hide();
+    }
+    const double gs = Median(guiStart), cs = Median(cliStart), gr = Median(guiRun),
+                 cr = Median(cliRun);
+    std::printf("| measure | desktop program | same work as spindle-cli does it | ratio |\n");
+    std::printf("|---|---|---|---|\n");
+    std::printf(
+        "| start-up to a shown main window (load behind the splash; the splash's 4 s minimum "
+        "left out) | %.3f s | %.3f s (load) | %.2f |\n",
+        gs, cs, gs / cs);
+    std::printf(
+        "| Create Playlist, 7 days, from the window to the run's end | %.3f s | %.3f s | "
+        "%.2f |\n",
+        gr, cr, gr / cr);
+    std::printf("\n| target | result | |\n|---|---|---|\n");
+    std::printf("| desktop start-up within 1.2 x of the CLI's load | %.2f x | %s |\n", gs / cs,
+                gs / cs <= 1.2 ? "met" : "NOT met");
+    std::printf("| desktop 7-day run within 1.2 x of the CLI's | %.2f x | %s |\n", gr / cr,
+                gr / cr <= 1.2 ? "met" : "NOT met");
+    return 0;
+}
