@@ -1,5 +1,7 @@
 // Filling a group's tracks: its saved track list merged with a scan of its folders.
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -28,12 +30,90 @@ public:
             op_.ProcessEvents();
         }
     }
+    // Counts files taken in elsewhere meanwhile.
+    void Add(long files) {
+        count_ += files;
+        if (progress_ != nullptr && files != 0) {
+            progress_->SetCount(count_);
+            op_.ProcessEvents();
+        }
+    }
 
 private:
     Progress* progress_;
     Operator& op_;
     long count_ = 0;
 };
+
+// An operator for readings done ahead: it answers nothing and notes that something
+// would have been said, so the file is read again with the person there.
+class QuietOperator final : public Operator {
+public:
+    Answer Show(MessageKind, std::string_view, Buttons) override {
+        spoke = true;
+        return Answer::Cancel;
+    }
+    std::optional<std::string> Query(std::string_view, std::string_view,
+                                     std::string_view) override {
+        spoke = true;
+        return std::nullopt;
+    }
+    bool spoke = false;
+};
+
+struct Reading {
+    std::uint16_t Duration = 0;
+    std::uint32_t DosDate = 0;
+    bool Clean = false;  // read without a word and with a duration: usable as it is
+};
+
+// The durations of many new files, read on a few threads at once: opening a file and
+// reading its head is mostly waiting on the file system, which threads overlap. A
+// reading that had something to say, or found no duration, is not clean; the caller
+// reads that file again in order with the real operator, so what the person sees
+// and answers is as before. Few files are left to the caller altogether (none read).
+std::vector<Reading> ReadAhead(const std::vector<std::string>& paths, FileCounter& counter) {
+    constexpr std::size_t kWorthThreads = 256;
+    if (paths.size() < kWorthThreads) {
+        return {};
+    }
+    std::vector<Reading> readings(paths.size());
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    auto readOne = [&](std::size_t i) {
+        const std::string& path = paths[i];
+        if (!SameText(ExtractFileExt(path), ".m3u")) {  // lists read other files
+            QuietOperator quiet;
+            Reading& r = readings[i];
+            r.Duration = FileDuration(path, false, quiet, &r.DosDate);
+            r.Clean = !quiet.spoke && r.Duration != 0;
+        }
+        ++done;
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) {
+        helpers.emplace_back([&] {
+            for (std::size_t i = next++; i < paths.size(); i = next++) {
+                readOne(i);
+            }
+        });
+    }
+    // This thread reads too, and keeps the count on screen.
+    std::size_t shown = 0;
+    for (std::size_t i = next++; i < paths.size(); i = next++) {
+        readOne(i);
+        if (const std::size_t now = done.load(); now - shown >= 10) {
+            counter.Add(static_cast<long>(now - shown));
+            shown = now;
+        }
+    }
+    for (std::thread& t : helpers) {
+        t.join();
+    }
+    counter.Add(static_cast<long>(paths.size() - shown));
+    return readings;
+}
 
 bool IsShortcut(std::string_view name) {
     const std::size_t dot = name.rfind('.');
@@ -221,27 +301,60 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         added.reserve(offered.size());
         std::unordered_set<std::string_view> known;
         known.reserve(offered.size() * 2);
-        std::string path;
-        std::string folder;
-        std::string name;
         FileCounter counter(progress, *op_);
         const NameRules names = Opt.Names();
-        for (const auto& [folderIndex, offeredName] : offered) {
-            const std::string& offeredFolder = folders[folderIndex];
-            if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
-                continue;
+        // The offered files as they resolve, and among them the new ones to be read.
+        struct Resolved {
+            std::size_t Offer;
+            std::string Folder;
+            std::string Name;
+        };
+        std::vector<Resolved> resolved;
+        resolved.reserve(offered.size());
+        std::vector<std::string> toRead;
+        {
+            std::unordered_set<std::string> seen;
+            std::string folder;
+            std::string name;
+            for (std::size_t i = 0; i < offered.size(); ++i) {
+                const auto& [folderIndex, offeredName] = offered[i];
+                if (!ResolveOffered(folders[folderIndex], offeredName, folder, name, *this)) {
+                    continue;
+                }
+                resolved.push_back({i, folder, name});
+                std::string path = folder + name;
+                if (saved.count(path) == 0 && seen.insert(path).second) {
+                    toRead.push_back(std::move(path));
+                }
             }
-            counter.Count();
-            path.assign(folder).append(name);
-            if (saved.count(path) != 0 || known.count(path) != 0) {
+        }
+        const std::vector<Reading> readings = ReadAhead(toRead, counter);
+        const bool readAhead = !readings.empty();
+        std::size_t reading = 0;
+        std::string path;
+        for (const Resolved& r : resolved) {
+            const auto& [folderIndex, offeredName] = offered[r.Offer];
+            const std::string& offeredFolder = folders[folderIndex];
+            path.assign(r.Folder).append(r.Name);
+            const bool isNew = saved.count(path) == 0 && known.count(path) == 0;
+            const Reading* ahead = isNew && readAhead ? &readings[reading++] : nullptr;
+            if (ahead == nullptr) {
+                counter.Count();  // a file read ahead was counted then
+            }
+            if (!isNew) {
                 continue;
             }
             FileRec f;
             std::uint32_t dosDate = 0;
-            f.Duration = FileDuration(path, true, *op_, &dosDate);
+            if (ahead != nullptr && ahead->Clean) {
+                f.Duration = ahead->Duration;
+                dosDate = ahead->DosDate;
+            } else {
+                f.Duration = FileDuration(path, true, *op_, &dosDate);
+            }
             ReportUnmeasured(path, f.Duration, category.Name);
             // A shortcut's date is the shortcut's own; a file's came with its reading.
-            const bool direct = offeredFolder == folder && offeredName == name;
+            const bool direct = offeredFolder == r.Folder && offeredName == r.Name;
             f.FileDate = DateOfDos(
                 direct && dosDate != 0 ? dosDate : FileDosDate(offeredFolder + offeredName));
             f.Index = static_cast<std::int32_t>(added.size());

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "base/format.h"
 #include "base/list_text.h"
+#include "base/paths.h"
 #include "library/group_ops.h"
 #include "support/audio_files.h"
 #include "support/scripted_operator.h"
@@ -90,6 +92,32 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     EXPECT_TRUE(station.Changed.Categories);
     EXPECT_TRUE(station.Changed.FileLists);
     EXPECT_EQ(station.Artists.Count(), 3u);
+}
+
+// A large folder is read on several threads; what the station holds, and what the
+// operator is asked and in which order, is as if every file were read in turn.
+TEST_F(StationTest, ManyNewFilesAreReadAheadAsIfOneByOne) {
+    constexpr int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteMp3(dir, Format("music/Big/Band%0:d - Song.mp3", 1000 + i), 100 + i % 50);
+    }
+    dir.Write("music/Big/Band1100 - Broken.mp3", "not an MPEG stream at all");
+    dir.Write("music/Big/Band1200 - Broken.mp3", "");
+    Define("Categories.dat", {{"Big", "", Music("Big"), "0", "0", "0", "0", "0", "1", "1", "0"}});
+    op.QueueReply("42");
+    op.QueueReply("43");
+    station.LoadAll();
+    const std::vector<FileRec>& files = station.Categories.at(0)->Files;
+    ASSERT_EQ(files.size(), std::size_t{kFiles + 2});
+    ASSERT_EQ(op.Queries.size(), 2u);
+    EXPECT_EQ(op.Queries[0].Prompt, "Band1100 - Broken.mp3");
+    EXPECT_EQ(op.Queries[1].Prompt, "Band1200 - Broken.mp3");
+    for (const FileRec& f : files) {
+        const int number = std::stoi(ExtractFileName(f.FileName).substr(4, 4)) - 1000;
+        const bool broken = f.FileName.find("Broken") != std::string::npos;
+        EXPECT_EQ(f.Duration, broken ? 42 + (number == 200) : 100 + number % 50) << f.FileName;
+        EXPECT_GT(f.FileDate, 1.0) << f.FileName;
+    }
 }
 
 TEST_F(StationTest, ScanOrderWithoutSortingIsListedThenSubfolders) {
