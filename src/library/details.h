@@ -13,8 +13,9 @@ enum class GroupKind { Category, SpotGroup };
 
 // Whether a name of a Category, Spot Group, Rotation or Schedule holds one of the twelve
 // characters a name may not hold.
+inline constexpr std::string_view kInvalidNameCharacters = "\\/:*?\"<>|+;=";
 inline bool HasInvalidNameCharacter(std::string_view name) {
-    return name.find_first_of("\"*+/:;<=>?\\|") != std::string_view::npos;
+    return name.find_first_of(kInvalidNameCharacters) != std::string_view::npos;
 }
 
 // What Categories and Spot Groups share.

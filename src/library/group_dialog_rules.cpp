@@ -55,14 +55,14 @@ std::vector<Verdict> CheckGroupProperties(const Station& station, GroupKind kind
                           : tr("Spot Group already exists. Try again."),
                  "Name"}};
     }
-    // The dialog's own list of nine: the characters no file name may hold.
-    if (name.find_first_of("\\/:*?\"<>|") != std::string::npos) {
-        return {{std::string(tr("A name may not contain any of the following characters:")) +
-                     "\n\t\t\\ / : * ? \" < > |",
-                 "Name"}};
-    }
-    if (const std::string problem = TrackListNameProblem(name, kind); !problem.empty()) {
-        return {{problem, "Name"}};
+    // The name of an existing group cannot change here, so only a new one is checked,
+    // by the rule every list follows.
+    if (isNew) {
+        const Verdict v = CheckName(station, category ? ListKind::Categories : ListKind::SpotGroups,
+                                    kNewEntry, name);
+        if (!v.Ok()) {
+            return {v};
+        }
     }
     std::vector<Verdict> missing;
     for (const std::string& line : folderLines) {
@@ -73,6 +73,80 @@ std::vector<Verdict> CheckGroupProperties(const Station& station, GroupKind kind
         }
     }
     return missing;
+}
+
+}  // namespace spindle
+
+namespace spindle {
+
+GroupFields FieldsOf(const TCustomDetails& group) {
+    GroupFields f;
+    f.Name = group.Name;
+    f.Notes = group.Notes;
+    f.Folders = group.Folders;
+    f.Subfolders = group.Subfolders;
+    f.GroupType = group.GroupType;
+    if (group.Kind() == GroupKind::Category) {
+        const auto& c = static_cast<const TCategoryDetails&>(group);
+        f.SongRepeatOption = c.SongRepeatOption;
+        f.SongRepeatInterval = c.SongRepeatInterval;
+        f.ArtistRepeatOption = c.ArtistRepeatOption;
+        f.ArtistRepeatInterval = c.ArtistRepeatInterval;
+    } else {
+        const auto& g = static_cast<const TSpotDetails&>(group);
+        f.SortType = g.SortType;
+        f.FirstItem = g.FirstItem;
+        f.NextItem = g.NextItem;
+    }
+    return f;
+}
+
+bool ShowsStoredAverage(const TCustomDetails& stored, const GroupFields& shown) {
+    if (shown.Folders != stored.Folders || shown.Subfolders != stored.Subfolders) {
+        return false;
+    }
+    if (stored.Kind() == GroupKind::Category) {
+        return shown.GroupType == stored.GroupType;
+    }
+    const auto& g = static_cast<const TSpotDetails&>(stored);
+    return (shown.GroupType == kSpotBlock) == (g.GroupType == kSpotBlock) &&
+           (shown.SortType == kSortPerFolder) == (g.SortType == kSortPerFolder);
+}
+
+TCustomDetails& ApplyGroupFields(Station& station, GroupKind kind, TCustomDetails* existing,
+                                 const GroupFields& fields) {
+    const bool category = kind == GroupKind::Category;
+    TCustomDetails* group = existing;
+    if (group == nullptr) {
+        if (category) {
+            station.Categories.push_back(std::make_unique<TCategoryDetails>());
+            group = station.Categories.back().get();
+        } else {
+            station.SpotGroups.push_back(std::make_unique<TSpotDetails>());
+            group = station.SpotGroups.back().get();
+        }
+        group->Name = fields.Name;
+    }
+    group->Notes = fields.Notes;
+    group->Folders = fields.Folders;
+    group->Subfolders = fields.Subfolders;
+    group->GroupType = fields.GroupType;
+    if (category) {
+        auto& c = static_cast<TCategoryDetails&>(*group);
+        c.SongRepeatOption = fields.SongRepeatOption;
+        c.SongRepeatInterval = fields.SongRepeatInterval;
+        c.ArtistRepeatOption = fields.ArtistRepeatOption;
+        c.ArtistRepeatInterval = fields.ArtistRepeatInterval;
+        station.Changed.Categories = true;
+    } else {
+        auto& g = static_cast<TSpotDetails&>(*group);
+        g.SortType = fields.SortType;
+        g.FirstItem = fields.FirstItem;
+        g.NextItem = fields.NextItem;
+        g.SavedNextItem = fields.NextItem;
+        station.Changed.Spots = true;
+    }
+    return *group;
 }
 
 }  // namespace spindle

@@ -40,11 +40,41 @@ SpotDialogEnabling SpotDialogRules(int groupType, int sortType, bool firstItemCh
 // OK is offered only while the name and the folder list both hold something.
 bool GroupPropertiesComplete(const std::string& name, const std::string& folderText);
 
-// The OK checks in their order: a new object's name must be free, the name may hold
-// none of the characters a file name cannot, and every folder line must name an
-// existing file or folder (one verdict per bad line). Empty when all pass.
+// The OK checks in their order: a new object's name must be free and pass the name rule
+// of every list (no invalid character, no clash with the station's files), and every
+// folder line must name an existing file or folder (one verdict per bad line). Empty
+// when all pass.
 std::vector<Verdict> CheckGroupProperties(const Station& station, GroupKind kind, bool isNew,
                                           const std::string& name,
                                           const std::vector<std::string>& folderLines);
+
+// What the dialogs edit of a Category or Spot Group: the fields of either kind.
+struct GroupFields {
+    std::string Name;
+    std::string Notes;
+    std::vector<std::string> Folders;
+    bool Subfolders = false;
+    std::uint8_t GroupType = 0;
+    // Categories
+    std::uint8_t SongRepeatOption = kRepeatSystemDefault;
+    std::uint32_t SongRepeatInterval = 0;
+    std::uint8_t ArtistRepeatOption = kRepeatSystemDefault;
+    std::uint32_t ArtistRepeatInterval = 0;
+    // Spot Groups
+    std::uint8_t SortType = kSortAllFoldersCombined;
+    bool FirstItem = false;
+    std::uint32_t NextItem = 0;
+};
+GroupFields FieldsOf(const TCustomDetails& group);
+
+// Whether the stored average still holds for what the dialog shows: the same folders,
+// subfolder setting and type (for a Spot Group, whether it is a Block and whether it
+// sorts per folder). Otherwise it is known again only after the scan.
+bool ShowsStoredAverage(const TCustomDetails& stored, const GroupFields& shown);
+
+// Writes checked fields back: into `existing`, or into a new group added at the end of
+// its list. Marks the kind changed; the caller then reloads the group's files.
+TCustomDetails& ApplyGroupFields(Station& station, GroupKind kind, TCustomDetails* existing,
+                                 const GroupFields& fields);
 
 }  // namespace spindle

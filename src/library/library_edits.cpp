@@ -190,6 +190,16 @@ bool UpdateScheduleReferences(Station& station, const TSpotDetails& group) {
     return matched;
 }
 
+std::string InvalidNameMessage() {
+    std::string list;
+    for (const char c : kInvalidNameCharacters) {
+        list += list.empty() ? "" : " ";
+        list += c;
+    }
+    return std::string(tr("A name may not contain any of the following characters:")) + "\n\t\t" +
+           list;
+}
+
 Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
                   const std::string& name) {
     // A rename's refusals name what is renamed; a new entry's do not.
@@ -201,9 +211,7 @@ Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
         return {tr("You must type a name."), "Name"};
     }
     if (HasInvalidNameCharacter(name)) {
-        return {std::string(tr("A name may not contain any of the following characters:")) +
-                    "\n\t\t\\ / : * ? \" < > |",
-                "Name"};
+        return {InvalidNameMessage(), "Name"};
     }
     if (Taken(station, kind, index, name)) {
         return {prefix + Format(tr("\"%0:s\" already exists."), name), "Name"};

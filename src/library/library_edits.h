@@ -24,6 +24,8 @@ struct Verdict {
 // not in the list yet): not empty, no invalid character, not taken, and for a group no
 // track list that would be one of the station's own files.
 inline constexpr std::size_t kNewEntry = static_cast<std::size_t>(-1);
+// The refusal of a name with an invalid character, naming every one of them.
+std::string InvalidNameMessage();
 Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
                   const std::string& name);
 

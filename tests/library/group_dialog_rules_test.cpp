@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "library/options_page_rules.h"
 #include "library/station.h"
 #include "support/scripted_operator.h"
@@ -88,13 +90,61 @@ TEST(GroupDialogRules, OkChecksInTheirOrder) {
     EXPECT_EQ(messages(true, "hits", {"/gone"}),
               std::vector<std::string>{"Name: Category already exists. Try again."});
     EXPECT_TRUE(messages(false, "Hits", {music}).empty());  // editing it is no duplicate
-    EXPECT_EQ(messages(true, "Rock/Pop", {music}),
-              std::vector<std::string>{"Name: A name may not contain any of the following "
-                                       "characters:\n\t\t\\ / : * ? \" < > |"});
+    // One name rule for every list: the dialog refuses what a rename refuses.
+    for (const char* bad : {"Rock/Pop", "Rock+Pop", "Rock;Pop", "A=B"}) {
+        EXPECT_EQ(messages(true, bad, {music}),
+                  std::vector<std::string>{"Name: A name may not contain any of the following "
+                                           "characters:\n\t\t\\ / : * ? \" < > | + ; ="})
+            << bad;
+    }
+    EXPECT_TRUE(messages(false, "Rock+Pop", {music}).empty());  // a loaded name stays
     EXPECT_EQ(messages(true, "Options", {music}).size(), 1u);
     EXPECT_EQ(messages(true, "Rock", {music, "/gone/a", "/gone/b"}),
               (std::vector<std::string>{"Folders: File or Folder \"/gone/a\" does not exist.",
                                         "Folders: File or Folder \"/gone/b\" does not exist."}));
+}
+
+// The stored average holds while what decides it is unchanged; the fields written back
+// make a new group at the end of its list or change the existing one.
+TEST(GroupDialogRules, TheAverageAndTheFieldsWrittenBack) {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station station(dir.Path(), op, FormatSettings::English());
+    GroupFields fields;
+    fields.Name = "IDs";
+    fields.Folders = {"/a"};
+    fields.GroupType = kSpotNormal;
+    fields.SortType = kSortAllFoldersCombined;
+    fields.NextItem = 3;
+    TCustomDetails& made = ApplyGroupFields(station, GroupKind::SpotGroup, nullptr, fields);
+    ASSERT_EQ(station.SpotGroups.size(), 1u);
+    EXPECT_EQ(&made, station.SpotGroups[0].get());
+    EXPECT_EQ(station.SpotGroups[0]->SavedNextItem, 3u);
+    EXPECT_TRUE(station.Changed.Spots);
+
+    GroupFields shown = FieldsOf(made);
+    EXPECT_TRUE(ShowsStoredAverage(made, shown));
+    shown.GroupType = kSpotVoiceIntro;  // neither is a Block
+    shown.SortType = kSortRandomly;     // neither sorts per folder
+    EXPECT_TRUE(ShowsStoredAverage(made, shown));
+    for (auto change : std::vector<std::function<void(GroupFields&)>>{
+             [](GroupFields& f) { f.GroupType = kSpotBlock; },
+             [](GroupFields& f) { f.SortType = kSortPerFolder; },
+             [](GroupFields& f) { f.Subfolders = true; },
+             [](GroupFields& f) { f.Folders.push_back("/b"); }}) {
+        GroupFields changed = FieldsOf(made);
+        change(changed);
+        EXPECT_FALSE(ShowsStoredAverage(made, changed));
+    }
+    fields.Name = "Hits";
+    fields.SongRepeatOption = kRepeatSpecify;
+    fields.SongRepeatInterval = 720;
+    TCustomDetails& hits = ApplyGroupFields(station, GroupKind::Category, nullptr, fields);
+    fields.Notes = "edited";
+    ApplyGroupFields(station, GroupKind::Category, &hits, fields);
+    ASSERT_EQ(station.Categories.size(), 1u);
+    EXPECT_EQ(station.Categories[0]->Notes, "edited");
+    EXPECT_EQ(station.Categories[0]->SongRepeatInterval, 720u);
 }
 
 }  // namespace

@@ -139,8 +139,9 @@ TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
     EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "Jazz"));
     ASSERT_EQ(op.Messages.size(), 3u);
     EXPECT_EQ(op.Messages[0].Text, "You must type a name.");
-    EXPECT_EQ(op.Messages[1].Text,
-              "A name may not contain any of the following characters:\n\t\t\\ / : * ? \" < > |");
+    EXPECT_EQ(
+        op.Messages[1].Text,
+        "A name may not contain any of the following characters:\n\t\t\\ / : * ? \" < > | + ; =");
     EXPECT_EQ(op.Messages[2].Text, "Cannot rename \"Jazz\".\n\"ROCK\" already exists.");
     EXPECT_EQ(station->Categories[0]->Name, "Jazz");
     EXPECT_FALSE(station->Changed.Any());
