@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/format.h"
 #include "base/translate.h"
@@ -10,6 +11,10 @@
 #include "library/track_list.h"
 
 namespace spindle {
+
+double NearestHalf(double value) {
+    return std::round(value * 2) / 2;
+}
 
 int IntervalPosition(std::uint32_t minutes) {
     const auto at = std::lower_bound(kIntervalScale.begin(), kIntervalScale.end(), minutes);
@@ -22,9 +27,9 @@ std::string IntervalUnitLabel(std::uint32_t minutes) {
         return {};
     }
     if (minutes <= 2160) {
-        return Format(tr("(%.1g hours)"), minutes / 60.0);
+        return Format(tr("(%g hours)"), NearestHalf(minutes / 60.0));
     }
-    return Format(tr("(%.1g days)"), minutes / 1440.0);
+    return Format(tr("(%g days)"), NearestHalf(minutes / 1440.0));
 }
 
 std::string IntervalFieldText(const std::string& text) {

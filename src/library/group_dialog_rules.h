@@ -22,7 +22,9 @@ inline constexpr std::array<std::uint32_t, 22> kIntervalScale = {
 int IntervalPosition(std::uint32_t minutes);
 
 // The unit label beside an interval field: nothing below 120 minutes, then hours up to
-// 2160 minutes, then days, each with one significant digit ("(3 hours)", "(2 days)").
+// 2160 minutes, then days, each to the nearest half ("(2.5 hours)", "(36 hours)",
+// "(2 days)").
+double NearestHalf(double value);
 std::string IntervalUnitLabel(std::uint32_t minutes);
 
 // An interval field after an edit: an empty field becomes "0".

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/text_case.h"
 #include "base/translate.h"
+#include "library/group_dialog_rules.h"
 #include "library/station.h"
 
 namespace spindle {
@@ -12,9 +13,9 @@ std::string OptionsIntervalUnitLabel(std::uint32_t minutes) {
         return tr("minutes");
     }
     if (minutes <= 2160) {
-        return Format(tr("%.1g hours"), minutes / 60.0);
+        return Format(tr("%g hours"), NearestHalf(minutes / 60.0));
     }
-    return Format(tr("%.1g days"), minutes / 1440.0);
+    return Format(tr("%g days"), NearestHalf(minutes / 1440.0));
 }
 
 std::string FileDialogFilter(const ExtensionSet& extensions) {

@@ -14,7 +14,7 @@ namespace spindle {
 // only shows their results.
 
 // The unit label of the default repeat intervals: "minutes" below 120 minutes, then
-// hours up to 2160 minutes, then days, with one significant digit.
+// hours up to 2160 minutes, then days, to the nearest half.
 std::string OptionsIntervalUnitLabel(std::uint32_t minutes);
 
 // The file chooser's filter for the enabled extensions: "All supported files|*.mp3;…|

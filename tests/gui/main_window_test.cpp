@@ -27,6 +27,7 @@
 #include "app/progress_window.h"
 #include "app/startup.h"
 #include "base/unattended_operator.h"
+#include "gui_support.h"
 #include "library/options.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
@@ -37,46 +38,9 @@ using spindle::gui::MainWindow;
 
 namespace {
 
-// A station with two Categories, a Spot Group, a Rotation using them and, when asked,
-// a Schedule; loaded again from its files as the program loads it.
-struct Fixture {
-    explicit Fixture(bool withSchedule = true) : b(dir) {
-        b.AddCategory("Hits", {b.MusicFolder("Hits", {"Band - Song", "Other - Tune"}, 200)});
-        b.AddCategory("Gold", {b.MusicFolder("Gold", {"Old - Hit"}, 180)});
-        b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
-        b.AddRotation("Morning", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits")}, true);
-        if (withSchedule) {
-            b.AddSchedule("Week", "1111100", "...DEFAULT...");
-        }
-        b.Save();
-        station = std::make_unique<Station>(b.DataFolder(), op, FormatSettings::English());
-        station->LoadAll();
-        station->Changed = ChangedFlags{};
-    }
-    test::TempDir dir;
-    test::StationBuilder b;
-    test::ScriptedOperator op;
-    std::unique_ptr<Station> station;
-};
-
-void Screenshot(QWidget& window, const QString& name) {
-    QDir().mkpath(SPINDLE_SCREENSHOT_DIR);
-    window.grab().save(QString(SPINDLE_SCREENSHOT_DIR) + "/" + name + ".png");
-}
-
-// The demo station, written by the real program and loaded as the desktop program
-// loads it.
-std::unique_ptr<Station> DemoStation(const test::TempDir& dir) {
-    static test::ScriptedOperator op;
-    QProcess cli;
-    cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
-    cli.waitForFinished(60000);
-    auto station =
-        std::make_unique<Station>(dir.Path() / "demo/data", op, FormatSettings::English());
-    station->LoadAll();
-    station->Changed = ChangedFlags{};
-    return station;
-}
+using test::DemoStation;
+using test::Fixture;
+using test::Screenshot;
 
 void Select(MainWindow& window, ListKind kind, int row) {
     QTreeView* view = window.View(kind);
@@ -189,7 +153,7 @@ private slots:
         song->clear();
         QTest::keyClicks(song, "150");
         QCOMPARE(slider->value(), 5);  // the first position of at least 150 minutes: 180
-        QCOMPARE(window.findChild<QLabel*>("songIntervalUnit")->text(), QString("3 hours"));
+        QCOMPARE(window.findChild<QLabel*>("songIntervalUnit")->text(), QString("2.5 hours"));
         slider->setFocus();
         slider->setValue(16);
         QCOMPARE(song->text(), QString("2880"));
@@ -401,27 +365,7 @@ private slots:
         Fixture f;
         MainWindow window(*f.station);
         window.show();
-        QStringList unnamed;
-        for (QWidget* w : window.findChildren<QWidget*>()) {
-            // Parts of a composite control (a spin box's or combo box's editor) speak
-            // through the control.
-            const QWidget* parent = w->parentWidget();
-            const bool part = parent != nullptr &&
-                              (parent->inherits("QAbstractSpinBox") ||
-                               parent->inherits("QComboBox") || w->inherits("QComboBoxListView"));
-            const bool reachable = (w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
-                                   qobject_cast<QTabBar*>(w) == nullptr &&
-                                   !w->inherits("QScrollBar") && !w->inherits("QMenu");
-            if (reachable && w->accessibleName().isEmpty() &&
-                qobject_cast<QAbstractButton*>(w) == nullptr) {
-                unnamed << w->objectName() + " (" + w->metaObject()->className() + ")";
-            }
-            if (auto* button = qobject_cast<QAbstractButton*>(w);
-                button != nullptr && reachable && button->text().isEmpty() &&
-                button->accessibleName().isEmpty()) {
-                unnamed << w->objectName();
-            }
-        }
+        const QStringList unnamed = test::UnnamedControls(window);
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
         for (QAction* entry : window.menuBar()->actions()) {
             QVERIFY(!entry->text().isEmpty());

@@ -20,11 +20,11 @@ TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
     } cases[] = {
         {0, 0, ""},
         {90, 3, ""},
-        {150, 5, "(3 hours)"},
+        {150, 5, "(2.5 hours)"},
         {180, 5, "(3 hours)"},
-        {2160, 15, "(4E1 hours)"},
+        {2160, 15, "(36 hours)"},
         {3000, 17, "(2 days)"},
-        {20000, 21, "(1E1 days)"},
+        {20000, 21, "(14 days)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IntervalPosition(c.Minutes), c.Position) << c.Minutes;
@@ -36,6 +36,7 @@ TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
     EXPECT_EQ(OptionsIntervalUnitLabel(100), "minutes");
     EXPECT_EQ(OptionsIntervalUnitLabel(180), "3 hours");
     EXPECT_EQ(OptionsIntervalUnitLabel(2880), "2 days");
+    EXPECT_EQ(OptionsIntervalUnitLabel(150), "2.5 hours");
 }
 
 TEST(OptionsPageRules, TheFileChooserFilterFollowsTheEnabledExtensions) {

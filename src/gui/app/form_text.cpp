@@ -23,6 +23,10 @@ QString Plain(QString text) {
 }  // namespace
 
 void TranslateForm(QWidget* form) {
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        w->setAccessibleName(Translated(w->accessibleName()));
+        w->setToolTip(Translated(w->toolTip()));
+    }
     for (QGroupBox* box : form->findChildren<QGroupBox*>()) {
         box->setTitle(Translated(box->title()));
     }

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/form_text.h"
+#include "app/group_dialog.h"
 #include "app/option_pages.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
@@ -75,6 +76,9 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         connect(views[i]->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this] { UpdateActions(); });
         connect(models_[i], &LibraryListModel::Renamed, this, [this] { UpdateActions(); });
+        // Enter or a double click on an entry opens it; Enter while a name is edited in
+        // place ends the edit instead.
+        connect(views[i], &QAbstractItemView::activated, this, &MainWindow::Open);
         // The icon and list styles show the same entries and selection in a list view.
         auto* icons = new QListView(views[i]->parentWidget());
         icons->setModel(models_[i]);
@@ -84,6 +88,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         icons->setResizeMode(QListView::Adjust);
         icons->hide();
         views[i]->parentWidget()->layout()->addWidget(icons);
+        connect(icons, &QAbstractItemView::activated, this, &MainWindow::Open);
         iconViews_[i] = icons;
     }
     const std::pair<QAction*, ViewStyle> styles[] = {{ui_->actionLargeIcons, ViewStyle::LargeIcons},
@@ -101,6 +106,8 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     statusBar()->addWidget(tracksCount_);
 
     connect(ui_->pages, &QTabWidget::currentChanged, this, [this] { UpdateActions(); });
+    connect(ui_->actionNew, &QAction::triggered, this, &MainWindow::New);
+    connect(ui_->actionOpen, &QAction::triggered, this, &MainWindow::Open);
     connect(ui_->actionSave, &QAction::triggered, this, &MainWindow::Save);
     connect(ui_->actionSaveAll, &QAction::triggered, this, &MainWindow::SaveAll);
     connect(ui_->actionRename, &QAction::triggered, this, &MainWindow::Rename);
@@ -184,6 +191,10 @@ void MainWindow::UpdateActions() {
     const Page page = CurrentPage();
     const bool list = page != Page::Options;
     const bool selected = SelectedRow() != kNewEntry;
+    // The property dialogs of Categories and Spot Groups; isolated mode adds none.
+    const bool groups = page == Page::Categories || page == Page::SpotGroups;
+    ui_->actionNew->setEnabled(groups && !station_.Isolated);
+    ui_->actionOpen->setEnabled(groups && selected);
     ui_->actionSave->setEnabled(PageHasChanges(station_.Changed, page));
     ui_->actionSaveAll->setEnabled(station_.Changed.Any());
     ui_->actionRename->setEnabled(list && selected);
@@ -199,6 +210,49 @@ void MainWindow::UpdateCounts() {
                                     static_cast<long long>(station_.Artists.Count()))));
     tracksCount_->setText(Q(Format(spindle::tr("%0:d total Category tracks"),
                                    static_cast<long long>(station_.TotalCategoryTracks()))));
+}
+
+void MainWindow::New() {
+    if (CurrentPage() == Page::Categories || CurrentPage() == Page::SpotGroups) {
+        if (!station_.Isolated) {
+            EditGroup(CurrentList(), kNewEntry);
+        }
+    }
+}
+
+void MainWindow::Open() {
+    const std::size_t row = SelectedRow();
+    if (row != kNewEntry &&
+        (CurrentPage() == Page::Categories || CurrentPage() == Page::SpotGroups)) {
+        EditGroup(CurrentList(), row);
+    }
+}
+
+void MainWindow::EditGroup(ListKind kind, std::size_t row) {
+    std::unique_ptr<GroupDialog> dialog;
+    if (kind == ListKind::Categories) {
+        dialog = std::make_unique<CategoryDialog>(
+            station_, row == kNewEntry ? nullptr : station_.Categories[row].get(), this);
+    } else {
+        dialog = std::make_unique<SpotGroupDialog>(
+            station_, row == kNewEntry ? nullptr : station_.SpotGroups[row].get(), this);
+    }
+    dialog->setObjectName(QStringLiteral("groupDialog"));
+    if (dialog->exec() != QDialog::Accepted || dialog->Result() == nullptr) {
+        return;
+    }
+    TCustomDetails& group = *dialog->Result();
+    Refresh();
+    StartWork(
+        ProgressWindow::Mode::Loading,
+        [this, &group](Operator&, spindle::Progress&) {
+            station_.ReloadFiles(group);
+            return true;
+        },
+        [this](bool) {
+            Refresh();
+            emit ReloadFinished();
+        });
 }
 
 void MainWindow::Save() {

@@ -75,6 +75,11 @@ private:
     void UpdateCounts();
     std::size_t SelectedRow() const;  // kNewEntry when nothing is selected
     ListKind CurrentList() const;
+    void New();
+    void Open();
+    // Shows a group's property dialog (for a new group when `row` is kNewEntry) and,
+    // after OK, reloads the group's files.
+    void EditGroup(ListKind kind, std::size_t row);
     void Save();
     void SaveAll();
     void Rename();

@@ -1,0 +1,333 @@
+#include "app/group_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSlider>
+
+#include "app/form_text.h"
+#include "app/qt_text.h"
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "ui_category_dialog.h"
+#include "ui_spot_group_dialog.h"
+
+namespace spindle::gui {
+namespace {
+
+template <typename T>
+T* Child(const QObject* form, const char* name) {
+    return form->findChild<T*>(QString::fromLatin1(name));
+}
+
+QString TimeText(std::uint32_t seconds, const FormatSettings& settings) {
+    return Q(FormatDateTime("hh:nn:ss", seconds / 86400.0, settings));
+}
+
+std::vector<std::string> FolderLines(const QPlainTextEdit* folders) {
+    std::vector<std::string> lines;
+    for (std::string& line : SplitLines(S(folders->toPlainText()))) {
+        if (!line.empty()) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+GroupDialog::GroupDialog(Station& station, GroupKind kind, TCustomDetails* existing,
+                         QWidget* parent)
+    : QDialog(parent), station_(station), kind_(kind), existing_(existing) {}
+
+void GroupDialog::SetUpShared() {
+    TranslateForm(this);
+    const bool category = kind_ == GroupKind::Category;
+    if (existing_ == nullptr) {
+        setWindowTitle(category ? Tr(N_("New Category")) : Tr(N_("New Spot Group")));
+    } else {
+        setWindowTitle(Q(Format(category ? spindle::tr("%0:s Category Properties")
+                                         : spindle::tr("%0:s Spot Group Properties"),
+                                existing_->Name)));
+    }
+    if (!station_.Opt.ToolTips) {
+        for (QWidget* w : findChildren<QWidget*>()) {
+            w->setToolTip({});
+        }
+    }
+    auto* name = Child<QLineEdit>(this, "name");
+    auto* folders = Child<QPlainTextEdit>(this, "folders");
+    auto* ok = Child<QDialogButtonBox>(this, "buttons")->button(QDialogButtonBox::Ok);
+    connect(Child<QDialogButtonBox>(this, "buttons"), &QDialogButtonBox::accepted, this,
+            &QDialog::accept);
+    connect(Child<QDialogButtonBox>(this, "buttons"), &QDialogButtonBox::rejected, this,
+            &QDialog::reject);
+    auto complete = [this, name, folders, ok] {
+        ok->setEnabled(
+            GroupPropertiesComplete(S(name->text()), S(folders->toPlainText().trimmed())));
+        UpdateAverage();
+    };
+    connect(name, &QLineEdit::textChanged, this, complete);
+    connect(folders, &QPlainTextEdit::textChanged, this, complete);
+    connect(Child<QCheckBox>(this, "subfolders"), &QCheckBox::toggled, this,
+            [this] { UpdateAverage(); });
+    connect(Child<QPushButton>(this, "addFolder"), &QPushButton::clicked, this, [this, folders] {
+        const QString folder = QFileDialog::getExistingDirectory(
+            this, kind_ == GroupKind::Category ? Tr(N_("Select a folder containing Category items"))
+                                               : Tr(N_("Select a folder containing Spot items")));
+        if (!folder.isEmpty()) {
+            folders->appendPlainText(folder);
+        }
+    });
+    connect(Child<QPushButton>(this, "addFiles"), &QPushButton::clicked, this, [this, folders] {
+        for (const QString& file : QFileDialog::getOpenFileNames(this, Tr(N_("Add Files")))) {
+            folders->appendPlainText(file);
+        }
+    });
+    connect(Child<QPushButton>(this, "clearFolders"), &QPushButton::clicked, folders,
+            &QPlainTextEdit::clear);
+
+    // Isolated mode loads saved track lists only: the folders cannot be changed.
+    if (station_.Isolated) {
+        for (const char* control :
+             {"folders", "subfolders", "addFolder", "addFiles", "clearFolders", "groupType"}) {
+            Child<QWidget>(this, control)->setEnabled(false);
+        }
+    }
+    GroupFields shown;
+    if (existing_ != nullptr) {
+        shown = FieldsOf(*existing_);
+    }
+    Show(shown);
+    name->setEnabled(existing_ == nullptr);
+    (existing_ == nullptr ? static_cast<QWidget*>(name) : Child<QWidget>(this, "notes"))
+        ->setFocus();
+    complete();
+}
+
+void GroupDialog::Show(const GroupFields& f) {
+    showing_ = true;
+    Child<QLineEdit>(this, "name")->setText(Q(f.Name));
+    Child<QLineEdit>(this, "notes")->setText(Q(f.Notes));
+    QStringList lines;
+    for (const std::string& line : f.Folders) {
+        lines << Q(line);
+    }
+    Child<QPlainTextEdit>(this, "folders")->setPlainText(lines.join(QLatin1Char('\n')));
+    Child<QCheckBox>(this, "subfolders")->setChecked(f.Subfolders);
+    Child<QLabel>(this, "fileCount")
+        ->setText(QString::number(existing_ != nullptr ? existing_->Files.size() : 0));
+    ShowOwn(f);
+    showing_ = false;
+    UpdateEnabling();
+    UpdateAverage();
+}
+
+GroupFields GroupDialog::Fields() const {
+    GroupFields f;
+    f.Name = S(Child<QLineEdit>(this, "name")->text());
+    f.Notes = S(Child<QLineEdit>(this, "notes")->text());
+    f.Folders = FolderLines(Child<QPlainTextEdit>(this, "folders"));
+    f.Subfolders = Child<QCheckBox>(this, "subfolders")->isChecked();
+    TakeOwn(f);
+    return f;
+}
+
+void GroupDialog::UpdateEnabling() {}
+
+void GroupDialog::UpdateAverage() {
+    if (showing_) {
+        return;
+    }
+    // The stored average holds only while nothing that decides it has changed.
+    const bool stored = existing_ != nullptr && ShowsStoredAverage(*existing_, Fields());
+    Child<QLabel>(this, "averageTime")
+        ->setText(TimeText(stored ? existing_->AverageTime : 0, station_.Settings()));
+}
+
+bool GroupDialog::TryAccept() {
+    const GroupFields fields = Fields();
+    const std::vector<Verdict> refusals =
+        CheckGroupProperties(station_, kind_, existing_ == nullptr, fields.Name, fields.Folders);
+    for (const Verdict& v : refusals) {
+        station_.Op().Show(MessageKind::Error, v.Message, Buttons::Ok);
+    }
+    if (!refusals.empty()) {
+        const char* field = refusals.front().Field == "Name" ? "name" : "folders";
+        Child<QWidget>(this, field)->setFocus();
+        return false;
+    }
+    result_ = &ApplyGroupFields(station_, kind_, existing_, fields);
+    return true;
+}
+
+void GroupDialog::accept() {
+    if (TryAccept()) {
+        QDialog::accept();
+    }
+}
+
+// ---- Category ----
+
+CategoryDialog::CategoryDialog(Station& station, TCategoryDetails* existing, QWidget* parent)
+    : GroupDialog(station, GroupKind::Category, existing, parent),
+      ui_(std::make_unique<Ui::CategoryDialog>()) {
+    ui_->setupUi(this);
+    for (const char* type : {N_("Normal"), N_("Block")}) {
+        ui_->groupType->addItem(Tr(type));
+    }
+    const std::tuple<QComboBox*, QLineEdit*, QSlider*, QLabel*> repeats[] = {
+        {ui_->songRepeatOption, ui_->songRepeatInterval, ui_->songRepeatTrackBar,
+         ui_->songRepeatUnit},
+        {ui_->artistRepeatOption, ui_->artistRepeatInterval, ui_->artistRepeatTrackBar,
+         ui_->artistRepeatUnit}};
+    for (const auto& [option, field, bar, unit] : repeats) {
+        for (const char* choice : {N_("System Default"), N_("Specify")}) {
+            option->addItem(Tr(choice));
+        }
+        field->setValidator(
+            new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), this));
+        connect(option, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabling(); });
+        connect(field, &QLineEdit::textEdited, this,
+                [this, f = field, b = bar, u = unit] { IntervalTyped(f, b, u); });
+        connect(bar, &QSlider::valueChanged, this, [this, f = field, b = bar, u = unit] {
+            if (!showing_ && b->hasFocus()) {
+                f->setText(QString::number(kIntervalScale[static_cast<std::size_t>(b->value())]));
+                u->setText(Q(IntervalUnitLabel(f->text().toUInt())));
+            }
+        });
+    }
+    connect(ui_->groupType, &QComboBox::currentIndexChanged, this, [this] {
+        UpdateEnabling();
+        UpdateAverage();
+    });
+    SetUpShared();
+}
+
+CategoryDialog::~CategoryDialog() = default;
+
+void CategoryDialog::IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit) {
+    field->setText(Q(IntervalFieldText(S(field->text()))));
+    if (!bar->hasFocus()) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(IntervalPosition(field->text().toUInt()));
+    }
+    unit->setText(Q(IntervalUnitLabel(field->text().toUInt())));
+}
+
+void CategoryDialog::ShowOwn(const GroupFields& f) {
+    ui_->groupType->setCurrentIndex(f.GroupType);
+    ui_->songRepeatOption->setCurrentIndex(f.SongRepeatOption);
+    ui_->artistRepeatOption->setCurrentIndex(f.ArtistRepeatOption);
+    ui_->songRepeatInterval->setText(QString::number(f.SongRepeatInterval));
+    ui_->artistRepeatInterval->setText(QString::number(f.ArtistRepeatInterval));
+    IntervalTyped(ui_->songRepeatInterval, ui_->songRepeatTrackBar, ui_->songRepeatUnit);
+    IntervalTyped(ui_->artistRepeatInterval, ui_->artistRepeatTrackBar, ui_->artistRepeatUnit);
+}
+
+void CategoryDialog::TakeOwn(GroupFields& f) const {
+    f.GroupType = static_cast<std::uint8_t>(ui_->groupType->currentIndex());
+    f.SongRepeatOption = static_cast<std::uint8_t>(ui_->songRepeatOption->currentIndex());
+    f.ArtistRepeatOption = static_cast<std::uint8_t>(ui_->artistRepeatOption->currentIndex());
+    f.SongRepeatInterval = ui_->songRepeatInterval->text().toUInt();
+    f.ArtistRepeatInterval = ui_->artistRepeatInterval->text().toUInt();
+}
+
+void CategoryDialog::UpdateEnabling() {
+    // A Block plays its tracks as a unit: no repeat intervals at all.
+    const bool block = ui_->groupType->currentIndex() == kCategoryBlock;
+    ui_->songRepeatGroup->setEnabled(!block);
+    ui_->artistRepeatGroup->setEnabled(!block);
+    for (const auto& [option, field, bar, unit] :
+         {std::tuple{ui_->songRepeatOption, ui_->songRepeatInterval, ui_->songRepeatTrackBar,
+                     ui_->songRepeatUnit},
+          std::tuple{ui_->artistRepeatOption, ui_->artistRepeatInterval, ui_->artistRepeatTrackBar,
+                     ui_->artistRepeatUnit}}) {
+        const bool specify = option->currentIndex() == kRepeatSpecify;
+        field->setEnabled(specify);
+        bar->setEnabled(specify);
+        unit->setEnabled(specify);
+    }
+}
+
+// ---- Spot Group ----
+
+SpotGroupDialog::SpotGroupDialog(Station& station, TSpotDetails* existing, QWidget* parent)
+    : GroupDialog(station, GroupKind::SpotGroup, existing, parent),
+      ui_(std::make_unique<Ui::SpotGroupDialog>()) {
+    ui_->setupUi(this);
+    for (const char* type :
+         {N_("Normal"), N_("Song Intro"), N_("Song Outro"), N_("Block"), N_("Voice Intro")}) {
+        ui_->groupType->addItem(Tr(type));
+    }
+    for (const char* sort : {N_("All Folders Combined"), N_("Per Folder"), N_("Randomly")}) {
+        ui_->sortType->addItem(Tr(sort));
+    }
+    if (existing != nullptr) {
+        for (const FileRec& f : existing->Files) {
+            ui_->nextItem->addItem(Q(ExtractFileName(f.FileName)));
+        }
+    }
+    auto changed = [this] {
+        UpdateEnabling();
+        UpdateAverage();
+    };
+    connect(ui_->groupType, &QComboBox::currentIndexChanged, this, changed);
+    connect(ui_->sortType, &QComboBox::currentIndexChanged, this, changed);
+    connect(ui_->firstItem, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && ui_->nextItem->count() > 0) {
+            ui_->nextItem->setCurrentIndex(0);
+        }
+        UpdateEnabling();
+    });
+    // New folders make the stored files, and so the next item, unknown.
+    connect(findChild<QPlainTextEdit*>(QStringLiteral("folders")), &QPlainTextEdit::textChanged,
+            this, [this] {
+                if (!showing_ && existing_ != nullptr && Fields().Folders != existing_->Folders) {
+                    ui_->nextItem->clear();
+                }
+            });
+    if (station.Isolated) {
+        ui_->sortType->setEnabled(false);
+    }
+    SetUpShared();
+}
+
+SpotGroupDialog::~SpotGroupDialog() = default;
+
+void SpotGroupDialog::ShowOwn(const GroupFields& f) {
+    ui_->groupType->setCurrentIndex(f.GroupType);
+    ui_->sortType->setCurrentIndex(f.SortType);
+    ui_->firstItem->setChecked(f.FirstItem);
+    if (f.NextItem < static_cast<std::uint32_t>(ui_->nextItem->count())) {
+        ui_->nextItem->setCurrentIndex(static_cast<int>(f.NextItem));
+    }
+}
+
+void SpotGroupDialog::TakeOwn(GroupFields& f) const {
+    f.GroupType = static_cast<std::uint8_t>(ui_->groupType->currentIndex());
+    f.SortType = static_cast<std::uint8_t>(ui_->sortType->currentIndex());
+    f.FirstItem = ui_->firstItem->isChecked();
+    f.NextItem = static_cast<std::uint32_t>(std::max(ui_->nextItem->currentIndex(), 0));
+}
+
+void SpotGroupDialog::UpdateEnabling() {
+    const SpotDialogEnabling e = SpotDialogRules(
+        ui_->groupType->currentIndex(), ui_->sortType->currentIndex(), ui_->firstItem->isChecked());
+    ui_->sortType->setEnabled(e.SortType && !station_.Isolated);
+    ui_->sortTypeLabel->setEnabled(e.SortType);
+    ui_->firstItem->setEnabled(e.FirstItem);
+    ui_->nextItem->setEnabled(e.NextItem);
+    ui_->nextItemLabel->setEnabled(e.NextItem);
+}
+
+}  // namespace spindle::gui

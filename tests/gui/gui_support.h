@@ -1,0 +1,86 @@
+#pragma once
+// What the desktop program's Qt tests share: a small station loaded as the program loads
+// it, the demo station, and screenshots for a person to look at.
+#include <QAbstractButton>
+#include <QDir>
+#include <QProcess>
+#include <QStringList>
+#include <QTabBar>
+#include <QWidget>
+#include <memory>
+
+#include "library/rotation.h"
+#include "library/station.h"
+#include "support/scripted_operator.h"
+#include "support/station_builder.h"
+
+namespace spindle::test {
+
+// A station with two Categories, a Spot Group, a Rotation using them and, when asked,
+// a Schedule; loaded again from its files as the program loads it.
+struct Fixture {
+    explicit Fixture(bool withSchedule = true) : b(dir) {
+        b.AddCategory("Hits", {b.MusicFolder("Hits", {"Band - Song", "Other - Tune"}, 200)});
+        b.AddCategory("Gold", {b.MusicFolder("Gold", {"Old - Hit"}, 180)});
+        b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
+        b.AddRotation("Morning", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits")}, true);
+        if (withSchedule) {
+            b.AddSchedule("Week", "1111100", "...DEFAULT...");
+        }
+        b.Save();
+        station = std::make_unique<Station>(b.DataFolder(), op, FormatSettings::English());
+        station->LoadAll();
+        station->Changed = ChangedFlags{};
+    }
+    test::TempDir dir;
+    test::StationBuilder b;
+    test::ScriptedOperator op;
+    std::unique_ptr<Station> station;
+};
+
+inline void Screenshot(QWidget& window, const QString& name) {
+    QDir().mkpath(SPINDLE_SCREENSHOT_DIR);
+    window.grab().save(QString(SPINDLE_SCREENSHOT_DIR) + "/" + name + ".png");
+}
+
+// The demo station, written by the real program and loaded as the desktop program
+// loads it.
+inline std::unique_ptr<Station> DemoStation(const test::TempDir& dir) {
+    static test::ScriptedOperator op;
+    QProcess cli;
+    cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
+    cli.waitForFinished(60000);
+    auto station =
+        std::make_unique<Station>(dir.Path() / "demo/data", op, FormatSettings::English());
+    station->LoadAll();
+    station->Changed = ChangedFlags{};
+    return station;
+}
+
+// The controls a person can tab to that a screen reader could not name.
+inline QStringList UnnamedControls(QWidget& form) {
+    QStringList unnamed;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        // Parts of a composite control (a spin box's or combo box's editor) speak
+        // through the control.
+        const QWidget* parent = w->parentWidget();
+        const bool part = parent != nullptr &&
+                          (parent->inherits("QAbstractSpinBox") || parent->inherits("QComboBox") ||
+                           w->inherits("QComboBoxListView"));
+        const bool reachable = (w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
+                               qobject_cast<QTabBar*>(w) == nullptr && !w->inherits("QScrollBar") &&
+                               !w->inherits("QMenu");
+        if (reachable && w->accessibleName().isEmpty() &&
+            qobject_cast<QAbstractButton*>(w) == nullptr) {
+            unnamed << w->objectName() + " (" + w->metaObject()->className() + ")";
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w); button != nullptr && reachable &&
+                                                              button->text().isEmpty() &&
+                                                              button->accessibleName().isEmpty()) {
+            unnamed << w->objectName();
+        }
+    }
+    return unnamed;
+}
+
+}  // namespace spindle::test
