@@ -13,9 +13,11 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QTreeView>
 
+#include "app/file_view_window.h"
 #include "app/group_dialog.h"
 #include "app/main_window.h"
 #include "gui_support.h"
@@ -146,6 +148,51 @@ private slots:
         f.station->Isolated = true;
         window.Refresh();
         QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
+    }
+
+    // File List shows the selected group's tracks; a heading clicked twice sorts it the
+    // other way; the properties correct a track and mark the track lists to be saved.
+    void theFileListSortsAndCorrectsTracks() {
+        test::Fixture f;
+        MainWindow window(*f.station);
+        window.show();
+        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Categories));
+        QTreeView* categories = window.View(ListKind::Categories);
+        categories->setCurrentIndex(categories->model()->index(0, 0));  // Hits
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* files = window.findChild<gui::FileViewWindow*>("fileViewWindow");
+            QVERIFY(files != nullptr);
+            QCOMPARE(files->windowTitle(), QString("Hits File List"));
+            auto* view = Find<QTreeView>(*files, "fileView");
+            QCOMPARE(view->model()->rowCount(), 2);
+            files->Model()->ClickColumn(1);
+            files->Model()->ClickColumn(1);  // by file name, descending
+            QCOMPARE(view->model()->data(view->model()->index(0, 1)).toString(),
+                     QString("Other - Tune.mp3"));
+            test::Screenshot(*files, "file-list");
+            view->setCurrentIndex(view->model()->index(0, 0));
+            QTimer::singleShot(0, [&] {
+                auto* props = files->findChild<QDialog*>("filePropertiesDialog");
+                QVERIFY(props != nullptr);
+                QCOMPARE(props->windowTitle(), QString("Other - Tune.mp3 Properties"));
+                Find<QTimeEdit>(*props, "eDuration")->setTime(QTime(0, 3, 35));
+                Find<QPushButton>(*props, "btNever")->click();
+                test::Screenshot(*props, "file-properties");
+                props->accept();
+            });
+            QVERIFY(files->EditSelected());
+            QCOMPARE(view->model()->data(view->model()->index(0, 2)).toString(),
+                     QString("00:03:35"));
+            QCOMPARE(view->model()->data(view->model()->index(0, 3)).toString(),
+                     QString("     Never"));
+            checked = true;
+            files->accept();
+        });
+        window.findChild<QAction*>("actionFileList")->trigger();
+        QVERIFY(checked);
+        QVERIFY(f.station->Changed.FileLists);
+        QVERIFY(window.SaveAllAction()->isEnabled());
     }
 };
 

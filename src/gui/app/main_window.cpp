@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/file_view_window.h"
 #include "app/form_text.h"
 #include "app/group_dialog.h"
 #include "app/option_pages.h"
@@ -114,6 +115,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionDelete, &QAction::triggered, this, &MainWindow::Delete);
     connect(ui_->actionCopy, &QAction::triggered, this, &MainWindow::Copy);
     connect(ui_->actionUsageList, &QAction::triggered, this, &MainWindow::ShowUsageList);
+    connect(ui_->actionFileList, &QAction::triggered, this, &MainWindow::ShowFileList);
     connect(ui_->actionBackup, &QAction::triggered, this, &MainWindow::Backup);
     connect(ui_->actionClearLastScheduled, &QAction::triggered, this,
             &MainWindow::ClearLastScheduled);
@@ -195,6 +197,7 @@ void MainWindow::UpdateActions() {
     const bool groups = page == Page::Categories || page == Page::SpotGroups;
     ui_->actionNew->setEnabled(groups && !station_.Isolated);
     ui_->actionOpen->setEnabled(groups && selected);
+    ui_->actionFileList->setEnabled(groups && selected);
     ui_->actionSave->setEnabled(PageHasChanges(station_.Changed, page));
     ui_->actionSaveAll->setEnabled(station_.Changed.Any());
     ui_->actionRename->setEnabled(list && selected);
@@ -307,6 +310,21 @@ void MainWindow::ShowUsageList() {
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
     dialog.exec();
+}
+
+void MainWindow::ShowFileList() {
+    const std::size_t row = SelectedRow();
+    if (row == kNewEntry ||
+        (CurrentList() != ListKind::Categories && CurrentList() != ListKind::SpotGroups)) {
+        return;
+    }
+    TCustomDetails& group = CurrentList() == ListKind::Categories
+                                ? static_cast<TCustomDetails&>(*station_.Categories[row])
+                                : *station_.SpotGroups[row];
+    FileViewWindow files(station_, group, this);
+    files.setObjectName(QStringLiteral("fileViewWindow"));
+    connect(&files, &FileViewWindow::TrackEdited, this, [this] { UpdateActions(); });
+    files.exec();
 }
 
 void MainWindow::Backup() {

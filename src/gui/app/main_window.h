@@ -86,6 +86,7 @@ private:
     void Delete();
     void Copy();
     void ShowUsageList();
+    void ShowFileList();
     void Backup();
     void ClearLastScheduled();
     void RelatedEdited();

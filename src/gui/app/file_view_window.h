@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <memory>
+#include <vector>
+
+#include "library/file_view.h"
+#include "library/station.h"
+
+namespace Ui {
+class FileViewWindow;
+class FilePropertiesDialog;
+}  // namespace Ui
+
+namespace spindle::gui {
+
+// The tracks of one group as the file viewer lists them: five columns, the sort the
+// core gives, and the rows already taken in the play order on a button-face ground.
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    FileListModel(Station& station, TCustomDetails& group, QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
+    // Sorts by a column as a click on its heading does (again: the other way).
+    void ClickColumn(int column);
+    int SortKey() const { return sortKey_; }
+    FileRec& FileAt(int row) { return group_.Files[order_[static_cast<std::size_t>(row)]]; }
+    void RowChanged(int row);
+
+private:
+    Station& station_;
+    TCustomDetails& group_;
+    std::vector<std::size_t> order_;
+    int sortKey_ = 0;
+};
+
+// The window of a group's tracks; Properties (or a double click, Enter, Alt+Enter)
+// opens the track's properties, whose OK corrects its duration and last use.
+class FileViewWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    FileViewWindow(Station& station, TCustomDetails& group, QWidget* parent = nullptr);
+    ~FileViewWindow() override;
+    FileListModel* Model() const { return model_; }
+    // Opens the properties of the selected track; true when OK changed it.
+    bool EditSelected();
+
+signals:
+    void TrackEdited();
+
+private:
+    Station& station_;
+    TCustomDetails& group_;
+    std::unique_ptr<Ui::FileViewWindow> ui_;
+    FileListModel* model_;
+};
+
+// The properties of one track.
+class FilePropertiesDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    FilePropertiesDialog(Station& station, const TCustomDetails& group, FileRec& file,
+                         QWidget* parent = nullptr);
+    ~FilePropertiesDialog() override;
+    void accept() override;
+
+private:
+    Station& station_;
+    FileRec& file_;
+    std::unique_ptr<Ui::FilePropertiesDialog> ui_;
+};
+
+}  // namespace spindle::gui

@@ -1,0 +1,135 @@
+#include "library/file_view.h"
+
+#include <sys/stat.h>
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numeric>
+
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "base/text_case.h"
+#include "base/translate.h"
+#include "library/station.h"
+
+namespace spindle {
+namespace {
+
+// A track whose last use is at most day 1 has never been used ("Clear Last Scheduled"
+// sets day 1).
+constexpr TDateTime kNeverUsed = 1.0;
+
+// Sort keys of the file names in the order of the user's language, without regard to
+// case; plain case folding when no collator is to be had.
+std::vector<std::string> NameKeys(const std::vector<FileRec>& files) {
+    std::vector<std::string> keys(files.size());
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(icu::Locale(), status));
+    if (U_SUCCESS(status)) {
+        collator->setStrength(icu::Collator::SECONDARY);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string name = ExtractFileName(files[i].FileName);
+        if (!U_SUCCESS(status)) {
+            keys[i] = FoldCase(name);
+            continue;
+        }
+        const icu::UnicodeString text = icu::UnicodeString::fromUTF8(name);
+        const int32_t size = collator->getSortKey(text, nullptr, 0);
+        keys[i].resize(static_cast<std::size_t>(size));
+        collator->getSortKey(text, reinterpret_cast<uint8_t*>(keys[i].data()), size);
+    }
+    return keys;
+}
+
+}  // namespace
+
+FileViewRow FileViewRowOf(const FileRec& file, const FormatSettings& settings) {
+    FileViewRow row;
+    row.Position = std::to_string(static_cast<long long>(file.Index) + 1);
+    row.Filename = ExtractFileName(file.FileName);
+    row.Duration = FormatDateTime("hh:nn:ss", file.Duration / 86400.0, settings);
+    row.LastUsed = file.LastUsed <= kNeverUsed
+                       ? std::string("     ") + tr("Never")
+                       : FormatDateTime("ddddd hh:nn", file.LastUsed, settings);
+    row.Modified = FormatDateTime("ddddd hh:nn", file.FileDate, settings);
+    return row;
+}
+
+std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key) {
+    std::vector<std::size_t> order(files.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const int column = std::abs(key);
+    if (column < kColPosition || column > kColModified) {
+        return order;
+    }
+    std::vector<std::string> names;
+    if (column == kColFilename) {
+        names = NameKeys(files);
+    }
+    // -1, 0 or 1 for rows a and b by the column.
+    auto compare = [&](std::size_t a, std::size_t b) -> int {
+        const FileRec& x = files[a];
+        const FileRec& y = files[b];
+        switch (column) {
+            case kColPosition:
+                return (x.Index > y.Index) - (x.Index < y.Index);
+            case kColFilename:
+                return names[a].compare(names[b]) < 0 ? -1 : names[a] == names[b] ? 0 : 1;
+            case kColDuration:
+                return (x.Duration > y.Duration) - (x.Duration < y.Duration);
+            case kColLastUsed:
+                return (x.LastUsed > y.LastUsed) - (x.LastUsed < y.LastUsed);
+            default: {
+                // To the whole second: closer dates are alike.
+                const double a1 = std::trunc(x.FileDate * 86400.0);
+                const double b1 = std::trunc(y.FileDate * 86400.0);
+                return (a1 > b1) - (a1 < b1);
+            }
+        }
+    };
+    const int sign = key < 0 ? -1 : 1;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return sign * compare(a, b) < 0; });
+    return order;
+}
+
+FileProperties PropertiesOf(const TCustomDetails& group, const FileRec& file,
+                            const FormatSettings& settings) {
+    FileProperties p;
+    p.Filename = ExtractFileName(file.FileName);
+    p.Caption = p.Filename + " " + tr("Properties");
+    p.Folder = ExtractFilePath(file.FileName);
+    const bool category = group.Kind() == GroupKind::Category;
+    p.GroupLabel = std::string(category ? tr("Category Name") : tr("Spot Group")) + ":";
+    p.Group = group.Name;
+    p.Modified = FormatDateTime("dddddd tt", file.FileDate, settings);
+    struct stat st {};
+    const double size =
+        ::stat(file.FileName.c_str(), &st) == 0 ? static_cast<double>(st.st_size) : 0;
+    p.Size = FormatIn(settings, tr("%.0n bytes"), size);
+    if (file.LastUsed >= kNeverUsed) {
+        p.LastDate = std::floor(file.LastUsed);
+        p.LastTime = file.LastUsed - p.LastDate;
+    }
+    p.Duration = file.Duration;
+    const std::string ext = LowerCase(ExtractFileExt(file.FileName));
+    p.DurationEditable =
+        category || (!ext.empty() && std::string("?.exe?.bat?.m3u?.pls?").find("?" + ext + "?") !=
+                                         std::string::npos);
+    return p;
+}
+
+void ApplyFileProperties(Station& station, FileRec& file, TDateTime lastDate, TDateTime lastTime,
+                         std::uint32_t durationSeconds) {
+    file.LastUsed = lastDate + lastTime;
+    file.Duration = static_cast<std::uint16_t>(std::min(durationSeconds, kMaxDurationSeconds));
+    station.Changed.FileLists = true;
+}
+
+}  // namespace spindle

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/format_settings.h"
+#include "library/details.h"
+
+namespace spindle {
+
+class Station;
+
+// The file viewer of a Category or Spot Group: its rows, its sort and the properties
+// of one track, kept here so the window only shows them.
+
+// The columns, numbered as the sort key counts them.
+enum FileColumn : int { kColPosition = 1, kColFilename, kColDuration, kColLastUsed, kColModified };
+
+struct FileViewRow {
+    std::string Position;  // Index + 1
+    std::string Filename;  // without its folder
+    std::string Duration;  // hh:nn:ss
+    std::string LastUsed;  // "ddddd hh:nn", or "     Never" for a track never used
+    std::string Modified;  // "ddddd hh:nn"
+};
+FileViewRow FileViewRowOf(const FileRec& file, const FormatSettings& settings);
+
+// Clicking column `column` sorts by it ascending, or descending when it already was.
+inline int NextSortKey(int currentKey, int column) {
+    return currentKey == column ? -column : column;
+}
+
+// The order of `files` (indexes into it) for a sort key: +n by column n ascending,
+// -n descending, 0 as they are. File names compare without regard to case in the
+// order of the user's language.
+std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key);
+
+// A track already taken in the group's current play order.
+inline bool IsTaken(const FileRec& file, std::uint32_t nextItem) {
+    return file.Index >= 0 && static_cast<std::uint32_t>(file.Index) < nextItem;
+}
+
+// What the properties dialog shows of a track.
+struct FileProperties {
+    std::string Caption;  // "<file name> Properties"
+    std::string Filename;
+    std::string Folder;
+    std::string GroupLabel;  // "Category Name:" or "Spot Group:"
+    std::string Group;
+    std::string Modified;      // "dddddd tt"
+    std::string Size;          // "1,234,567 bytes"
+    TDateTime LastDate = 1.0;  // the day of the last use; day 1 for "never"
+    TDateTime LastTime = 0.0;  // its time of day
+    std::uint16_t Duration = 0;
+    // Categories' durations may always be corrected; a Spot Group's only for entries
+    // whose length is not read from the file (programs, batch files, lists).
+    bool DurationEditable = true;
+};
+FileProperties PropertiesOf(const TCustomDetails& group, const FileRec& file,
+                            const FormatSettings& settings);
+
+// The longest duration a track can hold: 18:12:15.
+inline constexpr std::uint32_t kMaxDurationSeconds = 65535;
+
+// OK in the properties dialog: the last use from the picked date and time (day 1 and
+// midnight for "never"), the duration in seconds (held to what a track can hold); the
+// track lists are to be saved.
+void ApplyFileProperties(Station& station, FileRec& file, TDateTime lastDate, TDateTime lastTime,
+                         std::uint32_t durationSeconds);
+
+}  // namespace spindle
