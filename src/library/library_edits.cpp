@@ -213,6 +213,13 @@ Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
     if (HasInvalidNameCharacter(name)) {
         return {InvalidNameMessage(), "Name"};
     }
+    // An hour naming this plays the Default Rotation, whatever Rotation bears the name.
+    if (kind == ListKind::Rotations && SameText(name, kDefaultRotationPlaceholder)) {
+        return {prefix + Format(tr("\"%0:s\" stands for the Default Rotation and cannot be a "
+                                   "Rotation's name."),
+                                name),
+                "Name"};
+    }
     if (Taken(station, kind, index, name)) {
         return {prefix + Format(tr("\"%0:s\" already exists."), name), "Name"};
     }
