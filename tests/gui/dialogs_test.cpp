@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,6 +21,8 @@
 #include "app/file_view_window.h"
 #include "app/group_dialog.h"
 #include "app/main_window.h"
+#include "app/plan_editors.h"
+#include "app/plan_lists.h"
 #include "gui_support.h"
 
 using namespace spindle;
@@ -193,6 +196,82 @@ private slots:
         QVERIFY(checked);
         QVERIFY(f.station->Changed.FileLists);
         QVERIFY(window.SaveAllAction()->isEnabled());
+    }
+
+    // A rotation built by dropping groups and moving an item saves as the editor shows it.
+    void aRotationBuiltByDragAndDropSaves() {
+        test::Fixture f;
+        gui::RotationEditor editor(*f.station, nullptr);
+        editor.resize(760, 520);
+        editor.show();
+        Find<QLineEdit>(editor, "name")->setText("Evening");
+        auto* target = Find<gui::DropTargetList>(editor, "rotationList");
+        auto drop = [&](QListWidget* from, int row) {
+            std::unique_ptr<QMimeData> mime(
+                from->model()->mimeData({from->model()->index(row, 0)}));
+            QVERIFY(mime != nullptr);
+            QVERIFY(target->Drop(mime.get(), QPoint(5, target->viewport()->height() - 2)));
+        };
+        auto* categories = Find<QListWidget>(editor, "categoryList");
+        drop(categories, categories->row(categories->findItems("Hits", Qt::MatchExactly)[0]));
+        drop(Find<QListWidget>(editor, "spotList"), 0);  // IDs
+        drop(categories, categories->row(categories->findItems("Gold", Qt::MatchExactly)[0]));
+        drop(target, 0);  // Hits moved to the end
+        const std::vector<std::string> expected = {"00:00:00\t{IDs}", "00:00:10\tGold",
+                                                   "00:03:10\tHits"};
+        QCOMPARE(editor.Items().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(editor.Items()[i].Text, expected[i]);
+        }
+        QCOMPARE(Find<QLabel>(editor, "approxTime")->text(), QString("(Approx Time: 00:06:30)"));
+        test::Screenshot(editor, "rotation-editor");
+        editor.accept();
+        QVERIFY(f.station->SaveRotations());
+        const std::string saved = test::ReadAll(f.b.DataFolder() / "Rotations.dat");
+        QVERIFY(saved.find("Evening") != std::string::npos);
+        QVERIFY(saved.find("00:03:10\tHits") != std::string::npos);
+    }
+
+    // A schedule edit (a rotation dropped on an hour, a Timed Spot added) reaches
+    // Schedules.dat; the Timed Spot dialog takes 10:60 but not 10:61 or 24:00.
+    void aScheduleEditReachesItsFile() {
+        test::Fixture f;
+        gui::ScheduleEditor editor(*f.station, f.station->Schedules[0].get());
+        editor.resize(900, 560);
+        editor.show();
+        auto* rotations = Find<QListWidget>(editor, "rotationList");
+        auto* hours = Find<gui::DropTargetList>(editor, "scheduleList");
+        std::unique_ptr<QMimeData> mime(
+            rotations->model()->mimeData({rotations->model()->index(1, 0)}));
+        QVERIFY(hours->Drop(mime.get(), hours->visualItemRect(hours->item(5)).center()));
+        QCOMPARE(editor.Edited().Hours[5].Text, std::string("05:00\tMorning"));
+        hours->setCurrentRow(23);
+        editor.Attach(1, 23, true);
+        QCOMPARE(hours->currentRow(), 23);
+
+        QTimer::singleShot(0, [&] {
+            auto* quick = editor.findChild<gui::TimedSpotDialog*>("timedSpotDialog");
+            QVERIFY(quick != nullptr);
+            auto* ok = Find<QDialogButtonBox>(*quick, "buttons")->button(QDialogButtonBox::Ok);
+            Find<QComboBox>(*quick, "spotCombo")->setCurrentText("IDs");
+            auto* time = Find<QLineEdit>(*quick, "time");
+            for (const auto& [text, valid] : {std::pair{"24:00", false}, std::pair{"10:61", false},
+                                              std::pair{"10:60", true}, std::pair{"07:05", true}}) {
+                time->setText(text);
+                QCOMPARE(ok->isEnabled(), valid);
+            }
+            test::Screenshot(*quick, "timed-spot-dialog");
+            quick->accept();
+        });
+        editor.EditTimedSpot(true);
+        test::Screenshot(editor, "schedule-editor");
+        editor.accept();
+        QVERIFY(f.station->SaveSchedules());
+        const std::string saved = test::ReadAll(f.b.DataFolder() / "Schedules.dat");
+        QVERIFY(saved.find("05:00\tMorning") != std::string::npos);
+        QVERIFY(saved.find("07:05\tIDs") != std::string::npos);
+        QVERIFY2(test::UnnamedControls(editor).isEmpty(),
+                 qPrintable(test::UnnamedControls(editor).join(", ")));
     }
 };
 

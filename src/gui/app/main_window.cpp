@@ -16,6 +16,7 @@
 #include "app/form_text.h"
 #include "app/group_dialog.h"
 #include "app/option_pages.h"
+#include "app/plan_editors.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/run_options_page.h"
@@ -193,10 +194,10 @@ void MainWindow::UpdateActions() {
     const Page page = CurrentPage();
     const bool list = page != Page::Options;
     const bool selected = SelectedRow() != kNewEntry;
-    // The property dialogs of Categories and Spot Groups; isolated mode adds none.
+    // Every list has its dialog; isolated mode adds no Category or Spot Group.
     const bool groups = page == Page::Categories || page == Page::SpotGroups;
-    ui_->actionNew->setEnabled(groups && !station_.Isolated);
-    ui_->actionOpen->setEnabled(groups && selected);
+    ui_->actionNew->setEnabled(list && !(groups && station_.Isolated));
+    ui_->actionOpen->setEnabled(list && selected);
     ui_->actionFileList->setEnabled(groups && selected);
     ui_->actionSave->setEnabled(PageHasChanges(station_.Changed, page));
     ui_->actionSaveAll->setEnabled(station_.Changed.Any());

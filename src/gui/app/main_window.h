@@ -77,6 +77,8 @@ private:
     ListKind CurrentList() const;
     void New();
     void Open();
+    // The dialog of an entry of a list (a new one when `row` is kNewEntry).
+    void Edit(ListKind kind, std::size_t row);
     // Shows a group's property dialog (for a new group when `row` is kNewEntry) and,
     // after OK, reloads the group's files.
     void EditGroup(ListKind kind, std::size_t row);
