@@ -524,10 +524,28 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
 }
 
 void Station::ReloadFiles(TCustomDetails& group) {
+    // What is known of the tracks now may be newer than their saved list (a run or a
+    // correction not saved yet): it stays with every file the scan still finds.
+    std::unordered_map<std::string, FileRec> known;
+    known.reserve(group.Files.size());
+    for (FileRec& f : group.Files) {
+        known.emplace(f.FileName, std::move(f));
+    }
     if (group.Kind() == GroupKind::Category) {
         LoadCategoryFiles(static_cast<TCategoryDetails&>(group), false);
     } else {
         LoadSpotFiles(static_cast<TSpotDetails&>(group));
+    }
+    for (FileRec& f : group.Files) {
+        const auto before = known.find(f.FileName);
+        if (before == known.end()) {
+            continue;
+        }
+        f.LastUsed = before->second.LastUsed;
+        f.SavedLastUsed = before->second.SavedLastUsed;
+        if (before->second.Duration != 0) {
+            f.Duration = before->second.Duration;
+        }
     }
 }
 

@@ -90,6 +90,8 @@ public:
     // (Re)builds a group's tracks from its saved track list and a scan of its folders.
     void LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved);
     void LoadSpotFiles(TSpotDetails& group);
+    // Scans a group again; the tracks still found keep their last use and duration as
+    // they are now, saved or not.
     void ReloadFiles(TCustomDetails& group);
     void ReloadAllFiles();
 

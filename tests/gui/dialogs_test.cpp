@@ -17,6 +17,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/file_view_window.h"
 #include "app/group_dialog.h"
@@ -147,6 +148,26 @@ private slots:
         auto* model = window.View(ListKind::Categories)->model();
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->data(model->index(2, 2)), QVariant(qulonglong(2)));
+        // Changing an existing group's folders keeps what is known of the files the scan
+        // still finds.
+        TCustomDetails& hits = *f.station->Categories[0];
+        for (FileRec& track : hits.Files) {
+            track.LastUsed = 46000.5;
+        }
+        window.View(ListKind::Categories)->setCurrentIndex(model->index(0, 0));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = window.findChild<CategoryDialog*>("groupDialog");
+            QVERIFY(dialog != nullptr);
+            Find<QPlainTextEdit>(*dialog, "folders")
+                ->appendPlainText(QString::fromStdString(f.dir / "music/Gold"));
+            dialog->accept();
+        });
+        window.findChild<QAction*>("actionOpen")->trigger();
+        QVERIFY(reloaded.wait(30000));
+        QCOMPARE(hits.Files.size(), std::size_t{3});
+        QCOMPARE(std::count_if(hits.Files.begin(), hits.Files.end(),
+                               [](const FileRec& t) { return t.LastUsed == 46000.5; }),
+                 2);
         // Isolated mode adds no group.
         f.station->Isolated = true;
         window.Refresh();
@@ -196,6 +217,40 @@ private slots:
         QVERIFY(checked);
         QVERIFY(f.station->Changed.FileLists);
         QVERIFY(window.SaveAllAction()->isEnabled());
+    }
+
+    // The file viewer's model sorts a 50,000-track Category by each column both ways.
+    void aLargeFileListSortsEveryWay() {
+        test::Fixture f;
+        TCategoryDetails big;
+        big.Name = "Big";
+        for (int i = 0; i < 50000; ++i) {
+            FileRec t;
+            t.FileName = "/music/T" + std::to_string((i * 7919) % 50000) + ".mp3";
+            t.Index = i;
+            t.Duration = static_cast<std::uint16_t>((i * 31) % 600);
+            t.LastUsed = 46000 + (i * 13) % 1000 / 10.0;
+            t.FileDate = 45000 + (i * 17) % 1000 / 10.0;
+            big.Files.push_back(t);
+        }
+        gui::FileListModel model(*f.station, big);
+        for (int column = 0; column < 5; ++column) {
+            for (int way = 0; way < 2; ++way) {
+                model.ClickColumn(column);
+                const bool up = model.SortKey() > 0;
+                QCOMPARE(std::abs(model.SortKey()), column + 1);
+                QCOMPARE(up, way == 0);
+                const std::vector<std::size_t> order = SortedFileOrder(big.Files, model.SortKey());
+                for (int row : {0, 1, 25000, 49999}) {
+                    QCOMPARE(&model.FileAt(row), &big.Files[order[static_cast<std::size_t>(row)]]);
+                }
+                const FileRec& first = model.FileAt(0);
+                const FileRec& last = model.FileAt(49999);
+                if (column == 2) {
+                    QVERIFY(up ? first.Duration <= last.Duration : first.Duration >= last.Duration);
+                }
+            }
+        }
     }
 
     // A rotation built by dropping groups and moving an item saves as the editor shows it.
