@@ -1,0 +1,247 @@
+#include "editor/playlist_document.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "base/translate.h"
+#include "base/unattended_operator.h"
+#include "fileinfo/file_duration.h"
+#include "library/track_list.h"
+#include "outputs/playlist_log.h"
+
+namespace spindle {
+namespace {
+
+// A hair past the moment, so an hour written as a float never reads as the one before.
+constexpr double kNudge = 1e-9;
+
+// To the nearest second: a moment written with few digits still falls in its hour.
+long long SecondsOf(TDateTime moment) {
+    return std::llround(moment * 86400.0);
+}
+
+int HourOfDay(TDateTime moment) {
+    return static_cast<int>(SecondsOf(moment) % 86400 / 3600);
+}
+
+int DayOf(TDateTime moment) {
+    return static_cast<int>(SecondsOf(moment) / 86400);
+}
+
+bool IsSpotType(int type) {
+    return type == kItemSpot || type == kItemTimedSpot || type == kItemIntro ||
+           type == kItemOutro || type == kItemVoice;
+}
+
+std::string BracedOrOther(const std::string& group) {
+    return group == "<other>" ? group : "{" + group + "}";
+}
+
+}  // namespace
+
+PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, bool isolated,
+                                                    const FormatSettings& settings) {
+    *this = PlaylistDocument{};
+    LoadReport report;
+    LogContents log;
+    switch (ReadPlaylistLog(logPath, settings, log)) {
+        case LogReadError::CannotOpen:
+            report.Messages.emplace_back(true, tr("Unable to open Playlist Log file."));
+            return report;
+        case LogReadError::InvalidFormat:
+            report.Messages.emplace_back(true, tr("Invalid Playlist Log file."));
+            return report;
+        case LogReadError::None:
+            break;
+    }
+    loaded_ = true;
+    report.Loaded = true;
+    const TDateTime start = log.Start + kNudge;
+    startDate_ = DayOf(start);
+    startHour_ = HourOfDay(start);
+    headerFlag_ = log.HeaderFlag.empty() ? " " : log.HeaderFlag.substr(0, 1);
+    lastModified_ = log.Created;
+    LogHour current{0, startHour_};
+    bool anyItem = false;
+    UnattendedOperator quiet;
+    for (const LogLine& line : log.Lines) {
+        if (line.LineKind == LogLine::Kind::Hour) {
+            ++hourLines_;
+            const TDateTime moment = line.HourStart + kNudge;
+            current = {DayOf(moment) - static_cast<int>(startDate_), HourOfDay(moment)};
+            continue;
+        }
+        EditorItem item;
+        item.Id = nextId_++;
+        item.Path = line.Text;
+        item.Day = current.Day;
+        item.Hour = current.Hour;
+        item.Type = line.Type;
+        item.GroupName = line.Owner;
+        item.Duration = line.Duration;
+        item.Sequence = std::strtoull(line.Number.c_str(), nullptr, 10);
+        // The minute of the item's time of day; an item at or past its hour's end (its
+        // time counts the hours from the start) lies 60 minutes on.
+        const float days = static_cast<float>(line.Time / 24.0);
+        const double ofDay = days - std::floor(days);
+        const auto seconds = static_cast<long>(std::lround(ofDay * 86400.0));
+        item.Minute = static_cast<int>(seconds / 60 % 60);
+        if (line.Time >= static_cast<double>(hourLines_)) {
+            item.Minute += 60;
+        }
+        if (!isolated && IsSpotType(item.Type) && IsExistingFile(item.Path)) {
+            if (const std::uint16_t measured = FileDuration(item.Path, false, quiet)) {
+                item.Duration = measured;
+            }
+        }
+        maxSequence_ = item.Sequence;
+        items_.push_back(std::move(item));
+        anyItem = true;
+    }
+    last_ = current;
+    if (!log.BadLines.empty()) {
+        std::string numbers;
+        for (const std::size_t n : log.BadLines) {
+            numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
+        }
+        report.Messages.emplace_back(
+            false, std::string(tr("The Playlist Log file is incomplete.")) + "\n" +
+                       Format(tr("Lines %0:s could not be read and were left out; every other "
+                                 "line is kept."),
+                              numbers));
+    } else if (!anyItem) {
+        report.Messages.emplace_back(false, tr("The Playlist Log file is incomplete."));
+    }
+    return report;
+}
+
+std::optional<std::size_t> PlaylistDocument::FindFirstOfHour(LogHour hour) const {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].Day == hour.Day && items_[i].Hour == hour.Hour) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool PlaylistDocument::IsTimed(const EditorItem& item) {
+    return item.Type == kItemTimedSpot ||
+           (item.Type == kItemBreakNote && item.GroupName != "Break Note");
+}
+
+std::string PlaylistDocument::DurationText(std::uint32_t seconds) {
+    char text[32];
+    if (seconds < 3600) {
+        std::snprintf(text, sizeof text, "%02u:%02u", seconds / 60, seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%u:%02u:%02u", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
+    }
+    return text;
+}
+
+HourView PlaylistDocument::ViewOf(LogHour hour) const {
+    HourView view;
+    const auto first = FindFirstOfHour(hour);
+    if (!first) {
+        return view;
+    }
+    for (std::size_t i = *first; i < items_.size(); ++i) {
+        const EditorItem& item = items_[i];
+        if (item.Day != hour.Day || item.Hour != hour.Hour) {
+            break;
+        }
+        if (item.State == EditState::Removed) {
+            continue;
+        }
+        HourRow row;
+        row.Id = item.Id;
+        row.Filename = ExtractFileName(item.Path);
+        std::string folder = ExtractFilePath(item.Path);
+        if (!folder.empty()) {
+            folder.pop_back();
+        }
+        row.Folder = folder;
+        row.Timed = IsTimed(item);
+        switch (item.Type) {
+            case kItemTrack:
+                row.Owner = item.GroupName;
+                row.Colour = RowColour::Track;
+                break;
+            case kItemSpot:
+            case kItemTimedSpot:
+                row.Owner = BracedOrOther(item.GroupName);
+                row.Colour = item.Type == kItemTimedSpot ? RowColour::Timed : RowColour::Spot;
+                break;
+            case kItemHourMarker:
+                row.Owner = "<Hour Marker>";
+                row.Filename = "Hour Marker";
+                row.Colour = RowColour::Marker;
+                break;
+            case kItemBreakNote:
+                row.Owner = row.Timed ? "<Timed Break Note>" : "<Break Note>";
+                row.Colour = row.Timed ? RowColour::Timed : RowColour::Marker;
+                break;
+            case kItemVoiceTrack:
+                row.Owner = "<Voice Track Marker>";
+                row.Colour = RowColour::Marker;
+                break;
+            case kItemIntro:
+                row.Owner = "{" + item.GroupName + "}";
+                row.Colour = RowColour::Spot;
+                break;
+            case kItemOutro:
+                row.Owner = "{" + item.GroupName + "}";
+                row.Colour = RowColour::Track;
+                break;
+            case kItemVoice:
+                row.Owner = "<Voice Track>";
+                row.Colour = RowColour::Spot;
+                break;
+            default:
+                row.Owner = "<other>";
+                row.Colour = RowColour::Other;
+                break;
+        }
+        row.Duration = DurationText(item.Duration);
+        row.StartOffset = row.Timed ? static_cast<std::uint32_t>(item.Minute) * 60 : view.Total;
+        view.Total += item.Duration;
+        view.Rows.push_back(std::move(row));
+    }
+    return view;
+}
+
+LogHour PlaylistDocument::PreviousHour(LogHour hour) const {
+    if (hour.Hour >= 1) {
+        return {hour.Day, hour.Hour - 1};
+    }
+    return {hour.Day == 0 ? last_.Day : hour.Day - 1, 23};
+}
+
+LogHour PlaylistDocument::NextHour(LogHour hour) const {
+    if (hour.Hour < 23) {
+        return {hour.Day, hour.Hour + 1};
+    }
+    return {hour.Day >= last_.Day ? 0 : hour.Day + 1, 0};
+}
+
+std::optional<LogHour> PlaylistDocument::HourOf(TDateTime now) const {
+    const LogHour hour{DayOf(now) - static_cast<int>(startDate_), HourOfDay(now)};
+    if (!FindFirstOfHour(hour)) {
+        return std::nullopt;  // logs are mostly of days to come
+    }
+    return hour;
+}
+
+std::vector<std::string> PlaylistDocument::DayEntries(const FormatSettings& settings) const {
+    std::vector<std::string> days;
+    for (int d = 0; d <= last_.Day; ++d) {
+        days.push_back(FormatDateTime("ddd  ddddd", startDate_ + d, settings));
+    }
+    return days;
+}
+
+}  // namespace spindle

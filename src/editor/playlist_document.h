@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/datetime.h"
+#include "base/format_settings.h"
+#include "generator/log_sink.h"
+
+namespace spindle {
+
+// The Playlist Editor's document: every item of every hour of one Playlist Log in file
+// order, each with an id that stays its own through every edit, and the view of one
+// hour. Sizes are not limited: a 90-day log of 35,000 items is an ordinary document.
+
+enum class EditState { Loaded = 0, Changed = 1, Removed = 2 };
+
+struct EditorItem {
+    std::uint64_t Id = 0;
+    std::string Path;            // the file, or a marker's text
+    int Day = 0;                 // whole days from the log's start date
+    int Hour = 0;                // 0 to 23
+    int Type = kItemTrack;       // the log's item type
+    std::string GroupName;       // the Category, the Spot Group, "Break Note", "Timed Break Note"
+    std::uint32_t Duration = 0;  // seconds
+    std::uint64_t Sequence = 0;  // the item's running number in the log
+    EditState State = EditState::Loaded;
+    int Minute = 0;  // minute of the hour; 60 and above: past the end of its hour
+};
+
+// How a row is coloured.
+enum class RowColour { Track, Spot, Timed, Marker, Other };
+
+struct HourRow {
+    std::uint64_t Id = 0;
+    std::string Filename;           // the file name part, or "Hour Marker"
+    std::string Owner;              // "Category {Spot Group}" column
+    std::string Folder;             // without its trailing separator
+    std::string Duration;           // "nn:ss", or "h:nn:ss" from an hour on
+    std::uint32_t StartOffset = 0;  // seconds from the start of the hour
+    RowColour Colour = RowColour::Other;
+    bool Timed = false;  // keeps its minute; cannot be cut, copied or dragged
+};
+
+struct HourView {
+    std::vector<HourRow> Rows;
+    std::uint32_t Total = 0;  // seconds
+};
+
+// A day and an hour of the log.
+struct LogHour {
+    int Day = 0;
+    int Hour = 0;
+    bool operator==(const LogHour&) const = default;
+};
+
+class PlaylistDocument {
+public:
+    struct LoadReport {
+        bool Loaded = false;
+        // For the operator, in order: each with whether it is an error (else a warning).
+        std::vector<std::pair<bool, std::string>> Messages;
+    };
+    // Reads `logPath` (the ".plg" file). Lines that cannot be read are left out and
+    // reported with their numbers; the rest is kept. Unless `isolated`, the durations
+    // of spots are read again from their files.
+    LoadReport Load(const std::string& logPath, bool isolated, const FormatSettings& settings);
+
+    bool Empty() const { return !loaded_; }
+    const std::vector<EditorItem>& Items() const { return items_; }
+    TDateTime StartDate() const { return startDate_; }
+    int StartHour() const { return startHour_; }
+    LogHour Last() const { return last_; }
+    LogHour First() const { return {0, startHour_}; }
+    const std::string& HeaderFlag() const { return headerFlag_; }
+    TDateTime LastModified() const { return lastModified_; }
+    std::uint64_t MaxSequence() const { return maxSequence_; }
+    std::uint64_t HourLineCount() const { return hourLines_; }
+
+    // The index of the first item of an hour, or nullopt.
+    std::optional<std::size_t> FindFirstOfHour(LogHour hour) const;
+    // The rows of an hour (items removed by editing left out) and its total.
+    HourView ViewOf(LogHour hour) const;
+
+    // Navigation: the hour before and after (wrapping round the log's days), and the
+    // hour of `now`; nullopt when `now` lies outside the log.
+    LogHour PreviousHour(LogHour hour) const;
+    LogHour NextHour(LogHour hour) const;
+    std::optional<LogHour> HourOf(TDateTime now) const;
+
+    // The day list: the start date plus each day index, "ddd  ddddd".
+    std::vector<std::string> DayEntries(const FormatSettings& settings) const;
+
+    // "nn:ss" below an hour, else "h:nn:ss".
+    static std::string DurationText(std::uint32_t seconds);
+    // Whether an item keeps its minute (timed spots and timed break notes).
+    static bool IsTimed(const EditorItem& item);
+
+private:
+    std::vector<EditorItem> items_;
+    bool loaded_ = false;
+    TDateTime startDate_ = 0.0;
+    int startHour_ = 0;
+    LogHour last_;
+    std::string headerFlag_ = " ";
+    TDateTime lastModified_ = 0.0;
+    std::uint64_t maxSequence_ = 0;
+    std::uint64_t hourLines_ = 0;
+    std::uint64_t nextId_ = 1;
+};
+
+}  // namespace spindle

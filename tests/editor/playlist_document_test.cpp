@@ -1,0 +1,103 @@
+#include "editor/playlist_document.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+constexpr double kMonday = 46363;  // 7 December 2026
+
+// A log of two hours on Monday from 23:00 and one on Tuesday, written as the generator
+// writes one: a header, hour lines and item lines.
+std::vector<std::vector<std::string>> TwoDayLog() {
+    const std::string hour23 = std::to_string(kMonday + 23.0 / 24);
+    return {
+        {"A", "46362.5", hour23, "X"},
+        {"B", "0", hour23},
+        {"3", "1", "0", "START OF HOUR", "0", "Hour Marker"},
+        {"0", "2", "0", "/music/Band - Song.mp3", "215", "Hits"},
+        {"1", "3", "0.0597", "/spots/Sponsor.mp3", "30", "<other>"},
+        {"2", "4", "0.25", "/spots/Traffic.mp3", "20", "Sponsors"},
+        {"4", "5", "0.3", "News", "3599", "Timed Break Note"},
+        {"0", "6", "1.02", "/music/Late.mp3", "3600", "Hits"},
+        {"B", "0", std::to_string(kMonday + 1)},
+        {"0", "7", "1.1", "/music/Next.mp3", "180", "Gold"},
+    };
+}
+
+TEST(PlaylistDocument, LoadsHoursWithTheirRowsAndTimes) {
+    test::TempDir dir;
+    const std::string log = dir.Write("Dec0723.plg", test::ListLines(TwoDayLog()));
+    PlaylistDocument doc;
+    const auto report = doc.Load(log, true, FormatSettings::English());
+    ASSERT_TRUE(report.Loaded);
+    EXPECT_TRUE(report.Messages.empty());
+    EXPECT_EQ(doc.StartHour(), 23);
+    EXPECT_EQ(doc.HeaderFlag(), "X");
+    EXPECT_EQ(doc.Last(), (LogHour{1, 0}));
+    EXPECT_EQ(doc.MaxSequence(), 7u);
+
+    const HourView view = doc.ViewOf({0, 23});
+    ASSERT_EQ(view.Rows.size(), 6u);
+    EXPECT_EQ(view.Rows[0].Filename, "Hour Marker");
+    EXPECT_EQ(view.Rows[1].Owner, "Hits");
+    EXPECT_EQ(view.Rows[1].Folder, "/music");
+    EXPECT_EQ(view.Rows[1].StartOffset, 0u);
+    EXPECT_EQ(view.Rows[2].Owner, "<other>");
+    EXPECT_EQ(view.Rows[2].StartOffset, 215u);
+    EXPECT_EQ(view.Rows[3].Owner, "{Sponsors}");
+    EXPECT_TRUE(view.Rows[3].Timed);
+    EXPECT_EQ(view.Rows[3].StartOffset, 15u * 60);  // its minute
+    EXPECT_EQ(view.Rows[4].Owner, "<Timed Break Note>");
+    EXPECT_EQ(view.Rows[4].Duration, "59:59");
+    EXPECT_EQ(view.Rows[5].Duration, "1:00:00");
+    EXPECT_EQ(view.Total, 215u + 30 + 20 + 3599 + 3600);
+    // An item at or past its hour's end lies 60 minutes on.
+    EXPECT_EQ(doc.Items()[5].Minute, 61);
+    EXPECT_EQ(doc.ViewOf({1, 0}).Rows.size(), 1u);
+}
+
+TEST(PlaylistDocument, NavigationWrapsAndTheCurrentHourMayLieOutside) {
+    test::TempDir dir;
+    PlaylistDocument doc;
+    doc.Load(dir.Write("a.plg", test::ListLines(TwoDayLog())), true, FormatSettings::English());
+    EXPECT_EQ(doc.PreviousHour({0, 0}), (LogHour{1, 23}));
+    EXPECT_EQ(doc.NextHour({1, 23}), (LogHour{0, 0}));
+    EXPECT_EQ(doc.NextHour({0, 23}), (LogHour{1, 0}));
+    EXPECT_EQ(doc.HourOf(kMonday + 23.5 / 24), (LogHour{0, 23}));
+    EXPECT_FALSE(doc.HourOf(kMonday - 30));  // long before the log: said, not indexed
+    EXPECT_EQ(doc.DayEntries(FormatSettings::English()).size(), 2u);
+}
+
+// A bad line is left out and reported by its number; every other line stays, so a
+// later save keeps the hours after it. A log that does not start with its header is
+// refused once.
+TEST(PlaylistDocument, BadLinesAreSkippedAndTheRestKept) {
+    test::TempDir dir;
+    auto lines = TwoDayLog();
+    lines[0].resize(3);  // a header of three fields
+    lines[4][2] = "soon";
+    PlaylistDocument doc;
+    auto report =
+        doc.Load(dir.Write("b.plg", test::ListLines(lines)), true, FormatSettings::English());
+    ASSERT_TRUE(report.Loaded);
+    EXPECT_EQ(doc.HeaderFlag(), " ");
+    ASSERT_EQ(report.Messages.size(), 1u);
+    EXPECT_EQ(report.Messages[0].second,
+              "The Playlist Log file is incomplete.\nLines 5 could not be read and were left "
+              "out; every other line is kept.");
+    EXPECT_EQ(doc.Items().size(), 6u);
+    EXPECT_EQ(doc.ViewOf({1, 0}).Rows.size(), 1u);
+
+    lines.erase(lines.begin());
+    report = doc.Load(dir.Write("c.plg", test::ListLines(lines)), true, FormatSettings::English());
+    EXPECT_FALSE(report.Loaded);
+    ASSERT_EQ(report.Messages.size(), 1u);
+    EXPECT_EQ(report.Messages[0].second, "Invalid Playlist Log file.");
+    EXPECT_TRUE(doc.Empty());
+}
+
+}  // namespace
+}  // namespace spindle
