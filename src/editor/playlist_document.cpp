@@ -118,6 +118,177 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
     return report;
 }
 
+std::optional<std::size_t> PlaylistDocument::IndexOf(std::uint64_t id) const {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].Id == id) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+const EditorItem* PlaylistDocument::Find(std::uint64_t id) const {
+    const auto i = IndexOf(id);
+    return i ? &items_[*i] : nullptr;
+}
+
+void PlaylistDocument::Snapshot() {
+    undo_ = items_;
+    modified_ = true;
+}
+
+void PlaylistDocument::Undo() {
+    if (undo_) {
+        items_ = std::move(*undo_);
+        undo_.reset();
+    }
+}
+
+std::uint64_t PlaylistDocument::NextSequence(std::uint64_t anchor) {
+    return anchor == 0 ? 0 : ++maxSequence_;
+}
+
+void PlaylistDocument::Delete(const std::vector<std::uint64_t>& ids) {
+    Snapshot();
+    for (const std::uint64_t id : ids) {
+        if (const auto i = IndexOf(id)) {
+            items_[*i].State = EditState::Removed;
+        }
+    }
+}
+
+void PlaylistDocument::Copy(const std::vector<std::uint64_t>& ids) {
+    clipboard_.clear();
+    cutPending_ = false;
+    for (const std::uint64_t id : ids) {
+        const EditorItem* item = Find(id);
+        if (item != nullptr && !IsTimed(*item)) {
+            clipboard_.push_back(id);
+        }
+    }
+}
+
+void PlaylistDocument::Cut(const std::vector<std::uint64_t>& ids) {
+    Copy(ids);
+    cutPending_ = !clipboard_.empty();
+}
+
+std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
+                                                   const std::vector<std::uint64_t>& selected) {
+    std::vector<std::uint64_t> pasted;
+    const HourView view = ViewOf(shown);
+    std::optional<std::size_t> at;
+    std::optional<std::size_t> anchor;
+    std::optional<std::size_t> first;
+    for (const std::uint64_t id : selected) {
+        const auto i = IndexOf(id);
+        if (i && (!first || *i < *first)) {
+            first = i;
+        }
+    }
+    if (first) {
+        at = anchor = first;
+    } else if (!view.Rows.empty()) {
+        anchor = IndexOf(view.Rows.back().Id);
+        at = *anchor + 1;
+    } else {
+        at = anchor = FindFirstOfHour(shown);
+    }
+    if (!at || clipboard_.empty()) {
+        return pasted;
+    }
+    Snapshot();
+    const std::uint64_t anchorSequence = items_[*anchor].Sequence;
+    for (const std::uint64_t id : clipboard_) {
+        const auto source = IndexOf(id);
+        if (!source) {
+            continue;  // gone since it was copied
+        }
+        if (cutPending_) {
+            items_[*source].State = EditState::Removed;
+        }
+        EditorItem item = items_[*source];
+        item.Id = nextId_++;
+        item.Day = shown.Day;
+        item.Hour = shown.Hour;
+        item.Sequence = NextSequence(anchorSequence);
+        item.State = EditState::Changed;
+        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(*at), item);
+        pasted.push_back(item.Id);
+        ++*at;
+    }
+    if (cutPending_) {
+        clipboard_.clear();
+        cutPending_ = false;
+    }
+    return pasted;
+}
+
+std::vector<std::uint64_t> PlaylistDocument::Move(LogHour shown,
+                                                  const std::vector<std::uint64_t>& rows,
+                                                  std::optional<std::uint64_t> target) {
+    for (const std::uint64_t id : rows) {
+        const EditorItem* item = Find(id);
+        if (item == nullptr || IsTimed(*item)) {
+            return {};  // a timed row keeps its place
+        }
+    }
+    const std::vector<std::uint64_t> keep = clipboard_;
+    const bool keepCut = cutPending_;
+    Cut(rows);
+    std::vector<std::uint64_t> moved =
+        Paste(shown, target ? std::vector<std::uint64_t>{*target} : std::vector<std::uint64_t>{});
+    clipboard_ = keep;
+    cutPending_ = keepCut;
+    return moved;
+}
+
+bool PlaylistDocument::Exchange(std::uint64_t a, std::uint64_t b) {
+    const auto i = IndexOf(a);
+    const auto j = IndexOf(b);
+    if (!i || !j || *i == *j) {
+        return false;
+    }
+    Snapshot();
+    std::swap(items_[*i], items_[*j]);
+    return true;
+}
+
+std::uint64_t PlaylistDocument::Replace(
+    std::uint64_t id, const std::string& path, std::uint32_t duration, const std::string& groupName,
+    int type, const std::function<std::uint32_t(const std::string&)>& measure) {
+    const auto found = IndexOf(id);
+    if (!found) {
+        return 0;
+    }
+    std::size_t i = *found;
+    if (path.empty()) {
+        items_[i].State = EditState::Removed;
+        modified_ = true;
+        return 0;
+    }
+    const bool replacement = i + 1 < items_.size() && items_[i + 1].State == EditState::Removed &&
+                             items_[i + 1].Sequence == items_[i].Sequence;
+    if (!replacement) {
+        EditorItem fresh;
+        fresh.Id = nextId_++;
+        fresh.Day = items_[i].Day;
+        fresh.Hour = items_[i].Hour;
+        fresh.Sequence = items_[i].Sequence;
+        fresh.Minute = items_[i].Minute;
+        items_[i].State = EditState::Removed;
+        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(i), fresh);
+    }
+    EditorItem& item = items_[i];
+    item.Path = path;
+    item.State = EditState::Changed;
+    item.Type = type;
+    item.GroupName = groupName;
+    item.Duration = duration != 0 || !measure ? duration : measure(path);
+    modified_ = true;
+    return item.Id;
+}
+
 std::optional<std::size_t> PlaylistDocument::FindFirstOfHour(LogHour hour) const {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         if (items_[i].Day == hour.Day && items_[i].Hour == hour.Hour) {

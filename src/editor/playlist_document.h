@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -94,6 +95,42 @@ public:
     // The day list: the start date plus each day index, "ddd  ddddd".
     std::vector<std::string> DayEntries(const FormatSettings& settings) const;
 
+    // ---- Editing. Rows are named by their items' ids, checked again at every step:
+    // an item that is gone (by Undo, or another edit) is passed over.
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+    bool CanUndo() const { return undo_.has_value(); }
+    // One level: the document as it was before the last edit.
+    void Undo();
+    // Marks the items removed (they stay in place until the log is saved).
+    void Delete(const std::vector<std::uint64_t>& ids);
+    // The clipboard takes the items that are not timed; a cut removes them when pasted.
+    void Copy(const std::vector<std::uint64_t>& ids);
+    void Cut(const std::vector<std::uint64_t>& ids);
+    bool CanPaste() const { return !clipboard_.empty(); }
+    bool CutPending() const { return cutPending_; }
+    const std::vector<std::uint64_t>& Clipboard() const { return clipboard_; }
+    // Pastes into the hour shown: before the first selected row, or after the last row
+    // when none is selected, or at the hour's first entry when it shows no row. Gives
+    // the new items' ids (none when the hour has no entry at all). A cut pastes once.
+    std::vector<std::uint64_t> Paste(LogHour shown, const std::vector<std::uint64_t>& selected);
+    // Drag within the hour: the rows move before `target`, or after the last row.
+    std::vector<std::uint64_t> Move(LogHour shown, const std::vector<std::uint64_t>& rows,
+                                    std::optional<std::uint64_t> target);
+    // Two rows change places; each item keeps its own day, hour and minute.
+    bool Exchange(std::uint64_t a, std::uint64_t b);
+    // Puts a new file in an item's place (an empty path removes it). The item replaced
+    // stays, removed, behind its replacement; replacing a replacement again overwrites
+    // it. A duration of 0 is measured by `measure`. Gives the id now in its place.
+    std::uint64_t Replace(std::uint64_t id, const std::string& path, std::uint32_t duration,
+                          const std::string& groupName, int type,
+                          const std::function<std::uint32_t(const std::string&)>& measure);
+    // The position of an item in the document, or nullopt when it is gone.
+    std::optional<std::size_t> IndexOf(std::uint64_t id) const;
+    // The item of an id, or nullptr.
+    const EditorItem* Find(std::uint64_t id) const;
+
     // "nn:ss" below an hour, else "h:nn:ss".
     static std::string DurationText(std::uint32_t seconds);
     // Whether an item keeps its minute (timed spots and timed break notes).
@@ -110,6 +147,13 @@ private:
     std::uint64_t maxSequence_ = 0;
     std::uint64_t hourLines_ = 0;
     std::uint64_t nextId_ = 1;
+    bool modified_ = false;
+    std::optional<std::vector<EditorItem>> undo_;
+    std::vector<std::uint64_t> clipboard_;
+    bool cutPending_ = false;
+
+    void Snapshot();
+    std::uint64_t NextSequence(std::uint64_t anchor);
 };
 
 }  // namespace spindle

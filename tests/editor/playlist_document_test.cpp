@@ -99,5 +99,69 @@ TEST(PlaylistDocument, BadLinesAreSkippedAndTheRestKept) {
     EXPECT_TRUE(doc.Empty());
 }
 
+// Edits name rows by ids: a replacement replaced again stays one replacement, a cut
+// pastes once, timed rows stay where they are, and a clipboard whose items Undo took
+// away pastes nothing rather than something freed.
+TEST(PlaylistDocument, EditsKeepTheirItemsStraight) {
+    test::TempDir dir;
+    PlaylistDocument doc;
+    doc.Load(dir.Write("e.plg", test::ListLines(TwoDayLog())), true, FormatSettings::English());
+    const LogHour hour{0, 23};
+    auto ids = [&] {
+        std::vector<std::uint64_t> v;
+        for (const HourRow& r : doc.ViewOf(hour).Rows) {
+            v.push_back(r.Id);
+        }
+        return v;
+    };
+    auto names = [&] {
+        std::vector<std::string> v;
+        for (const HourRow& r : doc.ViewOf(hour).Rows) {
+            v.push_back(r.Filename);
+        }
+        return v;
+    };
+    const auto start = ids();
+    const std::size_t total = doc.Items().size();
+
+    const std::uint64_t first = doc.Replace(start[1], "/music/A.mp3", 200, "Hits", 0, {});
+    const std::uint64_t again =
+        doc.Replace(first, "/music/B.mp3", 0, "Hits", 0, [](const std::string&) { return 77u; });
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(doc.Items().size(), total + 1);  // one removed, one replacement
+    EXPECT_EQ(doc.Find(first)->Duration, 77u);
+    EXPECT_EQ(doc.Find(start[1])->State, EditState::Removed);
+    EXPECT_TRUE(doc.Modified());
+
+    // Timed rows cannot be cut or dragged, but can be deleted.
+    doc.Cut({start[3]});
+    EXPECT_FALSE(doc.CanPaste());
+    EXPECT_TRUE(doc.Move(hour, {start[3]}, std::nullopt).empty());
+
+    // Drag the first row below the third: cut and pasted before the fourth.
+    doc.Move(hour, {ids()[0]}, ids()[3]);
+    EXPECT_EQ(names()[2], "Hour Marker");
+    doc.Undo();
+    EXPECT_EQ(names()[0], "Hour Marker");
+
+    doc.Cut({ids()[1]});
+    ASSERT_TRUE(doc.CanPaste());
+    const auto pasted = doc.Paste(hour, {});
+    ASSERT_EQ(pasted.size(), 1u);
+    EXPECT_EQ(names().back(), "B.mp3");
+    EXPECT_FALSE(doc.CanPaste());  // a cut pastes once
+    EXPECT_EQ(doc.Find(pasted[0])->Sequence, doc.MaxSequence());
+
+    doc.Copy(pasted);
+    doc.Undo();  // the pasted item is gone again
+    EXPECT_TRUE(doc.Paste(hour, {}).empty());
+
+    EXPECT_TRUE(doc.Exchange(ids()[0], ids()[1]));
+    EXPECT_EQ(names()[1], "Hour Marker");
+    doc.Delete({start[3]});
+    EXPECT_EQ(doc.Find(start[3])->State, EditState::Removed);
+    EXPECT_TRUE(doc.Paste({5, 10}, {}).empty());  // an hour the log does not hold
+}
+
 }  // namespace
 }  // namespace spindle
