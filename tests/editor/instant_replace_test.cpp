@@ -1,0 +1,80 @@
+#include "editor/instant_replace.h"
+
+#include <gtest/gtest.h>
+
+#include "library/station.h"
+#include "support/scripted_operator.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+// An hour of three tracks and a spot, and a library to replace them from.
+class InstantReplaceTest : public ::testing::Test {
+protected:
+    InstantReplaceTest() : station(dir.Path(), op, FormatSettings::English()) {
+        auto hits = std::make_unique<TCategoryDetails>();
+        hits->Name = "Hits";
+        for (const char* name : {"A - One", "B - Two", "A - Three", "C - Four"}) {
+            FileRec f;
+            f.FileName = std::string("/music/") + name + ".mp3";
+            f.Duration = 200;
+            f.Index = static_cast<std::int32_t>(hits->Files.size());
+            hits->Files.push_back(f);
+        }
+        station.Categories.push_back(std::move(hits));
+        auto ids = std::make_unique<TSpotDetails>();
+        ids->Name = "IDs";
+        ids->Files = {FileRec{"/spots/ID2.mp3", 0, 0, 0, 12, 0}};
+        station.SpotGroups.push_back(std::move(ids));
+        station.Random.Seed(3);
+        const std::string start = "46363";
+        doc.Load(
+            dir.Write("x.plg",
+                      test::ListLines({{"A", "46362", start},
+                                       {"B", "0", start},
+                                       {"0", "1", "0", "/music/B - Two.mp3", "200", "Hits"},
+                                       {"0", "2", "0.06", "/music/A - One.mp3", "200", "Hits"},
+                                       {"1", "3", "0.12", "/spots/ID1.mp3", "10", "IDs"},
+                                       {"0", "4", "0.13", "/music/C - Four.mp3", "200", "Lost"}})),
+            true, station.Settings());
+    }
+    std::uint64_t Row(std::size_t i) const { return doc.ViewOf({0, 0}).Rows[i].Id; }
+
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station station;
+    PlaylistDocument doc;
+};
+
+TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
+    // Same artist: only another file by A will do.
+    auto done = InstantReplace(doc, station, Row(1), true, 0, 0, {});
+    ASSERT_TRUE(done.Replaced()) << done.Message;
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/music/A - Three.mp3");
+
+    // Under the intervals the neighbours decide, across the removed item: B stands
+    // before the row and C after it, so only D will do; without D, the reason is told.
+    auto& files = station.Categories[0]->Files;
+    files = {files[1], files[3]};  // B - Two, C - Four
+    done = InstantReplace(doc, station, Row(1), false, 0, 3600, {});
+    EXPECT_EQ(done.Message,
+              "Unable to replace \"A - Three.mp3\" due to Artist Repeat Interval constraints.");
+    done = InstantReplace(doc, station, Row(1), false, 3600, 0, {});
+    EXPECT_EQ(done.Message,
+              "Unable to replace \"A - Three.mp3\" due to Song Repeat Interval constraints.");
+    files.push_back(FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2});
+    done = InstantReplace(doc, station, Row(1), false, 3600, 3600, {});
+    ASSERT_TRUE(done.Replaced()) << done.Message;
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/music/D - Five.mp3");
+    EXPECT_EQ(doc.Find(done.Id)->Duration, 180u);
+
+    done = InstantReplace(doc, station, Row(2), false, 0, 0, {});
+    ASSERT_TRUE(done.Replaced());
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/spots/ID2.mp3");
+    EXPECT_EQ(InstantReplace(doc, station, Row(3), false, 0, 0, {}).Message,
+              "Unable to find Category Lost");
+}
+
+}  // namespace
+}  // namespace spindle
