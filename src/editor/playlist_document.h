@@ -101,6 +101,9 @@ public:
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
     bool CanUndo() const { return undo_.has_value(); }
+    // Keeps the document as it is for Undo; the edits that make several changes (instant
+    // replace of many rows, Replace All) call it once before them.
+    void BeginEdit() { Snapshot(); }
     // One level: the document as it was before the last edit.
     void Undo();
     // Marks the items removed (they stay in place until the log is saved).

@@ -1,7 +1,10 @@
 #include "editor/playlist_document.h"
 
+#include "editor/find_replace.h"
+
 #include <gtest/gtest.h>
 
+#include "base/paths.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -161,6 +164,43 @@ TEST(PlaylistDocument, EditsKeepTheirItemsStraight) {
     doc.Delete({start[3]});
     EXPECT_EQ(doc.Find(start[3])->State, EditState::Removed);
     EXPECT_TRUE(doc.Paste({5, 10}, {}).empty());  // an hour the log does not hold
+}
+
+// A search looks at file names only and goes round once; Replace All takes the chosen
+// item exactly (not every name holding it) and ends even when the replacement matches.
+TEST(PlaylistDocument, FindAndReplaceAll) {
+    test::TempDir dir;
+    auto lines = TwoDayLog();
+    lines[3][3] = "/Songs/My Song.mp3";
+    lines[6][3] = "/x/Song.mp3";
+    lines[7][3] = "/x/Songbird.mp3";
+    lines[9][3] = "/x/song.mp3";
+    PlaylistDocument doc;
+    doc.Load(dir.Write("f.plg", test::ListLines(lines)), true, FormatSettings::English());
+    auto name = [&](std::optional<std::uint64_t> id) {
+        return id ? ExtractFileName(doc.Find(*id)->Path) : std::string("none");
+    };
+    auto found = FindNextItem(doc, std::nullopt, "SONG", SearchDirection::Down, false);
+    EXPECT_EQ(name(found), "My Song.mp3");
+    found = FindNextItem(doc, found, "song", SearchDirection::Down, false);
+    EXPECT_EQ(name(found), "Song.mp3");
+    const auto last = FindNextItem(doc, std::nullopt, "song", SearchDirection::Up, false);
+    EXPECT_EQ(name(last), "song.mp3");
+    EXPECT_FALSE(FindNextItem(doc, last, "song", SearchDirection::Down, false));
+    EXPECT_EQ(name(FindNextItem(doc, last, "song", SearchDirection::Down, true)), "My Song.mp3");
+
+    const Replacement with{"/x/Song (live).mp3", 200, 0, "Hits"};
+    EXPECT_EQ(
+        ReplaceAllItems(doc, "", "Song.mp3", std::nullopt, SearchDirection::Down, true, with, {}),
+        2);  // Song.mp3 and song.mp3, not My Song.mp3
+    EXPECT_EQ(name(FindNextItem(doc, std::nullopt, "my song", SearchDirection::Down, false)),
+              "My Song.mp3");
+    EXPECT_EQ(ReplaceAllItems(doc, "/x/Songbird.mp3", "", std::nullopt, SearchDirection::Down,
+                              false, Replacement{}, {}),
+              1);  // an empty replacement deletes
+    EXPECT_FALSE(FindNextItem(doc, std::nullopt, "songbird", SearchDirection::Down, false));
+    doc.Undo();
+    EXPECT_TRUE(FindNextItem(doc, std::nullopt, "songbird", SearchDirection::Down, false));
 }
 
 }  // namespace
