@@ -86,14 +86,6 @@ int Duration(const std::vector<std::string>& files, std::ostream& out, std::ostr
     return status;
 }
 
-// Whether a folder holds a station: a mistyped --data (or none, so the program's own
-// folder is used) must not become a new, empty station.
-bool HoldsStation(const std::filesystem::path& data) {
-    std::error_code ec;
-    return std::filesystem::exists(data / "Options.dat", ec) ||
-           std::filesystem::exists(data / "Categories.dat", ec);
-}
-
 // spindle-cli migrate: exit 0 when every path maps to a file here, 3 when some do not,
 // 1 when the folder could not be migrated, 2 for a usage error.
 int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -16,6 +16,7 @@
 #include "app/gui_operator.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "base/format.h"
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "library/data_lock.h"
@@ -55,6 +56,12 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder =
         spindle::ResolveDataFolder(switches.Data, std::getenv("SPINDLE_DATA"), program);
+    // The user's data folder is made on the first start; a folder named on purpose must
+    // exist already.
+    if (!switches.Data && std::getenv("SPINDLE_DATA") == nullptr) {
+        std::filesystem::create_directories(folder, ec);
+    }
+    const bool missing = !std::filesystem::is_directory(folder, ec);
 
     // With "r" nobody answers boxes: messages become lines of the run.
     spindle::gui::GuiOperator gui;
@@ -62,11 +69,15 @@ int main(int argc, char** argv) {
     spindle::Operator& op = switches.Unattended ? static_cast<spindle::Operator&>(unattended)
                                                 : static_cast<spindle::Operator&>(gui);
     const spindle::DataFolderLock lock(folder, "spindle (desktop)");
-    if (!lock.Held()) {
+    if (missing || !lock.Held()) {
+        const std::string problem =
+            missing ? spindle::Format(spindle::tr("The data folder \"%0:s\" does not exist."),
+                                      folder.string())
+                    : lock.Problem();
         if (switches.Unattended) {
-            std::cerr << "spindle: " << lock.Problem() << "\n";
+            std::cerr << "spindle: " << problem << "\n";
         } else {
-            gui.Show(spindle::MessageKind::Error, lock.Problem(), spindle::Buttons::Ok);
+            gui.Show(spindle::MessageKind::Error, problem, spindle::Buttons::Ok);
         }
         return 1;
     }

@@ -229,16 +229,36 @@ std::filesystem::path Station::TrackListPath(const TCustomDetails& group) const 
     return FindTrackListFile(dataFolder_, TrackListFileName(group));
 }
 
+bool HoldsStation(const std::filesystem::path& folder) {
+    std::error_code ec;
+    return std::filesystem::exists(folder / "Options.dat", ec) ||
+           std::filesystem::exists(folder / "Categories.dat", ec);
+}
+
 std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
                                         const char* environment,
                                         const std::filesystem::path& programPath) {
+    return ResolveDataFolder(given, environment, programPath, std::getenv("XDG_DATA_HOME"),
+                             std::getenv("HOME"));
+}
+
+std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
+                                        const char* environment,
+                                        const std::filesystem::path& programPath,
+                                        const char* xdgDataHome, const char* home) {
     std::filesystem::path folder;
     if (given && !given->empty()) {
         folder = *given;
     } else if (environment != nullptr && *environment != '\0') {
         folder = environment;
-    } else {
+    } else if (HoldsStation(programPath.parent_path())) {
         folder = programPath.parent_path();
+    } else if (xdgDataHome != nullptr && *xdgDataHome == '/') {
+        folder = std::filesystem::path(xdgDataHome) / "spindle";
+    } else if (home != nullptr && *home != '\0') {
+        folder = std::filesystem::path(home) / ".local/share/spindle";
+    } else {
+        folder = programPath.parent_path();  // nowhere else to go
     }
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);

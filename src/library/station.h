@@ -147,10 +147,19 @@ private:
     FormatSettings settings_;
 };
 
+// Whether a folder holds a station (its Options or its Categories).
+bool HoldsStation(const std::filesystem::path& folder);
+
 // The data folder: the one given on the command line, else $SPINDLE_DATA, else the
-// folder of the program file.
+// program's own folder when it holds a station (a portable install), else the user's
+// data folder: $XDG_DATA_HOME/spindle, or ~/.local/share/spindle.
 std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
                                         const char* environment,
                                         const std::filesystem::path& programPath);
+// As above, with the user's folders given (tests).
+std::filesystem::path ResolveDataFolder(const std::optional<std::string>& given,
+                                        const char* environment,
+                                        const std::filesystem::path& programPath,
+                                        const char* xdgDataHome, const char* home);
 
 }  // namespace spindle

@@ -378,15 +378,22 @@ TEST_F(StationTest, BinaryJunkInEveryDataFileLoadsTolerantly) {
     EXPECT_FALSE(station.Rotations.empty());
 }
 
-TEST(DataFolder, CommandLineThenEnvironmentThenProgramFolder) {
-    EXPECT_EQ(ResolveDataFolder(std::string("/srv/kxyz"), "/env", "/opt/spindle/bin/spindle-cli"),
+// --data, else SPINDLE_DATA, else the program's folder when it holds a station (a
+// portable install), else the user's data folder.
+TEST(DataFolder, CommandLineThenEnvironmentThenPortableThenTheUsers) {
+    test::TempDir dir;
+    const std::string portable = dir.Write("portable/Options.dat", "");
+    const std::string program = dir / "portable/spindle";
+    EXPECT_EQ(ResolveDataFolder(std::string("/srv/kxyz"), "/env", program, "/xdg", "/home/op"),
               std::filesystem::path("/srv/kxyz"));
-    EXPECT_EQ(ResolveDataFolder(std::nullopt, "/env/station", "/opt/spindle/bin/spindle-cli"),
+    EXPECT_EQ(ResolveDataFolder(std::nullopt, "/env/station", program, "/xdg", "/home/op"),
               std::filesystem::path("/env/station"));
-    EXPECT_EQ(ResolveDataFolder(std::nullopt, nullptr, "/opt/spindle/bin/spindle-cli"),
-              std::filesystem::path("/opt/spindle/bin"));
-    EXPECT_EQ(ResolveDataFolder(std::string(""), "", "/opt/x/spindle-cli"),
-              std::filesystem::path("/opt/x"));
+    EXPECT_EQ(ResolveDataFolder(std::string(""), "", program, "/xdg", "/home/op"),
+              dir.Path() / "portable");
+    EXPECT_EQ(ResolveDataFolder(std::nullopt, nullptr, "/usr/bin/spindle", "/xdg", "/home/op"),
+              std::filesystem::path("/xdg/spindle"));
+    EXPECT_EQ(ResolveDataFolder(std::nullopt, nullptr, "/usr/bin/spindle", "", "/home/op"),
+              std::filesystem::path("/home/op/.local/share/spindle"));
 }
 
 }  // namespace
