@@ -72,6 +72,7 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
             ++hourLines_;
             const TDateTime moment = line.HourStart + kNudge;
             current = {DayOf(moment) - static_cast<int>(startDate_), HourOfDay(moment)};
+            hours_.push_back({current, line.Counter, line.HourStart});
             continue;
         }
         EditorItem item;
@@ -130,6 +131,15 @@ std::optional<std::size_t> PlaylistDocument::IndexOf(std::uint64_t id) const {
 const EditorItem* PlaylistDocument::Find(std::uint64_t id) const {
     const auto i = IndexOf(id);
     return i ? &items_[*i] : nullptr;
+}
+
+void PlaylistDocument::Saved() {
+    std::erase_if(items_, [](const EditorItem& item) { return item.State == EditState::Removed; });
+    for (EditorItem& item : items_) {
+        item.State = EditState::Loaded;
+    }
+    undo_.reset();
+    modified_ = false;
 }
 
 void PlaylistDocument::Snapshot() {

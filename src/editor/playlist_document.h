@@ -58,6 +58,13 @@ struct LogHour {
     bool operator==(const LogHour&) const = default;
 };
 
+// An hour line as read: its hour and its item counter ("0" starts a new playlist file).
+struct HourLine {
+    LogHour Hour;
+    std::string Counter;
+    TDateTime Start = 0.0;
+};
+
 class PlaylistDocument {
 public:
     struct LoadReport {
@@ -80,6 +87,9 @@ public:
     TDateTime LastModified() const { return lastModified_; }
     std::uint64_t MaxSequence() const { return maxSequence_; }
     std::uint64_t HourLineCount() const { return hourLines_; }
+    const std::vector<HourLine>& Hours() const { return hours_; }
+    // After a save: removed items go, changed ones count as loaded, nothing is modified.
+    void Saved();
 
     // The index of the first item of an hour, or nullopt.
     std::optional<std::size_t> FindFirstOfHour(LogHour hour) const;
@@ -141,6 +151,7 @@ public:
 
 private:
     std::vector<EditorItem> items_;
+    std::vector<HourLine> hours_;
     bool loaded_ = false;
     TDateTime startDate_ = 0.0;
     int startHour_ = 0;

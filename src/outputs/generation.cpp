@@ -6,24 +6,40 @@
 #include "outputs/summaries.h"
 
 namespace spindle {
+namespace {
+
+// The output pass with the pages and summaries the Options ask for.
+struct StationOutputs {
+    explicit StationOutputs(Station& station)
+        : outputs(station), pages(station), tracks(station), spots(station) {
+        if (station.Opt.HTMLEnabled) {
+            outputs.AddConsumer(&pages);
+        }
+        if (station.Opt.TrackLog) {
+            outputs.AddConsumer(&tracks);
+        }
+        if (station.Opt.SpotLog) {
+            outputs.AddConsumer(&spots);
+        }
+    }
+    PlaylistOutputs outputs;
+    HtmlPages pages;
+    TrackSummary tracks;
+    SpotSummary spots;
+};
+
+}  // namespace
 
 bool RunGeneration(Station& station, RunReport& report) {
     PlaylistLogFile log(station.Settings());
-    PlaylistOutputs outputs(station);
-    HtmlPages pages(station);
-    TrackSummary tracks(station);
-    SpotSummary spots(station);
-    if (station.Opt.HTMLEnabled) {
-        outputs.AddConsumer(&pages);
-    }
-    if (station.Opt.TrackLog) {
-        outputs.AddConsumer(&tracks);
-    }
-    if (station.Opt.SpotLog) {
-        outputs.AddConsumer(&spots);
-    }
+    StationOutputs made(station);
     GenerationRun run(station, report);
-    return run.CreatePlaylist(log, outputs);
+    return run.CreatePlaylist(log, made.outputs);
+}
+
+bool RemakeOutputs(Station& station, const RunFacts& facts, RunReport& report) {
+    StationOutputs made(station);
+    return made.outputs.CreatePlaylistFiles(facts, report);
 }
 
 }  // namespace spindle

@@ -65,6 +65,11 @@ void PlaylistLogFile::Header(TDateTime created, TDateTime start, int timeResetPe
          QuotedField(FloatToText(start, settings_)) + "," + std::to_string(timeResetPeriod));
 }
 
+void PlaylistLogFile::Header(TDateTime created, TDateTime start, std::string_view flag) {
+    Line("A," + QuotedField(FloatToText(created, settings_)) + "," +
+         QuotedField(FloatToText(start, settings_)) + "," + std::string(flag));
+}
+
 void PlaylistLogFile::Hour(long itemCounter, TDateTime hourStart) {
     Line("B," + std::to_string(itemCounter) + "," + QuotedField(FloatToText(hourStart, settings_)));
 }

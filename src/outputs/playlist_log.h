@@ -21,6 +21,8 @@ public:
     bool Open(const std::string& baseName, RunReport& report) override;
     bool Close(RunReport& report) override;
     void Header(TDateTime created, TDateTime start, int timeResetPeriod) override;
+    // A header whose last field is kept as it was read.
+    void Header(TDateTime created, TDateTime start, std::string_view flag);
     void Hour(long itemCounter, TDateTime hourStart) override;
     void Item(int type, long itemNumber, double time, std::string_view text, std::uint16_t duration,
               std::string_view owner) override;
