@@ -1,5 +1,5 @@
 // spindle: the desktop program.
-//   spindle [-i] [-r] [--data DIR]
+//   spindle [-e] [-i] [-r] [--data DIR]
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     const spindle::StartupSwitches switches = spindle::ParseStartupSwitches(args);
     if (!switches.Problem.empty()) {
         std::cerr << "spindle: " << switches.Problem << "\n"
-                  << "Usage: spindle [-i] [-r] [--data DIR]\n";
+                  << "Usage: spindle [-e] [-i] [-r] [--data DIR]\n";
         return 2;
     }
     std::error_code ec;
@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     }
     spindle::Station station(folder, op);
     station.Isolated = switches.Isolated;
-    spindle::gui::StartupSequence startup(station, switches.Unattended ? &unattended : nullptr);
+    spindle::gui::StartupSequence startup(station, switches.Unattended ? &unattended : nullptr, {},
+                                          switches.EditorFirst);
     QObject::connect(&startup, &spindle::gui::StartupSequence::WindowShown, [&] {
         gui.SetParent(startup.Window());
         startup.Window()->setWindowTitle(QStringLiteral("Spindle - ") +

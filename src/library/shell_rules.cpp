@@ -14,7 +14,9 @@ StartupSwitches ParseStartupSwitches(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         const bool letter = a.size() == 2 && (a[0] == '-' || a[0] == '/');
         const char c = letter ? static_cast<char>(a[1] | 0x20) : '\0';
-        if ((letter && c == 'i') || a == "--isolated") {
+        if ((letter && c == 'e') || a == "--editor") {
+            switches.EditorFirst = true;
+        } else if ((letter && c == 'i') || a == "--isolated") {
             switches.Isolated = true;
         } else if ((letter && c == 'r') || a == "--run") {
             switches.Unattended = true;

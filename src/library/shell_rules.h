@@ -14,10 +14,12 @@ namespace spindle {
 
 enum class Page { Categories, SpotGroups, Rotations, Schedules, Options };
 
-// The desktop program's command line: "i" (isolated) and "r" (unattended run) with "-"
-// or "/" in either case (or --isolated, --run), and --data DIR (or --data=DIR). Problem is set, and
+// The desktop program's command line: "e" (the Playlist Editor as the program's window),
+// "i" (isolated) and "r" (unattended run) with "-" or "/" in either case (or --editor,
+// --isolated, --run), and --data DIR (or --data=DIR). Problem is set, and
 // the rest unusable, when an argument is none of these.
 struct StartupSwitches {
+    bool EditorFirst = false;
     bool Isolated = false;
     bool Unattended = false;
     std::optional<std::string> Data;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -19,6 +20,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "app/editor_window.h"
 #include "app/file_view_window.h"
 #include "app/group_dialog.h"
 #include "app/main_window.h"
@@ -327,6 +329,61 @@ private slots:
         QVERIFY(saved.find("07:05\tIDs") != std::string::npos);
         QVERIFY2(test::UnnamedControls(editor).isEmpty(),
                  qPrintable(test::UnnamedControls(editor).join(", ")));
+    }
+
+    // The Playlist Editor on the demo station's last run: the days and the hour shown,
+    // navigation, an edit marked, the current hour that is not in the log, a search, and
+    // closing with "Yes" saving on the worker before the window goes.
+    void thePlaylistEditorEditsAndSaves() {
+        test::TempDir dir;
+        QProcess cli;
+        cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
+        QVERIFY(cli.waitForFinished(60000));
+        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", QString::fromStdString(dir / "demo/data")});
+        QVERIFY(cli.waitForFinished(120000));
+        test::ScriptedOperator op;
+        Station station(dir.Path() / "demo/data", op, FormatSettings::English());
+        station.LoadAll();
+        station.Clock = [] { return 40000.0; };  // long before the log
+        MainWindow window(station);
+        window.show();
+        gui::EditorWindow* editor = window.ShowEditor();
+        QVERIFY(!window.isEnabled());
+        QVERIFY(!editor->Document().Empty());
+        editor->resize(900, 560);
+        auto* days = editor->findChild<QComboBox*>("day");
+        QCOMPARE(days->count(), editor->Document().Last().Day + 1);
+        auto* view = editor->findChild<QTreeView*>("fileView");
+        QVERIFY(view->model()->rowCount() > 3);
+        QTest::qWait(50);  // the status bar lays its texts out
+        test::Screenshot(*editor, "playlist-editor");
+
+        editor->findChild<QAction*>("actionPreviousHour")->trigger();
+        QCOMPARE(editor->Shown().Hour, 23);
+        editor->findChild<QAction*>("actionFirstHour")->trigger();
+        const int rows = view->model()->rowCount();
+        view->selectionModel()->select(view->model()->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        editor->findChild<QAction*>("actionDelete")->trigger();
+        QCOMPARE(view->model()->rowCount(), rows - 1);
+        QVERIFY(editor->findChild<QAction*>("actionUndo")->isEnabled());
+        editor->findChild<QAction*>("actionCurrentHour")->trigger();
+        QCOMPARE(QString::fromStdString(op.Messages.back().Text),
+                 QString("The current hour is not in this Playlist Log."));
+        QVERIFY(editor->FindNext(".mp3", false, false));
+        QCOMPARE(editor->SelectedIds().size(), std::size_t{1});
+
+        const std::string log = station.Opt.LogFolderPath() + station.Opt.LogBaseName;
+        std::filesystem::remove(log + ".bak");
+        QSignalSpy saved(editor, &gui::EditorWindow::Saved);
+        op.QueueAnswer(Answer::Yes);
+        QVERIFY(!editor->close());  // it waits for the save
+        QVERIFY(saved.wait(60000));
+        QCOMPARE(saved.at(0).at(0).toBool(), true);
+        QTRY_VERIFY(!editor->isVisible());
+        QVERIFY(window.isEnabled());
+        QVERIFY(std::filesystem::exists(log + ".bak"));
+        QVERIFY(!editor->Document().Modified());
     }
 };
 

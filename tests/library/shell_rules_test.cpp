@@ -28,6 +28,7 @@ TEST(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
     EXPECT_EQ(all.Data, "/srv/station");
     EXPECT_TRUE(all.Problem.empty());
     EXPECT_TRUE(ParseStartupSwitches({"/R", "--data=x"}).Unattended);
+    EXPECT_TRUE(ParseStartupSwitches({"-E"}).EditorFirst);
     EXPECT_FALSE(ParseStartupSwitches({}).Unattended);
     for (const char* bad : {"-x", "--data", "-ri", "r"}) {
         EXPECT_FALSE(ParseStartupSwitches({bad}).Problem.empty()) << bad;

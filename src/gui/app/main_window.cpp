@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -12,6 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/editor_window.h"
 #include "app/file_view_window.h"
 #include "app/form_text.h"
 #include "app/group_dialog.h"
@@ -124,6 +126,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionReloadFiles, &QAction::triggered, this, &MainWindow::ReloadFiles);
     connect(ui_->actionReloadAllFiles, &QAction::triggered, this, &MainWindow::ReloadAllFiles);
     connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(ui_->actionPlaylistEditor, &QAction::triggered, this, [this] { ShowEditor(); });
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui_->relatedArtists, &QPlainTextEdit::textChanged, this, &MainWindow::RelatedEdited);
     ui_->relatedArtists->installEventFilter(this);
@@ -464,6 +467,29 @@ void MainWindow::ShowAbout() {
                        "rotations and schedules made into playlists."))));
 }
 
+EditorWindow* MainWindow::ShowEditor(bool alone) {
+    if (!editor_) {
+        editor_ = std::make_unique<EditorWindow>(station_);
+        editor_->setObjectName(QStringLiteral("playlistEditor"));
+        connect(editor_.get(), &EditorWindow::Closed, this, [this, alone] {
+            setEnabled(true);
+            Refresh();
+            if (alone) {
+                station_.SaveAll();  // nobody sees the main window's question
+                QApplication::quit();
+            }
+        });
+    }
+    setEnabled(false);
+    editor_->show();
+    editor_->raise();
+    const Options& o = station_.Opt;
+    if (editor_->Document().Empty() && !o.LogBaseName.empty()) {
+        editor_->OpenLog(o.LogFolderPath() + o.LogBaseName + ".plg");
+    }
+    return editor_.get();
+}
+
 void MainWindow::SetViewStyle(ViewStyle style) {
     viewStyle_ = style;
     for (std::size_t i = 0; i < iconViews_.size(); ++i) {
@@ -500,6 +526,11 @@ void MainWindow::SetBusy(bool busy) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // The editor's own question comes first; its unsaved edits are never dropped.
+    if (editor_ && editor_->isVisible() && !editor_->close()) {
+        event->ignore();
+        return;
+    }
     if (worker_ != nullptr) {
         event->ignore();  // the run's Cancel ends it first
         return;

@@ -23,6 +23,7 @@ namespace spindle::gui {
 
 class LibraryListModel;
 class ProgressWindow;
+class EditorWindow;
 class OptionsPageBase;
 class RunOptionsPage;
 class Worker;
@@ -58,6 +59,11 @@ public:
     // The view of the list as it is shown now (the details or the icon view).
     QAbstractItemView* ShownView(ListKind kind) const;
     void SetViewStyle(ViewStyle style);
+    // Shows the Playlist Editor on the last run's log; the main window waits while it is
+    // open. `alone`: the program was started with the editor as its window ("e"), and
+    // ends with it, saving what changed.
+    EditorWindow* ShowEditor(bool alone = false);
+    EditorWindow* Editor() const { return editor_.get(); }
     ViewStyle CurrentViewStyle() const { return viewStyle_; }
 
 signals:
@@ -112,6 +118,7 @@ private:
     bool showingRelated_ = false;
     ProgressWindow* progress_ = nullptr;
     Worker* worker_ = nullptr;
+    std::unique_ptr<EditorWindow> editor_;
     std::array<QListView*, 4> iconViews_{};
     ViewStyle viewStyle_ = ViewStyle::Details;
     RunOptionsPage* runOptions_ = nullptr;

@@ -43,8 +43,12 @@ void SplashWindow::SetText(std::string_view text) {
     showMessage(Q(text), Qt::AlignBottom | Qt::AlignHCenter, QColor(0xCC, 0xCC, 0xCC));
 }
 
-StartupSequence::StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs)
-    : station_(station), unattended_(unattended), elapsedMs_(std::move(elapsedMs)) {
+StartupSequence::StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs,
+                                 bool editorFirst)
+    : station_(station),
+      unattended_(unattended),
+      elapsedMs_(std::move(elapsedMs)),
+      editorFirst_(editorFirst) {
     if (!elapsedMs_) {
         auto timer = std::make_shared<QElapsedTimer>();
         timer->start();
@@ -72,7 +76,12 @@ void StartupSequence::Start() {
 }
 
 void StartupSequence::ShowWindow() {
-    window_->show();  // first, so the program never has no window
+    // First, so the program never has no window.
+    if (editorFirst_ && unattended_ == nullptr) {
+        window_->ShowEditor(true);
+    } else {
+        window_->show();
+    }
     splash_->close();
     splash_.reset();
     station_.Startup = false;

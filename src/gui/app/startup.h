@@ -34,7 +34,9 @@ public:
     using Clock = std::function<std::int64_t()>;  // milliseconds since loading began
     // `unattended` is the operator of an "r" start (its lines become the run's first
     // lines); nullptr for a start with a person at the screen.
-    StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs = {});
+    // `editorFirst`: the Playlist Editor is the program's window ("e").
+    StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs = {},
+                    bool editorFirst = false);
     ~StartupSequence() override;
 
     // Loads and shows the splash; the main window follows on its own.
@@ -51,6 +53,7 @@ private:
     Station& station_;
     UnattendedOperator* unattended_;
     Clock elapsedMs_;
+    bool editorFirst_;
     std::unique_ptr<SplashWindow> splash_;
     std::unique_ptr<MainWindow> window_;
 };

@@ -1,0 +1,547 @@
+#include "app/editor_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/form_text.h"
+#include "app/progress_window.h"
+#include "app/qt_text.h"
+#include "app/worker.h"
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "editor/document_save.h"
+#include "editor/find_replace.h"
+#include "editor/instant_replace.h"
+#include "fileinfo/file_duration.h"
+#include "generator/run_report.h"
+#include "ui_editor_window.h"
+
+namespace spindle::gui {
+namespace {
+
+constexpr const char* kItemsMime = "application/x-spindle-log-items";
+
+QColor ColourOf(RowColour colour) {
+    switch (colour) {
+        case RowColour::Track:
+            return QColor(0, 102, 0);
+        case RowColour::Spot:
+            return QColor(Qt::red);
+        case RowColour::Timed:
+            return QColor(255, 127, 0);
+        case RowColour::Marker:
+            return QColor(Qt::blue);
+        case RowColour::Other:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+// ---- HourModel ----
+
+HourModel::HourModel(const PlaylistDocument& document, const Station& station, QObject* parent)
+    : QAbstractTableModel(parent), document_(document), station_(station) {}
+
+void HourModel::Show(LogHour hour) {
+    beginResetModel();
+    view_ = document_.ViewOf(hour);
+    endResetModel();
+}
+
+int HourModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(view_.Rows.size());
+}
+
+int HourModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant HourModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const char* const kTitles[] = {N_("Filename"), N_("Category {Spot Group}"), N_("Folder"),
+                                          N_("Duration")};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 3) {
+        return {};
+    }
+    return Tr(kTitles[section]);
+}
+
+QVariant HourModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    const HourRow& row = view_.Rows[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ForegroundRole && station_.Opt.UseColour) {
+        const QColor colour = ColourOf(row.Colour);
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    const std::string* texts[] = {&row.Filename, &row.Owner, &row.Folder, &row.Duration};
+    return Q(*texts[index.column()]);
+}
+
+Qt::ItemFlags HourModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index) | Qt::ItemIsDropEnabled;
+    if (index.isValid() && !view_.Rows[static_cast<std::size_t>(index.row())].Timed) {
+        f |= Qt::ItemIsDragEnabled;  // a timed row keeps its place
+    }
+    return f;
+}
+
+QStringList HourModel::mimeTypes() const {
+    return {QString::fromLatin1(kItemsMime)};
+}
+
+QMimeData* HourModel::mimeData(const QModelIndexList& indexes) const {
+    QStringList ids;
+    for (const QModelIndex& i : indexes) {
+        if (i.column() == 0) {
+            ids << QString::number(view_.Rows[static_cast<std::size_t>(i.row())].Id);
+        }
+    }
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kItemsMime), ids.join(QLatin1Char(',')).toLatin1());
+    return mime;
+}
+
+bool HourModel::dropMimeData(const QMimeData* mime, Qt::DropAction, int row, int,
+                             const QModelIndex& parent) {
+    if (mime == nullptr || !mime->hasFormat(QString::fromLatin1(kItemsMime))) {
+        return false;
+    }
+    std::vector<std::uint64_t> ids;
+    for (const QByteArray& id : mime->data(QString::fromLatin1(kItemsMime)).split(',')) {
+        ids.push_back(id.toULongLong());
+    }
+    const int at = parent.isValid() ? parent.row() : row;
+    std::optional<std::uint64_t> target;
+    if (at >= 0 && at < rowCount()) {
+        target = view_.Rows[static_cast<std::size_t>(at)].Id;
+    }
+    emit RowsDropped(ids, target);
+    return false;  // the window shows the moved hour itself
+}
+
+// ---- EditorWindow ----
+
+EditorWindow::EditorWindow(Station& station, QWidget* parent)
+    : QMainWindow(parent), station_(station), ui_(std::make_unique<Ui::EditorWindow>()) {
+    ui_->setupUi(this);
+    TranslateForm(this);
+    model_ = new HourModel(doc_, station_, this);
+    ui_->fileView->setModel(model_);
+    ui_->fileView->header()->resizeSection(0, 290);
+    ui_->fileView->header()->resizeSection(1, 160);
+    ui_->fileView->header()->resizeSection(2, 240);
+    ui_->fileView->addActions({ui_->actionCut, ui_->actionCopy, ui_->actionPaste, ui_->actionDelete,
+                               ui_->actionExchange, ui_->actionReplaceArtist,
+                               ui_->actionReplaceAny});
+
+    // The day and hour chosen on the tool bar.
+    ui_->toolBar->addSeparator();
+    ui_->toolBar->addWidget(new QLabel(Tr(N_("  Day ")), this));
+    day_ = new QComboBox(this);
+    day_->setObjectName(QStringLiteral("day"));
+    day_->setAccessibleName(Tr(N_("Select a Day")));
+    day_->setToolTip(day_->accessibleName());
+    day_->setMaxVisibleItems(24);
+    day_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    day_->setMinimumContentsLength(16);
+    ui_->toolBar->addWidget(day_);
+    ui_->toolBar->addWidget(new QLabel(Tr(N_("  Hour ")), this));
+    hour_ = new QComboBox(this);
+    hour_->setObjectName(QStringLiteral("hour"));
+    hour_->setAccessibleName(Tr(N_("Select an Hour")));
+    hour_->setToolTip(hour_->accessibleName());
+    hour_->setMaxVisibleItems(24);
+    for (int h = 0; h < 24; ++h) {
+        hour_->addItem(QString("%1:00").arg(h, 2, 10, QChar('0')));
+    }
+    ui_->toolBar->addWidget(hour_);
+    ui_->toolBar->addActions(
+        {ui_->actionCurrentHour, ui_->actionPreviousHour, ui_->actionNextHour});
+    auto pick = [this] {
+        if (day_->currentIndex() >= 0 && hour_->currentIndex() >= 0) {
+            ShowHour({day_->currentIndex(), hour_->currentIndex()});
+        }
+    };
+    connect(day_, &QComboBox::activated, this, pick);
+    connect(hour_, &QComboBox::activated, this, pick);
+
+    for (int i = 0; i < 4; ++i) {
+        status_[i] = new QLabel(this);
+        status_[i]->setMinimumWidth(i == 1 ? 60 : 0);
+        if (i == 3) {
+            statusBar()->addPermanentWidget(status_[i]);
+        } else {
+            statusBar()->addWidget(status_[i], i == 2 ? 1 : 0);
+        }
+    }
+
+    connect(ui_->actionOpen, &QAction::triggered, this, [this] {
+        AskToSave([this] {
+            const QString path = QFileDialog::getOpenFileName(this, Tr(N_("Select a Playlist Log")),
+                                                              Q(station_.Opt.LogFolderPath()),
+                                                              Tr(N_("Playlist Logs (*.plg)")));
+            if (!path.isEmpty()) {
+                Load(S(path));
+            }
+        });
+    });
+    connect(ui_->actionSave, &QAction::triggered, this, [this] { Save({}); });
+    connect(ui_->actionClose, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->actionUndo, &QAction::triggered, this, [this] {
+        doc_.Undo();
+        Edited();
+    });
+    connect(ui_->actionCut, &QAction::triggered, this, [this] {
+        doc_.Cut(SelectedIds());
+        UpdateActions();
+    });
+    connect(ui_->actionCopy, &QAction::triggered, this, [this] {
+        doc_.Copy(SelectedIds());
+        UpdateActions();
+    });
+    connect(ui_->actionPaste, &QAction::triggered, this,
+            [this] { Edited(doc_.Paste(shown_, SelectedIds())); });
+    connect(ui_->actionDelete, &QAction::triggered, this, [this] {
+        doc_.Delete(SelectedIds());
+        Edited();
+    });
+    connect(ui_->actionExchange, &QAction::triggered, this, [this] {
+        const auto ids = SelectedIds();
+        if (ids.size() == 2 && doc_.Exchange(ids[0], ids[1])) {
+            Edited({ids[1]});
+        }
+    });
+    connect(ui_->actionSelectAll, &QAction::triggered, ui_->fileView, &QTreeView::selectAll);
+    connect(ui_->actionReplaceArtist, &QAction::triggered, this,
+            [this] { InstantReplaceSelected(true); });
+    connect(ui_->actionReplaceAny, &QAction::triggered, this,
+            [this] { InstantReplaceSelected(false); });
+    connect(ui_->actionFind, &QAction::triggered, this, &EditorWindow::ShowFindWindow);
+    connect(ui_->actionPreviousHour, &QAction::triggered, this,
+            [this] { ShowHour(doc_.PreviousHour(shown_)); });
+    connect(ui_->actionNextHour, &QAction::triggered, this,
+            [this] { ShowHour(doc_.NextHour(shown_)); });
+    connect(ui_->actionFirstHour, &QAction::triggered, this, [this] { ShowHour(doc_.First()); });
+    connect(ui_->actionLastHour, &QAction::triggered, this, [this] { ShowHour(doc_.Last()); });
+    connect(ui_->actionCurrentHour, &QAction::triggered, this, [this] {
+        if (const auto now = doc_.HourOf(station_.Clock())) {
+            ShowHour(*now);
+        } else {
+            station_.Op().Show(MessageKind::Information,
+                               spindle::tr("The current hour is not in this Playlist Log."),
+                               Buttons::Ok);
+        }
+    });
+    connect(ui_->fileView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        UpdateActions();
+        const auto rows = ui_->fileView->selectionModel()->selectedRows();
+        UpdateStatus(
+            rows.isEmpty()
+                ? 0u
+                : model_->View().Rows[static_cast<std::size_t>(rows.first().row())].StartOffset);
+    });
+    connect(model_, &HourModel::RowsDropped, this,
+            [this](std::vector<std::uint64_t> ids, std::optional<std::uint64_t> target) {
+                Edited(doc_.Move(shown_, ids, target));
+            });
+    UpdateActions();
+}
+
+EditorWindow::~EditorWindow() = default;
+
+void EditorWindow::OpenLog(const std::string& path) {
+    AskToSave([this, path] { Load(path); });
+}
+
+void EditorWindow::Load(const std::string& path) {
+    const PlaylistDocument::LoadReport report =
+        doc_.Load(path, station_.Isolated, station_.Settings());
+    for (const auto& [error, text] : report.Messages) {
+        station_.Op().Show(error ? MessageKind::Error : MessageKind::Warning, text, Buttons::Ok);
+    }
+    base_ = path.size() > 4 ? path.substr(0, path.size() - 4) : path;
+    findPos_.reset();
+    day_->clear();
+    for (const std::string& day : doc_.DayEntries(station_.Settings())) {
+        day_->addItem(Q(day));
+    }
+    setWindowTitle(Q(Format(spindle::tr("Playlist Editor - %0:s"), ExtractFileName(path))));
+    status_[0]->setText(report.Loaded ? Q(Format(spindle::tr("Last Modified %0:s"),
+                                                 FormatDateTime("ddddd t", doc_.LastModified(),
+                                                                station_.Settings())))
+                                      : QString());
+    ShowHour(doc_.First());
+}
+
+void EditorWindow::ShowHour(LogHour hour) {
+    shown_ = hour;
+    day_->setCurrentIndex(hour.Day);
+    hour_->setCurrentIndex(hour.Hour);
+    model_->Show(hour);
+    UpdateStatus(0);
+    UpdateActions();
+}
+
+std::vector<std::uint64_t> EditorWindow::SelectedIds() const {
+    std::vector<std::uint64_t> ids;
+    QModelIndexList rows = ui_->fileView->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex& i : rows) {
+        ids.push_back(model_->View().Rows[static_cast<std::size_t>(i.row())].Id);
+    }
+    return ids;
+}
+
+void EditorWindow::SelectIds(const std::vector<std::uint64_t>& ids) {
+    ui_->fileView->clearSelection();
+    const auto& rows = model_->View().Rows;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (std::find(ids.begin(), ids.end(), rows[r].Id) != ids.end()) {
+            ui_->fileView->selectionModel()->select(
+                model_->index(static_cast<int>(r), 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            ui_->fileView->setCurrentIndex(model_->index(static_cast<int>(r), 0));
+        }
+    }
+}
+
+void EditorWindow::Edited(const std::vector<std::uint64_t>& select) {
+    model_->Show(shown_);
+    SelectIds(select);
+    UpdateStatus(0);
+    UpdateActions();
+}
+
+void EditorWindow::UpdateStatus(std::optional<std::uint32_t> offset) {
+    const FormatSettings& fs = station_.Settings();
+    status_[1]->setText(doc_.Modified() ? Tr(N_("Modified")) : QString());
+    if (doc_.Empty()) {
+        status_[2]->clear();
+        status_[3]->clear();
+        return;
+    }
+    if (offset) {
+        const TDateTime at = doc_.StartDate() + shown_.Day + shown_.Hour / 24.0 + *offset / 86400.0;
+        status_[2]->setText(Q(Format(spindle::tr("Scheduled for %0:s"),
+                                     FormatDateTime("dddddd, hh:nnam/pm", at, fs))));
+    }
+    status_[3]->setText(Q(Format(spindle::tr("Total duration %0:s      "),
+                                 FormatDateTime("h:nn:ss", model_->View().Total / 86400.0, fs))));
+}
+
+void EditorWindow::UpdateActions() {
+    const bool loaded = !doc_.Empty();
+    const auto ids = SelectedIds();
+    bool anyTimed = false;
+    bool marker = false;
+    for (const auto& row : model_->View().Rows) {
+        if (std::find(ids.begin(), ids.end(), row.Id) != ids.end()) {
+            anyTimed = anyTimed || row.Timed;
+            marker = marker || (!row.Owner.empty() && row.Owner[0] == '<');
+        }
+    }
+    const bool selected = !ids.empty();
+    ui_->actionSave->setEnabled(loaded);
+    ui_->actionUndo->setEnabled(doc_.CanUndo());
+    ui_->actionDelete->setEnabled(selected);
+    ui_->actionCut->setEnabled(selected && !anyTimed);
+    ui_->actionCopy->setEnabled(selected && !anyTimed);
+    ui_->actionPaste->setEnabled(loaded && doc_.CanPaste());
+    ui_->actionExchange->setEnabled(ids.size() == 2);
+    ui_->actionSelectAll->setEnabled(loaded);
+    ui_->actionReplaceArtist->setEnabled(selected && !anyTimed && !marker);
+    ui_->actionReplaceAny->setEnabled(selected && !anyTimed && !marker);
+    for (QAction* a : {ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
+                       ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
+        a->setEnabled(loaded);
+    }
+}
+
+void EditorWindow::InstantReplaceSelected(bool sameArtist) {
+    const auto ids = SelectedIds();
+    if (ids.empty()) {
+        return;
+    }
+    doc_.BeginEdit();
+    std::vector<std::uint64_t> replaced;
+    const std::uint32_t song = station_.Opt.SongIntervalMinutes() * 60;
+    const std::uint32_t artist = station_.Opt.ArtistIntervalMinutes() * 60;
+    for (const std::uint64_t id : ids) {
+        const ReplaceOutcome outcome = InstantReplace(
+            doc_, station_, id, sameArtist, song, artist, [this](const std::string& p) {
+                return static_cast<std::uint32_t>(FileDuration(p, true, station_.Op()));
+            });
+        if (outcome.Replaced()) {
+            replaced.push_back(outcome.Id);
+        } else if (!outcome.Message.empty()) {
+            station_.Op().Show(MessageKind::Error, outcome.Message, Buttons::Ok);
+        }
+    }
+    Edited(replaced);
+}
+
+void EditorWindow::Save(std::function<void(bool)> then) {
+    if (worker_ != nullptr || doc_.Empty()) {
+        return;
+    }
+    if (progress_ == nullptr) {
+        progress_ = new ProgressWindow(this);
+    }
+    auto job = [this](Operator& op, spindle::Progress& progress) {
+        Operator& own = station_.Op();
+        station_.SetOperator(op);
+        RunReport report(op, &progress);
+        report.SetBar(0, static_cast<long>(doc_.HourLineCount()));
+        const bool saved = SaveDocument(doc_, station_, base_, report);
+        station_.SetOperator(own);
+        return saved;
+    };
+    worker_ = new Worker(job, station_.Op(), *progress_);
+    connect(worker_, &Worker::Finished, this, [this, then](bool saved) {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        centralWidget()->setEnabled(true);
+        menuBar()->setEnabled(true);
+        ui_->toolBar->setEnabled(true);
+        Edited();
+        emit Saved(saved);
+        if (then) {
+            then(saved);
+        }
+    });
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    ui_->toolBar->setEnabled(false);
+    progress_->Start(ProgressWindow::Mode::Run);
+    worker_->Start();
+}
+
+void EditorWindow::AskToSave(const std::function<void()>& then) {
+    if (!doc_.Modified()) {
+        then();
+        return;
+    }
+    switch (station_.Op().Show(
+        MessageKind::Warning,
+        spindle::tr("Unsaved changes have been made.  Do you wish to save them now?"),
+        Buttons::YesNoCancel)) {
+        case Answer::Yes:
+            // Only a save that worked lets the window go on: nothing is lost.
+            Save([then](bool saved) {
+                if (saved) {
+                    then();
+                }
+            });
+            break;
+        case Answer::No:
+            then();
+            break;
+        default:
+            break;
+    }
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (worker_ != nullptr) {
+        event->ignore();
+        return;
+    }
+    if (closing_ || !doc_.Modified()) {
+        event->accept();
+        emit Closed();
+        return;
+    }
+    event->ignore();
+    AskToSave([this] {
+        closing_ = true;
+        close();
+        closing_ = false;
+    });
+}
+
+bool EditorWindow::FindNext(const QString& text, bool up, bool circular) {
+    const auto found = FindNextItem(doc_, findPos_, S(text),
+                                    up ? SearchDirection::Up : SearchDirection::Down, circular);
+    if (!found) {
+        findPos_.reset();
+        station_.Op().Show(MessageKind::Information, spindle::tr("Search complete."), Buttons::Ok);
+        return false;
+    }
+    findPos_ = found;
+    const EditorItem* item = doc_.Find(*found);
+    if (!(LogHour{item->Day, item->Hour} == shown_)) {
+        ShowHour({item->Day, item->Hour});
+    }
+    SelectIds({*found});
+    return true;
+}
+
+void EditorWindow::ShowFindWindow() {
+    if (find_ == nullptr) {
+        find_ = new QDialog(this, Qt::Tool | Qt::WindowStaysOnTopHint);
+        find_->setObjectName(QStringLiteral("findWindow"));
+        find_->setWindowTitle(Tr(N_("Find")));
+        auto* layout = new QVBoxLayout(find_);
+        auto* row = new QHBoxLayout;
+        auto* label = new QLabel(Tr(N_("Find what:")), find_);
+        auto* text = new QLineEdit(find_);
+        text->setObjectName(QStringLiteral("findText"));
+        text->setAccessibleName(label->text());
+        label->setBuddy(text);
+        row->addWidget(label);
+        row->addWidget(text);
+        layout->addLayout(row);
+        auto* up = new QRadioButton(Tr(N_("Up")), find_);
+        auto* down = new QRadioButton(Tr(N_("Down")), find_);
+        down->setChecked(true);
+        auto* circular = new QCheckBox(Tr(N_("Circular")), find_);
+        auto* options = new QHBoxLayout;
+        options->addWidget(up);
+        options->addWidget(down);
+        options->addWidget(circular);
+        layout->addLayout(options);
+        auto* next = new QPushButton(Tr(N_("&Find Next")), find_);
+        next->setDefault(true);
+        auto* close = new QPushButton(Tr(N_("Close")), find_);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(next);
+        buttons->addWidget(close);
+        layout->addLayout(buttons);
+        connect(text, &QLineEdit::textChanged, next,
+                [next](const QString& t) { next->setEnabled(!t.isEmpty()); });
+        next->setEnabled(false);
+        connect(next, &QPushButton::clicked, this, [this, text, up, circular] {
+            FindNext(text->text(), up->isChecked(), circular->isChecked());
+        });
+        connect(close, &QPushButton::clicked, find_, &QDialog::hide);
+    }
+    // The search starts at the row selected, or the hour's first row.
+    const auto ids = SelectedIds();
+    findPos_ = !ids.empty()                   ? std::optional(ids.front())
+               : !model_->View().Rows.empty() ? std::optional(model_->View().Rows.front().Id)
+                                              : std::nullopt;
+    find_->show();
+    find_->raise();
+}
+
+}  // namespace spindle::gui
