@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
@@ -353,6 +354,9 @@ private slots:
         editor->resize(900, 560);
         auto* days = editor->findChild<QComboBox*>("day");
         QCOMPARE(days->count(), editor->Document().Last().Day + 1);
+        QCOMPARE(editor->windowTitle(),
+                 QString::fromStdString("Playlist Editor - " + station.Opt.LogBaseName + ".plg"));
+        QVERIFY(days->itemText(0).startsWith("Mon  "));
         auto* view = editor->findChild<QTreeView*>("fileView");
         QVERIFY(view->model()->rowCount() > 3);
         QTest::qWait(50);  // the status bar lays its texts out
@@ -360,18 +364,48 @@ private slots:
 
         editor->findChild<QAction*>("actionPreviousHour")->trigger();
         QCOMPARE(editor->Shown().Hour, 23);
+        editor->findChild<QAction*>("actionLastHour")->trigger();
+        editor->findChild<QAction*>("actionNextHour")->trigger();  // from the last to the first
+        QCOMPARE(editor->Shown().Day, 0);
+        QCOMPARE(editor->Shown().Hour, 0);
         editor->findChild<QAction*>("actionFirstHour")->trigger();
         const int rows = view->model()->rowCount();
+        auto* statusBar = editor->statusBar();
+        auto statusText = [statusBar] {
+            QStringList texts;
+            for (QLabel* l : statusBar->findChildren<QLabel*>()) {
+                texts << l->text();
+            }
+            return texts.join("|");
+        };
+        const QString total = statusText();
         view->selectionModel()->select(view->model()->index(1, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        editor->findChild<QAction*>("actionDelete")->trigger();
+        QTest::keyClick(view, Qt::Key_Delete);
         QCOMPARE(view->model()->rowCount(), rows - 1);
+        QVERIFY(statusText().contains("Modified"));
+        QVERIFY(statusText() != total);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(view->model()->rowCount(), rows);
+        view->selectionModel()->select(
+            view->model()->index(1, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        editor->findChild<QAction*>("actionDelete")->trigger();
         QVERIFY(editor->findChild<QAction*>("actionUndo")->isEnabled());
+        op.QueueAnswer(Answer::Cancel);
+        QVERIFY(!editor->close());  // Cancel keeps it open
+        QVERIFY(editor->isVisible());
         editor->findChild<QAction*>("actionCurrentHour")->trigger();
         QCOMPARE(QString::fromStdString(op.Messages.back().Text),
                  QString("The current hour is not in this Playlist Log."));
         QVERIFY(editor->FindNext(".mp3", false, false));
         QCOMPARE(editor->SelectedIds().size(), std::size_t{1});
+        editor->findChild<QAction*>("actionFind")->trigger();
+        auto* find = editor->findChild<QDialog*>("findWindow");
+        QVERIFY(find != nullptr && find->isVisible());
+        find->findChild<QLineEdit*>("findText")->setText("Song");
+        test::Screenshot(*find, "find-window");
+        find->hide();
 
         const std::string log = station.Opt.LogFolderPath() + station.Opt.LogBaseName;
         std::filesystem::remove(log + ".bak");

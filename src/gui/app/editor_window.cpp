@@ -312,15 +312,23 @@ std::vector<std::uint64_t> EditorWindow::SelectedIds() const {
 }
 
 void EditorWindow::SelectIds(const std::vector<std::uint64_t>& ids) {
-    ui_->fileView->clearSelection();
+    QItemSelection selection;
+    QModelIndex current;
     const auto& rows = model_->View().Rows;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (std::find(ids.begin(), ids.end(), rows[r].Id) != ids.end()) {
-            ui_->fileView->selectionModel()->select(
-                model_->index(static_cast<int>(r), 0),
-                QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            ui_->fileView->setCurrentIndex(model_->index(static_cast<int>(r), 0));
+            const int row = static_cast<int>(r);
+            selection.select(model_->index(row, 0), model_->index(row, 3));
+            if (!current.isValid()) {
+                current = model_->index(row, 0);
+            }
         }
+    }
+    QItemSelectionModel* model = ui_->fileView->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (current.isValid()) {
+        model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        ui_->fileView->scrollTo(current);
     }
 }
 
