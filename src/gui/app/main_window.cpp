@@ -248,8 +248,22 @@ void MainWindow::EditGroup(ListKind kind, std::size_t row) {
     if (dialog->exec() != QDialog::Accepted || dialog->Result() == nullptr) {
         return;
     }
-    TCustomDetails& group = *dialog->Result();
     Refresh();
+    ReloadGroup(*dialog->Result());
+}
+
+TCustomDetails* MainWindow::SelectedGroup() const {
+    const std::size_t row = SelectedRow();
+    if (row == kNewEntry) {
+        return nullptr;
+    }
+    if (CurrentList() == ListKind::Categories) {
+        return station_.Categories[row].get();
+    }
+    return CurrentList() == ListKind::SpotGroups ? station_.SpotGroups[row].get() : nullptr;
+}
+
+void MainWindow::ReloadGroup(TCustomDetails& group) {
     StartWork(
         ProgressWindow::Mode::Loading,
         [this, &group](Operator&, spindle::Progress&) {
@@ -317,15 +331,11 @@ void MainWindow::ShowUsageList() {
 }
 
 void MainWindow::ShowFileList() {
-    const std::size_t row = SelectedRow();
-    if (row == kNewEntry ||
-        (CurrentList() != ListKind::Categories && CurrentList() != ListKind::SpotGroups)) {
+    TCustomDetails* group = SelectedGroup();
+    if (group == nullptr) {
         return;
     }
-    TCustomDetails& group = CurrentList() == ListKind::Categories
-                                ? static_cast<TCustomDetails&>(*station_.Categories[row])
-                                : *station_.SpotGroups[row];
-    FileViewWindow files(station_, group, this);
+    FileViewWindow files(station_, *group, this);
     files.setObjectName(QStringLiteral("fileViewWindow"));
     connect(&files, &FileViewWindow::TrackEdited, this, [this] { UpdateActions(); });
     files.exec();
@@ -393,24 +403,9 @@ void MainWindow::StartRun(std::vector<std::string> firstLines, std::function<voi
 }
 
 void MainWindow::ReloadFiles() {
-    const std::size_t row = SelectedRow();
-    if (row == kNewEntry ||
-        (CurrentList() != ListKind::Categories && CurrentList() != ListKind::SpotGroups)) {
-        return;
+    if (TCustomDetails* group = SelectedGroup()) {
+        ReloadGroup(*group);
     }
-    TCustomDetails& group = CurrentList() == ListKind::Categories
-                                ? static_cast<TCustomDetails&>(*station_.Categories[row])
-                                : *station_.SpotGroups[row];
-    StartWork(
-        ProgressWindow::Mode::Loading,
-        [this, &group](Operator&, spindle::Progress&) {
-            station_.ReloadFiles(group);
-            return true;
-        },
-        [this](bool) {
-            Refresh();
-            emit ReloadFinished();
-        });
 }
 
 void MainWindow::ReloadAllFiles() {

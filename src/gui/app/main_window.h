@@ -102,6 +102,10 @@ private:
     void StartRun(std::vector<std::string> firstLines, std::function<void(bool)> done);
     void ReloadFiles();
     void ReloadAllFiles();
+    // The Category or Spot Group selected, or nullptr.
+    TCustomDetails* SelectedGroup() const;
+    // Loads a group's files again on the worker behind the loading window.
+    void ReloadGroup(TCustomDetails& group);
     void ShowAbout();
     // Runs `job` on a worker thread behind the progress window, with the rest of the
     // window waiting; `done` follows on this thread.
