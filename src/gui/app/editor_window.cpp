@@ -415,15 +415,11 @@ void EditorWindow::Save(std::function<void(bool)> then) {
         progress_ = new ProgressWindow(this);
     }
     auto job = [this](Operator& op, spindle::Progress& progress) {
-        Operator& own = station_.Op();
-        station_.SetOperator(op);
         RunReport report(op, &progress);
         report.SetBar(0, static_cast<long>(doc_.HourLineCount()));
-        const bool saved = SaveDocument(doc_, station_, base_, report);
-        station_.SetOperator(own);
-        return saved;
+        return SaveDocument(doc_, station_, base_, report);
     };
-    worker_ = new Worker(job, station_.Op(), *progress_);
+    worker_ = new Worker(station_, job, *progress_);
     connect(worker_, &Worker::Finished, this, [this, then](bool saved) {
         worker_->deleteLater();
         worker_ = nullptr;

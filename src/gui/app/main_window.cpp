@@ -430,18 +430,7 @@ void MainWindow::StartWork(ProgressWindow::Mode mode,
     if (progress_ == nullptr) {
         progress_ = new ProgressWindow(this);
     }
-    // The Station's own messages and the loading progress go through the worker while
-    // it works, so they reach the person on this thread.
-    auto onThread = [this, job = std::move(job)](Operator& op, spindle::Progress& progress) {
-        Operator& own = station_.Op();
-        station_.SetOperator(op);
-        station_.ProgressSink = &progress;
-        const bool succeeded = job(op, progress);
-        station_.ProgressSink = nullptr;
-        station_.SetOperator(own);
-        return succeeded;
-    };
-    worker_ = new Worker(onThread, station_.Op(), *progress_);
+    worker_ = new Worker(station_, std::move(job), *progress_);
     connect(worker_, &Worker::Finished, this, [this, done = std::move(done)](bool succeeded) {
         worker_->deleteLater();  // waits for its thread to end
         worker_ = nullptr;

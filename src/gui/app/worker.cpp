@@ -7,8 +7,8 @@
 
 namespace spindle::gui {
 
-Worker::Worker(Job job, Operator& gui, ProgressWindow& window)
-    : job_(std::move(job)), gui_(gui), window_(window) {
+Worker::Worker(Station& station, Job job, ProgressWindow& window)
+    : station_(station), job_(std::move(job)), gui_(station.Op()), window_(window) {
     connect(this, &Worker::TextSet, &window_, &ProgressWindow::SetText, Qt::QueuedConnection);
     connect(this, &Worker::CountSet, &window_, &ProgressWindow::SetCount, Qt::QueuedConnection);
     connect(this, &Worker::LineAdded, &window_, &ProgressWindow::AddLine, Qt::QueuedConnection);
@@ -27,7 +27,11 @@ void Worker::Start() {
 }
 
 void Worker::Run() {
+    station_.SetOperator(*this);
+    station_.ProgressSink = this;
     succeeded_ = job_(*this, *this);
+    station_.ProgressSink = nullptr;
+    station_.SetOperator(gui_);
     QMetaObject::invokeMethod(
         &window_,
         [this] {

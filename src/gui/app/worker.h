@@ -6,6 +6,7 @@
 
 #include "base/operator.h"
 #include "base/progress.h"
+#include "library/station.h"
 
 namespace spindle::gui {
 
@@ -15,7 +16,9 @@ class ProgressWindow;
 // count, lines and bar reach the progress window through queued signals; a question the
 // work must ask (the repeat warning, an error box) is put to the person on the GUI thread
 // while the work waits for the answer; the progress window's Cancel is the stop the core
-// checks for. The GUI thread never waits for the work and runs no nested event loop.
+// checks for. While the job works the Station's own messages and loading progress go
+// through the worker too, so they reach the person on the GUI thread. The GUI thread
+// never waits for the work and runs no nested event loop.
 class Worker : public QObject, private Operator, private Progress {
     Q_OBJECT
 
@@ -23,7 +26,7 @@ public:
     // The job receives the Operator and the Progress to report through; it says whether
     // it succeeded.
     using Job = std::function<bool(Operator&, Progress&)>;
-    Worker(Job job, Operator& gui, ProgressWindow& window);
+    Worker(Station& station, Job job, ProgressWindow& window);
     ~Worker() override;
 
     // Starts the job; Finished follows on the GUI thread.
@@ -51,6 +54,7 @@ private:
 
     void Run();
 
+    Station& station_;
     Job job_;
     Operator& gui_;
     ProgressWindow& window_;
