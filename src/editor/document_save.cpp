@@ -63,7 +63,6 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         // When each live item is scheduled, and the last occurrence of each file.
         std::vector<TDateTime> moments(items.size(), 0.0);
         std::unordered_map<std::string, std::size_t> lastOf;
-        std::vector<std::size_t> writeOrder;
         long hourCount = -1;
         double timeBase = 0.0;
         long itemNumber = 0;
@@ -109,14 +108,13 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
                     timeBase += step;
                     hourClock += step;
                 }
-                writeOrder.push_back(j);
                 ++j;
             }
         }
         if (!log.Close(report)) {
             return false;
         }
-        for (const std::size_t i : writeOrder) {
+        for (std::size_t i = 0; i < j; ++i) {
             const EditorItem& item = items[i];
             if (item.State == EditState::Loaded) {
                 continue;

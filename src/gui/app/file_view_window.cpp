@@ -16,8 +16,6 @@
 namespace spindle::gui {
 namespace {
 
-const QDate kDayZero(1899, 12, 30);  // day 0 of the program's day numbers
-
 QTime TimeOfDay(double fraction) {
     return QTime(0, 0).addSecs(static_cast<int>(std::lround(fraction * 86400.0)) % 86400);
 }

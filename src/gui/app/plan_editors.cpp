@@ -42,6 +42,32 @@ QAction* AddAction(QWidget* owner, const char* text, const QKeySequence& keys) {
     return action;
 }
 
+// The caption, name and notes of a Rotation or Schedule editor: a new entry's name is
+// typed, an existing one's stays as it is.
+template <typename Details>
+void ShowHeader(QDialog* dialog, const Details& edited, bool isNew, const char* newCaption,
+                const char* propertiesCaption, QLineEdit* name, QLineEdit* notes) {
+    dialog->setWindowTitle(isNew ? Tr(newCaption)
+                                 : Q(Format(spindle::tr(propertiesCaption), edited.Name)));
+    name->setText(Q(edited.Name));
+    name->setEnabled(isNew);
+    notes->setText(Q(edited.Notes));
+}
+
+// OK of an editor for a new entry: a refused name is said and the focus goes to it.
+bool NameRefused(Station& station, ListKind kind, bool isNew, QLineEdit* name) {
+    if (!isNew) {
+        return false;
+    }
+    const Verdict v = CheckNewPlanName(station, kind, S(name->text()));
+    if (v.Ok()) {
+        return false;
+    }
+    station.Op().Show(MessageKind::Error, v.Message, Buttons::Ok);
+    name->setFocus();
+    return true;
+}
+
 }  // namespace
 
 // ---- Rotation editor ----
@@ -55,13 +81,9 @@ RotationEditor::RotationEditor(Station& station, TRotationDetails* existing, QWi
     TranslateForm(this);
     if (existing_ != nullptr) {
         edited_ = *existing_;
-        setWindowTitle(Q(Format(spindle::tr("%0:s Rotation Properties"), existing_->Name)));
-    } else {
-        setWindowTitle(Tr(N_("New Rotation")));
     }
-    ui_->name->setText(Q(edited_.Name));
-    ui_->name->setEnabled(existing_ == nullptr);
-    ui_->notes->setText(Q(edited_.Notes));
+    ShowHeader(this, edited_, existing_ == nullptr, N_("New Rotation"),
+               N_("%0:s Rotation Properties"), ui_->name, ui_->notes);
     ui_->cbDefault->setChecked(edited_.Default);
     ui_->categoryList->SetKind(kGroupMime, QStringLiteral("C"));
     ui_->spotList->SetKind(kGroupMime, QStringLiteral("S"));
@@ -271,13 +293,8 @@ void RotationEditor::accept() {
     edited_.Name = S(ui_->name->text());
     edited_.Notes = S(ui_->notes->text());
     edited_.Default = ui_->cbDefault->isChecked();
-    if (existing_ == nullptr) {
-        const Verdict v = CheckNewPlanName(station_, ListKind::Rotations, edited_.Name);
-        if (!v.Ok()) {
-            station_.Op().Show(MessageKind::Error, v.Message, Buttons::Ok);
-            ui_->name->setFocus();
-            return;
-        }
+    if (NameRefused(station_, ListKind::Rotations, existing_ == nullptr, ui_->name)) {
+        return;
     }
     result_ = &ApplyRotation(station_, existing_, edited_);
     QDialog::accept();
@@ -294,13 +311,9 @@ ScheduleEditor::ScheduleEditor(Station& station, TScheduleDetails* existing, QWi
     TranslateForm(this);
     if (existing_ != nullptr) {
         edited_ = *existing_;
-        setWindowTitle(Q(Format(spindle::tr("%0:s Schedule Properties"), existing_->Name)));
-    } else {
-        setWindowTitle(Tr(N_("New Schedule")));
     }
-    ui_->name->setText(Q(edited_.Name));
-    ui_->name->setEnabled(existing_ == nullptr);
-    ui_->notes->setText(Q(edited_.Notes));
+    ShowHeader(this, edited_, existing_ == nullptr, N_("New Schedule"),
+               N_("%0:s Schedule Properties"), ui_->name, ui_->notes);
     QCheckBox* days[] = {ui_->monday, ui_->tuesday,  ui_->wednesday, ui_->thursday,
                          ui_->friday, ui_->saturday, ui_->sunday};
     for (std::size_t d = 0; d < 7; ++d) {
@@ -407,6 +420,12 @@ void ScheduleEditor::UpdateActions() {
     ui_->buttons->button(QDialogButtonBox::Ok)->setEnabled(!ui_->name->text().isEmpty());
 }
 
+TRotationDetails* ScheduleEditor::RotationAt(int rotationRow) const {
+    // The first entry stands for the Default Rotation.
+    return rotationRow <= 0 ? nullptr
+                            : station_.Rotations[static_cast<std::size_t>(rotationRow - 1)].get();
+}
+
 void ScheduleEditor::Attach(int rotationRow, int hour, bool moveOn) {
     if (rotationRow < 0) {
         return;
@@ -415,9 +434,7 @@ void ScheduleEditor::Attach(int rotationRow, int hour, bool moveOn) {
         hour = 23;  // nothing selected: the last hour
     }
     hour = std::min(hour, 23);
-    TRotationDetails* rotation =
-        rotationRow == 0 ? nullptr
-                         : station_.Rotations[static_cast<std::size_t>(rotationRow - 1)].get();
+    TRotationDetails* rotation = RotationAt(rotationRow);
     AttachRotation(edited_.Hours[static_cast<std::size_t>(hour)], rotation);
     ShowHours(moveOn && hour < 23 ? hour + 1 : hour);
 }
@@ -426,9 +443,7 @@ void ScheduleEditor::AttachToAll(int rotationRow) {
     if (rotationRow < 0) {
         return;
     }
-    TRotationDetails* rotation =
-        rotationRow == 0 ? nullptr
-                         : station_.Rotations[static_cast<std::size_t>(rotationRow - 1)].get();
+    TRotationDetails* rotation = RotationAt(rotationRow);
     for (ScheduleHour& hour : edited_.Hours) {
         AttachRotation(hour, rotation);
     }
@@ -513,13 +528,8 @@ void ScheduleEditor::AddTime() {
 void ScheduleEditor::accept() {
     edited_.Name = S(ui_->name->text());
     edited_.Notes = S(ui_->notes->text());
-    if (existing_ == nullptr) {
-        const Verdict v = CheckNewPlanName(station_, ListKind::Schedules, edited_.Name);
-        if (!v.Ok()) {
-            station_.Op().Show(MessageKind::Error, v.Message, Buttons::Ok);
-            ui_->name->setFocus();
-            return;
-        }
+    if (NameRefused(station_, ListKind::Schedules, existing_ == nullptr, ui_->name)) {
+        return;
     }
     result_ = &ApplySchedule(station_, existing_, edited_);
     QDialog::accept();

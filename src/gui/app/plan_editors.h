@@ -67,6 +67,8 @@ public:
     void accept() override;
 
 private:
+    // The Rotation of an entry of the Rotation list; nullptr for "...DEFAULT...".
+    TRotationDetails* RotationAt(int rotationRow) const;
     void ShowHours(int select);
     void ShowTimedSpots(const std::string& select);
     void UpdateActions();

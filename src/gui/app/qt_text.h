@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@ namespace spindle::gui {
 inline QString Tr(const char* text) {
     return QString::fromStdString(tr(text));
 }
+
+// Day 0 of the program's day numbers, for the date pickers.
+inline const QDate kDayZero(1899, 12, 30);
 
 inline QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

@@ -12,8 +12,6 @@
 namespace spindle::gui {
 namespace {
 
-const QDate kDayZero(1899, 12, 30);  // day 0 of the program's day numbers
-
 std::uint32_t Minutes(const QLineEdit* field) {
     return field->text().toUInt();
 }
