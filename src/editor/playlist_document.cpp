@@ -183,12 +183,8 @@ void PlaylistDocument::Cut(const std::vector<std::uint64_t>& ids) {
     cutPending_ = !clipboard_.empty();
 }
 
-std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
-                                                   const std::vector<std::uint64_t>& selected) {
-    std::vector<std::uint64_t> pasted;
-    const HourView view = ViewOf(shown);
-    std::optional<std::size_t> at;
-    std::optional<std::size_t> anchor;
+std::optional<PlaylistDocument::InsertionPoint> PlaylistDocument::FindInsertionPoint(
+    LogHour shown, const std::vector<std::uint64_t>& selected) const {
     std::optional<std::size_t> first;
     for (const std::uint64_t id : selected) {
         const auto i = IndexOf(id);
@@ -197,12 +193,28 @@ std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
         }
     }
     if (first) {
-        at = anchor = first;
-    } else if (!view.Rows.empty()) {
-        anchor = IndexOf(view.Rows.back().Id);
-        at = *anchor + 1;
-    } else {
-        at = anchor = FindFirstOfHour(shown);
+        return InsertionPoint{*first, *first};
+    }
+    const HourView view = ViewOf(shown);
+    if (!view.Rows.empty()) {
+        const std::size_t last = *IndexOf(view.Rows.back().Id);
+        return InsertionPoint{last + 1, last};
+    }
+    if (const auto start = FindFirstOfHour(shown)) {
+        return InsertionPoint{*start, *start};
+    }
+    return std::nullopt;
+}
+
+std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
+                                                   const std::vector<std::uint64_t>& selected) {
+    std::vector<std::uint64_t> pasted;
+    const auto point = FindInsertionPoint(shown, selected);
+    std::optional<std::size_t> at;
+    std::optional<std::size_t> anchor;
+    if (point) {
+        at = point->At;
+        anchor = point->Anchor;
     }
     if (!at || clipboard_.empty()) {
         return pasted;
@@ -251,6 +263,97 @@ std::vector<std::uint64_t> PlaylistDocument::Move(LogHour shown,
     clipboard_ = keep;
     cutPending_ = keepCut;
     return moved;
+}
+
+std::uint64_t PlaylistDocument::InsertItem(std::size_t at, const EditorItem& anchor,
+                                           const NewItem& item, int minute) {
+    EditorItem fresh;
+    fresh.Id = nextId_++;
+    fresh.Path = item.Path;
+    fresh.Type = item.Type;
+    fresh.GroupName = item.GroupName;
+    fresh.Duration = item.Duration;
+    fresh.Day = anchor.Day;
+    fresh.Hour = anchor.Hour;
+    fresh.Sequence = NextSequence(anchor.Sequence);
+    fresh.State = EditState::Changed;
+    fresh.Minute = minute;
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(fresh));
+    modified_ = true;
+    return items_[at].Id;
+}
+
+std::vector<std::uint64_t> PlaylistDocument::Insert(LogHour shown,
+                                                    const std::vector<std::uint64_t>& selected,
+                                                    const std::vector<NewItem>& items) {
+    std::vector<std::uint64_t> ids;
+    const auto point = FindInsertionPoint(shown, selected);
+    if (!point || items.empty()) {
+        return ids;
+    }
+    Snapshot();
+    const EditorItem anchor = items_[point->Anchor];
+    std::size_t at = point->At;
+    for (const NewItem& item : items) {
+        ids.push_back(InsertItem(at++, anchor, item, item.Minute.value_or(anchor.Minute)));
+    }
+    return ids;
+}
+
+std::vector<std::uint64_t> PlaylistDocument::InsertAtMinutes(
+    const NewItem& item, const std::vector<int>& days, const std::vector<int>& hours,
+    const std::vector<int>& minutes, const std::function<double(const EditorItem&)>& playSeconds) {
+    std::vector<bool> chosen(61, false);
+    for (const int m : minutes) {
+        if (m >= 0 && m <= 60) {
+            chosen[static_cast<std::size_t>(m)] = true;
+        }
+    }
+    std::vector<std::uint64_t> ids;
+    bool snapshotTaken = false;
+    auto insert = [&](std::size_t at, std::size_t anchor, int minute) {
+        if (!snapshotTaken) {
+            Snapshot();
+            snapshotTaken = true;
+        }
+        const EditorItem anchorItem = items_[anchor];
+        ids.push_back(InsertItem(at, anchorItem, item, minute));
+    };
+    for (const int day : days) {
+        for (const int hour : hours) {
+            const auto first = FindFirstOfHour({day, hour});
+            if (!first) {
+                continue;  // an hour without entries is passed over
+            }
+            double seconds = 0.0;
+            int minute = 0;
+            std::size_t i = *first;
+            for (;;) {
+                if (i >= items_.size() || items_[i].Day != day || items_[i].Hour != hour) {
+                    // The end of the hour: every minute left, then minute 60.
+                    for (; minute <= 60; ++minute) {
+                        if (chosen[static_cast<std::size_t>(minute)]) {
+                            insert(i, i - 1, minute);
+                            ++i;
+                        }
+                    }
+                    break;
+                }
+                if (items_[i].State != EditState::Removed) {
+                    seconds += playSeconds(items_[i]);
+                }
+                // The minutes that begin while this entry plays go before it.
+                for (; minute < 60 && minute * 60.0 <= seconds; ++minute) {
+                    if (chosen[static_cast<std::size_t>(minute)]) {
+                        insert(i, i, minute);
+                        ++i;
+                    }
+                }
+                ++i;
+            }
+        }
+    }
+    return ids;
 }
 
 bool PlaylistDocument::Exchange(std::uint64_t a, std::uint64_t b) {

@@ -139,6 +139,27 @@ public:
     std::uint64_t Replace(std::uint64_t id, const std::string& path, std::uint32_t duration,
                           const std::string& groupName, int type,
                           const std::function<std::uint32_t(const std::string&)>& measure);
+    // A new item; its day, hour and running number come from where it goes, and its
+    // minute too when none is given.
+    struct NewItem {
+        std::string Path;
+        int Type = kItemTrack;
+        std::string GroupName;
+        std::uint32_t Duration = 0;
+        std::optional<int> Minute;
+    };
+    // Inserts where Paste would (before the first selected row, after the last row, or
+    // at the hour's first entry). Gives the new ids; none when the hour has no entry.
+    std::vector<std::uint64_t> Insert(LogHour shown, const std::vector<std::uint64_t>& selected,
+                                      const std::vector<NewItem>& items);
+    // Inserts `item` at each chosen minute (0 to 60) of each chosen hour of each chosen
+    // day that has entries: before the entry playing at that minute, counted from the
+    // hour's start with each entry's `playSeconds`, else at the hour's end (minute 60
+    // always there). Each copy keeps the minute it was inserted for. Gives the new ids.
+    std::vector<std::uint64_t> InsertAtMinutes(
+        const NewItem& item, const std::vector<int>& days, const std::vector<int>& hours,
+        const std::vector<int>& minutes,
+        const std::function<double(const EditorItem&)>& playSeconds);
     // The position of an item in the document, or nullopt when it is gone.
     std::optional<std::size_t> IndexOf(std::uint64_t id) const;
     // The item of an id, or nullptr.
@@ -168,6 +189,16 @@ private:
 
     void Snapshot();
     std::uint64_t NextSequence(std::uint64_t anchor);
+    // Where Paste and Insert put items in the hour shown, and the item their day, hour
+    // and running number follow.
+    struct InsertionPoint {
+        std::size_t At = 0;
+        std::size_t Anchor = 0;
+    };
+    std::optional<InsertionPoint> FindInsertionPoint(
+        LogHour shown, const std::vector<std::uint64_t>& selected) const;
+    std::uint64_t InsertItem(std::size_t at, const EditorItem& anchor, const NewItem& item,
+                             int minute);
 };
 
 }  // namespace spindle

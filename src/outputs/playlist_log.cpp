@@ -122,9 +122,12 @@ LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& sett
             const auto type = TextToInt(f[0]);
             const auto time = ReadDataFloat(f[2], settings);
             const auto duration = TextToInt(f[4]);
-            ok = type && *type >= 0 && *type <= 9 && time && duration && *duration >= 0;
+            // 99 is an "Other" item of older editors: a file of its own, as a voice item.
+            const bool other = type && *type == 99;
+            ok =
+                type && ((*type >= 0 && *type <= 9) || other) && time && duration && *duration >= 0;
             if (ok) {
-                line.Type = static_cast<int>(*type);
+                line.Type = other ? kItemVoice : static_cast<int>(*type);
                 line.Number = f[1];
                 line.Time = *time;
                 line.Text = f[3];

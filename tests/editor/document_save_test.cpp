@@ -1,5 +1,7 @@
 #include "editor/document_save.h"
 
+#include "editor/insertion.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -101,6 +103,10 @@ TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
     FileRec& fresh = hits.Files.back();
     const std::uint64_t replaced =
         doc.Replace(first[1], fresh.FileName, fresh.Duration, "Hits", 0, {});
+    // Before the day's first item, and of a kind older editors could not save.
+    const std::uint64_t other =
+        doc.Insert({0, 0}, {Rows({0, 0})[0]},
+                   {InsertedItem({SelectKind::Other, dir / "Promo.wav", 12}, false)})[0];
     const auto second = Rows({0, 1});
     doc.Cut({second[1]});
     doc.Paste({0, 1}, {second[0]});
@@ -112,14 +118,18 @@ TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
     reloaded.Load(base + ".plg", false, b.Get().Settings());
     const HourView hour = reloaded.ViewOf({0, 0});
     EXPECT_EQ(hour.Rows.size(), Rows({0, 0}).size());
-    EXPECT_EQ(hour.Rows[0].Filename, fs::path(fresh.FileName).filename().string());
+    EXPECT_EQ(hour.Rows[0].Filename, "Promo.wav");
+    EXPECT_EQ(hour.Rows[1].Filename, fs::path(fresh.FileName).filename().string());
     EXPECT_EQ(reloaded.Hours().size(), 3u);
-    EXPECT_NEAR(fresh.LastUsed, 46363.0, 1e-6);  // the hour's start
+    EXPECT_GT(fresh.LastUsed, 46363.0);  // after the promo inserted before it
+    EXPECT_LT(fresh.LastUsed, 46363.0 + 13.0 / 86400);
     EXPECT_TRUE(b.Get().Changed.FileLists);
     EXPECT_FALSE(doc.Find(replaced) == nullptr);
+    EXPECT_FALSE(doc.Find(other) == nullptr);
     EXPECT_EQ(FilesOf(b.Opt().PlaylistFolder).size(), files);
     const std::string playlist = test::ReadAll(b.Opt().PlaylistFolder + "/Dec07-00.m3u");
     EXPECT_NE(playlist.find(fs::path(fresh.FileName).filename().string()), std::string::npos);
+    EXPECT_NE(playlist.find("Promo.wav"), std::string::npos);
 }
 
 }  // namespace

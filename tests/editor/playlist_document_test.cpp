@@ -1,8 +1,12 @@
 #include "editor/playlist_document.h"
 
 #include "editor/find_replace.h"
+#include "editor/insertion.h"
+#include "library/options.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "base/paths.h"
 #include "support/temp_dir.h"
@@ -201,6 +205,88 @@ TEST(PlaylistDocument, FindAndReplaceAll) {
     EXPECT_FALSE(FindNextItem(doc, std::nullopt, "songbird", SearchDirection::Down, false));
     doc.Undo();
     EXPECT_TRUE(FindNextItem(doc, std::nullopt, "songbird", SearchDirection::Down, false));
+}
+
+// Inserting at chosen minutes walks each hour by its entries' lengths: minute 0 goes
+// before the hour's first entry, a minute inside an entry before that entry, and the
+// minutes the hour does not reach (60 always) at its end, in the log's last hour too.
+TEST(PlaylistDocument, InsertsAtTheCurrentPositionAndAtChosenMinutes) {
+    test::TempDir dir;
+    auto lines = TwoDayLog();
+    lines[9][1] = "0";  // an item without a running number
+    PlaylistDocument doc;
+    doc.Load(dir.Write("i.plg", test::ListLines(lines)), true, FormatSettings::English());
+    const std::size_t before = doc.Items().size();
+    Selection note{SelectKind::BreakNote, "30:Weather news", BreakNoteSeconds("30:Weather news")};
+    const auto inserted =
+        doc.InsertAtMinutes(InsertedItem(note, true), {0, 1}, {0, 23}, {0, 4, 60},
+                            [](const EditorItem& item) { return double(item.Duration); });
+    ASSERT_EQ(inserted.size(), 6u);
+    std::string walk;
+    for (const EditorItem& item : doc.Items()) {
+        walk += item.Type == kItemBreakNote && item.State == EditState::Changed
+                    ? "[" + std::to_string(item.Minute) + "]"
+                    : ExtractFileName(item.Path).substr(0, 2) + " ";
+    }
+    EXPECT_EQ(walk, "[0]ST Ba [4]Sp Tr Ne La [60][0]Ne [4][60]");
+    const EditorItem& last = *doc.Find(inserted.back());
+    EXPECT_EQ(last.Duration, 30u);
+    EXPECT_EQ(last.GroupName, "Timed Break Note");
+    EXPECT_EQ((LogHour{last.Day, last.Hour}), (LogHour{1, 0}));
+    EXPECT_EQ(last.Sequence, 0u);  // next to an item without a number
+    EXPECT_EQ(doc.ViewOf({0, 23}).Rows[0].Owner, "<Timed Break Note>");
+    doc.Undo();
+    EXPECT_EQ(doc.Items().size(), before);
+
+    // At the current position: before the selected row, else after the hour's last row.
+    const auto rows = doc.ViewOf({0, 23}).Rows;
+    Selection other{SelectKind::Other, "/x/Promo.wav", 12};
+    const auto at = doc.Insert({0, 23}, {rows[2].Id}, {InsertedItem(other, false)});
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_EQ(doc.ViewOf({0, 23}).Rows[2].Id, at[0]);
+    EXPECT_EQ(doc.Find(at[0])->Type, kItemVoice);  // a type the playlists carry
+    const auto end = doc.Insert({0, 23}, {}, {InsertedItem(other, false)});
+    EXPECT_EQ(doc.ViewOf({0, 23}).Rows.back().Id, end.at(0));
+    EXPECT_TRUE(doc.Insert({3, 5}, {}, {InsertedItem(other, false)}).empty());
+}
+
+// What the Select dialog's kinds insert and replace with, and what a drop takes.
+TEST(PlaylistDocument, SelectionsAndDropsTakeTheirKinds) {
+    EXPECT_EQ(BreakNoteSeconds("30:Weather news"), 30u);
+    EXPECT_EQ(BreakNoteSeconds("Weather: sunny"), 0u);
+    EXPECT_EQ(BreakNoteSeconds("News"), 0u);
+    const Selection timed{SelectKind::TimedSpot, "/s/Traffic.mp3", 20, "Sponsors"};
+    EXPECT_EQ(ReplacementFor(timed).Type, kItemTimedSpot);  // keeps its kind
+    EXPECT_EQ(ReplacementFor(timed).Group, "Sponsors");
+    EXPECT_EQ(InsertedItem({SelectKind::BreakNote, "News"}, false).GroupName, "Break Note");
+    EXPECT_EQ(ReplacementFor({SelectKind::VoiceIntro, "/v/a.wav"}).Group, "<other>");
+
+    EXPECT_EQ(DropType(true, true, true), kItemVoice);
+    EXPECT_EQ(DropType(false, true, true), kItemOutro);
+    EXPECT_EQ(DropType(false, false, true), kItemSpot);
+    EXPECT_EQ(DropType(false, false, false), kItemTrack);
+
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "music");
+    const std::string song = (dir.Path() / "music/Song.mp3").string();
+    std::filesystem::copy_file(test::DataPath("audio/cbr-64k-id3v2.mp3"), song);
+    const std::string notes = dir.Write("music/Notes.txt", "x");
+    const std::string list =
+        dir.Write("music/list.m3u", "#EXTM3U\nSong.mp3\nGone.mp3\nhttp://radio.example/stream\n");
+    Options options;
+    auto paths = [](const std::vector<DroppedItem>& items) {
+        std::string s;
+        for (const auto& i : items) {
+            s += ExtractFileName(i.Path) + ":" + std::to_string(i.Type) + " ";
+        }
+        return s;
+    };
+    const std::vector<std::string> dropped{song, notes, (dir.Path() / "music").string(), list};
+    EXPECT_EQ(paths(DroppedItems(dropped, kItemOutro, false, false, options)),
+              "Song.mp3:8 Song.mp3:0 ");
+    EXPECT_EQ(paths(DroppedItems({list}, kItemVoice, true, true, options)), "list.m3u:1 ");
+    options.Extensions.Select("M3U", false);
+    EXPECT_EQ(paths(DroppedItems({list}, kItemVoice, true, false, options)), "");
 }
 
 }  // namespace

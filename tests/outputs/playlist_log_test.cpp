@@ -78,10 +78,12 @@ TEST(PlaylistLogReader, ToleratesDamagedLogs) {
         "0,3,\"0.1\",\"/m/c.mp3\r\n"                           // unterminated quote, cut short
         "B,5\r\n"                                              // hour line cut short
         "12,4,\"0.2\",\"x\",1,\"y\"\r\n"                       // no such type
-        "0,5,\"0.3\",\"/m/d.mp3\",70000,\"Hits\"\r\n";
+        "0,5,\"0.3\",\"/m/d.mp3\",70000,\"Hits\"\r\n"
+        "99,6,\"0.4\",\"/x/promo.wav\",12,\"<other>\"\r\n";  // an older editor's "Other"
     ASSERT_EQ(ReadPlaylistLog(dir.Write("damaged.plg", text), kEn, damaged), LogReadError::None);
     EXPECT_EQ(damaged.HeaderFlag, " ");
-    ASSERT_EQ(damaged.Lines.size(), 3u);
+    ASSERT_EQ(damaged.Lines.size(), 4u);
+    EXPECT_EQ(damaged.Lines[3].Type, kItemVoice);
     EXPECT_EQ(damaged.Lines[1].Text, "/m/a.mp3");
     EXPECT_EQ(damaged.Lines[2].Duration, 70000 - 65536);
     EXPECT_EQ(damaged.BadLines, (std::vector<std::size_t>{4, 5, 6, 7}));
