@@ -3,10 +3,12 @@
 // window. Screenshots go to the build folder.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -24,6 +26,7 @@
 #include "app/editor_window.h"
 #include "app/file_view_window.h"
 #include "app/group_dialog.h"
+#include "app/insert_dialogs.h"
 #include "app/main_window.h"
 #include "app/plan_editors.h"
 #include "app/plan_lists.h"
@@ -403,8 +406,75 @@ private slots:
         editor->findChild<QAction*>("actionFind")->trigger();
         auto* find = editor->findChild<QDialog*>("findWindow");
         QVERIFY(find != nullptr && find->isVisible());
-        find->findChild<QLineEdit*>("findText")->setText("Song");
+        find->hide();
+
+        // Insert a Category track at minutes 0 and 60 of the hour shown, through the Insert
+        // and Select dialogs as a person fills them in.
+        const LogHour hour = editor->Shown();
+        const int before = view->model()->rowCount();
+        gui::SelectItemDialog& select = editor->Select();
+        auto pick = [&](SelectKind kind, const std::string& group, const char* shot) {
+            QTimer::singleShot(0, [&select, kind, group, shot] {
+                select.ChooseKind(kind);
+                select.ChooseGroup(QString::fromStdString(group));
+                select.ChooseFile(select.findChild<QListWidget*>("fileList")->item(0)->text());
+                if (shot != nullptr) {
+                    test::Screenshot(select, shot);
+                }
+                select.accept();
+            });
+        };
+        const std::string category = station.Categories[0]->Name;
+        QTimer::singleShot(0, [&] {
+            auto* insert = qobject_cast<gui::InsertItemDialog*>(QApplication::activeModalWidget());
+            pick(SelectKind::Category, category, "select-item");
+            insert->SelectItem();
+            insert->SetOtherPositions(true);
+            insert->Check({hour.Day}, {hour.Hour}, {0, 60});
+            test::Screenshot(*insert, "insert-item");
+            Find<QDialogButtonBox>(*insert, "buttons")->button(QDialogButtonBox::Ok)->click();
+        });
+        editor->findChild<QAction*>("actionInsertItem")->trigger();
+        QCOMPARE(view->model()->rowCount(), before + 2);
+        auto owner = [view](int row) { return view->model()->index(row, 1).data().toString(); };
+        QCOMPARE(owner(0), QString::fromStdString(category));
+
+        // Dropped files: Shift makes song outros; without keys the menu's answer counts.
+        const std::string song = select.Chosen().Path;
+        editor->DropFiles({QString::fromStdString(song)}, std::nullopt, Qt::ShiftModifier);
+        QCOMPARE(owner(before + 2), QString("{<other>}"));
+        editor->AskDropType = [] { return std::optional<int>(kItemSpot); };
+        editor->DropFiles({QString::fromStdString(song)}, std::nullopt, Qt::NoModifier);
+        QCOMPARE(owner(before + 3), QString("<other>"));
+
+        // Find/Replace: an item chosen by name can be replaced everywhere, not one by one;
+        // Replace All replaces every live copy of it.
+        editor->findChild<QAction*>("actionFind")->trigger();
+        auto* replace = Find<QPushButton>(*find, "replace");
+        auto* replaceAll = Find<QPushButton>(*find, "replaceAll");
+        pick(SelectKind::Category, category, nullptr);
+        Find<QPushButton>(*find, "selectItem")->click();
+        QVERIFY(replaceAll->isEnabled());
+        QVERIFY(!replace->isEnabled());
+        pick(SelectKind::SpotGroup, station.SpotGroups[0]->Name, nullptr);
+        Find<QPushButton>(*find, "replaceWith")->click();
+        Find<QLineEdit>(*find, "findText")->setText("mp3");
         test::Screenshot(*find, "find-window");
+        const std::string songName = std::filesystem::path(song).filename().string();
+        auto live = [&] {
+            int n = 0;
+            for (const EditorItem& item : editor->Document().Items()) {
+                n += item.State != EditState::Removed && item.Path == song;
+            }
+            return n;
+        };
+        const int copies = live();
+        QVERIFY(copies >= 4);  // the two inserted and the two dropped at least
+        Find<QCheckBox>(*find, "circular")->setChecked(true);  // else from the find position on
+        replaceAll->click();
+        QCOMPARE(QString::fromStdString(op.Messages.back().Text),
+                 QString("%1 Items replaced.").arg(copies));
+        QCOMPARE(live(), 0);
         find->hide();
 
         const std::string log = station.Opt.LogFolderPath() + station.Opt.LogBaseName;

@@ -3,19 +3,25 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/find_replace_window.h"
 #include "app/form_text.h"
+#include "app/insert_dialogs.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/worker.h"
@@ -24,9 +30,11 @@
 #include "base/paths.h"
 #include "editor/document_save.h"
 #include "editor/find_replace.h"
+#include "editor/insertion.h"
 #include "editor/instant_replace.h"
 #include "fileinfo/file_duration.h"
 #include "generator/run_report.h"
+#include "generator/run_state.h"
 #include "ui_editor_window.h"
 
 namespace spindle::gui {
@@ -105,7 +113,7 @@ Qt::ItemFlags HourModel::flags(const QModelIndex& index) const {
 }
 
 QStringList HourModel::mimeTypes() const {
-    return {QString::fromLatin1(kItemsMime)};
+    return {QString::fromLatin1(kItemsMime), QStringLiteral("text/uri-list")};
 }
 
 QMimeData* HourModel::mimeData(const QModelIndexList& indexes) const {
@@ -122,20 +130,30 @@ QMimeData* HourModel::mimeData(const QModelIndexList& indexes) const {
 
 bool HourModel::dropMimeData(const QMimeData* mime, Qt::DropAction, int row, int,
                              const QModelIndex& parent) {
-    if (mime == nullptr || !mime->hasFormat(QString::fromLatin1(kItemsMime))) {
+    if (mime == nullptr) {
         return false;
-    }
-    std::vector<std::uint64_t> ids;
-    for (const QByteArray& id : mime->data(QString::fromLatin1(kItemsMime)).split(',')) {
-        ids.push_back(id.toULongLong());
     }
     const int at = parent.isValid() ? parent.row() : row;
     std::optional<std::uint64_t> target;
     if (at >= 0 && at < rowCount()) {
         target = view_.Rows[static_cast<std::size_t>(at)].Id;
     }
-    emit RowsDropped(ids, target);
-    return false;  // the window shows the moved hour itself
+    if (mime->hasFormat(QString::fromLatin1(kItemsMime))) {
+        std::vector<std::uint64_t> ids;
+        for (const QByteArray& id : mime->data(QString::fromLatin1(kItemsMime)).split(',')) {
+            ids.push_back(id.toULongLong());
+        }
+        emit RowsDropped(ids, target);
+    } else if (mime->hasUrls()) {
+        QStringList paths;
+        for (const QUrl& url : mime->urls()) {
+            if (url.isLocalFile()) {
+                paths << url.toLocalFile();
+            }
+        }
+        emit FilesDropped(paths, target);
+    }
+    return false;  // the window shows the changed hour itself
 }
 
 // ---- EditorWindow ----
@@ -150,7 +168,7 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     ui_->fileView->header()->resizeSection(1, 160);
     ui_->fileView->header()->resizeSection(2, 240);
     ui_->fileView->addActions({ui_->actionCut, ui_->actionCopy, ui_->actionPaste, ui_->actionDelete,
-                               ui_->actionExchange, ui_->actionReplaceArtist,
+                               ui_->actionExchange, ui_->actionInsertItem, ui_->actionReplaceArtist,
                                ui_->actionReplaceAny});
 
     // The day and hour chosen on the tool bar.
@@ -236,6 +254,7 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     connect(ui_->actionReplaceAny, &QAction::triggered, this,
             [this] { InstantReplaceSelected(false); });
     connect(ui_->actionFind, &QAction::triggered, this, &EditorWindow::ShowFindWindow);
+    connect(ui_->actionInsertItem, &QAction::triggered, this, &EditorWindow::InsertItem);
     connect(ui_->actionPreviousHour, &QAction::triggered, this,
             [this] { ShowHour(doc_.PreviousHour(shown_)); });
     connect(ui_->actionNextHour, &QAction::triggered, this,
@@ -258,7 +277,32 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
             rows.isEmpty()
                 ? 0u
                 : model_->View().Rows[static_cast<std::size_t>(rows.first().row())].StartOffset);
+        // While Find/Replace is open, a row selected is the item to find.
+        const auto ids = SelectedIds();
+        if (find_ != nullptr && find_->isVisible() && !ids.empty()) {
+            findPos_ = ids.front();
+            find_->RowChosen(FoundName());
+        }
     });
+    connect(model_, &HourModel::FilesDropped, this,
+            [this](const QStringList& paths, std::optional<std::uint64_t> target) {
+                DropFiles(paths, target, QGuiApplication::keyboardModifiers());
+            });
+    // Window managers often keep Alt-drag for themselves, so a drop without keys asks.
+    AskDropType = [this]() -> std::optional<int> {
+        QMenu menu(this);
+        const std::pair<const char*, int> kinds[] = {{N_("Category track"), kItemTrack},
+                                                     {N_("Spot"), kItemSpot},
+                                                     {N_("Song outro"), kItemOutro},
+                                                     {N_("Voice track"), kItemVoice}};
+        for (const auto& [text, type] : kinds) {
+            menu.addAction(Tr(text))->setData(type);
+        }
+        if (const QAction* chosen = menu.exec(QCursor::pos())) {
+            return chosen->data().toInt();
+        }
+        return std::nullopt;
+    };
     connect(model_, &HourModel::RowsDropped, this,
             [this](std::vector<std::uint64_t> ids, std::optional<std::uint64_t> target) {
                 Edited(doc_.Move(shown_, ids, target));
@@ -378,8 +422,9 @@ void EditorWindow::UpdateActions() {
     ui_->actionSelectAll->setEnabled(loaded);
     ui_->actionReplaceArtist->setEnabled(selected && !anyTimed && !marker);
     ui_->actionReplaceAny->setEnabled(selected && !anyTimed && !marker);
-    for (QAction* a : {ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
-                       ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
+    for (QAction* a :
+         {ui_->actionFind, ui_->actionInsertItem, ui_->actionPreviousHour, ui_->actionNextHour,
+          ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
         a->setEnabled(loaded);
     }
 }
@@ -486,66 +531,150 @@ bool EditorWindow::FindNext(const QString& text, bool up, bool circular) {
     const auto found = FindNextItem(doc_, findPos_, S(text),
                                     up ? SearchDirection::Up : SearchDirection::Down, circular);
     if (!found) {
-        findPos_.reset();
         station_.Op().Show(MessageKind::Information, spindle::tr("Search complete."), Buttons::Ok);
+        ResetFindPosition();
         return false;
     }
-    findPos_ = found;
     const EditorItem* item = doc_.Find(*found);
     if (!(LogHour{item->Day, item->Hour} == shown_)) {
         ShowHour({item->Day, item->Hour});
     }
     SelectIds({*found});
+    findPos_ = found;
     return true;
 }
 
-void EditorWindow::ShowFindWindow() {
-    if (find_ == nullptr) {
-        find_ = new QDialog(this, Qt::Tool | Qt::WindowStaysOnTopHint);
-        find_->setObjectName(QStringLiteral("findWindow"));
-        find_->setWindowTitle(Tr(N_("Find")));
-        auto* layout = new QVBoxLayout(find_);
-        auto* row = new QHBoxLayout;
-        auto* label = new QLabel(Tr(N_("Find what:")), find_);
-        auto* text = new QLineEdit(find_);
-        text->setObjectName(QStringLiteral("findText"));
-        text->setAccessibleName(label->text());
-        label->setBuddy(text);
-        row->addWidget(label);
-        row->addWidget(text);
-        layout->addLayout(row);
-        auto* up = new QRadioButton(Tr(N_("Up")), find_);
-        auto* down = new QRadioButton(Tr(N_("Down")), find_);
-        down->setChecked(true);
-        auto* circular = new QCheckBox(Tr(N_("Circular")), find_);
-        auto* options = new QHBoxLayout;
-        options->addWidget(up);
-        options->addWidget(down);
-        options->addWidget(circular);
-        layout->addLayout(options);
-        auto* next = new QPushButton(Tr(N_("&Find Next")), find_);
-        next->setDefault(true);
-        auto* close = new QPushButton(Tr(N_("Close")), find_);
-        auto* buttons = new QHBoxLayout;
-        buttons->addStretch();
-        buttons->addWidget(next);
-        buttons->addWidget(close);
-        layout->addLayout(buttons);
-        connect(text, &QLineEdit::textChanged, next,
-                [next](const QString& t) { next->setEnabled(!t.isEmpty()); });
-        next->setEnabled(false);
-        connect(next, &QPushButton::clicked, this, [this, text, up, circular] {
-            FindNext(text->text(), up->isChecked(), circular->isChecked());
-        });
-        connect(close, &QPushButton::clicked, find_, &QDialog::hide);
-    }
-    // The search starts at the row selected, or the hour's first row.
+QString EditorWindow::FoundName() const {
+    const EditorItem* item = findPos_ ? doc_.Find(*findPos_) : nullptr;
+    return item != nullptr ? Q(ExtractFileName(item->Path)) : QString();
+}
+
+void EditorWindow::ResetFindPosition() {
     const auto ids = SelectedIds();
     findPos_ = !ids.empty()                   ? std::optional(ids.front())
                : !model_->View().Rows.empty() ? std::optional(model_->View().Rows.front().Id)
                                               : std::nullopt;
+}
+
+void EditorWindow::ReplaceFound(const Replacement& with) {
+    if (!findPos_ || doc_.Find(*findPos_) == nullptr) {
+        return;
+    }
+    doc_.BeginEdit();
+    const std::uint64_t id =
+        doc_.Replace(*findPos_, with.Path, with.Duration, with.Group, with.Type,
+                     [this](const std::string& path) { return Measure(path); });
+    // The search goes on from the replacement, or from where the deleted item was.
+    if (id != 0) {
+        findPos_ = id;
+    }
+    Edited(id != 0 ? std::vector<std::uint64_t>{id} : std::vector<std::uint64_t>{});
+}
+
+int EditorWindow::ReplaceAll(const std::string& findPath, const QString& findName,
+                             const Replacement& with, bool up, bool circular) {
+    // The find position itself is the first item looked at.
+    std::optional<std::uint64_t> from;
+    if (const auto at = findPos_ ? doc_.IndexOf(*findPos_) : std::nullopt) {
+        const long before = static_cast<long>(*at) + (up ? 1 : -1);
+        if (before >= 0 && before < static_cast<long>(doc_.Items().size())) {
+            from = doc_.Items()[static_cast<std::size_t>(before)].Id;
+        }
+    }
+    const int count = ReplaceAllItems(
+        doc_, findPath, S(findName), from, up ? SearchDirection::Up : SearchDirection::Down,
+        circular, with, [this](const std::string& path) { return Measure(path); });
+    Edited();
+    return count;
+}
+
+std::uint32_t EditorWindow::Measure(const std::string& path) {
+    return static_cast<std::uint32_t>(FileDuration(path, true, station_.Op()));
+}
+
+SelectItemDialog& EditorWindow::Select() {
+    if (select_ == nullptr) {
+        select_ = new SelectItemDialog(station_, this);
+    }
+    return *select_;
+}
+
+void EditorWindow::ShowFindWindow() {
+    if (find_ == nullptr) {
+        find_ = new FindReplaceWindow(*this, Select());
+    }
+    ResetFindPosition();
+    find_->Reset(SelectedIds().empty() ? QString() : FoundName());
     find_->show();
     find_->raise();
+}
+
+void EditorWindow::InsertItem() {
+    if (doc_.Empty()) {
+        return;
+    }
+    // The file chooser starts in the folder of the item where the new one goes.
+    const auto ids = SelectedIds();
+    const auto& rows = model_->View().Rows;
+    const std::uint64_t near = !ids.empty() ? ids.front() : !rows.empty() ? rows.back().Id : 0;
+    if (const EditorItem* item = doc_.Find(near)) {
+        Select().SetStartFolder(Q(ExtractFilePath(item->Path)));
+    }
+    QStringList days;
+    for (int i = 0; i < day_->count(); ++i) {
+        days << day_->itemText(i);
+    }
+    InsertItemDialog dialog(Select(), days, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const bool other = dialog.OtherPositions();
+    PlaylistDocument::NewItem item = InsertedItem(dialog.Chosen(), other);
+    const SelectKind kind = dialog.Chosen().Kind;
+    if (kind == SelectKind::VoiceIntro || kind == SelectKind::Other) {
+        item.Duration = Measure(item.Path);
+    }
+    std::vector<std::uint64_t> added;
+    if (other) {
+        const double allowance =
+            RunSettings::FromOptions(station_.Opt, station_.Settings()).Crossfade;
+        added = doc_.InsertAtMinutes(item, dialog.Days(), dialog.Hours(), dialog.Minutes(),
+                                     PlaySeconds(station_.Opt, allowance));
+    } else {
+        added = doc_.Insert(shown_, ids, {item});
+    }
+    Edited(added);
+}
+
+void EditorWindow::DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,
+                             Qt::KeyboardModifiers modifiers) {
+    if (doc_.Empty() || paths.isEmpty()) {
+        return;
+    }
+    bool alt = (modifiers & Qt::AltModifier) != 0;
+    bool shift = (modifiers & Qt::ShiftModifier) != 0;
+    bool ctrl = (modifiers & Qt::ControlModifier) != 0;
+    if (!alt && !shift && !ctrl && AskDropType) {
+        const auto type = AskDropType();
+        if (!type) {
+            return;
+        }
+        alt = *type == kItemVoice;
+        shift = *type == kItemOutro;
+        ctrl = *type == kItemSpot;
+    }
+    std::vector<std::string> files;
+    for (const QString& p : paths) {
+        files.push_back(S(p));
+    }
+    std::vector<PlaylistDocument::NewItem> items;
+    for (const DroppedItem& d :
+         DroppedItems(files, DropType(alt, shift, ctrl), alt, ctrl, station_.Opt)) {
+        items.push_back({d.Path, d.Type, "<other>", Measure(d.Path), std::nullopt});
+    }
+    Edited(doc_.Insert(shown_,
+                       target ? std::vector<std::uint64_t>{*target} : std::vector<std::uint64_t>{},
+                       items));
 }
 
 }  // namespace spindle::gui

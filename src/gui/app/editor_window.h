@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "editor/find_replace.h"
 #include "editor/playlist_document.h"
 #include "library/station.h"
 
@@ -22,7 +23,9 @@ class EditorWindow;
 
 namespace spindle::gui {
 
+class FindReplaceWindow;
 class ProgressWindow;
+class SelectItemDialog;
 class Worker;
 
 // The rows of the hour shown: the document's view of it, coloured when the Options ask
@@ -41,13 +44,17 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override {
+        return Qt::MoveAction | Qt::CopyAction;
+    }
     bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                       const QModelIndex& parent) override;
 
 signals:
     // Rows dragged onto `target` (before it), or below the last row.
     void RowsDropped(std::vector<std::uint64_t> ids, std::optional<std::uint64_t> target);
+    // Files dropped from the file manager onto `target` (before it), or below the last row.
+    void FilesDropped(QStringList paths, std::optional<std::uint64_t> target);
 
 private:
     const PlaylistDocument& document_;
@@ -73,8 +80,28 @@ public:
     void SelectIds(const std::vector<std::uint64_t>& ids);
     bool Busy() const { return worker_ != nullptr; }
     ProgressWindow* Progress() const { return progress_; }
-    // The search of the Find window, as its Find Next runs it.
+    spindle::Station& CurrentStation() const { return station_; }
+
+    // The search of the Find/Replace window: the next item whose file name holds `text`
+    // becomes the find position and is shown and selected ("Search complete." when none).
     bool FindNext(const QString& text, bool up, bool circular);
+    // The file name of the item at the find position, or nothing.
+    QString FoundName() const;
+    // The find position becomes the selected row, else the hour's first row.
+    void ResetFindPosition();
+    // Replaces (or deletes, with an empty path) the item at the find position.
+    void ReplaceFound(const Replacement& with);
+    // Replaces every item that is the chosen one from the find position on; gives the count.
+    int ReplaceAll(const std::string& findPath, const QString& findName, const Replacement& with,
+                   bool up, bool circular);
+    // Inserts files dropped with the keys `modifiers`; with none held, `AskDropType` says
+    // what they are.
+    void DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,
+                   Qt::KeyboardModifiers modifiers);
+    // The question a drop without keys asks: a type (0, 1, 8, 9), or nullopt to leave it.
+    std::function<std::optional<int>()> AskDropType;
+    // The Select dialog the Insert and Find/Replace windows share, made on first use.
+    SelectItemDialog& Select();
 
 signals:
     void Saved(bool succeeded);
@@ -93,6 +120,9 @@ private:
     void AskToSave(const std::function<void()>& then);
     void InstantReplaceSelected(bool sameArtist);
     void ShowFindWindow();
+    void InsertItem();
+    // Measures a file that has no length yet, asking the operator when it cannot be read.
+    std::uint32_t Measure(const std::string& path);
 
     Station& station_;
     std::unique_ptr<Ui::EditorWindow> ui_;
@@ -105,7 +135,8 @@ private:
     QLabel* status_[4];
     ProgressWindow* progress_ = nullptr;
     Worker* worker_ = nullptr;
-    QDialog* find_ = nullptr;
+    FindReplaceWindow* find_ = nullptr;
+    SelectItemDialog* select_ = nullptr;
     std::optional<std::uint64_t> findPos_;
     bool closing_ = false;
 };
