@@ -126,7 +126,9 @@ bool HtmlPages::Begin(const RunFacts& facts, RunReport& report) {
     lastHour_ = facts.LastHour;
     dayOptions_.clear();
     const std::int64_t firstDay = DateOf(facts.Start);
-    const long days = (o.StartHour + facts.Hours - 1) / 24;
+    // The log's own start: the Options' start has moved on once the run was saved.
+    const long startHour = std::lround((facts.Start - static_cast<double>(firstDay)) * 24.0);
+    const long days = (startHour + facts.Hours - 1) / 24;
     for (long i = 0; i <= days && facts.Hours > 0; ++i) {
         const TDateTime day = static_cast<double>(firstDay + i);
         dayOptions_ += "<option value=\"" + Pattern("mmmdd", day) + "\">" +

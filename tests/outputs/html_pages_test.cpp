@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "library/rotation.h"
+#include "outputs/generation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 
@@ -49,6 +50,16 @@ protected:
 
 TEST_F(HtmlTest, OnePagePerHourWithItsSelectorsAndButtons) {
     ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    // Made again from the log (as the Playlist Editor does) after the start moved on.
+    b.Opt().StartHour = 2;
+    b.Opt().StartDay = 46364;
+    RunFacts facts;
+    facts.Start = 46363 + 23.0 / 24;
+    facts.Hours = 3;
+    facts.LastHour = facts.Start + 2.0 / 24;
+    facts.PlaylistLogName = b.Opt().LogFolderPath() + "Dec0723";
+    RunReport report(op, nullptr);
+    ASSERT_TRUE(RemakeOutputs(b.Get(), facts, report));
     const std::string first = Page("Dec0723.html");
     const std::string middle = Page("Dec0800.html");
     const std::string last = Page("Dec0801.html");
