@@ -324,7 +324,33 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
         Migrate(o, dataFolder);
     }
     o.KorvelCrossfade = true;
+    ReadSettingsFile(dataFolder, o);
     return result;
+}
+
+namespace {
+constexpr std::string_view kPlayerCommandKey = "PlayerCommand=";
+}
+
+void ReadSettingsFile(const std::filesystem::path& dataFolder, Options& options) {
+    options.OtherSettings.clear();
+    for (const std::string& line :
+         ReadTextLines(dataFolder / kSettingsFileName).value_or(std::vector<std::string>{})) {
+        if (line.rfind(kPlayerCommandKey, 0) == 0) {
+            options.PlayerCommand = line.substr(kPlayerCommandKey.size());
+        } else if (!line.empty() && line[0] != '#') {
+            options.OtherSettings.push_back(line);
+        }
+    }
+}
+
+std::string SettingsFileText(const Options& options) {
+    std::string text = "# Spindle's settings beyond Options.dat, one \"Name=value\" a line.\n";
+    text += std::string(kPlayerCommandKey) + options.PlayerCommand + "\n";
+    for (const std::string& line : options.OtherSettings) {
+        text += line + "\n";
+    }
+    return text;
 }
 
 std::string OptionsLine(const Options& o) {

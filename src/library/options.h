@@ -74,6 +74,13 @@ struct Options {
     bool HTMLVT = false;                        // 59
     bool HTMLCategoryNames = false;             // 60
 
+    // Kept in "Settings.ini" beside Options.dat, whose items stay as they are stored.
+    // The program that plays the editor's preview list, as words (the list's path is
+    // added); empty: the desktop's own handler for playlists.
+    std::string PlayerCommand;
+    // Lines of "Settings.ini" this version does not know, kept as they are.
+    std::vector<std::string> OtherSettings;
+
     NameRules Names() const { return {ArtistDelim, ArtistFirst}; }
     // The values of the typed number fields; empty or not a whole number counts as 0.
     std::uint32_t ArtistIntervalMinutes() const;
@@ -119,6 +126,11 @@ std::optional<std::uint32_t> TypedNumber(std::string_view text, std::size_t maxD
 // its version item is from before versions were written).
 OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today,
                         const FormatSettings& settings);
+
+// "Settings.ini": one "Name=value" a line, in UTF-8; "#" starts a comment.
+inline constexpr const char* kSettingsFileName = "Settings.ini";
+void ReadSettingsFile(const std::filesystem::path& dataFolder, Options& options);
+std::string SettingsFileText(const Options& options);
 
 // The line "Options.dat" holds for these options.
 std::string OptionsLine(const Options& options);

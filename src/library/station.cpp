@@ -88,6 +88,12 @@ bool Station::SaveOptions() {
                          N_("Unable to save Options backup file.  Save aborted."))) {
         return false;
     }
+    const std::filesystem::path more = dataFolder_ / kSettingsFileName;
+    if (!ReplaceFile(more, SettingsFileText(Opt))) {
+        op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), more.string()),
+                  Buttons::Ok);
+        return false;
+    }
     Changed.Options = false;
     return true;
 }

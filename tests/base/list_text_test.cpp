@@ -1,5 +1,7 @@
 #include "base/list_text.h"
 
+#include "base/command_words.h"
+
 #include <gtest/gtest.h>
 
 namespace spindle {
@@ -59,6 +61,22 @@ TEST(ListText, SplitsPlaylistLogLines) {
     // A quote written doubled inside a field is read back as one quote.
     EXPECT_EQ(DecodeListText("4,4,\"0.5\",\"Say \"\"cheese\"\"\",0,\"Break Note\"")[3],
               "Say \"cheese\"");
+}
+
+// A command the operator typed splits into the words a shell would see, and nothing more.
+TEST(CommandWords, SplitsAsAShellWouldWithoutOne) {
+    const std::pair<const char*, Items> cases[] = {
+        {"", {}},
+        {"  arecord  -f cd ", {"arecord", "-f", "cd"}},
+        {"\"/opt/My Recorder/rec\" --title 'Voice track'",
+         {"/opt/My Recorder/rec", "--title", "Voice track"}},
+        {"say\\ it \"a \\\"b\\\"\" $HOME;rm", {"say it", "a \"b\"", "$HOME;rm"}},
+        {"'unclosed quote", {"unclosed quote"}},
+        {"''", {""}},
+    };
+    for (const auto& [text, words] : cases) {
+        EXPECT_EQ(CommandWords(text), words) << text;
+    }
 }
 
 }  // namespace

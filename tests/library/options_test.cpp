@@ -196,5 +196,19 @@ TEST(Options, JunkAndEmptyFilesLoadDefaults) {
     }
 }
 
+// Settings beyond Options.dat live in their own file; lines a later version wrote stay.
+TEST(Options, MoreSettingsKeepTheirOwnFile) {
+    TempDir dir;
+    dir.Write("Settings.ini", "# note\nFuture=1\nPlayerCommand=mpv --no-video\n");
+    Options o = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(o.PlayerCommand, "mpv --no-video");
+    EXPECT_EQ(Items(o).size(), kOptionsItemCount);
+    o.PlayerCommand = "vlc";
+    dir.Write("Settings.ini", SettingsFileText(o));
+    const Options again = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(again.PlayerCommand, "vlc");
+    EXPECT_EQ(again.OtherSettings, std::vector<std::string>{"Future=1"});
+}
+
 }  // namespace
 }  // namespace spindle

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace spindle {
+
+// Splits a command the operator typed into its words, as a shell would split them
+// (blanks separate words; "..." and '...' keep blanks; a backslash takes the next
+// character as it is), without any shell: nothing is expanded or run. An unclosed quote
+// runs to the end.
+std::vector<std::string> CommandWords(std::string_view command);
+
+}  // namespace spindle
