@@ -41,4 +41,15 @@ std::vector<std::string> CommandWords(std::string_view command) {
     return words;
 }
 
+std::string QuotedWord(std::string_view word) {
+    if (!word.empty() && word.find_first_of(" \t\r\n\"'\\") == std::string_view::npos) {
+        return std::string(word);
+    }
+    std::string quoted = "'";
+    for (const char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
 }  // namespace spindle

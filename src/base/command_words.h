@@ -12,4 +12,8 @@ namespace spindle {
 // runs to the end.
 std::vector<std::string> CommandWords(std::string_view command);
 
+// A word as CommandWords reads it back: as it is when it holds nothing special, else
+// between single quotes.
+std::string QuotedWord(std::string_view word);
+
 }  // namespace spindle

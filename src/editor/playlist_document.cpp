@@ -356,6 +356,17 @@ std::vector<std::uint64_t> PlaylistDocument::InsertAtMinutes(
     return ids;
 }
 
+bool PlaylistDocument::SetDuration(std::uint64_t id, std::uint32_t seconds) {
+    const auto i = IndexOf(id);
+    if (!i) {
+        return false;
+    }
+    items_[*i].Duration = seconds;
+    items_[*i].State = EditState::Changed;
+    modified_ = true;
+    return true;
+}
+
 bool PlaylistDocument::Exchange(std::uint64_t a, std::uint64_t b) {
     const auto i = IndexOf(a);
     const auto j = IndexOf(b);

@@ -160,6 +160,8 @@ public:
         const NewItem& item, const std::vector<int>& days, const std::vector<int>& hours,
         const std::vector<int>& minutes,
         const std::function<double(const EditorItem&)>& playSeconds);
+    // A file recorded again: its item takes the new length.
+    bool SetDuration(std::uint64_t id, std::uint32_t seconds);
     // The position of an item in the document, or nullopt when it is gone.
     std::optional<std::size_t> IndexOf(std::uint64_t id) const;
     // The item of an id, or nullptr.

@@ -77,6 +77,9 @@ TEST(CommandWords, SplitsAsAShellWouldWithoutOne) {
     for (const auto& [text, words] : cases) {
         EXPECT_EQ(CommandWords(text), words) << text;
     }
+    for (const char* word : {"/usr/bin/rec", "/opt/My Rec's/rec", "", "a\\b\"c"}) {
+        EXPECT_EQ(CommandWords(QuotedWord(word) + " x"), (Items{word, "x"})) << word;
+    }
 }
 
 }  // namespace

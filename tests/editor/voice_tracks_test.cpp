@@ -104,8 +104,7 @@ TEST(VoiceTracks, PreviewListsTheSelectedFiles) {
     test::TempDir dir;
     const PlaylistDocument doc = HourWithVoiceTracks(dir);
     const auto ids = Ids(doc);
-    const auto files =
-        PreviewFiles(doc.ViewOf({0, 23}), {ids[7], ids[3], ids[0], ids[6], ids[2]});
+    const auto files = PreviewFiles(doc.ViewOf({0, 23}), {ids[7], ids[3], ids[0], ids[6], ids[2]});
     EXPECT_EQ(files, (std::vector<std::string>{"/music/Band - Song.mp3", "/x/Promo.wav"}));
     const std::string list = (dir.Path() / "preview.m3u").string();
     ASSERT_TRUE(WritePreviewList(list, files));

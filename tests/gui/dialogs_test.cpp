@@ -30,6 +30,9 @@
 #include "app/main_window.h"
 #include "app/plan_editors.h"
 #include "app/plan_lists.h"
+#include "app/voice_track_window.h"
+#include "base/command_words.h"
+#include "base/format_datetime.h"
 #include "gui_support.h"
 
 using namespace spindle;
@@ -476,6 +479,77 @@ private slots:
                  QString("%1 Items replaced.").arg(copies));
         QCOMPARE(live(), 0);
         find->hide();
+
+        // Preview play: the player command gets the list, which holds the selected files.
+        auto script = [&dir](const char* name, const std::string& body) {
+            const std::string path = dir.Write(name, "#!/bin/sh\n" + body + "\n");
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+            return QuotedWord(path);
+        };
+        const std::string played = (dir.Path() / "played.txt").string();
+        station.Opt.PlayerCommand = script("play.sh", "printf '%s\\n' \"$@\" > '" + played + "'");
+        editor->findChild<QAction*>("actionEnablePlay")->setChecked(true);
+        QVERIFY(station.Changed.Options);
+        editor->findChild<QAction*>("actionFirstHour")->trigger();
+        view->selectAll();
+        editor->findChild<QAction*>("actionPlay")->trigger();
+        QTRY_VERIFY(std::filesystem::exists(played));
+        QTRY_VERIFY(!test::ReadAll(played).empty());
+        const std::string list = test::ReadAll(played).substr(0, test::ReadAll(played).find('\n'));
+        QVERIFY(list.find("/preview.m3u") != std::string::npos);
+        QVERIFY(test::ReadAll(list).rfind("#EXTM3U\n/", 0) == 0);
+        QVERIFY(test::ReadAll(list).find("Hour Marker") == std::string::npos);
+
+        // Voice tracks: a recorder that copies a real WAV into the file it is given (after
+        // words of its own), one that writes nothing, and one that does not exist.
+        const std::string folder = (dir.Path() / "vt").string();
+        std::filesystem::create_directories(folder);
+        station.Opt.VoiceTrackFolder = folder;
+        station.Opt.RecordingApp =
+            script("rec.sh", "for last; do :; done\ncp '" +
+                                 test::DataPath("audio/plain.wav").string() + "' \"$last\"") +
+            " --words 'of its own'";
+        editor->findChild<QAction*>("actionVoiceTracks")->trigger();
+        auto* tracks = Find<gui::VoiceTrackWindow>(*editor, "voiceTrackWindow");
+        QVERIFY(tracks->isVisible());
+        QVERIFY(!days->isEnabled());  // the log stays put meanwhile
+        const auto marker = editor->SelectedIds();
+        QCOMPARE(marker.size(), std::size_t{1});
+        QCOMPARE(editor->Document().Find(marker[0])->Type, kItemVoiceTrack);
+        test::Screenshot(*tracks, "voice-tracking");
+        QSignalSpy recorded(tracks, &gui::VoiceTrackWindow::Recorded);
+        Find<QPushButton>(*tracks, "record")->click();
+        QVERIFY(editor->Recording());
+        test::Screenshot(*Find<QDialog>(*editor, "recordingWindow"), "voice-recording");
+        QVERIFY(recorded.wait(20000));
+        QCOMPARE(recorded.at(0).at(0).toBool(), true);
+        QCOMPARE(editor->Document().Find(marker[0])->State, EditState::Removed);
+        const LogHour at = editor->Shown();
+        const std::string first =
+            folder + "/" +
+            FormatDateTime("mmmddhh-", editor->Document().StartDate() + at.Day + at.Hour / 24.0,
+                           station.Settings()) +
+            "01.wav";
+        QVERIFY(editor->SelectedIds().size() == 1 &&
+                editor->Document().Find(editor->SelectedIds()[0])->Path == first);
+        QCOMPARE(editor->Document().Find(editor->SelectedIds()[0])->Duration, 3u);  // plain.wav
+
+        const std::size_t items = editor->Document().Items().size();
+        station.Opt.RecordingApp = script("silent.sh", "exit 0");
+        Find<QPushButton>(*tracks, "next")->click();
+        Find<QPushButton>(*tracks, "record")->click();
+        QVERIFY(recorded.wait(20000));
+        QCOMPARE(recorded.at(1).at(0).toBool(), false);
+        station.Opt.RecordingApp = "/no/such/recorder";
+        Find<QPushButton>(*tracks, "record")->click();
+        QTRY_COMPARE(recorded.count(), 3);
+        QVERIFY(op.Messages.back().Text.find("could not be started") != std::string::npos);
+        QCOMPARE(editor->Document().Items().size(), items);  // nothing changed
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(folder),
+                               std::filesystem::directory_iterator()),
+                 1);
+        tracks->hide();
+        QVERIFY(days->isEnabled());
 
         const std::string log = station.Opt.LogFolderPath() + station.Opt.LogBaseName;
         std::filesystem::remove(log + ".bak");

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -24,6 +27,7 @@
 #include "app/insert_dialogs.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
+#include "app/voice_track_window.h"
 #include "app/worker.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
@@ -32,6 +36,8 @@
 #include "editor/find_replace.h"
 #include "editor/insertion.h"
 #include "editor/instant_replace.h"
+#include "editor/preview.h"
+#include "editor/voice_tracks.h"
 #include "fileinfo/file_duration.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
@@ -255,6 +261,23 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
             [this] { InstantReplaceSelected(false); });
     connect(ui_->actionFind, &QAction::triggered, this, &EditorWindow::ShowFindWindow);
     connect(ui_->actionInsertItem, &QAction::triggered, this, &EditorWindow::InsertItem);
+    connect(ui_->actionPlay, &QAction::triggered, this, &EditorWindow::PlaySelected);
+    connect(ui_->fileView, &QTreeView::activated, this, &EditorWindow::PlaySelected);
+    ui_->actionEnablePlay->setChecked(station_.Opt.PlayEnabled);
+    connect(ui_->actionEnablePlay, &QAction::toggled, this, [this](bool on) {
+        station_.Opt.PlayEnabled = on;
+        station_.Changed.Options = true;
+        UpdateActions();
+    });
+    connect(ui_->actionVoiceTrack, &QAction::triggered, this,
+            [this] { RecordVoiceTrack(std::nullopt, {}); });
+    connect(ui_->actionVoiceTracks, &QAction::triggered, this, [this] {
+        if (voiceTracks_ == nullptr) {
+            voiceTracks_ = new VoiceTrackWindow(*this);
+        }
+        voiceTracks_->show();
+        voiceTracks_->raise();
+    });
     connect(ui_->actionPreviousHour, &QAction::triggered, this,
             [this] { ShowHour(doc_.PreviousHour(shown_)); });
     connect(ui_->actionNextHour, &QAction::triggered, this,
@@ -420,6 +443,9 @@ void EditorWindow::UpdateActions() {
     ui_->actionPaste->setEnabled(loaded && doc_.CanPaste());
     ui_->actionExchange->setEnabled(ids.size() == 2);
     ui_->actionSelectAll->setEnabled(loaded);
+    ui_->actionPlay->setEnabled(selected && ui_->actionEnablePlay->isChecked());
+    ui_->actionVoiceTrack->setEnabled(loaded && recorder_ == nullptr);
+    ui_->actionVoiceTracks->setEnabled(loaded);
     ui_->actionReplaceArtist->setEnabled(selected && !anyTimed && !marker);
     ui_->actionReplaceAny->setEnabled(selected && !anyTimed && !marker);
     for (QAction* a :
@@ -510,7 +536,7 @@ void EditorWindow::AskToSave(const std::function<void()>& then) {
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
-    if (worker_ != nullptr) {
+    if (worker_ != nullptr || recorder_ != nullptr) {
         event->ignore();
         return;
     }
@@ -644,6 +670,158 @@ void EditorWindow::InsertItem() {
         added = doc_.Insert(shown_, ids, {item});
     }
     Edited(added);
+}
+
+const std::vector<HourRow>& EditorWindow::Rows() const {
+    return model_->View().Rows;
+}
+
+void EditorWindow::ShowItem(std::uint64_t id) {
+    if (const EditorItem* item = doc_.Find(id)) {
+        if (!(LogHour{item->Day, item->Hour} == shown_)) {
+            ShowHour({item->Day, item->Hour});
+        }
+        SelectIds({id});
+    }
+}
+
+void EditorWindow::SetNavigationEnabled(bool on) {
+    for (QAction* a :
+         {ui_->actionOpen, ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
+          ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
+        a->setEnabled(on && !doc_.Empty());
+    }
+    day_->setEnabled(on);
+    hour_->setEnabled(on);
+}
+
+void EditorWindow::RecordVoiceTrack(std::optional<int> introSeconds,
+                                    std::function<void(bool)> done) {
+    auto finished = [done](bool made) {
+        if (done) {
+            done(made);
+        }
+    };
+    if (doc_.Empty() || recorder_ != nullptr) {
+        finished(false);
+        return;
+    }
+    const auto ids = SelectedIds();
+    const std::optional<std::uint64_t> selected =
+        ids.empty() ? std::nullopt : std::optional(ids.front());
+    const RecordTarget target = ChooseRecordTarget(doc_, selected, station_.Opt.VoiceTrackFolder,
+                                                   shown_, introSeconds, station_.Settings());
+    const std::vector<std::string> words =
+        RecorderArguments(station_.Opt.RecordingApp, target.Path);
+    if (words.empty()) {
+        station_.Op().Show(MessageKind::Error,
+                           spindle::tr("No recording program is set.  Choose one in the "
+                                       "Options, Advanced."),
+                           Buttons::Ok);
+        finished(false);
+        return;
+    }
+    if (!target.Again && !WriteVoiceTrackPlaceholder(target.Path)) {
+        station_.Op().Show(MessageKind::Error,
+                           Format(spindle::tr("Unable to generate Voice Track file\r\n\"%0:s\".  "
+                                              "Ensure the Voice Track Folder exists."),
+                                  target.Path),
+                           Buttons::Ok);
+        finished(false);
+        return;
+    }
+
+    // Every window waits behind a modal window while the program records.
+    recording_ = new QDialog(this, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    recording_->setObjectName(QStringLiteral("recordingWindow"));
+    recording_->setWindowTitle(Tr(N_("Recording...")));
+    recording_->setWindowModality(Qt::ApplicationModal);
+    auto* layout = new QVBoxLayout(recording_);
+    layout->addWidget(new QLabel(
+        Q(Format(spindle::tr("Recording \"%0:s\".\nClose the recording program to go on."),
+                 target.Path)),
+        recording_));
+    auto* busy = new QProgressBar(recording_);
+    busy->setRange(0, 0);  // as long as the program takes
+    busy->setAccessibleName(recording_->windowTitle());
+    layout->addWidget(busy);
+    recording_->setMinimumWidth(460);
+    recorder_ = new QProcess(this);
+    UpdateActions();
+    auto end = [this, target, selected, finished] {
+        recorder_->deleteLater();
+        recorder_ = nullptr;
+        recording_->deleteLater();
+        recording_ = nullptr;
+        bool made = false;
+        if (target.Again) {
+            made = doc_.SetDuration(*target.Again, Measure(target.Path));
+            Edited({*target.Again});
+        } else if (RecordingMade(target.Path)) {
+            const std::uint64_t id =
+                PutRecording(doc_, shown_, selected, target.Path, Measure(target.Path));
+            made = id != 0;
+            Edited({id});
+        } else {
+            std::error_code ec;
+            std::filesystem::remove(target.Path, ec);  // our empty placeholder: nothing changes
+            UpdateActions();
+        }
+        finished(made);
+    };
+    connect(recorder_, &QProcess::finished, this, end);
+    connect(recorder_, &QProcess::errorOccurred, this,
+            [this, words, end](QProcess::ProcessError e) {
+                if (e != QProcess::FailedToStart) {
+                    return;
+                }
+                station_.Op().Show(
+                    MessageKind::Error,
+                    Format(spindle::tr("The recording program \"%0:s\" could not be started: %1:s"),
+                           words.front(), S(recorder_->errorString())),
+                    Buttons::Ok);
+                end();
+            });
+    QStringList arguments;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        arguments << Q(words[i]);
+    }
+    recording_->open();
+    recorder_->start(Q(words.front()), arguments);
+}
+
+void EditorWindow::PlaySelected() {
+    if (!ui_->actionPlay->isEnabled()) {
+        return;
+    }
+    const std::vector<std::string> files = PreviewFiles(model_->View(), SelectedIds());
+    if (files.empty()) {
+        return;
+    }
+    const std::string list = PreviewListPath();
+    if (!WritePreviewList(list, files)) {
+        station_.Op().Show(MessageKind::Error,
+                           Format(spindle::tr("Unable to create \"%0:s\""), list), Buttons::Ok);
+        return;
+    }
+    const std::vector<std::string> words = PlayerArguments(station_.Opt.PlayerCommand, list);
+    bool started = false;
+    if (words.empty()) {
+        started = QDesktopServices::openUrl(QUrl::fromLocalFile(Q(list)));
+    } else {
+        QStringList arguments;
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            arguments << Q(words[i]);
+        }
+        started = QProcess::startDetached(Q(words.front()), arguments);
+    }
+    if (!started) {
+        station_.Op().Show(MessageKind::Error,
+                           Format(spindle::tr("No player could be started for \"%0:s\".  Choose "
+                                              "one in the Options, Advanced, Preview player."),
+                                  list),
+                           Buttons::Ok);
+    }
 }
 
 void EditorWindow::DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,

@@ -16,6 +16,7 @@ class QDialog;
 class QLineEdit;
 class QCheckBox;
 class QRadioButton;
+class QProcess;
 
 namespace Ui {
 class EditorWindow;
@@ -24,6 +25,7 @@ class EditorWindow;
 namespace spindle::gui {
 
 class FindReplaceWindow;
+class VoiceTrackWindow;
 class ProgressWindow;
 class SelectItemDialog;
 class Worker;
@@ -103,6 +105,21 @@ public:
     // The Select dialog the Insert and Find/Replace windows share, made on first use.
     SelectItemDialog& Select();
 
+    // The rows of the hour shown.
+    const std::vector<HourRow>& Rows() const;
+    // Shows an item's hour and selects the item alone.
+    void ShowItem(std::uint64_t id);
+    // While voice tracks are recorded one after another, the log and the hour stay put.
+    void SetNavigationEnabled(bool on);
+    // Records a voice track at the selected row (a recorded one again, in place) with the
+    // station's recording program, behind a modal "Recording..." window; `done(made)` runs
+    // once the program has ended. The program gets the file as one argument of its own.
+    void RecordVoiceTrack(std::optional<int> introSeconds, std::function<void(bool)> done);
+    bool Recording() const { return recorder_ != nullptr; }
+    // Plays the selected rows with the desktop's player for playlists, or the station's
+    // player command, through a preview list of the user's own.
+    void PlaySelected();
+
 signals:
     void Saved(bool succeeded);
     void Closed();
@@ -136,6 +153,9 @@ private:
     ProgressWindow* progress_ = nullptr;
     Worker* worker_ = nullptr;
     FindReplaceWindow* find_ = nullptr;
+    VoiceTrackWindow* voiceTracks_ = nullptr;
+    QProcess* recorder_ = nullptr;
+    QDialog* recording_ = nullptr;
     SelectItemDialog* select_ = nullptr;
     std::optional<std::uint64_t> findPos_;
     bool closing_ = false;

@@ -13,6 +13,7 @@
 
 #include "app/form_text.h"
 #include "app/qt_text.h"
+#include "base/command_words.h"
 #include "base/text_file.h"
 #include "library/options_page_rules.h"
 #include "outputs/html_pages.h"
@@ -312,8 +313,8 @@ AdvancedOptionsPage::AdvancedOptionsPage(Station& station, QWidget* parent)
             &AdvancedOptionsPage::ChooseRecordingApp);
 
     auto edited = [this] { Edited(); };
-    for (QLineEdit* field :
-         {ui_->artistDelim, ui_->logFolder, ui_->voiceTrackFolder, ui_->recordingApp}) {
+    for (QLineEdit* field : {ui_->artistDelim, ui_->logFolder, ui_->voiceTrackFolder,
+                             ui_->recordingApp, ui_->playerCommand}) {
         connect(field, &QLineEdit::textEdited, this, edited);
     }
     for (QCheckBox* box : {ui_->trackLog, ui_->spotLog, ui_->useColour, ui_->stayOnTop,
@@ -359,6 +360,7 @@ void AdvancedOptionsPage::Show() {
     ui_->spotLog->setChecked(o.SpotLog);
     ui_->voiceTrackFolder->setText(Q(o.VoiceTrackFolder));
     ui_->recordingApp->setText(Q(o.RecordingApp));
+    ui_->playerCommand->setText(Q(o.PlayerCommand));
     for (int i = 0; i < ui_->extensions->count(); ++i) {
         ui_->extensions->item(i)->setCheckState(
             o.Extensions.IsSelected(static_cast<std::size_t>(i)) ? Qt::Checked : Qt::Unchecked);
@@ -380,6 +382,7 @@ void AdvancedOptionsPage::Store() {
     o.SpotLog = ui_->spotLog->isChecked();
     o.VoiceTrackFolder = S(ui_->voiceTrackFolder->text());
     o.RecordingApp = S(ui_->recordingApp->text());
+    o.PlayerCommand = S(ui_->playerCommand->text());
     o.Extensions.SelectNone();
     for (int i = 0; i < ui_->extensions->count(); ++i) {
         if (ui_->extensions->item(i)->checkState() == Qt::Checked) {
@@ -419,7 +422,8 @@ void AdvancedOptionsPage::ExtensionsLeft() {
 
 void AdvancedOptionsPage::ChooseRecordingApp() {
     // The chooser opens where the current program lies, else beside the data folder.
-    const std::filesystem::path current(S(ui_->recordingApp->text()));
+    const std::vector<std::string> words = CommandWords(S(ui_->recordingApp->text()));
+    const std::filesystem::path current(words.empty() ? std::string() : words.front());
     std::error_code ec;
     const QString start =
         current.has_parent_path() && std::filesystem::is_directory(current.parent_path(), ec)
@@ -427,7 +431,7 @@ void AdvancedOptionsPage::ChooseRecordingApp() {
             : Q(station_.DataFolder().parent_path().string());
     const QString chosen = QFileDialog::getOpenFileName(this, Tr(N_("Recording program")), start);
     if (!chosen.isEmpty()) {
-        ui_->recordingApp->setText(chosen);
+        ui_->recordingApp->setText(Q(QuotedWord(S(chosen))));
         Edited();
     }
 }
