@@ -454,6 +454,7 @@ HourView PlaylistDocument::ViewOf(LogHour hour) const {
         }
         HourRow row;
         row.Id = item.Id;
+        row.Type = item.Type;
         row.Filename = ExtractFileName(item.Path);
         std::string folder = ExtractFilePath(item.Path);
         if (!folder.empty()) {

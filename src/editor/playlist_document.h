@@ -37,6 +37,7 @@ enum class RowColour { Track, Spot, Timed, Marker, Other };
 
 struct HourRow {
     std::uint64_t Id = 0;
+    int Type = kItemTrack;          // the item's type
     std::string Filename;           // the file name part, or "Hour Marker"
     std::string Owner;              // "Category {Spot Group}" column
     std::string Folder;             // without its trailing separator

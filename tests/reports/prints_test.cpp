@@ -1,0 +1,179 @@
+#include "reports/prints.h"
+
+#include <gtest/gtest.h>
+
+#include "fileinfo/name_conventions.h"
+#include "library/details.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+// Every character half its font's size wide; lines 1.2 times the size.
+class FixedMetrics : public FontMetrics {
+public:
+    double TextWidth(std::string_view text, const PrintFont& font) const override {
+        return static_cast<double>(text.size()) * font.Points / 2;
+    }
+    double LineHeight(const PrintFont& font) const override { return font.Points * 1.2; }
+};
+
+const FixedMetrics kMetrics;
+const FormatSettings kEn = FormatSettings::English();
+constexpr double kMonday = 46363;  // 7 December 2026
+
+PageLayout Layout(double height = 780) {
+    return PageLayout(kMetrics, 540, height, "KXYZ Playlist", "(created ...)", "spindle-radio.org");
+}
+
+std::vector<std::string> Texts(const PrintPage& page) {
+    std::vector<std::string> texts;
+    for (const PrintCell& cell : page.Cells) {
+        texts.push_back(cell.Text);
+    }
+    return texts;
+}
+
+bool Has(const PrintPage& page, const std::string& text) {
+    const auto texts = Texts(page);
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Lines past the page's foot go to the next page, which gets its header and number; a
+// page break right after one of them leaves no blank page; a long text is clipped.
+TEST(PageLayout, BreaksPagesWithHeadersAndNeverABlankOne) {
+    PageLayout layout = Layout(300);
+    for (int i = 0; i < 30; ++i) {
+        layout.Cell(layout.LeftMargin(), 50, "line " + std::to_string(i) + " is rather long",
+                    kRowFont);
+        layout.NewLine();
+    }
+    layout.NewPage();
+    layout.NewPage();
+    layout.Finish();
+    const auto& pages = layout.Pages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(Has(pages[0], "Page 1"));
+    EXPECT_TRUE(Has(pages[1], "Page 2"));
+    EXPECT_TRUE(Has(pages[1], "KXYZ Playlist"));
+    for (const PrintPage& page : pages) {
+        for (const PrintCell& cell : page.Cells) {
+            EXPECT_LE(cell.Y + cell.Height, 300.0 + 1e-9) << cell.Text;
+            if (cell.Text.rfind("line", 0) == 0) {
+                EXPECT_TRUE(cell.Clipped);
+            }
+        }
+    }
+    EXPECT_EQ(pages[0].Cells.back().Text, "spindle-radio.org");  // the footer
+    EXPECT_EQ(pages[1].Rules.size(), 2u);                        // under the header, at the end
+}
+
+// Four hours of a log: an hour marker, a short and a long track, a sponsor spot, a note.
+PlaylistDocument FourHours(const test::TempDir& dir) {
+    std::vector<std::vector<std::string>> lines{
+        {"A", "46362.5", std::to_string(kMonday + 14.0 / 24), "1"}};
+    for (int h = 14; h < 18; ++h) {
+        lines.push_back({"B", "0", std::to_string(kMonday + h / 24.0)});
+        lines.push_back({"3", "1", "0", "Hour Marker", "0", ""});
+        lines.push_back(
+            {"0", "2", "0", "/m/Band - Song " + std::to_string(h) + ".mp3", "215", "Hits"});
+        lines.push_back({"1", "3", "0", "/s/Bakery - Bread.mp3", "30", "Sponsors"});
+        lines.push_back({"0", "4", "0", "/m/Orchestra - Symphony.mp3", "3725", "Classics"});
+        lines.push_back({"4", "5", "0", "Weather", "0", "Break Note"});
+    }
+    PlaylistDocument doc;
+    doc.Load(dir.Write("p.plg", test::ListLines(lines)), true, kEn);
+    return doc;
+}
+
+// Three hours on the first page, the fourth on the next; lengths follow the names; spots
+// show their group in braces; without spots only tracks are printed.
+TEST(Prints, PlaylistHoursLengthsAndOwners) {
+    test::TempDir dir;
+    const PlaylistDocument doc = FourHours(dir);
+    PageLayout three = Layout();
+    LayOutPlaylist(three, doc, {0, 0, 14, 16, true}, kEn);
+    ASSERT_EQ(three.Pages().size(), 1u);
+    const PrintPage& page = three.Pages()[0];
+    EXPECT_TRUE(Has(page, "Monday, December 7, 2026, 2:00 PM"));
+    EXPECT_TRUE(Has(page, "Band - Song 16"));
+    EXPECT_FALSE(Has(page, "Band - Song 17"));
+    EXPECT_TRUE(Has(page, "(3:35)"));
+    EXPECT_TRUE(Has(page, "(1:02:05)"));
+    EXPECT_TRUE(Has(page, "{Sponsors}"));
+    EXPECT_TRUE(Has(page, "Hits"));
+    EXPECT_TRUE(Has(page, "2:03:35 PM"));  // after the first track
+    EXPECT_FALSE(Has(page, "Hour Marker"));
+
+    PageLayout four = Layout();
+    LayOutPlaylist(four, doc, {0, 0, 0, 23, false}, kEn);
+    ASSERT_EQ(four.Pages().size(), 2u);
+    EXPECT_TRUE(Has(four.Pages()[1], "Band - Song 17"));
+    EXPECT_TRUE(Has(four.Pages()[1], "Page 2"));
+    for (const PrintPage& p : four.Pages()) {
+        EXPECT_FALSE(Has(p, "{Sponsors}"));
+        EXPECT_FALSE(Has(p, "Weather"));
+    }
+    EXPECT_TRUE(SelectionProblem({1, 0, 0, 23, true}));
+    EXPECT_TRUE(SelectionProblem({0, 0, 16, 14, true}));
+    EXPECT_FALSE(SelectionProblem({0, 0, 14, 16, true}));
+}
+
+// Each spot report ends in the summary's own grand total.
+TEST(Prints, SpotReportsAddUpToTheSummary) {
+    test::TempDir dir;
+    const std::string csv = dir.Write(
+        "Spot.csv",
+        "\"KXYZ Spot Summary\",\"for  the week commencing Monday, December 7, 2026, 12am\"\r\n"
+        "\"Bakery - Bread\",\"Sponsors\",30,\"12/7/2026 00:05\"\r\n"
+        "\"Bakery - Bread\",\"Sponsors\",30,\"12/7/2026 01:05\"\r\n"
+        "\"Bakery - Bread\",\"Total for Sponsors\",60,2\r\n"
+        "\"Bakery - Bread\",\"Grand Total\",60,2\r\n"
+        "\"ID\",\"IDs\",10,\"12/7/2026 00:00\"\r\n"
+        "\"ID\",\"Total for IDs\",10,1\r\n"
+        "\"ID\",\"Grand Total\",10,1\r\n"
+        "\"\",\"Grand Total\",70,3\r\n");
+    const auto file = ReadSummaryFile(csv);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Title, "KXYZ Spot Summary");
+    for (const SpotReport report : {SpotReport::Groups, SpotReport::Files, SpotReport::Detailed}) {
+        PageLayout layout = Layout();
+        LayOutSpotSummary(layout, *file, report);
+        const auto texts = Texts(layout.Pages().back());
+        const auto grand = std::find(texts.begin(), texts.end(), "Grand Total");
+        ASSERT_LE(grand + 3, texts.end());
+        EXPECT_EQ(*(grand + 1), "3");
+        EXPECT_EQ(*(grand + 2), "0:01:10");
+        EXPECT_EQ(std::find(texts.begin(), texts.end(), "12/7/2026 01:05") != texts.end(),
+                  report == SpotReport::Detailed);
+    }
+    PageLayout tracks = Layout();
+    LayOutTrackSummary(tracks, {"KXYZ Track Summary", "x", {{"Band", "Song", "3"}}});
+    EXPECT_TRUE(Has(tracks.Pages()[0], "Used Count"));
+    EXPECT_TRUE(Has(tracks.Pages()[0], "Song"));
+    EXPECT_EQ(tracks.Pages().size(), 1u);
+}
+
+TEST(Prints, MissingIntrosMatchSongsOrArtists) {
+    TCategoryDetails hits;
+    TSpotDetails intros;
+    for (const char* song : {"/m/Band - Song.mp3", "/m/Other - Tune.mp3"}) {
+        hits.Files.push_back(FileRec{song});
+    }
+    intros.Files.push_back(FileRec{"/i/Band - Song (Intro).mp3"});
+    intros.Files.push_back(FileRec{"/i/other.mp3"});
+    const NameRules rules{" - ", 0};
+    using V = std::vector<std::string>;
+    EXPECT_EQ(MissingIntros(hits, intros, IntroMatch::SongsOnly, rules), V{"Other - Tune.mp3"});
+    EXPECT_EQ(MissingIntros(hits, intros, IntroMatch::ArtistsOnly, rules), V{"Band - Song.mp3"});
+    std::size_t seen = 0;
+    EXPECT_EQ(MissingIntros(hits, intros, IntroMatch::SongsOrArtists, rules,
+                            [&](std::size_t n) { seen = n; }),
+              V{"All category files have intros!"});
+    EXPECT_EQ(seen, 2u);
+    EXPECT_EQ(MissingIntrosText("Hits", "Intros", {"a.mp3"}),
+              "\nCategory  : Hits\nSpot Group: Intros\n\na.mp3\n");
+}
+
+}  // namespace
+}  // namespace spindle
