@@ -29,6 +29,10 @@ double PageLayout::TextWidth(std::string_view text, const PrintFont& font) const
     return metrics_.TextWidth(text, font);
 }
 
+double PageLayout::LineHeight(const PrintFont& font) const {
+    return metrics_.LineHeight(font);
+}
+
 void PageLayout::StartPage() {
     pages_.emplace_back();
     PrintPage& page = pages_.back();

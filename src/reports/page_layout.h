@@ -61,6 +61,7 @@ public:
     double LeftMargin() const { return leftMargin_; }
     double Gap() const { return gap_; }
     double TextWidth(std::string_view text, const PrintFont& font) const;
+    double LineHeight(const PrintFont& font) const;
 
     // Places a text in the current line; `dy` moves it down within the line.
     void Cell(double x, double width, std::string text, const PrintFont& font,

@@ -84,7 +84,13 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
     const double lm = layout.LeftMargin();
     const double gap = layout.Gap();
     const double width = layout.PageWidth();
-    const double timeWidth = layout.TextWidth("00:00:00", kRowFont);
+    // As wide as "00:00:00", or as the long time format's widest time ("10:58:58 PM").
+    const double timeWidth = std::max(
+        layout.TextWidth("00:00:00", kRowFont),
+        layout.TextWidth(FormatDateTime("tt", 22 / 24.0 + 58 / 1440.0 + 58 / 86400.0, settings),
+                         kRowFont));
+    // The length sits on the name's baseline, a little after it.
+    const double lengthDrop = layout.LineHeight(kRowFont) - layout.LineHeight(kLengthFont);
     const double nameX = lm + timeWidth + gap;
     const double nameWidth = 0.65 * (width - gap - timeWidth);
     const double ownerX = nameX + nameWidth + gap;
@@ -115,10 +121,10 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
                         kRowFont);
             const std::string name = BaseNameNoExt(item.Path);
             layout.Cell(nameX, nameWidth, name, kRowFont);
-            const double after = nameX + layout.TextWidth(name, kRowFont) + 2;
+            const double after = nameX + layout.TextWidth(name, kRowFont) + gap / 3;
             if (after < ownerX) {
                 layout.Cell(after, ownerX - after, "(" + Length(item.Duration) + ")", kLengthFont,
-                            CellAlign::Left, 1);
+                            CellAlign::Left, lengthDrop * 0.8);
             }
             layout.Cell(ownerX, ownerWidth,
                         item.Type == kItemTrack ? item.GroupName : "{" + item.GroupName + "}",

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -25,6 +26,8 @@
 #include "app/find_replace_window.h"
 #include "app/form_text.h"
 #include "app/insert_dialogs.h"
+#include "app/print_dialogs.h"
+#include "app/printing.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/voice_track_window.h"
@@ -262,6 +265,10 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     connect(ui_->actionFind, &QAction::triggered, this, &EditorWindow::ShowFindWindow);
     connect(ui_->actionInsertItem, &QAction::triggered, this, &EditorWindow::InsertItem);
     connect(ui_->actionPlay, &QAction::triggered, this, &EditorWindow::PlaySelected);
+    connect(ui_->actionPrint, &QAction::triggered, this, &EditorWindow::PrintPlaylist);
+    connect(ui_->actionPrintTrackSummary, &QAction::triggered, this,
+            [this] { PrintSummary(false); });
+    connect(ui_->actionPrintSpotSummary, &QAction::triggered, this, [this] { PrintSummary(true); });
     connect(ui_->fileView, &QTreeView::activated, this, &EditorWindow::PlaySelected);
     ui_->actionEnablePlay->setChecked(station_.Opt.PlayEnabled);
     connect(ui_->actionEnablePlay, &QAction::toggled, this, [this](bool on) {
@@ -443,6 +450,10 @@ void EditorWindow::UpdateActions() {
     ui_->actionPaste->setEnabled(loaded && doc_.CanPaste());
     ui_->actionExchange->setEnabled(ids.size() == 2);
     ui_->actionSelectAll->setEnabled(loaded);
+    for (QAction* a :
+         {ui_->actionPrint, ui_->actionPrintTrackSummary, ui_->actionPrintSpotSummary}) {
+        a->setEnabled(loaded);
+    }
     ui_->actionPlay->setEnabled(selected && ui_->actionEnablePlay->isChecked());
     ui_->actionVoiceTrack->setEnabled(loaded && recorder_ == nullptr);
     ui_->actionVoiceTracks->setEnabled(loaded);
@@ -822,6 +833,73 @@ void EditorWindow::PlaySelected() {
                                   list),
                            Buttons::Ok);
     }
+}
+
+void EditorWindow::PrintPlaylist() {
+    if (doc_.Empty()) {
+        return;
+    }
+    QStringList days;
+    for (int i = 0; i < day_->count(); ++i) {
+        days << day_->itemText(i);
+    }
+    PrintSelectionDialog dialog(station_, days, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::string title = PlaylistPrintTitle(station_.Opt);
+    std::unique_ptr<QPrinter> printer = dialog.TakePrinter();
+    if (!printer) {
+        printer = AskForPrinter(Q(title), this);
+    }
+    if (!printer) {
+        return;
+    }
+    PrinterFontMetrics metrics(*printer);
+    PageLayout layout(metrics, PageWidthOf(*printer), PageHeightOf(*printer), title,
+                      PlaylistPrintSubtitle(doc_.LastModified(), NowLocal(), station_.Settings()),
+                      PrintFooter());
+    LayOutPlaylist(layout, doc_, dialog.Selection(), station_.Settings());
+    PaintLayout(layout, *printer);
+}
+
+void EditorWindow::PrintSummary(bool spots) {
+    if (doc_.Empty()) {
+        return;
+    }
+    SpotReport report = SpotReport::Groups;
+    if (spots) {
+        SpotReportDialog choose(this);
+        if (choose.exec() != QDialog::Accepted) {
+            return;
+        }
+        report = choose.Report();
+    }
+    // The summaries lie beside the log: "Track-" or "Spot-" and the log's name.
+    const std::string folder = ExtractFilePath(base_);
+    const std::string path =
+        folder + (spots ? "Spot-" : "Track-") + base_.substr(folder.size()) + ".csv";
+    auto printer = AskForPrinter(windowTitle(), this);
+    if (!printer) {
+        return;
+    }
+    const auto file = ReadSummaryFile(path);
+    if (!file) {
+        station_.Op().Show(MessageKind::Error,
+                           spots ? spindle::tr("Unable to open Spot Summary Log file.")
+                                 : spindle::tr("Unable to open Track Summary Log file."),
+                           Buttons::Ok);
+        return;
+    }
+    PrinterFontMetrics metrics(*printer);
+    PageLayout layout(metrics, PageWidthOf(*printer), PageHeightOf(*printer), file->Title,
+                      SummaryPrintSubtitle(*file, NowLocal(), station_.Settings()), PrintFooter());
+    if (spots) {
+        LayOutSpotSummary(layout, *file, report);
+    } else {
+        LayOutTrackSummary(layout, *file);
+    }
+    PaintLayout(layout, *printer);
 }
 
 void EditorWindow::DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,

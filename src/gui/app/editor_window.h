@@ -119,6 +119,10 @@ public:
     // Plays the selected rows with the desktop's player for playlists, or the station's
     // player command, through a preview list of the user's own.
     void PlaySelected();
+    // Prints the hours chosen in "Print Selection" from the document as it is now.
+    void PrintPlaylist();
+    // Prints the log's track or spot summary file.
+    void PrintSummary(bool spots);
 
 signals:
     void Saved(bool succeeded);

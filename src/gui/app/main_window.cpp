@@ -19,6 +19,7 @@
 #include "app/group_dialog.h"
 #include "app/option_pages.h"
 #include "app/plan_editors.h"
+#include "app/print_dialogs.h"
 #include "app/progress_window.h"
 #include "app/qt_text.h"
 #include "app/run_options_page.h"
@@ -128,6 +129,10 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::ShowAbout);
     connect(ui_->actionPlaylistEditor, &QAction::triggered, this, [this] { ShowEditor(); });
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->actionMissingIntros, &QAction::triggered, this, [this] {
+        MissingIntrosWindow window(station_, this);
+        window.exec();
+    });
     connect(ui_->relatedArtists, &QPlainTextEdit::textChanged, this, &MainWindow::RelatedEdited);
     ui_->relatedArtists->installEventFilter(this);
     SetViewStyle(ViewStyle::Details);
