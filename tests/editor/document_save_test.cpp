@@ -132,5 +132,19 @@ TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
     EXPECT_NE(playlist.find("Promo.wav"), std::string::npos);
 }
 
+// A log whose old copy cannot become its backup is left as it was, and so are the edits.
+TEST_F(DocumentSave, AFailedSaveSaysSoAndKeepsTheEdits) {
+    fs::create_directories(base + ".bak/in the way");
+    const std::string before = test::ReadAll(base + ".plg");
+    doc.Delete({Rows({0, 0})[0]});
+    RunReport report(op, nullptr);
+    EXPECT_FALSE(SaveDocument(doc, b.Get(), base, report));
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(test::ReadAll(base + ".plg"), before);
+    const auto& lines = report.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Unable to rename Playlist Log file."),
+              lines.end());
+}
+
 }  // namespace
 }  // namespace spindle
