@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace spindle {
 
@@ -8,6 +10,14 @@ namespace spindle {
 // under `localeDir` (<lang>/LC_MESSAGES/); without one the English text is used.
 void InitTranslation(const std::string& localeDir);
 const char* tr(const char* text);
+
+// A folder of the program's shared files ("locale", "spindle/help"): the "share" folder
+// beside the program's own "bin" folder, wherever it was installed, or the build tree's;
+// empty when neither holds it.
+std::filesystem::path SharedFolder(const std::filesystem::path& program, std::string_view name);
+
+// Where the catalogues are: the shared "locale" folder, else `fallback`.
+std::string LocaleFolder(const std::filesystem::path& program, const std::string& fallback);
 
 }  // namespace spindle
 

@@ -8,12 +8,12 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    spindle::InitTranslation(SPINDLE_LOCALE_DIR);
     std::error_code ec;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) {
         program = argv[0];
     }
+    spindle::InitTranslation(spindle::LocaleFolder(program, SPINDLE_LOCALE_DIR));
     // Nothing ends the program with an abort: the run has its own handler, the small
     // tools end here with a message.
     try {

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "app/gui_operator.h"
+#include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "base/format.h"
@@ -35,9 +39,22 @@ void OnTerminate(int) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    spindle::InitTranslation(SPINDLE_LOCALE_DIR);
+    std::error_code ec;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        program = argv[0];
+    }
+    spindle::InitTranslation(spindle::LocaleFolder(program, SPINDLE_LOCALE_DIR));
     QApplication app(argc, argv);  // takes Qt's own arguments (-platform, ...)
     QApplication::setApplicationName(QStringLiteral("Spindle"));
+    QApplication::setDesktopFileName(QStringLiteral("org.spindle_radio.Spindle"));
+    // Qt's own texts (standard buttons, file and print dialogs) from Qt's catalogues.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+    spindle::gui::SetHelpFolder(spindle::SharedFolder(program, "spindle/help"));
 
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) {
@@ -48,11 +65,6 @@ int main(int argc, char** argv) {
         std::cerr << "spindle: " << switches.Problem << "\n"
                   << "Usage: spindle [-e] [-i] [-r] [--data DIR]\n";
         return 2;
-    }
-    std::error_code ec;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        program = argv[0];
     }
     const std::filesystem::path folder =
         spindle::ResolveDataFolder(switches.Data, std::getenv("SPINDLE_DATA"), program);

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeView>
@@ -26,6 +27,7 @@
 #include "app/editor_window.h"
 #include "app/file_view_window.h"
 #include "app/group_dialog.h"
+#include "app/help_window.h"
 #include "app/insert_dialogs.h"
 #include "app/main_window.h"
 #include "app/plan_editors.h"
@@ -95,6 +97,22 @@ private slots:
         QCOMPARE(Find<QLabel>(dialog, "songRepeatUnit")->text(), QString("(2.5 hours)"));
         QVERIFY(!Find<QLineEdit>(dialog, "artistRepeatInterval")->isEnabled());
         test::Screenshot(dialog, "category-dialog");
+
+        // Help opens the dialog's own page, by its button and by F1.
+        gui::SetHelpFolder(SPINDLE_HELP_DIR);
+        Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Help)->click();
+        auto* help = gui::HelpWindow()->findChild<QTextBrowser*>("helpBrowser");
+        QCOMPARE(help->source().fileName(), QString("library.html"));
+        QCOMPARE(help->source().fragment(), QString("category"));
+        QVERIFY(help->toPlainText().contains("The Category dialog"));
+        gui::HelpWindow()->resize(760, 560);
+        test::Screenshot(*gui::HelpWindow(), "help-window");
+        help->setSource(QUrl());
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(folders, Qt::Key_F1);
+        QCOMPARE(help->source().fragment(), QString("category"));
+        gui::HelpWindow()->close();
 
         folders->setPlainText(QString::fromStdString(f.dir / "music/Gold"));
         QVERIFY(dialog.TryAccept());

@@ -1,4 +1,5 @@
 #include "app/editor_window.h"
+#include "app/help_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -171,6 +172,10 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     : QMainWindow(parent), station_(station), ui_(std::make_unique<Ui::EditorWindow>()) {
     ui_->setupUi(this);
     TranslateForm(this);
+    SetHelpPage(this, QStringLiteral("editor.html"));
+    InstallHelpKey();
+    connect(ui_->actionHelp, &QAction::triggered, this,
+            [] { ShowHelp(QStringLiteral("editor.html")); });
     model_ = new HourModel(doc_, station_, this);
     ui_->fileView->setModel(model_);
     ui_->fileView->header()->resizeSection(0, 290);

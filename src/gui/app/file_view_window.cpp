@@ -1,4 +1,5 @@
 #include "app/file_view_window.h"
+#include "app/help_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +86,7 @@ FileViewWindow::FileViewWindow(Station& station, TCustomDetails& group, QWidget*
       ui_(std::make_unique<Ui::FileViewWindow>()),
       model_(new FileListModel(station, group, this)) {
     ui_->setupUi(this);
+    SetHelpPage(this, QStringLiteral("library.html#file-list"));
     TranslateForm(this);
     setWindowTitle(Q(Format(spindle::tr("%0:s File List"), group.Name)));
     ui_->fileView->setModel(model_);
@@ -163,6 +165,7 @@ FilePropertiesDialog::FilePropertiesDialog(Station& station, const TCustomDetail
     });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("library.html#file-properties"));
 }
 
 FilePropertiesDialog::~FilePropertiesDialog() = default;

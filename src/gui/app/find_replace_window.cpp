@@ -1,4 +1,5 @@
 #include "app/find_replace_window.h"
+#include "app/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -79,8 +80,12 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
     replace_ = Button(N_("&Replace"), "replace", this);
     replaceAll_ = Button(N_("Replace &All"), "replaceAll", this);
     auto* close = Button(N_("Close"), "close", this);
+    auto* help = Button(N_("Help"), "help", this);
+    SetHelpPage(this, QStringLiteral("editor.html#find"));
+    connect(help, &QPushButton::clicked, this,
+            [] { ShowHelp(QStringLiteral("editor.html#find")); });
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {findNext_, replace_, replaceAll_, close}) {
+    for (QPushButton* b : {findNext_, replace_, replaceAll_, close, help}) {
         buttons->addWidget(b);
     }
     buttons->addStretch();

@@ -1,4 +1,5 @@
 #include "app/group_dialog.h"
+#include "app/help_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,6 +67,9 @@ void GroupDialog::SetUpShared() {
     }
     auto* name = Child<QLineEdit>(this, "name");
     auto* folders = Child<QPlainTextEdit>(this, "folders");
+    AddHelpButton(Child<QDialogButtonBox>(this, "buttons"), this,
+                  category ? QStringLiteral("library.html#category")
+                           : QStringLiteral("library.html#spot-group"));
     auto* ok = Child<QDialogButtonBox>(this, "buttons")->button(QDialogButtonBox::Ok);
     connect(Child<QDialogButtonBox>(this, "buttons"), &QDialogButtonBox::accepted, this,
             &QDialog::accept);

@@ -1,4 +1,5 @@
 #include "app/insert_dialogs.h"
+#include "app/help_window.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -71,6 +72,7 @@ SelectItemDialog::SelectItemDialog(Station& station, QWidget* parent)
     });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("editor.html#insert"));
     // Enter on a kind chooses it rather than closing the dialog.
     QPushButton* ok = ui_->buttons->button(QDialogButtonBox::Ok);
     const QWidget* kinds = ui_->selectFrom;
@@ -226,6 +228,7 @@ InsertItemDialog::InsertItemDialog(SelectItemDialog& select, const QStringList& 
     connect(ui_->otherPositions, &QRadioButton::toggled, this, &InsertItemDialog::UpdateOk);
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("editor.html#insert"));
     UpdateOk();
 }
 

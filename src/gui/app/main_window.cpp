@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/help_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -127,6 +128,18 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->actionReloadFiles, &QAction::triggered, this, &MainWindow::ReloadFiles);
     connect(ui_->actionReloadAllFiles, &QAction::triggered, this, &MainWindow::ReloadAllFiles);
     connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(ui_->actionHelp, &QAction::triggered, this, [] { ShowHelp({}); });
+    InstallHelpKey();
+    // F1 opens the help of the page shown.
+    auto helpPage = [this] {
+        static const char* const kPages[] = {"library.html#categories", "library.html#spot-groups",
+                                             "library.html#rotations", "library.html#schedules",
+                                             "options.html"};
+        const int i = std::clamp(ui_->pages->currentIndex(), 0, 4);
+        SetHelpPage(this, QString::fromLatin1(kPages[i]));
+    };
+    connect(ui_->pages, &QTabWidget::currentChanged, this, helpPage);
+    helpPage();
     connect(ui_->actionPlaylistEditor, &QAction::triggered, this, [this] { ShowEditor(); });
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui_->actionMissingIntros, &QAction::triggered, this, [this] {

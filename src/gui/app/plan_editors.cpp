@@ -1,4 +1,5 @@
 #include "app/plan_editors.h"
+#include "app/help_window.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -140,6 +141,7 @@ RotationEditor::RotationEditor(Station& station, TRotationDetails* existing, QWi
     connect(ui_->name, &QLineEdit::textChanged, this, [this] { UpdateActions(); });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("library.html#rotation"));
     Rebuild(static_cast<int>(edited_.Items.size()) - 1);
 }
 
@@ -386,6 +388,7 @@ ScheduleEditor::ScheduleEditor(Station& station, TScheduleDetails* existing, QWi
     connect(ui_->name, &QLineEdit::textChanged, this, [this] { UpdateActions(); });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("library.html#schedule"));
     ShowHours(0);
     ShowTimedSpots({});
 }
@@ -562,6 +565,7 @@ TimedSpotDialog::TimedSpotDialog(const Station& station, const TimedSpot* existi
     connect(ui_->time, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    AddHelpButton(ui_->buttons, this, QStringLiteral("library.html#timed-spot"));
     UpdateOk();
 }
 

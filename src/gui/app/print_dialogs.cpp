@@ -1,4 +1,5 @@
 #include "app/print_dialogs.h"
+#include "app/help_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,6 +80,7 @@ PrintSelectionDialog::PrintSelectionDialog(Station& station, const QStringList& 
             printer_ = std::move(chosen);
         }
     });
+    AddHelpButton(buttons, this, QStringLiteral("editor.html#printing"));
     connect(buttons, &QDialogButtonBox::accepted, this, &PrintSelectionDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -132,6 +134,7 @@ SpotReportDialog::SpotReportDialog(QWidget* parent) : QDialog(parent) {
     }
     choices_.front()->setChecked(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    AddHelpButton(buttons, this, QStringLiteral("editor.html#printing"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -182,6 +185,7 @@ MissingIntrosWindow::MissingIntrosWindow(Station& station, QWidget* parent)
     progress_ = new QProgressBar(this);
     progress_->setAccessibleName(Tr(N_("Progress")));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    AddHelpButton(buttons, this, QStringLiteral("library.html#missing-intros"));
     QPushButton* print = buttons->addButton(Tr(N_("Print")), QDialogButtonBox::ActionRole);
     print->setObjectName(QStringLiteral("print"));
     connect(print, &QPushButton::clicked, this, &MissingIntrosWindow::Print);

@@ -1,4 +1,5 @@
 #include "app/voice_track_window.h"
+#include "app/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -38,6 +39,7 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
     : QDialog(&editor, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), editor_(editor) {
     setObjectName(QStringLiteral("voiceTrackWindow"));
     setWindowTitle(Tr(N_("Voice Tracking")));
+    SetHelpPage(this, QStringLiteral("editor.html#voice-tracks"));
     const Options& o = editor_.CurrentStation().Opt;
     dateTime_ = new QLabel(this);
     dateTime_->setObjectName(QStringLiteral("dateTime"));
