@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QTranslator>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form_text.h"
 #include "app/gui_operator.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
@@ -50,10 +50,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("org.spindle_radio.Spindle"));
     // Qt's own texts (standard buttons, file and print dialogs) from Qt's catalogues.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    spindle::gui::InstallQtTranslations(qtTexts, QLocale::system());
     spindle::gui::SetHelpFolder(spindle::SharedFolder(program, "spindle/help"));
 
     std::vector<std::string> args;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "support/audio_files.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -49,6 +51,21 @@ TEST(Cli, AMissingDataFolderIsAnError) {
     const Result r = Cli({"-r", "--data", dir / "nowhere"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("does not exist"), std::string::npos);
+}
+
+// The real program speaks the language of its environment, dates included, and finds its
+// catalogue beside itself.
+TEST(Cli, ARunSpeaksTheEnvironmentsLanguage) {
+    test::TempDir dir;
+    ASSERT_EQ(test::RunProcess({SPINDLE_CLI_PATH, "make-demo", dir / "demo"}).ExitCode, 0);
+    const std::vector<std::string> run{SPINDLE_CLI_PATH, "-r", "--data", dir / "demo/data"};
+    const std::string german = test::RunProcess(run, {"LANG=de_DE.UTF-8", "LC_ALL="}).Out;
+    EXPECT_NE(german.find("Playlist-Protokoll wird erstellt ..."), std::string::npos) << german;
+    EXPECT_TRUE(
+        std::regex_search(german, std::regex("begonnen am (Mon|Diens|Donners|Frei|Sams|Sonn)"
+                                             "tag, |begonnen am Mittwoch, ")));
+    const std::string english = test::RunProcess(run, {"LANG=C", "LC_ALL="}).Out;
+    EXPECT_NE(english.find("Creating Playlist log ..."), std::string::npos) << english;
 }
 
 }  // namespace

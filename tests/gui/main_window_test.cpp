@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,12 +21,16 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeView>
+#include <clocale>
 #include <filesystem>
 
+#include "app/form_text.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/startup.h"
+#include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "gui_support.h"
 #include "library/options.h"
@@ -373,6 +378,41 @@ private slots:
                 QVERIFY(action->isSeparator() || !action->text().isEmpty());
             }
         }
+    }
+
+    // In German: the program's captions, menus and messages from its catalogue, Qt's own
+    // buttons from Qt's; English again afterwards.
+    void theProgramSpeaksTheOperatorsLanguage() {
+        Fixture f;
+        const QByteArray all = qgetenv("LC_ALL");
+        qunsetenv("LC_ALL");
+        qputenv("LANG", "de_DE.UTF-8");
+        QVERIFY(std::setlocale(LC_ALL, "") != nullptr);
+        InitTranslation(SPINDLE_LOCALE_DIR);
+        QTranslator qt;
+        QVERIFY(gui::InstallQtTranslations(qt, QLocale(QLocale::German)));
+        {
+            MainWindow window(*f.station);
+            window.show();
+            QCOMPARE(window.menuBar()->actions().front()->text(), QString("&Datei"));
+            QCOMPARE(window.findChild<QTabWidget*>("pages")->tabText(0), QString("Kategorien"));
+            window.findChild<QTabWidget*>("pages")->setCurrentIndex(
+                static_cast<int>(Page::Categories));
+            Select(window, ListKind::Categories, 0);
+            window.findChild<QAction*>("actionDelete")->trigger();
+            QCOMPARE(
+                QString::fromStdString(f.op.Messages.back().Text),
+                QString("\"Hits\" wird in der Rotation \"Morning\" verwendet.  Entfernen Sie es "
+                        "dort und versuchen Sie es erneut."));
+            QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+            QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString("Abbrechen"));
+            Screenshot(window, "main-window-de");
+        }
+        QApplication::removeTranslator(&qt);
+        qputenv("LC_ALL", all);
+        std::setlocale(LC_ALL, "");
+        MainWindow english(*f.station);
+        QCOMPARE(english.menuBar()->actions().front()->text(), QString("&File"));
     }
 
     // The real program on the demo station: "/R" runs, saves and ends by itself; then a

@@ -2,10 +2,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTranslator>
 
 #include "app/qt_text.h"
 
@@ -60,6 +64,15 @@ void TranslateForm(QWidget* form) {
             }
         }
     }
+}
+
+bool InstallQtTranslations(QTranslator& translator, const QLocale& locale) {
+    if (!translator.load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    QApplication::installTranslator(&translator);
+    return true;
 }
 
 }  // namespace spindle::gui

@@ -1,5 +1,7 @@
 #pragma once
 
+class QLocale;
+class QTranslator;
 class QWidget;
 
 namespace spindle::gui {
@@ -9,5 +11,9 @@ namespace spindle::gui {
 // the catalogue's keys). Then every control gets an accessible name, its label's text
 // or its own, so screen readers and UI automation find it by name.
 void TranslateForm(QWidget* form);
+
+// Installs Qt's own texts (standard buttons, file and print dialogs) in the language of
+// the environment, from Qt's catalogues; false when there are none for it.
+bool InstallQtTranslations(QTranslator& translator, const QLocale& locale);
 
 }  // namespace spindle::gui
