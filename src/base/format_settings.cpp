@@ -201,7 +201,10 @@ FormatSettings FormatSettings::FromLocale() {
             // Locales name no long date pattern; put the long names in the short one's order.
             const bool dayFirst =
                 dateFmt.find("%d") < dateFmt.find("%m") || dateFmt.find("%e") < dateFmt.find("%m");
-            fs.LongDateFormat = dayFirst ? "dddd, d mmmm yyyy" : "dddd, mmmm d, yyyy";
+            // Where the day is written "7." ("7.12.2026"), so it is in the long date.
+            fs.LongDateFormat = !dayFirst                 ? "dddd, mmmm d, yyyy"
+                                : fs.DateSeparator == "." ? "dddd, d. mmmm yyyy"
+                                                          : "dddd, d mmmm yyyy";
         }
         const std::string timeFmt = Info(T_FMT, loc);
         if (!timeFmt.empty()) {
