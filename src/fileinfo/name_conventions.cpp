@@ -1,5 +1,7 @@
 #include "fileinfo/name_conventions.h"
 
+#include <algorithm>
+
 #include "base/float_text.h"
 #include "base/paths.h"
 
@@ -73,6 +75,129 @@ ArtistTitle SplitBaseName(std::string_view baseName, const NameRules& rules) {
 std::string ArtistOfFile(std::string_view name, const NameRules& rules) {
     ArtistTitle split = SplitArtistTitle(name, rules);
     return split.Artist.empty() ? std::move(split.Title) : std::move(split.Artist);
+}
+
+namespace {
+
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool WordChar(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u >= 0x80 || (c >= '0' && c <= '9') || (FoldAscii(c) >= 'a' && FoldAscii(c) <= 'z');
+}
+
+std::string Folded(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) {
+        c = FoldAscii(c);
+    }
+    return folded;
+}
+
+// Blanks and brackets around a credited name go.
+std::string TrimCredit(std::string_view text) {
+    const auto edge = [](char c) {
+        return c == ' ' || c == '\t' || c == '(' || c == ')' || c == '[' || c == ']';
+    };
+    std::size_t a = 0;
+    std::size_t b = text.size();
+    while (a < b && edge(text[a])) {
+        ++a;
+    }
+    while (b > a && edge(text[b - 1])) {
+        --b;
+    }
+    return std::string(text.substr(a, b - a));
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCreditedArtists(std::string_view artist,
+                                              const std::vector<std::string>& keptWhole) {
+    const std::string text = Folded(artist);
+    // Where a name kept whole stands (as whole words), no separator counts.
+    std::vector<bool> kept(text.size(), false);
+    for (const std::string& name : keptWhole) {
+        const std::string key = Folded(name);
+        if (key.empty()) {
+            continue;
+        }
+        for (std::size_t at = text.find(key); at != std::string::npos;
+             at = text.find(key, at + 1)) {
+            const std::size_t end = at + key.size();
+            if ((at == 0 || !WordChar(text[at - 1])) &&
+                (end == text.size() || !WordChar(text[end]))) {
+                std::fill(kept.begin() + static_cast<std::ptrdiff_t>(at),
+                          kept.begin() + static_cast<std::ptrdiff_t>(end), true);
+            }
+        }
+    }
+    // The separator starting at `i`: its length, or 0.
+    auto separator = [&](std::size_t i) -> std::size_t {
+        const char c = text[i];
+        if (c == ',' || c == '&' || c == '/') {
+            return 1;
+        }
+        const std::string_view rest = std::string_view(text).substr(i);
+        for (const std::string_view spaced : {std::string_view(" x "), std::string_view(" vs. ")}) {
+            if (rest.substr(0, spaced.size()) == spaced) {
+                return spaced.size();
+            }
+        }
+        if (i > 0 && WordChar(text[i - 1])) {
+            return 0;  // not the start of a word
+        }
+        for (const std::string_view word :
+             {std::string_view("featuring"), std::string_view("feat."), std::string_view("ft.")}) {
+            const std::size_t end = i + word.size();
+            if (rest.substr(0, word.size()) == word &&
+                (word.back() == '.' || end == text.size() || !WordChar(text[end]))) {
+                return word.size();
+            }
+        }
+        return 0;
+    };
+    std::vector<std::string> credits;
+    auto add = [&](std::size_t from, std::size_t to) {
+        std::string name = TrimCredit(artist.substr(from, to - from));
+        if (name.empty()) {
+            return;
+        }
+        const std::string key = Folded(name);
+        for (const std::string& known : credits) {
+            if (Folded(known) == key) {
+                return;
+            }
+        }
+        credits.push_back(std::move(name));
+    };
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = kept[i] ? 0 : separator(i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        add(start, i);
+        i += length;
+        start = i;
+    }
+    add(start, text.size());
+    if (credits.empty()) {
+        credits.emplace_back(artist);
+    }
+    return credits;
+}
+
+std::vector<std::string> ArtistsOfFile(std::string_view name, const NameRules& rules) {
+    std::string artist = ArtistOfFile(name, rules);
+    if (!rules.SplitCredits) {
+        return {std::move(artist)};
+    }
+    static const std::vector<std::string> kNone;
+    return SplitCreditedArtists(artist, rules.KeptWhole != nullptr ? *rules.KeptWhole : kNone);
 }
 
 Crossfade ItemCrossfade(std::string_view path, unsigned seconds, double allowance,

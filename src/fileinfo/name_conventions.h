@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace spindle {
 
@@ -11,6 +12,10 @@ namespace spindle {
 struct NameRules {
     std::string ArtistDelim = " - ";
     int ArtistFirst = 0;  // 0 artist first, 1 title first
+    // Whether the artist rule keeps each credited artist apart ("A feat. B" is A and B),
+    // and the names that hold a separator on purpose ("Earth, Wind & Fire").
+    bool SplitCredits = false;
+    const std::vector<std::string>* KeptWhole = nullptr;
 };
 
 struct ArtistTitle {
@@ -29,6 +34,15 @@ ArtistTitle SplitBaseName(std::string_view baseName, const NameRules& rules);
 
 // The artist for repeat protection: the artist, or the title when there is none.
 std::string ArtistOfFile(std::string_view name, const NameRules& rules);
+
+// The credited artists of an artist text, split at "feat.", "ft.", "featuring", "&", ",",
+// " x ", " vs. " and "/" (whole words, any case), each once; a name of `keptWhole` found
+// in the text stays one artist.
+std::vector<std::string> SplitCreditedArtists(std::string_view artist,
+                                              const std::vector<std::string>& keptWhole);
+// The artists the repeat rule keeps apart for a file: its credited artists when the
+// rules say so, else its one artist.
+std::vector<std::string> ArtistsOfFile(std::string_view name, const NameRules& rules);
 
 // The title shown for a path: the name without folder and extension, with the "~" and
 // "#" suffixes cut; no artist split.

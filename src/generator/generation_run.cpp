@@ -1,5 +1,8 @@
 #include "generator/generation_run.h"
 
+#include <cstdio>
+#include <map>
+
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
@@ -28,6 +31,7 @@ RunSettings RunSettings::FromOptions(const Options& o, const FormatSettings& fs)
     s.Tolerance = o.TimeCheckMinutes / 60.0;
     s.IncludeHM = o.IncludeHM;
     s.VTFilenames = o.VTFilenames;
+    s.FitHours = o.FitHours;
     s.Names = o.Names();
     return s;
 }
@@ -169,11 +173,70 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     return closed && !report_.Stopped();
 }
 
+namespace {
+
+// A field of a comma-separated file, quoted, its quotes doubled.
+std::string CsvField(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+void GenerationRun::ReportRelaxedRules() {
+    // One line of counts per Category and rule, at the end of the run's messages.
+    std::map<std::string, std::pair<long, long>> counts;  // Category -> song, artist
+    for (const RelaxedRule& r : state_.Relaxed) {
+        auto& [song, artist] = counts[r.Category];
+        ++(r.Song ? song : artist);
+    }
+    std::string line;
+    for (const auto& [category, n] : counts) {
+        line += (line.empty() ? "" : "; ") +
+                Format(tr("%0:s: song %1:d, artist %2:d"), category, n.first, n.second);
+    }
+    report_.AddLine(Format(tr("Repeat rules relaxed: %0:s"), line.empty() ? tr("none") : line));
+    if (!station_.Opt.RelaxedRuleReport) {
+        return;
+    }
+    // Every relaxed selection, as a row a spreadsheet reads, beside the summaries.
+    const std::string folder = station_.Opt.LogFolderPath();
+    const std::string path = folder + "Relaxed-" + station_.Opt.LogBaseName + ".csv";
+    const FormatSettings& fs = station_.Settings();
+    std::string text = CsvField(tr("Slot")) + "," + CsvField(tr("Category")) + "," +
+                       CsvField(tr("Rule relaxed")) + "," + CsvField(tr("Track chosen")) + "," +
+                       CsvField(tr("Previous play")) + "," +
+                       CsvField(tr("Minutes inside the interval")) + "\r\n";
+    for (const RelaxedRule& r : state_.Relaxed) {
+        char inside[32];
+        std::snprintf(inside, sizeof inside, "%.1f", r.MinutesInside);
+        text += CsvField(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," +
+                CsvField(r.Category) + "," + (r.Song ? "song" : "artist") + "," +
+                CsvField(r.Track) + "," +
+                CsvField(r.PreviousPlay > 0.0
+                             ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
+                             : std::string()) +
+                "," + inside + "\r\n";
+    }
+    if (!ReplaceFile(path, text)) {
+        report_.Message(Format(tr("Unable to create \"%0:s\""), path), false);
+    }
+}
+
 bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) {
     station_.RevertLastUsed(false);
     bool ok = AssemblePlaylistLog(log, outputs);
     if (ok) {
         ok = outputs.CreatePlaylistFiles(facts_, report_);
+    }
+    if (ok) {
+        ReportRelaxedRules();
     }
     if (ok) {
         station_.Changed.Categories = true;

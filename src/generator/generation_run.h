@@ -45,6 +45,9 @@ public:
     const RunState& State() const { return state_; }
 
 private:
+    // The counts of the repeat rules relaxed, and their CSV when the station asks for it.
+    void ReportRelaxedRules();
+
     Station& station_;
     RunReport& report_;
     RunSettings settings_;

@@ -1,5 +1,8 @@
 #include "generator/hour_assembly.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "base/float_text.h"
 #include "base/format.h"
 #include "base/paths.h"
@@ -193,7 +196,91 @@ bool HourAssembler::ReportMissingGroup(const RotationItem& item, const TRotation
     return true;
 }
 
-bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp) {
+bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool topUp,
+                           const TCategoryDetails& category, double hourEnd, Fit& fit) const {
+    if (!settings_.FitHours || !settings_.TimeCheck || category.IsBlock()) {
+        return false;
+    }
+    auto spotSeconds = [](const TCustomDetails* group) {
+        if (group == nullptr || group->Kind() != GroupKind::SpotGroup) {
+            return 0.0;
+        }
+        const auto& spots = static_cast<const TSpotDetails&>(*group);
+        if (spots.GroupType == kSpotSongIntro || spots.GroupType == kSpotSongOutro) {
+            return 0.0;  // only when a track has one
+        }
+        return static_cast<double>(spots.AverageTime) *
+               static_cast<double>(spots.IsBlock() ? spots.Files.size() : 1);
+    };
+    double rest = 0.0;
+    int slots = 0;
+    for (std::size_t j = k + 1; !topUp && j < rotation.Items.size(); ++j) {
+        const RotationItem& item = rotation.Items[j];
+        switch (ClassifyRotationItem(item.Text)) {
+            case RotationItemKind::VoiceTrack:
+            case RotationItemKind::BreakNote:
+                rest += LeadingSeconds(Tail(item.Text, 12));
+                break;
+            case RotationItemKind::TimedBreakNote:
+                rest += LeadingSeconds(Tail(item.Text, 16));
+                break;
+            case RotationItemKind::SpotGroup:
+            case RotationItemKind::TimedSpotGroup:
+                rest += spotSeconds(item.Object);
+                break;
+            case RotationItemKind::Category:
+                if (item.Object != nullptr && item.Object->Kind() == GroupKind::Category) {
+                    const auto& c = static_cast<const TCategoryDetails&>(*item.Object);
+                    if (c.IsBlock()) {
+                        rest += static_cast<double>(c.AverageTime) *
+                                static_cast<double>(c.Files.size());
+                    } else {
+                        ++slots;
+                    }
+                }
+                break;
+        }
+    }
+    for (const TimedSpot& due : schedule_->HourSpots) {
+        rest += due.Object != nullptr ? spotSeconds(due.Object) : LeadingSeconds(Tail(due.Text, 6));
+    }
+    const double left = (hourEnd - static_cast<double>(state_.RunningTime)) * 3600.0 - rest;
+    const double average = category.AverageTime > 0 ? category.AverageTime : 210.0;
+    if (left > average * (slots + 2)) {
+        return false;  // not yet within about two tracks of the end
+    }
+    auto [found, fresh] = lengths_.try_emplace(&category, 0.0, 0.0);
+    auto& [shortest, longest] = found->second;
+    if (fresh) {
+        for (const FileRec& f : category.Files) {
+            const unsigned seconds = f.Duration != 0 ? f.Duration : category.AverageTime;
+            const double d = seconds - ItemCrossfade(f.FileName, seconds, settings_.Crossfade,
+                                                     settings_.KorvelCrossfade)
+                                           .Seconds;
+            shortest = shortest == 0.0 ? d : std::min(shortest, d);
+            longest = std::max(longest, d);
+        }
+    }
+    // The time left is shared among as many tracks as it takes, the rotation's slots and
+    // the top-up's: each aims at an equal share the Category's lengths can fill.
+    long tracks = std::max<long>(slots + 1, std::lround(left / average));
+    while (tracks > slots + 1 && left / static_cast<double>(tracks) < shortest) {
+        --tracks;
+    }
+    while (longest > 0.0 && left / static_cast<double>(tracks) > longest) {
+        ++tracks;
+    }
+    fit.TargetSeconds = left / static_cast<double>(tracks);
+    fit.MayLeaveOut = tracks == 1 && slots == 0;
+    fit.Shortest = shortest;
+    fit.Crossfade = settings_.Crossfade;
+    fit.CrossfadeFromName = settings_.KorvelCrossfade;
+    return true;
+}
+
+bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp, const Fit* fit,
+                                 bool& added) {
+    added = false;
     std::size_t j = 0;
     const bool block = category.IsBlock();
     do {
@@ -203,12 +290,12 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp) {
                 track = PickByIndex(category, j++);
             }
         } else {
-            track = selector_.SelectTrack(category, PlayTime());
+            track = selector_.SelectTrack(category, PlayTime(), fit);
             if (state_.Warning == WarningAnswer::Cancel) {
                 report_.SetStatus(RunStatus::Error);
                 return false;
             }
-            if (topUp) {
+            if (topUp && track) {
                 ++state_.TracksAdded;
             }
         }
@@ -226,6 +313,7 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp) {
             WritePick(kItemTrack, state_.RunningTime, track, category.Name);
             AdvanceTime(track.Path, track.Duration);
             previousTrack_ = track.Path;
+            added = true;
         }
     } while (block && !topUp && j < category.Files.size());
     return true;
@@ -272,6 +360,8 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     }
     for (;;) {
         ++passes;
+        bool addedInPass = false;
+        bool categoryInPass = false;
         for (std::size_t k = 0; k < rotation.Items.size(); ++k) {
             if (RunStopped()) {
                 return false;
@@ -347,16 +437,24 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                         k = rotation.Items.size();
                         break;
                     }
-                    if (!CategoryItem(static_cast<TCategoryDetails&>(*item.Object), topUp)) {
+                    auto& category = static_cast<TCategoryDetails&>(*item.Object);
+                    Fit fit;
+                    const bool fitted = FitFor(rotation, k, topUp, category, hourEnd, fit);
+                    bool added = false;
+                    if (!CategoryItem(category, topUp, fitted ? &fit : nullptr, added)) {
                         return false;
                     }
+                    addedInPass = addedInPass || added;
+                    categoryInPass = categoryInPass || !category.IsBlock();
                     break;
                 }
             }
         }
+        // A fitted hour stops topping up once no track brings its end nearer.
+        const bool fittedOut = settings_.FitHours && topUp && categoryInPass && !addedInPass;
         topUp = true;
-        if (!(settings_.TimeCheck && state_.RunningTime + settings_.Tolerance < hourEnd &&
-              passes <= 200)) {
+        if (fittedOut || !(settings_.TimeCheck &&
+                           state_.RunningTime + settings_.Tolerance < hourEnd && passes <= 200)) {
             break;
         }
     }

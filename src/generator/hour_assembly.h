@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "generator/log_sink.h"
 #include "generator/run_report.h"
@@ -42,7 +44,13 @@ private:
     void PlaceTimedItems(bool final);
     // Writes one or, for a Block group, all of a Spot Group's spots.
     void WriteSpots(TSpotDetails& group, int timedType, double timedTime, int untimedType);
-    bool CategoryItem(TCategoryDetails& category, bool topUp);
+    // Plays a Category slot; `added` tells whether a track went in.
+    bool CategoryItem(TCategoryDetails& category, bool topUp, const Fit* fit, bool& added);
+    // Whether slot `k` is near enough the hour's end to be fitted, and its target: the
+    // time left less what the rest of the pass and the hour's timed items will take,
+    // shared among the Category slots still to come.
+    bool FitFor(const TRotationDetails& rotation, std::size_t k, bool topUp,
+                const TCategoryDetails& category, double hourEnd, Fit& fit) const;
     bool RunStopped() const { return report_.Stopped() || state_.Warning == WarningAnswer::Cancel; }
     TDateTime PlayTime() const { return hourStart_ + static_cast<double>(state_.Elapsed) / 24.0; }
     void WriteItem(int type, double time, const std::string& text, std::uint16_t duration,
@@ -63,6 +71,8 @@ private:
     TScheduleDetails* schedule_ = nullptr;
     TSpotDetails* pendingIntro_ = nullptr;
     std::string previousTrack_;
+    // Each Category's shortest and longest played length, for fitting.
+    mutable std::unordered_map<const TCategoryDetails*, std::pair<double, double>> lengths_;
 };
 
 // The seconds a voice track or note names at the start of its text ("30:News"): the

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/datetime.h"
 #include "base/operator.h"
@@ -28,12 +29,23 @@ struct RunSettings {
     double Tolerance = 0.0;  // hours
     bool IncludeHM = true;
     bool VTFilenames = false;
+    bool FitHours = false;
     NameRules Names;
 
     static RunSettings FromOptions(const Options& options, const FormatSettings& settings);
 };
 
 enum class WarningAnswer { None, Yes, YesToAll, Cancel };
+
+// A selection that broke a repeat rule because every candidate did.
+struct RelaxedRule {
+    TDateTime Slot = 0.0;
+    std::string Category;
+    bool Song = true;  // else the artist rule
+    std::string Track;
+    TDateTime PreviousPlay = 0.0;
+    double MinutesInside = 0.0;  // how far inside the interval the play fell
+};
 
 // What a run keeps between hours.
 struct RunState {
@@ -46,7 +58,10 @@ struct RunState {
     long TracksDropped = 0;
     long TracksAdded = 0;
     WarningAnswer Warning = WarningAnswer::None;
-    ArtistRec* CurrentArtist = nullptr;
+    // The artist records of the track looked at: its credited artists (one, unless the
+    // station keeps credited artists apart).
+    std::vector<ArtistRec*> CurrentArtists;
+    std::vector<RelaxedRule> Relaxed;
     // Rotation items already reported as naming a missing group, so each is told once.
     std::set<const void*> ReportedMissing;
     // Files without a playing time already reported.

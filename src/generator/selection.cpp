@@ -1,5 +1,6 @@
 #include "generator/selection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -7,6 +8,7 @@
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/translate.h"
+#include "fileinfo/name_conventions.h"
 #include "library/group_ops.h"
 
 namespace spindle {
@@ -25,31 +27,34 @@ bool Earlier(const std::optional<Candidate>& best, const Candidate& c) {
 }  // namespace
 
 bool TrackSelector::LookupArtist(const std::string& path) {
-    if (const auto known = artistOfPath_.find(path); known != artistOfPath_.end()) {
-        state_.CurrentArtist = known->second;
+    if (const auto known = artistsOfPath_.find(path); known != artistsOfPath_.end()) {
+        state_.CurrentArtists = known->second;
         return true;
     }
-    const std::string artist = ArtistOfFile(ExtractFileName(path), settings_.Names);
-    const std::string& key = station_.Related.Key(artist);
-    ArtistRec* record = station_.Artists.Find(key);
-    const bool direct = record != nullptr;
-    if (!direct) {
-        report_.Message(
-            Format(tr("Error: Related Artist \"%0:s\" not found.  Using \"%1:s\"."), key, artist),
-            false);
-        record = station_.Artists.Find(artist);
+    state_.CurrentArtists.clear();
+    bool allDirect = true;
+    for (const std::string& artist : ArtistsOfFile(ExtractFileName(path), settings_.Names)) {
+        const std::string& key = station_.Related.Key(artist);
+        ArtistRec* record = station_.Artists.Find(key);
+        if (record == nullptr) {
+            allDirect = false;
+            report_.Message(Format(tr("Error: Related Artist \"%0:s\" not found.  Using \"%1:s\"."),
+                                   key, artist),
+                            false);
+            record = station_.Artists.Find(artist);
+        }
+        if (record == nullptr) {
+            report_.Message(Format(tr("Error 02: \"%0:s\" not found."), artist), false);
+            continue;
+        }
+        state_.CurrentArtists.push_back(record);
     }
-    state_.CurrentArtist = record;
-    if (record == nullptr) {
-        report_.Message(Format(tr("Error 02: \"%0:s\" not found."), artist), false);
-        return false;
-    }
-    // Only a lookup that found its record at once is remembered: the others are
+    // Only a lookup that found its records at once is remembered: the others are
     // reported every time they happen.
-    if (direct) {
-        artistOfPath_.emplace(path, record);
+    if (allDirect) {
+        artistsOfPath_.emplace(path, state_.CurrentArtists);
     }
-    return true;
+    return !state_.CurrentArtists.empty();
 }
 
 void TrackSelector::NoteUse(FileRec& entry, TDateTime newLastUsed) {
@@ -57,7 +62,7 @@ void TrackSelector::NoteUse(FileRec& entry, TDateTime newLastUsed) {
         ++state_.TracksUsed;
     }
     entry.LastUsed = newLastUsed;
-    if (ArtistRec* r = state_.CurrentArtist) {
+    for (ArtistRec* r : state_.CurrentArtists) {
         if (r->LastPlayed == r->SavedLastPlayed) {
             ++state_.ArtistsUsed;
         }
@@ -65,10 +70,25 @@ void TrackSelector::NoteUse(FileRec& entry, TDateTime newLastUsed) {
     }
 }
 
-Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
+Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit) {
     if (c.Files.empty()) {
         return {};
     }
+    auto playedSeconds = [&](const FileRec& f) {
+        const unsigned seconds = f.Duration != 0 ? f.Duration : c.AverageTime;
+        return seconds -
+               ItemCrossfade(f.FileName, seconds, fit->Crossfade, fit->CrossfadeFromName).Seconds;
+    };
+    if (fit != nullptr && fit->MayLeaveOut &&
+        (fit->TargetSeconds <= 0.0 || fit->Shortest > 2.0 * fit->TargetSeconds)) {
+        // Past the end, or too near it for even the shortest track: the slot is left out
+        // before any track loses its turn.
+        Pick none;
+        none.LeftOut = true;
+        return none;
+    }
+    std::vector<Candidate> fitting;
+    constexpr std::size_t kFitCandidates = 12;
     const std::size_t n = c.Files.size();
     long bias = 0;
     if (settings_.NewerTracks > 0) {
@@ -99,8 +119,13 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
 
         bool artistPass = false;
         if (LookupArtist(cand.Entry.FileName)) {
-            const TDateTime played = state_.CurrentArtist->LastPlayed;
-            artistPass = artistDays == 0.0 || played == 0.0 || t - artistDays >= played;
+            // Blocked when any of its artists is.
+            artistPass = true;
+            for (const ArtistRec* r : state_.CurrentArtists) {
+                const TDateTime played = r->LastPlayed;
+                artistPass =
+                    artistPass && (artistDays == 0.0 || played == 0.0 || t - artistDays >= played);
+            }
             if (!artistPass) {
                 ++artistBlocked;
             }
@@ -115,6 +140,11 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
         } else if (!songPass) {
             if (Earlier(bestSongBlocked, cand)) {
                 bestSongBlocked = cand;
+            }
+        } else if (fit != nullptr) {
+            fitting.push_back(cand);
+            if (fitting.size() == kFitCandidates) {
+                break;
             }
         } else if (bias < 2) {
             chosen = cand;
@@ -133,7 +163,26 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
         }
     }
 
-    if (bestEligible) {
+    if (!fitting.empty()) {
+        // The length that ends the slot nearest its target; leaving it out when that is
+        // nearer still.
+        const Candidate* best = nullptr;
+        double bestMiss = 0.0;
+        for (const Candidate& cand : fitting) {
+            const double miss = std::fabs(fit->TargetSeconds - playedSeconds(cand.Entry));
+            if (best == nullptr || miss < bestMiss) {
+                best = &cand;
+                bestMiss = miss;
+            }
+        }
+        if (fit->MayLeaveOut && std::fabs(fit->TargetSeconds) <= bestMiss) {
+            Pick none;
+            none.LeftOut = true;
+            return none;
+        }
+        chosen = *best;
+        LookupArtist(chosen->Entry.FileName);
+    } else if (bestEligible) {
         chosen = bestEligible;
         LookupArtist(chosen->Entry.FileName);
     } else if (!chosen) {
@@ -165,6 +214,23 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t) {
         chosen = bestSongBlocked ? bestSongBlocked : bestArtistBlocked;
         if (chosen) {
             LookupArtist(chosen->Entry.FileName);
+            // Which rule gave way, and by how much.
+            RelaxedRule relaxed;
+            relaxed.Slot = t;
+            relaxed.Category = c.Name;
+            relaxed.Song = bestSongBlocked.has_value();
+            relaxed.Track = chosen->Entry.FileName;
+            double days = songDays;
+            relaxed.PreviousPlay = chosen->Entry.LastUsed;
+            if (!relaxed.Song) {
+                days = artistDays;
+                relaxed.PreviousPlay = 0.0;
+                for (const ArtistRec* r : state_.CurrentArtists) {
+                    relaxed.PreviousPlay = std::max(relaxed.PreviousPlay, r->LastPlayed);
+                }
+            }
+            relaxed.MinutesInside = (days - (t - relaxed.PreviousPlay)) * kMinutesPerDay;
+            state_.Relaxed.push_back(std::move(relaxed));
         }
     }
     if (!chosen) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "generator/run_report.h"
 #include "generator/run_state.h"
@@ -15,7 +16,19 @@ struct Pick {
     std::uint16_t Duration = 0;
     // The file has no playing time on record; Duration is a stand-in.
     bool Unmeasured = false;
+    // Nothing was given because leaving the slot out ends the hour nearer its end.
+    bool LeftOut = false;
     explicit operator bool() const { return !Path.empty(); }
+};
+
+// What a slot near the hour's end should fill: the seconds it aims at (played length,
+// after the crossfade), and whether leaving it out may be best.
+struct Fit {
+    double TargetSeconds = 0.0;
+    bool MayLeaveOut = false;
+    double Shortest = 0.0;  // the Category's shortest played length
+    double Crossfade = 0.0;
+    bool CrossfadeFromName = true;
 };
 
 // Chooses tracks from Categories under the song and artist repeat intervals, with the
@@ -28,9 +41,12 @@ public:
     // The next track of a Category for play time `playTime`, with its bookkeeping.
     // Empty when the Category has no tracks, or when the operator cancelled the run
     // (state.Warning is then Cancel).
-    Pick SelectTrack(TCategoryDetails& category, TDateTime playTime);
+    // With `fit`, the tracks that break no rule are weighed by how near their length
+    // brings the slot to its target; the rules are never relaxed for fit.
+    Pick SelectTrack(TCategoryDetails& category, TDateTime playTime, const Fit* fit = nullptr);
 
-    // Makes the artist record of a track's artist (through Related Artists) current.
+    // Makes the artist records of a track's artists (through Related Artists) current;
+    // false when none is known.
     bool LookupArtist(const std::string& path);
 
     // Counts the track and its artist as used in this run and stamps the new last use.
@@ -40,7 +56,7 @@ private:
     Station& station_;
     // Each path's artist record once found: artists and related lines do not change
     // during a run, and selection asks for the same tracks' artists over and over.
-    std::unordered_map<std::string, ArtistRec*> artistOfPath_;
+    std::unordered_map<std::string, std::vector<ArtistRec*>> artistsOfPath_;
     const RunSettings& settings_;
     RunState& state_;
     RunReport& report_;

@@ -36,11 +36,13 @@ std::vector<std::string> ArtistList::SortedNames() const {
 }
 
 void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const NameRules& rules) {
-    ArtistRec& rec = FindOrAdd(ArtistOfFile(ExtractFileName(fileName), rules));
-    if (lastUsed > rec.LastPlayed) {
-        rec.LastPlayed = lastUsed;
+    for (const std::string& artist : ArtistsOfFile(ExtractFileName(fileName), rules)) {
+        ArtistRec& rec = FindOrAdd(artist);
+        if (lastUsed > rec.LastPlayed) {
+            rec.LastPlayed = lastUsed;
+        }
+        rec.SavedLastPlayed = rec.LastPlayed;
     }
-    rec.SavedLastPlayed = rec.LastPlayed;
 }
 
 void ArtistList::MarkAllSaved() {

@@ -164,6 +164,10 @@ std::uint32_t Options::HTMLSpotsOverSeconds() const {
 Options DefaultOptions(const std::string& dataFolder, TDateTime today,
                        const FormatSettings& settings) {
     Options o;
+    o.CreditedArtists = true;
+    o.FitHours = true;
+    o.RelaxedRuleReport = true;
+    o.ArtistNamesKeptWhole = DefaultArtistNamesKeptWhole();
     const std::string folder = IncludeTrailingDelimiter(dataFolder);
     o.StartDay = DateOf(today);
     o.PlaylistFolder = folder + "Playlist";
@@ -324,6 +328,12 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
         Migrate(o, dataFolder);
     }
     o.KorvelCrossfade = true;
+    if (result.LineRead) {
+        // Stored before these settings were: they stay off until the operator turns them on.
+        o.CreditedArtists = false;
+        o.FitHours = false;
+        o.RelaxedRuleReport = false;
+    }
     ReadSettingsFile(dataFolder, o);
     return result;
 }
@@ -333,22 +343,97 @@ constexpr std::string_view kPlayerCommandKey = "PlayerCommand=";
 }
 
 void ReadSettingsFile(const std::filesystem::path& dataFolder, Options& options) {
+    const std::pair<std::string_view, bool*> flags[] = {
+        {"CreditedArtists=", &options.CreditedArtists},
+        {"FitHours=", &options.FitHours},
+        {"RelaxedRuleReport=", &options.RelaxedRuleReport}};
     options.OtherSettings.clear();
     for (const std::string& line :
          ReadTextLines(dataFolder / kSettingsFileName).value_or(std::vector<std::string>{})) {
+        bool known = false;
         if (line.rfind(kPlayerCommandKey, 0) == 0) {
             options.PlayerCommand = line.substr(kPlayerCommandKey.size());
-        } else if (!line.empty() && line[0] != '#') {
+            known = true;
+        }
+        for (const auto& [key, flag] : flags) {
+            if (line.rfind(key, 0) == 0) {
+                *flag = line.substr(key.size()) == "1";
+                known = true;
+            }
+        }
+        if (!known && !line.empty() && line[0] != '#') {
             options.OtherSettings.push_back(line);
         }
+    }
+    if (const auto names = ReadTextLines(dataFolder / kArtistNamesFileName)) {
+        options.ArtistNamesKeptWhole.clear();
+        for (const std::string& name : *names) {
+            if (!name.empty() && name[0] != '#') {
+                options.ArtistNamesKeptWhole.push_back(name);
+            }
+        }
+    } else {
+        options.ArtistNamesKeptWhole = DefaultArtistNamesKeptWhole();
     }
 }
 
 std::string SettingsFileText(const Options& options) {
     std::string text = "# Spindle's settings beyond Options.dat, one \"Name=value\" a line.\n";
     text += std::string(kPlayerCommandKey) + options.PlayerCommand + "\n";
+    text += std::string("CreditedArtists=") + (options.CreditedArtists ? "1" : "0") + "\n";
+    text += std::string("FitHours=") + (options.FitHours ? "1" : "0") + "\n";
+    text += std::string("RelaxedRuleReport=") + (options.RelaxedRuleReport ? "1" : "0") + "\n";
     for (const std::string& line : options.OtherSettings) {
         text += line + "\n";
+    }
+    return text;
+}
+
+std::vector<std::string> DefaultArtistNamesKeptWhole() {
+    return {"AC/DC",
+            "Angus & Julia Stone",
+            "Ashford & Simpson",
+            "Blood, Sweat & Tears",
+            "Bob Marley & The Wailers",
+            "Brooks & Dunn",
+            "Captain & Tennille",
+            "Chase & Status",
+            "Crosby, Stills & Nash",
+            "Crosby, Stills, Nash & Young",
+            "Daryl Hall & John Oates",
+            "Derek & The Dominos",
+            "Earth, Wind & Fire",
+            "Echo & The Bunnymen",
+            "Emerson, Lake & Palmer",
+            "Hall & Oates",
+            "Hootie & The Blowfish",
+            "Huey Lewis & The News",
+            "Ike & Tina Turner",
+            "Iron & Wine",
+            "Katrina & The Waves",
+            "Kool & The Gang",
+            "Loggins & Messina",
+            "Mumford & Sons",
+            "Nick Cave & The Bad Seeds",
+            "Peter, Paul & Mary",
+            "Prince & The Revolution",
+            "Sam & Dave",
+            "Seals & Crofts",
+            "Simon & Garfunkel",
+            "Sly & The Family Stone",
+            "Sonny & Cher",
+            "Tom Petty & The Heartbreakers",
+            "Tyler, The Creator",
+            "Years & Years"};
+}
+
+std::string ArtistNamesFileText(const Options& options) {
+    std::string text =
+        "# Artist names that hold \"&\", \",\", \"/\", \"feat.\" and the like on purpose: the "
+        "artist\n"
+        "# rule keeps each of them whole. One name a line.\n";
+    for (const std::string& name : options.ArtistNamesKeptWhole) {
+        text += name + "\n";
     }
     return text;
 }

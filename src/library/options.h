@@ -78,10 +78,21 @@ struct Options {
     // The program that plays the editor's preview list, as words (the list's path is
     // added); empty: the desktop's own handler for playlists.
     std::string PlayerCommand;
+    // The scheduling settings beyond the file's items, on for a station Spindle makes
+    // (DefaultOptions) and off for one stored before they were: each credited artist kept
+    // apart by the artist rule; hours fitted to end on the hour; a report of every repeat
+    // rule relaxed.
+    bool CreditedArtists = false;
+    bool FitHours = false;
+    bool RelaxedRuleReport = false;
+    // Artist names that hold a separator on purpose, one a line of "ArtistNames.txt".
+    std::vector<std::string> ArtistNamesKeptWhole;
     // Lines of "Settings.ini" this version does not know, kept as they are.
     std::vector<std::string> OtherSettings;
 
-    NameRules Names() const { return {ArtistDelim, ArtistFirst}; }
+    NameRules Names() const {
+        return {ArtistDelim, ArtistFirst, CreditedArtists, &ArtistNamesKeptWhole};
+    }
     // The values of the typed number fields; empty or not a whole number counts as 0.
     std::uint32_t ArtistIntervalMinutes() const;
     std::uint32_t SongIntervalMinutes() const;
@@ -131,6 +142,12 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
 inline constexpr const char* kSettingsFileName = "Settings.ini";
 void ReadSettingsFile(const std::filesystem::path& dataFolder, Options& options);
 std::string SettingsFileText(const Options& options);
+
+// "ArtistNames.txt": the names kept whole, one a line; a sensible list when the station
+// has none yet.
+inline constexpr const char* kArtistNamesFileName = "ArtistNames.txt";
+std::vector<std::string> DefaultArtistNamesKeptWhole();
+std::string ArtistNamesFileText(const Options& options);
 
 // The line "Options.dat" holds for these options.
 std::string OptionsLine(const Options& options);

@@ -88,11 +88,14 @@ bool Station::SaveOptions() {
                          N_("Unable to save Options backup file.  Save aborted."))) {
         return false;
     }
-    const std::filesystem::path more = dataFolder_ / kSettingsFileName;
-    if (!ReplaceFile(more, SettingsFileText(Opt))) {
-        op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), more.string()),
-                  Buttons::Ok);
-        return false;
+    for (const auto& [name, text] : {std::pair{kSettingsFileName, SettingsFileText(Opt)},
+                                     std::pair{kArtistNamesFileName, ArtistNamesFileText(Opt)}}) {
+        const std::filesystem::path file = dataFolder_ / name;
+        if (!ReplaceFile(file, text)) {
+            op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
+                      Buttons::Ok);
+            return false;
+        }
     }
     Changed.Options = false;
     return true;

@@ -1,0 +1,278 @@
+// The scheduling settings beyond the file's items: each credited artist kept apart,
+// hours fitted to end on the hour, and the report of every repeat rule relaxed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <map>
+
+#include "base/list_text.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "base/unattended_operator.h"
+#include "fileinfo/name_conventions.h"
+#include "library/rotation.h"
+#include "support/run_fixture.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+using test::Generate;
+using test::RunResult;
+using test::StationBuilder;
+using test::TempDir;
+
+constexpr double kMonday = 46363;  // 7 December 2026
+
+void StartMonday(Station& s, int days, int hours = 0) {
+    s.Opt.StartDay = kMonday;
+    s.Opt.StartHour = 0;
+    s.Opt.TotalDays = days;
+    s.Opt.TotalHours = hours;
+    s.Clock = [] { return kMonday - 0.5; };
+    s.FixedSeed = 11;
+}
+
+TEST(SchedulingSettings, CreditedArtistsSplitButNamedBandsStayWhole) {
+    const std::vector<std::string> kept = DefaultArtistNamesKeptWhole();
+    using V = std::vector<std::string>;
+    const std::pair<const char*, V> cases[] = {
+        {"Lady Gaga, Beyoncé", {"Lady Gaga", "Beyoncé"}},
+        {"Earth, Wind & Fire", {"Earth, Wind & Fire"}},
+        {"earth, wind & fire feat. The Emotions", {"earth, wind & fire", "The Emotions"}},
+        {"Jay-Z ft. Alicia Keys & Beyoncé", {"Jay-Z", "Alicia Keys", "Beyoncé"}},
+        {"Calvin Harris x Dua Lipa", {"Calvin Harris", "Dua Lipa"}},
+        {"Tiësto vs. Diplo / Tiësto", {"Tiësto", "Diplo"}},
+        {"Santana (Featuring Rob Thomas)", {"Santana", "Rob Thomas"}},
+        {"AC/DC", {"AC/DC"}},
+        {"Rex Orange County", {"Rex Orange County"}},
+        {"Daft Punk", {"Daft Punk"}},
+        {"Jordin Sparks feat", {"Jordin Sparks feat"}},
+    };
+    for (const auto& [text, credits] : cases) {
+        EXPECT_EQ(SplitCreditedArtists(text, kept), credits) << text;
+    }
+    NameRules rules;
+    EXPECT_EQ(ArtistsOfFile("Lady Gaga, Beyoncé - Telephone.mp3", rules), V{"Lady Gaga, Beyoncé"});
+    rules.SplitCredits = true;
+    EXPECT_EQ(ArtistsOfFile("Lady Gaga, Beyoncé - Telephone.mp3", rules).size(), 2u);
+}
+
+// "Lady Gaga, Beyoncé - Telephone" and "Beyoncé - Halo" are two plays of Beyoncé: with
+// the setting on they are never within the artist interval of each other.
+TEST(SchedulingSettings, TelephoneAndHaloAreBothBeyonce) {
+    auto closeCalls = [](bool split) {
+        TempDir dir;
+        StationBuilder b(dir);
+        b.AddCategory("Hits", {b.MusicFolder("Hits",
+                                             {"Lady Gaga, Beyoncé - Telephone", "Beyoncé - Halo",
+                                              "Band - Song", "Group - Tune", "Singer - Ballad"},
+                                             600)});
+        b.AddRotation("Six", std::vector<std::string>(6, MakeCategoryItem("Hits")), true);
+        b.AddSchedule("All", "1111111", "...DEFAULT...");
+        b.Opt().TimeCheck = false;
+        b.Opt().SystemArtistInterval = "25";
+        b.Opt().CreditedArtists = split;
+        b.Save();  // saved and loaded again: the artists as the setting names them
+        StartMonday(b.Get(), 1);
+        test::ScriptedOperator op;
+        const RunResult r = Generate(b.Get(), op);
+        int close = 0;
+        std::vector<std::string> beyonce;
+        for (const LogLine& line : r.ItemsOfType(kItemTrack)) {
+            beyonce.push_back(line.Text.find("Beyonc") != std::string::npos ? "B" : "-");
+        }
+        for (std::size_t i = 1; i < beyonce.size(); ++i) {
+            // 10-minute tracks: the next two slots lie within 25 minutes.
+            close +=
+                beyonce[i] == "B" && (beyonce[i - 1] == "B" || (i > 1 && beyonce[i - 2] == "B"));
+        }
+        EXPECT_FALSE(r.HasLineStartingWith("Selection error"));
+        return close;
+    };
+    EXPECT_EQ(closeCalls(true), 0);
+    EXPECT_GT(closeCalls(false), 0);
+}
+
+// A realistic station: three Categories of tracks from 2:30 to 5:30, IDs, two ad groups
+// of 30- and 60-second spots, a 14-item hour with a note; song interval a day, artist
+// interval an hour, tolerance two minutes.
+void RealisticStation(StationBuilder& b, bool fit) {
+    unsigned n = 0;
+    for (const char* category : {"Current", "Recurrent", "Gold"}) {
+        std::vector<std::string> folders;
+        for (unsigned seconds = 150; seconds <= 330; seconds += 15) {
+            std::vector<std::string> names;
+            for (int k = 0; k < 16; ++k, ++n) {
+                names.push_back("Artist" + std::to_string(n / 2) + " - Song" + std::to_string(n));
+            }
+            folders.push_back(
+                b.MusicFolder(std::string(category) + std::to_string(seconds), names, seconds));
+        }
+        b.AddCategory(category, folders);
+    }
+    b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 8)});
+    b.AddSpotGroup("Ads", {b.SpotFolder("Ads30", {"Bakery", "Garage", "Shop"}, 30),
+                           b.SpotFolder("Ads60", {"Bank", "Cinema"}, 60)});
+    b.AddRotation(
+        "Hour",
+        {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
+         MakeCategoryItem("Gold"), MakeCategoryItem("Current"), MakeSpotGroupItem("Ads"),
+         MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
+         MakeBreakNoteItem("20:Weather"), MakeCategoryItem("Gold"), MakeCategoryItem("Current"),
+         MakeSpotGroupItem("Ads"), MakeCategoryItem("Recurrent")},
+        true);
+    b.AddSchedule("All", "1111111", "...DEFAULT...");
+    b.Opt().SystemSongInterval = "1440";
+    b.Opt().SystemArtistInterval = "60";
+    b.Opt().TimeCheck = true;
+    b.Opt().TimeCheckMinutes = 2;
+    b.Opt().FitHours = fit;
+    b.Save();
+    StartMonday(b.Get(), 7);
+}
+
+// Each hour's length: what its items play, less their crossfades.
+std::vector<double> HourLengths(const RunResult& r, const Station& s) {
+    std::vector<double> lengths;
+    const double allowance = 0.9;
+    for (const LogLine& line : r.Log.Lines) {
+        if (line.LineKind == LogLine::Kind::Hour) {
+            lengths.push_back(0.0);
+        } else if (!lengths.empty() && line.Type != kItemHourMarker &&
+                   line.Type != kItemContinuation) {
+            lengths.back() +=
+                line.Duration -
+                ItemCrossfade(line.Text, line.Duration, allowance, s.Opt.KorvelCrossfade).Seconds;
+        }
+    }
+    return lengths;
+}
+
+// With hour fit on, a week's hours end on the hour: 95% within 30 seconds of 60:00, all
+// within the tolerance, and no rule relaxed more often than without it.
+TEST(SchedulingSettings, FittedHoursEndOnTheHour) {
+    struct Week {
+        std::vector<double> Lengths;
+        long Errors = 0;
+    };
+    auto week = [](bool fit) {
+        TempDir dir;
+        StationBuilder b(dir);
+        RealisticStation(b, fit);
+        test::ScriptedOperator op;
+        const RunResult r = Generate(b.Get(), op);
+        Week w{HourLengths(r, b.Get()), 0};
+        for (const std::string& line : r.Lines) {
+            w.Errors += line.rfind("Selection error", 0) == 0;
+        }
+        return w;
+    };
+    const Week fitted = week(true);
+    const Week plain = week(false);
+    ASSERT_EQ(fitted.Lengths.size(), 168u);
+    auto summary = [](const Week& w) {
+        long within30 = 0;
+        double worst = 0.0;
+        double sum = 0.0;
+        for (const double len : w.Lengths) {
+            within30 += std::fabs(len - 3600.0) <= 30.0;
+            worst = std::max(worst, std::fabs(len - 3600.0));
+            sum += len;
+        }
+        std::cout << "hours within 30 s of 60:00: " << within30 << " of " << w.Lengths.size()
+                  << ", worst " << worst << " s, mean " << sum / w.Lengths.size() / 60.0
+                  << " min, selection errors " << w.Errors << "\n";
+        return std::pair{within30, worst};
+    };
+    const auto [within30, worst] = summary(fitted);
+    summary(plain);
+    EXPECT_GE(within30 * 100, 95 * static_cast<long>(fitted.Lengths.size()));
+    EXPECT_LE(worst, 120.0);
+    EXPECT_LE(fitted.Errors, plain.Errors);
+}
+
+// A comma-separated file as a spreadsheet reads it: quoted fields, doubled quotes.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                rows.back().back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                rows.back().back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\n') {
+            rows.emplace_back(1);
+        } else if (c != '\r') {
+            rows.back().back() += c;
+        }
+    }
+    if (rows.back().size() == 1 && rows.back()[0].empty()) {
+        rows.pop_back();
+    }
+    return rows;
+}
+
+// Every selection that relaxed a rule is a row of the report, and only those; the run
+// ends with the counts per Category and rule.
+TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {
+    TempDir dir;
+    StationBuilder b(dir);
+    b.AddCategory("Hits", {b.MusicFolder("Hits", {"A - One", "B - Two", "C - Three"}, 600)});
+    b.AddCategory("Gold", {b.MusicFolder("Gold", {"A - Old", "D - Classic", "E - Oldie"}, 600)});
+    b.AddRotation("Hour",
+                  {MakeCategoryItem("Hits"), MakeCategoryItem("Gold"), MakeCategoryItem("Hits"),
+                   MakeCategoryItem("Gold"), MakeCategoryItem("Hits"), MakeCategoryItem("Gold")},
+                  true);
+    b.AddSchedule("All", "1111111", "...DEFAULT...");
+    b.Opt().TimeCheck = false;
+    b.Opt().SystemSongInterval = "1440";
+    b.Opt().SystemArtistInterval = "30";
+    b.Opt().RelaxedRuleReport = true;
+    b.Save();
+    StartMonday(b.Get(), 0, 3);
+    UnattendedOperator op;
+    const RunResult r = Generate(b.Get(), op);
+    std::vector<std::string> errors;
+    for (const std::string& line : r.Lines) {
+        const std::string prefix = "Selection error on Category \"";
+        if (line.rfind(prefix, 0) == 0) {
+            errors.push_back(
+                line.substr(prefix.size(), line.find('"', prefix.size()) - prefix.size()));
+        }
+    }
+    ASSERT_FALSE(errors.empty());
+    const auto rows =
+        ReadCsv(test::ReadAll(b.Opt().LogFolderPath() + "Relaxed-" + b.Opt().LogBaseName + ".csv"));
+    ASSERT_EQ(rows.size(), errors.size() + 1);
+    EXPECT_EQ(rows[0][2], "Rule relaxed");
+    std::map<std::string, std::pair<int, int>> counts;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        ASSERT_EQ(rows[k].size(), 6u);
+        EXPECT_EQ(rows[k][1], errors[k - 1]);  // in the order the run met them
+        EXPECT_TRUE(rows[k][2] == "song" || rows[k][2] == "artist");
+        EXPECT_GT(std::stod(rows[k][5]), 0.0);  // inside the interval it broke
+        ++(rows[k][2] == "song" ? counts[rows[k][1]].first : counts[rows[k][1]].second);
+    }
+    std::string expected = "Repeat rules relaxed: ";
+    for (const auto& [category, n] : counts) {
+        expected += (expected.back() == ' ' ? "" : "; ") + category + ": song " +
+                    std::to_string(n.first) + ", artist " + std::to_string(n.second);
+    }
+    EXPECT_EQ(r.Lines.back(), expected);
+}
+
+}  // namespace
+}  // namespace spindle
