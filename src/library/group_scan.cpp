@@ -549,6 +549,16 @@ void Station::ReloadFiles(TCustomDetails& group) {
     }
 }
 
+void Station::RebuildArtists() {
+    Artists.Clear();
+    const NameRules names = Opt.Names();
+    for (const auto& c : Categories) {
+        for (const FileRec& f : c->Files) {
+            Artists.NoteTrack(f.FileName, f.LastUsed, names);
+        }
+    }
+}
+
 void Station::ReloadAllFiles() {
     Artists.Clear();
     for (auto& c : Categories) {

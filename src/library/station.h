@@ -94,6 +94,9 @@ public:
     // they are now, saved or not.
     void ReloadFiles(TCustomDetails& group);
     void ReloadAllFiles();
+    // The artist list made again from the loaded tracks, after the way artists are named
+    // changed (credited artists, the names kept whole); no folder is scanned.
+    void RebuildArtists();
 
     // Each save writes its file behind a backup and clears its flag; on failure the
     // operator is told, the previous file stays and the flag stays set.

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -171,6 +172,16 @@ private slots:
         hours->setValue(0);
         QVERIFY(!increment->isEnabled());
         QVERIFY(!f.station->Opt.IncrementHour);
+
+        // The scheduling settings; the artists are named again at once.
+        const std::size_t artists = f.station->Artists.Count();
+        window.findChild<QPlainTextEdit*>("artistNames")->setPlainText("Band & Co");
+        window.findChild<QCheckBox*>("creditedArtists")->setChecked(true);
+        window.findChild<QCheckBox*>("fitHours")->setChecked(true);
+        QVERIFY(f.station->Opt.CreditedArtists && f.station->Opt.FitHours);
+        QCOMPARE(f.station->Opt.ArtistNamesKeptWhole, std::vector<std::string>{"Band & Co"});
+        QCOMPARE(f.station->Artists.Count(), artists);
+        window.resize(900, 900);
         Screenshot(window, "main-window-options-run");
 
         window.SaveAction()->trigger();
@@ -178,6 +189,11 @@ private slots:
         const std::string line = test::ReadAll(f.b.DataFolder() / "Options.dat");
         QVERIFY(line.find(",5,") != std::string::npos);     // item 2, the days
         QVERIFY(line.find(",2880,") != std::string::npos);  // item 5, the song interval
+        const std::string more = test::ReadAll(f.b.DataFolder() / "Settings.ini");
+        QVERIFY(more.find("FitHours=1") != std::string::npos);
+        QCOMPARE(test::ReadAll(f.b.DataFolder() / "ArtistNames.txt")
+                     .substr(test::ReadAll(f.b.DataFolder() / "ArtistNames.txt").rfind("Band")),
+                 std::string("Band & Co\n"));
     }
 
     // The playlist, HTML and advanced pages: a preset fills the formats, the period

@@ -1,5 +1,7 @@
 #include "app/run_options_page.h"
 
+#include <QPlainTextEdit>
+
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
@@ -56,6 +58,17 @@ RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
     connect(ui_->timeCheck, &QCheckBox::toggled, this, store);
     connect(ui_->timeCheckMinutes, &QSpinBox::valueChanged, this, store);
     connect(ui_->crossfadeAllowance, &QLineEdit::textEdited, this, store);
+    connect(ui_->fitHours, &QCheckBox::toggled, this, store);
+    connect(ui_->relaxedRuleReport, &QCheckBox::toggled, this, store);
+    // The artists are named again when the way of naming them changes.
+    auto renamed = [this] {
+        Store();
+        if (!showing_) {
+            station_.RebuildArtists();
+        }
+    };
+    connect(ui_->creditedArtists, &QCheckBox::toggled, this, renamed);
+    connect(ui_->artistNames, &QPlainTextEdit::textChanged, this, renamed);
     Show();
 }
 
@@ -77,6 +90,14 @@ void RunOptionsPage::Show() {
     ui_->timeCheck->setChecked(o.TimeCheck);
     ui_->timeCheckMinutes->setValue(o.TimeCheckMinutes);
     ui_->crossfadeAllowance->setText(Q(o.CrossfadeAllowance));
+    ui_->creditedArtists->setChecked(o.CreditedArtists);
+    QStringList names;
+    for (const std::string& name : o.ArtistNamesKeptWhole) {
+        names << Q(name);
+    }
+    ui_->artistNames->setPlainText(names.join(QLatin1Char('\n')));
+    ui_->fitHours->setChecked(o.FitHours);
+    ui_->relaxedRuleReport->setChecked(o.RelaxedRuleReport);
     UpdateEnabling();
     showing_ = false;
 }
@@ -107,6 +128,10 @@ void RunOptionsPage::UpdateEnabling() {
     }
     ui_->timeCheckMinutes->setEnabled(ui_->timeCheck->isChecked());
     ui_->timeCheckMinutesLabel->setEnabled(ui_->timeCheck->isChecked());
+    // Hours are fitted only where time checking keeps them.
+    ui_->fitHours->setEnabled(ui_->timeCheck->isChecked());
+    ui_->artistNames->setEnabled(ui_->creditedArtists->isChecked());
+    ui_->artistNamesLabel->setEnabled(ui_->creditedArtists->isChecked());
 }
 
 void RunOptionsPage::Store() {
@@ -126,6 +151,15 @@ void RunOptionsPage::Store() {
     o.TimeCheck = ui_->timeCheck->isChecked();
     o.TimeCheckMinutes = ui_->timeCheckMinutes->value();
     o.CrossfadeAllowance = S(ui_->crossfadeAllowance->text());
+    o.CreditedArtists = ui_->creditedArtists->isChecked();
+    o.ArtistNamesKeptWhole.clear();
+    for (const QString& line : ui_->artistNames->toPlainText().split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty()) {
+            o.ArtistNamesKeptWhole.push_back(S(line.trimmed()));
+        }
+    }
+    o.FitHours = ui_->fitHours->isChecked();
+    o.RelaxedRuleReport = ui_->relaxedRuleReport->isChecked();
     station_.Changed.Options = true;
     emit OptionsEdited();
 }
