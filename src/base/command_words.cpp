@@ -41,6 +41,14 @@ std::vector<std::string> CommandWords(std::string_view command) {
     return words;
 }
 
+std::vector<std::string> CommandWithFile(std::string_view command, const std::string& file) {
+    std::vector<std::string> words = CommandWords(command);
+    if (!words.empty()) {
+        words.push_back(file);
+    }
+    return words;
+}
+
 std::string QuotedWord(std::string_view word) {
     if (!word.empty() && word.find_first_of(" \t\r\n\"'\\") == std::string_view::npos) {
         return std::string(word);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "base/command_words.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
 
@@ -47,15 +46,6 @@ bool WritePreviewList(const std::string& path, const std::vector<std::string>& f
         text += file + "\n";
     }
     return static_cast<bool>(ReplaceFile(path, text));
-}
-
-std::vector<std::string> PlayerArguments(const std::string& playerCommand,
-                                         const std::string& listPath) {
-    std::vector<std::string> words = CommandWords(playerCommand);
-    if (!words.empty()) {
-        words.push_back(listPath);
-    }
-    return words;
 }
 
 }  // namespace spindle

@@ -20,9 +20,4 @@ std::string PreviewListPath();
 // Writes the list ("#EXTM3U" first, UTF-8); false when it cannot be written.
 bool WritePreviewList(const std::string& path, const std::vector<std::string>& files);
 
-// The program and arguments that open the list: the station's player command with the
-// list's path added, or nothing when the desktop's handler is to open it.
-std::vector<std::string> PlayerArguments(const std::string& playerCommand,
-                                         const std::string& listPath);
-
 }  // namespace spindle

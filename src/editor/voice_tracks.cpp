@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "base/command_words.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
 
@@ -132,15 +131,6 @@ std::uint64_t PutRecording(PlaylistDocument& document, LogHour shown,
         shown, selected ? std::vector<std::uint64_t>{*selected} : std::vector<std::uint64_t>{},
         {{path, kItemVoice, kVoiceTrackGroup, duration, std::nullopt}});
     return ids.empty() ? 0 : ids.front();
-}
-
-std::vector<std::string> RecorderArguments(const std::string& recordingCommand,
-                                           const std::string& path) {
-    std::vector<std::string> words = CommandWords(recordingCommand);
-    if (!words.empty()) {
-        words.push_back(path);
-    }
-    return words;
 }
 
 }  // namespace spindle

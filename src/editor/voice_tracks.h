@@ -47,9 +47,4 @@ std::uint64_t PutRecording(PlaylistDocument& document, LogHour shown,
                            std::optional<std::uint64_t> selected, const std::string& path,
                            std::uint32_t duration);
 
-// The program and arguments that record into `path`: the recording command's words and
-// the path as one argument of its own.
-std::vector<std::string> RecorderArguments(const std::string& recordingCommand,
-                                           const std::string& path);
-
 }  // namespace spindle

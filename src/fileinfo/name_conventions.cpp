@@ -117,6 +117,12 @@ std::string TrimCredit(std::string_view text) {
 std::vector<std::string> SplitCreditedArtists(std::string_view artist,
                                               const std::vector<std::string>& keptWhole) {
     const std::string text = Folded(artist);
+    // Most artists hold no separator at all: nothing to split or to keep whole.
+    if (text.find_first_of(",&/") == std::string::npos && text.find(" x ") == std::string::npos &&
+        text.find(" vs. ") == std::string::npos && text.find("ft.") == std::string::npos &&
+        text.find("feat") == std::string::npos) {
+        return {std::string(artist)};
+    }
     // Where a name kept whole stands (as whole words), no separator counts.
     std::vector<bool> kept(text.size(), false);
     for (const std::string& name : keptWhole) {

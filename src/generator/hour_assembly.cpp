@@ -209,8 +209,7 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
         if (spots.GroupType == kSpotSongIntro || spots.GroupType == kSpotSongOutro) {
             return 0.0;  // only when a track has one
         }
-        return static_cast<double>(spots.AverageTime) *
-               static_cast<double>(spots.IsBlock() ? spots.Files.size() : 1);
+        return static_cast<double>(spots.AverageTime);  // a Block's is its whole length
     };
     double rest = 0.0;
     int slots = 0;
@@ -232,8 +231,7 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
                 if (item.Object != nullptr && item.Object->Kind() == GroupKind::Category) {
                     const auto& c = static_cast<const TCategoryDetails&>(*item.Object);
                     if (c.IsBlock()) {
-                        rest += static_cast<double>(c.AverageTime) *
-                                static_cast<double>(c.Files.size());
+                        rest += static_cast<double>(c.AverageTime);  // a Block's whole length
                     } else {
                         ++slots;
                     }

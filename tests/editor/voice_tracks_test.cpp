@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/command_words.h"
 #include "base/paths.h"
 #include "editor/preview.h"
 #include "support/temp_dir.h"
@@ -65,9 +66,9 @@ TEST(VoiceTracks, NamesNeverOverwriteARecording) {
     dir.Write("Dec0723-04.wav", std::string(100, 'x'));
     EXPECT_TRUE(RecordingMade(next));
     EXPECT_FALSE(WriteVoiceTrackPlaceholder(folder + "/missing/Dec0723-01.wav"));
-    EXPECT_EQ(RecorderArguments("'/opt/my rec' -q", "/v/a b.wav"),
+    EXPECT_EQ(CommandWithFile("'/opt/my rec' -q", "/v/a b.wav"),
               (std::vector<std::string>{"/opt/my rec", "-q", "/v/a b.wav"}));
-    EXPECT_TRUE(RecorderArguments("  ", "/v/a.wav").empty());
+    EXPECT_TRUE(CommandWithFile("  ", "/v/a.wav").empty());
 }
 
 // Next finds placeholders with a text only; a recording replaces its placeholder or
@@ -109,9 +110,6 @@ TEST(VoiceTracks, PreviewListsTheSelectedFiles) {
     const std::string list = (dir.Path() / "preview.m3u").string();
     ASSERT_TRUE(WritePreviewList(list, files));
     EXPECT_EQ(test::ReadAll(list), "#EXTM3U\n/music/Band - Song.mp3\n/x/Promo.wav\n");
-    EXPECT_EQ(PlayerArguments("mpv --no-video", list),
-              (std::vector<std::string>{"mpv", "--no-video", list}));
-    EXPECT_TRUE(PlayerArguments("", list).empty());
     EXPECT_NE(PreviewListPath().find("spindle"), std::string::npos);
 }
 

@@ -33,6 +33,7 @@
 #include "app/qt_text.h"
 #include "app/voice_track_window.h"
 #include "app/worker.h"
+#include "base/command_words.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
@@ -727,8 +728,7 @@ void EditorWindow::RecordVoiceTrack(std::optional<int> introSeconds,
         ids.empty() ? std::nullopt : std::optional(ids.front());
     const RecordTarget target = ChooseRecordTarget(doc_, selected, station_.Opt.VoiceTrackFolder,
                                                    shown_, introSeconds, station_.Settings());
-    const std::vector<std::string> words =
-        RecorderArguments(station_.Opt.RecordingApp, target.Path);
+    const std::vector<std::string> words = CommandWithFile(station_.Opt.RecordingApp, target.Path);
     if (words.empty()) {
         station_.Op().Show(MessageKind::Error,
                            spindle::tr("No recording program is set.  Choose one in the "
@@ -820,7 +820,7 @@ void EditorWindow::PlaySelected() {
                            Format(spindle::tr("Unable to create \"%0:s\""), list), Buttons::Ok);
         return;
     }
-    const std::vector<std::string> words = PlayerArguments(station_.Opt.PlayerCommand, list);
+    const std::vector<std::string> words = CommandWithFile(station_.Opt.PlayerCommand, list);
     bool started = false;
     if (words.empty()) {
         started = QDesktopServices::openUrl(QUrl::fromLocalFile(Q(list)));

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/editor_window.h"
+#include "app/form_text.h"
 #include "app/insert_dialogs.h"
 #include "app/qt_text.h"
 #include "base/format.h"
@@ -28,14 +29,6 @@ QPushButton* Button(const char* text, const char* name, QWidget* parent) {
     return button;
 }
 
-QLineEdit* Field(const char* name, const QString& accessible, bool readOnly, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setAccessibleName(accessible);
-    field->setReadOnly(readOnly);
-    return field;
-}
-
 }  // namespace
 
 FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& select)
@@ -44,12 +37,12 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
     setWindowTitle(Tr(N_("Find/Replace")));
     auto* grid = new QGridLayout;
     auto* findLabel = new QLabel(Tr(N_("Find what:")), this);
-    findText_ = Field("findText", Tr(N_("Find what:")), false, this);
+    findText_ = NamedField("findText", Tr(N_("Find what:")), false, this);
     findLabel->setBuddy(findText_);
     auto* selectItem = Button(N_("&Select item"), "selectItem", this);
-    selectedItem_ = Field("selectedItem", Tr(N_("Selected item")), true, this);
+    selectedItem_ = NamedField("selectedItem", Tr(N_("Selected item")), true, this);
     auto* replaceWith = Button(N_("Replace &with"), "replaceWith", this);
-    replaceItem_ = Field("replaceItem", Tr(N_("Replacement item")), true, this);
+    replaceItem_ = NamedField("replaceItem", Tr(N_("Replacement item")), true, this);
     grid->addWidget(findLabel, 0, 0);
     grid->addWidget(findText_, 0, 1);
     grid->addWidget(selectItem, 1, 0);

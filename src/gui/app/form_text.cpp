@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QTabWidget>
@@ -64,6 +65,15 @@ void TranslateForm(QWidget* form) {
             }
         }
     }
+}
+
+QLineEdit* NamedField(const char* objectName, const QString& accessibleName, bool readOnly,
+                      QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(objectName));
+    field->setAccessibleName(accessibleName);
+    field->setReadOnly(readOnly);
+    return field;
 }
 
 bool InstallQtTranslations(QTranslator& translator, const QLocale& locale) {

@@ -1,6 +1,8 @@
 #pragma once
 
+class QLineEdit;
 class QLocale;
+class QString;
 class QTranslator;
 class QWidget;
 
@@ -11,6 +13,10 @@ namespace spindle::gui {
 // the catalogue's keys). Then every control gets an accessible name, its label's text
 // or its own, so screen readers and UI automation find it by name.
 void TranslateForm(QWidget* form);
+
+// A text field made in code, found by its object name and named for screen readers.
+QLineEdit* NamedField(const char* objectName, const QString& accessibleName, bool readOnly,
+                      QWidget* parent);
 
 // Installs Qt's own texts (standard buttons, file and print dialogs) in the language of
 // the environment, from Qt's catalogues; false when there are none for it.

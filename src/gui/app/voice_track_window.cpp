@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "app/editor_window.h"
+#include "app/form_text.h"
 #include "app/qt_text.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
@@ -20,14 +21,6 @@
 
 namespace spindle::gui {
 namespace {
-
-QLineEdit* ReadOnly(const char* name, const QString& accessible, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setAccessibleName(accessible);
-    field->setReadOnly(true);
-    return field;
-}
 
 QString Starred(const QString& text) {
     return QStringLiteral("** ") + text + QStringLiteral(" **");
@@ -48,8 +41,8 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
     bold.setBold(true);
     dateTime_->setFont(bold);
     auto* tracks = new QGridLayout;
-    previous_ = ReadOnly("previousTrack", Tr(N_("Previous Track")), this);
-    following_ = ReadOnly("followingTrack", Tr(N_("Following Track")), this);
+    previous_ = NamedField("previousTrack", Tr(N_("Previous Track")), true, this);
+    following_ = NamedField("followingTrack", Tr(N_("Following Track")), true, this);
     tracks->addWidget(new QLabel(Tr(N_("Previous Track")), this), 0, 0);
     tracks->addWidget(previous_, 0, 1);
     tracks->addWidget(new QLabel(Tr(N_("Following Track")), this), 1, 0);
