@@ -1,5 +1,7 @@
 #include "editor/instant_replace.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "base/paths.h"
 #include "base/text_case.h"
@@ -19,7 +21,19 @@ Blocked Neighbours(const std::vector<EditorItem>& items, std::size_t position,
                    const std::string& candidate, std::uint32_t songSeconds,
                    std::uint32_t artistSeconds, const NameRules& rules) {
     const std::string path = LowerCase(candidate);
-    const std::string artist = LowerCase(ArtistOfFile(ExtractFileName(candidate), rules));
+    // The candidate's artists (each credited artist, when the station keeps them apart).
+    std::vector<std::string> artists = ArtistsOfFile(ExtractFileName(candidate), rules);
+    for (std::string& a : artists) {
+        a = LowerCase(a);
+    }
+    auto sharesAnArtist = [&](const std::string& other) {
+        for (const std::string& a : ArtistsOfFile(ExtractFileName(other), rules)) {
+            if (std::find(artists.begin(), artists.end(), LowerCase(a)) != artists.end()) {
+                return true;
+            }
+        }
+        return false;
+    };
     auto look = [&](long from, long step) {
         std::uint64_t sum = 0;
         for (long i = from; i >= 0 && i < static_cast<long>(items.size()); i += step) {
@@ -31,8 +45,7 @@ Blocked Neighbours(const std::vector<EditorItem>& items, std::size_t position,
             if (sum < songSeconds && LowerCase(item.Path) == path) {
                 return Blocked::Song;
             }
-            if (sum < artistSeconds &&
-                LowerCase(ArtistOfFile(ExtractFileName(item.Path), rules)) == artist) {
+            if (sum < artistSeconds && sharesAnArtist(item.Path)) {
                 return Blocked::Artist;
             }
             if (sum >= songSeconds && sum >= artistSeconds) {

@@ -63,7 +63,12 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
     done = InstantReplace(doc, station, Row(1), false, 3600, 0, {});
     EXPECT_EQ(done.Message,
               "Unable to replace \"A - Three.mp3\" due to Song Repeat Interval constraints.");
-    files.push_back(FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2});
+    // A track crediting B is B's too, when the station keeps credited artists apart.
+    files.push_back(FileRec{"/music/E feat. B - Six.mp3", 0, 0, 0, 180, 2});
+    station.Opt.CreditedArtists = true;
+    done = InstantReplace(doc, station, Row(1), false, 0, 3600, {});
+    EXPECT_FALSE(done.Replaced());
+    files.back() = FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2};
     done = InstantReplace(doc, station, Row(1), false, 3600, 3600, {});
     ASSERT_TRUE(done.Replaced()) << done.Message;
     EXPECT_EQ(doc.Find(done.Id)->Path, "/music/D - Five.mp3");
