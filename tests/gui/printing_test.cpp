@@ -118,6 +118,11 @@ private slots:
         const QString tracks = PdfText(pdf_, "print-track-summary");
         QVERIFY(tracks.contains("Artist"));
         QVERIFY(tracks.contains("Used Count"));
+        const auto trackLines = ReadTextLines(station_->Opt.LogFolderPath() + "Track-" +
+                                              station_->Opt.LogBaseName + ".csv");
+        QVERIFY(trackLines && trackLines->size() > 1);
+        const auto row = DecodeListText((*trackLines)[1]);  // the first row: its title prints
+        QVERIFY2(tracks.contains(QString::fromStdString(row[1])), row[1].c_str());
 
         const auto lines = ReadTextLines(station_->Opt.LogFolderPath() + "Spot-" +
                                          station_->Opt.LogBaseName + ".csv");
