@@ -179,6 +179,9 @@ int LoadGenerateSave(Station& station, RunReport& report, const UnattendedOperat
         out << "Summaries:    " << o.LogFolderPath() << "Track-" << o.LogBaseName << ".csv, Spot-"
             << o.LogBaseName << ".csv\n";
     }
+    if (o.RelaxedRuleReport) {
+        out << "Rules relaxed: " << o.LogFolderPath() << "Relaxed-" << o.LogBaseName << ".csv\n";
+    }
     out << "Run log:      " << o.LogFolderPath() << "Generate.log\n";
     if (!saved) {
         return 1;
