@@ -261,10 +261,9 @@ TEST(PlaylistDocument, SelectionsAndDropsTakeTheirKinds) {
     EXPECT_EQ(InsertedItem({SelectKind::BreakNote, "News"}, false).GroupName, "Break Note");
     EXPECT_EQ(ReplacementFor({SelectKind::VoiceIntro, "/v/a.wav"}).Group, "<other>");
 
-    EXPECT_EQ(DropType(true, true, true), kItemVoice);
-    EXPECT_EQ(DropType(false, true, true), kItemOutro);
-    EXPECT_EQ(DropType(false, false, true), kItemSpot);
-    EXPECT_EQ(DropType(false, false, false), kItemTrack);
+    EXPECT_EQ((std::vector<int>{DropType(true, true, true), DropType(false, true, true),
+                                DropType(false, false, true), DropType(false, false, false)}),
+              (std::vector<int>{kItemVoice, kItemOutro, kItemSpot, kItemTrack}));
 
     test::TempDir dir;
     std::filesystem::create_directories(dir.Path() / "music");

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <map>
 
 #include "base/list_text.h"
@@ -173,22 +172,12 @@ TEST(SchedulingSettings, FittedHoursEndOnTheHour) {
     const Week fitted = week(true);
     const Week plain = week(false);
     ASSERT_EQ(fitted.Lengths.size(), 168u);
-    auto summary = [](const Week& w) {
-        long within30 = 0;
-        double worst = 0.0;
-        double sum = 0.0;
-        for (const double len : w.Lengths) {
-            within30 += std::fabs(len - 3600.0) <= 30.0;
-            worst = std::max(worst, std::fabs(len - 3600.0));
-            sum += len;
-        }
-        std::cout << "hours within 30 s of 60:00: " << within30 << " of " << w.Lengths.size()
-                  << ", worst " << worst << " s, mean " << sum / w.Lengths.size() / 60.0
-                  << " min, selection errors " << w.Errors << "\n";
-        return std::pair{within30, worst};
-    };
-    const auto [within30, worst] = summary(fitted);
-    summary(plain);
+    long within30 = 0;
+    double worst = 0.0;
+    for (const double len : fitted.Lengths) {
+        within30 += std::fabs(len - 3600.0) <= 30.0;
+        worst = std::max(worst, std::fabs(len - 3600.0));
+    }
     EXPECT_GE(within30 * 100, 95 * static_cast<long>(fitted.Lengths.size()));
     EXPECT_LE(worst, 120.0);
     EXPECT_LE(fitted.Errors, plain.Errors);
