@@ -210,17 +210,12 @@ std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
                                                    const std::vector<std::uint64_t>& selected) {
     std::vector<std::uint64_t> pasted;
     const auto point = FindInsertionPoint(shown, selected);
-    std::optional<std::size_t> at;
-    std::optional<std::size_t> anchor;
-    if (point) {
-        at = point->At;
-        anchor = point->Anchor;
-    }
-    if (!at || clipboard_.empty()) {
+    if (!point || clipboard_.empty()) {
         return pasted;
     }
     Snapshot();
-    const std::uint64_t anchorSequence = items_[*anchor].Sequence;
+    const EditorItem anchor = items_[point->Anchor];
+    std::size_t at = point->At;
     for (const std::uint64_t id : clipboard_) {
         const auto source = IndexOf(id);
         if (!source) {
@@ -229,15 +224,10 @@ std::vector<std::uint64_t> PlaylistDocument::Paste(LogHour shown,
         if (cutPending_) {
             items_[*source].State = EditState::Removed;
         }
-        EditorItem item = items_[*source];
-        item.Id = nextId_++;
-        item.Day = shown.Day;
-        item.Hour = shown.Hour;
-        item.Sequence = NextSequence(anchorSequence);
-        item.State = EditState::Changed;
-        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(*at), item);
-        pasted.push_back(item.Id);
-        ++*at;
+        const EditorItem& item = items_[*source];
+        pasted.push_back(InsertItem(
+            at++, anchor, {item.Path, item.Type, item.GroupName, item.Duration, std::nullopt},
+            item.Minute));
     }
     if (cutPending_) {
         clipboard_.clear();
