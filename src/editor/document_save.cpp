@@ -2,7 +2,6 @@
 
 #include <unordered_map>
 
-#include "base/float_text.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "library/station.h"
@@ -40,7 +39,7 @@ void UpdateLastUsed(Station& station, const EditorItem& item, TDateTime moment) 
 bool SaveDocument(PlaylistDocument& document, Station& station, const std::string& baseName,
                   RunReport& report) {
     const FormatSettings& fs = station.Settings();
-    const double allowance = ReadDataFloat(station.Opt.CrossfadeAllowance, fs).value_or(0.0);
+    const double allowance = station.Opt.CrossfadeSeconds(fs);
     const std::vector<EditorItem>& items = document.Items();
     const std::vector<HourLine>& hours = document.Hours();
     RunFacts facts;

@@ -21,8 +21,7 @@ RunSettings RunSettings::FromOptions(const Options& o, const FormatSettings& fs)
     s.Hours = static_cast<long>(o.TotalDays) * 24 + o.TotalHours;
     s.PlaylistPeriod = o.PlaylistPeriod;
     s.TimeResetPeriod = o.TimeResetPeriod;
-    s.Crossfade =
-        o.CrossfadeAllowance.empty() ? 0.0 : ReadDataFloat(o.CrossfadeAllowance, fs).value_or(0.0);
+    s.Crossfade = o.CrossfadeSeconds(fs);
     s.KorvelCrossfade = o.KorvelCrossfade;
     s.SongInterval = o.SongIntervalMinutes();
     s.ArtistInterval = o.ArtistIntervalMinutes();

@@ -6,6 +6,7 @@
 #include "base/list_text.h"
 #include "base/paths.h"
 #include "base/text_file.h"
+#include "library/track_list.h"
 
 namespace spindle {
 namespace {
@@ -436,6 +437,11 @@ std::string ArtistNamesFileText(const Options& options) {
         text += name + "\n";
     }
     return text;
+}
+
+double Options::CrossfadeSeconds(const FormatSettings& settings) const {
+    return CrossfadeAllowance.empty() ? 0.0
+                                      : ReadDataFloat(CrossfadeAllowance, settings).value_or(0.0);
 }
 
 std::string OptionsLine(const Options& o) {

@@ -97,6 +97,8 @@ struct Options {
     std::uint32_t ArtistIntervalMinutes() const;
     std::uint32_t SongIntervalMinutes() const;
     std::uint32_t HTMLSpotsOverSeconds() const;
+    // The crossfade allowance in seconds; 0 when the field is empty or no number.
+    double CrossfadeSeconds(const FormatSettings& settings) const;
     // LogFolder with its trailing separator.
     std::string LogFolderPath() const;
 };

@@ -45,7 +45,6 @@
 #include "editor/voice_tracks.h"
 #include "fileinfo/file_duration.h"
 #include "generator/run_report.h"
-#include "generator/run_state.h"
 #include "ui_editor_window.h"
 
 namespace spindle::gui {
@@ -679,8 +678,7 @@ void EditorWindow::InsertItem() {
     }
     std::vector<std::uint64_t> added;
     if (other) {
-        const double allowance =
-            RunSettings::FromOptions(station_.Opt, station_.Settings()).Crossfade;
+        const double allowance = station_.Opt.CrossfadeSeconds(station_.Settings());
         added = doc_.InsertAtMinutes(item, dialog.Days(), dialog.Hours(), dialog.Minutes(),
                                      PlaySeconds(station_.Opt, allowance));
     } else {
