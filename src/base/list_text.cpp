@@ -96,4 +96,15 @@ std::vector<std::string> DecodeListText(std::string_view text) {
     return items;
 }
 
+std::string CsvText(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
 }  // namespace spindle

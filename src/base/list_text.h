@@ -17,4 +17,8 @@ std::string EncodeListText(const std::vector<std::string>& items);
 // the end), and a trailing comma gives a final empty item.
 std::vector<std::string> DecodeListText(std::string_view text);
 
+// A field of a comma-separated file (the summaries, the relaxed-rule report): in double
+// quotes, with inner quotes doubled.
+std::string CsvText(std::string_view text);
+
 }  // namespace spindle

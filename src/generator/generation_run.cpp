@@ -5,6 +5,7 @@
 
 #include "base/format.h"
 #include "base/format_datetime.h"
+#include "base/list_text.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
 #include "base/text_file.h"
@@ -172,22 +173,6 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     return closed && !report_.Stopped();
 }
 
-namespace {
-
-// A field of a comma-separated file, quoted, its quotes doubled.
-std::string CsvField(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
-
 void GenerationRun::ReportRelaxedRules() {
     // One line of counts per Category and rule, at the end of the run's messages.
     std::map<std::string, std::pair<long, long>> counts;  // Category -> song, artist
@@ -208,20 +193,19 @@ void GenerationRun::ReportRelaxedRules() {
     const std::string folder = station_.Opt.LogFolderPath();
     const std::string path = folder + "Relaxed-" + station_.Opt.LogBaseName + ".csv";
     const FormatSettings& fs = station_.Settings();
-    std::string text = CsvField(tr("Slot")) + "," + CsvField(tr("Category")) + "," +
-                       CsvField(tr("Rule relaxed")) + "," + CsvField(tr("Track chosen")) + "," +
-                       CsvField(tr("Previous play")) + "," +
-                       CsvField(tr("Minutes inside the interval")) + "\r\n";
+    std::string text = CsvText(tr("Slot")) + "," + CsvText(tr("Category")) + "," +
+                       CsvText(tr("Rule relaxed")) + "," + CsvText(tr("Track chosen")) + "," +
+                       CsvText(tr("Previous play")) + "," +
+                       CsvText(tr("Minutes inside the interval")) + "\r\n";
     for (const RelaxedRule& r : state_.Relaxed) {
         char inside[32];
         std::snprintf(inside, sizeof inside, "%.1f", r.MinutesInside);
-        text += CsvField(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," +
-                CsvField(r.Category) + "," + (r.Song ? "song" : "artist") + "," +
-                CsvField(r.Track) + "," +
-                CsvField(r.PreviousPlay > 0.0
-                             ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
-                             : std::string()) +
-                "," + inside + "\r\n";
+        text +=
+            CsvText(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," + CsvText(r.Category) +
+            "," + (r.Song ? "song" : "artist") + "," + CsvText(r.Track) + "," +
+            CsvText(r.PreviousPlay > 0.0 ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
+                                         : std::string()) +
+            "," + inside + "\r\n";
     }
     if (!ReplaceFile(path, text)) {
         report_.Message(Format(tr("Unable to create \"%0:s\""), path), false);

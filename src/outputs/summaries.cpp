@@ -29,17 +29,6 @@ void WriteSummary(const std::string& base, const std::string& text, const char* 
 
 }  // namespace
 
-std::string CsvText(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
 std::string SummaryTitle(const Options& o, const std::string& kind, TDateTime start,
                          const FormatSettings& settings) {
     std::string period;

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/list_text.h"
 #include "base/text_case.h"
 #include "outputs/output_pass.h"
 
 namespace spindle {
-
-// A text field of a summary: in double quotes, with inner quotes doubled.
-std::string CsvText(std::string_view text);
 
 // The first line of a summary: station, kind, period and start.
 std::string SummaryTitle(const Options& options, const std::string& kind, TDateTime start,
