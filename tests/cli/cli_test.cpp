@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "support/audio_files.h"
-#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -43,36 +42,6 @@ TEST(Cli, DurationPrintsSecondsAndPaths) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("missing.mp3"), std::string::npos);
     EXPECT_EQ(Cli({"duration", a}).Status, 0);
-}
-
-TEST(Cli, AMissingDataFolderIsAnError) {
-    test::TempDir dir;
-    const Result r = Cli({"-r", "--data", dir / "nowhere"});
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_NE(r.Err.find("does not exist"), std::string::npos);
-}
-
-// The real program speaks the language of its environment, dates included, and finds its
-// catalogue beside itself.
-TEST(Cli, ARunSpeaksTheEnvironmentsLanguage) {
-    test::TempDir dir;
-    ASSERT_EQ(test::RunProcess({SPINDLE_CLI_PATH, "make-demo", dir / "demo"}).ExitCode, 0);
-    const std::vector<std::string> run{SPINDLE_CLI_PATH, "-r", "--data", dir / "demo/data"};
-    const std::string german = test::RunProcess(run, {"LANG=de_DE.UTF-8", "LC_ALL="}).Out;
-    EXPECT_NE(german.find("Playlist-Protokoll wird erstellt ..."), std::string::npos) << german;
-    // "... begonnen am Montag, 7. Dezember 2026 ...": a German weekday, the day with its dot.
-    const std::size_t at = german.find("begonnen am ");
-    ASSERT_NE(at, std::string::npos);
-    const std::string date = german.substr(at + 12, 40);
-    bool weekday = false;
-    for (const char* day : {"Montag, ", "Dienstag, ", "Mittwoch, ", "Donnerstag, ", "Freitag, ",
-                            "Samstag, ", "Sonntag, "}) {
-        weekday = weekday || date.rfind(day, 0) == 0;
-    }
-    EXPECT_TRUE(weekday) << date;
-    EXPECT_NE(date.find(". "), std::string::npos) << date;
-    const std::string english = test::RunProcess(run, {"LANG=C", "LC_ALL="}).Out;
-    EXPECT_NE(english.find("Creating Playlist log ..."), std::string::npos) << english;
 }
 
 }  // namespace

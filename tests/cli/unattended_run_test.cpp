@@ -214,18 +214,40 @@ TEST(UnattendedRun, AFolderWithoutAStationIsRefusedNotFilled) {
     EXPECT_NE(r.Err.find((dir.Path() / "typo").string() + " holds no station"), std::string::npos)
         << r.Err;
     EXPECT_TRUE(fs::is_empty(dir.Path() / "typo"));
+    const ProcessResult missing = Cli({"-r", "--data", dir / "nowhere"});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err.find("does not exist"), std::string::npos);
     const ProcessResult noValue = Cli({"-r", "--data"});
     EXPECT_EQ(noValue.ExitCode, 2);
     EXPECT_NE(noValue.Err.find("--data needs a value"), std::string::npos);
 }
 
-// cron starts its jobs in another folder than the one the demo was made from.
-TEST(UnattendedRun, TheDemoRunsFromAnyFolder) {
+// cron starts its jobs in another folder than the one the demo was made from; the
+// program speaks the language of its environment, dates included, from its catalogue
+// beside itself.
+TEST(UnattendedRun, TheDemoRunsFromAnyFolderInTheEnvironmentsLanguage) {
     TempDir dir;
     ASSERT_EQ(Cli({"make-demo", "demo"}, dir.Path().string()).ExitCode, 0);
     const ProcessResult r = Cli({"-r", "--data", dir / "demo/data"}, "/");
     EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
     EXPECT_EQ(r.Out.find("does not exist"), std::string::npos);
+    EXPECT_NE(r.Out.find("Creating Playlist log ..."), std::string::npos) << r.Out;
+
+    const std::string german = RunProcess({SPINDLE_CLI_PATH, "-r", "--data", dir / "demo/data"},
+                                          {"LANG=de_DE.UTF-8", "LC_ALL="})
+                                   .Out;
+    EXPECT_NE(german.find("Playlist-Protokoll wird erstellt ..."), std::string::npos) << german;
+    // "... begonnen am Montag, 7. Dezember 2026 ...": a German weekday, the day with its dot.
+    const std::size_t at = german.find("begonnen am ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string date = german.substr(at + 12, 40);
+    bool weekday = false;
+    for (const char* day : {"Montag, ", "Dienstag, ", "Mittwoch, ", "Donnerstag, ", "Freitag, ",
+                            "Samstag, ", "Sonntag, "}) {
+        weekday = weekday || date.rfind(day, 0) == 0;
+    }
+    EXPECT_TRUE(weekday) << date;
+    EXPECT_NE(date.find(". "), std::string::npos) << date;
 }
 
 }  // namespace
