@@ -30,24 +30,6 @@ test::ProcessResult Cli(const std::vector<std::string>& args) {
     return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"});
 }
 
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        files[e.path().filename().string()] = ReadAll(e.path());
-    }
-    return files;
-}
-
-// A shell link that leads, by its relative path, to `relative` ("\" between folders).
-std::string Shortcut(const std::string& relative) {
-    std::string lnk(0x4C, '\0');
-    lnk[0] = 0x4C;
-    const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    lnk.replace(4, 16, reinterpret_cast<const char*>(clsid), 16);
-    lnk[0x14] = 0x08;
-    return lnk + static_cast<char>(relative.size()) + '\0' + relative;
-}
-
 // Music under here/Music (names in UTF-8, as copied over), and a data folder as a
 // Windows station wrote it: CR LF, Windows-1252 names in its files and in a track list's
 // file name, "C:\" and "\\server\share" folders, decimal commas, "%p\%f%e".
@@ -60,7 +42,7 @@ protected:
             test::WriteMp3(dir, std::string("here/Music/Rock/") + song + ".mp3", 200);
         }
         test::WriteMp3(dir, "here/Music/Other/E - Linked.mp3", 200);
-        dir.Write("here/Music/Rock/Linked.lnk", Shortcut("..\\Other\\E - Linked.mp3"));
+        dir.Write("here/Music/Rock/Linked.lnk", test::ShortcutBytes("..\\Other\\E - Linked.mp3"));
         test::WriteMp3(dir, "share/IDs/ID.mp3", 10);
 
         const std::string yesterday = std::to_string(today - 1) + ",5";
@@ -106,7 +88,7 @@ protected:
 };
 
 TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
-    const auto before = Snapshot(dir.Path() / "data");
+    const auto before = test::Snapshot(dir.Path() / "data");
     std::vector<std::string> args{"migrate", "--data", dir / "data", "--dry-run"};
     const auto maps = Maps();
     args.insert(args.end(), maps.begin(), maps.end());
@@ -118,7 +100,7 @@ TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
     EXPECT_NE(r.Out.find("not found: " + Here("Music/Rock/Gone - Missing.mp3")), std::string::npos);
     EXPECT_NE(r.Out.find("Line 3 of"), std::string::npos);
     EXPECT_NE(r.Out.find("would write " + (dir / "data/Options.dat")), std::string::npos);
-    EXPECT_EQ(Snapshot(dir.Path() / "data"), before);
+    EXPECT_EQ(test::Snapshot(dir.Path() / "data"), before);
 
     // Run before it is migrated, the station names the command instead of a message
     // per folder, writes no output into a folder named "C:\...", and loses nothing.
@@ -128,7 +110,7 @@ TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
     EXPECT_FALSE(fs::exists(dir.Path() / "C:\\Spindle\\Logs"));
     EXPECT_NE(unmigrated.Out.find("spindle-cli migrate --data"), std::string::npos);
     EXPECT_NE(unmigrated.Out.find("is a path of a Windows station. Bring"), std::string::npos);
-    auto after = Snapshot(dir.Path() / "data");
+    auto after = test::Snapshot(dir.Path() / "data");
     after.erase(".spindle.lock");
     EXPECT_EQ(after, before);
 }

@@ -17,14 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> FilesOf(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        files[e.path().filename().string()] = test::ReadAll(e.path());
-    }
-    return files;
-}
-
 // A generated day of hourly playlist files, opened in the editor.
 class DocumentSave : public ::testing::Test {
 protected:
@@ -67,7 +59,7 @@ protected:
 
 TEST_F(DocumentSave, AnUnchangedLogIsWrittenAlikeWithItsPlaylists) {
     ASSERT_TRUE(run.Ok);
-    const auto playlists = FilesOf(b.Opt().PlaylistFolder);
+    const auto playlists = test::Snapshot(b.Opt().PlaylistFolder);
     doc.SetModified(true);  // written again although nothing changed
     RunReport report(op, nullptr);
     ASSERT_TRUE(SaveDocument(doc, b.Get(), base, report));
@@ -84,14 +76,14 @@ TEST_F(DocumentSave, AnUnchangedLogIsWrittenAlikeWithItsPlaylists) {
         EXPECT_EQ(x.Counter, y.Counter) << i;
         EXPECT_NEAR(x.Time, y.Time, 1e-6) << i;
     }
-    EXPECT_EQ(FilesOf(b.Opt().PlaylistFolder), playlists);
+    EXPECT_EQ(test::Snapshot(b.Opt().PlaylistFolder), playlists);
 }
 
 // Delete and replace reach the log and the playlists; the replacement's last use
 // reaches its track list; an item moved before the first of an hour that starts a
 // playlist file keeps every file apart.
 TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
-    const std::size_t files = FilesOf(b.Opt().PlaylistFolder).size();
+    const std::size_t files = test::Snapshot(b.Opt().PlaylistFolder).size();
     const auto first = Rows({0, 0});
     doc.Delete({first[0]});
     TCategoryDetails& hits = *b.Get().Categories[0];
@@ -126,7 +118,7 @@ TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
     EXPECT_TRUE(b.Get().Changed.FileLists);
     EXPECT_FALSE(doc.Find(replaced) == nullptr);
     EXPECT_FALSE(doc.Find(other) == nullptr);
-    EXPECT_EQ(FilesOf(b.Opt().PlaylistFolder).size(), files);
+    EXPECT_EQ(test::Snapshot(b.Opt().PlaylistFolder).size(), files);
     const std::string playlist = test::ReadAll(b.Opt().PlaylistFolder + "/Dec07-00.m3u");
     EXPECT_NE(playlist.find(fs::path(fresh.FileName).filename().string()), std::string::npos);
     EXPECT_NE(playlist.find("Promo.wav"), std::string::npos);

@@ -23,20 +23,10 @@ namespace {
 
 using test::ReadAll;
 using test::ScriptedOperator;
+using test::Snapshot;
 using test::StationBuilder;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-// The files of a folder (not of its sub-folders) and their bytes.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().filename().string()] = ReadAll(entry.path());
-        }
-    }
-    return files;
-}
 
 // A station with every kind of data file, a generated week and its outputs.
 class FaultTest : public ::testing::Test {

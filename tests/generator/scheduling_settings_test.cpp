@@ -12,6 +12,7 @@
 #include "base/unattended_operator.h"
 #include "fileinfo/name_conventions.h"
 #include "library/rotation.h"
+#include "support/process.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 
@@ -183,37 +184,6 @@ TEST(SchedulingSettings, FittedHoursEndOnTheHour) {
     EXPECT_LE(fitted.Errors, plain.Errors);
 }
 
-// A comma-separated file as a spreadsheet reads it: quoted fields, doubled quotes.
-std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                rows.back().back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                rows.back().back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            rows.back().emplace_back();
-        } else if (c == '\n') {
-            rows.emplace_back(1);
-        } else if (c != '\r') {
-            rows.back().back() += c;
-        }
-    }
-    if (rows.back().size() == 1 && rows.back()[0].empty()) {
-        rows.pop_back();
-    }
-    return rows;
-}
-
 // Every selection that relaxed a rule is a row of the report, and only those; the run
 // ends with the counts per Category and rule.
 TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {
@@ -244,7 +214,7 @@ TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {
     }
     ASSERT_FALSE(errors.empty());
     const auto rows =
-        ReadCsv(test::ReadAll(b.Opt().LogFolderPath() + "Relaxed-" + b.Opt().LogBaseName + ".csv"));
+        test::CsvRows(b.Opt().LogFolderPath() + "Relaxed-" + b.Opt().LogBaseName + ".csv");
     ASSERT_EQ(rows.size(), errors.size() + 1);
     EXPECT_EQ(rows[0][2], "Rule relaxed");
     std::map<std::string, std::pair<int, int>> counts;

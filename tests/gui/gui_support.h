@@ -1,12 +1,9 @@
 #pragma once
 // What the desktop program's Qt tests share: a small station loaded as the program loads
 // it, the demo station, and screenshots for a person to look at.
-#include <QAbstractButton>
-#include <QDir>
-#include <QProcess>
-#include <QStringList>
-#include <QTabBar>
-#include <QWidget>
+// The whole of Qt Widgets and Qt Test: the tests reach into every kind of control.
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "library/rotation.h"
@@ -43,15 +40,21 @@ inline void Screenshot(QWidget& window, const QString& name) {
     window.grab().save(QString(SPINDLE_SCREENSHOT_DIR) + "/" + name + ".png");
 }
 
-// The demo station, written by the real program and loaded as the desktop program
-// loads it.
-inline std::unique_ptr<Station> DemoStation(const test::TempDir& dir) {
-    static test::ScriptedOperator op;
+// The demo station, written by the real program (and run by it once, when `run`), and
+// loaded as the desktop program loads it, with `op` when given.
+inline std::unique_ptr<Station> DemoStation(const test::TempDir& dir, bool run = false,
+                                            Operator* op = nullptr) {
+    static test::ScriptedOperator quiet;
+    const QString data = QString::fromStdString(dir / "demo/data");
     QProcess cli;
     cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
     cli.waitForFinished(60000);
-    auto station =
-        std::make_unique<Station>(dir.Path() / "demo/data", op, FormatSettings::English());
+    if (run) {
+        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", data});
+        cli.waitForFinished(120000);
+    }
+    auto station = std::make_unique<Station>(data.toStdString(), op != nullptr ? *op : quiet,
+                                             FormatSettings::English());
     station->LoadAll();
     station->Changed = ChangedFlags{};
     return station;

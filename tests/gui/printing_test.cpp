@@ -1,14 +1,7 @@
 // Printing offscreen to PDF files, read back with pdftotext and pdfinfo: the playlist
 // from the editor's document, the track and spot summaries, the missing-intros list.
 // The first page of each kind of print is saved as a PNG for a person to look at.
-#include <QComboBox>
-#include <QDialogButtonBox>
 #include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
-#include <QTimer>
 #include <filesystem>
 
 #include "app/editor_window.h"
@@ -50,14 +43,8 @@ class PrintingTest : public QObject {
 private slots:
     void initTestCase() {
         QDir().mkpath(SPINDLE_SCREENSHOT_DIR);
-        QProcess cli;
-        cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir_ / "demo")});
-        QVERIFY(cli.waitForFinished(60000));
-        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", QString::fromStdString(dir_ / "demo/data")});
-        QVERIFY(cli.waitForFinished(120000));
-        station_ =
-            std::make_unique<Station>(dir_.Path() / "demo/data", op_, FormatSettings::English());
-        station_->LoadAll();
+        station_ = test::DemoStation(dir_, true, &op_);
+        QVERIFY(!station_->Categories.empty());
         // Every print goes to the PDF file the test names next.
         gui::ChoosePrinter() = [this](QPrinter& printer, QWidget*) {
             printer.setOutputFormat(QPrinter::PdfFormat);

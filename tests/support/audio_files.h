@@ -13,4 +13,8 @@ std::string WriteMp3(const TempDir& dir, const std::string& name, unsigned secon
 // The bytes of such a file.
 std::string Mp3Bytes(unsigned seconds);
 
+// A minimal Windows shell link that leads, by its relative path, to `relative` (with "\"
+// between folders).
+std::string ShortcutBytes(const std::string& relative);
+
 }  // namespace spindle::test

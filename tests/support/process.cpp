@@ -96,4 +96,23 @@ std::string InChild(const std::function<std::string()>& body, bool unprivileged)
     return out;
 }
 
+std::vector<std::vector<std::string>> CsvRows(const std::string& path) {
+    const ProcessResult python =
+        RunProcess({"/usr/bin/python3", "-c",
+                    "import csv,sys\n"
+                    "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')):\n"
+                    "    print('\\t'.join(row))\n",
+                    path});
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(python.Out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        rows.emplace_back();
+        for (std::string field; std::getline(fields, field, '\t');) {
+            rows.back().push_back(field);
+        }
+    }
+    return rows;
+}
+
 }  // namespace spindle::test

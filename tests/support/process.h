@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 // child died first). With `unprivileged`, a child running as root first becomes nobody,
 // since root passes every permission check a test means to hit.
 std::string InChild(const std::function<std::string()>& body, bool unprivileged = false);
+
+// The rows of a comma-separated file as a spreadsheet reads them (Python's csv module, a
+// reader independent of ours); a field holds no tab or line break.
+std::vector<std::vector<std::string>> CsvRows(const std::string& path);
 
 }  // namespace spindle::test

@@ -59,6 +59,35 @@ std::string ReadAll(const std::filesystem::path& path) {
     return s.str();
 }
 
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename().string()] = ReadAll(entry.path());
+        }
+    }
+    return files;
+}
+
+::testing::AssertionResult MatchesGolden(const std::string& text, std::string_view name) {
+    const std::filesystem::path file = DataPath("golden") / name;
+    if (std::getenv("SPINDLE_UPDATE_GOLDEN") != nullptr) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    const std::string expected = ReadAll(file);
+    std::size_t at = 0;
+    while (at < text.size() && at < expected.size() && text[at] == expected[at]) {
+        ++at;
+    }
+    if (text == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << name << " differs from byte " << at << ": expected \"" << expected.substr(at, 120)
+           << "\", got \"" << text.substr(at, 120) << "\"";
+}
+
 std::string ListLines(const std::vector<std::vector<std::string>>& lines) {
     std::string text;
     for (const auto& line : lines) {

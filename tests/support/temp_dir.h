@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +34,9 @@ private:
 
 std::string ReadAll(const std::filesystem::path& path);
 
+// The regular files directly in a folder (not in its sub-folders), by name, and their bytes.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder);
+
 // The text of a data file of list-text lines, each ended CR LF.
 std::string ListLines(const std::vector<std::vector<std::string>>& lines);
 
@@ -38,5 +44,10 @@ std::string ListLines(const std::vector<std::vector<std::string>>& lines);
 inline std::filesystem::path DataPath(std::string_view name) {
     return std::filesystem::path(SPINDLE_TEST_DATA_DIR) / name;
 }
+
+// Whether `text` is the expected output kept in tests/data/golden/`name`. Run with
+// SPINDLE_UPDATE_GOLDEN=1 to write the files anew after an intended change, and read the
+// difference before committing them.
+::testing::AssertionResult MatchesGolden(const std::string& text, std::string_view name);
 
 }  // namespace spindle::test
