@@ -1,27 +1,6 @@
 // The library dialogs offscreen on real data folders: the Category and Spot Group
 // properties with their checks, enabling rules and write-back, reached from the main
 // window. Screenshots go to the build folder.
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTimeEdit>
-#include <QTimer>
-#include <QTreeView>
 #include <algorithm>
 
 #include "app/editor_window.h"
@@ -246,14 +225,14 @@ private slots:
         QVERIFY(window.SaveAllAction()->isEnabled());
     }
 
-    // The file viewer's model sorts a 50,000-track Category by each column both ways.
-    void aLargeFileListSortsEveryWay() {
+    // The file viewer's model shows a Category in the order of its sort key, a heading
+    // clicked twice sorting it the other way.
+    void aFileListSortsEveryWay() {
         test::Fixture f;
         TCategoryDetails big;
-        big.Name = "Big";
-        for (int i = 0; i < 50000; ++i) {
+        for (int i = 0; i < 2000; ++i) {
             FileRec t;
-            t.FileName = "/music/T" + std::to_string((i * 7919) % 50000) + ".mp3";
+            t.FileName = "/music/T" + std::to_string((i * 7919) % 2000) + ".mp3";
             t.Index = i;
             t.Duration = static_cast<std::uint16_t>((i * 31) % 600);
             t.LastUsed = 46000 + (i * 13) % 1000 / 10.0;
@@ -262,19 +241,12 @@ private slots:
         }
         gui::FileListModel model(*f.station, big);
         for (int column = 0; column < 5; ++column) {
-            for (int way = 0; way < 2; ++way) {
+            for (const int way : {1, -1}) {
                 model.ClickColumn(column);
-                const bool up = model.SortKey() > 0;
-                QCOMPARE(std::abs(model.SortKey()), column + 1);
-                QCOMPARE(up, way == 0);
+                QCOMPARE(model.SortKey(), way * (column + 1));
                 const std::vector<std::size_t> order = SortedFileOrder(big.Files, model.SortKey());
-                for (int row : {0, 1, 25000, 49999}) {
-                    QCOMPARE(&model.FileAt(row), &big.Files[order[static_cast<std::size_t>(row)]]);
-                }
-                const FileRec& first = model.FileAt(0);
-                const FileRec& last = model.FileAt(49999);
-                if (column == 2) {
-                    QVERIFY(up ? first.Duration <= last.Duration : first.Duration >= last.Duration);
+                for (std::size_t row = 0; row < order.size(); ++row) {
+                    QCOMPARE(&model.FileAt(static_cast<int>(row)), &big.Files[order[row]]);
                 }
             }
         }
@@ -361,14 +333,9 @@ private slots:
     // closing with "Yes" saving on the worker before the window goes.
     void thePlaylistEditorEditsAndSaves() {
         test::TempDir dir;
-        QProcess cli;
-        cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
-        QVERIFY(cli.waitForFinished(60000));
-        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", QString::fromStdString(dir / "demo/data")});
-        QVERIFY(cli.waitForFinished(120000));
         test::ScriptedOperator op;
-        Station station(dir.Path() / "demo/data", op, FormatSettings::English());
-        station.LoadAll();
+        const std::unique_ptr<Station> demo = test::DemoStation(dir, true, &op);
+        Station& station = *demo;
         station.Clock = [] { return 40000.0; };  // long before the log
         MainWindow window(station);
         window.show();

