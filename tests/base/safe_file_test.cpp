@@ -19,12 +19,7 @@ using test::TempDir;
 namespace fs = std::filesystem;
 
 bool OnlyExpectedFiles(const fs::path& folder, std::size_t count) {
-    std::size_t n = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        (void)entry;
-        ++n;
-    }
-    return n == count;
+    return test::Snapshot(folder).size() == count;
 }
 
 TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
@@ -35,18 +30,10 @@ TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
     EXPECT_EQ(ReadAll(target), "new\r\n");
     EXPECT_EQ(ReadAll(backup), "old\r\n");
     EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 2));  // no temporary file left behind
-}
-
-TEST(SafeFile, CreatesAFileWhereNoneWas) {
-    TempDir dir;
+    // A new file needs no backup; a replaced one keeps its permissions.
     ASSERT_TRUE(ReplaceFile(dir / "Spots.dat", "x", dir / "Spots.bak"));
     EXPECT_EQ(ReadAll(dir / "Spots.dat"), "x");
     EXPECT_FALSE(fs::exists(dir / "Spots.bak"));
-}
-
-TEST(SafeFile, KeepsThePermissionsOfTheReplacedFile) {
-    TempDir dir;
-    const auto target = dir.Write("Options.dat", "a");
     ::chmod(target.c_str(), 0640);
     ASSERT_TRUE(ReplaceFile(target, "b"));
     struct stat st {};
@@ -71,21 +58,17 @@ TEST(SafeFile, AReadOnlyFolderLeavesThePreviousFileWhole) {
     EXPECT_FALSE(fs::exists(dir / "ro/Rotations.bak"));
 }
 
-TEST(SafeFile, AMissingFolderFailsWithoutCreatingIt) {
+// A missing folder fails without being made; a backup that cannot be made aborts the save.
+TEST(SafeFile, AMissingFolderOrBackupFailsTheSave) {
     TempDir dir;
     const SaveResult r = ReplaceFile(dir / "gone/Options.dat", "x");
     EXPECT_EQ(r.Failure, SaveFailure::Write);
     EXPECT_FALSE(r.Detail.empty());
     EXPECT_FALSE(fs::exists(dir / "gone"));
-}
-
-TEST(SafeFile, ABackupThatCannotBeMadeAbortsTheSave) {
-    TempDir dir;
     const auto target = dir.Write("Spots.dat", "previous");
     // A folder standing where the backup belongs cannot be replaced by the copy.
     dir.MakeFolder("Spots.bak/inside");
-    const SaveResult r = ReplaceFile(target, "next", dir / "Spots.bak");
-    EXPECT_EQ(r.Failure, SaveFailure::Backup);
+    EXPECT_EQ(ReplaceFile(target, "next", dir / "Spots.bak").Failure, SaveFailure::Backup);
     EXPECT_EQ(ReadAll(target), "previous");
 }
 
@@ -105,7 +88,7 @@ TEST(SafeFile, AFileSizeLimitHitWhileWritingLeavesThePreviousFileWhole) {
     EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
 }
 
-TEST(SafeFile, AnAbandonedWriterChangesNothing) {
+TEST(SafeFile, AnAbandonedWriterChangesNothingAndLargeContentsStream) {
     TempDir dir;
     const auto target = dir.Write("Generate.log", "kept");
     {
@@ -115,10 +98,7 @@ TEST(SafeFile, AnAbandonedWriterChangesNothing) {
     }
     EXPECT_EQ(ReadAll(target), "kept");
     EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
-}
-
-TEST(SafeFile, StreamsLargeContentsInPieces) {
-    TempDir dir;
+    // Large contents stream in pieces.
     SafeFileWriter writer(dir / "big.plg");
     std::string expected;
     for (int i = 0; i < 20000; ++i) {

@@ -59,11 +59,8 @@ TEST_F(FileDurationTest, ListsInsideListsAreSummedButNeverForEver) {
     const auto self = dir.Write("music/self.m3u", "self.m3u\nA - One.mp3\n");
     EXPECT_EQ(PlaylistFileDuration(outer, op), 8u);
     EXPECT_EQ(PlaylistFileDuration(self, op), 4u);
-}
-
-// Found by fuzzing: lists naming each other many times under other spellings ("./b.m3u")
-// took exponential time. Each list is now read once, whatever it is called.
-TEST_F(FileDurationTest, ListsNamedOftenAndUnderOtherSpellingsAreReadOnce) {
+    // Found by fuzzing: lists naming each other many times under other spellings
+    // ("./b.m3u") took exponential time. Each list is now read once, whatever it is called.
     std::string many;
     for (int i = 0; i < 12; ++i) {
         many += "./b.m3u\r\n";
@@ -85,12 +82,9 @@ TEST_F(FileDurationTest, AsksForTheDurationOnlyWhenAllowed) {
     EXPECT_EQ(op.Queries[0].Title, "Manual File Duration Entry (seconds)");
     EXPECT_EQ(op.Queries[0].Prompt, "Track01.cda");
     EXPECT_EQ(op.Queries[0].Initial, "0");
-}
-
-TEST_F(FileDurationTest, AnEmptyListIsAskedForToo) {
-    const auto list = dir.Write("music/empty.m3u", "#EXTM3U\n");
+    // An empty list is asked for too.
     op.QueueReply("30");
-    EXPECT_EQ(FileDuration(list, true, op), 30);
+    EXPECT_EQ(FileDuration(dir.Write("music/empty.m3u", "#EXTM3U\n"), true, op), 30);
 }
 
 TEST(ManualDurationEntry, AsksAgainUntilAWholeNumberOrCancel) {
@@ -110,10 +104,7 @@ TEST(ManualDurationEntry, AsksAgainUntilAWholeNumberOrCancel) {
     ScriptedOperator cancel;
     EXPECT_EQ(ManualDurationEntry("/m/x.pls", cancel), 0);
     EXPECT_EQ(cancel.Queries.size(), 1u);
-}
-
-TEST(ManualDurationEntry, KeepsTheLowSixteenBits) {
-    ScriptedOperator op;
+    // Unsigned, and only the low sixteen bits are kept.
     op.QueueReply("40000");
     EXPECT_EQ(ManualDurationEntry("/m/a.cda", op), 40000);
     op.QueueReply("70000");

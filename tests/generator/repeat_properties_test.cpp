@@ -21,10 +21,6 @@ using test::RunResult;
 using test::StationBuilder;
 using test::TempDir;
 
-struct Library {
-    std::map<std::string, std::string> ArtistKey;  // file path -> related-artist key
-};
-
 class RepeatProperties : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
@@ -32,7 +28,6 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     std::mt19937 gen(seed);
     TempDir dir;
     StationBuilder b(dir);
-    Library lib;
 
     // 24 artists, a few songs each, in two categories; some artists related.
     std::vector<std::string> rock;
@@ -56,20 +51,11 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     std::vector<std::string> items;
     const int count = 6 + static_cast<int>(gen() % 8);
     for (int k = 0; k < count; ++k) {
-        switch (gen() % 5) {
-            case 0:
-                items.push_back(MakeSpotGroupItem("IDs"));
-                break;
-            case 1:
-                items.push_back(MakeBreakNoteItem("Note " + std::to_string(k)));
-                break;
-            case 2:
-                items.push_back(MakeCategoryItem("Pop"));
-                break;
-            default:
-                items.push_back(MakeCategoryItem("Rock"));
-                break;
-        }
+        const unsigned kind = gen() % 5;
+        items.push_back(kind == 0   ? MakeSpotGroupItem("IDs")
+                        : kind == 1 ? MakeBreakNoteItem("Note " + std::to_string(k))
+                        : kind == 2 ? MakeCategoryItem("Pop")
+                                    : MakeCategoryItem("Rock"));
     }
     items.push_back(MakeCategoryItem("Rock"));
     b.AddRotation("Hour", items, true);

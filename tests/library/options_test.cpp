@@ -24,10 +24,6 @@ TEST(Options, DefaultsCarryTheKorvelPresetAndTheDataFolder) {
     const Options o = DefaultOptions("/srv/station", kToday, kEn);
     EXPECT_EQ(o.StartDay, 46362);
     EXPECT_EQ(o.TotalDays, 1);
-    EXPECT_EQ(o.PlaylistFormat, "%p/%f%e");
-    EXPECT_EQ(o.BreakNoteString, "%u");
-    EXPECT_TRUE(o.IncludeHM);
-    EXPECT_EQ(o.MarkerString, "START OF HOUR %h");
     EXPECT_EQ(o.FilenameFormat, "mmmdd\".ALB\"");
     EXPECT_EQ(o.PlaylistPeriod, kPeriodDay);
     EXPECT_EQ(o.TimeResetPeriod, kPeriodHour);
@@ -86,15 +82,6 @@ TEST(Options, OlderFilesAreBroughtForward) {
     EXPECT_FALSE(std::filesystem::exists(dir / "ZedCreator.log"));
 }
 
-TEST(Options, UnknownExtensionNamesLeaveAllSelected) {
-    TempDir dir;
-    std::vector<std::string> items = Items(DefaultOptions(dir.Path().string(), kToday, kEn));
-    items[44] = EncodeListText({"FLAC", "OPUS"});
-    dir.Write("Options.dat", EncodeListText(items));
-    const Options loaded = LoadOptions(dir.Path(), kToday, kEn).Values;
-    EXPECT_EQ(loaded.Extensions.SelectedNames().size(), ExtensionSet::kCount);
-}
-
 // A line of the file's 61 items written out by hand, not by our writer, so a field
 // read from or written to the wrong position shows.
 std::vector<std::string> HandWrittenItems() {
@@ -137,7 +124,6 @@ TEST(Options, EachItemIsReadFromItsOwnPosition) {
     EXPECT_EQ(Items(o), HandWrittenItems());  // and written back to the same positions
 }
 
-// One bad value costs that setting alone; the rest of the operator's settings stay.
 // One bad value costs that setting alone; the rest of the operator's settings stay.
 TEST(Options, ABadValueTakesItsOwnDefaultAndIsReported) {
     const struct {
@@ -194,6 +180,12 @@ TEST(Options, JunkAndEmptyFilesLoadDefaults) {
         EXPECT_TRUE(loaded.Extensions.AnySelected());
         EXPECT_TRUE(loaded.KorvelCrossfade);
     }
+    // Unknown extension names leave them all selected.
+    std::vector<std::string> items = Items(DefaultOptions(dir.Path().string(), kToday, kEn));
+    items[44] = EncodeListText({"FLAC", "OPUS"});
+    dir.Write("Options.dat", EncodeListText(items));
+    const Options loaded = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(loaded.Extensions.SelectedNames().size(), ExtensionSet::kCount);
 }
 
 // Settings beyond Options.dat live in their own file; lines a later version wrote stay.

@@ -92,6 +92,14 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     EXPECT_TRUE(station.Changed.Categories);
     EXPECT_TRUE(station.Changed.FileLists);
     EXPECT_EQ(station.Artists.Count(), 3u);
+    // Without sorting: the listed folders' files first, then their sub-folders'.
+    auto group = std::make_unique<TSpotDetails>();
+    group->Folders = {Music("A"), Music("B")};
+    group->Subfolders = true;
+    group->SortType = kSortPerFolder;
+    station.LoadSpotFiles(*group);
+    EXPECT_EQ(Names(group->Files),
+              (std::vector<std::string>{Music("A/a.mp3"), Music("B/b.mp3"), Music("A/A1/a1.mp3")}));
 }
 
 // A large folder is read on several threads; what the station holds, and what the
@@ -118,21 +126,6 @@ TEST_F(StationTest, ManyNewFilesAreReadAheadAsIfOneByOne) {
         EXPECT_EQ(f.Duration, broken ? 42 + (number == 200) : 100 + number % 50) << f.FileName;
         EXPECT_GT(f.FileDate, 1.0) << f.FileName;
     }
-}
-
-TEST_F(StationTest, ScanOrderWithoutSortingIsListedThenSubfolders) {
-    WriteMp3(dir, "music/A/a.mp3", 1);
-    WriteMp3(dir, "music/A/A1/a1.mp3", 1);
-    WriteMp3(dir, "music/B/b.mp3", 1);
-    auto group = std::make_unique<TSpotDetails>();
-    group->Name = "IDs";
-    group->Folders = {Music("A"), Music("B")};
-    group->Subfolders = true;
-    group->SortType = kSortPerFolder;
-    station.SpotGroups.push_back(std::move(group));
-    station.LoadSpotFiles(*station.SpotGroups[0]);
-    EXPECT_EQ(Names(station.SpotGroups[0]->Files),
-              (std::vector<std::string>{Music("A/a.mp3"), Music("B/b.mp3"), Music("A/A1/a1.mp3")}));
 }
 
 TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
@@ -269,17 +262,7 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
 
 TEST_F(StationTest, ShortcutsStandForTheirTargets) {
     WriteMp3(dir, "music/real/Band - Song.mp3", 42);
-    // A minimal shell link whose relative path leads to ../real/Band - Song.mp3.
-    std::string lnk(0x4C, '\0');
-    lnk[0] = 0x4C;
-    const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
-    lnk.replace(4, 16, reinterpret_cast<const char*>(clsid), 16);
-    lnk[0x14] = 0x08;  // a relative path follows
-    const std::string relative = "..\\real\\Band - Song.mp3";
-    lnk += static_cast<char>(relative.size());
-    lnk += '\0';
-    lnk += relative;
-    dir.Write("music/links/Song.lnk", lnk);
+    dir.Write("music/links/Song.lnk", test::ShortcutBytes("..\\real\\Band - Song.mp3"));
     dir.Write("music/links/Broken.lnk", "not a shortcut");
     Define("Categories.dat", {{"Links", "", EncodeListText({Music("links")})}});
     station.LoadAll();
@@ -302,20 +285,18 @@ TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
               (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
 }
 
-TEST_F(StationTest, AFileListedTwiceIsOneTrack) {
+// A file listed twice is one track; a file whose length cannot be read is asked for.
+TEST_F(StationTest, AFileListedTwiceIsOneTrackAndUnreadableDurationsAreAskedFor) {
     WriteMp3(dir, "music/one.mp3", 5);
-    Define("Categories.dat", {{"Dup", "", EncodeListText({Music(""), Music("one.mp3")})}});
-    station.LoadAll();
-    EXPECT_EQ(station.Categories[0]->Files.size(), 1u);
-}
-
-TEST_F(StationTest, UnreadableDurationsAreAskedFor) {
     dir.Write("music/Track01.cda", "");
-    Define("Categories.dat", {{"CD", "", EncodeListText({Music("")})}});
+    Define("Categories.dat", {{"CD", "", EncodeListText({Music(""), Music("one.mp3")})}});
     op.QueueReply("245");
     station.LoadAll();
+    const std::vector<FileRec>& files = station.Categories[0]->Files;
+    ASSERT_EQ(files.size(), 2u);
     ASSERT_EQ(op.Queries.size(), 1u);
-    EXPECT_EQ(station.Categories[0]->Files[0].Duration, 245);
+    const int cd = FindFileIndex(*station.Categories[0], Music("Track01.cda"));
+    EXPECT_EQ(files.at(static_cast<std::size_t>(cd)).Duration, 245);
 }
 
 TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {

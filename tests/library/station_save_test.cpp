@@ -124,9 +124,7 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     EXPECT_EQ(station->Rotations[0]->Items[1].Object, station->Categories[0].get());
     EXPECT_EQ(station->Categories[0]->Files.size(), 2u);
     EXPECT_TRUE(op.Messages.empty());
-}
-
-TEST_F(SavedStation, RenamingAGroupNamedLikeTheTimeFieldKeepsTheTime) {
+    // A group named like the time field keeps the time when renamed.
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "0"));
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "Hard Rock"));
     EXPECT_EQ(station->Rotations[0]->Items[2].Text, "00:03:30\tHard Rock");

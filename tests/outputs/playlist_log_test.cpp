@@ -20,17 +20,22 @@ using test::TempDir;
 
 const FormatSettings kEn = FormatSettings::English();
 
+// The previous log stays whole under its own name until the new one is closed, and then
+// as the backup.
 TEST(PlaylistLogWriter, QuotesInsideTextFieldsAreDoubledAndReadBack) {
     TempDir dir;
+    dir.Write("Dec0714.plg", "the previous log\r\n");
     ScriptedOperator op;
     RunReport report(op, nullptr);
     PlaylistLogFile log(kEn);
     ASSERT_TRUE(log.Open(dir / "Dec0714", report));
     log.Header(46361.4753472222, 46363.5833333333, 0);
+    EXPECT_EQ(ReadAll(dir / "Dec0714.plg"), "the previous log\r\n");
     log.Hour(0, 46363.5833333333);
     log.Item(kItemBreakNote, 1, 0.5, "Say \"cheese\", please", 0, "Break Note");
     log.Item(kItemTrack, 2, 0.25, "/m/The \"Best\" - Song.mp3", 215, "Hits, \"Current\"");
     ASSERT_TRUE(log.Close(report));
+    EXPECT_EQ(ReadAll(dir / "Dec0714.bak"), "the previous log\r\n");
     EXPECT_EQ(ReadAll(dir / "Dec0714.plg"),
               "A,\"46361.4753472222\",\"46363.5833333333\",0\r\n"
               "B,0,\"46363.5833333333\"\r\n"
@@ -43,20 +48,6 @@ TEST(PlaylistLogWriter, QuotesInsideTextFieldsAreDoubledAndReadBack) {
     EXPECT_EQ(read.Lines[2].Text, "/m/The \"Best\" - Song.mp3");
     EXPECT_EQ(read.Lines[2].Owner, "Hits, \"Current\"");
     EXPECT_EQ(read.Start, 46363.5833333333);
-}
-
-TEST(PlaylistLogWriter, ThePreviousLogStaysAsBackup) {
-    TempDir dir;
-    dir.Write("Dec0714.plg", "the previous log\r\n");
-    ScriptedOperator op;
-    RunReport report(op, nullptr);
-    PlaylistLogFile log(kEn);
-    ASSERT_TRUE(log.Open(dir / "Dec0714", report));
-    log.Header(1, 2, 0);
-    // Until it is closed the previous log is whole under its own name.
-    EXPECT_EQ(ReadAll(dir / "Dec0714.plg"), "the previous log\r\n");
-    ASSERT_TRUE(log.Close(report));
-    EXPECT_EQ(ReadAll(dir / "Dec0714.bak"), "the previous log\r\n");
 }
 
 TEST(PlaylistLogReader, ToleratesDamagedLogs) {
