@@ -19,16 +19,11 @@
 namespace spindle {
 namespace {
 
+using test::Cli;
 using test::ReadAll;
 using test::RunProcess;
 using test::TempDir;
 namespace fs = std::filesystem;
-
-test::ProcessResult Cli(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{SPINDLE_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProcess(argv, {"LC_ALL=C", "TZ=UTC"});
-}
 
 // Music under here/Music (names in UTF-8, as copied over), and a data folder as a
 // Windows station wrote it: CR LF, Windows-1252 names in its files and in a track list's
@@ -77,10 +72,18 @@ protected:
         dir.Write("data/" + name, line.back() == '\n' ? line : line + "\r\n");
     }
     std::string Here(const std::string& name) const { return dir / ("here/" + name); }
-    std::vector<std::string> Maps() const {
-        return {"--map", "C:\\Music=" + Here("Music"),
-                "--map", "c:\\spindle=" + Here("Spindle"),
-                "--map", "\\\\server\\SHARE=" + (dir / "share")};
+    // spindle-cli migrate on the data folder with its drive and share mappings.
+    test::ProcessResult Migrate(const std::string& more = "") const {
+        std::vector<std::string> args{"migrate", "--data", dir / "data"};
+        for (const std::string& map :
+             {"C:\\Music=" + Here("Music"), "c:\\spindle=" + Here("Spindle"),
+              "\\\\server\\SHARE=" + (dir / "share")}) {
+            args.insert(args.end(), {"--map", map});
+        }
+        if (!more.empty()) {
+            args.push_back(more);
+        }
+        return Cli(args);
     }
 
     TempDir dir;
@@ -89,10 +92,7 @@ protected:
 
 TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
     const auto before = test::Snapshot(dir.Path() / "data");
-    std::vector<std::string> args{"migrate", "--data", dir / "data", "--dry-run"};
-    const auto maps = Maps();
-    args.insert(args.end(), maps.begin(), maps.end());
-    const test::ProcessResult r = Cli(args);
+    const test::ProcessResult r = Migrate("--dry-run");
     EXPECT_EQ(r.ExitCode, 3) << r.Out << r.Err;  // one track's file is gone
     EXPECT_NE(r.Out.find("Category \"Caf\xC3\xA9 Rock\": 2 paths found, 1 not found"),
               std::string::npos)
@@ -116,10 +116,7 @@ TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
 }
 
 TEST_F(FromWindows, MigratedItRunsWithItsOldHistory) {
-    std::vector<std::string> args{"migrate", "--data", dir / "data"};
-    const auto maps = Maps();
-    args.insert(args.end(), maps.begin(), maps.end());
-    const test::ProcessResult r = Cli(args);
+    const test::ProcessResult r = Migrate();
     ASSERT_EQ(r.ExitCode, 3) << r.Out << r.Err;
     EXPECT_NE(r.Out.find("\"c:\\MUSIC\\rock\" found as \"" + Here("Music/Rock") + "\""),
               std::string::npos)

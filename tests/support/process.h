@@ -26,6 +26,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 // since root passes every permission check a test means to hit.
 std::string InChild(const std::function<std::string()>& body, bool unprivileged = false);
 
+#ifdef SPINDLE_CLI_PATH
+// spindle-cli itself, in the C locale and in UTC, optionally in another working folder.
+inline ProcessResult Cli(std::vector<std::string> args, const std::string& workingFolder = {}) {
+    args.insert(args.begin(), SPINDLE_CLI_PATH);
+    return RunProcess(args, {"LC_ALL=C", "TZ=UTC"}, workingFolder);
+}
+#endif
+
 // The rows of a comma-separated file as a spreadsheet reads them (Python's csv module, a
 // reader independent of ours); a field holds no tab or line break.
 std::vector<std::vector<std::string>> CsvRows(const std::string& path);
