@@ -46,14 +46,12 @@ TEST(DateTime, TimeOfDayRoundsToTheMillisecond) {
     EXPECT_EQ(DecodeTime(46363.9999999999).Hour, 0);
 }
 
-TEST(DateTime, NegativeValuesCountBackwardsWithPositiveTime) {
+TEST(DateTime, NegativeValuesCountBackwardsAndNoValueBreaksDecoding) {
     // -1.25 is 29 December 1899, 06:00.
     const CalendarDate d = DecodeDate(-1.25);
     EXPECT_EQ(d.Day, 29);
     EXPECT_EQ(DecodeTime(-1.25).Hour, 6);
-}
-
-TEST(DateTime, OutOfRangeValuesDoNotBreakDecoding) {
+    // Values out of range do not break decoding.
     EXPECT_EQ(DecodeDate(1e300).Year, 9999);
     EXPECT_EQ(DecodeDate(-1e300).Year, 1);
     EXPECT_EQ(DecodeDate(std::numeric_limits<double>::quiet_NaN()).Year, 1899);
@@ -77,11 +75,7 @@ TEST(DateTime, DosDateTimesRoundTripThroughLocalTime) {
     EXPECT_EQ(DecodeTime(back).Minute, 5);
     EXPECT_EQ(DecodeTime(back).Second, 8);  // two-second resolution
     EXPECT_NEAR(LocalDateTimeFromUnix(t), back, 1.0 / 86400.0);
-}
-
-TEST(DateTime, DosDateTimesOutsideTheirRangeAreNoDate) {
-    setenv("TZ", "UTC", 1);
-    tzset();
+    // Outside their range they are no date.
     EXPECT_EQ(DosDateTimeFromUnix(0), 0u);  // 1970 is before 1980
     EXPECT_EQ(DosDateTimeToDateTime(0), 0.0);
     EXPECT_EQ(DosDateTimeToDateTime(0xFFFFFFFF), 0.0);  // month 15, hour 31

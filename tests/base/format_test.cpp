@@ -12,9 +12,7 @@ TEST(Format, NumberedPlaceholders) {
         "File or Folder \"/m/x\" does not exist in Category \"Jazz\".");
     EXPECT_EQ(Format("%1:s before %0:s", "a", "b"), "b before a");
     EXPECT_EQ(Format("%0:s %1:s Summary", "KXYZ", "Playlist Track"), "KXYZ Playlist Track Summary");
-}
-
-TEST(Format, SequentialPlaceholdersContinueAfterAnIndex) {
+    // Sequential ones continue after an index.
     EXPECT_EQ(Format("%s-%s", "a", "b"), "a-b");
     EXPECT_EQ(Format("%1:s %s", "a", "b", "c"), "b c");
 }
@@ -40,11 +38,9 @@ TEST(Format, PlaylistLogLineShapes) {
               "0,2,\"0.00333333341404796\",\"/Music/Band - Song.mp3\",215,\"Current Hits\"");
 }
 
-TEST(Format, ValuesAreNeverExpandedAgain) {
-    EXPECT_EQ(Format("%s", "100% %s %d"), "100% %s %d");
-}
-
+// A faulty pattern keeps its text; values are never expanded again.
 TEST(Format, AFaultyPatternKeepsItsText) {
+    EXPECT_EQ(Format("%s", "100% %s %d"), "100% %s %d");
     EXPECT_EQ(Format("%2:s and %s", "a"), "%2:s and a");
     EXPECT_EQ(Format("50%% done"), "50% done");
     EXPECT_EQ(Format("ends with %"), "ends with %");

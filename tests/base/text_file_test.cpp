@@ -10,32 +10,26 @@ namespace {
 using test::TempDir;
 using Lines = std::vector<std::string>;
 
-TEST(TextFile, AcceptsEveryLineEnd) {
+TEST(TextFile, ReadsEveryLineEndAndWritesCrLf) {
     EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\r\n"), (Lines{"a"}));
     EXPECT_EQ(SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(SplitLines(""), Lines{});
     EXPECT_EQ(SplitLines("\n"), (Lines{""}));
-}
-
-TEST(TextFile, WritesCrLfAfterEveryLine) {
+    // Written, every line ends in CR LF.
     EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
     EXPECT_EQ(JoinLines({}), "");
 }
 
-TEST(TextFile, ReadsUtf8AndDropsAByteOrderMark) {
+TEST(TextFile, ReadsUtf8WithoutItsByteOrderMarkElseWindows1252) {
     TempDir dir;
     const auto path = dir.Write("u.txt",
                                 "\xEF\xBB\xBF"
                                 "Beyonc\xC3\xA9\r\nNext");
     EXPECT_EQ(ReadTextLines(path), (Lines{"Beyonc\xC3\xA9", "Next"}));
-}
-
-TEST(TextFile, ReadsAWindowsFileAsWindows1252) {
-    TempDir dir;
-    // "Beyoncé – Halo" in Windows-1252: é is E9, the en dash 96.
-    const auto path = dir.Write("w.txt", "Beyonc\xE9 \x96 Halo\r\n\x80\x81");
-    const auto lines = ReadTextLines(path);
+    // A file that is no UTF-8 is Windows-1252: "Beyoncé – Halo" with é E9, the en dash 96.
+    const auto windows = dir.Write("w.txt", "Beyonc\xE9 \x96 Halo\r\n\x80\x81");
+    const auto lines = ReadTextLines(windows);
     ASSERT_TRUE(lines);
     EXPECT_EQ((*lines)[0], "Beyonc\xC3\xA9 \xE2\x80\x93 Halo");
     EXPECT_EQ((*lines)[1], "\xE2\x82\xAC\xC2\x81");

@@ -41,13 +41,7 @@ protected:
         base = b.Opt().LogFolderPath() + b.Opt().LogBaseName;
         doc.Load(base + ".plg", false, b.Get().Settings());
     }
-    std::vector<std::uint64_t> Rows(LogHour hour) const {
-        std::vector<std::uint64_t> ids;
-        for (const HourRow& r : doc.ViewOf(hour).Rows) {
-            ids.push_back(r.Id);
-        }
-        return ids;
-    }
+    std::vector<std::uint64_t> Rows(LogHour hour) const { return test::RowIds(doc, hour); }
 
     test::TempDir dir;
     test::StationBuilder b;

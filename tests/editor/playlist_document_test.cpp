@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "base/paths.h"
+#include "support/run_fixture.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -114,13 +115,7 @@ TEST(PlaylistDocument, EditsKeepTheirItemsStraight) {
     PlaylistDocument doc;
     doc.Load(dir.Write("e.plg", test::ListLines(TwoDayLog())), true, FormatSettings::English());
     const LogHour hour{0, 23};
-    auto ids = [&] {
-        std::vector<std::uint64_t> v;
-        for (const HourRow& r : doc.ViewOf(hour).Rows) {
-            v.push_back(r.Id);
-        }
-        return v;
-    };
+    auto ids = [&] { return test::RowIds(doc, hour); };
     auto names = [&] {
         std::vector<std::string> v;
         for (const HourRow& r : doc.ViewOf(hour).Rows) {

@@ -7,6 +7,7 @@
 #include "base/command_words.h"
 #include "base/paths.h"
 #include "editor/preview.h"
+#include "support/run_fixture.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -37,11 +38,7 @@ PlaylistDocument HourWithVoiceTracks(const test::TempDir& dir) {
 }
 
 std::vector<std::uint64_t> Ids(const PlaylistDocument& doc) {
-    std::vector<std::uint64_t> ids;
-    for (const HourRow& row : doc.ViewOf({0, 23}).Rows) {
-        ids.push_back(row.Id);
-    }
-    return ids;
+    return test::RowIds(doc, {0, 23});
 }
 
 // Names follow the hour and the highest recording; a file already there is never taken.

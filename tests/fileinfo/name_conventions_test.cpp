@@ -8,45 +8,42 @@ namespace {
 const NameRules kArtistFirst{};
 const NameRules kTitleFirst{" - ", 1};
 
+// Artist, title and intro time from a file name: the crossfade mark cut only before a
+// digit, a hash that is no number kept, title-first names, other delimiters and only the
+// first one, names longer than any field.
 TEST(NameConventions, SplitsArtistTitleAndIntroTime) {
-    const ArtistTitle t = SplitArtistTitle("Band - Song#0012.mp3", kArtistFirst);
-    EXPECT_EQ(t.Artist, "Band");
-    EXPECT_EQ(t.Title, "Song");
-    EXPECT_EQ(t.IntroTime, 12);
-
-    const ArtistTitle jingle = SplitArtistTitle("Jingle.mp3", kArtistFirst);
-    EXPECT_EQ(jingle.Artist, "");
-    EXPECT_EQ(jingle.Title, "Jingle.mp3");
-    EXPECT_EQ(jingle.IntroTime, 0);
-}
-
-TEST(NameConventions, CutsTheCrossfadeMarkOnlyBeforeADigit) {
-    EXPECT_EQ(SplitArtistTitle("Band - Song~1.mp3", kArtistFirst).Title, "Song");
-    EXPECT_EQ(SplitArtistTitle("Band - Song~x.mp3", kArtistFirst).Title, "Song~x");
-    EXPECT_EQ(SplitArtistTitle("Band - Song~5#0020.mp3", kArtistFirst).Title, "Song");
-    EXPECT_EQ(SplitArtistTitle("Band - Song~5#0020.mp3", kArtistFirst).IntroTime, 0);
-    EXPECT_EQ(SplitArtistTitle("Band - Song#0020~5.mp3", kArtistFirst).IntroTime, 20);
-}
-
-TEST(NameConventions, KeepsAHashThatIsNoNumber) {
-    const ArtistTitle t = SplitArtistTitle("Band - Song #1 Hit.mp3", kArtistFirst);
-    EXPECT_EQ(t.Title, "Song #1 Hit");
-    EXPECT_EQ(t.IntroTime, 0);
-    EXPECT_EQ(SplitArtistTitle("Band - Song#12.mp3", kArtistFirst).IntroTime, 12);
-}
-
-TEST(NameConventions, TitleFirstNames) {
-    const ArtistTitle t = SplitArtistTitle("Song - Band.mp3", kTitleFirst);
-    EXPECT_EQ(t.Artist, "Band");
-    EXPECT_EQ(t.Title, "Song");
-}
-
-TEST(NameConventions, OtherDelimitersAndOnlyTheFirstOne) {
     const NameRules underscore{"_", 0};
-    EXPECT_EQ(SplitArtistTitle("AC_DC_Thunder.mp3", underscore).Artist, "AC");
-    EXPECT_EQ(SplitArtistTitle("A - B - C.mp3", kArtistFirst).Title, "B - C");
     const NameRules none{"", 0};
-    EXPECT_EQ(SplitArtistTitle("A - B.mp3", none).Title, "A - B.mp3");
+    const std::string longArtist(300, 'a');
+    const struct {
+        std::string Name;
+        const NameRules& Rules;
+        const char* Artist;  // null: not checked
+        std::string Title;
+        int Intro;
+    } cases[] = {
+        {"Band - Song#0012.mp3", kArtistFirst, "Band", "Song", 12},
+        {"Jingle.mp3", kArtistFirst, "", "Jingle.mp3", 0},
+        {"Band - Song~1.mp3", kArtistFirst, nullptr, "Song", 0},
+        {"Band - Song~x.mp3", kArtistFirst, nullptr, "Song~x", 0},
+        {"Band - Song~5#0020.mp3", kArtistFirst, nullptr, "Song", 0},
+        {"Band - Song#0020~5.mp3", kArtistFirst, nullptr, "Song", 20},
+        {"Band - Song #1 Hit.mp3", kArtistFirst, nullptr, "Song #1 Hit", 0},
+        {"Band - Song#12.mp3", kArtistFirst, nullptr, "Song", 12},
+        {"Song - Band.mp3", kTitleFirst, "Band", "Song", 0},
+        {"AC_DC_Thunder.mp3", underscore, "AC", "DC_Thunder", 0},
+        {"A - B - C.mp3", kArtistFirst, "A", "B - C", 0},
+        {"A - B.mp3", none, nullptr, "A - B.mp3", 0},
+        {longArtist + " - Title#0007.mp3", kArtistFirst, longArtist.c_str(), "Title", 7},
+    };
+    for (const auto& c : cases) {
+        const ArtistTitle t = SplitArtistTitle(c.Name, c.Rules);
+        if (c.Artist != nullptr) {
+            EXPECT_EQ(t.Artist, c.Artist) << c.Name;
+        }
+        EXPECT_EQ(t.Title, c.Title) << c.Name;
+        EXPECT_EQ(t.IntroTime, c.Intro) << c.Name;
+    }
 }
 
 TEST(NameConventions, ArtistKeyFallsBackToTheTitle) {
@@ -60,14 +57,6 @@ TEST(NameConventions, CleanTitlesKeepTheArtist) {
     // "#1" at the end reads as an intro time of one second.
     EXPECT_EQ(CleanTitle("/music/Band - Song #1.mp3"), "Band - Song ");
     EXPECT_EQ(CleanTitle("/spots/ID1.mp3"), "ID1");
-}
-
-TEST(NameConventions, LongNamesSplitAtFullWidth) {
-    const std::string artist(300, 'a');
-    const ArtistTitle t = SplitArtistTitle(artist + " - Title#0007.mp3", kArtistFirst);
-    EXPECT_EQ(t.Artist, artist);
-    EXPECT_EQ(t.Title, "Title");
-    EXPECT_EQ(t.IntroTime, 7);
 }
 
 TEST(NameConventions, WholeNumbers) {

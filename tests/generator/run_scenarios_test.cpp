@@ -18,14 +18,6 @@ using test::TempDir;
 
 constexpr std::int64_t kMonday = 46363;  // 7 December 2026
 
-std::vector<std::string> Texts(const std::vector<LogLine>& lines) {
-    std::vector<std::string> texts;
-    for (const LogLine& l : lines) {
-        texts.push_back(l.Text);
-    }
-    return texts;
-}
-
 // A small station: ten songs by ten artists, a spot group, and whatever Categories a
 // test adds; runs start on a Monday at midnight.
 class RunTest : public ::testing::Test {
@@ -83,7 +75,7 @@ TEST_F(RunTest, SchedulesByWeekdayInListOrderLookedUpAgainAtMidnight) {
     ASSERT_TRUE(r.Ok);
     EXPECT_TRUE(r.HasLine("Compiling Playlist for Monday, December 7, 2026"));
     EXPECT_TRUE(r.HasLine("Compiling Playlist for Tuesday, December 8, 2026"));
-    EXPECT_EQ(Texts(r.ItemsOfType(kItemBreakNote)),
+    EXPECT_EQ(r.ItemTexts(kItemBreakNote),
               (std::vector<std::string>{"monday", "monday", "tuesday", "tuesday"}));
 }
 
@@ -140,7 +132,7 @@ TEST_F(RunTest, AShortTimedEntryIsSkippedNotFatal) {
                                       {"01:30", "01", "", "01:45\t<Break Note>30:News"}),
                                  unattended);
     EXPECT_TRUE(r.Ok);
-    EXPECT_EQ(Texts(r.ItemsOfType(kItemBreakNote)), std::vector<std::string>{"30:News"});
+    EXPECT_EQ(r.ItemTexts(kItemBreakNote), std::vector<std::string>{"30:News"});
 }
 
 // With every candidate blocked, the rule is relaxed as little as possible: the song
@@ -149,7 +141,7 @@ TEST_F(RunTest, UnattendedABlockedSelectionTakesTheSongPlayedLongestAgo) {
     b.AddCategory("Three", {b.MusicFolder("Three", {"A - One", "B - Two", "C - Three"}, 240)});
     Station& s = Plan(std::vector<std::string>(12, MakeCategoryItem("Three")), 1);
     s.Opt.SystemSongInterval = "10000";
-    const auto tracks = Texts(Generate(s, unattended).ItemsOfType(kItemTrack));
+    const auto tracks = Generate(s, unattended).ItemTexts(kItemTrack);
     ASSERT_EQ(tracks.size(), 12u);
     for (std::size_t i = 3; i < tracks.size(); ++i) {
         EXPECT_EQ(tracks[i], tracks[i - 3]) << i;
@@ -180,7 +172,7 @@ TEST_F(RunTest, TheRepeatWarningsThreeAnswers) {
     s.Opt.TotalHours = 8;
     const RunResult r = Generate(s, op);
     EXPECT_TRUE(r.Ok);
-    const auto tracks = Texts(r.ItemsOfType(kItemTrack));
+    const auto tracks = r.ItemTexts(kItemTrack);
     ASSERT_EQ(tracks.size(), 16u);
     EXPECT_EQ(tracks[10], tracks[0]);
     EXPECT_EQ(op.Messages.size(), 2u);
@@ -217,7 +209,7 @@ TEST_F(RunTest, ASongIsEligibleAgainOnceItsIntervalHasPassed) {
     }
     files[6].SavedLastUsed = kMonday - 61.0 / 1440;
     const RunResult r = Generate(s, op);
-    EXPECT_EQ(Texts(r.ItemsOfType(kItemTrack)), std::vector<std::string>{files[6].FileName});
+    EXPECT_EQ(r.ItemTexts(kItemTrack), std::vector<std::string>{files[6].FileName});
     EXPECT_FALSE(r.HasLineStartingWith("Selection error"));
     EXPECT_TRUE(op.Messages.empty());
 }

@@ -113,13 +113,9 @@ private slots:
         auto* type = Find<QComboBox>(dialog, "groupType");
         type->setCurrentIndex(kSpotSongIntro);
         QVERIFY(!Find<QComboBox>(dialog, "sortType")->isEnabled());
-        QVERIFY(!Find<QWidget>(dialog, "firstItem")->isEnabled());
-        QVERIFY(!Find<QComboBox>(dialog, "nextItem")->isEnabled());
         type->setCurrentIndex(kSpotNormal);
         Find<QComboBox>(dialog, "sortType")->setCurrentIndex(kSortRandomly);
         QVERIFY(!Find<QWidget>(dialog, "firstItem")->isEnabled());
-        Find<QComboBox>(dialog, "sortType")->setCurrentIndex(kSortAllFoldersCombined);
-        QVERIFY(Find<QComboBox>(dialog, "nextItem")->isEnabled());
         // The stored average holds until the folders change.
         QCOMPARE(Find<QLabel>(dialog, "averageTime")->text(), QString("00:00:10"));
         Find<QPlainTextEdit>(dialog, "folders")->appendPlainText("/elsewhere");
@@ -223,33 +219,6 @@ private slots:
         QVERIFY(checked);
         QVERIFY(f.station->Changed.FileLists);
         QVERIFY(window.SaveAllAction()->isEnabled());
-    }
-
-    // The file viewer's model shows a Category in the order of its sort key, a heading
-    // clicked twice sorting it the other way.
-    void aFileListSortsEveryWay() {
-        test::Fixture f;
-        TCategoryDetails big;
-        for (int i = 0; i < 2000; ++i) {
-            FileRec t;
-            t.FileName = "/music/T" + std::to_string((i * 7919) % 2000) + ".mp3";
-            t.Index = i;
-            t.Duration = static_cast<std::uint16_t>((i * 31) % 600);
-            t.LastUsed = 46000 + (i * 13) % 1000 / 10.0;
-            t.FileDate = 45000 + (i * 17) % 1000 / 10.0;
-            big.Files.push_back(t);
-        }
-        gui::FileListModel model(*f.station, big);
-        for (int column = 0; column < 5; ++column) {
-            for (const int way : {1, -1}) {
-                model.ClickColumn(column);
-                QCOMPARE(model.SortKey(), way * (column + 1));
-                const std::vector<std::size_t> order = SortedFileOrder(big.Files, model.SortKey());
-                for (std::size_t row = 0; row < order.size(); ++row) {
-                    QCOMPARE(&model.FileAt(static_cast<int>(row)), &big.Files[order[row]]);
-                }
-            }
-        }
     }
 
     // A rotation built by dropping groups and moving an item saves as the editor shows it.

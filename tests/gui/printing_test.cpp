@@ -11,27 +11,26 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "gui_support.h"
+#include "support/process.h"
 
 using namespace spindle;
 
 namespace {
 
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+QString Run(const std::vector<std::string>& argv) {
+    return QString::fromStdString(test::RunProcess(argv).Out);
 }
 
 // The text of a PDF, and its first page as a PNG under the screenshots.
 QString PdfText(const QString& pdf, const QString& shot) {
-    Run("pdftoppm", {"-png", "-r", "50", "-f", "1", "-l", "1", "-singlefile", pdf,
-                     QString(SPINDLE_SCREENSHOT_DIR) + "/" + shot});
-    return Run("pdftotext", {"-layout", pdf, "-"});
+    Run({"/usr/bin/pdftoppm", "-png", "-r", "50", "-f", "1", "-l", "1", "-singlefile",
+         pdf.toStdString(), SPINDLE_SCREENSHOT_DIR "/" + shot.toStdString()});
+    return Run({"/usr/bin/pdftotext", "-layout", pdf.toStdString(), "-"});
 }
 
 int PdfPages(const QString& pdf) {
-    const auto match = QRegularExpression("Pages:\\s+(\\d+)").match(Run("pdfinfo", {pdf}));
+    const auto match =
+        QRegularExpression("Pages:\\s+(\\d+)").match(Run({"/usr/bin/pdfinfo", pdf.toStdString()}));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 

@@ -13,40 +13,32 @@ TEST(RelatedArtists, TidyTrimsDropsEmptyLinesAndEndsWithSemicolons) {
     EXPECT_FALSE(r.Tidy());
 }
 
+// An artist's key is the first name of the line naming it, whatever the case, accents
+// too; the ends of longer names match; of several lines naming an artist, the first that
+// names it after its start wins; keys remembered follow new lines.
 TEST(RelatedArtists, MembersMapToTheFirstNameOfTheirLine) {
+    using Lines = std::vector<std::string>;
+    const struct {
+        Lines Related;
+        const char* Artist;
+        const char* Key;
+    } cases[] = {
+        {{"Beatles;John Lennon;"}, "john lennon", "Beatles"},
+        {{"Beatles;John Lennon;"}, "JOHN LENNON", "Beatles"},
+        {{"Beatles;John Lennon;"}, "Beatles", "Beatles"},
+        {{"Beatles;John Lennon;"}, "Wings", "Wings"},
+        {{"Johnny Ray;Ray;"}, "Ray", "Johnny Ray"},
+        {{"Johnny Ray;Ray;"}, "Johnny Ray", "Johnny Ray"},
+        {{"Ray;Other;", "Johnny Ray;Ray;", "Ray Charles;Ray;"}, "Ray", "Johnny Ray"},
+        {{"Édith Piaf;ÉDITH GASSION;"}, "édith gassion", "Édith Piaf"},
+        {{"A;B;"}, "B", "A"},
+        {{"C;B;"}, "B", "C"},
+    };
     RelatedArtists r;
-    r.SetLines({"Beatles;John Lennon;"});
-    EXPECT_EQ(r.Key("john lennon"), "Beatles");
-    EXPECT_EQ(r.Key("JOHN LENNON"), "Beatles");
-    EXPECT_EQ(r.Key("Beatles"), "Beatles");
-    EXPECT_EQ(r.Key("Wings"), "Wings");
-}
-
-TEST(RelatedArtists, MatchesTheEndsOfLongerNames) {
-    RelatedArtists r;
-    r.SetLines({"Johnny Ray;Ray;"});
-    EXPECT_EQ(r.Key("Ray"), "Johnny Ray");
-    EXPECT_EQ(r.Key("Johnny Ray"), "Johnny Ray");  // its own line starts with it
-}
-
-TEST(RelatedArtists, TheFirstLineThatNamesTheArtistLaterWins) {
-    RelatedArtists r;
-    r.SetLines({"Ray;Other;", "Johnny Ray;Ray;", "Ray Charles;Ray;"});
-    EXPECT_EQ(r.Key("Ray"), "Johnny Ray");
-}
-
-TEST(RelatedArtists, AccentedCapitalsMatchTheirLines) {
-    RelatedArtists r;
-    r.SetLines({"Édith Piaf;ÉDITH GASSION;"});
-    EXPECT_EQ(r.Key("édith gassion"), "Édith Piaf");
-}
-
-TEST(RelatedArtists, RememberedKeysFollowNewLines) {
-    RelatedArtists r;
-    r.SetLines({"A;B;"});
-    EXPECT_EQ(r.Key("B"), "A");
-    r.SetLines({"C;B;"});
-    EXPECT_EQ(r.Key("B"), "C");
+    for (const auto& c : cases) {
+        r.SetLines(c.Related);
+        EXPECT_EQ(r.Key(c.Artist), c.Key) << c.Artist;
+    }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ protected:
     std::unique_ptr<Station> station;
 };
 
-TEST_F(SavedStation, EveryDataFileRoundTripsByteForByte) {
+TEST_F(SavedStation, EveryDataFileRoundTripsByteForByteWithEveryField) {
     station->Changed = ChangedFlags{true, true, true, true, true, true, true};
     ASSERT_TRUE(station->SaveAll());
     const char* files[] = {"Options.dat",   "Categories.dat", "Spots.dat",
@@ -91,9 +91,7 @@ TEST_F(SavedStation, EveryDataFileRoundTripsByteForByte) {
     EXPECT_TRUE(op.Messages.empty());
     // The previous files stay as backups.
     EXPECT_EQ(ReadAll(dir.Path() / "data/Categories.bak"), first["Categories.dat"]);
-}
-
-TEST_F(SavedStation, SchedulesKeepEveryField) {
+    // A schedule keeps every field.
     ASSERT_EQ(station->Schedules.size(), 1u);
     const TScheduleDetails& week = *station->Schedules[0];
     EXPECT_EQ(week.Notes, "weekdays");
@@ -145,7 +143,7 @@ TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
     EXPECT_FALSE(station->Changed.Any());
 }
 
-TEST_F(SavedStation, DeletesAreRefusedWhileInUse) {
+TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {
     EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
     EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
     EXPECT_FALSE(DeleteEntry(*station, ListKind::Rotations, 0));
@@ -170,10 +168,7 @@ TEST_F(SavedStation, DeletesAreRefusedWhileInUse) {
     EXPECT_EQ(taken.Message, "\"rock\" already exists.");
     EXPECT_EQ(taken.Field, "Name");
     EXPECT_TRUE(CheckName(*station, ListKind::Categories, 1, "ROCK").Ok());  // itself
-}
-
-TEST_F(SavedStation, ADeleteNeedsAYesAndTakesTheTrackListAlong) {
-    station->Rotations[0]->Items.clear();
+    // Out of use, a delete needs a Yes and takes the track list along.
     op.QueueAnswer(Answer::No);
     EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
     EXPECT_EQ(op.Messages.back().Text, "Are you sure you want to delete Category \"Jazz\"?");

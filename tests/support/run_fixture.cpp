@@ -27,6 +27,22 @@ std::vector<LogLine> RunResult::ItemsOfType(int type) const {
     return items;
 }
 
+std::vector<std::string> RunResult::ItemTexts(int type) const {
+    std::vector<std::string> texts;
+    for (const LogLine& l : ItemsOfType(type)) {
+        texts.push_back(l.Text);
+    }
+    return texts;
+}
+
+std::vector<std::uint64_t> RowIds(const PlaylistDocument& doc, LogHour hour) {
+    std::vector<std::uint64_t> ids;
+    for (const HourRow& row : doc.ViewOf(hour).Rows) {
+        ids.push_back(row.Id);
+    }
+    return ids;
+}
+
 RunResult Generate(Station& station, Operator& op) {
     RunResult result;
     RunReport report(op, nullptr);

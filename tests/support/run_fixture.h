@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/playlist_document.h"
 #include "generator/run_report.h"
 #include "library/station.h"
 #include "outputs/playlist_log.h"
@@ -21,9 +22,14 @@ struct RunResult {
     bool HasLineStartingWith(const std::string& text) const;
     // The log lines of item type `type`.
     std::vector<LogLine> ItemsOfType(int type) const;
+    // Their texts (a track's path, a note's text).
+    std::vector<std::string> ItemTexts(int type) const;
 };
 
 // Runs a generation with `op` answering and reads back the Playlist Log it wrote.
 RunResult Generate(Station& station, Operator& op);
+
+// The ids of an hour's rows in the Playlist Editor's document, in view order.
+std::vector<std::uint64_t> RowIds(const PlaylistDocument& doc, LogHour hour);
 
 }  // namespace spindle::test
