@@ -158,7 +158,7 @@ TEST(Average, RoundsHalfToEvenAndTotalsBlocks) {
     EXPECT_FALSE(AverageOfFiles({}, false));
 }
 
-TEST(Groups, FindFilesExactlyAndSummariseFolders) {
+TEST(Groups, FindFilesSummariseFoldersAndKnowTheirBlocks) {
     TCategoryDetails c;
     c.Files = Tracks({"/m/A.mp3", "/m/a.mp3"});
     EXPECT_EQ(FindFileIndex(c, "/m/a.mp3"), 1);
@@ -167,19 +167,14 @@ TEST(Groups, FindFilesExactlyAndSummariseFolders) {
     EXPECT_EQ(FolderSummary({"1", "2", "3", "4", "5", "6", "7", "8", "9"}),
               "1; 2; 3; 4; 5; 6; 7; 8; ");
     EXPECT_EQ(FolderSummary({}), "");
-}
-
-TEST(Groups, KnowWhichTypeIsABlock) {
-    TCategoryDetails c;
+    // Type 1 is a Block only for a Category.
     TSpotDetails s;
     c.GroupType = kCategoryBlock;
     s.GroupType = kSpotBlock;
-    EXPECT_TRUE(c.IsBlock());
-    EXPECT_TRUE(s.IsBlock());
+    EXPECT_TRUE(c.IsBlock() && s.IsBlock());
     c.GroupType = kCategoryNormal;
-    s.GroupType = kSpotSongIntro;  // 1, which is Block only for a Category
-    EXPECT_FALSE(c.IsBlock());
-    EXPECT_FALSE(s.IsBlock());
+    s.GroupType = kSpotSongIntro;
+    EXPECT_FALSE(c.IsBlock() || s.IsBlock());
 }
 
 }  // namespace

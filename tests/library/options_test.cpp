@@ -60,28 +60,6 @@ TEST(Options, PresetsReplaceTheFormatFields) {
     EXPECT_EQ(FormatPresetNames().size(), 4u);
 }
 
-TEST(Options, OlderFilesAreBroughtForward) {
-    TempDir dir;
-    Options o = DefaultOptions(dir.Path().string(), kToday, kEn);
-    o.FilenameFormat = ".M3U";
-    o.PlaylistPeriod = kPeriodWeek;
-    o.TimeResetPeriod = kPeriodHour;
-    o.TotalDays = 2;
-    std::vector<std::string> items = Items(o);
-    items[27] = "200";
-    dir.Write("Options.dat", EncodeListText(items) + "\r\n");
-    dir.Write("ZedCreator.log", "A,\"1\",\"2\",0\r\n");
-    dir.MakeFolder("Logs");
-
-    const Options loaded = LoadOptions(dir.Path(), kToday, kEn).Values;
-    EXPECT_EQ(loaded.FilenameFormat, "mmmdd-hh\".M3U\"");
-    EXPECT_EQ(loaded.TimeResetPeriod, kPeriodWeek);
-    EXPECT_EQ(loaded.TotalDays, 3);
-    EXPECT_EQ(loaded.LogBaseName, "ZedCreator");
-    EXPECT_EQ(ReadAll(dir / "Logs/ZedCreator.plg"), "A,\"1\",\"2\",0\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "ZedCreator.log"));
-}
-
 // A line of the file's 61 items written out by hand, not by our writer, so a field
 // read from or written to the wrong position shows.
 std::vector<std::string> HandWrittenItems() {
@@ -124,6 +102,37 @@ TEST(Options, EachItemIsReadFromItsOwnPosition) {
     EXPECT_EQ(Items(o), HandWrittenItems());  // and written back to the same positions
 }
 
+TEST(Options, OlderFilesAreBroughtForward) {
+    TempDir dir;
+    Options o = DefaultOptions(dir.Path().string(), kToday, kEn);
+    o.FilenameFormat = ".M3U";
+    o.PlaylistPeriod = kPeriodWeek;
+    o.TimeResetPeriod = kPeriodHour;
+    o.TotalDays = 2;
+    std::vector<std::string> items = Items(o);
+    items[27] = "200";
+    dir.Write("Options.dat", EncodeListText(items) + "\r\n");
+    dir.Write("ZedCreator.log", "A,\"1\",\"2\",0\r\n");
+    dir.MakeFolder("Logs");
+
+    const Options loaded = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(loaded.FilenameFormat, "mmmdd-hh\".M3U\"");
+    EXPECT_EQ(loaded.TimeResetPeriod, kPeriodWeek);
+    EXPECT_EQ(loaded.TotalDays, 3);
+    EXPECT_EQ(loaded.LogBaseName, "ZedCreator");
+    EXPECT_EQ(ReadAll(dir / "Logs/ZedCreator.plg"), "A,\"1\",\"2\",0\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "ZedCreator.log"));
+    // A file without its version item is an old one too.
+    items = HandWrittenItems();
+    items.resize(20);
+    items[7] = ".M3U";
+    dir.Write("Options.dat", EncodeListText(items) + "\r\n");
+    const Options old = LoadOptions(dir.Path(), kToday, kEn).Values;
+    EXPECT_EQ(old.FilenameFormat, "mmmdd-hh\".M3U\"");
+    EXPECT_EQ(old.TotalDays, 8);
+    EXPECT_EQ(old.HTMLFolder, "/srv/html");
+}
+
 // One bad value costs that setting alone; the rest of the operator's settings stay.
 TEST(Options, ABadValueTakesItsOwnDefaultAndIsReported) {
     const struct {
@@ -154,19 +163,6 @@ TEST(Options, ABadValueTakesItsOwnDefaultAndIsReported) {
         items[c.Item] = c.Loaded;
         EXPECT_EQ(Items(loaded.Values), items);
     }
-}
-
-TEST(Options, AFileWithoutItsVersionIsAnOldOne) {
-    TempDir dir;
-    std::vector<std::string> items = HandWrittenItems();
-    items.resize(20);  // written before the version item existed
-    items[7] = ".M3U";
-    dir.Write("Options.dat", EncodeListText(items) + "\r\n");
-    const Options o = LoadOptions(dir.Path(), kToday, kEn).Values;
-    EXPECT_EQ(o.FilenameFormat, "mmmdd-hh\".M3U\"");
-    EXPECT_EQ(o.TotalDays, 8);
-    EXPECT_EQ(o.LogBaseName, "ZedCreator");
-    EXPECT_EQ(o.HTMLFolder, "/srv/html");
 }
 
 TEST(Options, JunkAndEmptyFilesLoadDefaults) {

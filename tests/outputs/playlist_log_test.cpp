@@ -137,14 +137,8 @@ TEST_F(OutputPassTest, WritesExtendedPlaylistsAndSkipsBadLines) {
               "#EXTM3U\r\n#EXTINF:180,Band - Third\r\n/m/Band - Third.mp3\r\n");
     ASSERT_EQ(op.Messages.size(), 1u);
     EXPECT_EQ(op.Messages[0].Text, "Line 5 of the Playlist Log cannot be read and is left out.");
-}
-
-TEST_F(OutputPassTest, PlaylistNamesNeverLeaveTheirFolder) {
-    b.Opt().FilenameFormat = "ddddd\".m3u\"";  // the short date holds "/"
-    dir.Write("data/Logs/Dec0714.plg",
-              "A,\"46361.5\",\"46363.5833333333\",0\r\nB,0,\"46363.5833333333\"\r\n"
-              "0,1,\"0\",\"/m/a.mp3\",215,\"Hits\"\r\n");
-    PlaylistOutputs outputs(b.Get());
+    // Playlist names never leave their folder: the short date holds "/".
+    b.Opt().FilenameFormat = "ddddd\".m3u\"";
     ASSERT_TRUE(outputs.CreatePlaylistFiles(facts, report));
     EXPECT_TRUE(std::filesystem::exists(b.Opt().PlaylistFolder + "/12-7-2026.m3u"));
 }
