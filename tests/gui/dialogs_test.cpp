@@ -131,15 +131,14 @@ private slots:
 
     // New from the Categories page opens the dialog; after OK the group's files load
     // behind the loading window and the list shows them.
-    void newFromTheMainWindowLoadsTheFiles() {
+    void newGroupsAndTheFileList() {
         test::Fixture f;
         MainWindow window(*f.station);
         window.show();
         window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Categories));
         QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
         QTimer::singleShot(0, [&] {
-            auto* dialog = window.findChild<CategoryDialog*>("groupDialog");
-            QVERIFY(dialog != nullptr);
+            auto* dialog = Find<CategoryDialog>(window, "groupDialog");
             Find<QLineEdit>(*dialog, "name")->setText("More");
             Find<QPlainTextEdit>(*dialog, "folders")
                 ->setPlainText(QString::fromStdString(f.dir / "music/Hits"));
@@ -158,8 +157,7 @@ private slots:
         }
         window.View(ListKind::Categories)->setCurrentIndex(model->index(0, 0));
         QTimer::singleShot(0, [&] {
-            auto* dialog = window.findChild<CategoryDialog*>("groupDialog");
-            QVERIFY(dialog != nullptr);
+            auto* dialog = Find<CategoryDialog>(window, "groupDialog");
             Find<QPlainTextEdit>(*dialog, "folders")
                 ->appendPlainText(QString::fromStdString(f.dir / "music/Gold"));
             dialog->accept();
@@ -170,28 +168,16 @@ private slots:
         QCOMPARE(std::count_if(hits.Files.begin(), hits.Files.end(),
                                [](const FileRec& t) { return t.LastUsed == 46000.5; }),
                  2);
-        // Isolated mode adds no group.
-        f.station->Isolated = true;
-        window.Refresh();
-        QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
-    }
-
-    // File List shows the selected group's tracks; a heading clicked twice sorts it the
-    // other way; the properties correct a track and mark the track lists to be saved.
-    void theFileListSortsAndCorrectsTracks() {
-        test::Fixture f;
-        MainWindow window(*f.station);
-        window.show();
-        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Categories));
-        QTreeView* categories = window.View(ListKind::Categories);
-        categories->setCurrentIndex(categories->model()->index(0, 0));  // Hits
+        // File List shows the selected group's tracks; a heading clicked twice sorts it the
+        // other way; the properties correct a track and mark the track lists to be saved.
+        f.station->Changed = ChangedFlags{};
+        window.View(ListKind::Categories)->setCurrentIndex(model->index(0, 0));  // Hits
         bool checked = false;
         QTimer::singleShot(0, [&] {
-            auto* files = window.findChild<gui::FileViewWindow*>("fileViewWindow");
-            QVERIFY(files != nullptr);
+            auto* files = Find<gui::FileViewWindow>(window, "fileViewWindow");
             QCOMPARE(files->windowTitle(), QString("Hits File List"));
             auto* view = Find<QTreeView>(*files, "fileView");
-            QCOMPARE(view->model()->rowCount(), 2);
+            QCOMPARE(view->model()->rowCount(), 3);
             files->Model()->ClickColumn(1);
             files->Model()->ClickColumn(1);  // by file name, descending
             QCOMPARE(view->model()->data(view->model()->index(0, 1)).toString(),
@@ -219,6 +205,10 @@ private slots:
         QVERIFY(checked);
         QVERIFY(f.station->Changed.FileLists);
         QVERIFY(window.SaveAllAction()->isEnabled());
+        // Isolated mode adds no group.
+        f.station->Isolated = true;
+        window.Refresh();
+        QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
     }
 
     // A rotation built by dropping groups and moving an item saves as the editor shows it.
@@ -273,8 +263,7 @@ private slots:
         QCOMPARE(hours->currentRow(), 23);
 
         QTimer::singleShot(0, [&] {
-            auto* quick = editor.findChild<gui::TimedSpotDialog*>("timedSpotDialog");
-            QVERIFY(quick != nullptr);
+            auto* quick = Find<gui::TimedSpotDialog>(editor, "timedSpotDialog");
             auto* ok = Find<QDialogButtonBox>(*quick, "buttons")->button(QDialogButtonBox::Ok);
             Find<QComboBox>(*quick, "spotCombo")->setCurrentText("IDs");
             auto* time = Find<QLineEdit>(*quick, "time");
