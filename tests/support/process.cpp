@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <sstream>
 
 namespace spindle::test {
 
@@ -106,11 +107,13 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& path) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(python.Out);
     for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
         rows.emplace_back();
-        for (std::string field; std::getline(fields, field, '\t');) {
-            rows.back().push_back(field);
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos;
+             start = tab + 1) {
+            rows.back().push_back(line.substr(start, tab - start));
         }
+        rows.back().push_back(line.substr(start));
     }
     return rows;
 }
