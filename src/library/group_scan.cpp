@@ -1,6 +1,7 @@
 // Filling a group's tracks: its saved track list merged with a scan of its folders.
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -26,14 +27,6 @@ public:
     void Count() {
         ++count_;
         if (progress_ != nullptr && count_ % 10 == 0) {
-            progress_->SetCount(count_);
-            op_.ProcessEvents();
-        }
-    }
-    // Counts files taken in elsewhere meanwhile.
-    void Add(long files) {
-        count_ += files;
-        if (progress_ != nullptr && files != 0) {
             progress_->SetCount(count_);
             op_.ProcessEvents();
         }
@@ -65,55 +58,124 @@ struct Reading {
     std::uint16_t Duration = 0;
     std::uint32_t DosDate = 0;
     bool Clean = false;  // read without a word and with a duration: usable as it is
+    std::atomic<bool> Done{false};
 };
 
-// The durations of many new files, read on a few threads at once: opening a file and
-// reading its head is mostly waiting on the file system, which threads overlap. A
-// reading that had something to say, or found no duration, is not clean; the caller
-// reads that file again in order with the real operator, so what the person sees
-// and answers is as before. Few files are left to the caller altogether (none read).
-std::vector<Reading> ReadAhead(const std::vector<std::string>& paths, FileCounter& counter) {
-    constexpr std::size_t kWorthThreads = 256;
-    if (paths.size() < kWorthThreads) {
-        return {};
+// The durations of many new files, read on a few threads while this thread finds the
+// files and then takes their readings in, in order: opening a file and reading its head
+// is mostly waiting on the file system, which the threads overlap, and the work between
+// the readings is done meanwhile instead of before and after them. A reading that had
+// something to say, or found no duration, is not clean; the caller reads that file again
+// in order with the real operator, so what the person sees and answers is as before. Few
+// files are left to the caller altogether (no threads, nothing read ahead).
+class ReadAhead {
+public:
+    // Room for `most` files; the threads start once enough files to be worth them are
+    // offered.
+    explicit ReadAhead(std::size_t most) : most_(most) {
+        paths_.reserve(most);  // never moved while the threads read them
     }
-    std::vector<Reading> readings(paths.size());
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> done{0};
-    auto readOne = [&](std::size_t i) {
-        const std::string& path = paths[i];
+    ~ReadAhead() {
+        Close();
+        for (std::thread& t : helpers_) {
+            t.join();
+        }
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Whether the offered files are read ahead (else the caller reads them itself).
+    bool Active() const { return !helpers_.empty(); }
+
+    // The next file to read, in the order its reading will be asked for; the path as
+    // kept here, for as long as this lives.
+    std::string_view Offer(std::string path) {
+        paths_.push_back(std::move(path));
+        ++count_;
+        if (!Active() && count_ == kWorthThreads) {
+            Start();
+        }
+        if (Active()) {
+            published_.store(count_, std::memory_order_release);
+            if (count_ % 16 == 0) {
+                published_.notify_all();
+            }
+        }
+        return paths_.back();
+    }
+
+    // No more files: the threads stop once every offered file is read.
+    void Close() {
+        if (Active() && (published_.load() & kClosed) == 0) {
+            published_.store(count_ | kClosed, std::memory_order_release);
+            published_.notify_all();
+        }
+    }
+
+    // The reading of the `i`th file offered. Until it is there this thread reads files
+    // nobody has taken yet.
+    const Reading& Taken(std::size_t i) {
+        Reading& r = readings_[i];
+        while (!r.Done.load(std::memory_order_acquire)) {
+            if (const std::size_t j = next_++; j < count_) {
+                Read(j);
+            } else {
+                r.Done.wait(false, std::memory_order_acquire);
+            }
+        }
+        return r;
+    }
+
+private:
+    static constexpr std::size_t kWorthThreads = 256;
+    static constexpr std::size_t kClosed = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
+
+    void Start() {
+        readings_ = std::make_unique<Reading[]>(most_);
+        const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+        for (unsigned t = 0; t < threads; ++t) {
+            helpers_.emplace_back([this] {
+                for (std::size_t i = next_++; Offered(i); i = next_++) {
+                    Read(i);
+                }
+            });
+        }
+    }
+
+    // Whether file `i` is offered, waiting for it while more may come.
+    bool Offered(std::size_t i) {
+        for (std::size_t p = published_.load(std::memory_order_acquire);;
+             p = published_.load(std::memory_order_acquire)) {
+            if (i < (p & ~kClosed)) {
+                return true;
+            }
+            if ((p & kClosed) != 0) {
+                return false;
+            }
+            published_.wait(p, std::memory_order_acquire);
+        }
+    }
+
+    void Read(std::size_t i) {
+        const std::string& path = paths_[i];
+        Reading& r = readings_[i];
         if (!SameText(ExtractFileExt(path), ".m3u")) {  // lists read other files
             QuietOperator quiet;
-            Reading& r = readings[i];
             r.Duration = FileDuration(path, false, quiet, &r.DosDate);
             r.Clean = !quiet.spoke && r.Duration != 0;
         }
-        ++done;
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t) {
-        helpers.emplace_back([&] {
-            for (std::size_t i = next++; i < paths.size(); i = next++) {
-                readOne(i);
-            }
-        });
+        r.Done.store(true, std::memory_order_release);
+        r.Done.notify_all();
     }
-    // This thread reads too, and keeps the count on screen.
-    std::size_t shown = 0;
-    for (std::size_t i = next++; i < paths.size(); i = next++) {
-        readOne(i);
-        if (const std::size_t now = done.load(); now - shown >= 10) {
-            counter.Add(static_cast<long>(now - shown));
-            shown = now;
-        }
-    }
-    for (std::thread& t : helpers) {
-        t.join();
-    }
-    counter.Add(static_cast<long>(paths.size() - shown));
-    return readings;
-}
+
+    const std::size_t most_;
+    std::vector<std::string> paths_;
+    std::unique_ptr<Reading[]> readings_;
+    std::size_t count_ = 0;                  // offered; known to the offering thread only
+    std::atomic<std::size_t> published_{0};  // the count offered, and kClosed at the end
+    std::atomic<std::size_t> next_{0};       // the next file for a thread to take
+    std::vector<std::thread> helpers_;
+};
 
 bool IsShortcut(std::string_view name) {
     const std::size_t dot = name.rfind('.');
@@ -306,14 +368,16 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         // The offered files as they resolve, and among them the new ones to be read.
         struct Resolved {
             std::size_t Offer;
-            std::string Folder;
-            std::string Name;
+            std::string Path;
+            bool Direct;  // the file offered itself, not a shortcut's target
         };
         std::vector<Resolved> resolved;
         resolved.reserve(offered.size());
-        std::vector<std::string> toRead;
+        ReadAhead ahead(offered.size());
         {
-            std::unordered_set<std::string> seen;
+            // The new files are offered for reading as they are found.
+            std::unordered_set<std::string_view> seen;
+            seen.reserve(offered.size() * 2);
             std::string folder;
             std::string name;
             for (std::size_t i = 0; i < offered.size(); ++i) {
@@ -321,48 +385,44 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
                 if (!ResolveOffered(folders[folderIndex], offeredName, folder, name, *this)) {
                     continue;
                 }
-                resolved.push_back({i, folder, name});
-                std::string path = folder + name;
-                if (saved.count(path) == 0 && seen.insert(path).second) {
-                    toRead.push_back(std::move(path));
+                resolved.push_back(
+                    {i, folder + name, folder == folders[folderIndex] && name == offeredName});
+                const std::string& path = resolved.back().Path;
+                if (saved.count(path) == 0 && seen.count(path) == 0) {
+                    seen.insert(ahead.Offer(path));
                 }
             }
         }
-        const std::vector<Reading> readings = ReadAhead(toRead, counter);
-        const bool readAhead = !readings.empty();
+        ahead.Close();
         std::size_t reading = 0;
-        std::string path;
-        for (const Resolved& r : resolved) {
+        for (Resolved& r : resolved) {
             const auto& [folderIndex, offeredName] = offered[r.Offer];
-            const std::string& offeredFolder = folders[folderIndex];
-            path.assign(r.Folder).append(r.Name);
+            const std::string& path = r.Path;
             const bool isNew = saved.count(path) == 0 && known.count(path) == 0;
-            const Reading* ahead = isNew && readAhead ? &readings[reading++] : nullptr;
-            if (ahead == nullptr) {
-                counter.Count();  // a file read ahead was counted then
-            }
+            const Reading* read = isNew && ahead.Active() ? &ahead.Taken(reading++) : nullptr;
+            counter.Count();
             if (!isNew) {
                 continue;
             }
             FileRec f;
             std::uint32_t dosDate = 0;
-            if (ahead != nullptr && ahead->Clean) {
-                f.Duration = ahead->Duration;
-                dosDate = ahead->DosDate;
+            if (read != nullptr && read->Clean) {
+                f.Duration = read->Duration;
+                dosDate = read->DosDate;
             } else {
                 f.Duration = FileDuration(path, true, *op_, &dosDate);
             }
             ReportUnmeasured(path, f.Duration, category.Name);
             // A shortcut's date is the shortcut's own; a file's came with its reading.
-            const bool direct = offeredFolder == r.Folder && offeredName == r.Name;
-            f.FileDate = DateOfDos(
-                direct && dosDate != 0 ? dosDate : FileDosDate(offeredFolder + offeredName));
+            f.FileDate = DateOfDos(r.Direct && dosDate != 0
+                                       ? dosDate
+                                       : FileDosDate(folders[folderIndex] + offeredName));
             f.Index = static_cast<std::int32_t>(added.size());
             if (f.Duration != 0) {
                 Changed.FileLists = true;
             }
             Artists.NoteTrack(path, 0.0, names);
-            f.FileName = path;
+            f.FileName = std::move(r.Path);
             added.push_back(std::move(f));
             known.insert(added.back().FileName);
         }
