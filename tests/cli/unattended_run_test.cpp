@@ -41,10 +41,7 @@ void MakeStation(const TempDir& dir, std::int64_t startDay, const char* songInte
                    MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
                   true);
     b.AddSchedule("All", "1111111", "...DEFAULT...");
-    b.Opt().StartDay = startDay;
-    b.Opt().StartHour = 6;
-    b.Opt().TotalDays = 0;
-    b.Opt().TotalHours = 3;
+    test::RunFrom(b.Opt(), startDay, 6, 3);
     b.Opt().SystemSongInterval = songInterval;
     b.Save();
 }

@@ -29,9 +29,7 @@ protected:
             "A", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
             true);
         b.AddSchedule("All", "1111111", "A");
-        b.Opt().StartDay = 46363;
-        b.Opt().TotalDays = 0;
-        b.Opt().TotalHours = 3;
+        test::RunFrom(b.Opt(), 46363, 0, 3);
         b.Opt().PlaylistPeriod = kPeriodHour;
         b.Opt().FilenameFormat = "mmmdd-hh\".m3u\"";
         b.Opt().TimeCheck = false;

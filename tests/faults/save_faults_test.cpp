@@ -40,9 +40,7 @@ protected:
             true);
         b.AddSchedule("All", "1111111", "...DEFAULT...");
         b.Get().Related.SetLines({"A;B;"});
-        b.Opt().StartDay = DateOf(NowLocal()) + 1;
-        b.Opt().TotalDays = 0;
-        b.Opt().TotalHours = 2;
+        test::RunFrom(b.Opt(), DateOf(NowLocal()) + 1, 0, 2);
         b.Opt().PlaylistPeriod = kPeriodHour;
         b.Opt().FilenameFormat = "mmmdd-hh\".m3u\"";
         b.Save();

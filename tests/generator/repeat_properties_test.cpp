@@ -63,10 +63,7 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     b.Save();
 
     Station& station = b.Get();
-    station.Opt.StartDay = 46363;
-    station.Opt.StartHour = static_cast<int>(gen() % 24);
-    station.Opt.TotalDays = 7;
-    station.Opt.TotalHours = 0;
+    test::RunFrom(station.Opt, 46363, static_cast<int>(gen() % 24), 7 * 24);
     station.Opt.PlaylistPeriod = kPeriodDay;
     station.Opt.TimeResetPeriod = kPeriodHour;
     station.Opt.SystemSongInterval = std::to_string(120 + gen() % 240);

@@ -33,10 +33,7 @@ protected:
 
     void Configure(long hours) {
         Station& s = b.Get();
-        s.Opt.StartDay = kMonday;
-        s.Opt.StartHour = 0;
-        s.Opt.TotalDays = static_cast<int>(hours / 24);
-        s.Opt.TotalHours = static_cast<int>(hours % 24);
+        test::RunFrom(s.Opt, kMonday, 0, static_cast<int>(hours));
         s.Opt.CrossfadeAllowance = "0";
         s.Clock = [] { return kMonday - 1 + 0.5; };
         s.FixedSeed = 3;
@@ -168,8 +165,7 @@ TEST_F(RunTest, TheRepeatWarningsThreeAnswers) {
     op.Messages.clear();
     op.QueueAnswer(Answer::Yes);
     op.QueueAnswer(Answer::YesToAll);
-    s.Opt.TotalDays = 0;
-    s.Opt.TotalHours = 8;
+    test::RunFrom(s.Opt, kMonday, 0, 8);
     const RunResult r = Generate(s, op);
     EXPECT_TRUE(r.Ok);
     const auto tracks = r.ItemTexts(kItemTrack);

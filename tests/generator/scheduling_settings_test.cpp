@@ -27,10 +27,7 @@ using test::TempDir;
 constexpr double kMonday = 46363;  // 7 December 2026
 
 void StartMonday(Station& s, int days, int hours = 0) {
-    s.Opt.StartDay = kMonday;
-    s.Opt.StartHour = 0;
-    s.Opt.TotalDays = days;
-    s.Opt.TotalHours = hours;
+    test::RunFrom(s.Opt, static_cast<std::int64_t>(kMonday), 0, days * 24 + hours);
     s.Clock = [] { return kMonday - 0.5; };
     s.FixedSeed = 11;
 }

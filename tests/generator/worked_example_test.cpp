@@ -33,10 +33,7 @@ TEST(WorkedExample, TheFirstHourOfTheLogIsExactlyAsDocumented) {
     b.Save();
 
     Station& station = b.Get();
-    station.Opt.StartDay = 46363;
-    station.Opt.StartHour = 14;
-    station.Opt.TotalDays = 0;
-    station.Opt.TotalHours = 2;
+    test::RunFrom(station.Opt, 46363, 14, 2);
     station.Opt.PlaylistPeriod = kPeriodHour;
     station.Opt.TimeResetPeriod = kPeriodHour;
     station.Opt.TimeCheck = false;

@@ -33,10 +33,7 @@ protected:
         b.Save();
         Options& o = b.Opt();
         o.HTMLEnabled = true;
-        o.StartDay = 46363;
-        o.StartHour = 23;
-        o.TotalDays = 0;
-        o.TotalHours = 3;
+        test::RunFrom(o, 46363, 23, 3);
         o.TimeCheck = false;
         o.HTMLSpots = true;
         o.HTMLSpotsOver = "60";

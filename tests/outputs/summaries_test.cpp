@@ -57,10 +57,7 @@ protected:
         b.AddSchedule("All", "1111111", "...DEFAULT...");
         b.Save();
         Options& o = b.Opt();
-        o.StartDay = 46363;
-        o.StartHour = 14;
-        o.TotalDays = 0;
-        o.TotalHours = 2;
+        test::RunFrom(o, 46363, 14, 2);
         o.TimeCheck = false;
         o.TrackLog = true;
         o.SpotLog = true;

@@ -13,6 +13,14 @@ namespace spindle::test {
 // Builds a station's data folder through the library's own records and saves, with
 // real (tiny) MP3 files: music under <dir>/music, spots under <dir>/spots, data
 // under <dir>/data.
+// A run from day number `day` at `hour`, for `hours` hours.
+inline void RunFrom(Options& o, std::int64_t day, int hour, int hours) {
+    o.StartDay = day;
+    o.StartHour = hour;
+    o.TotalDays = hours / 24;
+    o.TotalHours = hours % 24;
+}
+
 class StationBuilder {
 public:
     explicit StationBuilder(const TempDir& dir);

@@ -70,10 +70,7 @@ int main(int argc, char** argv) {
         o.HTMLSpots = true;
     }
     b.AddSchedule("All", "1111111", "...DEFAULT...");
-    o.StartDay = std::atoll(argv[2]);
-    o.StartHour = std::atoi(argv[3]);
-    o.TotalDays = std::atoi(argv[4]) / 24;
-    o.TotalHours = std::atoi(argv[4]) % 24;
+    test::RunFrom(o, std::atoll(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     o.TimeCheck = false;
     b.Save();
     return 0;
