@@ -178,8 +178,9 @@ private slots:
             QCOMPARE(files->windowTitle(), QString("Hits File List"));
             auto* view = Find<QTreeView>(*files, "fileView");
             QCOMPARE(view->model()->rowCount(), 3);
-            files->Model()->ClickColumn(1);
-            files->Model()->ClickColumn(1);  // by file name, descending
+            emit view->header()->sectionClicked(1);
+            emit view->header()->sectionClicked(1);  // by file name, descending
+            QCOMPARE(view->header()->sortIndicatorSection(), 1);
             QCOMPARE(view->model()->data(view->model()->index(0, 1)).toString(),
                      QString("Other - Tune.mp3"));
             test::Screenshot(*files, "file-list");
