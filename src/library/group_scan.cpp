@@ -91,13 +91,13 @@ public:
     // kept here, for as long as this lives.
     std::string_view Offer(std::string path) {
         paths_.push_back(std::move(path));
-        ++count_;
-        if (!Active() && count_ == kWorthThreads) {
+        const std::size_t count = paths_.size();
+        if (!Active() && count == kWorthThreads) {
             Start();
         }
         if (Active()) {
-            published_.store(count_, std::memory_order_release);
-            if (count_ % 16 == 0) {
+            published_.store(count, std::memory_order_release);
+            if (count % 16 == 0) {
                 published_.notify_all();
             }
         }
@@ -107,7 +107,7 @@ public:
     // No more files: the threads stop once every offered file is read.
     void Close() {
         if (Active() && (published_.load() & kClosed) == 0) {
-            published_.store(count_ | kClosed, std::memory_order_release);
+            published_.store(paths_.size() | kClosed, std::memory_order_release);
             published_.notify_all();
         }
     }
@@ -117,7 +117,7 @@ public:
     const Reading& Taken(std::size_t i) {
         Reading& r = readings_[i];
         while (!r.Done.load(std::memory_order_acquire)) {
-            if (const std::size_t j = next_++; j < count_) {
+            if (const std::size_t j = next_++; j < paths_.size()) {
                 Read(j);
             } else {
                 r.Done.wait(false, std::memory_order_acquire);
@@ -169,9 +169,8 @@ private:
     }
 
     const std::size_t most_;
-    std::vector<std::string> paths_;
+    std::vector<std::string> paths_;  // offered; grown and sized by the offering thread only
     std::unique_ptr<Reading[]> readings_;
-    std::size_t count_ = 0;                  // offered; known to the offering thread only
     std::atomic<std::size_t> published_{0};  // the count offered, and kClosed at the end
     std::atomic<std::size_t> next_{0};       // the next file for a thread to take
     std::vector<std::thread> helpers_;
@@ -358,11 +357,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         for (const FileRec& f : category.Files) {
             saved.insert(f.FileName);
         }
-        // New tracks never move while this runs (room for every offered file is made
-        // first), so the set can look at their names instead of copying them.
         added.reserve(offered.size());
-        std::unordered_set<std::string_view> known;
-        known.reserve(offered.size() * 2);
         FileCounter counter(progress, *op_);
         const NameRules names = Opt.Names();
         // The offered files as they resolve, and among them the new ones to be read.
@@ -370,6 +365,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             std::size_t Offer;
             std::string Path;
             bool Direct;  // the file offered itself, not a shortcut's target
+            bool New;     // neither saved nor offered before: a track to take in
         };
         std::vector<Resolved> resolved;
         resolved.reserve(offered.size());
@@ -385,11 +381,12 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
                 if (!ResolveOffered(folders[folderIndex], offeredName, folder, name, *this)) {
                     continue;
                 }
-                resolved.push_back(
-                    {i, folder + name, folder == folders[folderIndex] && name == offeredName});
-                const std::string& path = resolved.back().Path;
-                if (saved.count(path) == 0 && seen.count(path) == 0) {
-                    seen.insert(ahead.Offer(path));
+                Resolved& r = resolved.emplace_back(
+                    Resolved{i, folder + name,
+                             folder == folders[folderIndex] && name == offeredName, false});
+                r.New = saved.count(r.Path) == 0 && seen.count(r.Path) == 0;
+                if (r.New) {
+                    seen.insert(ahead.Offer(r.Path));
                 }
             }
         }
@@ -398,10 +395,9 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
         for (Resolved& r : resolved) {
             const auto& [folderIndex, offeredName] = offered[r.Offer];
             const std::string& path = r.Path;
-            const bool isNew = saved.count(path) == 0 && known.count(path) == 0;
-            const Reading* read = isNew && ahead.Active() ? &ahead.Taken(reading++) : nullptr;
+            const Reading* read = r.New && ahead.Active() ? &ahead.Taken(reading++) : nullptr;
             counter.Count();
-            if (!isNew) {
+            if (!r.New) {
                 continue;
             }
             FileRec f;
@@ -424,7 +420,6 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
             Artists.NoteTrack(path, 0.0, names);
             f.FileName = std::move(r.Path);
             added.push_back(std::move(f));
-            known.insert(added.back().FileName);
         }
     }
 
