@@ -21,6 +21,16 @@ QString WithoutExtension(const std::string& path) {
     return Q(name.substr(0, name.size() - ExtractFileExt(name).size()));
 }
 
+// Makes the row showing exactly `text` the current one; false when there is none.
+bool SelectExactly(QListWidget* list, const QString& text) {
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        return false;
+    }
+    list->setCurrentItem(found.front());
+    return true;
+}
+
 std::vector<int> CheckedRows(const QListWidget* list) {
     std::vector<int> rows;
     for (int i = 0; i < list->count(); ++i) {
@@ -181,21 +191,11 @@ void SelectItemDialog::ShowFiles() {
 }
 
 bool SelectItemDialog::ChooseGroup(const QString& name) {
-    const auto found = ui_->catSpotList->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty()) {
-        return false;
-    }
-    ui_->catSpotList->setCurrentItem(found.front());
-    return true;
+    return SelectExactly(ui_->catSpotList, name);
 }
 
 bool SelectItemDialog::ChooseFile(const QString& shown) {
-    const auto found = ui_->fileList->findItems(shown, Qt::MatchExactly);
-    if (found.isEmpty()) {
-        return false;
-    }
-    ui_->fileList->setCurrentItem(found.front());
-    return true;
+    return SelectExactly(ui_->fileList, shown);
 }
 
 // ---- InsertItemDialog ----
