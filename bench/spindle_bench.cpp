@@ -97,12 +97,12 @@ double FirstLoadFloor(const fs::path& music) {
     });
 }
 
-// What any reload must at least do to know the files are still there: list and stat.
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
+// What any reload must at least do to know the files are still there: list and stat.
 double ReloadFloor(const fs::path& music) {
     return Seconds([&] {
         struct stat st {};
