@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "base/unattended_operator.h"
-#include "cli/demo_station.h"
 #include "fileinfo/name_conventions.h"
 #include "fileinfo/silent_mp3.h"
 #include "generator/run_report.h"
 #include "library/rotation.h"
 #include "library/station.h"
+#include "outputs/demo_station.h"
 #include "outputs/generation.h"
 #include "outputs/playlist_log.h"
 

@@ -8,13 +8,13 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "cli/console_progress.h"
-#include "cli/demo_station.h"
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
 #include "generator/run_report.h"
 #include "library/data_lock.h"
 #include "library/migrate.h"
 #include "library/station.h"
+#include "outputs/demo_station.h"
 #include "outputs/generation.h"
 
 namespace spindle {

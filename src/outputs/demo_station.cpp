@@ -1,4 +1,4 @@
-#include "cli/demo_station.h"
+#include "outputs/demo_station.h"
 
 #include <fstream>
 #include <random>
@@ -67,15 +67,17 @@ void WriteFile(const fs::path& path, unsigned seconds) {
 
 }  // namespace
 
-std::string MakeDemoStation(const fs::path& given) {
+std::string MakeDemoStation(const fs::path& given, const fs::path& dataFolder) {
     std::error_code ec;
     // Every path the station stores is absolute, so cron may run it from any folder.
     const fs::path folder = fs::absolute(given, ec).lexically_normal();
     if (ec) {
         return "cannot find " + given.string() + ": " + ec.message();
     }
-    const fs::path data = folder / "data";
-    if (fs::exists(data, ec) && !fs::is_empty(data, ec)) {
+    const fs::path data = dataFolder.empty() ? folder / "data" : dataFolder;
+    const bool taken =
+        dataFolder.empty() ? fs::exists(data, ec) && !fs::is_empty(data, ec) : HoldsStation(data);
+    if (taken) {
         return "a station already lives in " + data.string();
     }
     fs::create_directories(data, ec);
