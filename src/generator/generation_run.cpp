@@ -228,6 +228,7 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
     } else {
         report_.AddLine(tr("Playlist Creation Aborted."));
         station_.LastRunStart = 0.0;
+        station_.RevertLastUsed(false);  // the uses of a run that made no playlists
     }
     SaveRunLog(station_.Opt, report_);
     return ok;

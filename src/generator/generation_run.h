@@ -34,7 +34,8 @@ public:
     GenerationRun(Station& station, RunReport& report) : station_(station), report_(report) {}
 
     // Reverts the working state, assembles the Playlist Log, makes the outputs, marks
-    // the library changed after success, and writes the run log "Generate.log".
+    // the library changed after success (reverts again after a failure), and writes the
+    // run log "Generate.log".
     // True when both passes finished.
     bool CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs);
 

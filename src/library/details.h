@@ -33,7 +33,10 @@ public:
     std::uint8_t GroupType = 0;
     std::uint16_t AverageTime = 0;  // seconds: the total for a Block group, else the mean
     std::vector<FileRec> Files;     // in play order
-    std::string OldName;            // the name before the last rename, for the track list
+    // The name the saved definitions give the group, empty before its first save. Its
+    // track list bears that name until a save of the definitions carries it to Name.
+    std::string SavedName;
+    const std::string& ListName() const { return SavedName.empty() ? Name : SavedName; }
     // Index of the next track to take. Kept at full width: a Category may hold more
     // than 65535 tracks.
     std::uint32_t NextItem = 0;

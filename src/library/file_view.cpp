@@ -127,7 +127,14 @@ FileProperties PropertiesOf(const TCustomDetails& group, const FileRec& file,
 
 void ApplyFileProperties(Station& station, FileRec& file, TDateTime lastDate, TDateTime lastTime,
                          std::uint32_t durationSeconds) {
-    file.LastUsed = lastDate + lastTime;
+    // The dialog shows whole seconds, and "never" as day 1: only a last use the operator
+    // changed is taken, and it becomes the one a run starts from and returns to.
+    const TDateTime lastUsed = lastDate + lastTime;
+    const TDateTime shown = std::max(file.LastUsed, kNeverUsed);
+    if (std::llround(lastUsed * 86400.0) != std::llround(shown * 86400.0)) {
+        file.LastUsed = lastUsed;
+        file.SavedLastUsed = lastUsed;
+    }
     file.Duration = static_cast<std::uint16_t>(std::min(durationSeconds, kMaxDurationSeconds));
     station.Changed.FileLists = true;
 }

@@ -64,8 +64,9 @@ FileProperties PropertiesOf(const TCustomDetails& group, const FileRec& file,
 inline constexpr std::uint32_t kMaxDurationSeconds = 65535;
 
 // OK in the properties dialog: the last use from the picked date and time (day 1 and
-// midnight for "never"), the duration in seconds (held to what a track can hold); the
-// track lists are to be saved.
+// midnight for "never") when it changed, kept through runs that fail or are cancelled;
+// the duration in seconds (held to what a track can hold); the track lists are to be
+// saved.
 void ApplyFileProperties(Station& station, FileRec& file, TDateTime lastDate, TDateTime lastTime,
                          std::uint32_t durationSeconds);
 

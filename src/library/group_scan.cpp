@@ -240,13 +240,12 @@ private:
 
 std::vector<SavedTrack> Station::ReadSavedTracks(
     const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const {
-    const std::string fileName = TrackListFileName(group);
     // A name that would lead out of the data folder, or onto one of the station's own
     // files, has no track list of its own.
-    if (!IsTrackListName(group.Name, group.Kind())) {
+    if (!IsTrackListName(group.ListName(), group.Kind())) {
         return {};
     }
-    const std::string shownName = BaseNameNoExt(fileName);
+    const std::string shownName = BaseNameNoExt(TrackListFileName(group.Name, group.Kind()));
     const std::function<bool(const std::string&)> none;
     return ReadTrackList(
         TrackListPath(group), Isolated ? none : keep, settings_, [&](const std::string& path) {
@@ -303,7 +302,7 @@ void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
     Unreachable unreachable;
     std::unordered_set<std::string> listed;
     std::error_code ec;
-    const bool readSaved = !ignoreSaved && IsTrackListName(category.Name, category.Kind()) &&
+    const bool readSaved = !ignoreSaved && IsTrackListName(category.ListName(), category.Kind()) &&
                            std::filesystem::exists(TrackListPath(category), ec);
     if (!Isolated) {
         FolderWalkCallbacks walk;

@@ -1,5 +1,7 @@
 // Categories.dat, Spots.dat and the per-group track lists.
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <system_error>
 
 #include "base/float_text.h"
@@ -7,6 +9,7 @@
 #include "base/list_text.h"
 #include "base/paths.h"
 #include "base/safe_file.h"
+#include "base/text_case.h"
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "library/group_ops.h"
@@ -104,6 +107,7 @@ void Station::LoadCategories() {
         } else {
             ReportTrackListName(*c);
         }
+        c->SavedName = c->Name;
         TCategoryDetails& added = *c;
         Categories.push_back(std::move(c));
         LoadCategoryFiles(added, false);
@@ -134,6 +138,7 @@ void Station::LoadSpotGroups() {
         } else {
             ReportTrackListName(*s);
         }
+        s->SavedName = s->Name;
         TSpotDetails& added = *s;
         SpotGroups.push_back(std::move(s));
         LoadSpotFiles(added);
@@ -142,26 +147,97 @@ void Station::LoadSpotGroups() {
 
 namespace {
 
-// Carries a rename into the track-list file name, never onto another file and never
-// out of the data folder.
-void RenameTrackList(const std::filesystem::path& folder, const TCustomDetails& group) {
-    if (group.OldName.empty() || group.OldName == group.Name) {
-        return;
-    }
-    const std::string from = TrackListFileName(group.OldName, group.Kind());
-    const std::string to = TrackListFileName(group.Name, group.Kind());
-    std::error_code ec;
-    if (!IsTrackListName(group.OldName, group.Kind()) ||
-        !IsTrackListName(group.Name, group.Kind()) || std::filesystem::exists(folder / to, ec)) {
-        return;
-    }
-    std::filesystem::rename(folder / from, folder / to, ec);
-}
+// A renamed group's track list as written under its new name, with what that name held
+// before, so that the write can be taken back.
+struct CarriedList {
+    std::string FromName;
+    std::string ToName;
+    std::filesystem::path From;
+    std::filesystem::path To;
+    std::string Contents;
+    std::optional<std::string> Before;
+};
 
 }  // namespace
 
+bool Station::SaveGroupDefinitions(const std::vector<TCustomDetails*>& groups, const char* fileName,
+                                   const std::string& text, const char* backupMessage) {
+    // A renamed group's list is written under its new name before the definitions give
+    // that name, and its old name goes only after they do: whatever step fails, every
+    // list can be found under the name the saved definitions give it. Every list is read
+    // before any is written, so groups that swap names swap lists.
+    std::vector<CarriedList> carried;
+    for (const TCustomDetails* g : groups) {
+        if (g->SavedName.empty() || g->SavedName == g->Name ||
+            !IsTrackListName(g->SavedName, g->Kind()) || !IsTrackListName(g->Name, g->Kind())) {
+            continue;
+        }
+        const std::filesystem::path from = FindTrackListFile(dataFolder_, TrackListFileName(*g));
+        auto contents = ReadFileBytes(from);
+        if (!contents) {
+            continue;  // nothing saved to carry
+        }
+        const std::filesystem::path to = dataFolder_ / TrackListFileName(g->Name, g->Kind());
+        carried.push_back(
+            {g->SavedName, g->Name, from, to, std::move(*contents), ReadFileBytes(to)});
+    }
+    auto takeBack = [&](std::size_t written) {
+        for (std::size_t i = 0; i < written; ++i) {
+            std::error_code ec;
+            if (carried[i].Before) {
+                ReplaceFile(carried[i].To, *carried[i].Before);
+            } else {
+                std::filesystem::remove(carried[i].To, ec);
+            }
+        }
+    };
+    for (std::size_t i = 0; i < carried.size(); ++i) {
+        if (!ReplaceFile(carried[i].To, carried[i].Contents)) {
+            takeBack(i);
+            op_->Show(MessageKind::Error,
+                      Format(tr("Unable to create \"%0:s\""), carried[i].To.string()), Buttons::Ok);
+            return false;
+        }
+    }
+    if (!SaveDefinitions(fileName, text, backupMessage)) {
+        takeBack(carried.size());
+        return false;
+    }
+    for (const CarriedList& c : carried) {
+        // An old name another group's list has just taken over stays.
+        const bool taken = std::any_of(carried.begin(), carried.end(), [&](const CarriedList& o) {
+            return SameText(o.ToName, c.FromName);
+        });
+        std::error_code ec;
+        if (!taken) {
+            std::filesystem::remove(c.From, ec);
+        }
+    }
+    for (TCustomDetails* g : groups) {
+        g->SavedName = g->Name;
+    }
+    return true;
+}
+
+bool Station::OwnsTrackList(const TCustomDetails& group) const {
+    if (!IsTrackListName(group.ListName(), group.Kind())) {
+        return false;
+    }
+    if (!group.SavedName.empty()) {
+        return true;
+    }
+    auto heldElsewhere = [&](const auto& list) {
+        return std::any_of(list.begin(), list.end(), [&](const auto& g) {
+            return g.get() != &group && SameText(g->SavedName, group.Name);
+        });
+    };
+    return group.Kind() == GroupKind::Category ? !heldElsewhere(Categories)
+                                               : !heldElsewhere(SpotGroups);
+}
+
 bool Station::SaveCategories() {
     std::string text;
+    std::vector<TCustomDetails*> groups;
     for (const auto& c : Categories) {
         text += EncodeListText(
             {c->Name, c->Notes, EncodeListText(c->Folders), std::to_string(c->AverageTime),
@@ -169,13 +245,10 @@ bool Station::SaveCategories() {
              std::to_string(c->ArtistRepeatOption), std::to_string(c->ArtistRepeatInterval),
              Flag(c->Subfolders), std::to_string(c->GroupType), std::to_string(c->NextItem)});
         text += "\r\n";
+        groups.push_back(c.get());
     }
-    // Track lists follow their groups' new names before the names are stored.
-    for (const auto& c : Categories) {
-        RenameTrackList(dataFolder_, *c);
-    }
-    if (!SaveDefinitions("Categories.dat", text,
-                         N_("Unable to save Category backup file.  Save aborted."))) {
+    if (!SaveGroupDefinitions(groups, "Categories.dat", text,
+                              N_("Unable to save Category backup file.  Save aborted."))) {
         return false;
     }
     Changed.Categories = false;
@@ -184,18 +257,17 @@ bool Station::SaveCategories() {
 
 bool Station::SaveSpotGroups() {
     std::string text;
+    std::vector<TCustomDetails*> groups;
     for (const auto& s : SpotGroups) {
         text += EncodeListText({s->Name, s->Notes, EncodeListText(s->Folders),
                                 std::to_string(s->AverageTime), std::to_string(s->NextItem),
                                 Flag(s->Subfolders), std::to_string(s->GroupType),
                                 Flag(s->FirstItem), std::to_string(s->SortType)});
         text += "\r\n";
+        groups.push_back(s.get());
     }
-    for (const auto& s : SpotGroups) {
-        RenameTrackList(dataFolder_, *s);
-    }
-    if (!SaveDefinitions("Spots.dat", text,
-                         N_("Unable to save Spots backup file.  Save aborted."))) {
+    if (!SaveGroupDefinitions(groups, "Spots.dat", text,
+                              N_("Unable to save Spots backup file.  Save aborted."))) {
         return false;
     }
     Changed.Spots = false;
@@ -204,12 +276,17 @@ bool Station::SaveSpotGroups() {
 
 bool Station::SaveTrackList(TCustomDetails& group) {
     const std::string fileName = TrackListFileName(group);
-    if (const std::string problem = TrackListNameProblem(group.Name, group.Kind());
+    if (const std::string problem = TrackListNameProblem(group.ListName(), group.Kind());
         !problem.empty()) {
         op_->Show(
             MessageKind::Error,
             Format(tr("The track list of \"%0:s\" was not saved."), group.Name) + " " + problem,
             Buttons::Ok);
+        return false;
+    }
+    if (!OwnsTrackList(group)) {
+        // A new group named like one renamed away, after the definitions failed to save:
+        // its list waits for a save of them rather than overwrite the other's.
         return false;
     }
     const std::filesystem::path file = dataFolder_ / fileName;

@@ -95,7 +95,7 @@ bool Taken(const Station& s, ListKind kind, std::size_t index, const std::string
 
 void RemoveTrackList(const Station& station, const TCustomDetails& group) {
     const std::string fileName = TrackListFileName(group);
-    if (IsTrackListName(group.Name, group.Kind())) {
+    if (station.OwnsTrackList(group)) {
         std::error_code ec;
         std::filesystem::remove(station.DataFolder() / fileName, ec);
     }
@@ -294,7 +294,6 @@ bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::
     switch (kind) {
         case ListKind::Categories: {
             TCategoryDetails& c = *station.Categories[index];
-            c.OldName = c.Name;
             c.Name = newName;
             UpdateRotationReferences(station, c);
             station.Changed.Categories = true;
@@ -302,7 +301,6 @@ bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::
         }
         case ListKind::SpotGroups: {
             TSpotDetails& s = *station.SpotGroups[index];
-            s.OldName = s.Name;
             s.Name = newName;
             UpdateRotationReferences(station, s);
             UpdateScheduleReferences(station, s);
@@ -407,6 +405,18 @@ bool CopyEntry(Station& station, ListKind kind, std::size_t index) {
     return false;
 }
 
+namespace {
+
+// What the station is restored from: its data files and track lists, and the settings
+// and names kept beside them; not the lock, the logs or the ".bak" copies.
+bool BackedUp(const std::filesystem::path& file) {
+    const std::string name = file.filename().string();
+    return LowerCase(file.extension().string()) == ".dat" || name == kSettingsFileName ||
+           name == kArtistNamesFileName;
+}
+
+}  // namespace
+
 void BackupDataFiles(Station& station) {
     const std::filesystem::path folder = station.DataFolder();
     const std::filesystem::path backup = folder / "Backup";
@@ -414,7 +424,7 @@ void BackupDataFiles(Station& station) {
     std::filesystem::create_directories(backup, ec);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file(ec) && LowerCase(entry.path().extension().string()) == ".dat") {
+        if (entry.is_regular_file(ec) && BackedUp(entry.path())) {
             files.push_back(entry.path());
         }
     }

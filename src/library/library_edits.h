@@ -58,7 +58,8 @@ bool UpdateRotationReferences(Station& station, const TCustomDetails& group);
 bool UpdateScheduleReferences(Station& station, const TRotationDetails& rotation);
 bool UpdateScheduleReferences(Station& station, const TSpotDetails& group);
 
-// Copies every "*.dat" of the data folder into its "Backup" folder.
+// Copies every "*.dat" of the data folder, "Settings.ini" and "ArtistNames.txt" into its
+// "Backup" folder.
 void BackupDataFiles(Station& station);
 
 // "Clear Last Scheduled": after the operator agrees, every track counts as long unused.

@@ -229,7 +229,11 @@ void Station::RevertLastUsed(bool reset) {
         }
         a.LastPlayed = a.SavedLastPlayed;
     });
-    Changed.FileLists = reset;
+    // Whatever else was unsaved stays so; a reset is an edit of its own.
+    if (reset) {
+        Changed.FileLists = true;
+        Changed.Spots = Changed.Spots || !SpotGroups.empty();  // where NextItem is saved
+    }
 }
 
 std::filesystem::path Station::TrackListPath(const TCustomDetails& group) const {

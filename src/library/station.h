@@ -124,11 +124,16 @@ public:
     // reported with the command that brings the station over.
     bool ReportWindowsPath(const std::string& path) const;
 
-    // Sets the working last-used state back to the saved one; with `reset` the saved
-    // state first becomes "long ago".
+    // Sets the working last-used state back to the saved one (as of the last load or
+    // save, with the operator's edits since); with `reset` the saved state first becomes
+    // "long ago", to be saved. The changed flags are otherwise left as they are.
     void RevertLastUsed(bool reset);
 
     std::filesystem::path TrackListPath(const TCustomDetails& group) const;
+    // Whether the group's track list may be written or removed under its list name: the
+    // name can name one, and is not still the saved name of another group (one renamed
+    // away from it, with the definitions not saved since).
+    bool OwnsTrackList(const TCustomDetails& group) const;
 
 private:
     TDateTime Today() const;
@@ -138,6 +143,10 @@ private:
     // Tells the operator when a group's name cannot have a track list of its own.
     void ReportTrackListName(const TCustomDetails& group) const;
     bool SaveDefinitions(const char* fileName, const std::string& text, const char* backupMessage);
+    // Saves Categories.dat or Spots.dat (`groups` being their groups) and carries the
+    // track lists of the groups renamed since to their new names.
+    bool SaveGroupDefinitions(const std::vector<TCustomDetails*>& groups, const char* fileName,
+                              const std::string& text, const char* backupMessage);
     // The group's saved track list; in isolated mode every line is kept, otherwise those
     // for which `keep` says yes (all of them without a `keep`).
     std::vector<SavedTrack> ReadSavedTracks(

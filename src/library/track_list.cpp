@@ -23,7 +23,7 @@ std::string TrackListFileName(const std::string& name, GroupKind kind) {
 }
 
 std::string TrackListFileName(const TCustomDetails& group) {
-    return TrackListFileName(group.Name, group.Kind());
+    return TrackListFileName(group.ListName(), group.Kind());
 }
 
 std::string TrackListNameProblem(const std::string& name, GroupKind kind) {

@@ -21,6 +21,7 @@ struct SavedTrack {
 };
 
 // The track-list file name of a group: "Name.dat", or "{Name}.dat" for a Spot Group.
+// A group's own list goes by the name its saved definitions give it (ListName).
 std::string TrackListFileName(const TCustomDetails& group);
 std::string TrackListFileName(const std::string& name, GroupKind kind);
 

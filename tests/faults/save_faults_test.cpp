@@ -12,6 +12,7 @@
 #include "base/format_datetime.h"
 #include "base/unattended_operator.h"
 #include "generator/run_report.h"
+#include "library/library_edits.h"
 #include "library/rotation.h"
 #include "outputs/generation.h"
 #include "support/process.h"
@@ -51,8 +52,10 @@ protected:
         before = Snapshot(b.DataFolder());
     }
 
-    // Changes every kind of data so that every file has something new to save.
+    // Changes every kind of data so that every file has something new to save; the
+    // Category is renamed, so its track list is to follow.
     void ChangeEverything(Station& s) {
+        RenameEntry(s, ListKind::Categories, 0, "Renamed");
         s.Opt.HTMLTitle = "Changed";
         s.Categories[0]->Notes = "changed";
         s.SpotGroups[0]->Notes = "changed";
@@ -240,20 +243,18 @@ private:
 TEST_F(FaultTest, AFolderRemovedDuringTheRun) {
     Station& s = b.Get();
     s.Opt.StartDay += 1;  // a new log name, so the old log's folder holds only old files
-    const std::pair<std::string, std::string> cases[] = {
-        {"Creating Playlist log ...", s.Opt.LogFolder},
-        {"Creating Playlist for", s.Opt.PlaylistFolder},
+    const std::string cases[][3] = {
+        {"Creating Playlist log ...", s.Opt.LogFolder, "Unable to create Playlist Log file."},
+        {"Creating Playlist for", s.Opt.PlaylistFolder, "Unable to delete Playlist file"},
     };
-    const std::string expected[] = {"Unable to create Playlist Log file.",
-                                    "Unable to delete Playlist file"};
-    for (std::size_t i = 0; i < 2; ++i) {
+    for (const auto& [line, folder, said] : cases) {
         ScriptedOperator op;
-        Saboteur saboteur(cases[i].first, [&] { fs::remove_all(cases[i].second); });
+        Saboteur saboteur(line, [&] { fs::remove_all(folder); });
         RunReport report(op, &saboteur);
         s.Changed = ChangedFlags{};
         EXPECT_FALSE(RunGeneration(s, report));
         EXPECT_EQ(report.Lines().back(), "Playlist Creation Aborted.");
-        EXPECT_EQ(FirstMessage(op).rfind(expected[i], 0), 0u) << FirstMessage(op);
+        EXPECT_EQ(FirstMessage(op).rfind(said, 0), 0u) << FirstMessage(op);
         EXPECT_FALSE(s.Changed.FileLists);
         ExpectDataUnchanged();
     }

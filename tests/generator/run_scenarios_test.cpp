@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/unattended_operator.h"
+#include "library/file_view.h"
+#include "library/library_edits.h"
 #include "library/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
@@ -85,13 +87,26 @@ TEST_F(RunTest, ZeroHoursWritesOnlyTheHeaderAndNoPlaylist) {
                  !std::filesystem::is_empty(b.Opt().PlaylistFolder));
 }
 
-TEST_F(RunTest, AMissingRotationStopsTheRunAtThatHour) {
+// A missing Rotation stops the run at its hour. The run takes back its own uses, while
+// the operator's unsaved edits of the track lists outlive it; saved, they are what the
+// station reloads.
+TEST_F(RunTest, AMissingRotationStopsTheRunWhichKeepsTheOperatorsTrackEditsNotItsUses) {
     b.AddRotation("A", {MakeCategoryItem("Hits")}, true);
     b.AddSchedule("All", "1111111", "...DEFAULT...").Hours[2].Text =
         ScheduleEntryText(2, 0, "Gone");
     b.Save();
-    Configure(5);
-    const RunResult r = Generate(b.Get(), op);
+    Configure(2);
+    Station& s = b.Get();
+    ASSERT_TRUE(Generate(s, op).Ok);
+    ASSERT_TRUE(s.SaveAll());  // a history of last uses
+    op.QueueAnswer(Answer::Ok);
+    ASSERT_TRUE(ResetLastUsed(s));  // Clear Last Scheduled
+    const std::string edited = s.Categories[0]->Files[3].FileName;
+    ApplyFileProperties(s, s.Categories[0]->Files[3], kMonday - 3.0, 0.5, 241);
+    ASSERT_FALSE(s.Changed.Categories);
+    op.Messages.clear();
+    test::RunFrom(s.Opt, kMonday, 0, 5);
+    const RunResult r = Generate(s, op);
     EXPECT_FALSE(r.Ok);
     EXPECT_TRUE(r.HasLine("Rotation \"02:00\tGone\" used in Schedule \"All\" is not found."));
     EXPECT_EQ(r.Lines.back(), "Playlist Creation Aborted.");
@@ -101,8 +116,21 @@ TEST_F(RunTest, AMissingRotationStopsTheRunAtThatHour) {
     EXPECT_EQ(std::count_if(r.Log.Lines.begin(), r.Log.Lines.end(),
                             [](const LogLine& l) { return l.LineKind == LogLine::Kind::Hour; }),
               3);
-    EXPECT_EQ(b.Get().LastRunStart, 0.0);
-    EXPECT_FALSE(b.Get().Changed.Categories);
+    EXPECT_EQ(s.LastRunStart, 0.0);
+    EXPECT_FALSE(s.Changed.Categories);
+    EXPECT_TRUE(s.Changed.FileLists);
+    auto expectEdits = [&](const Station& station) {
+        for (const FileRec& f : station.Categories[0]->Files) {
+            const bool isEdited = f.FileName == edited;
+            EXPECT_EQ(f.LastUsed, isEdited ? kMonday - 2.5 : 1.0) << f.FileName;
+            EXPECT_EQ(f.Duration, isEdited ? 241 : 240) << f.FileName;
+        }
+    };
+    expectEdits(s);
+    ASSERT_TRUE(s.SaveAll());
+    Station again(b.DataFolder(), op, FormatSettings::English());
+    again.LoadAll();
+    expectEdits(again);
 }
 
 TEST_F(RunTest, UnattendedAPassEndingErrorFailsTheRunAndMovesNothingOn) {

@@ -78,14 +78,20 @@ TEST(FileView, RowsAndPropertiesOfATrack) {
     EXPECT_TRUE(PropertiesOf(spots, never, fs).DurationEditable);
     EXPECT_TRUE(PropertiesOf(TCategoryDetails{}, never, fs).DurationEditable);
 
-    FileRec used = Track("y.mp3", 0, 100, 46000.75, 0);
+    FileRec used = Track("y.mp3", 0, 100, 46000.75 + 0.3 / 86400, 0);
+    used.SavedLastUsed = 46000.5;  // before a run not yet saved
     p = PropertiesOf(spots, used, fs);
     EXPECT_EQ(p.LastDate, 46000.0);
-    EXPECT_EQ(p.LastTime, 0.75);
-    ApplyFileProperties(station, used, 1.0, 0.0, 20 * 3600);
-    EXPECT_EQ(used.LastUsed, 1.0);                  // never used again
-    EXPECT_EQ(used.Duration, kMaxDurationSeconds);  // 20:00:00 does not fit
+    // The dialog gives back the time it showed, to the second: the run's use stays the
+    // run's, one the run would undo.
+    ApplyFileProperties(station, used, p.LastDate, 0.75, 100);
+    EXPECT_EQ(used.SavedLastUsed, 46000.5);
     EXPECT_TRUE(station.Changed.FileLists);
+    // A last use the operator sets is the one a run starts from.
+    ApplyFileProperties(station, used, 1.0, 0.0, 20 * 3600);
+    EXPECT_EQ(used.LastUsed, 1.0);  // never used again
+    EXPECT_EQ(used.SavedLastUsed, 1.0);
+    EXPECT_EQ(used.Duration, kMaxDurationSeconds);  // 20:00:00 does not fit
 }
 
 }  // namespace

@@ -105,8 +105,17 @@ TEST_F(SavedStation, EveryDataFileRoundTripsByteForByteWithEveryField) {
 }
 
 TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
-    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 0, "Blues"));
-    ASSERT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, "Station IDs"));
+    // Renamed twice, or there and back, before the save: the list goes from the name
+    // it is saved under to the last one.
+    for (const char* name : {"Swing", "Blues"}) {
+        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 0, name));
+    }
+    for (const char* name : {"Jingles", "Station IDs"}) {
+        ASSERT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, name));
+    }
+    for (const char* name : {"Metal", "Rock"}) {
+        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, name));
+    }
     EXPECT_EQ(station->Rotations[0]->Items[1].Text, "00:00:12\tBlues");
     EXPECT_EQ(station->Rotations[0]->Items[0].Text, "00:00:00\t{Station IDs}");
     EXPECT_EQ(station->Rotations[0]->Items[4].Text, "00:08:00\t{(30)Station IDs}");
@@ -114,14 +123,29 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     EXPECT_TRUE(station->Changed.Rotations);
     EXPECT_TRUE(station->Changed.Schedules);
     const std::string jazzList = Read("Jazz.dat");
+    const std::string rockList = Read("Rock.dat");
     ASSERT_TRUE(station->SaveAll());
-    EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
+    for (const char* gone : {"Jazz.dat", "Swing.dat", "{IDs}.dat", "{Jingles}.dat"}) {
+        EXPECT_FALSE(fs::exists(dir.Path() / "data" / gone)) << gone;
+    }
     EXPECT_EQ(Read("Blues.dat"), jazzList);
+    EXPECT_EQ(Read("Rock.dat"), rockList);
     EXPECT_TRUE(fs::exists(dir.Path() / "data/{Station IDs}.dat"));
     Load();
     EXPECT_EQ(station->Rotations[0]->Items[1].Object, station->Categories[0].get());
     EXPECT_EQ(station->Categories[0]->Files.size(), 2u);
+    EXPECT_EQ(station->Categories[0]->Files[0].LastUsed, 46360.25);
     EXPECT_TRUE(op.Messages.empty());
+    // Two Categories that swap names swap lists.
+    const std::pair<std::size_t, const char*> swap[] = {{0, "Swap"}, {1, "Blues"}, {0, "Rock"}};
+    for (const auto& [index, name] : swap) {
+        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, index, name));
+    }
+    ASSERT_TRUE(station->SaveAll());
+    EXPECT_EQ(Read("Rock.dat"), jazzList);
+    EXPECT_EQ(Read("Blues.dat"), rockList);
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Swap.dat"));
+    Load();
     // A group named like the time field keeps the time when renamed.
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "0"));
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "Hard Rock"));
@@ -205,10 +229,36 @@ TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
     EXPECT_EQ(Read("Rotations.dat"), before);
     ASSERT_EQ(op.Messages.size(), 1u);
     EXPECT_EQ(op.Messages[0].Text, "Unable to save Rotations backup file.  Save aborted.");
+
+    // A renamed Category whose definitions fail to save keeps its list, and so its
+    // history, under the name they still give, and so do the lists saved meanwhile;
+    // the next save that works carries it.
+    fs::remove_all(dir.Path() / "data/Rotations.bak");
+    dir.MakeFolder("data/Categories.bak/blocked");
+    auto reloaded = [&] {
+        Station again(dir.Path() / "data", op, FormatSettings::English());
+        again.LoadAll();
+        const TCategoryDetails& c = *again.Categories[0];
+        return c.Name + " " + std::to_string(c.Files[0].LastUsed);
+    };
+    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 0, "Blues"));
+    EXPECT_FALSE(station->SaveCategories());
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Blues.dat"));
+    EXPECT_EQ(reloaded(), "Jazz 46360.250000");
+    station->Categories[0]->Files[0].LastUsed = 46370.5;
+    station->Changed.FileLists = true;
+    EXPECT_FALSE(station->SaveAll());
+    EXPECT_TRUE(station->Changed.Categories);
+    EXPECT_EQ(reloaded(), "Jazz 46370.500000");
+    fs::remove_all(dir.Path() / "data/Categories.bak");
+    ASSERT_TRUE(station->SaveAll());
+    EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
+    EXPECT_EQ(reloaded(), "Blues 46370.500000");
 }
 
 TEST_F(SavedStation, AGroupNameThatLeadsElsewhereKeepsItsTrackListHome) {
-    station->Categories[0]->Name = "../../escaped";
+    TCategoryDetails& jazz = *station->Categories[0];
+    jazz.Name = jazz.SavedName = "../../escaped";  // as definitions from elsewhere give it
     station->Changed.FileLists = true;
     EXPECT_FALSE(station->SaveAll());
     EXPECT_FALSE(fs::exists(dir.Path() / "escaped.dat"));
@@ -323,13 +373,23 @@ TEST_F(SavedStation, ClearLastScheduledAfterTheOperatorAgrees) {
     }
     EXPECT_EQ(station->Artists.Find("Band")->LastPlayed, 1.0);
     EXPECT_TRUE(station->Changed.FileLists);
+    EXPECT_TRUE(station->Changed.Spots);  // the spots start from their first again
 }
 
-TEST_F(SavedStation, BackupCopiesEveryDataFile) {
+TEST_F(SavedStation, BackupCopiesWhatTheStationIsRestoredFrom) {
+    const std::pair<const char*, bool> files[] = {
+        {"Categories.dat", true},  {"{IDs}.dat", true},      {"Settings.ini", true},
+        {"ArtistNames.txt", true}, {".spindle.lock", false}, {"Generate.log", false},
+        {"Station.db-wal", false}, {"Related.bak", false}};
+    for (const auto& [name, kept] : files) {
+        if (!fs::exists(dir.Path() / "data" / name)) {
+            Data(name, name);
+        }
+    }
     BackupDataFiles(*station);
-    EXPECT_EQ(ReadAll(dir.Path() / "data/Backup/Categories.dat"), Read("Categories.dat"));
-    EXPECT_EQ(ReadAll(dir.Path() / "data/Backup/{IDs}.dat"), Read("{IDs}.dat"));
-    EXPECT_FALSE(fs::exists(dir.Path() / "data/Backup/Related.bak"));
+    for (const auto& [name, kept] : files) {
+        EXPECT_EQ(ReadAll(dir.Path() / "data/Backup" / name), kept ? Read(name) : "") << name;
+    }
     ASSERT_FALSE(op.Messages.empty());
     EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
 }
