@@ -1,5 +1,6 @@
 #include "base/format_datetime.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace spindle {
@@ -227,6 +228,70 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value,
     Formatter formatter(value, settings);
     formatter.Append(pattern, 0);
     return formatter.Take();
+}
+
+std::string ShortDatePickerPattern(const FormatSettings& settings) {
+    const std::string_view pattern = settings.ShortDateFormat;
+    std::string out;
+    // Text between the fields, quoted as one run when it holds a letter or a quote.
+    std::string text;
+    auto field = [&out, &text](std::size_t count, char letter) {
+        const bool quoted = std::any_of(text.begin(), text.end(), [](char t) {
+            return t == '\'' || (Upper(t) >= 'A' && Upper(t) <= 'Z');
+        });
+        if (quoted) {
+            out += '\'';
+        }
+        for (const char t : text) {
+            out += t;
+            if (t == '\'') {
+                out += t;  // a quote in the text is written twice
+            }
+        }
+        if (quoted) {
+            out += '\'';
+        }
+        text.clear();
+        out.append(count, letter);
+    };
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        std::size_t count = 1;
+        while (i + count < pattern.size() && pattern[i + count] == c) {
+            ++count;
+        }
+        switch (Upper(c)) {
+            case 'D':
+                field(std::min<std::size_t>(count, 4), 'd');
+                break;
+            case 'M':
+                field(std::min<std::size_t>(count, 4), 'M');
+                break;
+            case 'Y':
+                field(count <= 2 ? 2 : 4, 'y');
+                break;
+            case '/':
+                text += settings.DateSeparator;
+                count = 1;
+                break;
+            case '\'':
+            case '"': {
+                const std::size_t close = pattern.find(c, i + 1);
+                const std::size_t end = close == std::string_view::npos ? pattern.size() : close;
+                text.append(pattern.substr(i + 1, end - i - 1));
+                count = end + 1 - i;
+                break;
+            }
+            default:
+                text += c;
+                count = 1;
+                break;
+        }
+        i += count;
+    }
+    field(0, ' ');
+    return out;
 }
 
 }  // namespace spindle

@@ -16,4 +16,9 @@ namespace spindle {
 std::string FormatDateTime(std::string_view pattern, TDateTime value,
                            const FormatSettings& settings);
 
+// The short date ("ddddd") in the d/M/y letters date pickers take (those of Unicode's
+// date patterns), so a picker shows a date as every list does: "m/d/yyyy" with "." as
+// the separator gives "M.d.yyyy"; any other letter is quoted.
+std::string ShortDatePickerPattern(const FormatSettings& settings);
+
 }  // namespace spindle

@@ -32,8 +32,9 @@ std::string IntervalUnitLabel(std::uint32_t minutes) {
     return Format(tr("(%g days)"), NearestHalf(minutes / 1440.0));
 }
 
-std::string IntervalFieldText(const std::string& text) {
-    return text.empty() ? "0" : text;
+std::string NumberFieldText(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ? text
+                                                                                              : "0";
 }
 
 SpotDialogEnabling SpotDialogRules(int groupType, int sortType, bool firstItemChecked) {

@@ -27,8 +27,9 @@ int IntervalPosition(std::uint32_t minutes);
 double NearestHalf(double value);
 std::string IntervalUnitLabel(std::uint32_t minutes);
 
-// An interval field after an edit: an empty field becomes "0".
-std::string IntervalFieldText(const std::string& text);
+// A number field (a repeat interval, the crossfade allowance) after an edit: a field
+// left without a digit, empty or a lone decimal separator, becomes "0".
+std::string NumberFieldText(const std::string& text);
 
 // Which Spot Group dialog controls are enabled for a type, a sort and the state of
 // "Always start with first item".

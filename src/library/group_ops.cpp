@@ -102,8 +102,7 @@ std::string FolderSummary(const std::vector<std::string>& folders) {
     std::string out;
     const std::size_t n = std::min<std::size_t>(folders.size(), 8);
     for (std::size_t i = 0; i < n; ++i) {
-        out += folders[i];
-        out += "; ";
+        out += (i == 0 ? "" : "; ") + folders[i];
     }
     return out;
 }

@@ -28,7 +28,7 @@ std::optional<FileRec> TakeNextSpot(TSpotDetails& group, RandomSource& random);
 // Index of the first track whose path is exactly `path`, or -1.
 int FindFileIndex(const TCustomDetails& group, std::string_view path);
 
-// The folder column of a group list: the first eight entries, each followed by "; ".
+// The folder column of a group list: the first eight entries, "; " between them.
 std::string FolderSummary(const std::vector<std::string>& folders);
 
 // The average time after loading: for a Block group the total cut to 16 bits, else

@@ -21,10 +21,10 @@ std::string OptionsIntervalUnitLabel(std::uint32_t minutes) {
 std::string FileDialogFilter(const ExtensionSet& extensions) {
     std::string patterns;
     for (const std::string& name : extensions.SelectedNames()) {
-        patterns += "*." + LowerCase(name) + ";";
+        patterns += (patterns.empty() ? "*." : " *.") + LowerCase(name);
     }
-    return std::string(tr("All supported files")) + "|" + patterns + "|" + tr("All files") +
-           " (*.*)|*.*";
+    return std::string(tr("All supported files")) + " (" + patterns + ");;" + tr("All files") +
+           " (*)";
 }
 
 UsageList UsageListOf(const Station& station, ListKind kind, std::size_t index) {

@@ -17,8 +17,8 @@ namespace spindle {
 // hours up to 2160 minutes, then days, to the nearest half.
 std::string OptionsIntervalUnitLabel(std::uint32_t minutes);
 
-// The file chooser's filter for the enabled extensions: "All supported files|*.mp3;…|
-// All files (*.*)|*.*".
+// The file chooser's filters for the enabled extensions, ";;" between them:
+// "All supported files (*.mp3 *.wav);;All files (*)".
 std::string FileDialogFilter(const ExtensionSet& extensions);
 
 // Whether changing the playlist period asks to bring the time reset period along.

@@ -64,6 +64,25 @@ TEST(FormatDateTime, FollowsTheGivenSettings) {
     EXPECT_EQ(FormatDateTime("d/m", kMoment, de), "7.12");
 }
 
+// The date pickers show the short date as the lists do.
+TEST(FormatDateTime, TheShortDateGoesToDatePickersInTheirLetters) {
+    const struct {
+        const char* Pattern;
+        const char* Separator;
+        const char* Picker;
+    } cases[] = {{"m/d/yyyy", "/", "M/d/yyyy"},
+                 {"dd.mm.yyyy", ".", "dd.MM.yyyy"},
+                 {"mm/dd/yy", "-", "MM-dd-yy"},
+                 {"yyyy\"年\"mm\"月\"dd\"日\"", "/", "yyyy年MM月dd日"},
+                 {"d 'de' mmmm \"l'an\" yyyy", "/", "d' de 'MMMM' l''an 'yyyy"}};
+    for (const auto& c : cases) {
+        FormatSettings s = FormatSettings::English();
+        s.ShortDateFormat = c.Pattern;
+        s.DateSeparator = c.Separator;
+        EXPECT_EQ(ShortDatePickerPattern(s), c.Picker) << c.Pattern;
+    }
+}
+
 TEST(FormatDateTime, ASelfReferringLocalePatternEnds) {
     FormatSettings odd = FormatSettings::English();
     odd.ShortDateFormat = "ddddd";

@@ -35,7 +35,9 @@ std::vector<std::vector<std::string>> TwoDayLog() {
     };
 }
 
-TEST(PlaylistDocument, LoadsHoursWithTheirRowsAndTimes) {
+// Hours with their rows and times; moving between hours wraps round the log, and a
+// time outside it is said so rather than indexed.
+TEST(PlaylistDocument, LoadsHoursWithTheirRowsAndTimesAndNavigationWraps) {
     test::TempDir dir;
     const std::string log = dir.Write("Dec0723.plg", test::ListLines(TwoDayLog()));
     PlaylistDocument doc;
@@ -65,17 +67,12 @@ TEST(PlaylistDocument, LoadsHoursWithTheirRowsAndTimes) {
     // An item at or past its hour's end lies 60 minutes on.
     EXPECT_EQ(doc.Items()[5].Minute, 61);
     EXPECT_EQ(doc.ViewOf({1, 0}).Rows.size(), 1u);
-}
 
-TEST(PlaylistDocument, NavigationWrapsAndTheCurrentHourMayLieOutside) {
-    test::TempDir dir;
-    PlaylistDocument doc;
-    doc.Load(dir.Write("a.plg", test::ListLines(TwoDayLog())), true, FormatSettings::English());
     EXPECT_EQ(doc.PreviousHour({0, 0}), (LogHour{1, 23}));
     EXPECT_EQ(doc.NextHour({1, 23}), (LogHour{0, 0}));
     EXPECT_EQ(doc.NextHour({0, 23}), (LogHour{1, 0}));
     EXPECT_EQ(doc.HourOf(kMonday + 23.5 / 24), (LogHour{0, 23}));
-    EXPECT_FALSE(doc.HourOf(kMonday - 30));  // long before the log: said, not indexed
+    EXPECT_FALSE(doc.HourOf(kMonday - 30));
     EXPECT_EQ(doc.DayEntries(FormatSettings::English()).size(), 2u);
 }
 

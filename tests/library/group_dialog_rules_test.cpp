@@ -30,8 +30,10 @@ TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
         EXPECT_EQ(IntervalPosition(c.Minutes), c.Position) << c.Minutes;
         EXPECT_EQ(IntervalUnitLabel(c.Minutes), c.Label) << c.Minutes;
     }
-    EXPECT_EQ(IntervalFieldText(""), "0");
-    EXPECT_EQ(IntervalFieldText("45"), "45");
+    for (const auto& [typed, kept] :
+         {std::pair{"", "0"}, std::pair{",", "0"}, std::pair{"45", "45"}, std::pair{",5", ",5"}}) {
+        EXPECT_EQ(NumberFieldText(typed), kept) << typed;
+    }
     // The option pages' label says "minutes" and goes without parentheses.
     EXPECT_EQ(OptionsIntervalUnitLabel(100), "minutes");
     EXPECT_EQ(OptionsIntervalUnitLabel(180), "3 hours");
@@ -44,7 +46,7 @@ TEST(OptionsPageRules, TheFileChooserFilterFollowsTheEnabledExtensions) {
     extensions.SelectNone();
     extensions.Select("MP3");
     extensions.Select("WAV");
-    EXPECT_EQ(FileDialogFilter(extensions), "All supported files|*.mp3;*.wav;|All files (*.*)|*.*");
+    EXPECT_EQ(FileDialogFilter(extensions), "All supported files (*.mp3 *.wav);;All files (*)");
     EXPECT_TRUE(AsksPeriodSync(kPeriodDay, kPeriodHour));
     EXPECT_FALSE(AsksPeriodSync(kPeriodHour, kPeriodHour));
 }

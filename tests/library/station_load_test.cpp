@@ -11,23 +11,17 @@
 #include "library/group_ops.h"
 #include "support/audio_files.h"
 #include "support/scripted_operator.h"
+#include "support/station_builder.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
 namespace {
 
+using test::FileNames;
 using test::ReadAll;
 using test::ScriptedOperator;
 using test::TempDir;
 using test::WriteMp3;
-
-std::vector<std::string> Names(const std::vector<FileRec>& files) {
-    std::vector<std::string> names;
-    for (const FileRec& f : files) {
-        names.push_back(f.FileName);
-    }
-    return names;
-}
 
 std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
@@ -86,7 +80,7 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     ASSERT_EQ(station.Categories.size(), 1u);
     const TCategoryDetails& rock = *station.Categories[0];
     // A Block category plays in file-name order; the average of a block is its total.
-    EXPECT_EQ(Names(rock.Files),
+    EXPECT_EQ(FileNames(rock.Files),
               (std::vector<std::string>{Music("A/a.mp3"), Music("A/A1/a1.mp3"), Music("B/b.mp3")}));
     EXPECT_EQ(rock.AverageTime, 303);
     EXPECT_TRUE(station.Changed.Categories);
@@ -98,7 +92,7 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     group->Subfolders = true;
     group->SortType = kSortPerFolder;
     station.LoadSpotFiles(*group);
-    EXPECT_EQ(Names(group->Files),
+    EXPECT_EQ(FileNames(group->Files),
               (std::vector<std::string>{Music("A/a.mp3"), Music("B/b.mp3"), Music("A/A1/a1.mp3")}));
 }
 
@@ -129,13 +123,14 @@ TEST_F(StationTest, ManyNewFilesAreReadAheadAsIfOneByOne) {
 }
 
 TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
+    std::vector<std::string> songs;
     for (int i = 0; i < 6; ++i) {
-        WriteMp3(dir, "music/Hits/Band" + std::to_string(i) + " - Song.mp3", 200 + i);
+        songs.push_back(
+            WriteMp3(dir, "music/Hits/Band" + std::to_string(i) + " - Song.mp3", 200 + i));
     }
     std::string list;
     for (int i : {3, 0, 5}) {
-        list += Music("Hits/Band" + std::to_string(i) + " - Song.mp3") + "*46000.5?" +
-                std::to_string(200 + i) + "|45000\r\n";
+        list += songs[i] + "*46000.5?" + std::to_string(200 + i) + "|45000\r\n";
     }
     WriteData("Hits.dat", list);
     Define("Categories.dat",
@@ -144,15 +139,10 @@ TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
     const TCategoryDetails& hits = *station.Categories[0];
     ASSERT_EQ(hits.Files.size(), 6u);
     EXPECT_EQ(hits.NextItem, 5u);
-    const std::vector<std::string> names = Names(hits.Files);
-    EXPECT_EQ(
-        std::vector<std::string>(names.begin(), names.begin() + 3),
-        (std::vector<std::string>{Music("Hits/Band3 - Song.mp3"), Music("Hits/Band0 - Song.mp3"),
-                                  Music("Hits/Band5 - Song.mp3")}));
-    EXPECT_EQ(
-        Sorted(std::vector<std::string>(names.begin() + 3, names.end())),
-        (std::vector<std::string>{Music("Hits/Band1 - Song.mp3"), Music("Hits/Band2 - Song.mp3"),
-                                  Music("Hits/Band4 - Song.mp3")}));
+    std::vector<std::string> names = FileNames(hits.Files);
+    std::sort(names.begin() + 3, names.end());  // the new files in any order
+    EXPECT_EQ(names, (std::vector<std::string>{songs[3], songs[0], songs[5], songs[1], songs[2],
+                                               songs[4]}));
     for (std::size_t i = 0; i < hits.Files.size(); ++i) {
         EXPECT_EQ(hits.Files[i].Index, static_cast<int>(i));
     }
@@ -164,22 +154,16 @@ TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
 }
 
 TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
-    for (int i = 0; i < 12; ++i) {
-        WriteMp3(dir, "music/Hits/T" + std::to_string(i) + ".mp3", 60);
-    }
     std::string list;
+    std::vector<std::string> saved;
     for (int i = 0; i < 12; ++i) {
-        list += Music("Hits/T" + std::to_string(i) + ".mp3") + "*0?60|0\r\n";
+        saved.push_back(WriteMp3(dir, "music/Hits/T" + std::to_string(i) + ".mp3", 60));
+        list += saved.back() + "*0?60|0\r\n";
     }
     WriteData("Hits.dat", list);
     Define("Categories.dat", {{"Hits", "", EncodeListText({Music("Hits")})}});
     station.LoadAll();
-    const std::vector<std::string> names = Names(station.Categories[0]->Files);
-    ASSERT_EQ(names.size(), 12u);
-    std::vector<std::string> saved;
-    for (int i = 0; i < 12; ++i) {
-        saved.push_back(Music("Hits/T" + std::to_string(i) + ".mp3"));
-    }
+    const std::vector<std::string> names = FileNames(station.Categories[0]->Files);
     EXPECT_NE(names, saved);
     EXPECT_EQ(Sorted(names), Sorted(saved));
 }
@@ -217,7 +201,7 @@ TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
     Define("Categories.dat", {{"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}});
     station.LoadAll();
     const TCategoryDetails& jazz = *station.Categories[0];
-    EXPECT_EQ(Sorted(Names(jazz.Files)),
+    EXPECT_EQ(Sorted(FileNames(jazz.Files)),
               (std::vector<std::string>{Music("a.mp3"), Music("b.mp3")}));
     const FileRec& b = jazz.Files[static_cast<std::size_t>(FindFileIndex(jazz, Music("b.mp3")))];
     EXPECT_EQ(b.LastUsed, 0.0);
@@ -226,17 +210,25 @@ TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
                                                       "\" from Category \"Jazz\"."}));
 }
 
-TEST_F(StationTest, IsolatedModeLoadsSavedTracksWithoutTheirFolders) {
+// Isolated, a station loads its saved tracks without scanning (so without a word about
+// missing folders); a name that is no file name is reported and reads nothing.
+TEST_F(StationTest, IsolatedModeLoadsSavedTracksAndInvalidNamesAreReportedAndKept) {
     WriteData("Jazz.dat", "/nowhere/Band - Tune.mp3*46000?215|45000\r\n");
     WriteData("{IDs}.dat", "/nowhere/ID.mp3*0?12|45000\r\n");
-    Define("Categories.dat", {{"Jazz", "", EncodeListText({"/nowhere"})}});
-    Define("Spots.dat", {{"IDs", "", EncodeListText({"/nowhere"})}});
+    Define("Categories.dat", {{"Jazz", "", EncodeListText({"/nowhere"})}, {"../../escape"}});
+    Define("Spots.dat", {{"IDs", "", EncodeListText({"/nowhere"})}, {"a/b"}});
+    dir.Write("escape.dat", "/x.mp3*1?1|1\r\n");  // outside the data folder
     station.Isolated = true;
     station.LoadAll();
+    ASSERT_EQ(station.Categories.size(), 2u);
     ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
     EXPECT_EQ(station.Categories[0]->Files[0].Duration, 215);
     ASSERT_EQ(station.SpotGroups[0]->Files.size(), 1u);
-    EXPECT_TRUE(op.Messages.empty());  // no scan, so no missing folder
+    EXPECT_TRUE(station.Categories[1]->Files.empty());  // nothing read from outside
+    EXPECT_EQ(ErrorTexts(),
+              (std::vector<std::string>{
+                  "Category name \"../../escape\" includes invalid characters. Please rename.",
+                  "Spot Group name \"a/b\" includes invalid characters. Please rename."}));
 }
 
 TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
@@ -248,7 +240,7 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
            {{"IDs", "", EncodeListText({Music("x"), Music("y")}), "0", "2", "0", "0", "1", "0"}});
     station.LoadAll();
     const TSpotDetails& ids = *station.SpotGroups[0];
-    EXPECT_EQ(Names(ids.Files),
+    EXPECT_EQ(FileNames(ids.Files),
               (std::vector<std::string>{Music("x/A.mp3"), Music("y/a.mp3"), Music("x/b.mp3")}));
     EXPECT_EQ(ids.Files[2].Duration, 15);  // measured again, not the saved 99
     EXPECT_EQ(ids.Files[2].LastUsed, 46100.0);
@@ -281,7 +273,7 @@ TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
     Define("Categories.dat",
            {{"Pop", "", EncodeListText({Music("Pop")}), "0", "0", "0", "0", "0", "1", "1"}});
     station.LoadAll();
-    EXPECT_EQ(Names(station.Categories[0]->Files),
+    EXPECT_EQ(FileNames(station.Categories[0]->Files),
               (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
 }
 
@@ -299,7 +291,7 @@ TEST_F(StationTest, AFileListedTwiceIsOneTrackAndUnreadableDurationsAreAskedFor)
     EXPECT_EQ(files.at(static_cast<std::size_t>(cd)).Duration, 245);
 }
 
-TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {
+TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedElseTheFirstIsTheDefault) {
     Define("Categories.dat", {{"Rock"}, {"Rockabilly"}});
     Define("Spots.dat", {{"IDs"}, {"Sponsors"}});
     const std::string items = EncodeListText(
@@ -323,26 +315,10 @@ TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedIsTheDefault) {
     EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{
                                 "Category \"Jazz\" used in Rotation \"Morning\" is not found.",
                                 "Spot Group \"Gone\" used in Rotation \"Night\" is not found."}));
-}
-
-TEST_F(StationTest, TheFirstRotationIsTheDefaultWhenNoneIsMarked) {
+    // None marked: the first.
     Define("Rotations.dat", {{"A", "", "0"}, {"B", "", "0"}});
     station.LoadAll();
     EXPECT_EQ(station.DefaultRotation, station.Rotations[0].get());
-}
-
-TEST_F(StationTest, InvalidNamesAreReportedAndKept) {
-    Define("Categories.dat", {{"../../escape"}});
-    Define("Spots.dat", {{"a/b"}});
-    dir.Write("escape.dat", "/x.mp3*1?1|1\r\n");  // outside the data folder
-    station.Isolated = true;
-    station.LoadAll();
-    ASSERT_EQ(station.Categories.size(), 1u);
-    EXPECT_TRUE(station.Categories[0]->Files.empty());  // nothing read from outside
-    EXPECT_EQ(ErrorTexts(),
-              (std::vector<std::string>{
-                  "Category name \"../../escape\" includes invalid characters. Please rename.",
-                  "Spot Group name \"a/b\" includes invalid characters. Please rename."}));
 }
 
 TEST_F(StationTest, BinaryJunkInEveryDataFileLoadsTolerantly) {

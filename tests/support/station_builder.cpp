@@ -5,6 +5,14 @@
 
 namespace spindle::test {
 
+std::vector<std::string> FileNames(const std::vector<FileRec>& files) {
+    std::vector<std::string> names;
+    for (const FileRec& f : files) {
+        names.push_back(f.FileName);
+    }
+    return names;
+}
+
 StationBuilder::StationBuilder(const TempDir& dir) : dir_(dir), data_(dir.Path() / "data") {
     dir.MakeFolder("data");
     station_ = std::make_unique<Station>(data_, op_, FormatSettings::English());

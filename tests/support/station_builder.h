@@ -21,6 +21,9 @@ inline void RunFrom(Options& o, std::int64_t day, int hour, int hours) {
     o.TotalHours = hours % 24;
 }
 
+// The file names of a track list, in its order.
+std::vector<std::string> FileNames(const std::vector<FileRec>& files);
+
 class StationBuilder {
 public:
     explicit StationBuilder(const TempDir& dir);
