@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/editor_window.h"
 #include "app/form_text.h"
 #include "app/gui_operator.h"
 #include "app/help_window.h"
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
     spindle::Station station(folder, op);
     station.Isolated = switches.Isolated;
     spindle::gui::StartupSequence startup(station, switches.Unattended ? &unattended : nullptr, {},
-                                          switches.EditorFirst);
+                                          switches.EditorFirst, &gui);
     QObject::connect(&startup, &spindle::gui::StartupSequence::WindowShown, [&] {
         gui.SetParent(startup.Window());
         startup.Window()->setWindowTitle(QStringLiteral("Spindle - ") +
@@ -107,8 +108,10 @@ int main(int argc, char** argv) {
         QObject::connect(notifier, &QSocketNotifier::activated, &app, [&startup] {
             char byte = 0;
             [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-            if (startup.Window() != nullptr && startup.Window()->isVisible()) {
-                startup.Window()->close();
+            const auto* editor = startup.Window() ? startup.Window()->Editor() : nullptr;
+            if (startup.Window() != nullptr &&
+                (startup.Window()->isVisible() || (editor != nullptr && editor->isVisible()))) {
+                startup.Window()->Terminate();
             } else {
                 QApplication::quit();
             }

@@ -15,6 +15,7 @@
 #include "base/command_words.h"
 #include "base/format_datetime.h"
 #include "gui_support.h"
+#include "journey.h"
 
 using namespace spindle;
 using spindle::gui::CategoryDialog;
@@ -32,123 +33,74 @@ T* Find(QWidget& form, const char* name) {
     return child;
 }
 
+// Runs `step` on the modal dialog of type T that `open` opens, as the journeys do.
+template <typename T>
+bool WithDialog(const std::function<void()>& open, const std::function<void(T&)>& step) {
+    return test::WithDialog(open, std::function<void(QDialog&)>([&step](QDialog& d) {
+                                T* dialog = qobject_cast<T*>(&d);
+                                QVERIFY2(dialog != nullptr, qPrintable(d.objectName()));
+                                step(*dialog);
+                            }));
+}
+
 }  // namespace
 
 class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A new Category: its refusals keep the dialog open with the focus on the field
-    // they concern, one box per missing folder, and OK adds it.
+    // A new Category from its page: a refusal keeps the dialog open with the focus on the
+    // field it concerns, one box per missing folder; Help and F1 open its own page.
     void aNewCategoryIsCheckedInOrder() {
-        test::Fixture f;
-        CategoryDialog dialog(*f.station, nullptr);
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QCOMPARE(dialog.windowTitle(), QString("New Category"));
-        auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
-        QVERIFY(!ok->isEnabled());  // no name and no folders yet
-        auto* name = Find<QLineEdit>(dialog, "name");
-        auto* folders = Find<QPlainTextEdit>(dialog, "folders");
-        QTest::keyClicks(name, "hits");
-        folders->setPlainText(QString::fromStdString(f.dir / "music/Gold"));
-        QVERIFY(ok->isEnabled());
-        Find<QLineEdit>(dialog, "notes")->setFocus();
-        QVERIFY(!dialog.TryAccept());
-        QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
-                 QString("Category already exists. Try again."));
-        QCOMPARE(QApplication::focusWidget(), name);
-
-        name->setText("Oldies");
-        folders->setPlainText(QString::fromStdString(f.dir / "music/Gold") + "\n/gone/a\n/gone/b");
-        const std::size_t before = f.op.Messages.size();
-        QVERIFY(!dialog.TryAccept());
-        QCOMPARE(f.op.Messages.size(), before + 2);
-        QCOMPARE(QApplication::focusWidget(), folders);
-
-        // The interval field, its track bar and its label follow each other.
-        Find<QComboBox>(dialog, "songRepeatOption")->setCurrentIndex(kRepeatSpecify);
-        auto* interval = Find<QLineEdit>(dialog, "songRepeatInterval");
-        interval->clear();
-        QTest::keyClicks(interval, "150");
-        QCOMPARE(Find<QSlider>(dialog, "songRepeatTrackBar")->value(), 5);
-        QCOMPARE(Find<QLabel>(dialog, "songRepeatUnit")->text(), QString("(2.5 hours)"));
-        QVERIFY(!Find<QLineEdit>(dialog, "artistRepeatInterval")->isEnabled());
-        test::Screenshot(dialog, "category-dialog");
-
-        // Help opens the dialog's own page, by its button and by F1.
-        gui::SetHelpFolder(SPINDLE_HELP_DIR);
-        Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Help)->click();
-        auto* help = gui::HelpWindow()->findChild<QTextBrowser*>("helpBrowser");
-        QCOMPARE(help->source().fileName(), QString("library.html"));
-        QCOMPARE(help->source().fragment(), QString("category"));
-        QVERIFY(help->toPlainText().contains("The Category dialog"));
-        gui::HelpWindow()->resize(760, 560);
-        test::Screenshot(*gui::HelpWindow(), "help-window");
-        help->setSource(QUrl());
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClick(folders, Qt::Key_F1);
-        QCOMPARE(help->source().fragment(), QString("category"));
-        gui::HelpWindow()->close();
-
-        folders->setPlainText(QString::fromStdString(f.dir / "music/Gold"));
-        QVERIFY(dialog.TryAccept());
-        QCOMPARE(f.station->Categories.size(), std::size_t{3});
-        QCOMPARE(f.station->Categories[2]->Name, std::string("Oldies"));
-        const auto& oldies = static_cast<const TCategoryDetails&>(*f.station->Categories[2]);
-        QCOMPARE(oldies.SongRepeatInterval, std::uint32_t{150});
-        QVERIFY(f.station->Changed.Categories);
-    }
-
-    // A Song Intro group has no sort, first item or next item; a Normal one sorted
-    // randomly has no first item.
-    void spotGroupControlsFollowTheType() {
-        test::Fixture f;
-        SpotGroupDialog dialog(*f.station,
-                               static_cast<TSpotDetails*>(f.station->SpotGroups[0].get()));
-        QCOMPARE(dialog.windowTitle(), QString("IDs Spot Group Properties"));
-        QVERIFY(!Find<QLineEdit>(dialog, "name")->isEnabled());
-        auto* type = Find<QComboBox>(dialog, "groupType");
-        type->setCurrentIndex(kSpotSongIntro);
-        QVERIFY(!Find<QComboBox>(dialog, "sortType")->isEnabled());
-        type->setCurrentIndex(kSpotNormal);
-        Find<QComboBox>(dialog, "sortType")->setCurrentIndex(kSortRandomly);
-        QVERIFY(!Find<QWidget>(dialog, "firstItem")->isEnabled());
-        // The stored average holds until the folders change.
-        QCOMPARE(Find<QLabel>(dialog, "averageTime")->text(), QString("00:00:10"));
-        Find<QPlainTextEdit>(dialog, "folders")->appendPlainText("/elsewhere");
-        QCOMPARE(Find<QLabel>(dialog, "averageTime")->text(), QString("00:00:00"));
-        QCOMPARE(Find<QComboBox>(dialog, "nextItem")->count(), 0);
-        test::Screenshot(dialog, "spot-group-dialog");
-        QVERIFY2(test::UnnamedControls(dialog).isEmpty(),
-                 qPrintable(test::UnnamedControls(dialog).join(", ")));
-        CategoryDialog category(*f.station, nullptr);
-        QVERIFY2(test::UnnamedControls(category).isEmpty(),
-                 qPrintable(test::UnnamedControls(category).join(", ")));
-    }
-
-    // New from the Categories page opens the dialog; after OK the group's files load
-    // behind the loading window and the list shows them.
-    void newGroupsAndTheFileList() {
         test::Fixture f;
         MainWindow window(*f.station);
         window.show();
-        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Categories));
+        gui::SetHelpFolder(SPINDLE_HELP_DIR);
+        auto step = [&](CategoryDialog& dialog) {
+            auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+            QVERIFY(!ok->isEnabled());  // no name and no folders yet
+            auto* name = Find<QLineEdit>(dialog, "name");
+            auto* folders = Find<QPlainTextEdit>(dialog, "folders");
+            QTest::keyClicks(name, "hits");
+            folders->setPlainText(QString::fromStdString(f.dir / "music/Gold"));
+            ok->click();
+            QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
+                     QString("Category already exists. Try again."));
+            QCOMPARE(QApplication::focusWidget(), name);
+            name->setText("Oldies");
+            folders->appendPlainText("/gone/a\n/gone/b");
+            const std::size_t before = f.op.Messages.size();
+            ok->click();
+            QCOMPARE(f.op.Messages.size(), before + 2);
+            QCOMPARE(QApplication::focusWidget(), folders);
+
+            Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Help)->click();
+            auto* help = gui::HelpWindow()->findChild<QTextBrowser*>("helpBrowser");
+            QCOMPARE(help->source().fileName() + "#" + help->source().fragment(),
+                     QString("library.html#category"));
+            QVERIFY(help->toPlainText().contains("The Category dialog"));
+            gui::HelpWindow()->resize(760, 560);
+            test::Screenshot(*gui::HelpWindow(), "help-window");
+            help->setSource(QUrl());
+            QApplication::setActiveWindow(&dialog);
+            QTest::keyClick(folders, Qt::Key_F1);
+            QCOMPARE(help->source().fragment(), QString("category"));
+            gui::HelpWindow()->close();
+            dialog.reject();
+        };
+        QVERIFY(WithDialog<CategoryDialog>(
+            [&] { window.findChild<QAction*>("actionNew")->trigger(); }, step));
+        QCOMPARE(f.station->Categories.size(), std::size_t{2});
+    }
+
+    // Open on a Category whose folders changed keeps what is known of the files the scan
+    // still finds; the File List shows its tracks, sorted by a heading, and corrects one.
+    void openedGroupsAndTheFileList() {
+        test::Fixture f;
+        MainWindow window(*f.station);
+        window.show();
         QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
-        QTimer::singleShot(0, [&] {
-            auto* dialog = Find<CategoryDialog>(window, "groupDialog");
-            Find<QLineEdit>(*dialog, "name")->setText("More");
-            Find<QPlainTextEdit>(*dialog, "folders")
-                ->setPlainText(QString::fromStdString(f.dir / "music/Hits"));
-            dialog->accept();
-        });
-        window.findChild<QAction*>("actionNew")->trigger();
-        QVERIFY(reloaded.wait(30000));
         auto* model = window.View(ListKind::Categories)->model();
-        QCOMPARE(model->rowCount(), 3);
-        QCOMPARE(model->data(model->index(2, 2)), QVariant(qulonglong(2)));
         // Changing an existing group's folders keeps what is known of the files the scan
         // still finds.
         TCustomDetails& hits = *f.station->Categories[0];
@@ -189,6 +141,8 @@ private slots:
                 auto* props = files->findChild<QDialog*>("filePropertiesDialog");
                 QVERIFY(props != nullptr);
                 QCOMPARE(props->windowTitle(), QString("Other - Tune.mp3 Properties"));
+                // The date in the short form the list shows ("12/9/2025 12:00").
+                QCOMPARE(Find<QDateEdit>(*props, "eLastDate")->text(), QString("12/9/2025"));
                 Find<QTimeEdit>(*props, "eDuration")->setTime(QTime(0, 3, 35));
                 Find<QPushButton>(*props, "btNever")->click();
                 test::Screenshot(*props, "file-properties");
@@ -212,79 +166,141 @@ private slots:
         QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
     }
 
-    // A rotation built by dropping groups and moving an item saves as the editor shows it.
-    void aRotationBuiltByDragAndDropSaves() {
+    // The Schedule editor from its page: a Rotation dropped on an hour, the Timed Spots
+    // edited by keys as by their buttons (the Timed Spot dialog takes 10:60 but not 10:61
+    // or 24:00), and OK and Save write Schedules.dat.
+    void theScheduleEditorEditsAndSaves() {
         test::Fixture f;
-        gui::RotationEditor editor(*f.station, nullptr);
-        editor.resize(760, 520);
-        editor.show();
-        Find<QLineEdit>(editor, "name")->setText("Evening");
-        auto* target = Find<gui::DropTargetList>(editor, "rotationList");
-        auto drop = [&](QListWidget* from, int row) {
-            std::unique_ptr<QMimeData> mime(
-                from->model()->mimeData({from->model()->index(row, 0)}));
-            QVERIFY(mime != nullptr);
-            QVERIFY(target->Drop(mime.get(), QPoint(5, target->viewport()->height() - 2)));
+        MainWindow window(*f.station);
+        window.show();
+        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Schedules));
+        QTreeView* schedules = window.View(ListKind::Schedules);
+        schedules->setCurrentIndex(schedules->model()->index(0, 0));
+        auto timedSpot = [](const char* time) {
+            return [time](gui::TimedSpotDialog& d) {
+                auto* ok = Find<QDialogButtonBox>(d, "buttons")->button(QDialogButtonBox::Ok);
+                Find<QComboBox>(d, "spotCombo")->setCurrentText("IDs");
+                auto* field = Find<QLineEdit>(d, "time");
+                for (const auto& [text, valid] :
+                     {std::pair{"24:00", false}, std::pair{"10:61", false},
+                      std::pair{"10:60", true}, std::pair{time, true}}) {
+                    field->setText(text);
+                    QCOMPARE(ok->isEnabled(), valid);
+                }
+                test::Screenshot(d, "timed-spot-dialog");
+                ok->click();
+            };
         };
-        auto* categories = Find<QListWidget>(editor, "categoryList");
-        drop(categories, categories->row(categories->findItems("Hits", Qt::MatchExactly)[0]));
-        drop(Find<QListWidget>(editor, "spotList"), 0);  // IDs
-        drop(categories, categories->row(categories->findItems("Gold", Qt::MatchExactly)[0]));
-        drop(target, 0);  // Hits moved to the end
-        const std::vector<std::string> expected = {"00:00:00\t{IDs}", "00:00:10\tGold",
-                                                   "00:03:10\tHits"};
-        QCOMPARE(editor.Items().size(), expected.size());
-        for (std::size_t i = 0; i < expected.size(); ++i) {
-            QCOMPARE(editor.Items()[i].Text, expected[i]);
-        }
-        QCOMPARE(Find<QLabel>(editor, "approxTime")->text(), QString("(Approx Time: 00:06:30)"));
-        test::Screenshot(editor, "rotation-editor");
-        editor.accept();
-        QVERIFY(f.station->SaveRotations());
-        const std::string saved = test::ReadAll(f.b.DataFolder() / "Rotations.dat");
-        QVERIFY(saved.find("Evening") != std::string::npos);
-        QVERIFY(saved.find("00:03:10\tHits") != std::string::npos);
-    }
-
-    // A schedule edit (a rotation dropped on an hour, a Timed Spot added) reaches
-    // Schedules.dat; the Timed Spot dialog takes 10:60 but not 10:61 or 24:00.
-    void aScheduleEditReachesItsFile() {
-        test::Fixture f;
-        gui::ScheduleEditor editor(*f.station, f.station->Schedules[0].get());
-        editor.resize(900, 560);
-        editor.show();
-        auto* rotations = Find<QListWidget>(editor, "rotationList");
-        auto* hours = Find<gui::DropTargetList>(editor, "scheduleList");
-        std::unique_ptr<QMimeData> mime(
-            rotations->model()->mimeData({rotations->model()->index(1, 0)}));
-        QVERIFY(hours->Drop(mime.get(), hours->visualItemRect(hours->item(5)).center()));
-        QCOMPARE(editor.Edited().Hours[5].Text, std::string("05:00\tMorning"));
-        hours->setCurrentRow(23);
-        editor.Attach(1, 23, true);
-        QCOMPARE(hours->currentRow(), 23);
-
-        QTimer::singleShot(0, [&] {
-            auto* quick = Find<gui::TimedSpotDialog>(editor, "timedSpotDialog");
-            auto* ok = Find<QDialogButtonBox>(*quick, "buttons")->button(QDialogButtonBox::Ok);
-            Find<QComboBox>(*quick, "spotCombo")->setCurrentText("IDs");
-            auto* time = Find<QLineEdit>(*quick, "time");
-            for (const auto& [text, valid] : {std::pair{"24:00", false}, std::pair{"10:61", false},
-                                              std::pair{"10:60", true}, std::pair{"07:05", true}}) {
-                time->setText(text);
-                QCOMPARE(ok->isEnabled(), valid);
-            }
-            test::Screenshot(*quick, "timed-spot-dialog");
-            quick->accept();
-        });
-        editor.EditTimedSpot(true);
-        test::Screenshot(editor, "schedule-editor");
-        editor.accept();
-        QVERIFY(f.station->SaveSchedules());
+        const struct {
+            QKeyCombination Keys;
+            std::function<void(gui::TimedSpotDialog&)> Answer;  // the dialog the key opens
+            QStringList Spots;
+        } keys[] = {
+            {Qt::SHIFT | Qt::Key_Insert, timedSpot("07:05"), {"07:05\tIDs"}},
+            {Qt::ALT | Qt::Key_Return, timedSpot("08:00"), {"08:00\tIDs"}},
+            {Qt::ALT | Qt::Key_T, nullptr, {"08:05\tIDs"}},  // five minutes added
+            {Qt::CTRL | Qt::Key_C, nullptr, {"08:05\tIDs"}},
+            {Qt::Key_Delete, nullptr, {}},
+            {Qt::CTRL | Qt::Key_V, nullptr, {"08:05\tIDs"}},
+        };
+        f.op.QueueReply("5");
+        QVERIFY(WithDialog<gui::ScheduleEditor>(
+            [&] { window.findChild<QAction*>("actionOpen")->trigger(); },
+            [&](gui::ScheduleEditor& editor) {
+                auto* rotations = Find<QListWidget>(editor, "rotationList");
+                auto* hours = Find<gui::DropTargetList>(editor, "scheduleList");
+                std::unique_ptr<QMimeData> mime(
+                    rotations->model()->mimeData({rotations->model()->index(1, 0)}));
+                QVERIFY(hours->Drop(mime.get(), hours->visualItemRect(hours->item(5)).center()));
+                QCOMPARE(hours->item(5)->text(), QString("05:00\tMorning"));
+                auto* list = Find<QListWidget>(editor, "quickSpotList");
+                for (const auto& k : keys) {
+                    editor.activateWindow();  // again once a Timed Spot dialog closed
+                    QVERIFY(QTest::qWaitForWindowActive(&editor));
+                    list->setFocus();
+                    const QString key = QKeySequence(k.Keys).toString();  // for the messages
+                    auto press = [&] {
+                        QTest::keyClick(list, k.Keys.key(), k.Keys.keyboardModifiers());
+                    };
+                    QVERIFY2(k.Answer ? WithDialog<gui::TimedSpotDialog>(press, k.Answer)
+                                      : (press(), true),
+                             qPrintable(key));
+                    QStringList shown;
+                    for (int row = 0; row < list->count(); ++row) {
+                        shown << list->item(row)->text();
+                    }
+                    QVERIFY2(shown == k.Spots, qPrintable(key + ": " + shown.join(", ")));
+                    list->setCurrentRow(0);
+                }
+                editor.resize(900, 560);
+                test::Screenshot(editor, "schedule-editor");
+                QVERIFY2(test::UnnamedControls(editor).isEmpty(),
+                         qPrintable(test::UnnamedControls(editor).join(", ")));
+                Find<QDialogButtonBox>(editor, "buttons")->button(QDialogButtonBox::Ok)->click();
+            }));
+        window.SaveAction()->trigger();
         const std::string saved = test::ReadAll(f.b.DataFolder() / "Schedules.dat");
         QVERIFY(saved.find("05:00\tMorning") != std::string::npos);
-        QVERIFY(saved.find("07:05\tIDs") != std::string::npos);
-        QVERIFY2(test::UnnamedControls(editor).isEmpty(),
-                 qPrintable(test::UnnamedControls(editor).join(", ")));
+        QVERIFY(saved.find("08:05\tIDs") != std::string::npos);
+    }
+
+    // What the library dialogs and the Options show comes from the station: a Category's
+    // "System Default" intervals, the extensions offered by Add Files, the start day in
+    // the short date form of the lists, and an emptied crossfade allowance as 0.
+    void theWindowsShowTheStationsOwnSettings() {
+        test::Fixture f;
+        Options& o = f.station->Opt;
+        o.SystemSongInterval = "240";
+        o.SystemArtistInterval = "90";
+        o.Extensions.Select("MP2", false);
+        o.StartDay = 46363;  // 7 December 2026
+        auto& hits = static_cast<TCategoryDetails&>(*f.station->Categories[0]);
+        hits.SongRepeatInterval = 200;
+        MainWindow window(*f.station);
+        window.show();
+
+        auto* pages = window.findChild<QTabWidget*>("pages");
+        pages->setCurrentIndex(static_cast<int>(Page::Categories));
+        QTreeView* categories = window.View(ListKind::Categories);
+        categories->setCurrentIndex(categories->model()->index(0, 0));
+        QVERIFY(WithDialog<CategoryDialog>(
+            [&] { window.findChild<QAction*>("actionOpen")->trigger(); },
+            [&](CategoryDialog& d) {
+                auto* song = Find<QLineEdit>(d, "songRepeatInterval");
+                auto* artist = Find<QLineEdit>(d, "artistRepeatInterval");
+                QVERIFY(song->text() == "240" && artist->text() == "90" && !artist->isEnabled());
+                auto* option = Find<QComboBox>(d, "songRepeatOption");
+                option->setCurrentIndex(kRepeatSpecify);
+                QCOMPARE(song->text(), QString("200"));  // its own, once specified
+                // The interval field, its track bar and its label follow each other.
+                song->clear();
+                QTest::keyClicks(song, "150");
+                QCOMPARE(Find<QSlider>(d, "songRepeatTrackBar")->value(), 5);
+                QCOMPARE(Find<QLabel>(d, "songRepeatUnit")->text(), QString("(2.5 hours)"));
+                option->setCurrentIndex(kRepeatSystemDefault);
+                QCOMPARE(song->text(), QString("240"));
+                QVERIFY2(test::UnnamedControls(d).isEmpty(),
+                         qPrintable(test::UnnamedControls(d).join(", ")));
+                QVERIFY(WithDialog<QFileDialog>([&] { Find<QPushButton>(d, "addFiles")->click(); },
+                                                [](QFileDialog& files) {
+                                                    QVERIFY(files.nameFilters().value(0).startsWith(
+                                                        "All supported files (*.mp3 "));
+                                                    files.reject();
+                                                }));
+                d.accept();
+            }));
+        QCOMPARE(hits.SongRepeatOption, std::uint8_t{kRepeatSystemDefault});
+        QCOMPARE(hits.SongRepeatInterval, std::uint32_t{150});  // kept while unused
+        QTRY_VERIFY(!window.Busy());                            // the group's files loaded again
+
+        pages->setCurrentIndex(static_cast<int>(Page::Options));
+        QCOMPARE(Find<QDateEdit>(window, "startDay")->text(), QString("12/7/2026"));
+        auto* crossfade = Find<QLineEdit>(window, "crossfadeAllowance");
+        QTest::keyClick(crossfade, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(crossfade, Qt::Key_Backspace);
+        QCOMPARE(o.CrossfadeAllowance, std::string("0"));
+        QTest::keyClick(crossfade, Qt::Key_Return);
+        QCOMPARE(crossfade->text(), QString("0"));
     }
 
     // The Playlist Editor on the demo station's last run: the days and the hour shown,

@@ -60,7 +60,8 @@ inline std::unique_ptr<Station> DemoStation(const test::TempDir& dir, bool run =
     return station;
 }
 
-// The controls a person can tab to that a screen reader could not name.
+// The controls a person can tab to, and the toolbars' buttons, whose name a screen reader
+// could not say: none, or one that lost a "&" of its caption ("Save  Create Playlist").
 inline QStringList UnnamedControls(QWidget& form) {
     QStringList unnamed;
     for (QWidget* w : form.findChildren<QWidget*>()) {
@@ -70,17 +71,24 @@ inline QStringList UnnamedControls(QWidget& form) {
         const bool part = parent != nullptr &&
                           (parent->inherits("QAbstractSpinBox") || parent->inherits("QComboBox") ||
                            w->inherits("QComboBoxListView"));
-        const bool reachable = (w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
-                               qobject_cast<QTabBar*>(w) == nullptr && !w->inherits("QScrollBar") &&
-                               !w->inherits("QMenu");
-        if (reachable && w->accessibleName().isEmpty() &&
-            qobject_cast<QAbstractButton*>(w) == nullptr) {
-            unnamed << w->objectName() + " (" + w->metaObject()->className() + ")";
+        const bool tool = qobject_cast<const QToolBar*>(parent) != nullptr &&
+                          !w->inherits("QLabel") && !w->inherits("QToolBarExtension") &&
+                          !w->inherits("QToolBarSeparator");
+        const bool reachable = tool || ((w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
+                                        qobject_cast<QTabBar*>(w) == nullptr &&
+                                        !w->inherits("QScrollBar") && !w->inherits("QMenu"));
+        if (!reachable || !w->isVisibleTo(&form)) {
+            continue;
         }
-        if (auto* button = qobject_cast<QAbstractButton*>(w); button != nullptr && reachable &&
-                                                              button->text().isEmpty() &&
-                                                              button->accessibleName().isEmpty()) {
-            unnamed << w->objectName();
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+        const QString name = spoken != nullptr ? spoken->text(QAccessible::Name) : QString();
+        // On Linux a combo box's name is its value; its label is told by relation.
+        if (w->inherits("QComboBox") && spoken != nullptr &&
+            !spoken->relations(QAccessible::Label).isEmpty()) {
+            continue;
+        }
+        if (name.trimmed().isEmpty() || name.contains(QStringLiteral("  "))) {
+            unnamed << w->objectName() + " (" + w->metaObject()->className() + ") \"" + name + "\"";
         }
     }
     return unnamed;

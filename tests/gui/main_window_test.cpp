@@ -1,7 +1,7 @@
-// The main window on real data folders, offscreen: the start page, the Save actions in
-// step with the changed flags, renames and deletes refused with their texts, the close
-// question, and the real program started and closed. Screenshots of every page go to
-// the build folder for a person to look at.
+// The main window on real data folders, offscreen: the Save actions in step with the
+// changed flags, the option pages writing the Options, Create Playlist on the worker, the
+// splash, the program in German, and the real program started and closed. The journeys
+// (journey_test.cpp) take the operator's ways through it.
 #include <clocale>
 #include <filesystem>
 
@@ -36,32 +36,6 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void opensOnThePageTheLibraryCallsFor() {
-        Fixture noSchedule(false);
-        MainWindow first(*noSchedule.station);
-        first.ShowStartPage();
-        QCOMPARE(first.CurrentPage(), Page::Rotations);
-        Fixture full;
-        MainWindow window(*full.station);
-        window.ShowStartPage();
-        QCOMPARE(window.CurrentPage(), Page::Options);
-        window.resize(900, 520);
-        window.show();
-        auto* pages = window.findChild<QTabWidget*>("pages");
-        const char* names[] = {"categories", "spot-groups", "rotations", "schedules", "options"};
-        for (int i = 0; i < pages->count(); ++i) {
-            pages->setCurrentIndex(i);
-            Screenshot(window, QString("main-window-") + names[i]);
-        }
-        QCOMPARE(window.View(ListKind::Categories)->model()->rowCount(), 2);
-        QCOMPARE(window.View(ListKind::Categories)
-                     ->model()
-                     ->data(window.View(ListKind::Categories)->model()->index(0, 2)),
-                 QVariant(qulonglong(2)));
-        QCOMPARE(window.View(ListKind::Schedules)->model()->headerData(2, Qt::Horizontal),
-                 QVariant(QString("Monday")));
-    }
-
     void saveActionsFollowTheChangedFlags() {
         Fixture f;
         MainWindow window(*f.station);
@@ -260,37 +234,6 @@ private slots:
         QVERIFY(!std::filesystem::is_empty(o.PlaylistFolder));
     }
 
-    // Reload All Files scans the folders again on the worker, behind the loading window,
-    // and the lists show what it found; the view button cycles the four styles.
-    void reloadingAndViewStyles() {
-        Fixture f;
-        MainWindow window(*f.station);
-        window.show();
-        const auto hits = f.dir.Path() / "music/Hits";
-        std::filesystem::copy_file(hits / "Band - Song.mp3", hits / "New - Arrival.mp3");
-        QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
-        window.findChild<QAction*>("actionReloadAllFiles")->trigger();
-        QVERIFY(window.Busy());
-        QVERIFY(!window.menuBar()->isEnabled());
-        QVERIFY(reloaded.wait(30000));
-        QVERIFY(!window.Progress()->isVisible());
-        auto* model = window.View(ListKind::Categories)->model();
-        QCOMPARE(model->data(model->index(0, 2)), QVariant(qulonglong(3)));
-
-        auto* cycle = window.findChild<QAction*>("actionViewStyle");
-        const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,
-                                   ViewStyle::Details};
-        for (const ViewStyle style : order) {
-            cycle->trigger();
-            QCOMPARE(window.CurrentViewStyle(), style);
-            QCOMPARE(window.ShownView(ListKind::Categories)->isVisible(), true);
-        }
-        window.findChild<QAction*>("actionLargeIcons")->trigger();
-        QVERIFY(window.findChild<QAction*>("actionLargeIcons")->isChecked());
-        QVERIFY(!window.findChild<QAction*>("actionDetails")->isChecked());
-        Screenshot(window, "main-window-large-icons");
-    }
-
     // The splash keeps its minimum time by the clock it is given, and the window opens on
     // the start page (an "/R" start is the real program's test below).
     void startupKeepsTheSplash() {
@@ -308,22 +251,6 @@ private slots:
         QVERIFY(shown.wait(5000));  // the last 100 ms
         QVERIFY(startup.Splash() == nullptr);
         QCOMPARE(startup.Window()->CurrentPage(), Page::Options);
-    }
-
-    // Every control a person can tab to has a name a screen reader can say, and every
-    // action of the menus has a text.
-    void everyControlHasAnAccessibleName() {
-        Fixture f;
-        MainWindow window(*f.station);
-        window.show();
-        const QStringList unnamed = test::UnnamedControls(window);
-        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
-        for (QAction* entry : window.menuBar()->actions()) {
-            QVERIFY(!entry->text().isEmpty());
-            for (QAction* action : entry->menu()->actions()) {
-                QVERIFY(action->isSeparator() || !action->text().isEmpty());
-            }
-        }
     }
 
     // In German: the program's captions, menus and messages from its catalogue, Qt's own

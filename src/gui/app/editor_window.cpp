@@ -187,8 +187,10 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
 
     // The day and hour chosen on the tool bar.
     ui_->toolBar->addSeparator();
-    ui_->toolBar->addWidget(new QLabel(Tr(N_("  Day ")), this));
+    auto* dayLabel = new QLabel(Tr(N_("  Day ")), this);
+    ui_->toolBar->addWidget(dayLabel);
     day_ = new QComboBox(this);
+    dayLabel->setBuddy(day_);  // a screen reader says the label with the box
     day_->setObjectName(QStringLiteral("day"));
     day_->setAccessibleName(Tr(N_("Select a Day")));
     day_->setToolTip(day_->accessibleName());
@@ -196,8 +198,10 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     day_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     day_->setMinimumContentsLength(16);
     ui_->toolBar->addWidget(day_);
-    ui_->toolBar->addWidget(new QLabel(Tr(N_("  Hour ")), this));
+    auto* hourLabel = new QLabel(Tr(N_("  Hour ")), this);
+    ui_->toolBar->addWidget(hourLabel);
     hour_ = new QComboBox(this);
+    hourLabel->setBuddy(hour_);
     hour_->setObjectName(QStringLiteral("hour"));
     hour_->setAccessibleName(Tr(N_("Select an Hour")));
     hour_->setToolTip(hour_->accessibleName());

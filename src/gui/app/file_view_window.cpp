@@ -156,6 +156,7 @@ FilePropertiesDialog::FilePropertiesDialog(Station& station, const TCustomDetail
     ui_->eDuration->setMaximumTime(QTime(0, 0).addSecs(kMaxDurationSeconds));
     ui_->eDuration->setTime(QTime(0, 0).addSecs(p.Duration));
     ui_->eDuration->setEnabled(p.DurationEditable);
+    ShowShortDates(ui_->eLastDate, station.Settings());
     ui_->eLastDate->setMinimumDate(kDayZero);
     ui_->eLastDate->setDate(kDayZero.addDays(static_cast<qint64>(p.LastDate)));
     ui_->eLastTime->setTime(TimeOfDay(p.LastTime));

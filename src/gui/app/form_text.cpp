@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -10,9 +11,11 @@
 #include <QLocale>
 #include <QMenu>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QTranslator>
 
 #include "app/qt_text.h"
+#include "base/format_datetime.h"
 
 namespace spindle::gui {
 namespace {
@@ -21,8 +24,16 @@ QString Translated(const QString& text) {
     return text.isEmpty() ? text : Q(tr(S(text).c_str()));
 }
 
-QString Plain(QString text) {
-    return text.remove(QLatin1Char('&'));
+// A caption as it reads: a mnemonic's "&" goes, a "&&" is one "&".
+QString Plain(const QString& text) {
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
+            ++i;
+        }
+        plain += text[i];
+    }
+    return plain;
 }
 
 }  // namespace
@@ -54,6 +65,15 @@ void TranslateForm(QWidget* form) {
             action->setText(Translated(action->text()));
         }
     }
+    // A toolbar button reads its action's caption, "&&" included.
+    for (QToolBar* bar : form->findChildren<QToolBar*>()) {
+        for (QAction* action : bar->actions()) {
+            if (QWidget* button = bar->widgetForAction(action);
+                button != nullptr && !action->text().isEmpty()) {
+                button->setAccessibleName(Plain(action->text()));
+            }
+        }
+    }
     for (QLabel* label : form->findChildren<QLabel*>()) {
         label->setText(Translated(label->text()));
         if (QWidget* buddy = label->buddy()) {
@@ -74,6 +94,10 @@ QLineEdit* NamedField(const char* objectName, const QString& accessibleName, boo
     field->setAccessibleName(accessibleName);
     field->setReadOnly(readOnly);
     return field;
+}
+
+void ShowShortDates(QDateEdit* picker, const FormatSettings& settings) {
+    picker->setDisplayFormat(Q(ShortDatePickerPattern(settings)));
 }
 
 bool InstallQtTranslations(QTranslator& translator, const QLocale& locale) {

@@ -1,10 +1,15 @@
 #pragma once
 
+class QDateEdit;
 class QLineEdit;
 class QLocale;
 class QString;
 class QTranslator;
 class QWidget;
+
+namespace spindle {
+struct FormatSettings;
+}
 
 namespace spindle::gui {
 
@@ -17,6 +22,10 @@ void TranslateForm(QWidget* form);
 // A text field made in code, found by its object name and named for screen readers.
 QLineEdit* NamedField(const char* objectName, const QString& accessibleName, bool readOnly,
                       QWidget* parent);
+
+// A date picker shows its date in the short form every list and window of the program
+// uses, not in Qt's own form for the locale.
+void ShowShortDates(QDateEdit* picker, const FormatSettings& settings);
 
 // Installs Qt's own texts (standard buttons, file and print dialogs) in the language of
 // the environment, from Qt's catalogues; false when there are none for it.

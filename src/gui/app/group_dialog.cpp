@@ -19,6 +19,7 @@
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/text_file.h"
+#include "library/options_page_rules.h"
 #include "ui_category_dialog.h"
 #include "ui_spot_group_dialog.h"
 
@@ -93,7 +94,8 @@ void GroupDialog::SetUpShared() {
         }
     });
     connect(Child<QPushButton>(this, "addFiles"), &QPushButton::clicked, this, [this, folders] {
-        for (const QString& file : QFileDialog::getOpenFileNames(this, Tr(N_("Add Files")))) {
+        for (const QString& file : QFileDialog::getOpenFileNames(
+                 this, Tr(N_("Add Files")), {}, Q(FileDialogFilter(station_.Opt.Extensions)))) {
             folders->appendPlainText(file);
         }
     });
@@ -189,21 +191,28 @@ CategoryDialog::CategoryDialog(Station& station, TCategoryDetails* existing, QWi
     for (const char* type : {N_("Normal"), N_("Block")}) {
         ui_->groupType->addItem(Tr(type));
     }
-    const std::tuple<QComboBox*, QLineEdit*, QSlider*, QLabel*> repeats[] = {
-        {ui_->songRepeatOption, ui_->songRepeatInterval, ui_->songRepeatTrackBar,
-         ui_->songRepeatUnit},
-        {ui_->artistRepeatOption, ui_->artistRepeatInterval, ui_->artistRepeatTrackBar,
-         ui_->artistRepeatUnit}};
-    for (const auto& [option, field, bar, unit] : repeats) {
+    repeats_ = {Repeat{ui_->songRepeatOption, ui_->songRepeatInterval, ui_->songRepeatTrackBar,
+                       ui_->songRepeatUnit},
+                Repeat{ui_->artistRepeatOption, ui_->artistRepeatInterval,
+                       ui_->artistRepeatTrackBar, ui_->artistRepeatUnit}};
+    for (Repeat& r : repeats_) {
         for (const char* choice : {N_("System Default"), N_("Specify")}) {
-            option->addItem(Tr(choice));
+            r.Option->addItem(Tr(choice));
         }
-        field->setValidator(
+        r.Field->setValidator(
             new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), this));
-        connect(option, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabling(); });
-        connect(field, &QLineEdit::textEdited, this,
-                [this, f = field, b = bar, u = unit] { IntervalTyped(f, b, u); });
-        connect(bar, &QSlider::valueChanged, this, [this, f = field, b = bar, u = unit] {
+        connect(r.Option, &QComboBox::currentIndexChanged, this, [this, &r](int index) {
+            if (!showing_) {
+                if (index != kRepeatSpecify) {
+                    r.Own = r.Field->text().toUInt();  // what was specified, for coming back
+                }
+                ShowInterval(r);
+            }
+            UpdateEnabling();
+        });
+        connect(r.Field, &QLineEdit::textEdited, this,
+                [this, f = r.Field, b = r.Bar, u = r.Unit] { IntervalTyped(f, b, u); });
+        connect(r.Bar, &QSlider::valueChanged, this, [this, f = r.Field, b = r.Bar, u = r.Unit] {
             if (!showing_ && b->hasFocus()) {
                 f->setText(QString::number(kIntervalScale[static_cast<std::size_t>(b->value())]));
                 u->setText(Q(IntervalUnitLabel(f->text().toUInt())));
@@ -220,7 +229,7 @@ CategoryDialog::CategoryDialog(Station& station, TCategoryDetails* existing, QWi
 CategoryDialog::~CategoryDialog() = default;
 
 void CategoryDialog::IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit) {
-    field->setText(Q(IntervalFieldText(S(field->text()))));
+    field->setText(Q(NumberFieldText(S(field->text()))));
     if (!bar->hasFocus()) {
         const QSignalBlocker quiet(bar);
         bar->setValue(IntervalPosition(field->text().toUInt()));
@@ -228,22 +237,39 @@ void CategoryDialog::IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit)
     unit->setText(Q(IntervalUnitLabel(field->text().toUInt())));
 }
 
+std::uint32_t CategoryDialog::StationInterval(const Repeat& r) const {
+    return &r == &repeats_[0] ? station_.Opt.SongIntervalMinutes()
+                              : station_.Opt.ArtistIntervalMinutes();
+}
+
+void CategoryDialog::ShowInterval(Repeat& r) {
+    const bool specify = r.Option->currentIndex() == kRepeatSpecify;
+    r.Field->setText(QString::number(specify ? r.Own : StationInterval(r)));
+    IntervalTyped(r.Field, r.Bar, r.Unit);
+}
+
 void CategoryDialog::ShowOwn(const GroupFields& f) {
     ui_->groupType->setCurrentIndex(f.GroupType);
-    ui_->songRepeatOption->setCurrentIndex(f.SongRepeatOption);
-    ui_->artistRepeatOption->setCurrentIndex(f.ArtistRepeatOption);
-    ui_->songRepeatInterval->setText(QString::number(f.SongRepeatInterval));
-    ui_->artistRepeatInterval->setText(QString::number(f.ArtistRepeatInterval));
-    IntervalTyped(ui_->songRepeatInterval, ui_->songRepeatTrackBar, ui_->songRepeatUnit);
-    IntervalTyped(ui_->artistRepeatInterval, ui_->artistRepeatTrackBar, ui_->artistRepeatUnit);
+    repeats_[0].Option->setCurrentIndex(f.SongRepeatOption);
+    repeats_[0].Own = f.SongRepeatInterval;
+    repeats_[1].Option->setCurrentIndex(f.ArtistRepeatOption);
+    repeats_[1].Own = f.ArtistRepeatInterval;
+    for (Repeat& r : repeats_) {
+        ShowInterval(r);
+    }
 }
 
 void CategoryDialog::TakeOwn(GroupFields& f) const {
+    // Under "System Default" the field shows the station's interval; the Category keeps
+    // its own.
+    auto own = [](const Repeat& r) {
+        return r.Option->currentIndex() == kRepeatSpecify ? r.Field->text().toUInt() : r.Own;
+    };
     f.GroupType = static_cast<std::uint8_t>(ui_->groupType->currentIndex());
-    f.SongRepeatOption = static_cast<std::uint8_t>(ui_->songRepeatOption->currentIndex());
-    f.ArtistRepeatOption = static_cast<std::uint8_t>(ui_->artistRepeatOption->currentIndex());
-    f.SongRepeatInterval = ui_->songRepeatInterval->text().toUInt();
-    f.ArtistRepeatInterval = ui_->artistRepeatInterval->text().toUInt();
+    f.SongRepeatOption = static_cast<std::uint8_t>(repeats_[0].Option->currentIndex());
+    f.ArtistRepeatOption = static_cast<std::uint8_t>(repeats_[1].Option->currentIndex());
+    f.SongRepeatInterval = own(repeats_[0]);
+    f.ArtistRepeatInterval = own(repeats_[1]);
 }
 
 void CategoryDialog::UpdateEnabling() {
@@ -251,15 +277,11 @@ void CategoryDialog::UpdateEnabling() {
     const bool block = ui_->groupType->currentIndex() == kCategoryBlock;
     ui_->songRepeatGroup->setEnabled(!block);
     ui_->artistRepeatGroup->setEnabled(!block);
-    for (const auto& [option, field, bar, unit] :
-         {std::tuple{ui_->songRepeatOption, ui_->songRepeatInterval, ui_->songRepeatTrackBar,
-                     ui_->songRepeatUnit},
-          std::tuple{ui_->artistRepeatOption, ui_->artistRepeatInterval, ui_->artistRepeatTrackBar,
-                     ui_->artistRepeatUnit}}) {
-        const bool specify = option->currentIndex() == kRepeatSpecify;
-        field->setEnabled(specify);
-        bar->setEnabled(specify);
-        unit->setEnabled(specify);
+    for (const Repeat& r : repeats_) {
+        const bool specify = r.Option->currentIndex() == kRepeatSpecify;
+        r.Field->setEnabled(specify);
+        r.Bar->setEnabled(specify);
+        r.Unit->setEnabled(specify);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
+#include <cstdint>
 #include <memory>
 
 #include "library/group_dialog_rules.h"
@@ -66,7 +68,20 @@ private:
     void UpdateEnabling() override;
     void IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit);
 
+    // A repeat interval's controls, and the Category's own interval, kept while the
+    // field shows the station's for "System Default".
+    struct Repeat {
+        QComboBox* Option;
+        QLineEdit* Field;
+        QSlider* Bar;
+        QLabel* Unit;
+        std::uint32_t Own = 0;
+    };
+    std::uint32_t StationInterval(const Repeat& r) const;
+    void ShowInterval(Repeat& r);
+
     std::unique_ptr<Ui::CategoryDialog> ui_;
+    std::array<Repeat, 2> repeats_{};
 };
 
 class SpotGroupDialog : public GroupDialog {

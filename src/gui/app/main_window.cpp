@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -30,6 +31,7 @@
 #include "generator/run_report.h"
 #include "library/options_page_rules.h"
 #include "models/library_list_model.h"
+#include "outputs/demo_station.h"
 #include "outputs/generation.h"
 #include "ui_main_window.h"
 
@@ -64,8 +66,10 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     const char* const optionTitles[] = {N_("Playlists"), N_("HTML"), N_("Advanced")};
     for (std::size_t i = 0; i < optionPages_.size(); ++i) {
         ui_->optionPages->insertTab(static_cast<int>(i) + 1, optionPages_[i], Tr(optionTitles[i]));
-        connect(optionPages_[i], &OptionsPageBase::OptionsEdited, this,
-                [this] { UpdateActions(); });
+        connect(optionPages_[i], &OptionsPageBase::OptionsEdited, this, [this] {
+            ApplyWindowSettings();
+            UpdateActions();
+        });
         connect(optionPages_[i], &OptionsPageBase::ReloadAllAsked, this,
                 &MainWindow::ReloadAllFiles);
     }
@@ -97,6 +101,7 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
         connect(icons, &QAbstractItemView::activated, this, &MainWindow::Open);
         iconViews_[i] = icons;
     }
+    AddEmptyPageHints();
     const std::pair<QAction*, ViewStyle> styles[] = {{ui_->actionLargeIcons, ViewStyle::LargeIcons},
                                                      {ui_->actionSmallIcons, ViewStyle::SmallIcons},
                                                      {ui_->actionList, ViewStyle::List},
@@ -149,7 +154,100 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     connect(ui_->relatedArtists, &QPlainTextEdit::textChanged, this, &MainWindow::RelatedEdited);
     ui_->relatedArtists->installEventFilter(this);
     SetViewStyle(ViewStyle::Details);
+    // Hints are the operator's choice in every window of the program.
+    qApp->installEventFilter(this);
+    // Wide enough for the whole toolbar, with no "more" arrow.
+    resize(std::max(width(), ui_->toolBar->sizeHint().width() + 40), height());
     Refresh();
+    ApplyWindowSettings();
+}
+
+void MainWindow::AddEmptyPageHints() {
+    static const char* const kHints[][2] = {
+        {N_("Categories sort the station's music: each holds the songs of one or more folders."),
+         N_("New Category...")},
+        {N_("Spot Groups hold the commercials, jingles, station IDs, song intros and outros."),
+         N_("New Spot Group...")},
+        {N_("A Rotation is an hour template: the Categories and Spot Groups in playing order."),
+         N_("New Rotation...")},
+        {N_("A Schedule says which Rotation plays at each hour of each weekday."),
+         N_("New Schedule...")}};
+    for (std::size_t i = 0; i < hints_.size(); ++i) {
+        QWidget* page = View(kLists[i])->parentWidget();
+        auto* hint = new QWidget(page);
+        auto* row = new QHBoxLayout(hint);
+        row->setContentsMargins(0, 0, 0, 0);
+        auto* text = new QLabel(Tr(kHints[i][0]), hint);
+        text->setWordWrap(true);
+        row->addWidget(text, 1);
+        auto* create = new QPushButton(Tr(kHints[i][1]), hint);
+        connect(create, &QPushButton::clicked, this, [this, i] {
+            ui_->pages->setCurrentIndex(static_cast<int>(i));
+            New();
+        });
+        row->addWidget(create);
+        if (kLists[i] == ListKind::Categories) {
+            // A data folder with nothing in it yet: a station can also come ready-made.
+            firstStart_ = new QWidget(hint);
+            auto* more = new QHBoxLayout(firstStart_);
+            more->setContentsMargins(0, 0, 0, 0);
+            auto* demo = new QPushButton(Tr(N_("Make a demo station")), firstStart_);
+            auto* windows = new QPushButton(Tr(N_("Bring a station from Windows...")), firstStart_);
+            more->addWidget(demo);
+            more->addWidget(windows);
+            connect(demo, &QPushButton::clicked, this, &MainWindow::MakeDemo);
+            connect(windows, &QPushButton::clicked, this, &MainWindow::ExplainMigration);
+            row->addWidget(firstStart_);
+        }
+        static_cast<QBoxLayout*>(page->layout())->insertWidget(0, hint);
+        hints_[i] = hint;
+    }
+}
+
+void MainWindow::MakeDemo() {
+    const std::filesystem::path folder = station_.DataFolder();
+    const std::string problem = MakeDemoStation(folder / "Demo", folder);
+    if (!problem.empty()) {
+        station_.Op().Show(MessageKind::Error, problem, Buttons::Ok);
+        return;
+    }
+    station_.LoadAll();
+    Refresh();
+    ShowStartPage();
+}
+
+void MainWindow::ExplainMigration() {
+    const std::string folder = station_.DataFolder().string();
+    station_.Op().Show(
+        MessageKind::Information,
+        Format(spindle::tr("Copy the station's data folder and its music from Windows to this "
+                           "machine, then map each Windows folder to where its files are now, "
+                           "for instance:\n\nspindle-cli migrate --data \"%0:s\" --dry-run "
+                           "--map 'C:\\Music=/srv/music'\n\nThe dry run changes nothing and says "
+                           "what it finds; without --dry-run the station is rewritten. The "
+                           "manual page spindle-cli(1) says more."),
+               folder),
+        Buttons::Ok);
+}
+
+void MainWindow::ShowEmptyPageHints() {
+    for (std::size_t i = 0; i < hints_.size(); ++i) {
+        hints_[i]->setVisible(ListSize(kLists[i]) == 0);
+    }
+    firstStart_->setVisible(station_.Categories.empty() && station_.SpotGroups.empty() &&
+                            station_.Rotations.empty() && station_.Schedules.empty() &&
+                            !station_.Isolated);
+}
+
+void MainWindow::ApplyWindowSettings() {
+    const bool onTop = station_.Opt.StayOnTop;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (shown) {
+            show();  // changing the flags hides the window
+        }
+    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -159,6 +257,14 @@ void MainWindow::Refresh() {
         model->Reload();
         View(model->Kind())->header()->resizeSections(QHeaderView::ResizeToContents);
     }
+    ShowEmptyPageHints();
+    ShowOptions();
+    UpdateCounts();
+    UpdateActions();
+}
+
+void MainWindow::ShowOptions() {
+    TakeRelatedText();
     showingRelated_ = true;
     ui_->relatedArtists->setPlainText(Q(JoinedLines(station_.Related.Lines())));
     showingRelated_ = false;
@@ -170,8 +276,14 @@ void MainWindow::Refresh() {
             page->Show();
         }
     }
-    UpdateCounts();
-    UpdateActions();
+}
+
+void MainWindow::TakeRelatedText() {
+    // The text reaches the Station on leaving it, and before anything reads or saves it.
+    if (station_.Changed.Related && !showingRelated_) {
+        station_.Related.SetLines(SplitLines(S(ui_->relatedArtists->toPlainText())));
+        station_.Related.Tidy();
+    }
 }
 
 void MainWindow::ShowStartPage() {
@@ -238,19 +350,48 @@ void MainWindow::UpdateCounts() {
 }
 
 void MainWindow::New() {
-    if (CurrentPage() == Page::Categories || CurrentPage() == Page::SpotGroups) {
-        if (!station_.Isolated) {
-            EditGroup(CurrentList(), kNewEntry);
-        }
+    if (ui_->actionNew->isEnabled()) {
+        Edit(CurrentList(), kNewEntry);
     }
 }
 
 void MainWindow::Open() {
-    const std::size_t row = SelectedRow();
-    if (row != kNewEntry &&
-        (CurrentPage() == Page::Categories || CurrentPage() == Page::SpotGroups)) {
-        EditGroup(CurrentList(), row);
+    if (const std::size_t row = SelectedRow(); row != kNewEntry && CurrentPage() != Page::Options) {
+        Edit(CurrentList(), row);
     }
+}
+
+void MainWindow::Edit(ListKind kind, std::size_t row) {
+    if (kind == ListKind::Categories || kind == ListKind::SpotGroups) {
+        EditGroup(kind, row);
+        return;
+    }
+    // The Rotation and Schedule editors change only their own list, so the entry stays
+    // selected afterwards.
+    bool accepted = false;
+    if (kind == ListKind::Rotations) {
+        RotationEditor editor(station_, row == kNewEntry ? nullptr : station_.Rotations[row].get(),
+                              this);
+        editor.setObjectName(QStringLiteral("rotationEditor"));
+        accepted = editor.exec() == QDialog::Accepted && editor.Result() != nullptr;
+    } else {
+        ScheduleEditor editor(station_, row == kNewEntry ? nullptr : station_.Schedules[row].get(),
+                              this);
+        editor.setObjectName(QStringLiteral("scheduleEditor"));
+        accepted = editor.exec() == QDialog::Accepted && editor.Result() != nullptr;
+    }
+    if (accepted) {
+        Refresh();
+        const int shown = static_cast<int>(row == kNewEntry ? ListSize(kind) - 1 : row);
+        QAbstractItemView* view = ShownView(kind);
+        view->setCurrentIndex(view->model()->index(shown, 0));
+    }
+}
+
+std::size_t MainWindow::ListSize(ListKind kind) const {
+    const std::size_t sizes[] = {station_.Categories.size(), station_.SpotGroups.size(),
+                                 station_.Rotations.size(), station_.Schedules.size()};
+    return sizes[static_cast<int>(kind)];
 }
 
 void MainWindow::EditGroup(ListKind kind, std::size_t row) {
@@ -295,12 +436,16 @@ void MainWindow::ReloadGroup(TCustomDetails& group) {
 }
 
 void MainWindow::Save() {
+    TakeRelatedText();
     SavePage(station_, CurrentPage());
+    ShowOptions();
     UpdateActions();
 }
 
 void MainWindow::SaveAll() {
-    station_.SaveAll();
+    TakeRelatedText();
+    station_.SaveAll();  // moves the run's start on: the Run page shows the new one
+    ShowOptions();
     UpdateActions();
 }
 
@@ -376,34 +521,54 @@ void MainWindow::RelatedEdited() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !station_.Opt.ToolTips) {
+        return true;
+    }
     // Leaving the Related Artists text takes its lines and tidies them.
     if (watched == ui_->relatedArtists && event->type() == QEvent::FocusOut &&
         station_.Changed.Related) {
-        station_.Related.SetLines(SplitLines(S(ui_->relatedArtists->toPlainText())));
-        station_.Related.Tidy();
-        showingRelated_ = true;
-        ui_->relatedArtists->setPlainText(Q(JoinedLines(station_.Related.Lines())));
-        showingRelated_ = false;
+        ShowOptions();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::Terminate() {
+    if (worker_ != nullptr) {
+        // Stop the work as its Cancel does; the window closes once it has ended.
+        closeAfterWork_ = true;
+        progress_->Button()->click();
+    } else if (!isVisible() && editor_ && editor_->isVisible()) {
+        editor_->close();  // "e": the editor is the program's window
+    } else {
+        close();
+    }
+}
+
 void MainWindow::CreatePlaylist() {
-    // A run changes what is to be saved, not what the lists and pages show.
+    TakeRelatedText();
     StartRun({}, [this](bool generated) {
+        ShowOptions();
+        UpdateCounts();
         UpdateActions();
         emit RunFinished(generated);
     });
 }
 
-void MainWindow::RunUnattended(std::vector<std::string> loadLines) {
-    StartRun(std::move(loadLines), [this](bool generated) {
+void MainWindow::RunUnattended(std::vector<std::string> loadLines, Operator* person) {
+    StartRun(std::move(loadLines), [this, person](bool generated) {
         const bool saved = station_.SaveAll(true);
+        ShowOptions();
         UpdateActions();
-        emit RunFinished(generated);
         if (generated && saved) {
+            emit RunFinished(generated);
             close();
+            return;
         }
+        // The window stays open for a person: from now on questions are asked again.
+        if (person != nullptr) {
+            station_.SetOperator(*person);
+        }
+        emit RunFinished(generated);
     });
 }
 
@@ -448,12 +613,17 @@ void MainWindow::StartWork(ProgressWindow::Mode mode,
     if (progress_ == nullptr) {
         progress_ = new ProgressWindow(this);
     }
+    person_ = &station_.Op();
     worker_ = new Worker(station_, std::move(job), *progress_);
     connect(worker_, &Worker::Finished, this, [this, done = std::move(done)](bool succeeded) {
         worker_->deleteLater();  // waits for its thread to end
         worker_ = nullptr;
         SetBusy(false);
         done(succeeded);
+        if (closeAfterWork_) {
+            closeAfterWork_ = false;
+            Terminate();
+        }
     });
     SetBusy(true);
     progress_->Start(mode);
@@ -476,9 +646,16 @@ EditorWindow* MainWindow::ShowEditor(bool alone) {
         connect(editor_.get(), &EditorWindow::Closed, this, [this, alone] {
             setEnabled(true);
             Refresh();
-            if (alone) {
-                station_.SaveAll();  // nobody sees the main window's question
+            if (!alone) {
+                return;
+            }
+            // The editor was the program's only window: the close question is asked
+            // here, and a save that fails (or Cancel) leaves the main window to finish.
+            TakeRelatedText();
+            if (MayClose(station_)) {
                 QApplication::quit();
+            } else {
+                show();
             }
         });
     }
@@ -522,6 +699,9 @@ QAbstractItemView* MainWindow::ShownView(ListKind kind) const {
 
 void MainWindow::SetBusy(bool busy) {
     // The library is the run's while it works: nothing else may touch it.
+    for (LibraryListModel* model : models_) {
+        model->Freeze(busy);
+    }
     centralWidget()->setEnabled(!busy);
     menuBar()->setEnabled(!busy);
     ui_->toolBar->setEnabled(!busy);
@@ -534,12 +714,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (worker_ != nullptr) {
-        event->ignore();  // the run's Cancel ends it first
+        // The library is the work's until it ends; the person is told how to get out.
+        event->ignore();
+        if (!closeAfterWork_) {
+            person_->Show(MessageKind::Information,
+                          spindle::tr("Spindle is at work. Press Cancel in its window to stop "
+                                      "it, then close."),
+                          Buttons::Ok);
+        }
         return;
     }
-    if (station_.Changed.Related) {
-        station_.Related.SetLines(SplitLines(S(ui_->relatedArtists->toPlainText())));
-    }
+    TakeRelatedText();
     if (MayClose(station_)) {
         event->accept();
     } else {

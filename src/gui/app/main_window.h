@@ -55,7 +55,8 @@ public:
     // messages, then Save All moving the start on; the window closes when the run made
     // its playlists and everything was saved, and stays open with the run's window
     // otherwise.
-    void RunUnattended(std::vector<std::string> loadLines);
+    // `person` answers the questions from then on when the window stays open.
+    void RunUnattended(std::vector<std::string> loadLines, Operator* person = nullptr);
     // The view of the list as it is shown now (the details or the icon view).
     QAbstractItemView* ShownView(ListKind kind) const;
     void SetViewStyle(ViewStyle style);
@@ -64,6 +65,9 @@ public:
     // ends with it, saving what changed.
     EditorWindow* ShowEditor(bool alone = false);
     EditorWindow* Editor() const { return editor_.get(); }
+    // A session that ends or a SIGTERM: work under way is cancelled first, then the
+    // window closes as on its close button.
+    void Terminate();
     ViewStyle CurrentViewStyle() const { return viewStyle_; }
 
 signals:
@@ -79,6 +83,19 @@ protected:
 private:
     void UpdateActions();
     void UpdateCounts();
+    // The option pages and the Related Artists as the Station holds them now.
+    void ShowOptions();
+    // Stay on top, as the Options say.
+    void ApplyWindowSettings();
+    // The Related Artists text as typed, into the Station.
+    void TakeRelatedText();
+    std::size_t ListSize(ListKind kind) const;
+    // An empty list says what it holds and offers what fills it; an empty data folder
+    // also offers the demo station and the way from Windows.
+    void AddEmptyPageHints();
+    void ShowEmptyPageHints();
+    void MakeDemo();
+    void ExplainMigration();
     std::size_t SelectedRow() const;  // kNewEntry when nothing is selected
     ListKind CurrentList() const;
     void New();
@@ -122,8 +139,13 @@ private:
     bool showingRelated_ = false;
     ProgressWindow* progress_ = nullptr;
     Worker* worker_ = nullptr;
+    // Who answered before the work began: the worker itself answers meanwhile.
+    Operator* person_ = nullptr;
+    bool closeAfterWork_ = false;
     std::unique_ptr<EditorWindow> editor_;
     std::array<QListView*, 4> iconViews_{};
+    std::array<QWidget*, 4> hints_{};
+    QWidget* firstStart_ = nullptr;
     ViewStyle viewStyle_ = ViewStyle::Details;
     RunOptionsPage* runOptions_ = nullptr;
     std::array<OptionsPageBase*, 3> optionPages_{};

@@ -369,7 +369,6 @@ void AdvancedOptionsPage::Show() {
     ui_->stayOnTop->setChecked(o.StayOnTop);
     ui_->toolTips->setChecked(o.ToolTips);
     ui_->playEnabled->setChecked(o.PlayEnabled);
-    filter_ = Q(FileDialogFilter(o.Extensions));
     showing_ = false;
 }
 
@@ -411,7 +410,6 @@ void AdvancedOptionsPage::ExtensionsLeft() {
         return;
     }
     extensionsEdited_ = false;
-    filter_ = Q(FileDialogFilter(station_.Opt.Extensions));
     if (station_.Op().Show(
             MessageKind::Confirmation,
             spindle::tr("File extensions have changed.  Do you wish to reload all files?"),

@@ -94,8 +94,6 @@ public:
     explicit AdvancedOptionsPage(Station& station, QWidget* parent = nullptr);
     ~AdvancedOptionsPage() override;
     void Show() override;
-    // The file chooser's filter for the extensions as they are now.
-    QString FileFilter() const { return filter_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,7 +104,6 @@ private:
     void ChooseRecordingApp();
 
     std::unique_ptr<Ui::AdvancedOptionsPage> ui_;
-    QString filter_;
     bool extensionsEdited_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <algorithm>
+#include <tuple>
 
 #include "app/form_text.h"
 #include "app/plan_lists.h"
@@ -95,9 +96,10 @@ RotationEditor::RotationEditor(Station& station, TRotationDetails* existing, QWi
         ui_->spotList->addItem(Q(name));
     }
     ui_->rotationList->SetMovable(true);
-    connect(ui_->categoryList, &QListWidget::itemDoubleClicked, this,
+    // A double click or Enter puts the group in: the hour can be built by keyboard too.
+    connect(ui_->categoryList, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { InsertGroup(true, item->text(), InsertionIndex()); });
-    connect(ui_->spotList, &QListWidget::itemDoubleClicked, this,
+    connect(ui_->spotList, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { InsertGroup(false, item->text(), InsertionIndex()); });
     connect(ui_->rotationList, &DropTargetList::NameDropped, this,
             [this](const QString& mime, const QString& text, int row) {
@@ -384,6 +386,26 @@ ScheduleEditor::ScheduleEditor(Station& station, TScheduleDetails* existing, QWi
     connect(ui_->copySpots, &QPushButton::clicked, this, &ScheduleEditor::CopyAll);
     connect(ui_->pasteSpots, &QPushButton::clicked, this, &ScheduleEditor::Paste);
     connect(ui_->addTime, &QPushButton::clicked, this, &ScheduleEditor::AddTime);
+    // The Timed Spot list's menu and keys press the buttons, so they are enabled as
+    // the buttons are.
+    ui_->quickSpotList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const std::tuple<QPushButton*, const char*, QList<QKeySequence>> spotKeys[] = {
+        {ui_->newSpot, N_("New"), {Qt::SHIFT | Qt::Key_Insert}},
+        {ui_->spotProperties,
+         N_("Properties"),
+         {Qt::ALT | Qt::Key_Return, Qt::ALT | Qt::Key_Enter}},
+        {ui_->deleteSpot, N_("Delete"), {Qt::Key_Delete}},
+        {ui_->copySpots, N_("Copy All"), {Qt::CTRL | Qt::Key_C}},
+        {ui_->pasteSpots, N_("Paste"), {Qt::CTRL | Qt::Key_V}},
+        {ui_->addTime, N_("Add Time to All"), {Qt::ALT | Qt::Key_T}}};
+    for (const auto& [button, text, keys] : spotKeys) {
+        QAction* action = AddAction(ui_->quickSpotList, text, {});
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, button, &QAbstractButton::click);
+        spotActions_.emplace_back(action, button);
+    }
+    // Alt+T is heard anywhere in the editor, as a button's access key would be.
+    spotActions_.back().first->setShortcutContext(Qt::WindowShortcut);
     connect(ui_->quickSpotList, &QListWidget::currentRowChanged, this, [this] { UpdateActions(); });
     connect(ui_->name, &QLineEdit::textChanged, this, [this] { UpdateActions(); });
     connect(ui_->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -420,6 +442,9 @@ void ScheduleEditor::UpdateActions() {
     ui_->deleteSpot->setEnabled(selected);
     ui_->copySpots->setEnabled(!edited_.TimedSpots.empty());
     ui_->pasteSpots->setEnabled(!TimedSpotClipboard().empty());
+    for (const auto& [action, button] : spotActions_) {
+        action->setEnabled(button->isEnabled());
+    }
     ui_->buttons->button(QDialogButtonBox::Ok)->setEnabled(!ui_->name->text().isEmpty());
 }
 

@@ -2,10 +2,14 @@
 
 #include <QDialog>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "library/plan_editors.h"
 #include "library/station.h"
+
+class QAction;
+class QPushButton;
 
 namespace Ui {
 class RotationEditor;
@@ -78,6 +82,8 @@ private:
     TScheduleDetails* result_ = nullptr;
     TScheduleDetails edited_;
     std::unique_ptr<Ui::ScheduleEditor> ui_;
+    // The Timed Spot list's actions and the buttons they press.
+    std::vector<std::pair<QAction*, QPushButton*>> spotActions_;
 };
 
 // One Timed Spot: a Spot Group (Normal or Voice Intro) or a Break Note, and its time.

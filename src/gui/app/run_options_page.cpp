@@ -30,6 +30,7 @@ RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
     for (const char* bias : {N_("None"), N_("Light"), N_("Medium"), N_("Heavy")}) {
         ui_->newerTracks->addItem(Tr(bias));
     }
+    ShowShortDates(ui_->startDay, station_.Settings());
     auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), this);
     ui_->songInterval->setValidator(digits);
     ui_->artistInterval->setValidator(digits);
@@ -58,6 +59,10 @@ RunOptionsPage::RunOptionsPage(Station& station, QWidget* parent)
     connect(ui_->timeCheck, &QCheckBox::toggled, this, store);
     connect(ui_->timeCheckMinutes, &QSpinBox::valueChanged, this, store);
     connect(ui_->crossfadeAllowance, &QLineEdit::textEdited, this, store);
+    // An emptied field counts as 0 at once and says so once the person leaves it.
+    connect(ui_->crossfadeAllowance, &QLineEdit::editingFinished, this, [this] {
+        ui_->crossfadeAllowance->setText(Q(NumberFieldText(S(ui_->crossfadeAllowance->text()))));
+    });
     connect(ui_->fitHours, &QCheckBox::toggled, this, store);
     connect(ui_->relaxedRuleReport, &QCheckBox::toggled, this, store);
     // The artists are named again when the way of naming them changes.
@@ -103,7 +108,7 @@ void RunOptionsPage::Show() {
 }
 
 void RunOptionsPage::IntervalTyped(QLineEdit* field, QSlider* slider, QLabel* unit) {
-    field->setText(Q(IntervalFieldText(S(field->text()))));
+    field->setText(Q(NumberFieldText(S(field->text()))));
     if (!slider->hasFocus()) {
         const QSignalBlocker quiet(slider);
         slider->setValue(IntervalPosition(Minutes(field)));
@@ -150,7 +155,7 @@ void RunOptionsPage::Store() {
     o.NewerTracks = ui_->newerTracks->currentIndex();
     o.TimeCheck = ui_->timeCheck->isChecked();
     o.TimeCheckMinutes = ui_->timeCheckMinutes->value();
-    o.CrossfadeAllowance = S(ui_->crossfadeAllowance->text());
+    o.CrossfadeAllowance = NumberFieldText(S(ui_->crossfadeAllowance->text()));
     o.CreditedArtists = ui_->creditedArtists->isChecked();
     o.ArtistNamesKeptWhole.clear();
     for (const QString& line : ui_->artistNames->toPlainText().split(QLatin1Char('\n'))) {

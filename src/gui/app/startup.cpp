@@ -44,11 +44,12 @@ void SplashWindow::SetText(std::string_view text) {
 }
 
 StartupSequence::StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs,
-                                 bool editorFirst)
+                                 bool editorFirst, Operator* person)
     : station_(station),
       unattended_(unattended),
       elapsedMs_(std::move(elapsedMs)),
-      editorFirst_(editorFirst) {
+      editorFirst_(editorFirst),
+      person_(person) {
     if (!elapsedMs_) {
         auto timer = std::make_shared<QElapsedTimer>();
         timer->start();
@@ -87,7 +88,7 @@ void StartupSequence::ShowWindow() {
     station_.Startup = false;
     emit WindowShown();
     if (unattended_ != nullptr) {
-        window_->RunUnattended(unattended_->Lines());
+        window_->RunUnattended(unattended_->Lines(), person_);
     }
 }
 

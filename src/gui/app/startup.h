@@ -34,9 +34,10 @@ public:
     using Clock = std::function<std::int64_t()>;  // milliseconds since loading began
     // `unattended` is the operator of an "r" start (its lines become the run's first
     // lines); nullptr for a start with a person at the screen.
-    // `editorFirst`: the Playlist Editor is the program's window ("e").
+    // `editorFirst`: the Playlist Editor is the program's window ("e"). `person` answers
+    // once an "r" run that did not finish leaves the window open.
     StartupSequence(Station& station, UnattendedOperator* unattended, Clock elapsedMs = {},
-                    bool editorFirst = false);
+                    bool editorFirst = false, Operator* person = nullptr);
     ~StartupSequence() override;
 
     // Loads and shows the splash; the main window follows on its own.
@@ -54,6 +55,7 @@ private:
     UnattendedOperator* unattended_;
     Clock elapsedMs_;
     bool editorFirst_;
+    Operator* person_;
     std::unique_ptr<SplashWindow> splash_;
     std::unique_ptr<MainWindow> window_;
 };

@@ -22,6 +22,16 @@ void LibraryListModel::Reload() {
     endResetModel();
 }
 
+void LibraryListModel::Freeze(bool frozen) {
+    counts_.clear();
+    frozen_ = frozen;
+    if (frozen && (kind_ == ListKind::Categories || kind_ == ListKind::SpotGroups)) {
+        for (int row = 0; row < rowCount(); ++row) {
+            counts_.push_back(data(index(row, 2), Qt::DisplayRole).toULongLong());
+        }
+    }
+}
+
 int LibraryListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;
@@ -99,7 +109,10 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const {
             if (column == 0) {
                 return Q(g.Name);
             }
-            return column == 1 ? Q(FolderSummary(g.Folders)) : QVariant(qulonglong(g.Files.size()));
+            if (column == 1) {
+                return Q(FolderSummary(g.Folders));
+            }
+            return frozen_ && row < counts_.size() ? counts_[row] : qulonglong(g.Files.size());
         }
         case ListKind::Rotations: {
             const TRotationDetails& r = *station_.Rotations[row];

@@ -18,6 +18,9 @@ public:
     ListKind Kind() const { return kind_; }
     // The list changed under the model (loaded, an entry added or deleted).
     void Reload();
+    // While work on the worker refills the groups' files, the list shows the counts
+    // taken before it began.
+    void Freeze(bool frozen);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,6 +36,8 @@ signals:
 private:
     Station& station_;
     ListKind kind_;
+    bool frozen_ = false;
+    std::vector<qulonglong> counts_;
 };
 
 }  // namespace spindle::gui

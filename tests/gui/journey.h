@@ -1,0 +1,188 @@
+#pragma once
+// Journeys drive the desktop program as an operator does: the main window's actions,
+// menus and keys, and the windows those open. A modal window is answered from inside its
+// own exec() by the step the journey gave for it; one nobody answers fails the test at
+// once instead of waiting for CTest's timeout.
+#include <functional>
+#include <memory>
+
+#include "app/main_window.h"
+#include "gui_support.h"
+
+namespace spindle::test {
+
+// The modal window in front, if any (a menu or a tooltip is not one).
+inline QWidget* ModalInFront() {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal->isVisible() ? modal : nullptr;
+}
+
+// Fails the test when a modal window stays open longer than `seconds` with nobody
+// answering it, and closes it so the test goes on to its end and says what it was.
+class ModalWatchdog : public QObject {
+public:
+    explicit ModalWatchdog(int seconds = 20) : seconds_(seconds) {
+        timer_.setInterval(250);
+        connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+        timer_.start();
+    }
+
+private:
+    void Tick() {
+        QWidget* modal = ModalInFront();
+        if (modal != watched_) {
+            watched_ = modal;
+            since_.start();
+            return;
+        }
+        if (modal != nullptr && since_.elapsed() > seconds_ * 1000) {
+            const QString what = modal->objectName() + " \"" + modal->windowTitle() + "\"";
+            QTest::qFail(qPrintable("a modal window was left open: " + what), __FILE__, __LINE__);
+            modal->close();
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            }
+            watched_ = nullptr;
+        }
+    }
+
+    int seconds_;
+    QTimer timer_;
+    QPointer<QWidget> watched_;
+    QElapsedTimer since_;
+};
+
+// Triggers `open` (an action, a key, a click) and runs `step` on the modal window it
+// opens, from inside that window's exec(). Returns false when none opened; `step` should
+// close the window (accept, reject, a button), else it is rejected after it.
+inline bool WithDialog(const std::function<void()>& open, const std::function<void(QDialog&)>& step,
+                       int waitMs = 5000) {
+    bool seen = false;
+    QElapsedTimer clock;
+    clock.start();
+    auto timer = std::make_unique<QTimer>();
+    timer->setInterval(10);
+    QObject::connect(timer.get(), &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(ModalInFront());
+        if (dialog == nullptr || seen) {
+            if (clock.elapsed() > waitMs) {
+                timer->stop();
+            }
+            return;
+        }
+        seen = true;
+        timer->stop();
+        step(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+    timer->start();
+    open();
+    // A window that is not modal (or an action that opens nothing) returns at once.
+    static_cast<void>(QTest::qWaitFor([&] { return seen || !timer->isActive(); }, waitMs + 500));
+    return seen;
+}
+
+// What an action can change that an operator sees: the page, the view style, what is to
+// be saved, the messages asked, the windows open and the lists' contents.
+struct WindowState {
+    int Page = 0;
+    ViewStyle Style = ViewStyle::Details;
+    std::vector<bool> Changed;
+    std::size_t Messages = 0;
+    bool Editing = false;  // a name edited in place
+    QStringList Windows;
+    QStringList Lists;
+    bool operator==(const WindowState&) const = default;
+};
+
+inline WindowState StateOf(gui::MainWindow& window, const Station& station,
+                           const ScriptedOperator& op) {
+    WindowState s;
+    s.Page = static_cast<int>(window.CurrentPage());
+    s.Style = window.CurrentViewStyle();
+    const ChangedFlags& c = station.Changed;
+    s.Changed = {c.Options,   c.Categories, c.Spots,  c.Rotations,
+                 c.Schedules, c.FileLists,  c.Related};
+    s.Messages = op.Messages.size() + op.Queries.size();
+
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w != &window) {
+            s.Windows << w->objectName() + w->windowTitle();
+        }
+    }
+    for (const ListKind kind :
+         {ListKind::Categories, ListKind::SpotGroups, ListKind::Rotations, ListKind::Schedules}) {
+        for (auto* edit : window.ShownView(kind)->findChildren<QLineEdit*>()) {
+            s.Editing = s.Editing || edit->isVisible();
+        }
+        const QAbstractItemModel* model = window.View(kind)->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            s.Lists << model->index(row, 0).data().toString();
+        }
+    }
+    return s;
+}
+
+// Triggers every enabled action of the main window in turn (but Exit), each from the
+// state `prepare` sets up, and returns the names of those that opened nothing and
+// changed nothing. A window an action opens counts as its answer and is closed; the
+// controls in it that a screen reader could not name are added to `unnamed`, and its
+// screenshot is saved for a person to look at.
+inline QStringList ActionsThatDoNothing(gui::MainWindow& window, const Station& station,
+                                        ScriptedOperator& op, const std::function<void()>& prepare,
+                                        QStringList& unnamed) {
+    auto name = [&](QWidget& w) {
+        Screenshot(w, "window-" + (w.objectName().isEmpty() ? w.metaObject()->className()
+                                                            : w.objectName()));
+        for (const QString& control : UnnamedControls(w)) {
+            unnamed << w.objectName() + ": " + control;
+        }
+    };
+    name(window);
+    QStringList idle;
+    for (QAction* action : window.findChildren<QAction*>()) {
+        prepare();
+        if (action->objectName() == "actionExit" || action->isSeparator() || action->menu() ||
+            !action->isEnabled() || action->objectName().isEmpty()) {
+            continue;
+        }
+        const WindowState before = StateOf(window, station, op);
+        QSignalSpy ran(&window, &gui::MainWindow::RunFinished);
+        QSignalSpy reloaded(&window, &gui::MainWindow::ReloadFinished);
+        const bool opened = WithDialog([&] { action->trigger(); },
+                                       [&](QDialog& d) {
+                                           name(d);
+                                           d.reject();
+                                       },
+                                       300);
+        if (window.Busy() || !ran.isEmpty() || !reloaded.isEmpty()) {  // work on the worker
+            if (!QTest::qWaitFor([&] { return !window.Busy(); }, 60000)) {
+                idle << action->objectName() + " (its work never ended)";
+            }
+            window.Progress()->close();
+            continue;
+        }
+        const WindowState after = StateOf(window, station, op);
+        for (auto* edit : window.findChildren<QLineEdit*>()) {
+            if (edit->isVisible() &&
+                qobject_cast<QAbstractItemView*>(edit->parentWidget()->parentWidget())) {
+                QTest::keyClick(edit, Qt::Key_Escape);  // an edit in place ends unchanged
+            }
+        }
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != &window && w->isVisible() &&
+                !before.Windows.contains(w->objectName() + w->windowTitle())) {
+                name(*w);
+                w->close();
+            }
+        }
+        if (!opened && before == after) {
+            idle << action->objectName();
+        }
+    }
+    return idle;
+}
+
+}  // namespace spindle::test

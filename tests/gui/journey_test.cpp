@@ -1,0 +1,357 @@
+// Journeys through the desktop program as an operator makes them: from the main window,
+// with its actions, menus and keys and the windows those open, never a window the test
+// built itself. A first station from an empty data folder; the edits that must survive a
+// save, a run that fails and a close; every enabled action of every page doing something.
+#include <filesystem>
+
+#include "app/plan_lists.h"
+#include "app/startup.h"
+#include "base/unattended_operator.h"
+#include "journey.h"
+#include "library/options.h"
+#include "support/audio_files.h"
+
+using namespace spindle;
+using spindle::gui::MainWindow;
+
+namespace {
+
+using test::WithDialog;
+
+template <typename T>
+T* Find(QWidget& form, const char* name) {
+    T* child = form.findChild<T*>(name);
+    if (child == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return child;
+}
+
+void Activate(QWidget& window) {
+    window.show();
+    // Offscreen there is no window manager to give the focus back when a window closes.
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+void ShowPage(MainWindow& window, Page page) {
+    Activate(window);
+    auto* pages = Find<QTabWidget>(window, "pages");
+    QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                      pages->tabBar()->tabRect(static_cast<int>(page)).center());
+    QCOMPARE(window.CurrentPage(), page);
+}
+
+QPushButton* Button(QWidget& window, const QString& text) {
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        if (button->text() == text) {
+            return button;
+        }
+    }
+    qFatal("no button %s", qPrintable(text));
+}
+
+void Trigger(QWidget& window, const char* action) {
+    Find<QAction>(window, action)->trigger();
+}
+
+void DoubleClick(QListWidget& list, int row) {
+    QListWidgetItem* item = list.item(row);
+    list.scrollToItem(item);
+    const QPoint at = list.visualItemRect(item).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+}
+
+void Ok(QDialog& dialog) {
+    Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
+}
+
+QStringList Names(MainWindow& window, ListKind kind) {
+    QStringList names;
+    const QAbstractItemModel* model = window.View(kind)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names << model->index(row, 0).data().toString();
+    }
+    return names;
+}
+
+// The program's start on a data folder, with the splash's time already up.
+struct Started {
+    Started(const std::filesystem::path& data, Operator& op)
+        : station(data, op, FormatSettings::English()),
+          startup(station, nullptr, [] { return std::int64_t{100000}; }) {
+        QSignalSpy shown(&startup, &gui::StartupSequence::WindowShown);
+        startup.Start();
+        shown.wait(5000);
+    }
+    MainWindow& Window() { return *startup.Window(); }
+    Station station;
+    gui::StartupSequence startup;
+};
+
+}  // namespace
+
+class JourneyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { watchdog_ = std::make_unique<test::ModalWatchdog>(); }
+
+    // A new operator's first station: a Category and a Spot Group from folders of audio,
+    // a Rotation built in its editor, a Schedule that uses it, one day's options, Create
+    // Playlist, Save All, close; started again, the program shows it all.
+    void aFirstStationFromAnEmptyDataFolder() {
+        test::TempDir dir;
+        for (const char* name : {"A - One", "B - Two", "C - Three", "D - Four"}) {
+            test::WriteMp3(dir, std::string("music/") + name + ".mp3", 240);
+        }
+        test::WriteMp3(dir, "spots/Station ID.mp3", 10);
+        const std::filesystem::path data = dir / "data";
+        std::filesystem::create_directories(data);
+        test::ScriptedOperator op;
+        {
+            Started program(data, op);
+            MainWindow& window = program.Window();
+            Activate(window);
+            QCOMPARE(window.CurrentPage(), Page::Categories);
+            test::Screenshot(window, "journey-first-start");
+            QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
+            const struct {
+                Page page;
+                const char* name;
+                const char* folder;
+            } groups[] = {{Page::Categories, "Hits", "music"}, {Page::SpotGroups, "IDs", "spots"}};
+            for (const auto& g : groups) {
+                ShowPage(window, g.page);
+                QVERIFY(WithDialog([&] { QTest::keySequence(&window, QKeySequence::New); },
+                                   [&](QDialog& d) {
+                                       Find<QLineEdit>(d, "name")->setText(g.name);
+                                       Find<QPlainTextEdit>(d, "folders")
+                                           ->setPlainText(QString::fromStdString(dir / g.folder));
+                                       Ok(d);
+                                   }));
+                QVERIFY(reloaded.wait(30000));
+            }
+            QCOMPARE(Names(window, ListKind::Categories), QStringList{"Hits"});
+
+            ShowPage(window, Page::Rotations);
+            QVERIFY(WithDialog([&] { Trigger(window, "actionNew"); },
+                               [&](QDialog& d) {
+                                   QCOMPARE(d.windowTitle(), QString("New Rotation"));
+                                   QTest::keyClicks(Find<QLineEdit>(d, "name"), "Hour");
+                                   DoubleClick(*Find<QListWidget>(d, "spotList"), 0);
+                                   auto* categories = Find<QListWidget>(d, "categoryList");
+                                   categories->setFocus();
+                                   categories->setCurrentRow(0);
+                                   QTest::keyClick(categories, Qt::Key_Return);  // by keyboard
+                                   test::Screenshot(d, "journey-rotation-editor");
+                                   Ok(d);
+                               }));
+            QCOMPARE(Names(window, ListKind::Rotations), QStringList{"Hour"});
+            QCOMPARE(program.station.Rotations[0]->Items.size(), std::size_t{2});
+
+            ShowPage(window, Page::Schedules);
+            QVERIFY(WithDialog([&] { Trigger(window, "actionNew"); },
+                               [&](QDialog& d) {
+                                   QTest::keyClicks(Find<QLineEdit>(d, "name"), "Week");
+                                   Find<QPushButton>(d, "allDays")->click();
+                                   Ok(d);
+                               }));
+            QCOMPARE(Names(window, ListKind::Schedules), QStringList{"Week"});
+
+            ShowPage(window, Page::Options);
+            Find<QSpinBox>(window, "totalDays")->setValue(1);
+            const double start = program.station.Opt.StartDay;
+            QSignalSpy finished(&window, &MainWindow::RunFinished);
+            QTest::keyClick(&window, Qt::Key_F9);
+            QVERIFY(finished.wait(60000));
+            QVERIFY(finished.at(0).at(0).toBool());
+            window.Progress()->close();
+            Trigger(window, "actionSaveAll");
+            QCOMPARE(program.station.Opt.StartDay, start + 1);
+            // The Run page shows the start moved on, and an edit there keeps it.
+            QCOMPARE(Find<QDateEdit>(window, "startDay")->date(),
+                     QDate(1899, 12, 30).addDays(static_cast<qint64>(start) + 1));
+            auto* crossfade = Find<QLineEdit>(window, "crossfadeAllowance");
+            crossfade->setFocus();
+            QTest::keyClicks(crossfade, "2");
+            Trigger(window, "actionSave");
+            QCOMPARE(LoadOptions(data, 0, FormatSettings::English()).Values.StartDay, start + 1);
+            const std::size_t asked = op.Messages.size();
+            QVERIFY(window.close());
+            QCOMPARE(op.Messages.size(), asked);  // nothing left unsaved to ask about
+        }
+        Started again(data, op);
+        MainWindow& window = again.Window();
+        QCOMPARE(window.CurrentPage(), Page::Options);
+        QCOMPARE(Names(window, ListKind::Categories), QStringList{"Hits"});
+        QCOMPARE(Names(window, ListKind::SpotGroups), QStringList{"IDs"});
+        QCOMPARE(Names(window, ListKind::Rotations), QStringList{"Hour"});
+        QCOMPARE(Names(window, ListKind::Schedules), QStringList{"Week"});
+        QCOMPARE(window.View(ListKind::Categories)->model()->index(0, 2).data(),
+                 QVariant(qulonglong(4)));
+        window.show();
+        const char* names[] = {"categories", "spot-groups", "rotations", "schedules", "options"};
+        for (const Page page : {Page::Categories, Page::SpotGroups, Page::Rotations,
+                                Page::Schedules, Page::Options}) {
+            ShowPage(window, page);
+            test::Screenshot(window, QString("main-window-") + names[static_cast<int>(page)]);
+        }
+    }
+
+    // An empty data folder offers a ready-made station: the demo fills it, in place.
+    void anEmptyDataFolderOffersTheDemo() {
+        test::TempDir dir;
+        test::ScriptedOperator op;
+        Started program(dir.Path(), op);
+        MainWindow& window = program.Window();
+        Activate(window);
+        QVERIFY(Button(window, "New Category...")->isVisible());
+        Button(window, "Make a demo station")->click();
+        QCOMPARE(window.CurrentPage(), Page::Options);
+        QCOMPARE(Names(window, ListKind::Categories).size(), 5);
+        QVERIFY(HoldsStation(dir.Path()));
+        QVERIFY(!Button(window, "New Category...")->isVisibleTo(&window));
+    }
+
+    // What the operator typed or set survives what follows it: Related Artists saved by
+    // key, a Rotation and a Schedule opened and changed from their pages, Stay on top
+    // and hints applied at once, a close during a run explained.
+    void editsReachTheStationAndStay() {
+        test::Fixture f;
+        MainWindow window(*f.station);
+        Activate(window);
+        ShowPage(window, Page::Options);
+        auto* related = Find<QPlainTextEdit>(window, "relatedArtists");
+        Find<QTabWidget>(window, "optionPages")->setCurrentIndex(4);
+        related->setFocus();
+        QTest::keyClicks(related, "Band;Other");
+        QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        QCOMPARE(QString::fromStdString(test::ReadAll(f.b.DataFolder() / "Related.dat")),
+                 QString("Band;Other;\r\n"));
+        QVERIFY(!f.station->Changed.Any());
+
+        // Open (Enter) on a Rotation and on a Schedule opens its editor with the entry.
+        ShowPage(window, Page::Rotations);
+        window.View(ListKind::Rotations)->setFocus();
+        window.View(ListKind::Rotations)
+            ->setCurrentIndex(window.View(ListKind::Rotations)->model()->index(0, 0));
+        // In the editor, a group dropped on the hour and an item moved by drag.
+        auto editHour = [&](QDialog& d) {
+            QCOMPARE(d.windowTitle(), QString("Morning Rotation Properties"));
+            Find<QLineEdit>(d, "notes")->setText("Weekday mornings");
+            auto* hour = Find<gui::DropTargetList>(d, "rotationList");
+            for (const char* from : {"categoryList", "rotationList"}) {  // Gold; IDs to the end
+                auto* list = Find<QListWidget>(d, from);
+                std::unique_ptr<QMimeData> mime(
+                    list->model()->mimeData({list->model()->index(0, 0)}));
+                QVERIFY(hour->Drop(mime.get(), QPoint(5, hour->viewport()->height() - 2)));
+            }
+            test::Screenshot(d, "rotation-editor");
+            Ok(d);
+        };
+        QVERIFY(WithDialog(
+            [&] { QTest::keyClick(window.View(ListKind::Rotations), Qt::Key_Return); }, editHour));
+        const std::vector<std::string> hour = {"00:00:00\tHits", "00:03:20\tGold",
+                                               "00:06:20\t{IDs}"};
+        for (std::size_t i = 0; i < hour.size(); ++i) {
+            QCOMPARE(f.station->Rotations[0]->Items.at(i).Text, hour[i]);
+        }
+        QCOMPARE(f.station->Rotations[0]->Notes, std::string("Weekday mornings"));
+        Activate(window);
+        QTest::keySequence(&window, QKeySequence::Save);
+        QVERIFY(test::ReadAll(f.b.DataFolder() / "Rotations.dat").find("00:03:20\tGold") !=
+                std::string::npos);
+        ShowPage(window, Page::Schedules);
+        window.View(ListKind::Schedules)
+            ->setCurrentIndex(window.View(ListKind::Schedules)->model()->index(0, 0));
+        QVERIFY(WithDialog([&] { Trigger(window, "actionOpen"); },
+                           [&](QDialog& d) {
+                               Find<QPushButton>(d, "allDays")->click();
+                               Ok(d);
+                           }));
+        QVERIFY(f.station->Schedules[0]->Days[6]);
+
+        ShowPage(window, Page::Options);
+        Find<QTabWidget>(window, "optionPages")->setCurrentIndex(3);
+        Find<QCheckBox>(window, "stayOnTop")->setChecked(true);
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window.isVisible());
+        Find<QCheckBox>(window, "toolTips")->setChecked(false);
+        auto* hinted = Find<QCheckBox>(window, "useColour");
+        hinted->setToolTip("hint");
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), hinted->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(hinted, &help);
+        QVERIFY(!QToolTip::isVisible());
+        Find<QCheckBox>(window, "toolTips")->setChecked(true);
+        QApplication::sendEvent(hinted, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QToolTip::hideText();
+
+        // Closing while a run works says why it stays; a SIGTERM stops the run, then closes.
+        f.station->Opt.TotalDays = 60;
+        Trigger(window, "actionCreatePlaylist");
+        QVERIFY(window.Busy());
+        const std::size_t before = f.op.Messages.size();
+        QVERIFY(!window.close());
+        QCOMPARE(f.op.Messages.size(), before + 1);
+        QVERIFY(f.op.Messages.back().Text.find("Cancel") != std::string::npos);
+        f.op.QueueAnswer(Answer::No);  // the close question after the run
+        window.Terminate();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 60000);
+        QVERIFY(!window.Busy());
+    }
+
+    // An "r" start whose run fails leaves the window to a person: questions are asked
+    // again, not answered Yes by the unattended run.
+    void aFailedUnattendedRunHandsTheWindowBack() {
+        test::Fixture f(false);  // no Schedule: the run cannot make a day
+        UnattendedOperator unattended;
+        f.station->SetOperator(unattended);
+        MainWindow window(*f.station);
+        window.show();
+        QSignalSpy finished(&window, &MainWindow::RunFinished);
+        window.RunUnattended({}, &f.op);
+        QVERIFY(finished.wait(60000));
+        QVERIFY(!finished.at(0).at(0).toBool());
+        QVERIFY(window.isVisible());
+        window.Progress()->close();
+        const double lastUsed = f.station->Categories[0]->Files[0].LastUsed;
+        f.op.QueueAnswer(Answer::Cancel);
+        Trigger(window, "actionClearLastScheduled");
+        QCOMPARE(f.op.Messages.back().Offered, Buttons::OkCancel);
+        QCOMPARE(f.station->Categories[0]->Files[0].LastUsed, lastUsed);
+    }
+
+    // Every action enabled on a page with an entry selected opens a window, asks, or
+    // changes something an operator can see; every control of every window it opens
+    // has a name a screen reader can say.
+    void everyEnabledActionDoesSomething() {
+        for (const Page page : {Page::Categories, Page::SpotGroups, Page::Rotations,
+                                Page::Schedules, Page::Options}) {
+            test::Fixture f;
+            MainWindow window(*f.station);
+            window.show();
+            auto prepare = [&] {
+                ShowPage(window, page);
+                if (page != Page::Options) {
+                    const auto kind = static_cast<ListKind>(page);
+                    window.View(kind)->setCurrentIndex(window.View(kind)->model()->index(0, 0));
+                }
+            };
+            QStringList unnamed;
+            const QStringList idle =
+                test::ActionsThatDoNothing(window, *f.station, f.op, prepare, unnamed);
+            QVERIFY2(idle.isEmpty(),
+                     qPrintable(QString::number(static_cast<int>(page)) + ": " + idle.join(", ")));
+            QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join("\n")));
+        }
+    }
+
+private:
+    std::unique_ptr<test::ModalWatchdog> watchdog_;
+};
+
+QTEST_MAIN(JourneyTest)
+#include "journey_test.moc"
