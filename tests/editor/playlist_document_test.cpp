@@ -50,19 +50,19 @@ TEST(PlaylistDocument, LoadsHoursWithTheirRowsAndTimesAndNavigationWraps) {
     EXPECT_EQ(doc.MaxSequence(), 7u);
 
     const HourView view = doc.ViewOf({0, 23});
-    ASSERT_EQ(view.Rows.size(), 6u);
-    EXPECT_EQ(view.Rows[0].Filename, "Hour Marker");
-    EXPECT_EQ(view.Rows[1].Owner, "Hits");
-    EXPECT_EQ(view.Rows[1].Folder, "/music");
-    EXPECT_EQ(view.Rows[1].StartOffset, 0u);
-    EXPECT_EQ(view.Rows[2].Owner, "<other>");
-    EXPECT_EQ(view.Rows[2].StartOffset, 215u);
-    EXPECT_EQ(view.Rows[3].Owner, "{Sponsors}");
-    EXPECT_TRUE(view.Rows[3].Timed);
-    EXPECT_EQ(view.Rows[3].StartOffset, 15u * 60);  // its minute
-    EXPECT_EQ(view.Rows[4].Owner, "<Timed Break Note>");
-    EXPECT_EQ(view.Rows[4].Duration, "59:59");
-    EXPECT_EQ(view.Rows[5].Duration, "1:00:00");
+    // Each row as name|owner|folder|duration|start, "timed" when it keeps its minute.
+    std::string rows;
+    for (const HourRow& r : view.Rows) {
+        rows += r.Filename + "|" + r.Owner + "|" + r.Folder + "|" + r.Duration + "|" +
+                std::to_string(r.StartOffset) + (r.Timed ? "|timed\n" : "\n");
+    }
+    EXPECT_EQ(rows,
+              "Hour Marker|<Hour Marker>||00:00|0\n"
+              "Band - Song.mp3|Hits|/music|03:35|0\n"
+              "Sponsor.mp3|<other>|/spots|00:30|215\n"
+              "Traffic.mp3|{Sponsors}|/spots|00:20|900|timed\n"  // timed rows at their minute
+              "News|<Timed Break Note>||59:59|1080|timed\n"
+              "Late.mp3|Hits|/music|1:00:00|3864\n");
     EXPECT_EQ(view.Total, 215u + 30 + 20 + 3599 + 3600);
     // An item at or past its hour's end lies 60 minutes on.
     EXPECT_EQ(doc.Items()[5].Minute, 61);

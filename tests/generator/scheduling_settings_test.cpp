@@ -26,10 +26,15 @@ using test::TempDir;
 
 constexpr double kMonday = 46363;  // 7 December 2026
 
-void StartMonday(Station& s, int days, int hours = 0) {
-    test::RunFrom(s.Opt, static_cast<std::int64_t>(kMonday), 0, days * 24 + hours);
-    s.Clock = [] { return kMonday - 0.5; };
-    s.FixedSeed = 11;
+// A Default Rotation of `items` in every hour of the week; the station is saved and set
+// to run from Monday 00:00.
+void EveryHourFromMonday(StationBuilder& b, const std::vector<std::string>& items, int hours) {
+    b.AddRotation("Hour", items, true);
+    b.AddSchedule("All", "1111111", "...DEFAULT...");
+    b.Save();
+    test::RunFrom(b.Opt(), static_cast<std::int64_t>(kMonday), 0, hours);
+    b.Get().Clock = [] { return kMonday - 0.5; };
+    b.Get().FixedSeed = 11;
 }
 
 TEST(SchedulingSettings, CreditedArtistsSplitButNamedBandsStayWhole) {
@@ -67,13 +72,11 @@ TEST(SchedulingSettings, TelephoneAndHaloAreBothBeyonce) {
                                              {"Lady Gaga, Beyoncé - Telephone", "Beyoncé - Halo",
                                               "Band - Song", "Group - Tune", "Singer - Ballad"},
                                              600)});
-        b.AddRotation("Six", std::vector<std::string>(6, MakeCategoryItem("Hits")), true);
-        b.AddSchedule("All", "1111111", "...DEFAULT...");
         b.Opt().TimeCheck = false;
         b.Opt().SystemArtistInterval = "25";
         b.Opt().CreditedArtists = split;
-        b.Save();  // saved and loaded again: the artists as the setting names them
-        StartMonday(b.Get(), 1);
+        // Saved and loaded again: the artists as the setting names them.
+        EveryHourFromMonday(b, std::vector<std::string>(6, MakeCategoryItem("Hits")), 24);
         test::ScriptedOperator op;
         const RunResult r = Generate(b.Get(), op);
         int close = 0;
@@ -113,22 +116,19 @@ void RealisticStation(StationBuilder& b, bool fit) {
     b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 8)});
     b.AddSpotGroup("Ads", {b.SpotFolder("Ads30", {"Bakery", "Garage", "Shop"}, 30),
                            b.SpotFolder("Ads60", {"Bank", "Cinema"}, 60)});
-    b.AddRotation(
-        "Hour",
-        {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
-         MakeCategoryItem("Gold"), MakeCategoryItem("Current"), MakeSpotGroupItem("Ads"),
-         MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
-         MakeBreakNoteItem("20:Weather"), MakeCategoryItem("Gold"), MakeCategoryItem("Current"),
-         MakeSpotGroupItem("Ads"), MakeCategoryItem("Recurrent")},
-        true);
-    b.AddSchedule("All", "1111111", "...DEFAULT...");
     b.Opt().SystemSongInterval = "1440";
     b.Opt().SystemArtistInterval = "60";
     b.Opt().TimeCheck = true;
     b.Opt().TimeCheckMinutes = 2;
     b.Opt().FitHours = fit;
-    b.Save();
-    StartMonday(b.Get(), 7);
+    EveryHourFromMonday(
+        b,
+        {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
+         MakeCategoryItem("Gold"), MakeCategoryItem("Current"), MakeSpotGroupItem("Ads"),
+         MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"), MakeCategoryItem("Recurrent"),
+         MakeBreakNoteItem("20:Weather"), MakeCategoryItem("Gold"), MakeCategoryItem("Current"),
+         MakeSpotGroupItem("Ads"), MakeCategoryItem("Recurrent")},
+        7 * 24);
 }
 
 // Each hour's length: what its items play, less their crossfades.
@@ -188,17 +188,13 @@ TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {
     StationBuilder b(dir);
     b.AddCategory("Hits", {b.MusicFolder("Hits", {"A - One", "B - Two", "C - Three"}, 600)});
     b.AddCategory("Gold", {b.MusicFolder("Gold", {"A - Old", "D - Classic", "E - Oldie"}, 600)});
-    b.AddRotation("Hour",
-                  {MakeCategoryItem("Hits"), MakeCategoryItem("Gold"), MakeCategoryItem("Hits"),
-                   MakeCategoryItem("Gold"), MakeCategoryItem("Hits"), MakeCategoryItem("Gold")},
-                  true);
-    b.AddSchedule("All", "1111111", "...DEFAULT...");
     b.Opt().TimeCheck = false;
     b.Opt().SystemSongInterval = "1440";
     b.Opt().SystemArtistInterval = "30";
     b.Opt().RelaxedRuleReport = true;
-    b.Save();
-    StartMonday(b.Get(), 0, 3);
+    const std::string hits = MakeCategoryItem("Hits");
+    const std::string gold = MakeCategoryItem("Gold");
+    EveryHourFromMonday(b, {hits, gold, hits, gold, hits, gold}, 3);
     UnattendedOperator op;
     const RunResult r = Generate(b.Get(), op);
     std::vector<std::string> errors;

@@ -226,11 +226,15 @@ private slots:
         auto* related = Find<QPlainTextEdit>(window, "relatedArtists");
         Find<QTabWidget>(window, "optionPages")->setCurrentIndex(4);
         related->setFocus();
-        QTest::keyClicks(related, "Band;Other");
-        QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-        QCOMPARE(QString::fromStdString(test::ReadAll(f.b.DataFolder() / "Related.dat")),
-                 QString("Band;Other;\r\n"));
-        QVERIFY(!f.station->Changed.Any());
+        // Saved by Save and by Save All while the text still has the focus.
+        for (const QKeySequence& keys :
+             {QKeySequence(QKeySequence::Save), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}) {
+            QTest::keyClicks(related, "Band;Other");
+            QTest::keyClick(related, Qt::Key_Return);
+            QTest::keySequence(&window, keys);
+            QVERIFY(test::ReadAll(f.b.DataFolder() / "Related.dat").ends_with("Band;Other;\r\n"));
+            QVERIFY(!f.station->Changed.Any());
+        }
 
         // Open (Enter) on a Rotation and on a Schedule opens its editor with the entry.
         ShowPage(window, Page::Rotations);
@@ -320,6 +324,7 @@ private slots:
         const double lastUsed = f.station->Categories[0]->Files[0].LastUsed;
         f.op.QueueAnswer(Answer::Cancel);
         Trigger(window, "actionClearLastScheduled");
+        QVERIFY(!f.op.Messages.empty());
         QCOMPARE(f.op.Messages.back().Offered, Buttons::OkCancel);
         QCOMPARE(f.station->Categories[0]->Files[0].LastUsed, lastUsed);
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/list_text.h"
 #include "base/safe_file.h"
 #include "base/text_file.h"
@@ -77,27 +79,15 @@ TEST(Options, EachItemIsReadFromItsOwnPosition) {
     TempDir dir;
     dir.Write("Options.dat", EncodeListText(HandWrittenItems()) + "\r\n");
     const Options o = LoadOptions(dir.Path(), kToday, kEn).Values;
-    EXPECT_EQ(o.StartDay, 46400);
-    EXPECT_EQ(o.StartHour, 6);
-    EXPECT_EQ(o.TotalDays, 7);
-    EXPECT_EQ(o.SystemArtistInterval, "90");
-    EXPECT_EQ(o.SystemSongInterval, "4320");
-    EXPECT_EQ(o.ArtistIntervalMinutes(), 90u);
-    EXPECT_EQ(o.SongIntervalMinutes(), 4320u);
-    EXPECT_EQ(o.ArtistDelim, "_");
-    EXPECT_EQ(o.TimeCheckMinutes, 5);
-    EXPECT_EQ(o.NewerTracks, 2);
-    EXPECT_EQ(o.HTMLSpotsOverSeconds(), 45u);
-    EXPECT_EQ(o.PathSubTo1, "M:");
-    EXPECT_EQ(o.HTMLTitle, "KXYZ");
+    EXPECT_EQ(std::tie(o.StartDay, o.StartHour, o.TotalDays, o.TotalHours, o.TimeCheckMinutes,
+                       o.NewerTracks, o.DeleteOldPlaylists, o.VoiceTrackLeft),
+              std::tuple(46400, 6, 7, 3, 5, 2, 9, 20));
+    EXPECT_EQ(std::tuple(o.ArtistIntervalMinutes(), o.SongIntervalMinutes(),
+                         o.HTMLSpotsOverSeconds(), o.TrackLog, o.PlayEnabled),
+              std::tuple(90u, 4320u, 45u, true, false));
+    EXPECT_EQ(std::tie(o.ArtistDelim, o.PathSubTo1, o.HTMLTitle, o.LogFolder, o.LogBaseName),
+              std::tuple("_", "M:", "KXYZ", "/srv/logs", "Dec0714"));
     EXPECT_EQ(o.HTMLUserHeader, std::vector<std::string>{"<b>"});
-    EXPECT_EQ(o.LogFolder, "/srv/logs");
-    EXPECT_TRUE(o.TrackLog);
-    EXPECT_FALSE(o.PlayEnabled);
-    EXPECT_EQ(o.TotalHours, 3);
-    EXPECT_EQ(o.DeleteOldPlaylists, 9);
-    EXPECT_EQ(o.LogBaseName, "Dec0714");
-    EXPECT_EQ(o.VoiceTrackLeft, 20);
     EXPECT_EQ(o.Extensions.SelectedNames(), std::vector<std::string>{"MP3"});
     EXPECT_EQ(Items(o), HandWrittenItems());  // and written back to the same positions
 }

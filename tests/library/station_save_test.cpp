@@ -8,6 +8,7 @@
 #include "library/station.h"
 #include "support/audio_files.h"
 #include "support/scripted_operator.h"
+#include "support/station_builder.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -152,21 +153,6 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     EXPECT_EQ(station->Rotations[0]->Items[2].Text, "00:03:30\tHard Rock");
 }
 
-TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
-    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, ""));
-    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "Jazz/Funk"));
-    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "ROCK"));
-    EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, "Jazz"));
-    ASSERT_EQ(op.Messages.size(), 3u);
-    EXPECT_EQ(op.Messages[0].Text, "You must type a name.");
-    EXPECT_EQ(
-        op.Messages[1].Text,
-        "A name may not contain any of the following characters:\n\t\t\\ / : * ? \" < > | + ; =");
-    EXPECT_EQ(op.Messages[2].Text, "Cannot rename \"Jazz\".\n\"ROCK\" already exists.");
-    EXPECT_EQ(station->Categories[0]->Name, "Jazz");
-    EXPECT_FALSE(station->Changed.Any());
-}
-
 TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {
     EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
     EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
@@ -201,22 +187,6 @@ TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {
     EXPECT_EQ(station->Categories.size(), 1u);
     EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
     EXPECT_TRUE(station->Changed.Categories);
-}
-
-TEST_F(SavedStation, CopiesOfRotationsAndSchedules) {
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));  // a name not yet taken
-    EXPECT_EQ(station->Rotations[2]->Name, "Copy (2) of Morning");
-    EXPECT_TRUE(station->Changed.Rotations);  // and kept by the next save
-    const TRotationDetails& copy = *station->Rotations[1];
-    EXPECT_EQ(copy.Name, "Copy of Morning");
-    EXPECT_FALSE(copy.Default);
-    EXPECT_EQ(copy.Items.size(), 5u);
-    EXPECT_EQ(copy.Items[1].Object, station->Categories[0].get());
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Schedules, 0));
-    EXPECT_EQ(station->Schedules[1]->Days, (std::array<bool, 7>{}));
-    EXPECT_EQ(station->Schedules[1]->TimedSpots.size(), 2u);
-    EXPECT_FALSE(CopyEntry(*station, ListKind::Categories, 0));
 }
 
 TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
@@ -290,15 +260,25 @@ TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
     EXPECT_EQ(Read("{IDs}.dat"), ids);
 }
 
-TEST_F(SavedStation, NoGroupNameCanOverwriteAStationFile) {
+// A refused rename says why and changes nothing; no name may make a Category's track
+// list one of the station's own files.
+TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
     const std::string spots = Read("Spots.dat");
-    for (const std::string name : {"Spots", "options", "RELATED", "{IDs}"}) {
+    for (const std::string name :
+         {"", "Jazz/Funk", "ROCK", "Jazz", "Spots", "options", "RELATED", "{IDs}"}) {
         EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, name)) << name;
     }
-    ASSERT_EQ(op.Messages.size(), 4u);
-    EXPECT_EQ(op.Messages[0].Text,
+    ASSERT_EQ(op.Messages.size(), 7u);  // its own name again is no rename
+    EXPECT_EQ(op.Messages[0].Text, "You must type a name.");
+    EXPECT_EQ(
+        op.Messages[1].Text,
+        "A name may not contain any of the following characters:\n\t\t\\ / : * ? \" < > | + ; =");
+    EXPECT_EQ(op.Messages[2].Text, "Cannot rename \"Jazz\".\n\"ROCK\" already exists.");
+    EXPECT_EQ(op.Messages[3].Text,
               "Cannot rename \"Jazz\".\nIts track list would be \"Spots.dat\", one of the "
               "station's own files. Please rename it.");
+    EXPECT_EQ(station->Categories[0]->Name, "Jazz");
+    EXPECT_FALSE(station->Changed.Any());
     EXPECT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, "Options"));  // "{Options}.dat"
 
     // A name that came in with the data files is reported, and its track list is
@@ -343,10 +323,7 @@ TEST_F(SavedStation, TrackListNamesRoundTripWhateverTheirEncoding) {
 }
 
 TEST_F(SavedStation, SaveAllMovesTheStartPastTheLastRun) {
-    station->Opt.StartDay = 46400;
-    station->Opt.StartHour = 20;
-    station->Opt.TotalDays = 1;
-    station->Opt.TotalHours = 6;
+    test::RunFrom(station->Opt, 46400, 20, 30);
     station->Opt.IncrementHour = true;
     station->LastRunStart = 46400.8;
     ASSERT_TRUE(station->SaveAll());
@@ -394,15 +371,34 @@ TEST_F(SavedStation, BackupCopiesWhatTheStationIsRestoredFrom) {
     EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
 }
 
-TEST_F(SavedStation, UsageLists) {
+// Copies of Rotations and Schedules, and where each entry is used, copies included.
+TEST_F(SavedStation, CopiesAndUsageLists) {
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));  // a name not yet taken
+    EXPECT_EQ(station->Rotations[2]->Name, "Copy (2) of Morning");
+    EXPECT_TRUE(station->Changed.Rotations);  // and kept by the next save
+    const TRotationDetails& copy = *station->Rotations[1];
+    EXPECT_EQ(copy.Name, "Copy of Morning");
+    EXPECT_FALSE(copy.Default);
+    EXPECT_EQ(copy.Items.size(), 5u);
+    EXPECT_EQ(copy.Items[1].Object, station->Categories[0].get());
+    ASSERT_TRUE(CopyEntry(*station, ListKind::Schedules, 0));
+    EXPECT_EQ(station->Schedules[1]->Days, (std::array<bool, 7>{}));
+    EXPECT_EQ(station->Schedules[1]->TimedSpots.size(), 2u);
+    EXPECT_FALSE(CopyEntry(*station, ListKind::Categories, 0));
+
     const UsageList ids = UsageListOf(*station, ListKind::SpotGroups, 0);
     EXPECT_EQ(ids.Title, "Spot Group Usage List");
     EXPECT_EQ(ids.Name, "IDs");
-    EXPECT_EQ(ids.Lines, (std::vector<std::string>{"Spot in Rotations:", "Morning",
-                                                   "Timed Spot in Schedules:", "Week"}));
+    EXPECT_EQ(ids.Lines,
+              (std::vector<std::string>{"Spot in Rotations:", "Morning", "Copy of Morning",
+                                        "Copy (2) of Morning", "Timed Spot in Schedules:", "Week",
+                                        "Copy of Week"}));
     EXPECT_EQ(UsageListOf(*station, ListKind::Rotations, 0).Lines,
-              (std::vector<std::string>{"Rotation in Schedules:", "Week"}));
-    station->Rotations[0]->Items.clear();
+              (std::vector<std::string>{"Rotation in Schedules:", "Week", "Copy of Week"}));
+    for (const auto& rotation : station->Rotations) {
+        rotation->Items.clear();
+    }
     EXPECT_EQ(UsageListOf(*station, ListKind::Categories, 1).Lines,
               (std::vector<std::string>{"Category in Rotations:", "Not used in any rotations."}));
     EXPECT_TRUE(UsageListOf(*station, ListKind::Schedules, 0).Lines.empty());
