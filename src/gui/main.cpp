@@ -119,5 +119,11 @@ int main(int argc, char** argv) {
         std::signal(SIGTERM, OnTerminate);
     }
     startup.Start();
-    return app.exec();
+    const int status = app.exec();
+    // For cron, as spindle-cli: an "r" run that made nothing or could not save failed.
+    if (switches.Unattended &&
+        (startup.Window() == nullptr || !startup.Window()->UnattendedDone())) {
+        return 1;
+    }
+    return status;
 }

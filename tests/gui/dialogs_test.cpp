@@ -523,6 +523,9 @@ private slots:
         QVERIFY(std::filesystem::exists(log + ".bak"));
         QVERIFY(!editor->Document().Modified());
     }
+
+private:
+    test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(DialogsTest)

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "base/translate.h"
 #include "gui_support.h"
+#include "journey.h"
 #include "library/options.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
@@ -289,8 +290,8 @@ private slots:
     }
 
     // The real program on the demo station: "/R" runs, saves with the start moved on and
-    // ends by itself; then a start with a person holds the data folder, and a SIGTERM
-    // closes it cleanly.
+    // ends by itself; one whose run fails stays open holding the data folder, and a
+    // SIGTERM closes it cleanly with the status of a failed run.
     void theProgramStartsAndClosesCleanly() {
         test::TempDir dir;
         const Options demo = DemoStation(dir)->Opt;
@@ -306,7 +307,10 @@ private slots:
         const OptionsLoad saved =
             LoadOptions(dir.Path() / "demo/data", 0, FormatSettings::English());
         QCOMPARE(saved.Values.StartDay, demo.StartDay + demo.TotalDays);  // saved, moved on
-        gui.start(SPINDLE_GUI_PATH, {"--data", QString::fromStdString(dir / "demo/data")});
+        // A run that cannot make its day leaves the window open, holding the data folder;
+        // a SIGTERM closes it, and the exit status says the run failed.
+        std::filesystem::remove(dir.Path() / "demo/data/Schedules.dat");
+        gui.start(SPINDLE_GUI_PATH, {"/R", "--data", QString::fromStdString(dir / "demo/data")});
         QVERIFY(gui.waitForStarted(10000));
         const std::filesystem::path lock = dir.Path() / "demo/data/.spindle.lock";
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -316,8 +320,11 @@ private slots:
         gui.terminate();
         QVERIFY(gui.waitForFinished(30000));
         QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(gui.exitCode(), 0);
+        QCOMPARE(gui.exitCode(), 1);
     }
+
+private:
+    test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -11,6 +11,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "gui_support.h"
+#include "journey.h"
 #include "support/process.h"
 
 using namespace spindle;
@@ -159,6 +160,7 @@ private:
     test::ScriptedOperator op_;
     std::unique_ptr<Station> station_;
     QString pdf_;
+    test::ModalWatchdog watchdog_;
 };
 
 QTEST_MAIN(PrintingTest)

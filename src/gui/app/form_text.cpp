@@ -11,7 +11,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QTranslator>
 
 #include "app/qt_text.h"
@@ -63,15 +62,6 @@ void TranslateForm(QWidget* form) {
     for (QAction* action : form->findChildren<QAction*>()) {
         if (!action->isSeparator() && action->menu() == nullptr) {
             action->setText(Translated(action->text()));
-        }
-    }
-    // A toolbar button reads its action's caption, "&&" included.
-    for (QToolBar* bar : form->findChildren<QToolBar*>()) {
-        for (QAction* action : bar->actions()) {
-            if (QWidget* button = bar->widgetForAction(action);
-                button != nullptr && !action->text().isEmpty()) {
-                button->setAccessibleName(Plain(action->text()));
-            }
         }
     }
     for (QLabel* label : form->findChildren<QLabel*>()) {

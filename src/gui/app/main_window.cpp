@@ -232,11 +232,13 @@ void MainWindow::ExplainMigration() {
 
 void MainWindow::ShowEmptyPageHints() {
     for (std::size_t i = 0; i < hints_.size(); ++i) {
-        hints_[i]->setVisible(ListSize(kLists[i]) == 0);
+        // Isolated, no group is added: the hint would offer what New refuses.
+        const bool groups = i < 2;
+        hints_[i]->setVisible(ListSize(kLists[i]) == 0 && !(groups && station_.Isolated));
     }
     firstStart_->setVisible(station_.Categories.empty() && station_.SpotGroups.empty() &&
                             station_.Rotations.empty() && station_.Schedules.empty() &&
-                            !station_.Isolated);
+                            !HoldsStation(station_.DataFolder()));
 }
 
 void MainWindow::ApplyWindowSettings() {
@@ -540,6 +542,9 @@ void MainWindow::Terminate() {
     } else if (!isVisible() && editor_ && editor_->isVisible()) {
         editor_->close();  // "e": the editor is the program's window
     } else {
+        if (progress_ != nullptr) {
+            progress_->hide();  // the close question must not sit behind it
+        }
         close();
     }
 }
@@ -559,7 +564,8 @@ void MainWindow::RunUnattended(std::vector<std::string> loadLines, Operator* per
         const bool saved = station_.SaveAll(true);
         ShowOptions();
         UpdateActions();
-        if (generated && saved) {
+        unattendedDone_ = generated && saved;
+        if (unattendedDone_) {
             emit RunFinished(generated);
             close();
             return;
@@ -655,6 +661,7 @@ EditorWindow* MainWindow::ShowEditor(bool alone) {
             if (MayClose(station_)) {
                 QApplication::quit();
             } else {
+                ShowOptions();
                 show();
             }
         });
@@ -729,6 +736,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     } else {
         event->ignore();
+        ShowOptions();  // a save that failed may have moved the start on all the same
         UpdateActions();
     }
 }

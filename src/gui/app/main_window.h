@@ -57,6 +57,8 @@ public:
     // otherwise.
     // `person` answers the questions from then on when the window stays open.
     void RunUnattended(std::vector<std::string> loadLines, Operator* person = nullptr);
+    // Whether the "r" run made its playlists and saved everything.
+    bool UnattendedDone() const { return unattendedDone_; }
     // The view of the list as it is shown now (the details or the icon view).
     QAbstractItemView* ShownView(ListKind kind) const;
     void SetViewStyle(ViewStyle style);
@@ -142,6 +144,7 @@ private:
     // Who answered before the work began: the worker itself answers meanwhile.
     Operator* person_ = nullptr;
     bool closeAfterWork_ = false;
+    bool unattendedDone_ = false;
     std::unique_ptr<EditorWindow> editor_;
     std::array<QListView*, 4> iconViews_{};
     std::array<QWidget*, 4> hints_{};

@@ -96,11 +96,17 @@ RotationEditor::RotationEditor(Station& station, TRotationDetails* existing, QWi
         ui_->spotList->addItem(Q(name));
     }
     ui_->rotationList->SetMovable(true);
-    // A double click or Enter puts the group in: the hour can be built by keyboard too.
+    // A double click or Enter puts the group in after the selected item, so an hour built
+    // one group after another keeps its order; by keyboard too.
+    auto insertAfter = [this](bool category, QListWidgetItem* item) {
+        const int row = ui_->rotationList->currentRow();
+        InsertGroup(category, item->text(),
+                    row < 0 ? static_cast<int>(edited_.Items.size()) : row + 1);
+    };
     connect(ui_->categoryList, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { InsertGroup(true, item->text(), InsertionIndex()); });
+            [insertAfter](QListWidgetItem* item) { insertAfter(true, item); });
     connect(ui_->spotList, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { InsertGroup(false, item->text(), InsertionIndex()); });
+            [insertAfter](QListWidgetItem* item) { insertAfter(false, item); });
     connect(ui_->rotationList, &DropTargetList::NameDropped, this,
             [this](const QString& mime, const QString& text, int row) {
                 if (mime == QLatin1String(kGroupMime) && text.size() > 1) {
@@ -339,7 +345,7 @@ ScheduleEditor::ScheduleEditor(Station& station, TScheduleDetails* existing, QWi
         ui_->rotationList->addItem(Q(r->Name));
     }
     ui_->rotationList->setCurrentRow(0);
-    connect(ui_->rotationList, &QListWidget::itemDoubleClicked, this, [this] {
+    connect(ui_->rotationList, &QListWidget::itemActivated, this, [this] {
         Attach(ui_->rotationList->currentRow(), ui_->scheduleList->currentRow(), true);
     });
     connect(ui_->scheduleList, &QListWidget::itemDoubleClicked, this, [this] {

@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 
 namespace spindle::gui {
@@ -9,6 +10,16 @@ namespace spindle::gui {
 NameSourceList::NameSourceList(QWidget* parent) : QListWidget(parent) {
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+void NameSourceList::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        currentItem() != nullptr) {
+        emit itemActivated(currentItem());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void NameSourceList::SetKind(const char* mime, QString prefix) {

@@ -23,6 +23,8 @@ public:
 protected:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    // Enter takes the entry, as a double click does; it is not the dialog's OK.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString mime_ = QString::fromLatin1(kGroupMime);
