@@ -84,42 +84,36 @@ inline bool WithDialog(const std::function<void()>& open, const std::function<vo
     return seen;
 }
 
-// What an action can change that an operator sees: the page, the view style, what is to
-// be saved, the messages asked, the windows open and the lists' contents.
-struct WindowState {
-    int Page = 0;
-    ViewStyle Style = ViewStyle::Details;
-    std::vector<bool> Changed;
-    std::size_t Messages = 0;
-    bool Editing = false;  // a name edited in place
-    QStringList Windows;
-    QStringList Lists;
-    bool operator==(const WindowState&) const = default;
-};
-
-inline WindowState StateOf(gui::MainWindow& window, const Station& station,
+// What an action can change that an operator sees, as words: the page, the view style,
+// what is to be saved, the messages asked, the windows open, a name edited in place and
+// the lists' contents.
+inline QStringList StateOf(gui::MainWindow& window, const Station& station,
                            const ScriptedOperator& op) {
-    WindowState s;
-    s.Page = static_cast<int>(window.CurrentPage());
-    s.Style = window.CurrentViewStyle();
     const ChangedFlags& c = station.Changed;
-    s.Changed = {c.Options,   c.Categories, c.Spots,  c.Rotations,
-                 c.Schedules, c.FileLists,  c.Related};
-    s.Messages = op.Messages.size() + op.Queries.size();
-
+    QStringList s{QString::number(static_cast<int>(window.CurrentPage())),
+                  QString::number(static_cast<int>(window.CurrentViewStyle())),
+                  QStringLiteral("%1%2%3%4%5%6%7")
+                      .arg(c.Options)
+                      .arg(c.Categories)
+                      .arg(c.Spots)
+                      .arg(c.Rotations)
+                      .arg(c.Schedules)
+                      .arg(c.FileLists)
+                      .arg(c.Related),
+                  QString::number(op.Messages.size() + op.Queries.size())};
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && w != &window) {
-            s.Windows << w->objectName() + w->windowTitle();
+            s << "window " + w->objectName() + w->windowTitle();
         }
     }
     for (const ListKind kind :
          {ListKind::Categories, ListKind::SpotGroups, ListKind::Rotations, ListKind::Schedules}) {
         for (auto* edit : window.ShownView(kind)->findChildren<QLineEdit*>()) {
-            s.Editing = s.Editing || edit->isVisible();
+            s << (edit->isVisible() ? "editing" : "");
         }
         const QAbstractItemModel* model = window.View(kind)->model();
         for (int row = 0; row < model->rowCount(); ++row) {
-            s.Lists << model->index(row, 0).data().toString();
+            s << model->index(row, 0).data().toString();
         }
     }
     return s;
@@ -148,7 +142,7 @@ inline QStringList ActionsThatDoNothing(gui::MainWindow& window, const Station& 
             !action->isEnabled() || action->objectName().isEmpty()) {
             continue;
         }
-        const WindowState before = StateOf(window, station, op);
+        const QStringList before = StateOf(window, station, op);
         QSignalSpy ran(&window, &gui::MainWindow::RunFinished);
         QSignalSpy reloaded(&window, &gui::MainWindow::ReloadFinished);
         const bool opened = WithDialog([&] { action->trigger(); },
@@ -164,7 +158,7 @@ inline QStringList ActionsThatDoNothing(gui::MainWindow& window, const Station& 
             window.Progress()->close();
             continue;
         }
-        const WindowState after = StateOf(window, station, op);
+        const QStringList after = StateOf(window, station, op);
         for (auto* edit : window.findChildren<QLineEdit*>()) {
             if (edit->isVisible() &&
                 qobject_cast<QAbstractItemView*>(edit->parentWidget()->parentWidget())) {
@@ -173,7 +167,7 @@ inline QStringList ActionsThatDoNothing(gui::MainWindow& window, const Station& 
         }
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w != &window && w->isVisible() &&
-                !before.Windows.contains(w->objectName() + w->windowTitle())) {
+                !before.contains("window " + w->objectName() + w->windowTitle())) {
                 name(*w);
                 w->close();
             }

@@ -169,8 +169,6 @@ private slots:
         QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
                  QString("File extensions have changed.  Do you wish to reload all files?"));
         QVERIFY(!f.station->Opt.Extensions.IsSelected(0));
-        QCOMPARE(window.findChild<QLineEdit*>("logFolder")->accessibleName(),
-                 QString("Log folder"));
 
         for (int i = 0; i < optionPages->count(); ++i) {
             optionPages->setCurrentIndex(i);
