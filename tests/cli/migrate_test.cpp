@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/datetime.h"
+#include "base/format_datetime.h"
 #include "base/list_text.h"
 #include "base/text_file.h"
 #include "library/migrate.h"
@@ -14,14 +15,13 @@
 #include "library/schedule.h"
 #include "support/audio_files.h"
 #include "support/process.h"
-#include "support/temp_dir.h"
+#include "support/station_builder.h"
 
 namespace spindle {
 namespace {
 
 using test::Cli;
 using test::ReadAll;
-using test::RunProcess;
 using test::TempDir;
 namespace fs = std::filesystem;
 
@@ -58,9 +58,7 @@ protected:
         }
         Data("Schedules.dat", EncodeListText({"All", "", "1111111", EncodeListText(hours), ""}));
         Options o = DefaultOptions("C:\\Spindle\\", today, FormatSettings::English());
-        o.StartDay = today + 1;
-        o.TotalDays = 0;
-        o.TotalHours = 1;
+        test::RunFrom(o, today + 1, 0, 1);
         o.TimeCheck = false;
         o.PlaylistFormat = "%p\\%f%e";
         o.PlaylistFolder = "C:\\Spindle\\Playlist";
@@ -73,16 +71,14 @@ protected:
     }
     std::string Here(const std::string& name) const { return dir / ("here/" + name); }
     // spindle-cli migrate on the data folder with its drive and share mappings.
-    test::ProcessResult Migrate(const std::string& more = "") const {
+    test::ProcessResult Migrate(const std::vector<std::string>& more = {}) const {
         std::vector<std::string> args{"migrate", "--data", dir / "data"};
         for (const std::string& map :
              {"C:\\Music=" + Here("Music"), "c:\\spindle=" + Here("Spindle"),
               "\\\\server\\SHARE=" + (dir / "share")}) {
             args.insert(args.end(), {"--map", map});
         }
-        if (!more.empty()) {
-            args.push_back(more);
-        }
+        args.insert(args.end(), more.begin(), more.end());
         return Cli(args);
     }
 
@@ -92,7 +88,7 @@ protected:
 
 TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
     const auto before = test::Snapshot(dir.Path() / "data");
-    const test::ProcessResult r = Migrate("--dry-run");
+    const test::ProcessResult r = Migrate({"--dry-run"});
     EXPECT_EQ(r.ExitCode, 3) << r.Out << r.Err;  // one track's file is gone
     EXPECT_NE(r.Out.find("Category \"Caf\xC3\xA9 Rock\": 2 paths found, 1 not found"),
               std::string::npos)
@@ -104,8 +100,7 @@ TEST_F(FromWindows, ADryRunReportsAndChangesNothing) {
 
     // Run before it is migrated, the station names the command instead of a message
     // per folder, writes no output into a folder named "C:\...", and loses nothing.
-    const test::ProcessResult unmigrated =
-        RunProcess({SPINDLE_CLI_PATH, "-r", "--data", dir / "data"}, {}, dir.Path().string());
+    const test::ProcessResult unmigrated = Cli({"-r", "--data", dir / "data"}, dir.Path().string());
     EXPECT_EQ(unmigrated.ExitCode, 1);
     EXPECT_FALSE(fs::exists(dir.Path() / "C:\\Spindle\\Logs"));
     EXPECT_NE(unmigrated.Out.find("spindle-cli migrate --data"), std::string::npos);
@@ -137,16 +132,13 @@ TEST_F(FromWindows, MigratedItRunsWithItsOldHistory) {
     // two-day interval, so the shortcut's song plays with the rest.
     fs::create_directories(Here("Spindle"));
     const test::ProcessResult run = Cli({"-r", "--seed", "4", "--data", dir / "data"});
-    EXPECT_LE(run.ExitCode, 3) << run.Out << run.Err;
-    EXPECT_NE(run.ExitCode, 1) << run.Out << run.Err;
+    EXPECT_TRUE(run.ExitCode == 0 || run.ExitCode == 3) << run.Out << run.Err;
     const std::string log = ReadAll(dir.Path() / "here/Spindle/Logs/Generate.log");
     EXPECT_NE(log.find("Playlist files created successfully."), std::string::npos) << log;
-    std::string plg;
-    for (const auto& e : fs::directory_iterator(dir.Path() / "here/Spindle/Logs")) {
-        if (e.path().extension() == ".plg") {
-            plg = ReadAll(e.path());
-        }
-    }
+    const std::string plg =
+        ReadAll(Here("Spindle/Logs/") +
+                FormatDateTime("mmmdd", static_cast<double>(today + 1), FormatSettings::English()) +
+                "00.plg");
     EXPECT_EQ(plg.find("Yesterday"), std::string::npos) << plg;
     EXPECT_NE(plg.find("/../Other/E - Linked.mp3"), std::string::npos) << plg;
     EXPECT_EQ(log.find("Selection error"), std::string::npos) << log;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 
 #include "base/format_datetime.h"
 #include "base/list_text.h"
@@ -67,8 +68,6 @@ TEST(UnattendedRun, GeneratesSavesAndTheNextRunContinues) {
 
     const ProcessResult first = Cli({"-r", "--data", data, "--seed", "7"});
     ASSERT_EQ(first.ExitCode, 3) << first.Out << first.Err;
-    EXPECT_NE(first.Out.find("Creating Playlist log ..."), std::string::npos);
-    EXPECT_NE(first.Out.find("Playlist files created successfully."), std::string::npos);
     const fs::path plg1 = dir.Path() / "data/Logs" / (stamp1 + "06.plg");
     ASSERT_TRUE(fs::exists(plg1));
     EXPECT_TRUE(fs::exists(dir.Path() / "data/Playlist" / (stamp1 + ".ALB")));
@@ -124,7 +123,6 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
     };
     const Case cases[] = {
         {"clean", "0", nullptr, 0, "Playlist files created successfully."},
-        {"relaxed rule", "240", nullptr, 3, "Selection error on Category \"Hits\""},
         {"unmounted folder", "0",
          [](const fs::path& data) { fs::rename(data / "../music/Hits", data / "../away"); }, 3,
          "does not exist in Category \"Hits\""},
@@ -216,16 +214,10 @@ TEST(UnattendedRun, TheDemoRunsFromAnyFolderInTheEnvironmentsLanguage) {
                                    .Out;
     EXPECT_NE(german.find("Playlist-Protokoll wird erstellt ..."), std::string::npos) << german;
     // "... begonnen am Montag, 7. Dezember 2026 ...": a German weekday, the day with its dot.
-    const std::size_t at = german.find("begonnen am ");
-    ASSERT_NE(at, std::string::npos);
-    const std::string date = german.substr(at + 12, 40);
-    bool weekday = false;
-    for (const char* day : {"Montag, ", "Dienstag, ", "Mittwoch, ", "Donnerstag, ", "Freitag, ",
-                            "Samstag, ", "Sonntag, "}) {
-        weekday = weekday || date.rfind(day, 0) == 0;
-    }
-    EXPECT_TRUE(weekday) << date;
-    EXPECT_NE(date.find(". "), std::string::npos) << date;
+    EXPECT_TRUE(std::regex_search(
+        german,
+        std::regex("begonnen am ((Mon|Diens|Donners|Frei|Sams|Sonn)tag|Mittwoch), [0-9]+\\. ")))
+        << german;
 }
 
 }  // namespace

@@ -16,15 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void RunCli(const std::vector<std::string>& argv, int killAfterMicroseconds) {
-    test::RunProcess(argv, {}, {}, killAfterMicroseconds);
-}
-
 // What a station holds that a kill must not lose.
 struct Contents {
     std::size_t Categories = 0, Spots = 0, Rotations = 0, Schedules = 0, Tracks = 0,
-                RelatedLines = 0;
-    std::size_t OptionItems = 0;
+                RelatedLines = 0, OptionItems = 0;
     bool operator==(const Contents&) const = default;
 };
 
@@ -33,14 +28,6 @@ Contents Load(const fs::path& data) {
     Station s(data, op, FormatSettings::English());
     s.Isolated = true;  // what the saved files hold, not what the folders add
     s.LoadAll();
-    Contents c;
-    c.Categories = s.Categories.size();
-    c.Spots = s.SpotGroups.size();
-    c.Rotations = s.Rotations.size();
-    c.Schedules = s.Schedules.size();
-    c.Tracks = s.TotalCategoryTracks();
-    c.RelatedLines = s.Related.Lines().size();
-    c.OptionItems = DecodeListText(ReadTextLines(data / "Options.dat").value().at(0)).size();
     for (const auto& cat : s.Categories) {
         // Every line of every track list is whole.
         bool bad = false;
@@ -48,7 +35,11 @@ Contents Load(const fs::path& data) {
                       [&](const std::string&) { bad = true; });
         EXPECT_FALSE(bad) << cat->Name;
     }
-    return c;
+    const std::size_t optionItems =
+        DecodeListText(ReadTextLines(data / "Options.dat").value().at(0)).size();
+    return {s.Categories.size(), s.SpotGroups.size(),     s.Rotations.size(),
+            s.Schedules.size(),  s.TotalCategoryTracks(), s.Related.Lines().size(),
+            optionItems};
 }
 
 TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
@@ -56,8 +47,8 @@ TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
     const std::string cli = SPINDLE_CLI_PATH;
     const std::string station = (dir.Path() / "station").string();
     const std::string data = station + "/data";
-    RunCli({cli, "make-demo", station}, -1);
-    RunCli({cli, "-r", "--data", data, "--seed", "1"}, -1);  // saved track lists exist from here on
+    test::RunProcess({cli, "make-demo", station});
+    test::RunProcess({cli, "-r", "--data", data, "--seed", "1"});  // saved track lists from here on
     const Contents expected = Load(data);
     ASSERT_EQ(expected.Categories, 5u);
     ASSERT_GT(expected.Tracks, 300u);
@@ -66,8 +57,8 @@ TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
     std::mt19937 gen(99);
     for (int round = 0; round < 12; ++round) {
         // A demo week takes a few hundred milliseconds; kill anywhere in it.
-        RunCli({cli, "-r", "--data", data, "--seed", std::to_string(round)},
-               static_cast<int>(gen() % 400000));
+        test::RunProcess({cli, "-r", "--data", data, "--seed", std::to_string(round)}, {}, {},
+                         static_cast<int>(gen() % 400000));
         EXPECT_EQ(Load(data), expected) << "after a kill in round " << round;
     }
 }

@@ -70,7 +70,8 @@ TEST(FormatReaders, Wav) {
     EXPECT_FALSE(Read(WavDuration, Wav(tenSeconds, "", {}, {}, 0)));  // no bytes per second
 }
 
-TEST(FormatReaders, MonkeysAudioOfCurrentEncodersReadsItsHeader) {
+// Current encoders' header, or an older one carrying the source file's WAV header.
+TEST(FormatReaders, MonkeysAudioReadsItsHeaderOrItsSourceHeader) {
     // Descriptor (its own length 52 at 8), then blocks per frame, final frame's blocks,
     // frames and rate: (2 - 1) x 73728 + 6272 blocks at 8000 Hz are 10 s.
     const std::string descriptor = Pad("MAC " + LE16(3990) + LE16(0) + LE32(52), 52);
@@ -82,9 +83,6 @@ TEST(FormatReaders, MonkeysAudioOfCurrentEncodersReadsItsHeader) {
                                LE32(0xFFFFFFFF) + LE16(16) + LE16(1) + LE32(1);
     EXPECT_EQ(Read(ApeDuration, descriptor + absurd),
               RoundedSeconds(static_cast<double>(0xFFFFFFFEull * 0xFFFFFFFFull)));
-}
-
-TEST(FormatReaders, MonkeysAudioCarriesItsSourceHeader) {
     const std::string source = "RIFF" + LE32(1764036) + "WAVE" + "fmt " + LE32(16) + LE16(1) +
                                LE16(2) + LE32(44100) + LE32(176400) + LE16(4) + LE16(16);
     EXPECT_EQ(Read(ApeDuration, Pad("MAC " + std::string(36, '\0') + source, 100)), 10u);
@@ -188,7 +186,7 @@ TEST(FormatReaders, AviAndOts) {
     EXPECT_FALSE(Read(OtsDuration, Pad(Pad("Ots^Media!", 40) + "Ots!", 78)));
 }
 
-TEST(FormatReaders, AFileThatCannotBeOpenedIsReported) {
+TEST(FormatReaders, TheDispatchRoutesEveryExtensionAndReportsWhatItCannotRead) {
     TempDir dir;
     ScriptedOperator op;
     EXPECT_EQ(FileDuration(dir / "gone.wav", false, op), 0);
@@ -198,9 +196,6 @@ TEST(FormatReaders, AFileThatCannotBeOpenedIsReported) {
     EXPECT_EQ(FileDuration(m4a, false, op), 0);
     EXPECT_EQ(op.Messages.back().Text,
               "Unsupported MP4 AAC file. \"" + m4a + "\".  Please notify " + SupportContact());
-}
-
-TEST(FormatReaders, TheDispatchRoutesEveryExtension) {
     for (const char* ext : {".wav", ".ogg", ".ape", ".mac", ".mp4", ".m4a", ".ots", ".aif", ".aiff",
                             ".aifc", ".snd", ".asf", ".wma", ".wmv", ".mpg", ".mpeg", ".avi"}) {
         EXPECT_NE(FindFormatReader(ext), nullptr) << ext;

@@ -32,7 +32,6 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     // 24 artists, a few songs each, in two categories; some artists related.
     std::vector<std::string> rock;
     std::vector<std::string> pop;
-    std::vector<std::string> related;
     for (int a = 0; a < 24; ++a) {
         const std::string artist = "Artist" + std::to_string(a);
         const int songs = 1 + static_cast<int>(gen() % 3);
@@ -40,12 +39,9 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
             (a % 2 == 0 ? rock : pop).push_back(artist + " - Song" + std::to_string(s));
         }
     }
-    const std::string rockFolder = b.MusicFolder("Rock", rock, 150 + gen() % 150);
-    const std::string popFolder = b.MusicFolder("Pop", pop, 150 + gen() % 150);
-    const std::string idFolder = b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 5 + gen() % 20);
-    b.AddCategory("Rock", {rockFolder});
-    b.AddCategory("Pop", {popFolder});
-    b.AddSpotGroup("IDs", {idFolder});
+    b.AddCategory("Rock", {b.MusicFolder("Rock", rock, 150 + gen() % 150)});
+    b.AddCategory("Pop", {b.MusicFolder("Pop", pop, 150 + gen() % 150)});
+    b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 5 + gen() % 20)});
     b.Get().Related.SetLines({"Artist0;Artist1;", "Artist4;Artist7;Artist10;"});
 
     std::vector<std::string> items;

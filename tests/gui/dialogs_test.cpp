@@ -24,14 +24,7 @@ using spindle::gui::SpotGroupDialog;
 
 namespace {
 
-template <typename T>
-T* Find(QWidget& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    if (child == nullptr) {
-        qFatal("no control %s", name);
-    }
-    return child;
-}
+using test::Find;
 
 // Runs `step` on the modal dialog of type T that `open` opens, as the journeys do.
 template <typename T>

@@ -11,6 +11,26 @@
 
 namespace spindle::test {
 
+// A control of a form by its object name; a missing one ends the test program.
+template <typename T>
+T* Find(QWidget& form, const char* name) {
+    T* child = form.findChild<T*>(name);
+    if (child == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return child;
+}
+
+// The names a library list shows, in its order.
+inline QStringList Names(gui::MainWindow& window, ListKind kind) {
+    QStringList names;
+    const QAbstractItemModel* model = window.View(kind)->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names << model->index(row, 0).data().toString();
+    }
+    return names;
+}
+
 // The modal window in front, if any (a menu or a tooltip is not one).
 inline QWidget* ModalInFront() {
     QWidget* modal = QApplication::activeModalWidget();
@@ -111,10 +131,7 @@ inline QStringList StateOf(gui::MainWindow& window, const Station& station,
         for (auto* edit : window.ShownView(kind)->findChildren<QLineEdit*>()) {
             s << (edit->isVisible() ? "editing" : "");
         }
-        const QAbstractItemModel* model = window.View(kind)->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            s << model->index(row, 0).data().toString();
-        }
+        s << Names(window, kind);
     }
     return s;
 }

@@ -16,16 +16,9 @@ using spindle::gui::MainWindow;
 
 namespace {
 
+using test::Find;
+using test::Names;
 using test::WithDialog;
-
-template <typename T>
-T* Find(QWidget& form, const char* name) {
-    T* child = form.findChild<T*>(name);
-    if (child == nullptr) {
-        qFatal("no control %s", name);
-    }
-    return child;
-}
 
 void Activate(QWidget& window) {
     window.show();
@@ -65,15 +58,6 @@ void DoubleClick(QListWidget& list, int row) {
 
 void Ok(QDialog& dialog) {
     Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
-}
-
-QStringList Names(MainWindow& window, ListKind kind) {
-    QStringList names;
-    const QAbstractItemModel* model = window.View(kind)->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        names << model->index(row, 0).data().toString();
-    }
-    return names;
 }
 
 // The program's start on a data folder, with the splash's time already up.
@@ -184,18 +168,16 @@ private slots:
         Started again(data, op);
         MainWindow& window = again.Window();
         QCOMPARE(window.CurrentPage(), Page::Options);
-        QCOMPARE(Names(window, ListKind::Categories), QStringList{"Hits"});
-        QCOMPARE(Names(window, ListKind::SpotGroups), QStringList{"IDs"});
-        QCOMPARE(Names(window, ListKind::Rotations), QStringList{"Hour"});
-        QCOMPARE(Names(window, ListKind::Schedules), QStringList{"Week"});
         QCOMPARE(window.View(ListKind::Categories)->model()->index(0, 2).data(),
                  QVariant(qulonglong(4)));
-        window.show();
-        const char* names[] = {"categories", "spot-groups", "rotations", "schedules", "options"};
-        for (const Page page : {Page::Categories, Page::SpotGroups, Page::Rotations,
-                                Page::Schedules, Page::Options}) {
-            ShowPage(window, page);
-            test::Screenshot(window, QString("main-window-") + names[static_cast<int>(page)]);
+        const char* pages[][2] = {{"Hits", "categories"},
+                                  {"IDs", "spot-groups"},
+                                  {"Hour", "rotations"},
+                                  {"Week", "schedules"}};
+        for (int i = 0; i < 4; ++i) {
+            ShowPage(window, static_cast<Page>(i));
+            QCOMPARE(Names(window, static_cast<ListKind>(i)), QStringList{pages[i][0]});
+            test::Screenshot(window, QString("main-window-") + pages[i][1]);
         }
     }
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <tuple>
+
 #include "base/list_text.h"
 #include "library/rotation.h"
 #include "outputs/output_pass.h"
@@ -52,15 +54,13 @@ TEST(PlaylistLogWriter, QuotesInsideTextFieldsAreDoubledAndReadBack) {
 
 TEST(PlaylistLogReader, ToleratesDamagedLogs) {
     TempDir dir;
-    LogContents none;
-    EXPECT_EQ(ReadPlaylistLog(dir / "missing.plg", kEn, none), LogReadError::CannotOpen);
-    LogContents wrong;
-    EXPECT_EQ(ReadPlaylistLog(dir.Write("wrong.plg", "X,\"1\",\"2\",0\r\n"), kEn, wrong),
-              LogReadError::InvalidFormat);
-    LogContents empty;
-    EXPECT_EQ(ReadPlaylistLog(dir.Write("empty.plg", ""), kEn, empty), LogReadError::InvalidFormat);
-
     LogContents damaged;
+    EXPECT_EQ(ReadPlaylistLog(dir / "missing.plg", kEn, damaged), LogReadError::CannotOpen);
+    for (const char* wrong : {"X,\"1\",\"2\",0\r\n", ""}) {
+        EXPECT_EQ(ReadPlaylistLog(dir.Write("wrong.plg", wrong), kEn, damaged),
+                  LogReadError::InvalidFormat);
+    }
+
     const std::string text =
         "A,\"1\",\"46363.5\"\r\n"  // three fields: the flag reads as a blank
         "B,0,\"46363.5\"\r\n"
@@ -150,30 +150,26 @@ TEST(PurgeOldOutputs, DeletesOldGeneratedFilesButNeverTheDataFolder) {
     Station& s = b.Get();
     s.Clock = [] { return 46400.5; };
     s.Opt.DeleteOldPlaylists = 7;
-    auto age = [&](const std::string& path, double day) {
-        const auto when = static_cast<time_t>((day - 25569.0) * 86400.0);
-        struct utimbuf times {
-            when, when
-        };
-        ::utime(path.c_str(), &times);
-    };
-    const std::string old = dir.Write("data/Playlist/Oct01.ALB", "x");
-    const std::string recent = dir.Write("data/Playlist/Nov30.ALB", "x");
-    const std::string index = dir.Write("data/HTMLPlaylist/Index.html", "x");
-    const std::string oldLog = dir.Write("data/Logs/Oct0100.plg", "x");
-    age(old, 46380);
-    age(recent, 46395);
-    age(index, 46300);
-    age(oldLog, 46300);
     // A log folder set to the data folder itself must not cost the station its data.
     s.Opt.VoiceTrackFolder = s.DataFolderText();
-    age((dir.Path() / "data/Options.dat").string(), 46000);
+    const std::tuple<std::string, double, bool> files[] = {
+        {"data/Playlist/Oct01.ALB", 46380, false},
+        {"data/Playlist/Nov30.ALB", 46395, true},
+        {"data/HTMLPlaylist/Index.html", 46300, true},
+        {"data/Logs/Oct0100.plg", 46300, false},
+        {"data/Options.dat", 46000, true}};
+    for (const auto& [name, day, kept] : files) {
+        if (!std::filesystem::exists(dir.Path() / name)) {
+            dir.Write(name, "x");
+        }
+        const auto when = static_cast<time_t>((day - 25569.0) * 86400.0);
+        const struct utimbuf times { when, when };
+        ::utime((dir / name).c_str(), &times);
+    }
     PurgeOldOutputs(s);
-    EXPECT_FALSE(std::filesystem::exists(old));
-    EXPECT_TRUE(std::filesystem::exists(recent));
-    EXPECT_TRUE(std::filesystem::exists(index));
-    EXPECT_FALSE(std::filesystem::exists(oldLog));
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "data/Options.dat"));
+    for (const auto& [name, day, kept] : files) {
+        EXPECT_EQ(std::filesystem::exists(dir.Path() / name), kept) << name;
+    }
 }
 
 }  // namespace

@@ -10,9 +10,6 @@ namespace spindle::test {
 // for `seconds` whole seconds by its header. Written under `dir`, folders made as needed.
 std::string WriteMp3(const TempDir& dir, const std::string& name, unsigned seconds);
 
-// The bytes of such a file.
-std::string Mp3Bytes(unsigned seconds);
-
 // A minimal Windows shell link that leads, by its relative path, to `relative` (with "\"
 // between folders).
 std::string ShortcutBytes(const std::string& relative);

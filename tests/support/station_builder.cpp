@@ -24,20 +24,12 @@ StationBuilder::StationBuilder(const TempDir& dir) : dir_(dir), data_(dir.Path()
     station_->Opt.RelaxedRuleReport = false;
 }
 
-std::string StationBuilder::MusicFolder(const std::string& folder,
+std::string StationBuilder::AudioFolder(const std::string& top, const std::string& folder,
                                         const std::vector<std::string>& names, unsigned seconds) {
     for (const std::string& name : names) {
-        WriteMp3(dir_, "music/" + folder + "/" + name + ".mp3", seconds);
+        WriteMp3(dir_, top + "/" + folder + "/" + name + ".mp3", seconds);
     }
-    return (dir_.Path() / "music" / folder).string();
-}
-
-std::string StationBuilder::SpotFolder(const std::string& folder,
-                                       const std::vector<std::string>& names, unsigned seconds) {
-    for (const std::string& name : names) {
-        WriteMp3(dir_, "spots/" + folder + "/" + name + ".mp3", seconds);
-    }
-    return (dir_.Path() / "spots" / folder).string();
+    return (dir_.Path() / top / folder).string();
 }
 
 TCategoryDetails& StationBuilder::AddCategory(const std::string& name,

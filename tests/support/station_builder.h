@@ -30,9 +30,13 @@ public:
 
     // A music folder with one file per "Artist - Title" name, each `seconds` long.
     std::string MusicFolder(const std::string& folder, const std::vector<std::string>& names,
-                            unsigned seconds);
+                            unsigned seconds) {
+        return AudioFolder("music", folder, names, seconds);
+    }
     std::string SpotFolder(const std::string& folder, const std::vector<std::string>& names,
-                           unsigned seconds);
+                           unsigned seconds) {
+        return AudioFolder("spots", folder, names, seconds);
+    }
 
     TCategoryDetails& AddCategory(const std::string& name, const std::vector<std::string>& folders);
     TSpotDetails& AddSpotGroup(const std::string& name, const std::vector<std::string>& folders,
@@ -53,6 +57,9 @@ public:
     const std::filesystem::path& DataFolder() const { return data_; }
 
 private:
+    std::string AudioFolder(const std::string& top, const std::string& folder,
+                            const std::vector<std::string>& names, unsigned seconds);
+
     const TempDir& dir_;
     std::filesystem::path data_;
     ScriptedOperator op_;

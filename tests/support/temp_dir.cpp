@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -76,13 +77,12 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder)
         std::ofstream(file, std::ios::binary) << text;
     }
     const std::string expected = ReadAll(file);
-    std::size_t at = 0;
-    while (at < text.size() && at < expected.size() && text[at] == expected[at]) {
-        ++at;
-    }
     if (text == expected) {
         return ::testing::AssertionSuccess();
     }
+    const std::size_t at = static_cast<std::size_t>(
+        std::mismatch(text.begin(), text.end(), expected.begin(), expected.end()).first -
+        text.begin());
     return ::testing::AssertionFailure()
            << name << " differs from byte " << at << ": expected \"" << expected.substr(at, 120)
            << "\", got \"" << text.substr(at, 120) << "\"";
