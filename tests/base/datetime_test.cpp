@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 namespace spindle {
 namespace {
@@ -15,14 +16,11 @@ TEST(DateTime, DayCountStartsOnThirtiethOfDecember1899) {
 }
 
 TEST(DateTime, DecodesWhatItEncodes) {
-    for (double day : {-693593.0, -1.0, 0.0, 59.0, 60.0, 36526.0, 46363.0, 2958465.0}) {
+    // 45351 is 29 February 2024.
+    for (double day : {-693593.0, -1.0, 0.0, 59.0, 60.0, 36526.0, 45351.0, 46363.0, 2958465.0}) {
         const CalendarDate d = DecodeDate(day);
         EXPECT_EQ(EncodeDate(d.Year, d.Month, d.Day), day) << day;
     }
-    const CalendarDate leap = DecodeDate(EncodeDate(2024, 2, 29));
-    EXPECT_EQ(leap.Year, 2024);
-    EXPECT_EQ(leap.Month, 2);
-    EXPECT_EQ(leap.Day, 29);
 }
 
 TEST(DateTime, RejectsImpossibleDates) {
@@ -36,10 +34,7 @@ TEST(DateTime, RejectsImpossibleDates) {
 
 TEST(DateTime, TimeOfDayRoundsToTheMillisecond) {
     const ClockTime t = DecodeTime(46363.0 + EncodeTime(14, 5, 9, 250));
-    EXPECT_EQ(t.Hour, 14);
-    EXPECT_EQ(t.Minute, 5);
-    EXPECT_EQ(t.Second, 9);
-    EXPECT_EQ(t.Millisecond, 250);
+    EXPECT_EQ(std::tuple(t.Hour, t.Minute, t.Second, t.Millisecond), std::tuple(14, 5, 9, 250));
     // A value a hair below midnight is already the next day.
     const CalendarDate next = DecodeDate(46363.9999999999);
     EXPECT_EQ(next.Day, 8);

@@ -11,15 +11,13 @@ namespace {
 
 const FormatSettings kEn = FormatSettings::English();
 
-TEST(FloatText, WritesPlaylistLogDateTimesToFifteenDigits) {
+TEST(FloatText, WritesPlaylistLogTimesToFifteenDigits) {
     EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 5) + EncodeTime(11, 24, 30), kEn),
               "46361.4753472222");
     EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 7) + 14.0 / 24.0, kEn), "46363.5833333333");
     EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 7) + 15.0 / 24.0, kEn), "46363.625");
     EXPECT_EQ(FloatToText(46363.0, kEn), "46363");
-}
-
-TEST(FloatText, WritesSinglePrecisionItemTimesAsTheyAreHeld) {
+    // Single-precision item times as they are held.
     float t = 0.0f;
     t += static_cast<float>(12.0 / 3600.0);
     EXPECT_EQ(FloatToText(t, kEn), "0.00333333341404796");

@@ -29,15 +29,6 @@ TEST(Format, NumbersInGeneralAndThousandsForm) {
     EXPECT_EQ(Format("%.2f", 2.0), "2.00");
 }
 
-TEST(Format, PlaylistLogLineShapes) {
-    EXPECT_EQ(Format("A,\"%g\",\"%g\",%s", 46361.4753472222, 46363.5833333333, "0"),
-              "A,\"46361.4753472222\",\"46363.5833333333\",0");
-    EXPECT_EQ(Format("%d,%d,\"%g\",\"%s\",%d,\"%s\"", 0, 2,
-                     static_cast<double>(static_cast<float>(12.0 / 3600.0)),
-                     "/Music/Band - Song.mp3", 215, "Current Hits"),
-              "0,2,\"0.00333333341404796\",\"/Music/Band - Song.mp3\",215,\"Current Hits\"");
-}
-
 // A faulty pattern keeps its text; values are never expanded again.
 TEST(Format, AFaultyPatternKeepsItsText) {
     EXPECT_EQ(Format("%s", "100% %s %d"), "100% %s %d");

@@ -18,10 +18,6 @@ using test::ReadAll;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-bool OnlyExpectedFiles(const fs::path& folder, std::size_t count) {
-    return test::Snapshot(folder).size() == count;
-}
-
 TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
     TempDir dir;
     const auto target = dir.Write("Categories.dat", "old\r\n");
@@ -29,7 +25,7 @@ TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
     ASSERT_TRUE(ReplaceFile(target, "new\r\n", backup));
     EXPECT_EQ(ReadAll(target), "new\r\n");
     EXPECT_EQ(ReadAll(backup), "old\r\n");
-    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 2));  // no temporary file left behind
+    EXPECT_EQ(test::Snapshot(dir.Path()).size(), 2u);  // no temporary file left behind
     // A new file needs no backup; a replaced one keeps its permissions.
     ASSERT_TRUE(ReplaceFile(dir / "Spots.dat", "x", dir / "Spots.bak"));
     EXPECT_EQ(ReadAll(dir / "Spots.dat"), "x");
@@ -85,7 +81,7 @@ TEST(SafeFile, AFileSizeLimitHitWhileWritingLeavesThePreviousFileWhole) {
     });
     EXPECT_EQ(failure, std::to_string(static_cast<int>(SaveFailure::Write)));
     EXPECT_EQ(ReadAll(target), "the previous contents\r\n");
-    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
+    EXPECT_EQ(test::Snapshot(dir.Path()).size(), 1u);
 }
 
 TEST(SafeFile, AnAbandonedWriterChangesNothingAndLargeContentsStream) {
@@ -97,7 +93,7 @@ TEST(SafeFile, AnAbandonedWriterChangesNothingAndLargeContentsStream) {
         writer.Write("half a file");
     }
     EXPECT_EQ(ReadAll(target), "kept");
-    EXPECT_TRUE(OnlyExpectedFiles(dir.Path(), 1));
+    EXPECT_EQ(test::Snapshot(dir.Path()).size(), 1u);
     // Large contents stream in pieces.
     SafeFileWriter writer(dir / "big.plg");
     std::string expected;

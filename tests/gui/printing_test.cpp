@@ -116,11 +116,7 @@ private slots:
         QVERIFY(lines && !lines->empty());
         const auto grand = DecodeListText(lines->back());
         QCOMPARE(QString::fromStdString(grand[1]), QString("Grand Total"));
-        const long seconds = std::stol(grand[2]);
-        const QString airTime = QString("%1:%2:%3")
-                                    .arg(seconds / 3600)
-                                    .arg(seconds / 60 % 60, 2, 10, QChar('0'))
-                                    .arg(seconds % 60, 2, 10, QChar('0'));
+        const QString airTime = QTime(0, 0).addSecs(std::stoi(grand[2])).toString("h:mm:ss");
         const char* shots[] = {"print-spot-groups", "print-spot-files", "print-spot-detailed"};
         for (int report = 0; report < 3; ++report) {
             pdf_ = QString::fromStdString(dir_ / ("spots" + std::to_string(report) + ".pdf"));

@@ -89,24 +89,20 @@ TEST(PlaylistLine, PlayoutCodesQuoteForLiquidsoap) {
     EXPECT_EQ(FormatPlaylistLine("%x", item, rules), "0");
 }
 
-TEST(PlaylistLine, PathSubstitutions) {
+// The folder substitutions (the second on the first's result; "%u" keeps the path), and
+// names with the title first.
+TEST(PlaylistLine, PathSubstitutionsAndTitleFirstNames) {
+    const PlaylistItem song = Song("/music/Band - Song.mp3");
     PlaylistLineRules rules = Rules();
     rules.First = {"/MUSIC", "M:"};
-    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", Song("/music/Band - Song.mp3"), rules),
-              "M:/Band - Song.mp3");
-    EXPECT_EQ(FormatPlaylistLine("%u", Song("/music/Band - Song.mp3"), rules),
-              "/music/Band - Song.mp3");
+    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", song, rules), "M:/Band - Song.mp3");
+    EXPECT_EQ(FormatPlaylistLine("%u", song, rules), "/music/Band - Song.mp3");
     rules.First = {"", "."};
-    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", Song("/music/Band - Song.mp3"), rules),
-              "Band - Song.mp3");
+    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", song, rules), "Band - Song.mp3");
     rules.First = {"", "/srv/audio"};
     rules.Second = {"audio", "AUDIO"};
-    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", Song("/music/Band - Song.mp3"), rules),
-              "/srv/AUDIO/Band - Song.mp3");
-}
-
-TEST(PlaylistLine, TitleFirstNames) {
-    PlaylistLineRules rules = Rules();
+    EXPECT_EQ(FormatPlaylistLine("%p/%f%e", song, rules), "/srv/AUDIO/Band - Song.mp3");
+    rules = Rules();
     rules.Names.ArtistFirst = 1;
     EXPECT_EQ(FormatPlaylistLine("%a|%t", Song("/m/Song - Band.mp3"), rules), "Band|Song");
 }

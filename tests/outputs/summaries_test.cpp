@@ -83,11 +83,8 @@ TEST_F(SummaryRun, CountsTracksAndListsEveryAiring) {
     const std::string first = ReadAll(logs + "Track-Dec0714.csv");
     ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
     EXPECT_EQ(ReadAll(logs + "Track-Dec0714.bak"), first);
-}
-
-TEST_F(SummaryRun, ACsvReaderGetsExactlyTheFieldsWritten) {
-    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
-    const auto rows = test::CsvRows(b.Opt().LogFolderPath() + "Track-Dec0714.csv");
+    // A spreadsheet's reader gets exactly the fields written.
+    const auto rows = test::CsvRows(logs + "Track-Dec0714.csv");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1], (std::vector<std::string>{"Band", "Mr. Song, \"Live\"", "4"}));
 }

@@ -92,28 +92,24 @@ std::string InChild(const std::function<std::string()>& body, bool unprivileged)
         out.append(buf, static_cast<std::size_t>(n));
     }
     ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
     return out;
 }
 
 std::vector<std::vector<std::string>> CsvRows(const std::string& path) {
+    // Each row as its number of fields, then one field a line.
     const ProcessResult python =
         RunProcess({"/usr/bin/python3", "-c",
                     "import csv,sys\n"
                     "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')):\n"
-                    "    print('\\t'.join(row))\n",
+                    "    print(len(row), *row, sep='\\n')\n",
                     path});
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(python.Out);
-    for (std::string line; std::getline(lines, line);) {
-        rows.emplace_back();
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos;
-             start = tab + 1) {
-            rows.back().push_back(line.substr(start, tab - start));
+    for (std::size_t fields = 0; lines >> fields && lines.ignore();) {
+        for (std::string& field : rows.emplace_back(fields)) {
+            std::getline(lines, field);
         }
-        rows.back().push_back(line.substr(start));
     }
     return rows;
 }

@@ -34,7 +34,7 @@ inline ProcessResult Cli(std::vector<std::string> args, const std::string& worki
 #endif
 
 // The rows of a comma-separated file as a spreadsheet reads them (Python's csv module, a
-// reader independent of ours); a field holds no tab or line break.
+// reader independent of ours); a field holds no line break.
 std::vector<std::vector<std::string>> CsvRows(const std::string& path);
 
 }  // namespace spindle::test
