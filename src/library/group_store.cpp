@@ -174,6 +174,14 @@ bool Station::SaveGroupDefinitions(const std::vector<TCustomDetails*>& groups, c
         }
         const std::filesystem::path from = FindTrackListFile(dataFolder_, TrackListFileName(*g));
         auto contents = ReadFileBytes(from);
+        std::error_code ec;
+        if (!contents && std::filesystem::exists(from, ec)) {
+            // Saving the new name now would leave the history behind for good.
+            op_->Show(MessageKind::Error,
+                      Format(tr("Unable to read \"%0:s\"; nothing was saved."), from.string()),
+                      Buttons::Ok);
+            return false;
+        }
         if (!contents) {
             continue;  // nothing saved to carry
         }

@@ -23,16 +23,7 @@ using spindle::gui::MainWindow;
 namespace {
 
 using test::Find;
-
-// Runs `step` on the modal dialog of type T that `open` opens, as the journeys do.
-template <typename T>
-bool WithDialog(const std::function<void()>& open, const std::function<void(T&)>& step) {
-    return test::WithDialog(open, std::function<void(QDialog&)>([&step](QDialog& d) {
-                                T* dialog = qobject_cast<T*>(&d);
-                                QVERIFY2(dialog != nullptr, qPrintable(d.objectName()));
-                                step(*dialog);
-                            }));
-}
+using test::WithDialog;
 
 }  // namespace
 

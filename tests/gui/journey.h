@@ -72,18 +72,18 @@ private:
     QElapsedTimer since_;
 };
 
-// Triggers `open` (an action, a key, a click) and runs `step` on the modal window it
-// opens, from inside that window's exec(). Returns false when none opened; `step` should
-// close the window (accept, reject, a button), else it is rejected after it.
-inline bool WithDialog(const std::function<void()>& open, const std::function<void(QDialog&)>& step,
-                       int waitMs = 5000) {
+// Triggers `open` (an action, a key, a click) and runs `step` on the modal window of
+// type T it opens, from inside that window's exec(). Returns false when none opened;
+// `step` should close the window (accept, reject, a button), else it is rejected after.
+template <typename T = QDialog, typename Step>
+bool WithDialog(const std::function<void()>& open, const Step& step, int waitMs = 5000) {
     bool seen = false;
     QElapsedTimer clock;
     clock.start();
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(10);
     QObject::connect(timer.get(), &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(ModalInFront());
+        auto* dialog = qobject_cast<T*>(ModalInFront());
         if (dialog == nullptr || seen) {
             if (clock.elapsed() > waitMs) {
                 timer->stop();
@@ -176,12 +176,6 @@ inline QStringList ActionsThatDoNothing(gui::MainWindow& window, const Station& 
             continue;
         }
         const QStringList after = StateOf(window, station, op);
-        for (auto* edit : window.findChildren<QLineEdit*>()) {
-            if (edit->isVisible() &&
-                qobject_cast<QAbstractItemView*>(edit->parentWidget()->parentWidget())) {
-                QTest::keyClick(edit, Qt::Key_Escape);  // an edit in place ends unchanged
-            }
-        }
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w != &window && w->isVisible() &&
                 !before.contains("window " + w->objectName() + w->windowTitle())) {

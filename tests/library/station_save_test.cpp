@@ -144,6 +144,11 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "0"));
     ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "Hard Rock"));
     EXPECT_EQ(station->Rotations[0]->Items[2].Text, "00:03:30\tHard Rock");
+    // Its list unreadable, the rename is not saved without it: the save refuses.
+    fs::remove(dir.Path() / "data/Blues.dat");
+    fs::create_directory(dir.Path() / "data/Blues.dat");
+    EXPECT_FALSE(station->SaveAll());
+    EXPECT_NE(Read("Categories.dat").find("Blues"), std::string::npos);
 }
 
 TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {
