@@ -3,10 +3,10 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <regex>
 
 #include "base/format_datetime.h"
 #include "base/list_text.h"
@@ -205,10 +205,12 @@ TEST(UnattendedRun, TheDemoRunsFromAnyFolderInTheEnvironmentsLanguage) {
                                    .Out;
     EXPECT_NE(german.find("Playlist-Protokoll wird erstellt ..."), std::string::npos) << german;
     // "... begonnen am Montag, 7. Dezember 2026 ...": a German weekday, the day with its dot.
-    EXPECT_TRUE(std::regex_search(
-        german,
-        std::regex("begonnen am ((Mon|Diens|Donners|Frei|Sams|Sonn)tag|Mittwoch), [0-9]+\\. ")))
-        << german;
+    const std::size_t at = german.find("begonnen am ");
+    ASSERT_NE(at, std::string::npos) << german;
+    const std::string date = german.substr(at + 12, german.find(". ", at) - at - 12);
+    const std::string weekday = date.substr(0, date.find(", "));
+    EXPECT_TRUE(weekday.ends_with("tag") || weekday == "Mittwoch") << german;
+    EXPECT_GT(std::atoi(date.c_str() + weekday.size() + 2), 0) << german;
 }
 
 }  // namespace

@@ -44,10 +44,6 @@ QPushButton* Button(QWidget& window, const QString& text) {
     qFatal("no button %s", qPrintable(text));
 }
 
-void Trigger(QWidget& window, const char* action) {
-    Find<QAction>(window, action)->trigger();
-}
-
 void DoubleClick(QListWidget& list, int row) {
     const QPoint at = list.visualItemRect(list.item(row)).center();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
@@ -116,7 +112,7 @@ private slots:
             QCOMPARE(Names(window, ListKind::Categories), QStringList{"Hits"});
 
             ShowPage(window, Page::Rotations);
-            QVERIFY(WithDialog([&] { Trigger(window, "actionNew"); },
+            QVERIFY(WithDialog([&] { Find<QAction>(window, "actionNew")->trigger(); },
                                [&](QDialog& d) {
                                    QCOMPARE(d.windowTitle(), QString("New Rotation"));
                                    QTest::keyClicks(Find<QLineEdit>(d, "name"), "Hour");
@@ -133,7 +129,7 @@ private slots:
             QCOMPARE(program.station.Rotations[0]->Items.at(1).Text, std::string("00:00:10\tHits"));
 
             ShowPage(window, Page::Schedules);
-            QVERIFY(WithDialog([&] { Trigger(window, "actionNew"); },
+            QVERIFY(WithDialog([&] { Find<QAction>(window, "actionNew")->trigger(); },
                                [&](QDialog& d) {
                                    QTest::keyClicks(Find<QLineEdit>(d, "name"), "Week");
                                    Find<QPushButton>(d, "allDays")->click();
@@ -149,7 +145,7 @@ private slots:
             QVERIFY(finished.wait(60000));
             QVERIFY(finished.at(0).at(0).toBool());
             window.Progress()->close();
-            Trigger(window, "actionSaveAll");
+            Find<QAction>(window, "actionSaveAll")->trigger();
             QCOMPARE(program.station.Opt.StartDay, start + 1);
             // The Run page shows the start moved on, and an edit there keeps it.
             QCOMPARE(Find<QDateEdit>(window, "startDay")->date(),
@@ -157,7 +153,7 @@ private slots:
             auto* crossfade = Find<QLineEdit>(window, "crossfadeAllowance");
             crossfade->setFocus();
             QTest::keyClicks(crossfade, "2");
-            Trigger(window, "actionSave");
+            Find<QAction>(window, "actionSave")->trigger();
             QCOMPARE(LoadOptions(data, 0, FormatSettings::English()).Values.StartDay, start + 1);
             const std::size_t asked = op.Messages.size();
             QVERIFY(window.close());
@@ -246,7 +242,7 @@ private slots:
         ShowPage(window, Page::Schedules);
         window.View(ListKind::Schedules)
             ->setCurrentIndex(window.View(ListKind::Schedules)->model()->index(0, 0));
-        QVERIFY(WithDialog([&] { Trigger(window, "actionOpen"); },
+        QVERIFY(WithDialog([&] { Find<QAction>(window, "actionOpen")->trigger(); },
                            [&](QDialog& d) {
                                Find<QPushButton>(d, "allDays")->click();
                                Ok(d);
@@ -269,7 +265,7 @@ private slots:
 
         // Closing while a run works says why it stays; a SIGTERM stops the run, then closes.
         f.station->Opt.TotalDays = 60;
-        Trigger(window, "actionCreatePlaylist");
+        Find<QAction>(window, "actionCreatePlaylist")->trigger();
         QVERIFY(window.Busy());
         const std::size_t before = f.op.Messages.size();
         QVERIFY(!window.close());
@@ -297,7 +293,7 @@ private slots:
         window.Progress()->close();
         const double lastUsed = f.station->Categories[0]->Files[0].LastUsed;
         f.op.QueueAnswer(Answer::Cancel);
-        Trigger(window, "actionClearLastScheduled");
+        Find<QAction>(window, "actionClearLastScheduled")->trigger();
         QVERIFY(!f.op.Messages.empty());
         QCOMPARE(f.op.Messages.back().Offered, Buttons::OkCancel);
         QCOMPARE(f.station->Categories[0]->Files[0].LastUsed, lastUsed);
