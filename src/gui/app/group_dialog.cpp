@@ -61,11 +61,6 @@ void GroupDialog::SetUpShared() {
                                          : spindle::tr("%0:s Spot Group Properties"),
                                 existing_->Name)));
     }
-    if (!station_.Opt.ToolTips) {
-        for (QWidget* w : findChildren<QWidget*>()) {
-            w->setToolTip({});
-        }
-    }
     auto* name = Child<QLineEdit>(this, "name");
     auto* folders = Child<QPlainTextEdit>(this, "folders");
     AddHelpButton(Child<QDialogButtonBox>(this, "buttons"), this,
