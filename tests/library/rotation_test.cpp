@@ -47,14 +47,11 @@ TEST(RotationItems, BuildersWriteTheEncodings) {
     EXPECT_EQ(MakeSpotGroupItem("Sponsors", 5), "00:00:00\t{(05)Sponsors}");
     EXPECT_EQ(MakeBreakNoteItem("News", 0), "00:00:00 ** (00)News");
     EXPECT_EQ(MakeVoiceTrackItem(30), "00:00:00 ## 30:VoiceTrack");
-    for (const std::string& item :
-         {MakeSpotGroupItem("Sponsors", 5), MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits")}) {
-        EXPECT_FALSE(RotationItemGroupName(item).empty()) << item;
-    }
     EXPECT_EQ(TimedMinute(MakeBreakNoteItem("News", 30)), 30);
 }
 
-TEST(Schedule, StartsWithTheDefaultRotationEveryHour) {
+// A new schedule plays the Default Rotation every hour; timed spots keep to time order.
+TEST(Schedule, StartsWithTheDefaultRotationAndKeepsTimedSpotsInOrder) {
     TScheduleDetails s;
     ASSERT_EQ(s.Hours.size(), 24u);
     EXPECT_EQ(s.Hours[0].Text, "00:00\t...DEFAULT...");
@@ -63,10 +60,6 @@ TEST(Schedule, StartsWithTheDefaultRotationEveryHour) {
     for (bool day : s.Days) {
         EXPECT_FALSE(day);
     }
-}
-
-TEST(Schedule, KeepsTimedSpotsInTimeOrder) {
-    TScheduleDetails s;
     s.TimedSpots = {{ScheduleEntryText(14, 30, "Sponsors"), nullptr},
                     {ScheduleEntryText(9, 0, "<Break Note>Traffic"), nullptr},
                     {ScheduleEntryText(14, 5, "IDs"), nullptr}};

@@ -8,10 +8,15 @@
 namespace spindle {
 namespace {
 
-TEST(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
+// An empty station in a folder of its own.
+class ShellRules : public ::testing::Test {
+protected:
     test::TempDir dir;
     test::ScriptedOperator op;
-    Station s(dir.Path(), op, FormatSettings::English());
+    Station s{dir.Path(), op, FormatSettings::English()};
+};
+
+TEST_F(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
     EXPECT_EQ(StartPage(s), Page::Categories);
     s.Categories.push_back(std::make_unique<TCategoryDetails>());
     EXPECT_EQ(StartPage(s), Page::Categories);  // no Rotation yet
@@ -21,7 +26,7 @@ TEST(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
     EXPECT_EQ(StartPage(s), Page::Options);
 }
 
-TEST(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
+TEST_F(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
     const StartupSwitches all = ParseStartupSwitches({"/I", "-r", "--data", "/srv/station"});
     EXPECT_TRUE(all.Isolated);
     EXPECT_TRUE(all.Unattended);
@@ -38,10 +43,7 @@ TEST(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
     EXPECT_EQ(SplashRemainingMs(9000), 0);
 }
 
-TEST(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
-    test::TempDir dir;
-    test::ScriptedOperator op;
-    Station s(dir.Path(), op, FormatSettings::English());
+TEST_F(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
     s.Opt.PlaylistFormat = "%p/%f%e";
     EXPECT_FALSE(ApplyFirstRunPreset(s));
     dir.Write("Studio/ZedStudio.exe", "MZ");
@@ -54,7 +56,7 @@ TEST(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
     EXPECT_FALSE(ApplyFirstRunPreset(s));  // the operator's format is no longer the plain one
 }
 
-TEST(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
+TEST_F(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
     ViewStyle style = ViewStyle::Details;
     const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,
                                ViewStyle::Details};
@@ -64,7 +66,7 @@ TEST(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
     }
 }
 
-TEST(ShellRules, EachPageSavesItsOwnKind) {
+TEST_F(ShellRules, EachPageSavesItsOwnKind) {
     const struct {
         ChangedFlags Flags;
         Page Shown;
@@ -84,10 +86,7 @@ TEST(ShellRules, EachPageSavesItsOwnKind) {
 }
 
 // The close question's three answers, and a save that fails keeping the program open.
-TEST(ShellRules, TheCloseQuestion) {
-    test::TempDir dir;
-    test::ScriptedOperator op;
-    Station s(dir.Path(), op, FormatSettings::English());
+TEST_F(ShellRules, TheCloseQuestion) {
     EXPECT_TRUE(MayClose(s));
     EXPECT_TRUE(op.Messages.empty());  // nothing to ask
     s.Changed.Rotations = true;

@@ -50,16 +50,6 @@ protected:
     Station station;
 };
 
-TEST_F(StationTest, NoDataFilesMeansEmptyListsAndDefaults) {
-    station.LoadAll();
-    EXPECT_EQ(station.Categories.size() + station.SpotGroups.size() + station.Rotations.size() +
-                  station.Schedules.size(),
-              0u);
-    EXPECT_EQ(station.Opt.FilenameFormat, "mmmdd\".ALB\"");
-    EXPECT_TRUE(op.Messages.empty());
-    EXPECT_FALSE(station.Changed.Any());
-}
-
 TEST_F(StationTest, ScansFoldersBreadthFirstAfterTheListedEntries) {
     WriteMp3(dir, "music/A/a.mp3", 100);
     WriteMp3(dir, "music/A/A1/a1.mp3", 101);
@@ -117,7 +107,9 @@ TEST_F(StationTest, ManyNewFilesAreReadAheadAsIfOneByOne) {
     }
 }
 
-TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
+// A Category keeps its saved order and appends new files; one whose next item is 0
+// is reshuffled whole.
+TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFilesUnlessAtItsStart) {
     std::vector<std::string> songs;
     for (int i = 0; i < 6; ++i) {
         songs.push_back(
@@ -128,9 +120,20 @@ TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
         list += songs[i] + "*46000.5?" + std::to_string(200 + i) + "|45000\r\n";
     }
     WriteData("Hits.dat", list);
+    list.clear();
+    std::vector<std::string> saved;
+    for (int i = 0; i < 12; ++i) {
+        saved.push_back(WriteMp3(dir, "music/Fresh/T" + std::to_string(i) + ".mp3", 60));
+        list += saved.back() + "*0?60|0\r\n";
+    }
+    WriteData("Fresh.dat", list);
     Define("Categories.dat",
-           {{"Hits", "", EncodeListText({Music("Hits")}), "0", "0", "0", "0", "0", "0", "0", "5"}});
+           {{"Hits", "", EncodeListText({Music("Hits")}), "0", "0", "0", "0", "0", "0", "0", "5"},
+            {"Fresh", "", EncodeListText({Music("Fresh")})}});
     station.LoadAll();
+    const std::vector<std::string> fresh = FileNames(station.Categories[1]->Files);
+    EXPECT_NE(fresh, saved);
+    EXPECT_TRUE(std::is_permutation(fresh.begin(), fresh.end(), saved.begin(), saved.end()));
     const TCategoryDetails& hits = *station.Categories[0];
     ASSERT_EQ(hits.Files.size(), 6u);
     EXPECT_EQ(hits.NextItem, 5u);
@@ -148,29 +151,23 @@ TEST_F(StationTest, ACategoryKeepsItsSavedOrderAndAppendsNewFiles) {
     EXPECT_EQ(station.Artists.Find("band3")->LastPlayed, 46000.5);
 }
 
-TEST_F(StationTest, ANextItemOfZeroReshufflesTheWholeList) {
-    std::string list;
-    std::vector<std::string> saved;
-    for (int i = 0; i < 12; ++i) {
-        saved.push_back(WriteMp3(dir, "music/Hits/T" + std::to_string(i) + ".mp3", 60));
-        list += saved.back() + "*0?60|0\r\n";
-    }
-    WriteData("Hits.dat", list);
-    Define("Categories.dat", {{"Hits", "", EncodeListText({Music("Hits")})}});
-    station.LoadAll();
-    const std::vector<std::string> names = FileNames(station.Categories[0]->Files);
-    EXPECT_NE(names, saved);
-    EXPECT_TRUE(std::is_permutation(names.begin(), names.end(), saved.begin(), saved.end()));
-}
-
-TEST_F(StationTest, DefinitionFilesHoldNestedFoldersWithCommasAndQuotes) {
+// Definitions hold nested folders with commas and quotes; track lists drop missing files
+// and stop at a line without markers.
+TEST_F(StationTest, DefinitionFilesHoldNestedFoldersAndTrackListsDropWhatIsGone) {
     WriteMp3(dir, "music/Rock, \"Classic\"/Band - Song.mp3", 180);
     const std::string folders = EncodeListText({Music("Rock, \"Classic\""), Music("gone")});
+    WriteMp3(dir, "music/a.mp3", 10);
+    WriteMp3(dir, "music/b.mp3", 20);
+    WriteMp3(dir, "music/c.mp3", 30);
+    WriteData("Jazz.dat", Music("a.mp3") + "*46000?10|45000\r\n" + Music("gone.mp3") +
+                              "*46000?99|45000\r\n" + Music("b.mp3") + "*not a date?20|45000\r\n" +
+                              "no markers at all\r\n" + Music("c.mp3") + "*46001?30|45000\r\n");
     Define("Categories.dat", {{"Classic Rock", "Notes, with \"quotes\"", folders, "0", "1", "720",
                                "1", "90", "0", "0", "0"},
-                              {"Short", "only two"}});
+                              {"Short", "only two"},
+                              {"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}});
     station.LoadAll();
-    ASSERT_EQ(station.Categories.size(), 2u);
+    ASSERT_EQ(station.Categories.size(), 3u);
     const TCategoryDetails& rock = *station.Categories[0];
     EXPECT_EQ(rock.Notes, "Notes, with \"quotes\"");
     EXPECT_EQ(rock.Folders, (std::vector<std::string>{Music("Rock, \"Classic\""), Music("gone")}));
@@ -181,28 +178,17 @@ TEST_F(StationTest, DefinitionFilesHoldNestedFoldersWithCommasAndQuotes) {
     EXPECT_EQ(rock.Files[0].Duration, 180);
     EXPECT_EQ(station.Categories[1]->Name, "Short");
     EXPECT_TRUE(station.Categories[1]->Folders.empty());
-    EXPECT_EQ(ErrorTexts(),
-              (std::vector<std::string>{"File or Folder \"" + Music("gone") +
-                                        "\" does not exist in Category \"Classic Rock\"."}));
-}
-
-TEST_F(StationTest, TrackListsDropMissingFilesAndStopAtALineWithoutMarkers) {
-    WriteMp3(dir, "music/a.mp3", 10);
-    WriteMp3(dir, "music/b.mp3", 20);
-    WriteMp3(dir, "music/c.mp3", 30);
-    WriteData("Jazz.dat", Music("a.mp3") + "*46000?10|45000\r\n" + Music("gone.mp3") +
-                              "*46000?99|45000\r\n" + Music("b.mp3") + "*not a date?20|45000\r\n" +
-                              "no markers at all\r\n" + Music("c.mp3") + "*46001?30|45000\r\n");
-    Define("Categories.dat", {{"Jazz", "", "", "0", "0", "0", "0", "0", "0", "0", "1"}});
-    station.LoadAll();
-    const TCategoryDetails& jazz = *station.Categories[0];
+    const TCategoryDetails& jazz = *station.Categories[2];
     ASSERT_EQ(jazz.Files.size(), 2u);
     ASSERT_GE(FindFileIndex(jazz, Music("a.mp3")), 0);
     const FileRec& b = jazz.Files[static_cast<std::size_t>(FindFileIndex(jazz, Music("b.mp3")))];
     EXPECT_EQ(b.LastUsed, 0.0);
     EXPECT_EQ(b.Duration, 0);
-    EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Error loading file \"" + Music("b.mp3") +
-                                                      "\" from Category \"Jazz\"."}));
+    EXPECT_EQ(
+        ErrorTexts(),
+        (std::vector<std::string>{
+            "File or Folder \"" + Music("gone") + "\" does not exist in Category \"Classic Rock\".",
+            "Error loading file \"" + Music("b.mp3") + "\" from Category \"Jazz\"."}));
 }
 
 // Isolated, a station loads its saved tracks without scanning (so without a word about
@@ -247,28 +233,25 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
     EXPECT_TRUE(station.Changed.Spots);
 }
 
-TEST_F(StationTest, ShortcutsStandForTheirTargets) {
+// Shortcuts stand for their targets; linked folders are followed, but never in a loop.
+TEST_F(StationTest, ShortcutsAndLinkedFoldersLeadToTheirTargets) {
     WriteMp3(dir, "music/real/Band - Song.mp3", 42);
     dir.Write("music/links/Song.lnk", test::ShortcutBytes("..\\real\\Band - Song.mp3"));
     dir.Write("music/links/Broken.lnk", "not a shortcut");
-    Define("Categories.dat", {{"Links", "", EncodeListText({Music("links")})}});
+    WriteMp3(dir, "music/Pop/p.mp3", 5);
+    ASSERT_EQ(::symlink(Music("Pop").c_str(), Music("Pop/again").c_str()), 0);
+    WriteMp3(dir, "elsewhere/e.mp3", 6);
+    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), Music("Pop/linked").c_str()), 0);
+    Define("Categories.dat",
+           {{"Links", "", EncodeListText({Music("links")})},
+            {"Pop", "", EncodeListText({Music("Pop")}), "0", "0", "0", "0", "0", "1", "1"}});
     station.LoadAll();
     ASSERT_EQ(station.Categories[0]->Files.size(), 1u);
     EXPECT_EQ(station.Categories[0]->Files[0].FileName, Music("links/../real/Band - Song.mp3"));
     EXPECT_EQ(station.Categories[0]->Files[0].Duration, 42);
     EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"Cannot resolve shortcut \"" +
                                                       Music("links/Broken.lnk") + "\""}));
-}
-
-TEST_F(StationTest, LinkedFoldersAreFollowedButNeverInALoop) {
-    WriteMp3(dir, "music/Pop/p.mp3", 5);
-    ASSERT_EQ(::symlink(Music("Pop").c_str(), Music("Pop/again").c_str()), 0);
-    WriteMp3(dir, "elsewhere/e.mp3", 6);
-    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), Music("Pop/linked").c_str()), 0);
-    Define("Categories.dat",
-           {{"Pop", "", EncodeListText({Music("Pop")}), "0", "0", "0", "0", "0", "1", "1"}});
-    station.LoadAll();
-    EXPECT_EQ(FileNames(station.Categories[0]->Files),
+    EXPECT_EQ(FileNames(station.Categories[1]->Files),
               (std::vector<std::string>{Music("Pop/linked/e.mp3"), Music("Pop/p.mp3")}));
 }
 
@@ -302,7 +285,16 @@ TEST_F(StationTest, RotationsResolveTheirItemsAndTheLastMarkedElseTheFirstIsTheD
     EXPECT_EQ(station.DefaultRotation, station.Rotations[0].get());
 }
 
-TEST_F(StationTest, BinaryJunkInEveryDataFileLoadsTolerantly) {
+// No data files make an empty station with the default options, quietly; binary junk in
+// every one loads tolerantly.
+TEST_F(StationTest, NoDataFilesLoadEmptyAndJunkLoadsTolerantly) {
+    station.LoadAll();
+    EXPECT_EQ(station.Categories.size() + station.SpotGroups.size() + station.Rotations.size() +
+                  station.Schedules.size(),
+              0u);
+    EXPECT_EQ(station.Opt.FilenameFormat, "mmmdd\".ALB\"");
+    EXPECT_TRUE(op.Messages.empty());
+    EXPECT_FALSE(station.Changed.Any());
     static const char kJunk[] =
         "\x00\xFF\"\x01,,\"\r\n\x7F\x80*?|\xC3\r\n,,,,,,,,,,,,,,,99999999999999999999";
     const std::string junk(kJunk, sizeof kJunk - 1);

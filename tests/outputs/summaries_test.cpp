@@ -87,9 +87,7 @@ TEST_F(SummaryRun, CountsTracksAndListsEveryAiring) {
     const auto rows = test::CsvRows(logs + "Track-Dec0714.csv");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1], (std::vector<std::string>{"Band", "Mr. Song, \"Live\"", "4"}));
-}
-
-TEST_F(SummaryRun, ARunWithoutSpotsWritesTheTitleOnly) {
+    // A run without spots writes the title only.
     b.Get().Rotations[0]->Items.erase(b.Get().Rotations[0]->Items.begin() + 1);
     ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
     const std::string spots = ReadAll(b.Opt().LogFolderPath() + "Spot-Dec0714.csv");
