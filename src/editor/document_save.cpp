@@ -1,10 +1,14 @@
 #include "editor/document_save.h"
 
+#include <algorithm>
+#include <optional>
 #include <unordered_map>
 
+#include "base/float_text.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "library/station.h"
+#include "library/track_list.h"
 #include "outputs/generation.h"
 #include "outputs/playlist_log.h"
 
@@ -37,9 +41,21 @@ void UpdateLastUsed(Station& station, const EditorItem& item, TDateTime moment) 
 }  // namespace
 
 bool SaveDocument(PlaylistDocument& document, Station& station, const std::string& baseName,
-                  RunReport& report) {
+                  RunReport& report, bool overwriteChanged) {
+    if (const std::string refusal = document.SaveRefusal(); !refusal.empty()) {
+        report.Fail(refusal);
+        return false;
+    }
+    if (!overwriteChanged && document.ChangedOnDisk()) {
+        report.Fail(
+            tr("The Playlist Log file has changed on disk since it was opened, perhaps "
+               "by a new run of its period, and was not saved over. Open it again to "
+               "see the log as it is now."));
+        return false;
+    }
     const FormatSettings& fs = station.Settings();
     const double allowance = station.Opt.CrossfadeSeconds(fs);
+    const bool fromName = station.Opt.KorvelCrossfade;
     const std::vector<EditorItem>& items = document.Items();
     const std::vector<HourLine>& hours = document.Hours();
     RunFacts facts;
@@ -58,56 +74,80 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         if (!log.Open(baseName, report)) {
             return false;
         }
-        log.Header(NowLocal(), facts.Start, document.HeaderFlag());
+        const TDateTime created = station.Clock();
+        const std::string start =
+            document.StartText().empty() ? FloatToText(facts.Start, fs) : document.StartText();
+        log.Header(created, start, document.HeaderFlag());
         // When each live item is scheduled, and the last occurrence of each file.
         std::vector<TDateTime> moments(items.size(), 0.0);
         std::unordered_map<std::string, std::size_t> lastOf;
-        long hourCount = -1;
-        double timeBase = 0.0;
-        long itemNumber = 0;
+        // Numbered as the run numbers: on from the first hour line's counter, from 0 in
+        // each playlist file, Hour Markers and continuations not counted.
+        long counter = hours.empty() ? 0 : std::strtol(hours[0].Counter.c_str(), nullptr, 10);
+        // The run's clock in hours, kept in single precision as the run keeps it.
+        float clock = 0.0f;
         std::size_t j = 0;
         auto inHour = [&](std::size_t i, const HourLine& h) {
             return items[i].Day == h.Hour.Day && items[i].Hour == h.Hour.Hour;
         };
-        auto advance = [&](const EditorItem& item) {
-            return (item.Duration -
-                    ItemCrossfade(item.Path, item.Duration, allowance, station.Opt.KorvelCrossfade)
-                        .Seconds) /
-                   3600.0;
-        };
         for (std::size_t h = 0; h < hours.size(); ++h) {
             const HourLine& line = hours[h];
-            ++hourCount;
+            // The hour's items; the last hour also takes any whose hour has no line.
+            std::size_t end = j;
+            while (end < items.size() && (inHour(end, line) || h + 1 == hours.size())) {
+                ++end;
+            }
+            // An hour without edits is written as read; an edited one from the clock its
+            // first item was read at.
+            bool edited = false;
+            std::optional<double> hourStart;
+            for (std::size_t i = j; i < end; ++i) {
+                edited = edited || items[i].State != EditState::Loaded;
+                if (!PlaylistDocument::IsTimed(items[i]) && !items[i].TimeText.empty()) {
+                    const auto t = ReadDataFloat(items[i].TimeText, fs);
+                    if (t && (!hourStart || *t < *hourStart)) {
+                        hourStart = t;
+                    }
+                }
+            }
             const bool newFile = line.Counter == "0";
             if (newFile) {
-                itemNumber = 0;
-                timeBase = static_cast<double>(hourCount);
-            } else if (document.HeaderFlag() == "0") {
-                timeBase = static_cast<double>(hourCount);
+                counter = 0;
             }
+            if (hourStart) {
+                clock = static_cast<float>(*hourStart);
+            } else if (newFile || document.HeaderFlag() == "0") {
+                clock = static_cast<float>(h);
+            }
+            log.Hour(counter, line.StartText);
             const TDateTime hourMoment =
                 document.StartDate() + line.Hour.Day + line.Hour.Hour / 24.0;
-            log.Hour(std::strtol(line.Counter.c_str(), nullptr, 10), hourMoment);
             double hourClock = 0.0;
-            // The hour's items; the last hour also takes any whose hour has no line.
-            while (j < items.size() && (inHour(j, line) || h + 1 == hours.size())) {
+            for (; j < end; ++j) {
                 const EditorItem& item = items[j];
                 moments[j] = hourMoment + hourClock / 24.0;
                 lastOf[item.Path] = j;
-                if (item.State != EditState::Removed) {
-                    // A timed item keeps its minute; the others follow each other.
-                    const double time =
-                        PlaylistDocument::IsTimed(item) ? hourCount + item.Minute / 60.0 : timeBase;
-                    // Numbered from 0 in each playlist file, as the run numbers them.
-                    log.Item(
-                        item.Type, itemNumber++, time, item.Path,
-                        static_cast<std::uint16_t>(std::min<std::uint32_t>(item.Duration, 65535)),
-                        item.GroupName);
-                    const double step = advance(item);
-                    timeBase += step;
-                    hourClock += step;
+                if (item.State == EditState::Removed) {
+                    continue;
                 }
-                ++j;
+                if (item.Type != kItemHourMarker && item.Type != kItemContinuation) {
+                    ++counter;
+                }
+                const auto seconds =
+                    static_cast<std::uint16_t>(std::min<std::uint32_t>(item.Duration, 65535));
+                // A timed item keeps its time; the others follow each other.
+                const bool timed = PlaylistDocument::IsTimed(item);
+                if (!item.TimeText.empty() && (!edited || timed)) {
+                    log.Item(item.Type, counter, item.TimeText, item.Path, seconds, item.GroupName);
+                } else {
+                    const double time = timed ? static_cast<double>(h) + item.Minute / 60.0
+                                              : static_cast<double>(clock);
+                    log.Item(item.Type, counter, time, item.Path, seconds, item.GroupName);
+                }
+                const double step =
+                    PlaylistDocument::OnAirSeconds(item, allowance, fromName) / 3600.0;
+                clock = static_cast<float>(clock + step);
+                hourClock += step;
             }
         }
         if (!log.Close(report)) {
@@ -130,7 +170,9 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
                 UpdateLastUsed(station, item, moments[last]);
             }
         }
-        document.Saved();
+        // As a reload would read the header back.
+        document.Saved(baseName + ".plg",
+                       ReadDataFloat(FloatToText(created, fs), fs).value_or(created));
     }
     return RemakeOutputs(station, facts, report);
 }

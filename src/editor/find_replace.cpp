@@ -51,14 +51,12 @@ std::optional<std::uint64_t> FindNextItem(const PlaylistDocument& document,
 }
 
 int ReplaceAllItems(PlaylistDocument& document, const std::string& findPath,
-                    const std::string& findName, std::optional<std::uint64_t> from,
-                    SearchDirection direction, bool circular, const Replacement& with,
+                    const std::string& findName, const Replacement& with,
                     const std::function<std::uint32_t(const std::string&)>& measure) {
     // The items are chosen first, so replacements (which may match again) are never
     // visited and the pass ends.
     std::vector<std::uint64_t> chosen;
-    for (const std::size_t i : SearchOrder(document, from, direction, circular)) {
-        const EditorItem& item = document.Items()[i];
+    for (const EditorItem& item : document.Items()) {
         const bool same = !findPath.empty() ? item.Path == findPath
                                             : SameText(ExtractFileName(item.Path), findName);
         if (item.State != EditState::Removed && same) {

@@ -27,12 +27,12 @@ struct Replacement {
     std::string Group;
 };
 
-// Replace All: every live item that is the chosen one (the same full path when
-// `findPath` is known, else the same file name) from `from` on in the direction, each
-// once, in one pass (round once with `circular`), replaced or deleted. Gives the count.
+// Replace All: every live item of the whole log that is the chosen one (the same full
+// path when `findPath` is known, else the same file name), each once, replaced or
+// deleted, wherever the search stands. Items deleted by editing are neither counted nor
+// brought back. Gives the count.
 int ReplaceAllItems(PlaylistDocument& document, const std::string& findPath,
-                    const std::string& findName, std::optional<std::uint64_t> from,
-                    SearchDirection direction, bool circular, const Replacement& with,
+                    const std::string& findName, const Replacement& with,
                     const std::function<std::uint32_t(const std::string&)>& measure);
 
 }  // namespace spindle

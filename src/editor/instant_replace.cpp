@@ -90,6 +90,11 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
                 group->NextItem = 0;
             }
             const FileRec candidate = group->Files[group->NextItem++];
+            // Another spot of the group when it has one: a replacement that changes nothing
+            // is none.
+            if (candidate.FileName == row.Path && group->Files.size() > 1) {
+                continue;
+            }
             if (!sameArtist || sameArtistOk(candidate.FileName)) {
                 outcome.Id = document.Replace(id, candidate.FileName, candidate.Duration,
                                               row.GroupName, row.Type, measure);
@@ -120,8 +125,8 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
         if (!candidate) {
             break;
         }
-        if (sameArtist && !sameArtistOk(candidate->FileName)) {
-            continue;
+        if (candidate->FileName == row.Path || (sameArtist && !sameArtistOk(candidate->FileName))) {
+            continue;  // never the track it replaces
         }
         if (song > 0 || artist > 0) {
             last =

@@ -1,5 +1,6 @@
 #include "editor/playlist_document.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "fileinfo/file_duration.h"
+#include "fileinfo/name_conventions.h"
 #include "library/track_list.h"
 #include "outputs/playlist_log.h"
 
@@ -46,6 +48,7 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
                                                     const FormatSettings& settings) {
     *this = PlaylistDocument{};
     LoadReport report;
+    RecordDiskState(logPath);  // before reading: a change while it is read shows as one
     LogContents log;
     switch (ReadPlaylistLog(logPath, settings, log)) {
         case LogReadError::CannotOpen:
@@ -63,7 +66,9 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
     startDate_ = DayOf(start);
     startHour_ = HourOfDay(start);
     headerFlag_ = log.HeaderFlag.empty() ? " " : log.HeaderFlag.substr(0, 1);
+    startText_ = log.StartText;
     lastModified_ = log.Created;
+    hourLinesDamaged_ = log.BadHourLines > 0;
     LogHour current{0, startHour_};
     bool anyItem = false;
     UnattendedOperator quiet;
@@ -72,9 +77,11 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
             ++hourLines_;
             const TDateTime moment = line.HourStart + kNudge;
             current = {DayOf(moment) - static_cast<int>(startDate_), HourOfDay(moment)};
-            hours_.push_back({current, line.Counter, line.HourStart});
+            hours_.push_back({current, line.Counter, line.HourStart, line.TimeText});
             continue;
         }
+        // An item before any hour line has no hour to be saved under.
+        hourLinesDamaged_ = hourLinesDamaged_ || hourLines_ == 0;
         EditorItem item;
         item.Id = nextId_++;
         item.Path = line.Text;
@@ -84,6 +91,7 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
         item.GroupName = line.Owner;
         item.Duration = line.Duration;
         item.Sequence = std::strtoull(line.Number.c_str(), nullptr, 10);
+        item.TimeText = line.TimeText;
         // The minute of the item's time of day; an item at or past its hour's end (its
         // time counts the hours from the start) lies 60 minutes on.
         const float days = static_cast<float>(line.Time / 24.0);
@@ -133,25 +141,63 @@ const EditorItem* PlaylistDocument::Find(std::uint64_t id) const {
     return i ? &items_[*i] : nullptr;
 }
 
-void PlaylistDocument::Saved() {
+void PlaylistDocument::Saved(const std::string& logPath, TDateTime created) {
     std::erase_if(items_, [](const EditorItem& item) { return item.State == EditState::Removed; });
     for (EditorItem& item : items_) {
         item.State = EditState::Loaded;
     }
     undo_.reset();
+    pending_.reset();
     modified_ = false;
+    lastModified_ = created;
+    RecordDiskState(logPath);
+}
+
+void PlaylistDocument::RecordDiskState(const std::string& path) {
+    path_ = path;
+    std::error_code ec;
+    diskSize_ = std::filesystem::file_size(path, ec);
+    diskTime_ = std::filesystem::last_write_time(path, ec);
+}
+
+bool PlaylistDocument::ChangedOnDisk() const {
+    if (!loaded_) {
+        return false;
+    }
+    std::error_code sizeError;
+    std::error_code timeError;
+    const auto size = std::filesystem::file_size(path_, sizeError);
+    const auto time = std::filesystem::last_write_time(path_, timeError);
+    return sizeError || timeError || size != diskSize_ || time != diskTime_;
+}
+
+std::string PlaylistDocument::SaveRefusal() const {
+    if (!hourLinesDamaged_) {
+        return {};
+    }
+    return tr(
+        "This Playlist Log cannot be saved: some of its hour lines could not be read, "
+        "so not every item's hour is known. The log and its backup are left as they "
+        "are; generate the period again to make a sound log.");
 }
 
 void PlaylistDocument::Snapshot() {
-    undo_ = items_;
+    undo_ = Kept{items_, modified_};
+    pending_.reset();
     modified_ = true;
+}
+
+void PlaylistDocument::BeginEdit() {
+    pending_ = Kept{items_, modified_};
 }
 
 void PlaylistDocument::Undo() {
     if (undo_) {
-        items_ = std::move(*undo_);
+        items_ = std::move(undo_->Items);
+        modified_ = undo_->Modified;
         undo_.reset();
     }
+    pending_.reset();
 }
 
 std::uint64_t PlaylistDocument::NextSequence(std::uint64_t anchor) {
@@ -365,6 +411,11 @@ bool PlaylistDocument::Exchange(std::uint64_t a, std::uint64_t b) {
     }
     Snapshot();
     std::swap(items_[*i], items_[*j]);
+    for (const std::size_t k : {*i, *j}) {
+        if (items_[k].State != EditState::Removed) {
+            items_[k].State = EditState::Changed;  // both now play at other times
+        }
+    }
     return true;
 }
 
@@ -372,8 +423,12 @@ std::uint64_t PlaylistDocument::Replace(
     std::uint64_t id, const std::string& path, std::uint32_t duration, const std::string& groupName,
     int type, const std::function<std::uint32_t(const std::string&)>& measure) {
     const auto found = IndexOf(id);
-    if (!found) {
+    if (!found || items_[*found].State == EditState::Removed) {
         return 0;
+    }
+    if (pending_) {
+        undo_ = std::move(pending_);
+        pending_.reset();
     }
     std::size_t i = *found;
     if (path.empty()) {
@@ -394,10 +449,18 @@ std::uint64_t PlaylistDocument::Replace(
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(i), fresh);
     }
     EditorItem& item = items_[i];
+    // The place's timing is the replaced item's, behind it.
+    const bool timedPlace = IsTimed(items_[i + 1]);
     item.Path = path;
     item.State = EditState::Changed;
     item.Type = type;
     item.GroupName = groupName;
+    if (type == kItemSpot || type == kItemTimedSpot) {
+        item.Type = timedPlace ? kItemTimedSpot : kItemSpot;
+    } else if (type == kItemBreakNote) {
+        item.GroupName = timedPlace ? "Timed Break Note" : "Break Note";
+    }
+    item.TimeText = IsTimed(item) ? items_[i + 1].TimeText : std::string();
     item.Duration = duration != 0 || !measure ? duration : measure(path);
     modified_ = true;
     return item.Id;
@@ -428,8 +491,18 @@ std::string PlaylistDocument::DurationText(std::uint32_t seconds) {
     return text;
 }
 
-HourView PlaylistDocument::ViewOf(LogHour hour) const {
+double PlaylistDocument::OnAirSeconds(const EditorItem& item, double crossfade,
+                                      bool crossfadeFromName) {
+    if (item.Type == kItemHourMarker || item.Type == kItemContinuation) {
+        return 0.0;
+    }
+    return item.Duration -
+           ItemCrossfade(item.Path, item.Duration, crossfade, crossfadeFromName).Seconds;
+}
+
+HourView PlaylistDocument::ViewOf(LogHour hour, double crossfade, bool crossfadeFromName) const {
     HourView view;
+    double onAir = 0.0;
     const auto first = FindFirstOfHour(hour);
     if (!first) {
         return view;
@@ -493,10 +566,13 @@ HourView PlaylistDocument::ViewOf(LogHour hour) const {
                 break;
         }
         row.Duration = DurationText(item.Duration);
-        row.StartOffset = row.Timed ? static_cast<std::uint32_t>(item.Minute) * 60 : view.Total;
+        row.StartOffset = row.Timed ? static_cast<std::uint32_t>(item.Minute) * 60
+                                    : static_cast<std::uint32_t>(std::lround(std::max(0.0, onAir)));
         view.Total += item.Duration;
+        onAir += OnAirSeconds(item, crossfade, crossfadeFromName);
         view.Rows.push_back(std::move(row));
     }
+    view.OnAir = static_cast<std::uint32_t>(std::lround(std::max(0.0, onAir)));
     return view;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,7 +30,8 @@ struct EditorItem {
     std::uint32_t Duration = 0;  // seconds
     std::uint64_t Sequence = 0;  // the item's running number in the log
     EditState State = EditState::Loaded;
-    int Minute = 0;  // minute of the hour; 60 and above: past the end of its hour
+    int Minute = 0;        // minute of the hour; 60 and above: past the end of its hour
+    std::string TimeText;  // the time as the log holds it; empty for items made here
 };
 
 // How a row is coloured.
@@ -49,7 +51,8 @@ struct HourRow {
 
 struct HourView {
     std::vector<HourRow> Rows;
-    std::uint32_t Total = 0;  // seconds
+    std::uint32_t Total = 0;  // seconds, the plain sum
+    std::uint32_t OnAir = 0;  // seconds as a run counts them: less each item's crossfade
 };
 
 // A day and an hour of the log.
@@ -64,6 +67,7 @@ struct HourLine {
     LogHour Hour;
     std::string Counter;
     TDateTime Start = 0.0;
+    std::string StartText;  // as the log holds it
 };
 
 class PlaylistDocument {
@@ -85,17 +89,31 @@ public:
     LogHour Last() const { return last_; }
     LogHour First() const { return {0, startHour_}; }
     const std::string& HeaderFlag() const { return headerFlag_; }
+    const std::string& StartText() const { return startText_; }  // the header's, as read
+    // When the log was written: by its run, or by the last save.
     TDateTime LastModified() const { return lastModified_; }
     std::uint64_t MaxSequence() const { return maxSequence_; }
     std::uint64_t HourLineCount() const { return hourLines_; }
     const std::vector<HourLine>& Hours() const { return hours_; }
-    // After a save: removed items go, changed ones count as loaded, nothing is modified.
-    void Saved();
+    // After a save of `logPath` made at `created`: removed items go, changed ones count
+    // as loaded, nothing is modified, and the file is what the document was read from.
+    void Saved(const std::string& logPath, TDateTime created);
+    // Whether the log on disk is no longer the one read (or last saved): another size or
+    // time, or gone. A new run of the same period rewrites it.
+    bool ChangedOnDisk() const;
+    // Why the document must not be saved (empty when it can be): hour lines that could
+    // not be read leave items without a known hour.
+    std::string SaveRefusal() const;
 
     // The index of the first item of an hour, or nullopt.
     std::optional<std::size_t> FindFirstOfHour(LogHour hour) const;
-    // The rows of an hour (items removed by editing left out) and its total.
-    HourView ViewOf(LogHour hour) const;
+    // The rows of an hour (items removed by editing left out) and its totals. Start
+    // offsets follow the on-air clock: each item less its crossfade (`crossfade` seconds
+    // of allowance, or the "~n" of its name when `crossfadeFromName`).
+    HourView ViewOf(LogHour hour, double crossfade, bool crossfadeFromName) const;
+    HourView ViewOf(LogHour hour) const { return ViewOf(hour, 0.0, false); }
+    // The seconds an item moves a run's clock on: none for markers and continuations.
+    static double OnAirSeconds(const EditorItem& item, double crossfade, bool crossfadeFromName);
 
     // Navigation: the hour before and after (wrapping round the log's days), and the
     // hour of `now`; nullopt when `now` lies outside the log.
@@ -112,10 +130,11 @@ public:
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
     bool CanUndo() const { return undo_.has_value(); }
-    // Keeps the document as it is for Undo; the edits that make several changes (instant
-    // replace of many rows, Replace All) call it once before them.
-    void BeginEdit() { Snapshot(); }
-    // One level: the document as it was before the last edit.
+    // The edits that make several changes (instant replace of many rows, Replace All)
+    // call it once before them: the first Replace that follows keeps the document as it
+    // is now for Undo. When none follows, Undo and Modified stay as they were.
+    void BeginEdit();
+    // One level: the document as it was before the last edit, modified or not.
     void Undo();
     // Marks the items removed (they stay in place until the log is saved).
     void Delete(const std::vector<std::uint64_t>& ids);
@@ -136,7 +155,12 @@ public:
     bool Exchange(std::uint64_t a, std::uint64_t b);
     // Puts a new file in an item's place (an empty path removes it). The item replaced
     // stays, removed, behind its replacement; replacing a replacement again overwrites
-    // it. A duration of 0 is measured by `measure`. Gives the id now in its place.
+    // it. A duration of 0 is measured by `measure`. Gives the id now in its place (0 for
+    // an item already removed). The replacement keeps the item's day, hour, minute and
+    // running number. A timed item's place stays timed at its time when a spot or a Break
+    // Note takes it (a timed spot, a Timed Break Note), and an untimed one's untimed (a
+    // spot, a Break Note), whichever kind of spot or note was chosen; a track or a voice
+    // item is never timed and follows the items before it.
     std::uint64_t Replace(std::uint64_t id, const std::string& path, std::uint32_t duration,
                           const std::string& groupName, int type,
                           const std::function<std::uint32_t(const std::string&)>& measure);
@@ -186,11 +210,24 @@ private:
     std::uint64_t hourLines_ = 0;
     std::uint64_t nextId_ = 1;
     bool modified_ = false;
-    std::optional<std::vector<EditorItem>> undo_;
+    // What Undo gives back; a BeginEdit's pending copy until an edit follows.
+    struct Kept {
+        std::vector<EditorItem> Items;
+        bool Modified = false;
+    };
+    std::optional<Kept> undo_;
+    std::optional<Kept> pending_;
+    std::string startText_;
+    // The log as read or saved, to see whether it changed on disk.
+    std::string path_;
+    std::uintmax_t diskSize_ = 0;
+    std::filesystem::file_time_type diskTime_;
+    bool hourLinesDamaged_ = false;
     std::vector<std::uint64_t> clipboard_;
     bool cutPending_ = false;
 
     void Snapshot();
+    void RecordDiskState(const std::string& path);
     std::uint64_t NextSequence(std::uint64_t anchor);
     // Where Paste and Insert put items in the hour shown, and the item their day, hour
     // and running number follow.

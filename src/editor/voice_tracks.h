@@ -17,8 +17,8 @@ namespace spindle {
 std::string NextVoiceTrackName(const std::string& folder, TDateTime hourStart, const HourView& view,
                                std::optional<int> introSeconds, const FormatSettings& settings);
 
-// Creates the empty 44-byte WAV the recording program records into; false when the file
-// cannot be made or exists already.
+// Creates the empty 44-byte WAV the recording program records into, and its folder
+// when there is none; false when the file cannot be made or exists already.
 bool WriteVoiceTrackPlaceholder(const std::string& path);
 
 // Whether the recording program put anything into the placeholder.

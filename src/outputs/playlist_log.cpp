@@ -65,20 +65,28 @@ void PlaylistLogFile::Header(TDateTime created, TDateTime start, int timeResetPe
          QuotedField(FloatToText(start, settings_)) + "," + std::to_string(timeResetPeriod));
 }
 
-void PlaylistLogFile::Header(TDateTime created, TDateTime start, std::string_view flag) {
-    Line("A," + QuotedField(FloatToText(created, settings_)) + "," +
-         QuotedField(FloatToText(start, settings_)) + "," + std::string(flag));
+void PlaylistLogFile::Header(TDateTime created, std::string_view start, std::string_view flag) {
+    Line("A," + QuotedField(FloatToText(created, settings_)) + "," + QuotedField(start) + "," +
+         std::string(flag));
 }
 
 void PlaylistLogFile::Hour(long itemCounter, TDateTime hourStart) {
-    Line("B," + std::to_string(itemCounter) + "," + QuotedField(FloatToText(hourStart, settings_)));
+    Hour(itemCounter, FloatToText(hourStart, settings_));
+}
+
+void PlaylistLogFile::Hour(long itemCounter, std::string_view hourStart) {
+    Line("B," + std::to_string(itemCounter) + "," + QuotedField(hourStart));
 }
 
 void PlaylistLogFile::Item(int type, long itemNumber, double time, std::string_view text,
                            std::uint16_t duration, std::string_view owner) {
-    Line(std::to_string(type) + "," + std::to_string(itemNumber) + "," +
-         QuotedField(FloatToText(time, settings_)) + "," + QuotedField(text) + "," +
-         std::to_string(duration) + "," + QuotedField(owner));
+    Item(type, itemNumber, FloatToText(time, settings_), text, duration, owner);
+}
+
+void PlaylistLogFile::Item(int type, long itemNumber, std::string_view time, std::string_view text,
+                           std::uint16_t duration, std::string_view owner) {
+    Line(std::to_string(type) + "," + std::to_string(itemNumber) + "," + QuotedField(time) + "," +
+         QuotedField(text) + "," + std::to_string(duration) + "," + QuotedField(owner));
 }
 
 LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& settings,
@@ -99,6 +107,7 @@ LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& sett
     }
     if (header.size() > 2) {
         contents.Start = ReadDataFloat(header[2], settings).value_or(0.0);
+        contents.StartText = header[2];
     }
     if (header.size() > 3) {
         contents.HeaderFlag = header[3];
@@ -114,6 +123,7 @@ LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& sett
             line.LineKind = LogLine::Kind::Hour;
             if (f.size() >= 3) {
                 line.Counter = f[1];
+                line.TimeText = f[2];
                 const auto start = ReadDataFloat(f[2], settings);
                 ok = start.has_value();
                 line.HourStart = start.value_or(0.0);
@@ -130,6 +140,7 @@ LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& sett
                 line.Type = other ? kItemVoice : static_cast<int>(*type);
                 line.Number = f[1];
                 line.Time = *time;
+                line.TimeText = f[2];
                 line.Text = f[3];
                 line.Duration = static_cast<std::uint16_t>(*duration & 0xFFFF);
                 line.Owner = f[5];
@@ -139,6 +150,7 @@ LogReadError ReadPlaylistLog(const std::string& path, const FormatSettings& sett
             contents.Lines.push_back(std::move(line));
         } else {
             contents.BadLines.push_back(n + 1);
+            contents.BadHourLines += line.LineKind == LogLine::Kind::Hour ? 1 : 0;
         }
     }
     return LogReadError::None;

@@ -21,11 +21,15 @@ public:
     bool Open(const std::string& baseName, RunReport& report) override;
     bool Close(RunReport& report) override;
     void Header(TDateTime created, TDateTime start, int timeResetPeriod) override;
-    // A header whose last field is kept as it was read.
-    void Header(TDateTime created, TDateTime start, std::string_view flag);
+    // A header whose start and last field are kept as they were read.
+    void Header(TDateTime created, std::string_view start, std::string_view flag);
     void Hour(long itemCounter, TDateTime hourStart) override;
     void Item(int type, long itemNumber, double time, std::string_view text, std::uint16_t duration,
               std::string_view owner) override;
+    // Lines whose times are written as given: the text of a time as it was read.
+    void Hour(long itemCounter, std::string_view hourStart);
+    void Item(int type, long itemNumber, std::string_view time, std::string_view text,
+              std::uint16_t duration, std::string_view owner);
 
 private:
     void Line(const std::string& line);
@@ -46,6 +50,7 @@ struct LogLine {
     int Type = 0;               // item lines
     std::string Number;         // item lines: the item number as written
     double Time = 0.0;          // item lines: hours since the time base
+    std::string TimeText;       // the hour's start or the item's time as written
     std::string Text;
     std::uint16_t Duration = 0;
     std::string Owner;
@@ -54,9 +59,11 @@ struct LogLine {
 struct LogContents {
     TDateTime Created = 0.0;
     TDateTime Start = 0.0;
+    std::string StartText;         // field 2 as written
     std::string HeaderFlag = " ";  // field 3, kept as text
     std::vector<LogLine> Lines;
     std::vector<std::size_t> BadLines;  // 1-based numbers of lines that could not be read
+    std::size_t BadHourLines = 0;       // how many of them are hour lines
 };
 
 enum class LogReadError { None, CannotOpen, InvalidFormat };

@@ -80,7 +80,8 @@ std::string PlaylistPrintSubtitle(TDateTime created, TDateTime now,
 }
 
 void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
-                    const PrintSelection& selection, const FormatSettings& settings) {
+                    const PrintSelection& selection, const FormatSettings& settings,
+                    double crossfade, bool crossfadeFromName) {
     const double lm = layout.LeftMargin();
     const double gap = layout.Gap();
     const double width = layout.PageWidth();
@@ -110,7 +111,7 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
         layout.NewLine(kRowFont);
         layout.Cell(lm, width - 2 * lm, FormatDateTime("dddddd, t", start, settings), kHourFont);
         layout.NewLine(kHourFont);
-        for (const HourRow& row : document.ViewOf(hour).Rows) {
+        for (const HourRow& row : document.ViewOf(hour, crossfade, crossfadeFromName).Rows) {
             if (row.Type == kItemHourMarker ||
                 (!selection.IncludeSpots && row.Type != kItemTrack)) {
                 continue;

@@ -37,8 +37,11 @@ std::string PlaylistPrintSubtitle(TDateTime created, TDateTime now, const Format
 
 // The hours of the document the selection takes, one block each (three on the first
 // page, four on each later one), from what the editor holds now: unsaved edits print.
+// Times follow the on-air clock, each item less its crossfade (`crossfade` seconds, or
+// its name's mark when `crossfadeFromName`), as the run timed them.
 void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
-                    const PrintSelection& selection, const FormatSettings& settings);
+                    const PrintSelection& selection, const FormatSettings& settings,
+                    double crossfade = 0.0, bool crossfadeFromName = false);
 
 // A summary file (track or spot) as the run wrote it: its title line and its rows.
 struct SummaryFile {

@@ -83,6 +83,7 @@ TEST(EditProperties, RandomEditsKeepTheDocumentSound) {
                 doc.BeginEdit();
                 const ReplaceOutcome done =
                     InstantReplace(doc, b.Get(), some[0], false, song, 0, {});
+                edited = done.Replaced();  // a refusal leaves the last Undo as it was
                 if (done.Replaced() && doc.Find(done.Id)->Type == kItemTrack) {
                     // No live item with the same file within the song interval around it
                     // (spots come from their group without intervals).

@@ -79,6 +79,21 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
     EXPECT_EQ(doc.Find(done.Id)->Path, "/spots/ID2.mp3");
     EXPECT_EQ(InstantReplace(doc, station, Row(3), false, 0, 0, {}).Message,
               "Unable to find Category Lost");
+
+    // A Category's own song interval is in minutes: ten keep C - Four, two rows on, away
+    // from the first row; six do not. A replacement that fails leaves the log unmodified
+    // and no Undo behind.
+    doc.Load(dir / "x.plg", true, station.Settings());
+    station.Categories[0]->Files = {FileRec{"/music/B - Two.mp3", 0, 0, 0, 200, 0}};
+    EXPECT_FALSE(InstantReplace(doc, station, Row(0), false, 0, 0, {}).Replaced());  // itself
+    station.Categories[0]->Files = {FileRec{"/music/C - Four.mp3", 0, 0, 0, 200, 0}};
+    station.Categories[0]->SongRepeatOption = kRepeatSpecify;
+    for (const std::uint32_t minutes : {10u, 6u}) {
+        station.Categories[0]->SongRepeatInterval = minutes;
+        doc.BeginEdit();
+        EXPECT_EQ(InstantReplace(doc, station, Row(0), false, 0, 0, {}).Replaced(), minutes == 6);
+        EXPECT_EQ(std::pair(doc.Modified(), doc.CanUndo()), std::pair(minutes == 6, minutes == 6));
+    }
 }
 
 }  // namespace

@@ -21,6 +21,14 @@ T* Find(QWidget& form, const char* name) {
     return child;
 }
 
+// Shows a window and makes it the active one: offscreen there is no window manager to
+// give the focus back when a window closes.
+inline void Activate(QWidget& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
 // The names a library list shows, in its order.
 inline QStringList Names(gui::MainWindow& window, ListKind kind) {
     QStringList names;

@@ -16,16 +16,10 @@ using spindle::gui::MainWindow;
 
 namespace {
 
+using test::Activate;
 using test::Find;
 using test::Names;
 using test::WithDialog;
-
-void Activate(QWidget& window) {
-    window.show();
-    // Offscreen there is no window manager to give the focus back when a window closes.
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
 
 void ShowPage(MainWindow& window, Page page) {
     Activate(window);

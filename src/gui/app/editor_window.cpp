@@ -77,7 +77,9 @@ HourModel::HourModel(const PlaylistDocument& document, const Station& station, Q
 
 void HourModel::Show(LogHour hour) {
     beginResetModel();
-    view_ = document_.ViewOf(hour);
+    // Start times on the on-air clock, as the run timed the hour.
+    view_ = document_.ViewOf(hour, station_.Opt.CrossfadeSeconds(station_.Settings()),
+                             station_.Opt.KorvelCrossfade);
     endResetModel();
 }
 
@@ -256,9 +258,28 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     });
     connect(ui_->actionPaste, &QAction::triggered, this,
             [this] { Edited(doc_.Paste(shown_, SelectedIds())); });
+    ui_->actionDelete->setShortcuts(
+        {QKeySequence::Delete, QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
     connect(ui_->actionDelete, &QAction::triggered, this, [this] {
-        doc_.Delete(SelectedIds());
-        Edited();
+        const auto ids = SelectedIds();
+        if (ids.empty()) {
+            return;
+        }
+        // The row that takes the first deleted one's place is selected, so Del goes on.
+        std::optional<std::uint64_t> next;  // the first kept row after, else the last before
+        bool past = false;
+        for (const HourRow& row : model_->View().Rows) {
+            const bool deleted = std::find(ids.begin(), ids.end(), row.Id) != ids.end();
+            past = past || deleted;
+            if (!deleted) {
+                next = row.Id;
+                if (past) {
+                    break;
+                }
+            }
+        }
+        doc_.Delete(ids);
+        Edited(next ? std::vector<std::uint64_t>{*next} : std::vector<std::uint64_t>{});
     });
     connect(ui_->actionExchange, &QAction::triggered, this, [this] {
         const auto ids = SelectedIds();
@@ -318,7 +339,7 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
                 : model_->View().Rows[static_cast<std::size_t>(rows.first().row())].StartOffset);
         // While Find/Replace is open, a row selected is the item to find.
         const auto ids = SelectedIds();
-        if (find_ != nullptr && find_->isVisible() && !ids.empty()) {
+        if (find_ != nullptr && find_->isVisible() && !ids.empty() && !selectingFound_) {
             findPos_ = ids.front();
             find_->RowChosen(FoundName());
         }
@@ -346,6 +367,8 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
             [this](std::vector<std::uint64_t> ids, std::optional<std::uint64_t> target) {
                 Edited(doc_.Move(shown_, ids, target));
             });
+    // Wide enough at first for the whole tool bar, day and hour boxes included.
+    resize(std::max(width(), ui_->toolBar->sizeHint().width() + 40), height());
     UpdateActions();
 }
 
@@ -363,15 +386,18 @@ void EditorWindow::Load(const std::string& path) {
     }
     base_ = path.size() > 4 ? path.substr(0, path.size() - 4) : path;
     findPos_.reset();
+    // Find/Replace and Voice Tracking worked on the log before.
+    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
+        if (tool != nullptr) {
+            tool->hide();
+        }
+    }
     day_->clear();
     for (const std::string& day : doc_.DayEntries(station_.Settings())) {
         day_->addItem(Q(day));
     }
     setWindowTitle(Q(Format(spindle::tr("Playlist Editor - %0:s"), ExtractFileName(path))));
-    status_[0]->setText(report.Loaded ? Q(Format(spindle::tr("Last Modified %0:s"),
-                                                 FormatDateTime("ddddd t", doc_.LastModified(),
-                                                                station_.Settings())))
-                                      : QString());
+    ShowLastModified();
     ShowHour(doc_.First());
 }
 
@@ -435,8 +461,11 @@ void EditorWindow::UpdateStatus(std::optional<std::uint32_t> offset) {
         status_[2]->setText(Q(Format(spindle::tr("Scheduled for %0:s"),
                                      FormatDateTime("dddddd, hh:nnam/pm", at, fs))));
     }
-    status_[3]->setText(Q(Format(spindle::tr("Total duration %0:s      "),
-                                 FormatDateTime("h:nn:ss", model_->View().Total / 86400.0, fs))));
+    // The plain sum, and beside it what the hour lasts on air once crossfades overlap.
+    const HourView& view = model_->View();
+    status_[3]->setText(Q(Format(spindle::tr("Total duration %0:s (on air %1:s)      "),
+                                 FormatDateTime("h:nn:ss", view.Total / 86400.0, fs),
+                                 FormatDateTime("h:nn:ss", view.OnAir / 86400.0, fs))));
 }
 
 void EditorWindow::UpdateActions() {
@@ -468,11 +497,13 @@ void EditorWindow::UpdateActions() {
     ui_->actionVoiceTracks->setEnabled(loaded);
     ui_->actionReplaceArtist->setEnabled(selected && !anyTimed && !marker);
     ui_->actionReplaceAny->setEnabled(selected && !anyTimed && !marker);
-    for (QAction* a :
-         {ui_->actionFind, ui_->actionInsertItem, ui_->actionPreviousHour, ui_->actionNextHour,
-          ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
-        a->setEnabled(loaded);
+    ui_->actionInsertItem->setEnabled(loaded);
+    // While voice tracks are recorded one after another, the log and the hour stay put.
+    for (QAction* a : {ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
+                       ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
+        a->setEnabled(loaded && !navigationLocked_);
     }
+    ui_->actionOpen->setEnabled(!navigationLocked_);
 }
 
 void EditorWindow::InstantReplaceSelected(bool sameArtist) {
@@ -502,6 +533,17 @@ void EditorWindow::Save(std::function<void(bool)> then) {
     if (worker_ != nullptr || doc_.Empty()) {
         return;
     }
+    const std::string refusal = doc_.SaveRefusal();
+    if (!refusal.empty()) {
+        station_.Op().Show(MessageKind::Error, refusal, Buttons::Ok);
+    }
+    if (!refusal.empty() || !LogStillOurs()) {
+        emit Saved(false);
+        if (then) {
+            then(false);
+        }
+        return;
+    }
     if (progress_ == nullptr) {
         progress_ = new ProgressWindow(this);
     }
@@ -517,17 +559,46 @@ void EditorWindow::Save(std::function<void(bool)> then) {
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
         ui_->toolBar->setEnabled(true);
+        SetToolWindowsEnabled(true);
+        ShowLastModified();
         Edited();
         emit Saved(saved);
         if (then) {
             then(saved);
         }
     });
+    // The document is the worker's until it is written: nothing may edit it meanwhile.
     centralWidget()->setEnabled(false);
     menuBar()->setEnabled(false);
     ui_->toolBar->setEnabled(false);
+    SetToolWindowsEnabled(false);
     progress_->Start(ProgressWindow::Mode::Run);
     worker_->Start();
+}
+
+bool EditorWindow::LogStillOurs() {
+    if (!doc_.ChangedOnDisk()) {
+        return true;
+    }
+    const std::string path = base_ + ".plg";
+    const Answer answer = station_.Op().Show(
+        MessageKind::Warning,
+        Format(spindle::tr("The Playlist Log \"%0:s\" has changed on disk since it was opened "
+                           "(a run may have made it again), so it was not saved over.\n\nOpen "
+                           "the log as it is now?  The changes made here will be lost."),
+               path),
+        Buttons::YesNo);
+    if (answer == Answer::Yes) {
+        Load(path);
+    }
+    return false;
+}
+
+Answer EditorWindow::AskSaveQuestion() {
+    return station_.Op().Show(
+        MessageKind::Warning,
+        spindle::tr("Unsaved changes have been made.  Do you wish to save them now?"),
+        Buttons::YesNoCancel);
 }
 
 void EditorWindow::AskToSave(const std::function<void()>& then) {
@@ -535,10 +606,7 @@ void EditorWindow::AskToSave(const std::function<void()>& then) {
         then();
         return;
     }
-    switch (station_.Op().Show(
-        MessageKind::Warning,
-        spindle::tr("Unsaved changes have been made.  Do you wish to save them now?"),
-        Buttons::YesNoCancel)) {
+    switch (AskSaveQuestion()) {
         case Answer::Yes:
             // Only a save that worked lets the window go on: nothing is lost.
             Save([then](bool saved) {
@@ -560,17 +628,61 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (closing_ || !doc_.Modified()) {
-        event->accept();
-        emit Closed();
-        return;
+    if (doc_.Modified()) {
+        // Answered here, inside the close: a close() from within it would be ignored.
+        switch (AskSaveQuestion()) {
+            case Answer::Yes:
+                event->ignore();
+                Save([this](bool saved) {
+                    if (saved) {
+                        close();
+                    }
+                });
+                return;
+            case Answer::No:
+                break;  // the edits are thrown away with the document
+            default:
+                event->ignore();
+                return;
+        }
     }
-    event->ignore();
-    AskToSave([this] {
-        closing_ = true;
-        close();
-        closing_ = false;
-    });
+    Clear();
+    event->accept();
+    emit Closed();
+}
+
+void EditorWindow::Clear() {
+    SetToolWindowsEnabled(true);
+    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
+        if (tool != nullptr) {
+            tool->hide();
+        }
+    }
+    doc_ = PlaylistDocument{};
+    base_.clear();
+    findPos_.reset();
+    day_->clear();
+    shown_ = {};
+    model_->Show(shown_);
+    setWindowTitle(Tr(N_("Playlist Editor")));
+    status_[0]->clear();
+    UpdateStatus(std::nullopt);
+    UpdateActions();
+}
+
+void EditorWindow::SetToolWindowsEnabled(bool on) {
+    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_, select_}) {
+        if (tool != nullptr) {
+            tool->setEnabled(on);
+        }
+    }
+}
+
+void EditorWindow::ShowLastModified() {
+    status_[0]->setText(doc_.Empty() ? QString()
+                                     : Q(Format(spindle::tr("Last Modified %0:s"),
+                                                FormatDateTime("ddddd t", doc_.LastModified(),
+                                                               station_.Settings()))));
 }
 
 bool EditorWindow::FindNext(const QString& text, bool up, bool circular) {
@@ -582,10 +694,12 @@ bool EditorWindow::FindNext(const QString& text, bool up, bool circular) {
         return false;
     }
     const EditorItem* item = doc_.Find(*found);
+    selectingFound_ = true;
     if (!(LogHour{item->Day, item->Hour} == shown_)) {
         ShowHour({item->Day, item->Hour});
     }
     SelectIds({*found});
+    selectingFound_ = false;
     findPos_ = found;
     return true;
 }
@@ -610,26 +724,21 @@ void EditorWindow::ReplaceFound(const Replacement& with) {
     const std::uint64_t id =
         doc_.Replace(*findPos_, with.Path, with.Duration, with.Group, with.Type,
                      [this](const std::string& path) { return Measure(path); });
-    // The search goes on from the replacement, or from where the deleted item was.
+    // The search goes on from the replacement, or from where the deleted item was, for
+    // the item it was looking for, not for the replacement's file.
     if (id != 0) {
         findPos_ = id;
     }
+    selectingFound_ = true;
     Edited(id != 0 ? std::vector<std::uint64_t>{id} : std::vector<std::uint64_t>{});
+    selectingFound_ = false;
 }
 
 int EditorWindow::ReplaceAll(const std::string& findPath, const QString& findName,
-                             const Replacement& with, bool up, bool circular) {
-    // The find position itself is the first item looked at.
-    std::optional<std::uint64_t> from;
-    if (const auto at = findPos_ ? doc_.IndexOf(*findPos_) : std::nullopt) {
-        const long before = static_cast<long>(*at) + (up ? 1 : -1);
-        if (before >= 0 && before < static_cast<long>(doc_.Items().size())) {
-            from = doc_.Items()[static_cast<std::size_t>(before)].Id;
-        }
-    }
-    const int count = ReplaceAllItems(
-        doc_, findPath, S(findName), from, up ? SearchDirection::Up : SearchDirection::Down,
-        circular, with, [this](const std::string& path) { return Measure(path); });
+                             const Replacement& with, bool /*up*/, bool /*circular*/) {
+    // Every copy in the log, wherever the search stands.
+    const int count = ReplaceAllItems(doc_, findPath, S(findName), with,
+                                      [this](const std::string& path) { return Measure(path); });
     Edited();
     return count;
 }
@@ -705,13 +814,10 @@ void EditorWindow::ShowItem(std::uint64_t id) {
 }
 
 void EditorWindow::SetNavigationEnabled(bool on) {
-    for (QAction* a :
-         {ui_->actionOpen, ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
-          ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
-        a->setEnabled(on && !doc_.Empty());
-    }
+    navigationLocked_ = !on;
     day_->setEnabled(on);
     hour_->setEnabled(on);
+    UpdateActions();
 }
 
 void EditorWindow::RecordVoiceTrack(std::optional<int> introSeconds,
@@ -769,6 +875,7 @@ void EditorWindow::RecordVoiceTrack(std::optional<int> introSeconds,
     auto end = [this, target, selected, finished] {
         recorder_->deleteLater();
         recorder_ = nullptr;
+        recording_->hide();  // the modal ends now, before `done` goes on
         recording_->deleteLater();
         recording_ = nullptr;
         bool made = false;
@@ -866,7 +973,9 @@ void EditorWindow::PrintPlaylist() {
     PageLayout layout(metrics, PageWidthOf(*printer), PageHeightOf(*printer), title,
                       PlaylistPrintSubtitle(doc_.LastModified(), NowLocal(), station_.Settings()),
                       PrintFooter());
-    LayOutPlaylist(layout, doc_, dialog.Selection(), station_.Settings());
+    LayOutPlaylist(layout, doc_, dialog.Selection(), station_.Settings(),
+                   station_.Opt.CrossfadeSeconds(station_.Settings()),
+                   station_.Opt.KorvelCrossfade);
     PaintLayout(layout, *printer);
 }
 

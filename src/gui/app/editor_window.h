@@ -137,8 +137,18 @@ private:
     void UpdateStatus(std::optional<std::uint32_t> offset);
     void Edited(const std::vector<std::uint64_t>& select = {});
     void Save(std::function<void(bool)> then);
+    // Whether the log on disk is still the one the document was read from; when a run
+    // has made it again, saving is refused and the operator may reload it.
+    bool LogStillOurs();
+    // The close question: Yes, No (the edits are thrown away) or Cancel.
+    Answer AskSaveQuestion();
     // Runs `then` once the document may be left: saved, not to be saved, or unchanged.
     void AskToSave(const std::function<void()>& then);
+    // Closing clears the document: the next showing reads the latest log.
+    void Clear();
+    // Find/Replace and Voice Tracking edit the document; they wait while it is saved.
+    void SetToolWindowsEnabled(bool on);
+    void ShowLastModified();
     void InstantReplaceSelected(bool sameArtist);
     void ShowFindWindow();
     void InsertItem();
@@ -162,7 +172,9 @@ private:
     QDialog* recording_ = nullptr;
     SelectItemDialog* select_ = nullptr;
     std::optional<std::uint64_t> findPos_;
-    bool closing_ = false;
+    // A row selected by the search itself is not a new item to find.
+    bool selectingFound_ = false;
+    bool navigationLocked_ = false;
 };
 
 }  // namespace spindle::gui

@@ -88,7 +88,8 @@ SelectItemDialog::SelectItemDialog(Station& station, QWidget* parent)
     const QWidget* kinds = ui_->selectFrom;
     connect(qApp, &QApplication::focusChanged, ok,
             [ok, kinds](QWidget*, QWidget* now) { ok->setDefault(now != kinds); });
-    UpdateOk();
+    // It opens on the Category list, not on a kind that shows nothing.
+    ChooseKind(SelectKind::Category);
 }
 
 SelectItemDialog::~SelectItemDialog() = default;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/editor_window.h"
 #include "app/file_view_window.h"
@@ -649,10 +650,15 @@ EditorWindow* MainWindow::ShowEditor(bool alone) {
     if (!editor_) {
         editor_ = std::make_unique<EditorWindow>(station_);
         editor_->setObjectName(QStringLiteral("playlistEditor"));
+        connect(editor_.get(), &EditorWindow::Saved, this,
+                [this](bool saved) { closeAfterEditor_ = closeAfterEditor_ && saved; });
         connect(editor_.get(), &EditorWindow::Closed, this, [this, alone] {
             setEnabled(true);
             Refresh();
             if (!alone) {
+                if (std::exchange(closeAfterEditor_, false)) {
+                    close();  // Exit waited for the editor's save
+                }
                 return;
             }
             // The editor was the program's only window: the close question is asked
@@ -717,6 +723,8 @@ void MainWindow::SetBusy(bool busy) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The editor's own question comes first; its unsaved edits are never dropped.
     if (editor_ && editor_->isVisible() && !editor_->close()) {
+        // "Yes" saves on the worker first; the program closes once that has worked.
+        closeAfterEditor_ = editor_->Busy();
         event->ignore();
         return;
     }

@@ -144,6 +144,7 @@ private:
     // Who answered before the work began: the worker itself answers meanwhile.
     Operator* person_ = nullptr;
     bool closeAfterWork_ = false;
+    bool closeAfterEditor_ = false;  // Exit waits for the editor's "Yes" save
     bool unattendedDone_ = false;
     std::unique_ptr<EditorWindow> editor_;
     std::array<QListView*, 4> iconViews_{};

@@ -43,6 +43,11 @@ void Worker::Run() {
 }
 
 Answer Worker::Show(MessageKind kind, std::string_view text, Buttons buttons) {
+    // The Station's operator is this worker while the job runs; a window that asks on
+    // the GUI thread meanwhile is answered there, never queued to itself.
+    if (QThread::currentThread() == window_.thread()) {
+        return gui_.Show(kind, text, buttons);
+    }
     Answer answer = Answer::Cancel;
     const std::string message(text);
     QMetaObject::invokeMethod(
@@ -53,6 +58,9 @@ Answer Worker::Show(MessageKind kind, std::string_view text, Buttons buttons) {
 
 std::optional<std::string> Worker::Query(std::string_view title, std::string_view prompt,
                                          std::string_view initial) {
+    if (QThread::currentThread() == window_.thread()) {
+        return gui_.Query(title, prompt, initial);
+    }
     std::optional<std::string> reply;
     const std::string t(title), p(prompt), i(initial);
     QMetaObject::invokeMethod(
