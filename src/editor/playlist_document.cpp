@@ -74,6 +74,12 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
     UnattendedOperator quiet;
     for (const LogLine& line : log.Lines) {
         if (line.LineKind == LogLine::Kind::Hour) {
+            // A run writes one hour line for each hour from the start: a gap means a line
+            // was lost, and its items would be saved under the hour before.
+            hourLinesDamaged_ =
+                hourLinesDamaged_ ||
+                SecondsOf(line.HourStart) !=
+                    SecondsOf(log.Start) + 3600LL * static_cast<long long>(hourLines_);
             ++hourLines_;
             const TDateTime moment = line.HourStart + kNudge;
             current = {DayOf(moment) - static_cast<int>(startDate_), HourOfDay(moment)};
@@ -123,6 +129,9 @@ PlaylistDocument::LoadReport PlaylistDocument::Load(const std::string& logPath, 
                               numbers));
     } else if (!anyItem) {
         report.Messages.emplace_back(false, tr("The Playlist Log file is incomplete."));
+    }
+    if (hourLinesDamaged_) {
+        report.Messages.emplace_back(false, SaveRefusal());  // said now, before any edit
     }
     return report;
 }
@@ -397,9 +406,9 @@ bool PlaylistDocument::SetDuration(std::uint64_t id, std::uint32_t seconds) {
     if (!i) {
         return false;
     }
+    Snapshot();  // Undo takes the new length back, never leaving it unsaved and unmarked
     items_[*i].Duration = seconds;
     items_[*i].State = EditState::Changed;
-    modified_ = true;
     return true;
 }
 
@@ -436,8 +445,10 @@ std::uint64_t PlaylistDocument::Replace(
         modified_ = true;
         return 0;
     }
-    const bool replacement = i + 1 < items_.size() && items_[i + 1].State == EditState::Removed &&
-                             items_[i + 1].Sequence == items_[i].Sequence;
+    // Replaced again: the item it stands in for lies behind it (an Hour Marker sharing its
+    // number is not that item).
+    const bool replacement =
+        items_[i].Replaces != 0 && i + 1 < items_.size() && items_[i + 1].Id == items_[i].Replaces;
     if (!replacement) {
         EditorItem fresh;
         fresh.Id = nextId_++;
@@ -445,6 +456,7 @@ std::uint64_t PlaylistDocument::Replace(
         fresh.Hour = items_[i].Hour;
         fresh.Sequence = items_[i].Sequence;
         fresh.Minute = items_[i].Minute;
+        fresh.Replaces = items_[i].Id;
         items_[i].State = EditState::Removed;
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(i), fresh);
     }

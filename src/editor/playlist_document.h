@@ -30,8 +30,9 @@ struct EditorItem {
     std::uint32_t Duration = 0;  // seconds
     std::uint64_t Sequence = 0;  // the item's running number in the log
     EditState State = EditState::Loaded;
-    int Minute = 0;        // minute of the hour; 60 and above: past the end of its hour
-    std::string TimeText;  // the time as the log holds it; empty for items made here
+    int Minute = 0;              // minute of the hour; 60 and above: past the end of its hour
+    std::string TimeText;        // the time as the log holds it; empty for items made here
+    std::uint64_t Replaces = 0;  // a replacement: the id of the item kept, removed, behind it
 };
 
 // How a row is coloured.

@@ -67,7 +67,8 @@ bool WriteVoiceTrackPlaceholder(const std::string& path) {
         ' ',  16,  0,   0,   0,  1, 0,   2,   0,   0x44, 0xAC, 0,   0,   0x10, 0xB1,
         0x02, 0,   4,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
     std::error_code made;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), made);
+    // The Voice Track folder itself is made, not a missing share's whole path.
+    std::filesystem::create_directory(std::filesystem::path(path).parent_path(), made);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;

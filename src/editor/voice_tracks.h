@@ -18,7 +18,8 @@ std::string NextVoiceTrackName(const std::string& folder, TDateTime hourStart, c
                                std::optional<int> introSeconds, const FormatSettings& settings);
 
 // Creates the empty 44-byte WAV the recording program records into, and its folder
-// when there is none; false when the file cannot be made or exists already.
+// (not the folders above it: a share that is not mounted stays missing) when there is
+// none; false when the file cannot be made or exists already.
 bool WriteVoiceTrackPlaceholder(const std::string& path);
 
 // Whether the recording program put anything into the placeholder.

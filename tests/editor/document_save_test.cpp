@@ -160,7 +160,8 @@ TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
 // A save refused or failed says why and leaves the log, its backup and the edits as they
 // were: over a log that a new run of its period wrote since it was opened (saved over
 // only when asked), where the old copy cannot become the backup, and from a log whose
-// first hour line cannot be read (its items would have no hour).
+// first or a later hour line cannot be read (its items would be saved under another
+// hour); the operator is told so when the log is opened.
 TEST_F(DocumentSave, RefusedAndFailedSavesKeepTheLogItsBackupAndTheEdits) {
     const std::string bak = base + ".bak";
     auto refused = [&](const std::string& says) {
@@ -182,12 +183,15 @@ TEST_F(DocumentSave, RefusedAndFailedSavesKeepTheLogItsBackupAndTheEdits) {
     fs::create_directories(bak + "/in the way");
     refused("Unable to rename Playlist Log file.");
 
-    std::string text = test::ReadAll(base + ".plg");
-    const std::size_t first = text.find("\r\nB,") + 2;
-    text.replace(first, text.find("\r\n", first) - first, "B,0,\"soon\"");
-    dir.Write(base + ".plg", text);
-    doc.Load(base + ".plg", false, b.Get().Settings());
-    refused("some of its hour lines could not be read");
+    const std::string good = test::ReadAll(base + ".plg");
+    const std::size_t first = good.find("\r\nB,0,") + 2, second = good.find("\r\nB,", first) + 2;
+    for (const auto& [at, damage] : {std::pair{first + 5, 'x'}, std::pair{second, 'X'}}) {
+        std::string text = good;
+        text[at] = damage;  // the first hour line's time, then a later one's tag
+        dir.Write(base + ".plg", text);
+        EXPECT_EQ(doc.Load(base + ".plg", false, b.Get().Settings()).Messages.size(), 2u);
+        refused("some of its hour lines could not be read");
+    }
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ TEST(VoiceTracks, NamesNeverOverwriteARecording) {
               folder + "/Dec0800-01.wav");
     dir.Write("Dec0723-04.wav", std::string(100, 'x'));
     EXPECT_TRUE(RecordingMade(next));
-    EXPECT_TRUE(WriteVoiceTrackPlaceholder(folder + "/missing/too/Dec0723-01.wav"));  // made
+    EXPECT_TRUE(WriteVoiceTrackPlaceholder(folder + "/missing/Dec0723-01.wav"));  // made
+    EXPECT_FALSE(WriteVoiceTrackPlaceholder(folder + "/no/share/Dec0723-01.wav"));
     EXPECT_EQ(CommandWithFile("'/opt/my rec' -q", "/v/a b.wav"),
               (std::vector<std::string>{"/opt/my rec", "-q", "/v/a b.wav"}));
     EXPECT_TRUE(CommandWithFile("  ", "/v/a.wav").empty());

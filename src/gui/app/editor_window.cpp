@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/find_replace_window.h"
 #include "app/form_text.h"
@@ -443,8 +444,8 @@ void EditorWindow::SelectIds(const std::vector<std::uint64_t>& ids) {
 
 void EditorWindow::Edited(const std::vector<std::uint64_t>& select) {
     model_->Show(shown_);
-    SelectIds(select);
     UpdateStatus(0);
+    SelectIds(select);  // the status then tells when the selected row plays
     UpdateActions();
 }
 
@@ -566,6 +567,9 @@ void EditorWindow::Save(std::function<void(bool)> then) {
         if (then) {
             then(saved);
         }
+        if (std::exchange(closeWhenSaved_, false) && saved) {
+            close();
+        }
     });
     // The document is the worker's until it is written: nothing may edit it meanwhile.
     centralWidget()->setEnabled(false);
@@ -589,7 +593,11 @@ bool EditorWindow::LogStillOurs() {
                path),
         Buttons::YesNo);
     if (answer == Answer::Yes) {
+        const LogHour shown = shown_;
         Load(path);
+        if (doc_.FindFirstOfHour(shown)) {
+            ShowHour(shown);  // the operator stays where they were
+        }
     }
     return false;
 }
@@ -625,6 +633,9 @@ void EditorWindow::AskToSave(const std::function<void()>& then) {
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
     if (worker_ != nullptr || recorder_ != nullptr) {
+        // A close while the log is saved (a signal, the session ending) comes back once
+        // the save has worked.
+        closeWhenSaved_ = worker_ != nullptr;
         event->ignore();
         return;
     }
@@ -653,6 +664,9 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
 
 void EditorWindow::Clear() {
     SetToolWindowsEnabled(true);
+    if (progress_ != nullptr) {
+        progress_->hide();  // a save's window goes with the log it saved
+    }
     for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
         if (tool != nullptr) {
             tool->hide();
@@ -735,7 +749,7 @@ void EditorWindow::ReplaceFound(const Replacement& with) {
 }
 
 int EditorWindow::ReplaceAll(const std::string& findPath, const QString& findName,
-                             const Replacement& with, bool /*up*/, bool /*circular*/) {
+                             const Replacement& with) {
     // Every copy in the log, wherever the search stands.
     const int count = ReplaceAllItems(doc_, findPath, S(findName), with,
                                       [this](const std::string& path) { return Measure(path); });

@@ -93,9 +93,8 @@ public:
     void ResetFindPosition();
     // Replaces (or deletes, with an empty path) the item at the find position.
     void ReplaceFound(const Replacement& with);
-    // Replaces every item that is the chosen one from the find position on; gives the count.
-    int ReplaceAll(const std::string& findPath, const QString& findName, const Replacement& with,
-                   bool up, bool circular);
+    // Replaces every live item of the log that is the chosen one; gives the count.
+    int ReplaceAll(const std::string& findPath, const QString& findName, const Replacement& with);
     // Inserts files dropped with the keys `modifiers`; with none held, `AskDropType` says
     // what they are.
     void DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,
@@ -175,6 +174,7 @@ private:
     // A row selected by the search itself is not a new item to find.
     bool selectingFound_ = false;
     bool navigationLocked_ = false;
+    bool closeWhenSaved_ = false;
 };
 
 }  // namespace spindle::gui

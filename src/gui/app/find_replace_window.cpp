@@ -149,8 +149,7 @@ void FindReplaceWindow::Replace() {
 }
 
 void FindReplaceWindow::ReplaceAll() {
-    const int count = editor_.ReplaceAll(findItemPath_, selectedItem_->text(), replacement_, Up(),
-                                         circular_->isChecked());
+    const int count = editor_.ReplaceAll(findItemPath_, selectedItem_->text(), replacement_);
     const std::string word =
         replacement_.Path.empty() ? spindle::tr("deleted.") : spindle::tr("replaced.");
     editor_.CurrentStation().Op().Show(
