@@ -137,7 +137,6 @@ private slots:
         QTreeView& view = View(editor);
         QVERIFY(!desk.window.isEnabled());
         QCOMPARE(Live(editor.Document()), OnDisk(desk.Log()));
-        test::Screenshot(editor, "journey-editor");
         QVERIFY(editor.findChild<QToolBar*>()->width() >=
                 editor.findChild<QToolBar*>()->sizeHint().width());
 
@@ -314,6 +313,7 @@ private slots:
                    "Last Modified " + FormatDateTime("ddddd t", editor.Document().LastModified(),
                                                      station.Settings());
         }));
+        test::Screenshot(editor, "journey-editor");  // its status bar laid out by now
         const std::string hour = PlaylistHour(editor.Document(), {voice.Day, voice.Hour});
         QVERIFY(hour.find(voice.Path) != std::string::npos);
         QVERIFY(test::ReadAll(station.Opt.PlaylistFolder + "/" +
