@@ -160,9 +160,14 @@ private:
         const std::string& path = paths_[i];
         Reading& r = readings_[i];
         if (!SameText(ExtractFileExt(path), ".m3u")) {  // lists read other files
-            QuietOperator quiet;
-            r.Duration = FileDuration(path, false, quiet, &r.DosDate);
-            r.Clean = !quiet.spoke && r.Duration != 0;
+            // A reading that throws is left to the caller, whose thread may report it.
+            try {
+                QuietOperator quiet;
+                r.Duration = FileDuration(path, false, quiet, &r.DosDate);
+                r.Clean = !quiet.spoke && r.Duration != 0;
+            } catch (...) {
+                r.Clean = false;
+            }
         }
         r.Done.store(true, std::memory_order_release);
         r.Done.notify_all();

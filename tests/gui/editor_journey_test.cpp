@@ -284,6 +284,13 @@ private slots:
         go = true;
         go.notify_one();
         QVERIFY(QSignalSpy(&worker, &gui::Worker::Finished).wait(5000));
+        gui::Worker faulty(
+            station, [](Operator&, Progress&) -> bool { throw std::runtime_error("disk on fire"); },
+            progress);  // a fault in the work is told, and the program goes on
+        QSignalSpy ended(&faulty, &gui::Worker::Finished);
+        faulty.Start();
+        QVERIFY(ended.wait(5000) && !ended.at(0).at(0).toBool());
+        QVERIFY(desk.op.Messages.back().Text.ends_with("error: disk on fire"));
 
         // Save (at a later clock): the tool windows wait; the log is the document, an hour
         // not edited is written as it was read.

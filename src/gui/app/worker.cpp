@@ -1,9 +1,12 @@
 #include "app/worker.h"
 
 #include <QMetaObject>
+#include <exception>
 
 #include "app/progress_window.h"
 #include "app/qt_text.h"
+#include "base/format.h"
+#include "base/translate.h"
 
 namespace spindle::gui {
 
@@ -29,7 +32,20 @@ void Worker::Start() {
 void Worker::Run() {
     station_.SetOperator(*this);
     station_.ProgressSink = this;
-    succeeded_ = job_(*this, *this);
+    // A fault in the work ends the work, not the program: the person is told what it was.
+    auto failed = [this](std::string_view what) {
+        succeeded_ = false;
+        Show(MessageKind::Error,
+             Format(spindle::tr("The run stopped on an unexpected error: %0:s"), what),
+             Buttons::Ok);
+    };
+    try {
+        succeeded_ = job_(*this, *this);
+    } catch (const std::exception& e) {
+        failed(e.what());
+    } catch (...) {
+        failed("?");
+    }
     station_.ProgressSink = nullptr;
     station_.SetOperator(gui_);
     QMetaObject::invokeMethod(
