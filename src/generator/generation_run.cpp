@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #include "base/format.h"
 #include "base/format_datetime.h"
@@ -71,7 +72,7 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     facts_.PlaylistLogName = logFolder + stamp;
     facts_.TrackSummaryName = logFolder + "Track-" + stamp;
     facts_.SpotSummaryName = logFolder + "Spot-" + stamp;
-    station_.Opt.LogBaseName = stamp;
+    previousLogBase_ = std::exchange(station_.Opt.LogBaseName, stamp);
     station_.LastRunStart = settings_.Start;
 
     // A station brought from Windows and not yet migrated would write its outputs into
@@ -169,8 +170,13 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
         report_.AddLine(Format(tr("Time Checking: %0:d tracks dropped, %1:d tracks added."),
                                state_.TracksDropped, state_.TracksAdded));
     }
-    const bool closed = log.Close(report_);
-    return closed && !report_.Stopped();
+    // A pass that stopped leaves the earlier run's log (and its .bak) as they were: a
+    // run that failed twice must not turn a week's log into a header.
+    if (report_.Stopped()) {
+        log.Abandon();
+        return false;
+    }
+    return log.Close(report_);
 }
 
 void GenerationRun::ReportRelaxedRules() {
@@ -228,6 +234,10 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
     } else {
         report_.AddLine(tr("Playlist Creation Aborted."));
         station_.LastRunStart = 0.0;
+        // The editor and the next save name the log that is still there.
+        if (previousLogBase_) {
+            station_.Opt.LogBaseName = *previousLogBase_;
+        }
         station_.RevertLastUsed(false);  // the uses of a run that made no playlists
     }
     SaveRunLog(station_.Opt, report_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "generator/log_sink.h"
@@ -17,6 +18,8 @@ public:
     virtual bool Open(const std::string& baseName, RunReport& report) = 0;
     // Puts the finished log in place; false (reported) when that failed.
     virtual bool Close(RunReport& report) = 0;
+    // Throws away a log the pass did not finish: the earlier log and its backup stay.
+    virtual void Abandon() = 0;
 };
 
 // What follows the assembly pass: old outputs go at its start, and the output pass
@@ -54,6 +57,7 @@ private:
     RunSettings settings_;
     RunState state_;
     RunFacts facts_;
+    std::optional<std::string> previousLogBase_;  // the log name before this run set its own
 };
 
 // Saves the run's lines as "Generate.log" in the log folder (replacing it); a failure

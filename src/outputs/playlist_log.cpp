@@ -53,6 +53,13 @@ bool PlaylistLogFile::Close(RunReport& report) {
     return true;
 }
 
+void PlaylistLogFile::Abandon() {
+    if (writer_) {
+        writer_->Abandon();
+        writer_.reset();
+    }
+}
+
 void PlaylistLogFile::Line(const std::string& line) {
     if (writer_) {
         writer_->Write(line);

@@ -20,6 +20,7 @@ public:
 
     bool Open(const std::string& baseName, RunReport& report) override;
     bool Close(RunReport& report) override;
+    void Abandon() override;
     void Header(TDateTime created, TDateTime start, int timeResetPeriod) override;
     // A header whose start and last field are kept as they were read.
     void Header(TDateTime created, std::string_view start, std::string_view flag);

@@ -124,8 +124,14 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
         {"file without a playing time",
          [](const fs::path& data) { std::ofstream(data / "../music/Hits/Zed - Empty.mp3"); }, 3,
          "Empty.mp3\" in \"Hits\" cannot be told"},
-        {"no schedule", [](const fs::path& data) { fs::remove(data / "Schedules.dat"); }, 1,
-         "No Schedule has been established for"},
+        {"no schedule, after a good run of the same period",
+         [](const fs::path& data) {
+             const std::string options = ReadAll(data / "Options.dat");
+             ASSERT_EQ(Cli({"-r", "--data", data.string()}).ExitCode, 0);
+             std::ofstream(data / "Options.dat", std::ios::binary) << options;
+             fs::remove(data / "Schedules.dat");
+         },
+         1, "No Schedule has been established for"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -136,13 +142,20 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
             c.Spoil(data);
         }
         const std::string optionsBefore = ReadAll(data / "Options.dat");
+        auto logs = [&] {  // the earlier run's log, .bak and summaries; not the run's report
+            auto files = test::Snapshot(data / "Logs");
+            return files.erase("Generate.log"), files;
+        };
+        const auto logsBefore = fs::exists(data / "Logs") ? logs() : decltype(logs()){};
         const ProcessResult r = Cli({"-r", "--data", data.string(), "--seed", "1"});
         EXPECT_EQ(r.ExitCode, c.Status) << r.Out << r.Err;
         EXPECT_NE(r.Out.find(c.Said), std::string::npos) << r.Out;
         EXPECT_NE(ReadAll(data / "Logs/Generate.log").find(c.Said), std::string::npos);
         if (c.Status == 1) {
             EXPECT_EQ(r.Out.find("successfully"), std::string::npos) << r.Out;
-            EXPECT_EQ(ReadAll(data / "Options.dat"), optionsBefore);  // the start stays
+            EXPECT_EQ(ReadAll(data / "Options.dat"), optionsBefore);      // the start stays
+            EXPECT_EQ(Cli({"-r", "--data", data.string()}).ExitCode, 1);  // and fails again
+            EXPECT_TRUE(!logsBefore.empty() && logs() == logsBefore);
         } else {
             EXPECT_NE(ReadAll(data / "Options.dat"), optionsBefore);  // the start moved on
         }
