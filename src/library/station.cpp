@@ -114,7 +114,13 @@ bool Station::SaveRelated() {
 }
 
 bool Station::SaveAll(bool unattendedStartup) {
-    if (LastRunStart > 0.0) {
+    bool ok = true;
+    // The run's last plays go first and the start last: the start moves on only once the
+    // history of the period just made is on disk, so neither a kill between the files nor
+    // a full disk leaves the next run blind to that period.
+    if (Changed.FileLists)
+        ok = SaveAllTrackLists() && ok;
+    if (LastRunStart > 0.0 && ok) {
         Opt.StartDay += Opt.TotalDays;
         if (Opt.IncrementHour || unattendedStartup) {
             Opt.StartHour += Opt.TotalHours;
@@ -126,9 +132,6 @@ bool Station::SaveAll(bool unattendedStartup) {
         Changed.Options = true;
         LastRunStart = 0.0;
     }
-    bool ok = true;
-    if (Changed.Options)
-        ok = SaveOptions() && ok;
     if (Changed.Spots)
         ok = SaveSpotGroups() && ok;
     if (Changed.Categories)
@@ -137,10 +140,10 @@ bool Station::SaveAll(bool unattendedStartup) {
         ok = SaveRotations() && ok;
     if (Changed.Schedules)
         ok = SaveSchedules() && ok;
-    if (Changed.FileLists)
-        ok = SaveAllTrackLists() && ok;
     if (Changed.Related)
         ok = SaveRelated() && ok;
+    if (Changed.Options)
+        ok = SaveOptions() && ok;
     return ok;
 }
 
