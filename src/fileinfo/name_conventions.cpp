@@ -1,6 +1,7 @@
 #include "fileinfo/name_conventions.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/float_text.h"
 #include "base/paths.h"
@@ -214,7 +215,12 @@ Crossfade ItemCrossfade(std::string_view path, unsigned seconds, double allowanc
         const std::size_t tilde = name.find('~');
         if (tilde != std::string::npos) {
             static const FormatSettings kDot = FormatSettings::English();
-            const auto value = TextToFloat(name.substr(tilde + 1, 5), kDot);
+            // The longest number the mark starts with: an intro time ("#0006") may follow.
+            const std::string mark = name.substr(tilde + 1, 5);
+            std::optional<double> value;
+            for (std::size_t n = mark.size(); n > 0 && !value; --n) {
+                value = TextToFloat(mark.substr(0, n), kDot);
+            }
             c.BadMark = !value;
             c.Seconds = value.value_or(c.Seconds);
         }

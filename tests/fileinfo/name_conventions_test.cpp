@@ -57,14 +57,17 @@ TEST(NameConventions, CleanTitlesKeepTheArtist) {
     // "#1" at the end reads as an intro time of one second.
     EXPECT_EQ(CleanTitle("/music/Band - Song #1.mp3"), "Band - Song ");
     EXPECT_EQ(CleanTitle("/spots/ID1.mp3"), "ID1");
+    // A crossfade mark is the number after "~", with an intro time after it or not.
+    for (const auto& [name, seconds, bad] :
+         {std::tuple{"A~1.7#0006.mp3", 1.7, false}, {"A~x.mp3", 0.5, true}}) {
+        const Crossfade c = ItemCrossfade(name, 200, 0.5, true);
+        EXPECT_EQ(std::pair(c.Seconds, c.BadMark), std::pair(seconds, bad)) << name;
+    }
 }
 
 TEST(NameConventions, WholeNumbers) {
-    EXPECT_TRUE(IsNumber("0012"));
-    EXPECT_TRUE(IsNumber("-3"));
-    EXPECT_FALSE(IsNumber(""));
-    EXPECT_FALSE(IsNumber("1x"));
-    EXPECT_FALSE(IsNumber("1.5"));
+    EXPECT_TRUE(IsNumber("0012") && IsNumber("-3"));
+    EXPECT_FALSE(IsNumber("") || IsNumber("1x") || IsNumber("1.5"));
 }
 
 }  // namespace
