@@ -387,12 +387,7 @@ void EditorWindow::Load(const std::string& path) {
     }
     base_ = path.size() > 4 ? path.substr(0, path.size() - 4) : path;
     findPos_.reset();
-    // Find/Replace and Voice Tracking worked on the log before.
-    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
-        if (tool != nullptr) {
-            tool->hide();
-        }
-    }
+    HideToolWindows();  // they worked on the log before
     day_->clear();
     for (const std::string& day : doc_.DayEntries(station_.Settings())) {
         day_->addItem(Q(day));
@@ -667,11 +662,7 @@ void EditorWindow::Clear() {
     if (progress_ != nullptr) {
         progress_->hide();  // a save's window goes with the log it saved
     }
-    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
-        if (tool != nullptr) {
-            tool->hide();
-        }
-    }
+    HideToolWindows();
     doc_ = PlaylistDocument{};
     base_.clear();
     findPos_.reset();
@@ -682,6 +673,14 @@ void EditorWindow::Clear() {
     status_[0]->clear();
     UpdateStatus(std::nullopt);
     UpdateActions();
+}
+
+void EditorWindow::HideToolWindows() {
+    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
+        if (tool != nullptr) {
+            tool->hide();
+        }
+    }
 }
 
 void EditorWindow::SetToolWindowsEnabled(bool on) {

@@ -145,7 +145,9 @@ private:
     void AskToSave(const std::function<void()>& then);
     // Closing clears the document: the next showing reads the latest log.
     void Clear();
-    // Find/Replace and Voice Tracking edit the document; they wait while it is saved.
+    // Find/Replace and Voice Tracking edit the document: they close with its log and
+    // wait while it is saved.
+    void HideToolWindows();
     void SetToolWindowsEnabled(bool on);
     void ShowLastModified();
     void InstantReplaceSelected(bool sameArtist);
