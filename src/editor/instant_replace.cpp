@@ -1,7 +1,9 @@
 #include "editor/instant_replace.h"
 
 #include <algorithm>
+#include <unordered_map>
 
+#include "base/datetime.h"
 #include "base/format.h"
 #include "base/paths.h"
 #include "base/text_case.h"
@@ -15,48 +17,111 @@ namespace {
 
 enum class Blocked { None, Song, Artist };
 
-// Whether a candidate repeats a song or an artist too close to `position`, looking
-// back and then forward through the document (removed items do not count).
-Blocked Neighbours(const std::vector<EditorItem>& items, std::size_t position,
-                   const std::string& candidate, std::uint32_t songSeconds,
-                   std::uint32_t artistSeconds, const NameRules& rules) {
-    const std::string path = LowerCase(candidate);
-    // The candidate's artists (each credited artist, when the station keeps them apart).
-    std::vector<std::string> artists = ArtistsOfFile(ExtractFileName(candidate), rules);
-    for (std::string& a : artists) {
-        a = LowerCase(a);
-    }
-    auto sharesAnArtist = [&](const std::string& other) {
-        for (const std::string& a : ArtistsOfFile(ExtractFileName(other), rules)) {
-            if (std::find(artists.begin(), artists.end(), LowerCase(a)) != artists.end()) {
-                return true;
+// Whether a candidate repeats a song or an artist too close to a place in the log, by
+// the run's rules: artists meet through their keys (Related Artists, credited artists),
+// and the look back goes on past the log's start into the track lists' last uses.
+class RepeatCheck {
+public:
+    RepeatCheck(const Station& station, const PlaylistDocument& document, std::uint32_t song,
+                std::uint32_t artist)
+        : station_(station),
+          items_(document.Items()),
+          rules_(station.Opt.Names()),
+          song_(song),
+          artist_(artist) {
+        const TDateTime start = document.StartDate() + document.StartHour() / 24.0;
+        const double window = std::max(song, artist);
+        for (const auto& category : station.Categories) {
+            for (const FileRec& f : category->Files) {
+                // The saved use as well: a run of this very period, not yet saved, has
+                // moved LastUsed past the start and hides the play before it.
+                TDateTime latest = 0.0;
+                for (const TDateTime used : {f.LastUsed, f.SavedLastUsed}) {
+                    if (used > latest && used < start) {
+                        latest = used;
+                    }
+                }
+                const double before = (start - latest) * kSecondsPerDay;
+                if (latest > 0.0 && before < window) {
+                    earlier_.push_back({f.FileName, before});
+                }
             }
         }
-        return false;
-    };
-    auto look = [&](long from, long step) {
-        std::uint64_t sum = 0;
-        for (long i = from; i >= 0 && i < static_cast<long>(items.size()); i += step) {
-            const EditorItem& item = items[static_cast<std::size_t>(i)];
-            if (item.State == EditState::Removed) {
-                continue;
-            }
-            sum += item.Duration;
-            if (sum < songSeconds && LowerCase(item.Path) == path) {
+    }
+
+    Blocked Of(std::size_t position, const std::string& candidate) {
+        const std::string path = LowerCase(candidate);
+        const std::vector<std::string>& keys = KeysOf(candidate);
+        auto blocks = [&](double apart, const std::string& other) {
+            if (apart < song_ && LowerCase(other) == path) {
                 return Blocked::Song;
             }
-            if (sum < artistSeconds && sharesAnArtist(item.Path)) {
-                return Blocked::Artist;
+            if (apart < artist_) {
+                for (const std::string& k : KeysOf(other)) {
+                    if (std::find(keys.begin(), keys.end(), k) != keys.end()) {
+                        return Blocked::Artist;
+                    }
+                }
             }
-            if (sum >= songSeconds && sum >= artistSeconds) {
-                break;
+            return Blocked::None;
+        };
+        // Removed items do not count.
+        auto look = [&](long from, long step, bool intoTrackLists) {
+            std::uint64_t sum = 0;
+            for (long i = from; i >= 0 && i < static_cast<long>(items_.size()); i += step) {
+                const EditorItem& item = items_[static_cast<std::size_t>(i)];
+                if (item.State == EditState::Removed) {
+                    continue;
+                }
+                sum += item.Duration;
+                if (const Blocked b = blocks(static_cast<double>(sum), item.Path);
+                    b != Blocked::None) {
+                    return b;
+                }
+                if (sum >= song_ && sum >= artist_) {
+                    return Blocked::None;
+                }
             }
-        }
-        return Blocked::None;
+            if (intoTrackLists) {
+                for (const Play& play : earlier_) {
+                    const Blocked b = blocks(static_cast<double>(sum) + play.Before, play.Path);
+                    if (b != Blocked::None) {
+                        return b;
+                    }
+                }
+            }
+            return Blocked::None;
+        };
+        const Blocked back = look(static_cast<long>(position) - 1, -1, true);
+        return back != Blocked::None ? back : look(static_cast<long>(position) + 1, 1, false);
+    }
+
+private:
+    // A Category track's last use before the log's start.
+    struct Play {
+        std::string Path;
+        double Before = 0.0;  // seconds from its start to the log's start
     };
-    const Blocked back = look(static_cast<long>(position) - 1, -1);
-    return back != Blocked::None ? back : look(static_cast<long>(position) + 1, 1);
-}
+
+    const std::vector<std::string>& KeysOf(const std::string& path) {
+        auto it = keys_.find(path);
+        if (it == keys_.end()) {
+            it = keys_
+                     .emplace(path,
+                              ArtistKeysOfFile(path, rules_, station_.Related, station_.Artists))
+                     .first;
+        }
+        return it->second;
+    }
+
+    const Station& station_;
+    const std::vector<EditorItem>& items_;
+    const NameRules rules_;
+    const std::uint32_t song_;
+    const std::uint32_t artist_;
+    std::vector<Play> earlier_;
+    std::unordered_map<std::string, std::vector<std::string>> keys_;
+};
 
 }  // namespace
 
@@ -120,6 +185,7 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
                                      ? category->ArtistRepeatInterval * 60
                                      : artistSeconds;
     Blocked last = Blocked::None;
+    RepeatCheck check(station, document, song, artist);
     for (std::size_t tries = 0; tries < 2 * category->Files.size(); ++tries) {
         const auto candidate = TakeNextTrack(*category, station.Random);
         if (!candidate) {
@@ -129,8 +195,7 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
             continue;  // never the track it replaces
         }
         if (song > 0 || artist > 0) {
-            last =
-                Neighbours(document.Items(), *position, candidate->FileName, song, artist, rules);
+            last = check.Of(*position, candidate->FileName);
             if (last != Blocked::None) {
                 continue;
             }

@@ -18,10 +18,12 @@ struct ReplaceOutcome {
     bool Replaced() const { return Id != 0; }
 };
 
-// Replaces a row's track from its Category under the song and artist intervals
-// (looking at its neighbours across hour and day boundaries), or its spot from its
-// Spot Group. `sameArtist` takes only another file by the same artist. A Category's own
-// intervals hold when it specifies them; else `songSeconds` and `artistSeconds`.
+// Replaces a row's track from its Category under the song and artist intervals, by the
+// run's rules (artist keys through Related Artists and credited artists), looking at its
+// neighbours across hour and day boundaries and, before the log's start, at the track
+// lists' last uses; or its spot from its Spot Group. `sameArtist` takes only another file by the
+// same artist. A Category's own intervals hold when it specifies them; else `songSeconds` and
+// `artistSeconds`.
 ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std::uint64_t id,
                               bool sameArtist, std::uint32_t songSeconds,
                               std::uint32_t artistSeconds,

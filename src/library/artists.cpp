@@ -45,6 +45,17 @@ void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const 
     }
 }
 
+std::vector<std::string> ArtistKeysOfFile(std::string_view path, const NameRules& rules,
+                                          const RelatedArtists& related,
+                                          const ArtistList& artists) {
+    std::vector<std::string> keys;
+    for (const std::string& artist : ArtistsOfFile(ExtractFileName(path), rules)) {
+        const std::string& key = related.Key(artist);
+        keys.push_back(FoldCase(artists.Find(key) != nullptr ? key : artist));
+    }
+    return keys;
+}
+
 void ArtistList::MarkAllSaved() {
     for (auto& [key, rec] : artists_) {
         rec.SavedLastPlayed = rec.LastPlayed;

@@ -8,6 +8,7 @@
 
 #include "base/datetime.h"
 #include "fileinfo/name_conventions.h"
+#include "library/related.h"
 
 namespace spindle {
 
@@ -46,5 +47,12 @@ public:
 private:
     std::unordered_map<std::string, ArtistRec> artists_;  // key: case-folded name
 };
+
+// The names, case-folded, of the play records the artist rule keeps a file's artists
+// under: each artist (each credited one when the rules keep them apart) goes to its
+// Related Artists group's first name when that name has a record, else stays itself.
+// Two files whose keys meet count as one artist.
+std::vector<std::string> ArtistKeysOfFile(std::string_view path, const NameRules& rules,
+                                          const RelatedArtists& related, const ArtistList& artists);
 
 }  // namespace spindle

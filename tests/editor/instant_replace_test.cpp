@@ -63,12 +63,7 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
     done = InstantReplace(doc, station, Row(1), false, 3600, 0, {});
     EXPECT_EQ(done.Message,
               "Unable to replace \"A - Three.mp3\" due to Song Repeat Interval constraints.");
-    // A track crediting B is B's too, when the station keeps credited artists apart.
-    files.push_back(FileRec{"/music/E feat. B - Six.mp3", 0, 0, 0, 180, 2});
-    station.Opt.CreditedArtists = true;
-    done = InstantReplace(doc, station, Row(1), false, 0, 3600, {});
-    EXPECT_FALSE(done.Replaced());
-    files.back() = FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2};
+    files.push_back(FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2});
     done = InstantReplace(doc, station, Row(1), false, 3600, 3600, {});
     ASSERT_TRUE(done.Replaced()) << done.Message;
     EXPECT_EQ(doc.Find(done.Id)->Path, "/music/D - Five.mp3");
@@ -93,6 +88,49 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
         doc.BeginEdit();
         EXPECT_EQ(InstantReplace(doc, station, Row(0), false, 0, 0, {}).Replaced(), minutes == 6);
         EXPECT_EQ(std::pair(doc.Modified(), doc.CanUndo()), std::pair(minutes == 6, minutes == 6));
+    }
+}
+
+// The run's artist keys decide, in the log and before its start (the track lists' last
+// uses): a related or a credited artist within the interval blocks a replacement.
+TEST_F(InstantReplaceTest, RunsArtistKeysAcrossTheLogsStart) {
+    struct Case {
+        std::size_t Row;  // 0 opens the log; 1 follows "B - Two" (200 s)
+        const char* Candidate;
+        const char* Earlier;  // another Category's track, last used `At` s from the start
+        int At;
+        const char* Related;
+        bool Credited;
+        std::uint32_t Song, Artist;
+        const char* Blocked;  // the reason told, or nullptr for a replacement
+    };
+    const Case cases[] = {
+        {1, "D - Five", "B - Two", 0, "B;D;", false, 0, 3600, "Artist"},
+        {0, "D - Five", "G - Old", -600, "G;D;", false, 0, 3600, "Artist"},
+        {0, "D feat. G - Five", "G - Old", -600, "", true, 0, 3600, "Artist"},
+        {0, "D feat. G - Five", "G - Old", -600, "", false, 0, 3600, nullptr},
+        {0, "D - Five", "D - Old", -3500, "", false, 0, 3600, "Artist"},
+        {1, "D - Five", "D - Old", -3500, "", false, 0, 3600, nullptr},  // 3700 s apart
+        {0, "D - Five", "D - Old", 7200, "", false, 0, 3600, nullptr},   // this log's own
+        {0, "D - Five", "D - Five", -600, "", false, 3600, 0, "Song"},
+    };
+    station.Categories.push_back(std::make_unique<TCategoryDetails>());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        doc.Load(dir / "x.plg", true, station.Settings());
+        const TDateTime used = 46363.0 + c.At / kSecondsPerDay;
+        station.Categories[0]->Files = {
+            FileRec{std::string("/music/") + c.Candidate + ".mp3", 0, 0, 0, 180, 0}};
+        station.Categories[1]->Files = {
+            FileRec{std::string("/music/") + c.Earlier + ".mp3", 0, used, used, 200, 0}};
+        station.Opt.CreditedArtists = c.Credited;
+        station.Related.SetLines({c.Related});
+        station.RebuildArtists();
+        const auto done = InstantReplace(doc, station, Row(c.Row), false, c.Song, c.Artist, {});
+        EXPECT_EQ(done.Replaced(), c.Blocked == nullptr) << done.Message;
+        if (c.Blocked != nullptr) {
+            EXPECT_NE(done.Message.find(std::string(c.Blocked) + " Repeat"), std::string::npos);
+        }
     }
 }
 
