@@ -8,18 +8,23 @@
 namespace spindle {
 namespace {
 
-TEST(DateTime, DayCountStartsOnThirtiethOfDecember1899) {
-    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-    EXPECT_EQ(EncodeDate(1899, 12, 31), 1.0);
-    EXPECT_EQ(EncodeDate(2026, 12, 7), 46363.0);
-    EXPECT_EQ(EncodeDate(1900, 3, 1), 61.0);  // 1900 was no leap year
-}
-
-TEST(DateTime, DecodesWhatItEncodes) {
-    // 45351 is 29 February 2024.
-    for (double day : {-693593.0, -1.0, 0.0, 59.0, 60.0, 36526.0, 45351.0, 46363.0, 2958465.0}) {
-        const CalendarDate d = DecodeDate(day);
-        EXPECT_EQ(EncodeDate(d.Year, d.Month, d.Day), day) << day;
+// Day numbers count from 30 December 1899 (1900 was no leap year) both ways, weekdays
+// Monday first.
+TEST(DateTime, DayNumbersDecodeToTheirDatesAndWeekdays) {
+    const struct {
+        int Year, Month, Day;
+        double Number;
+        int Weekday;
+    } cases[] = {{1, 1, 1, -693593, 0},   {1899, 12, 23, -7, 5},    {1899, 12, 30, 0, 5},
+                 {1899, 12, 31, 1, 6},    {1900, 2, 27, 59, 1},     {1900, 2, 28, 60, 2},
+                 {1900, 3, 1, 61, 3},     {2000, 1, 1, 36526, 5},   {2024, 2, 29, 45351, 3},
+                 {2026, 12, 7, 46363, 0}, {2026, 12, 13, 46369, 6}, {9999, 12, 31, 2958465, 4}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeDate(c.Year, c.Month, c.Day), c.Number);
+        const CalendarDate d = DecodeDate(c.Number);
+        EXPECT_EQ(std::tuple(d.Year, d.Month, d.Day), std::tuple(c.Year, c.Month, c.Day))
+            << c.Number;
+        EXPECT_EQ(DayOfWeekMondayFirst(c.Number), c.Weekday) << c.Number;
     }
 }
 
@@ -32,30 +37,20 @@ TEST(DateTime, RejectsImpossibleDates) {
     EXPECT_EQ(EncodeDate(2026, 4, 31), 0.0);
 }
 
-TEST(DateTime, TimeOfDayRoundsToTheMillisecond) {
+// A time of day rounds to the millisecond; no value breaks decoding.
+TEST(DateTime, TimesOfDayAndValuesOutOfRange) {
     const ClockTime t = DecodeTime(46363.0 + EncodeTime(14, 5, 9, 250));
     EXPECT_EQ(std::tuple(t.Hour, t.Minute, t.Second, t.Millisecond), std::tuple(14, 5, 9, 250));
     // A value a hair below midnight is already the next day.
-    const CalendarDate next = DecodeDate(46363.9999999999);
-    EXPECT_EQ(next.Day, 8);
+    EXPECT_EQ(DecodeDate(46363.9999999999).Day, 8);
     EXPECT_EQ(DecodeTime(46363.9999999999).Hour, 0);
-}
-
-TEST(DateTime, NegativeValuesCountBackwardsAndNoValueBreaksDecoding) {
-    // -1.25 is 29 December 1899, 06:00.
-    const CalendarDate d = DecodeDate(-1.25);
-    EXPECT_EQ(d.Day, 29);
+    // Negative values count backwards: -1.25 is 29 December 1899, 06:00.
+    EXPECT_EQ(DecodeDate(-1.25).Day, 29);
     EXPECT_EQ(DecodeTime(-1.25).Hour, 6);
     // Values out of range do not break decoding.
     EXPECT_EQ(DecodeDate(1e300).Year, 9999);
     EXPECT_EQ(DecodeDate(-1e300).Year, 1);
     EXPECT_EQ(DecodeDate(std::numeric_limits<double>::quiet_NaN()).Year, 1899);
-}
-
-TEST(DateTime, WeekdaysAreMondayFirst) {
-    EXPECT_EQ(DayOfWeekMondayFirst(EncodeDate(2026, 12, 7)), 0);   // a Monday
-    EXPECT_EQ(DayOfWeekMondayFirst(EncodeDate(2026, 12, 13)), 6);  // a Sunday
-    EXPECT_EQ(DayOfWeekMondayFirst(0.0), 5);                       // a Saturday
 }
 
 TEST(DateTime, DosDateTimesRoundTripThroughLocalTime) {

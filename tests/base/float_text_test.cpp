@@ -11,35 +11,40 @@ namespace {
 
 const FormatSettings kEn = FormatSettings::English();
 
-TEST(FloatText, WritesPlaylistLogTimesToFifteenDigits) {
-    EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 5) + EncodeTime(11, 24, 30), kEn),
-              "46361.4753472222");
-    EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 7) + 14.0 / 24.0, kEn), "46363.5833333333");
-    EXPECT_EQ(FloatToText(EncodeDate(2026, 12, 7) + 15.0 / 24.0, kEn), "46363.625");
-    EXPECT_EQ(FloatToText(46363.0, kEn), "46363");
-    // Single-precision item times as they are held.
-    float t = 0.0f;
-    t += static_cast<float>(12.0 / 3600.0);
-    EXPECT_EQ(FloatToText(t, kEn), "0.00333333341404796");
-    t += static_cast<float>(206.0 / 3600.0);
-    EXPECT_EQ(FloatToText(t, kEn), "0.0605555549263954");
-    t += static_cast<float>(21.0 / 3600.0);
-    EXPECT_EQ(FloatToText(t, kEn), "0.0663888901472092");
-    EXPECT_EQ(FloatToText(1.0 / 3.0, kEn), "0.333333333333333");
-    EXPECT_EQ(FloatToText(static_cast<float>(1.0 / 3.0), kEn), "0.333333343267441");
-    EXPECT_EQ(FloatToText(0.25, kEn), "0.25");
-}
-
-TEST(FloatText, SwitchesToScientificOutsideTheFixedRange) {
-    EXPECT_EQ(FloatToText(0.00001, kEn), "0.00001");
-    EXPECT_EQ(FloatToText(0.000001, kEn), "1E-6");
-    EXPECT_EQ(FloatToText(1.5e-7, kEn), "1.5E-7");
-    EXPECT_EQ(FloatToText(123456789012345.0, kEn), "123456789012345");
-    EXPECT_EQ(FloatToText(1234567890123456.0, kEn), "1.23456789012346E15");
-    EXPECT_EQ(FloatToText(1e20, kEn), "1E20");
-    EXPECT_EQ(FloatToText(-2.5, kEn), "-2.5");
-    EXPECT_EQ(FloatToText(0.0, kEn), "0");
-    EXPECT_EQ(FloatToText(-0.0, kEn), "0");
+// Fifteen digits (the Playlist Log's times; single-precision item times as they are held),
+// scientific notation outside the fixed range, and every value read back.
+TEST(FloatText, WritesFifteenDigitsAndReadsThemBack) {
+    const float item1 = static_cast<float>(12.0 / 3600.0);
+    const float item2 = item1 + static_cast<float>(206.0 / 3600.0);
+    const float item3 = item2 + static_cast<float>(21.0 / 3600.0);
+    const TDateTime day = EncodeDate(2026, 12, 7);
+    const std::pair<double, const char*> cases[] = {
+        {day - 2 + EncodeTime(11, 24, 30), "46361.4753472222"},
+        {day + 14.0 / 24, "46363.5833333333"},
+        {day + 15.0 / 24, "46363.625"},
+        {46363.0, "46363"},
+        {item1, "0.00333333341404796"},
+        {item2, "0.0605555549263954"},
+        {item3, "0.0663888901472092"},
+        {1.0 / 3.0, "0.333333333333333"},
+        {static_cast<float>(1.0 / 3.0), "0.333333343267441"},
+        {0.25, "0.25"},
+        {0.00001, "0.00001"},
+        {0.000001, "1E-6"},
+        {1.5e-7, "1.5E-7"},
+        {123456789012345.0, "123456789012345"},
+        {1234567890123456.0, "1.23456789012346E15"},
+        {1e20, "1E20"},
+        {-2.5, "-2.5"},
+        {0.0, "0"},
+        {-0.0, "0"},
+        {123456.789, "123456.789"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(FloatToText(value, kEn), text);
+        const auto back = TextToFloat(text, kEn);
+        ASSERT_TRUE(back) << text;
+        EXPECT_NEAR(*back, value, std::fabs(value) * 1e-14) << text;
+    }
 }
 
 TEST(FloatText, RoundsHalfAwayFromZero) {
@@ -57,15 +62,6 @@ TEST(FloatText, UsesTheDecimalSeparatorBothWays) {
     EXPECT_EQ(TextToFloat("0,9", de), 0.9);
     EXPECT_FALSE(TextToFloat("0.9", de));
     EXPECT_EQ(TextToFloat("46363,5833333333", de), 46363.5833333333);
-}
-
-TEST(FloatText, ReadsBackEveryValueItWrites) {
-    for (double v :
-         {46363.5833333333, 0.00333333341404796, 1e-6, 1.5e-7, 1e20, -2.5, 0.0, 123456.789, 1.0}) {
-        const auto back = TextToFloat(FloatToText(v, kEn), kEn);
-        ASSERT_TRUE(back) << v;
-        EXPECT_NEAR(*back, v, std::fabs(v) * 1e-14) << v;
-    }
 }
 
 TEST(FloatText, RejectsWhatIsNotANumber) {

@@ -27,6 +27,11 @@ TEST(Format, NumbersInGeneralAndThousandsForm) {
     EXPECT_EQ(Format("%5s|%-5s|", "ab", "cd"), "   ab|cd   |");
     EXPECT_EQ(Format("%x", 255), "FF");
     EXPECT_EQ(Format("%.2f", 2.0), "2.00");
+    FormatSettings de = FormatSettings::English();  // with the given separators
+    de.DecimalSeparator = ",";
+    de.ThousandSeparator = ".";
+    EXPECT_EQ(FormatIn(de, "%g", 0.9), "0,9");
+    EXPECT_EQ(FormatIn(de, "%.0n", 1234567.0), "1.234.567");
 }
 
 // A faulty pattern keeps its text; values are never expanded again.
@@ -37,14 +42,6 @@ TEST(Format, AFaultyPatternKeepsItsText) {
     EXPECT_EQ(Format("ends with %"), "ends with %");
     EXPECT_EQ(Format("%q %s", "x"), "%q x");
     EXPECT_EQ(Format("%d", "text"), "");
-}
-
-TEST(Format, UsesTheGivenDecimalSeparator) {
-    FormatSettings de = FormatSettings::English();
-    de.DecimalSeparator = ",";
-    de.ThousandSeparator = ".";
-    EXPECT_EQ(FormatIn(de, "%g", 0.9), "0,9");
-    EXPECT_EQ(FormatIn(de, "%.0n", 1234567.0), "1.234.567");
 }
 
 }  // namespace

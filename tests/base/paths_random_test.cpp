@@ -10,7 +10,7 @@
 namespace spindle {
 namespace {
 
-TEST(Paths, SplitsFolderNameAndExtension) {
+TEST(Paths, SplitsFolderNameAndExtensionAndKeepsPlainNamesIn) {
     EXPECT_EQ(ExtractFileName("/music/Band - Song.mp3"), "Band - Song.mp3");
     EXPECT_EQ(ExtractFilePath("/music/Band - Song.mp3"), "/music/");
     EXPECT_EQ(ExtractFileExt("/music/Band - Song.mp3"), ".mp3");
@@ -24,9 +24,7 @@ TEST(Paths, SplitsFolderNameAndExtension) {
     EXPECT_EQ(IncludeTrailingDelimiter("/logs/"), "/logs/");
     EXPECT_EQ(ExcludeTrailingDelimiter("/logs//"), "/logs");
     EXPECT_EQ(ExcludeTrailingDelimiter("/"), "/");
-}
-
-TEST(Paths, PlainFileNamesCannotLeaveTheirFolder) {
+    // Plain file names cannot leave their folder.
     EXPECT_TRUE(IsPlainFileName("{Jazz}.dat"));
     EXPECT_TRUE(IsPlainFileName("..hidden"));
     EXPECT_FALSE(IsPlainFileName(""));

@@ -12,7 +12,7 @@ using test::ReadAll;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
+TEST(SafeFile, ReplacesKeepingTheBackupAndFailsWithoutItsFolder) {
     TempDir dir;
     const auto target = dir.Write("Categories.dat", "old\r\n");
     const auto backup = dir.Write("Categories.bak", "older\r\n");
@@ -29,12 +29,11 @@ TEST(SafeFile, ReplacesAndKeepsThePreviousFileAsBackup) {
     struct stat st {};
     ::stat(target.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
-// A missing folder fails without being made. (A read-only folder, a full disk and a backup
-// that cannot be made are met through the station's saves, in FaultTest and SavedStation.)
-TEST(SafeFile, AMissingFolderFailsTheSave) {
-    TempDir dir;
+    EXPECT_EQ(BackupPathFor("/d/Categories.dat"), fs::path("/d/Categories.bak"));
+    EXPECT_EQ(BackupPathFor("/d/{Jazz}.dat"), fs::path("/d/{Jazz}.bak"));
+    // A missing folder fails without being made. (A read-only folder, a full disk and a
+    // backup that cannot be made are met through the station's saves, in FaultTest and
+    // SavedStation.)
     const SaveResult r = ReplaceFile(dir / "gone/Options.dat", "x");
     EXPECT_EQ(r.Failure, SaveFailure::Write);
     EXPECT_FALSE(r.Detail.empty());
@@ -62,11 +61,6 @@ TEST(SafeFile, AnAbandonedWriterChangesNothingAndLargeContentsStream) {
     }
     ASSERT_TRUE(writer.Commit());
     EXPECT_EQ(ReadAll(dir / "big.plg"), expected);
-}
-
-TEST(SafeFile, BackupNames) {
-    EXPECT_EQ(BackupPathFor("/d/Categories.dat"), fs::path("/d/Categories.bak"));
-    EXPECT_EQ(BackupPathFor("/d/{Jazz}.dat"), fs::path("/d/{Jazz}.bak"));
 }
 
 }  // namespace

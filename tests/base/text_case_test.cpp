@@ -20,14 +20,12 @@ TEST(TextCase, ComparesNamesWithoutRegardToCase) {
     EXPECT_FALSE(FoldCase("\xC3").empty());
 }
 
-TEST(TextCase, LowerAndUpperCaseFollowUnicode) {
+TEST(TextCase, LowerAndUpperCaseAndSortedSetsFollowUnicode) {
     EXPECT_EQ(LowerCase(".MP3"), ".mp3");
     EXPECT_EQ(UpperCase(".aiff"), ".AIFF");
     EXPECT_EQ(LowerCase("ÉCOLE"), "école");
     EXPECT_EQ(UpperCase("straße"), "STRASSE");
-}
-
-TEST(TextCase, SortedSetsFindAnySpelling) {
+    // Sorted sets find any spelling.
     std::set<std::string, TextLess> names{"Jazz", "blues", "Émile"};
     EXPECT_EQ(names.count("JAZZ"), 1u);
     EXPECT_EQ(names.count("émile"), 1u);

@@ -21,7 +21,7 @@ TEST(TextFile, ReadsEveryLineEndAndWritesCrLf) {
     EXPECT_EQ(JoinLines({}), "");
 }
 
-TEST(TextFile, ReadsUtf8WithoutItsByteOrderMarkElseWindows1252) {
+TEST(TextFile, ReadsValidUtf8WithoutItsByteOrderMarkElseWindows1252) {
     TempDir dir;
     const auto path = dir.Write("u.txt",
                                 "\xEF\xBB\xBF"
@@ -34,22 +34,17 @@ TEST(TextFile, ReadsUtf8WithoutItsByteOrderMarkElseWindows1252) {
     EXPECT_EQ((*lines)[0], "Beyonc\xC3\xA9 \xE2\x80\x93 Halo");
     EXPECT_EQ((*lines)[1], "\xE2\x82\xAC\xC2\x81");
     EXPECT_TRUE(IsValidUtf8((*lines)[0]));
-}
-
-TEST(TextFile, TellsValidUtf8FromLookAlikes) {
+    // A missing file or a folder is no text; an empty file is no lines.
+    EXPECT_FALSE(ReadTextLines(dir / "missing.txt"));
+    EXPECT_FALSE(ReadTextLines(dir.Path()));
+    EXPECT_EQ(ReadTextLines(dir.Write("empty.txt", "")), Lines{});
+    // Valid UTF-8 told from look-alikes.
     EXPECT_TRUE(IsValidUtf8("plain"));
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x8E\xB5"));   // a musical note
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
     EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
-}
-
-TEST(TextFile, AMissingFileOrAFolderIsNoText) {
-    TempDir dir;
-    EXPECT_FALSE(ReadTextLines(dir / "missing.txt"));
-    EXPECT_FALSE(ReadTextLines(dir.Path()));
-    EXPECT_EQ(ReadTextLines(dir.Write("empty.txt", "")), Lines{});
 }
 
 }  // namespace

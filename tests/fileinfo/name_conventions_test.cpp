@@ -44,11 +44,11 @@ TEST(NameConventions, SplitsArtistTitleAndIntroTime) {
         EXPECT_EQ(t.Title, c.Title) << c.Name;
         EXPECT_EQ(t.IntroTime, c.Intro) << c.Name;
     }
-}
-
-TEST(NameConventions, ArtistKeyFallsBackToTheTitle) {
+    // An artist's key falls back to the title.
     EXPECT_EQ(ArtistOfFile("Band - Song.mp3", kArtistFirst), "Band");
     EXPECT_EQ(ArtistOfFile("Jingle.mp3", kArtistFirst), "Jingle.mp3");
+    EXPECT_TRUE(IsNumber("0012") && IsNumber("-3"));
+    EXPECT_FALSE(IsNumber("") || IsNumber("1x") || IsNumber("1.5"));
 }
 
 TEST(NameConventions, CleanTitlesKeepTheArtist) {
@@ -63,11 +63,6 @@ TEST(NameConventions, CleanTitlesKeepTheArtist) {
         const Crossfade c = ItemCrossfade(name, 200, 0.5, true);
         EXPECT_EQ(std::pair(c.Seconds, c.BadMark), std::pair(seconds, bad)) << name;
     }
-}
-
-TEST(NameConventions, WholeNumbers) {
-    EXPECT_TRUE(IsNumber("0012") && IsNumber("-3"));
-    EXPECT_FALSE(IsNumber("") || IsNumber("1x") || IsNumber("1.5"));
 }
 
 }  // namespace

@@ -16,12 +16,8 @@ using namespace spindle;
 using spindle::gui::CategoryDialog;
 using spindle::gui::MainWindow;
 
-namespace {
-
-using test::Find;
-using test::WithDialog;
-
-}  // namespace
+using spindle::test::Find;
+using spindle::test::WithDialog;
 
 class DialogsTest : public QObject {
     Q_OBJECT

@@ -38,12 +38,6 @@ QPushButton* Button(QWidget& window, const QString& text) {
     qFatal("no button %s", qPrintable(text));
 }
 
-void DoubleClick(QListWidget& list, int row) {
-    const QPoint at = list.visualItemRect(list.item(row)).center();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
-}
-
 void Ok(QDialog& dialog) {
     Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
 }
@@ -110,7 +104,10 @@ private slots:
                                [&](QDialog& d) {
                                    QCOMPARE(d.windowTitle(), QString("New Rotation"));
                                    QTest::keyClicks(Find<QLineEdit>(d, "name"), "Hour");
-                                   DoubleClick(*Find<QListWidget>(d, "spotList"), 0);
+                                   auto* spots = Find<QListWidget>(d, "spotList");
+                                   const QPoint at = spots->visualItemRect(spots->item(0)).center();
+                                   QTest::mouseClick(spots->viewport(), Qt::LeftButton, {}, at);
+                                   QTest::mouseDClick(spots->viewport(), Qt::LeftButton, {}, at);
                                    auto* categories = Find<QListWidget>(d, "categoryList");
                                    categories->setFocus();
                                    categories->setCurrentRow(0);

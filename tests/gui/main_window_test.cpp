@@ -23,13 +23,9 @@ using spindle::gui::MainWindow;
 namespace {
 
 using test::DemoStation;
+using test::Find;
 using test::Fixture;
 using test::Screenshot;
-
-void Select(MainWindow& window, ListKind kind, int row) {
-    QTreeView* view = window.View(kind);
-    view->setCurrentIndex(view->model()->index(row, 0));
-}
 
 }  // namespace
 
@@ -40,7 +36,7 @@ private slots:
     void saveActionsFollowTheChangedFlags() {
         Fixture f;
         MainWindow window(*f.station);
-        auto* pages = window.findChild<QTabWidget*>("pages");
+        auto* pages = Find<QTabWidget>(window, "pages");
         pages->setCurrentIndex(static_cast<int>(Page::Rotations));
         QVERIFY(!window.SaveAction()->isEnabled());
         QVERIFY(!window.SaveAllAction()->isEnabled());
@@ -75,60 +71,58 @@ private slots:
         Fixture f;
         MainWindow window(*f.station);
         window.resize(900, 900);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Options));
+        test::Activate(window);
+        Find<QTabWidget>(window, "pages")->setCurrentIndex(static_cast<int>(Page::Options));
         QVERIFY(!window.SaveAction()->isEnabled());
-        window.findChild<QSpinBox*>("totalDays")->setValue(5);
+        Find<QSpinBox>(window, "totalDays")->setValue(5);
         QCOMPARE(f.station->Opt.TotalDays, 5);
         QVERIFY(window.SaveAction()->isEnabled());
-        auto* song = window.findChild<QLineEdit*>("songInterval");
-        auto* slider = window.findChild<QSlider*>("songIntervalSlider");
+        auto* song = Find<QLineEdit>(window, "songInterval");
+        auto* slider = Find<QSlider>(window, "songIntervalSlider");
         song->clear();
         QTest::keyClicks(song, "150");
         QCOMPARE(slider->value(), 5);  // the first position of at least 150 minutes: 180
-        QCOMPARE(window.findChild<QLabel*>("songIntervalUnit")->text(), QString("2.5 hours"));
+        QCOMPARE(Find<QLabel>(window, "songIntervalUnit")->text(), QString("2.5 hours"));
         slider->setFocus();
         slider->setValue(16);
         QCOMPARE(song->text(), QString("2880"));
-        auto* hours = window.findChild<QSpinBox*>("totalHours");
-        auto* increment = window.findChild<QCheckBox*>("incrementHour");
+        auto* hours = Find<QSpinBox>(window, "totalHours");
+        auto* increment = Find<QCheckBox>(window, "incrementHour");
         hours->setValue(6);
         increment->setChecked(true);
         hours->setValue(0);
         QVERIFY(!increment->isEnabled() && !f.station->Opt.IncrementHour);
         // The scheduling settings; the artists are named again at once.
         const std::size_t artists = f.station->Artists.Count();
-        window.findChild<QPlainTextEdit*>("artistNames")->setPlainText("Band & Co");
-        window.findChild<QCheckBox*>("creditedArtists")->setChecked(true);
-        window.findChild<QCheckBox*>("fitHours")->setChecked(true);
+        Find<QPlainTextEdit>(window, "artistNames")->setPlainText("Band & Co");
+        Find<QCheckBox>(window, "creditedArtists")->setChecked(true);
+        Find<QCheckBox>(window, "fitHours")->setChecked(true);
         QVERIFY(f.station->Opt.CreditedArtists && f.station->Opt.FitHours);
         QCOMPARE(f.station->Opt.ArtistNamesKeptWhole, std::vector<std::string>{"Band & Co"});
         QCOMPARE(f.station->Artists.Count(), artists);
 
-        auto* format = window.findChild<QComboBox*>("playlistFormat");
+        auto* format = Find<QComboBox>(window, "playlistFormat");
         format->setCurrentIndex(format->findText("M3U Standard"));
         emit format->activated(format->currentIndex());
         QCOMPARE(QString::fromStdString(f.station->Opt.PlaylistFormat), QString("%p/%f%e"));
-        QVERIFY(!window.findChild<QLineEdit*>("markerString")->isEnabled());
+        QVERIFY(!Find<QLineEdit>(window, "markerString")->isEnabled());
         f.op.QueueAnswer(Answer::Yes);
-        window.findChild<QComboBox*>("playlistPeriod")->setCurrentIndex(kPeriodWeek);
-        QCOMPARE(window.findChild<QComboBox*>("timeResetPeriod")->currentIndex(), int{kPeriodWeek});
-        QVERIFY(!window.findChild<QGroupBox*>("htmlGroup")->isEnabled());
+        Find<QComboBox>(window, "playlistPeriod")->setCurrentIndex(kPeriodWeek);
+        QCOMPARE(Find<QComboBox>(window, "timeResetPeriod")->currentIndex(), int{kPeriodWeek});
+        QVERIFY(!Find<QGroupBox>(window, "htmlGroup")->isEnabled());
         f.op.QueueReply("Radio Zoë");
         f.op.QueueReply("https://zoe.example");
-        window.findChild<QCheckBox*>("htmlEnabled")->setChecked(true);
-        QVERIFY(window.findChild<QGroupBox*>("htmlGroup")->isEnabled());
-        QCOMPARE(window.findChild<QLineEdit*>("htmlTitle")->text(), QString("Radio Zoë Playlist"));
+        Find<QCheckBox>(window, "htmlEnabled")->setChecked(true);
+        QVERIFY(Find<QGroupBox>(window, "htmlGroup")->isEnabled());
+        QCOMPARE(Find<QLineEdit>(window, "htmlTitle")->text(), QString("Radio Zoë Playlist"));
         QVERIFY(f.station->Opt.HTMLUserFooter.at(0).find("https://zoe.example") !=
                 std::string::npos);
-        auto* optionPages = window.findChild<QTabWidget*>("optionPages");
+        auto* optionPages = Find<QTabWidget>(window, "optionPages");
         optionPages->setCurrentIndex(3);
-        window.findChild<QListWidget*>("extensions")->setFocus();
-        window.findChild<QListWidget*>("extensions")->item(0)->setCheckState(Qt::Unchecked);
+        Find<QListWidget>(window, "extensions")->setFocus();
+        Find<QListWidget>(window, "extensions")->item(0)->setCheckState(Qt::Unchecked);
         f.op.QueueAnswer(Answer::Cancel);
-        window.findChild<QLineEdit*>("artistDelim")->setFocus();
+        Find<QLineEdit>(window, "artistDelim")->setFocus();
         QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
                  QString("File extensions have changed.  Do you wish to reload all files?"));
         const char* shots[] = {"run", "playlists", "html", "advanced", "related-artists"};
@@ -160,7 +154,7 @@ private slots:
         MainWindow window(*station);
         window.show();
         QSignalSpy finished(&window, &MainWindow::RunFinished);
-        auto* create = window.findChild<QAction*>("actionCreatePlaylist");
+        auto* create = Find<QAction>(window, "actionCreatePlaylist");
 
         const std::string interval = station->Opt.SystemSongInterval;
         station->Opt.SystemSongInterval = "99999";
@@ -230,11 +224,11 @@ private slots:
             MainWindow window(*f.station);
             window.show();
             QCOMPARE(window.menuBar()->actions().front()->text(), QString("&Datei"));
-            QCOMPARE(window.findChild<QTabWidget*>("pages")->tabText(0), QString("Kategorien"));
-            window.findChild<QTabWidget*>("pages")->setCurrentIndex(
-                static_cast<int>(Page::Categories));
-            Select(window, ListKind::Categories, 0);
-            window.findChild<QAction*>("actionDelete")->trigger();
+            QCOMPARE(Find<QTabWidget>(window, "pages")->tabText(0), QString("Kategorien"));
+            Find<QTabWidget>(window, "pages")->setCurrentIndex(static_cast<int>(Page::Categories));
+            window.View(ListKind::Categories)
+                ->setCurrentIndex(window.View(ListKind::Categories)->model()->index(0, 0));
+            Find<QAction>(window, "actionDelete")->trigger();
             QCOMPARE(
                 QString::fromStdString(f.op.Messages.back().Text),
                 QString("\"Hits\" wird in der Rotation \"Morning\" verwendet.  Entfernen Sie es "

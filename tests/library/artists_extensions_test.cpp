@@ -33,9 +33,13 @@ TEST(ArtistList, RevertsToAndMarksTheSavedState) {
     EXPECT_EQ(rec->SavedLastPlayed, 30.0);
 }
 
-TEST(Extensions, MatchOnTheFirstFourLettersOfTheName) {
+// All are selected at first; a name matches on its first four letters.
+TEST(Extensions, AllAtFirstThenMatchOnTheFirstFourLettersOfTheName) {
     ExtensionSet set;
+    EXPECT_EQ(set.SelectedNames().size(), ExtensionSet::kCount);
+    EXPECT_TRUE(set.IsExtensionEnabled(".BAT"));
     set.SelectNone();
+    EXPECT_FALSE(set.AnySelected());
     set.Select("AIF");
     set.Select("mpeg");
     EXPECT_TRUE(set.IsExtensionEnabled(".AIF"));
@@ -47,14 +51,6 @@ TEST(Extensions, MatchOnTheFirstFourLettersOfTheName) {
     EXPECT_FALSE(set.IsExtensionEnabled(".FLAC"));
     EXPECT_FALSE(set.Select("FLAC"));
     EXPECT_EQ(set.SelectedNames(), (std::vector<std::string>{"AIF", "MPEG"}));
-}
-
-TEST(Extensions, AllAreSelectedAtFirst) {
-    ExtensionSet set;
-    EXPECT_EQ(set.SelectedNames().size(), ExtensionSet::kCount);
-    EXPECT_TRUE(set.IsExtensionEnabled(".BAT"));
-    set.SelectNone();
-    EXPECT_FALSE(set.AnySelected());
 }
 
 }  // namespace

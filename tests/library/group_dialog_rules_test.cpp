@@ -12,36 +12,30 @@
 namespace spindle {
 namespace {
 
-TEST(GroupDialogRules, IntervalFieldsTrackBarsAndLabels) {
+// The option pages' interval label says "minutes" and goes without parentheses; the file
+// chooser offers the enabled extensions.
+TEST(GroupDialogRules, IntervalFieldsTrackBarsLabelsAndTheFileFilter) {
     const struct {
         std::uint32_t Minutes;
         int Position;
-        const char* Label;
-    } cases[] = {
-        {0, 0, ""},
-        {90, 3, ""},
-        {150, 5, "(2.5 hours)"},
-        {180, 5, "(3 hours)"},
-        {2160, 15, "(36 hours)"},
-        {3000, 17, "(2 days)"},
-        {20000, 21, "(14 days)"},
-    };
+        const char *Label, *OptionsLabel;
+    } cases[] = {{0, 0, "", "minutes"},
+                 {90, 3, "", "minutes"},
+                 {150, 5, "(2.5 hours)", "2.5 hours"},
+                 {180, 5, "(3 hours)", "3 hours"},
+                 {2160, 15, "(36 hours)", "36 hours"},
+                 {2880, 16, "(2 days)", "2 days"},
+                 {3000, 17, "(2 days)", "2 days"},
+                 {20000, 21, "(14 days)", "14 days"}};
     for (const auto& c : cases) {
         EXPECT_EQ(IntervalPosition(c.Minutes), c.Position) << c.Minutes;
         EXPECT_EQ(IntervalUnitLabel(c.Minutes), c.Label) << c.Minutes;
+        EXPECT_EQ(OptionsIntervalUnitLabel(c.Minutes), c.OptionsLabel) << c.Minutes;
     }
     for (const auto& [typed, kept] :
          {std::pair{"", "0"}, std::pair{",", "0"}, std::pair{"45", "45"}, std::pair{",5", ",5"}}) {
         EXPECT_EQ(NumberFieldText(typed), kept) << typed;
     }
-    // The option pages' label says "minutes" and goes without parentheses.
-    EXPECT_EQ(OptionsIntervalUnitLabel(100), "minutes");
-    EXPECT_EQ(OptionsIntervalUnitLabel(180), "3 hours");
-    EXPECT_EQ(OptionsIntervalUnitLabel(2880), "2 days");
-    EXPECT_EQ(OptionsIntervalUnitLabel(150), "2.5 hours");
-}
-
-TEST(OptionsPageRules, TheFileChooserFilterFollowsTheEnabledExtensions) {
     ExtensionSet extensions;
     extensions.SelectNone();
     extensions.Select("MP3");

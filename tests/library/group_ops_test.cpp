@@ -47,17 +47,6 @@ TEST(ShuffleFiles, EveryOrderIsAboutEquallyLikelyWithFreshIndexes) {
     }
 }
 
-TEST(SortFilesByName, OrdersByFileNameIgnoringFolderAndCase) {
-    TSpotDetails s;
-    s.Files = Tracks({"/z/beta.mp3", "/a/Gamma.mp3", "/m/alpha.mp3"});
-    s.NextItem = 2;
-    SortFilesByName(s);
-    EXPECT_EQ(test::FileNames(s.Files),
-              (std::vector<std::string>{"/m/alpha.mp3", "/z/beta.mp3", "/a/Gamma.mp3"}));
-    EXPECT_EQ(s.Files[0].Index, 2);  // entries keep their Index
-    EXPECT_EQ(s.NextItem, 2u);
-}
-
 // Tracks reshuffle when used up, and the count goes past sixteen bits.
 TEST(TakeNext, TracksReshuffleWhenUsedUpAndCountPastSixteenBits) {
     TCategoryDetails c;
@@ -131,7 +120,16 @@ TEST(Average, RoundsHalfToEvenAndTotalsBlocks) {
     EXPECT_FALSE(AverageOfFiles({}, false));
 }
 
-TEST(Groups, FindFilesSummariseFoldersAndKnowTheirBlocks) {
+// Files are found by name and sorted by name ignoring folder and case.
+TEST(Groups, FindAndSortFilesSummariseFoldersAndKnowTheirBlocks) {
+    TSpotDetails s;
+    s.Files = Tracks({"/z/beta.mp3", "/a/Gamma.mp3", "/m/alpha.mp3"});
+    s.NextItem = 2;
+    SortFilesByName(s);
+    EXPECT_EQ(test::FileNames(s.Files),
+              (std::vector<std::string>{"/m/alpha.mp3", "/z/beta.mp3", "/a/Gamma.mp3"}));
+    EXPECT_EQ(s.Files[0].Index, 2);  // entries keep their Index
+    EXPECT_EQ(s.NextItem, 2u);
     TCategoryDetails c;
     c.Files = Tracks({"/m/A.mp3", "/m/a.mp3"});
     EXPECT_EQ(FindFileIndex(c, "/m/a.mp3"), 1);
@@ -142,7 +140,6 @@ TEST(Groups, FindFilesSummariseFoldersAndKnowTheirBlocks) {
               "1; 2; 3; 4; 5; 6; 7; 8");
     EXPECT_EQ(FolderSummary({}), "");
     // Type 1 is a Block only for a Category.
-    TSpotDetails s;
     c.GroupType = kCategoryBlock;
     s.GroupType = kSpotBlock;
     EXPECT_TRUE(c.IsBlock() && s.IsBlock());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "library/schedule.h"
 
 namespace spindle {
@@ -41,15 +43,6 @@ TEST(RotationItems, NameTheirGroups) {
     EXPECT_EQ(RotationItemGroupName(""), "");
 }
 
-TEST(RotationItems, BuildersWriteTheEncodings) {
-    EXPECT_EQ(MakeCategoryItem("Current Hits"), "00:00:00\tCurrent Hits");
-    EXPECT_EQ(MakeSpotGroupItem("IDs"), "00:00:00\t{IDs}");
-    EXPECT_EQ(MakeSpotGroupItem("Sponsors", 5), "00:00:00\t{(05)Sponsors}");
-    EXPECT_EQ(MakeBreakNoteItem("News", 0), "00:00:00 ** (00)News");
-    EXPECT_EQ(MakeVoiceTrackItem(30), "00:00:00 ## 30:VoiceTrack");
-    EXPECT_EQ(TimedMinute(MakeBreakNoteItem("News", 30)), 30);
-}
-
 // A new schedule plays the Default Rotation every hour; timed spots keep to time order.
 TEST(Schedule, StartsWithTheDefaultRotationAndKeepsTimedSpotsInOrder) {
     TScheduleDetails s;
@@ -57,16 +50,13 @@ TEST(Schedule, StartsWithTheDefaultRotationAndKeepsTimedSpotsInOrder) {
     EXPECT_EQ(s.Hours[0].Text, "00:00\t...DEFAULT...");
     EXPECT_EQ(s.Hours[23].Text, "23:00\t...DEFAULT...");
     EXPECT_EQ(ScheduleEntryName(s.Hours[5].Text), "...DEFAULT...");
-    for (bool day : s.Days) {
-        EXPECT_FALSE(day);
-    }
+    EXPECT_EQ(s.Days, (std::array<bool, 7>{}));
     s.TimedSpots = {{ScheduleEntryText(14, 30, "Sponsors"), nullptr},
                     {ScheduleEntryText(9, 0, "<Break Note>Traffic"), nullptr},
                     {ScheduleEntryText(14, 5, "IDs"), nullptr}};
     s.SortTimedSpots();
-    EXPECT_EQ(s.TimedSpots[0].Text, "09:00\t<Break Note>Traffic");
-    EXPECT_EQ(s.TimedSpots[1].Text, "14:05\tIDs");
-    EXPECT_EQ(s.TimedSpots[2].Text, "14:30\tSponsors");
+    EXPECT_EQ(std::tuple(s.TimedSpots[0].Text, s.TimedSpots[1].Text, s.TimedSpots[2].Text),
+              std::tuple("09:00\t<Break Note>Traffic", "14:05\tIDs", "14:30\tSponsors"));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST_F(ShellRules, TheStartPageFollowsWhatTheLibraryHolds) {
     EXPECT_EQ(StartPage(s), Page::Options);
 }
 
-TEST_F(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
+TEST_F(ShellRules, StartupSwitchesTakeEitherPrefixAndCaseAndTheViewStylesCycle) {
     const StartupSwitches all = ParseStartupSwitches({"/I", "-r", "--data", "/srv/station"});
     EXPECT_TRUE(all.Isolated);
     EXPECT_TRUE(all.Unattended);
@@ -41,6 +41,12 @@ TEST_F(ShellRules, StartupSwitchesTakeEitherPrefixAndCase) {
     EXPECT_EQ(SplashRemainingMs(0), 4000);
     EXPECT_EQ(SplashRemainingMs(3500), 500);
     EXPECT_EQ(SplashRemainingMs(9000), 0);
+    // The View button cycles through the four styles.
+    ViewStyle style = ViewStyle::Details;
+    for (const ViewStyle next :
+         {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons, ViewStyle::Details}) {
+        EXPECT_EQ(style = NextViewStyle(style), next);
+    }
 }
 
 TEST_F(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
@@ -54,16 +60,6 @@ TEST_F(ShellRules, TheFirstRunPresetNeedsThePlayoutProgramAndNoRotation) {
     EXPECT_EQ(s.Opt.PlaylistFormat, "#EXTINF:%S,%a - %t|%C%h|%c%n%p/%f%e");
     EXPECT_EQ(s.Opt.BreakNoteString, "#EXTINF:%S,%u|3%h|%c%n%u");
     EXPECT_FALSE(ApplyFirstRunPreset(s));  // the operator's format is no longer the plain one
-}
-
-TEST_F(ShellRules, TheViewButtonCyclesThroughTheFourStyles) {
-    ViewStyle style = ViewStyle::Details;
-    const ViewStyle order[] = {ViewStyle::List, ViewStyle::SmallIcons, ViewStyle::LargeIcons,
-                               ViewStyle::Details};
-    for (const ViewStyle next : order) {
-        style = NextViewStyle(style);
-        EXPECT_EQ(style, next);
-    }
 }
 
 TEST_F(ShellRules, EachPageSavesItsOwnKind) {

@@ -29,7 +29,6 @@ protected:
         dir.MakeFolder("data");
         station.Random.Seed(11);
     }
-    std::string Data(const std::string& name) const { return dir / ("data/" + name); }
     std::string Music(const std::string& name) const { return dir / ("music/" + name); }
     void WriteData(const std::string& name, const std::string& text) const {
         dir.Write("data/" + name, text);

@@ -61,6 +61,12 @@ protected:
         Data(name, test::ListLines(lines));
     }
     std::string Read(const std::string& name) { return ReadAll(dir.Path() / "data" / name); }
+    // Renames one entry after another, as the operator would.
+    void Rename(ListKind kind, std::initializer_list<std::pair<std::size_t, const char*>> steps) {
+        for (const auto& [index, name] : steps) {
+            ASSERT_TRUE(RenameEntry(*station, kind, index, name)) << name;
+        }
+    }
     void Load() {
         station = std::make_unique<Station>(dir.Path() / "data", op, FormatSettings::English());
         station->Random.Seed(5);
@@ -119,15 +125,8 @@ TEST_F(SavedStation, EveryDataFileRoundTripsByteForByteWithEveryField) {
 TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     // Renamed twice, or there and back, before the save: the list goes from the name
     // it is saved under to the last one.
-    for (const char* name : {"Swing", "Blues"}) {
-        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 0, name));
-    }
-    for (const char* name : {"Jingles", "Station IDs"}) {
-        ASSERT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, name));
-    }
-    for (const char* name : {"Metal", "Rock"}) {
-        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, name));
-    }
+    Rename(ListKind::Categories, {{0, "Swing"}, {0, "Blues"}, {1, "Metal"}, {1, "Rock"}});
+    Rename(ListKind::SpotGroups, {{0, "Jingles"}, {0, "Station IDs"}});
     EXPECT_EQ(station->Rotations[0]->Items[1].Text, "00:00:12\tBlues");
     EXPECT_EQ(station->Rotations[0]->Items[0].Text, "00:00:00\t{Station IDs}");
     EXPECT_EQ(station->Rotations[0]->Items[4].Text, "00:08:00\t{(30)Station IDs}");
@@ -149,18 +148,14 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     EXPECT_EQ(station->Categories[0]->Files[0].LastUsed, 46360.25);
     EXPECT_TRUE(op.Messages.empty());
     // Two Categories that swap names swap lists.
-    const std::pair<std::size_t, const char*> swap[] = {{0, "Swap"}, {1, "Blues"}, {0, "Rock"}};
-    for (const auto& [index, name] : swap) {
-        ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, index, name));
-    }
+    Rename(ListKind::Categories, {{0, "Swap"}, {1, "Blues"}, {0, "Rock"}});
     ASSERT_TRUE(station->SaveAll());
     EXPECT_EQ(Read("Rock.dat"), jazzList);
     EXPECT_EQ(Read("Blues.dat"), rockList);
     EXPECT_FALSE(fs::exists(dir.Path() / "data/Swap.dat"));
     Load();
     // A group named like the time field keeps the time when renamed.
-    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "0"));
-    ASSERT_TRUE(RenameEntry(*station, ListKind::Categories, 1, "Hard Rock"));
+    Rename(ListKind::Categories, {{1, "0"}, {1, "Hard Rock"}});
     EXPECT_EQ(station->Rotations[0]->Items[2].Text, "00:03:30\tHard Rock");
     // Its list unreadable, the rename is not saved without it: the save refuses.
     fs::remove(dir.Path() / "data/Blues.dat");

@@ -89,9 +89,9 @@ TEST(PlaylistLine, PlayoutCodesQuoteForLiquidsoap) {
     EXPECT_EQ(FormatPlaylistLine("%x", item, rules), "0");
 }
 
-// The folder substitutions (the second on the first's result; "%u" keeps the path), and
-// names with the title first.
-TEST(PlaylistLine, PathSubstitutionsAndTitleFirstNames) {
+// The folder substitutions (the second on the first's result; "%u" keeps the path), names
+// with the title first, and short names.
+TEST(PlaylistLine, PathSubstitutionsTitleFirstAndShortNames) {
     const PlaylistItem song = Song("/music/Band - Song.mp3");
     PlaylistLineRules rules = Rules();
     rules.First = {"/MUSIC", "M:"};
@@ -105,9 +105,7 @@ TEST(PlaylistLine, PathSubstitutionsAndTitleFirstNames) {
     rules = Rules();
     rules.Names.ArtistFirst = 1;
     EXPECT_EQ(FormatPlaylistLine("%a|%t", Song("/m/Song - Band.mp3"), rules), "Band|Song");
-}
-
-TEST(PlaylistLine, ShortNamesOnlyForFilesThatExist) {
+    // Short names only for files that exist.
     test::TempDir dir;
     const std::string path = test::WriteMp3(dir, "ID1.mp3", 5);
     EXPECT_EQ(FormatPlaylistLine("%~", Song(path), Rules()), "ID1");
