@@ -169,6 +169,9 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     if (settings_.TimeCheck) {
         report_.AddLine(Format(tr("Time Checking: %0:d tracks dropped, %1:d tracks added."),
                                state_.TracksDropped, state_.TracksAdded));
+        if (settings_.FitHours) {
+            report_.AddLine(Format(tr("Hour fit: %0:d slots left out."), state_.SlotsLeftOut));
+        }
     }
     // A pass that stopped leaves the earlier run's log (and its .bak) as they were: a
     // run that failed twice must not turn a week's log into a header.
@@ -180,7 +183,11 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
 }
 
 void GenerationRun::ReportRelaxedRules() {
-    // One line of counts per Category and rule, at the end of the run's messages.
+    if (!station_.Opt.RelaxedRuleReport) {
+        return;
+    }
+    // One line of counts per Category and rule, at the end of the run's messages; a pick
+    // that broke both rules counts under both.
     std::map<std::string, std::pair<long, long>> counts;  // Category -> song, artist
     for (const RelaxedRule& r : state_.Relaxed) {
         auto& [song, artist] = counts[r.Category];
@@ -192,9 +199,6 @@ void GenerationRun::ReportRelaxedRules() {
                 Format(tr("%0:s: song %1:d, artist %2:d"), category, n.first, n.second);
     }
     report_.AddLine(Format(tr("Repeat rules relaxed: %0:s"), line.empty() ? tr("none") : line));
-    if (!station_.Opt.RelaxedRuleReport) {
-        return;
-    }
     // Every relaxed selection, as a row a spreadsheet reads, beside the summaries.
     const std::string folder = station_.Opt.LogFolderPath();
     const std::string path = folder + "Relaxed-" + station_.Opt.LogBaseName + ".csv";

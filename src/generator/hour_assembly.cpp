@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "base/float_text.h"
 #include "base/format.h"
@@ -20,6 +21,15 @@ std::string Tail(const std::string& text, std::size_t from) {
 // Whether `what` stands at `at` in `text`; a text too short for it does not match.
 bool HasAt(std::string_view text, std::size_t at, std::string_view what) {
     return at <= text.size() && text.substr(at).starts_with(what);
+}
+
+// The text of a schedule's timed Break Note ("hh:nn<TAB><Break Note>text"), or nothing
+// for a timed spot.
+std::optional<std::string> TimedNoteText(const std::string& entry) {
+    if (!HasAt(entry, 6, kBreakNoteEntry)) {
+        return std::nullopt;
+    }
+    return Tail(entry, 6 + std::string_view(kBreakNoteEntry).size());
 }
 
 int EntryHour(const std::string& entry) {
@@ -175,11 +185,10 @@ void HourAssembler::PlaceTimedItems(bool final) {
         t = dueTime + 0.0001;
         // Timed events of the schedule carry single-precision times, like the running time.
         const double time = static_cast<float>(static_cast<double>(index_) + t - hourOfDay_);
-        if (HasAt(entry.Text, 6, kBreakNoteEntry)) {
-            const std::string text = Tail(entry.Text, 18);
-            const std::uint16_t seconds = LeadingSeconds(text);
+        if (const auto text = TimedNoteText(entry.Text)) {
+            const std::uint16_t seconds = LeadingSeconds(*text);
             ++state_.ItemCounter;
-            WriteItem(kItemBreakNote, time, text, seconds, "Timed Break Note");
+            WriteItem(kItemBreakNote, time, *text, seconds, "Timed Break Note");
             AdvanceTime("", seconds);
         } else if (entry.Object != nullptr) {
             WriteSpots(*entry.Object, kItemTimedSpot, time, kItemTimedSpot);
@@ -240,7 +249,8 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
         }
     }
     for (const TimedSpot& due : schedule_->HourSpots) {
-        rest += due.Object != nullptr ? spotSeconds(due.Object) : LeadingSeconds(Tail(due.Text, 6));
+        const auto note = TimedNoteText(due.Text);
+        rest += note ? LeadingSeconds(*note) : spotSeconds(due.Object);
     }
     const double left = (hourEnd - static_cast<double>(state_.RunningTime)) * 3600.0 - rest;
     const double average = category.AverageTime > 0 ? category.AverageTime : 210.0;
@@ -269,7 +279,9 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
         ++tracks;
     }
     fit.TargetSeconds = left / static_cast<double>(tracks);
-    fit.MayLeaveOut = tracks == 1 && slots == 0;
+    // Leaving the hour's last slot out must not leave it short beyond the tolerance: dead
+    // air for a playout that starts each hour on the clock.
+    fit.MayLeaveOut = tracks == 1 && slots == 0 && left <= settings_.Tolerance * 3600.0;
     fit.Shortest = shortest;
     fit.Crossfade = settings_.Crossfade;
     fit.CrossfadeFromName = settings_.KorvelCrossfade;
@@ -295,6 +307,9 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp, const F
             }
             if (topUp && track) {
                 ++state_.TracksAdded;
+            }
+            if (track.LeftOut) {
+                ++state_.SlotsLeftOut;
             }
         }
         if (track) {
@@ -359,7 +374,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     for (;;) {
         ++passes;
         bool addedInPass = false;
-        bool categoryInPass = false;
+        const long leftOutBefore = state_.SlotsLeftOut;
         for (std::size_t k = 0; k < rotation.Items.size(); ++k) {
             if (RunStopped()) {
                 return false;
@@ -443,13 +458,13 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                         return false;
                     }
                     addedInPass = addedInPass || added;
-                    categoryInPass = categoryInPass || !category.IsBlock();
                     break;
                 }
             }
         }
-        // A fitted hour stops topping up once no track brings its end nearer.
-        const bool fittedOut = settings_.FitHours && topUp && categoryInPass && !addedInPass;
+        // A fitted hour stops topping up once it left its slots out: that happens only
+        // when the hour ends within the tolerance.
+        const bool fittedOut = topUp && !addedInPass && state_.SlotsLeftOut != leftOutBefore;
         topUp = true;
         if (fittedOut || !(settings_.TimeCheck &&
                            state_.RunningTime + settings_.Tolerance < hourEnd && passes <= 200)) {

@@ -57,6 +57,7 @@ struct RunState {
     long ArtistsUsed = 0;
     long TracksDropped = 0;
     long TracksAdded = 0;
+    long SlotsLeftOut = 0;  // by the hour fit
     WarningAnswer Warning = WarningAnswer::None;
     // The artist records of the track looked at: its credited artists (one, unless the
     // station keeps credited artists apart).

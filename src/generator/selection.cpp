@@ -24,6 +24,17 @@ bool Earlier(const std::optional<Candidate>& best, const Candidate& c) {
     return !best || c.Entry.LastUsed < best->Entry.LastUsed;
 }
 
+// A play as far from the slot as the interval, on either side. A last use after the slot
+// comes from a run of a later period, or of this one before the operator (or a restored
+// Options.dat) moved the start back: it keeps its distance too, but it is not "recent"
+// for every slot before it, which would leave nothing to choose from.
+bool OutsideInterval(TDateTime played, TDateTime t, double days) {
+    if (days == 0.0 || played == 0.0) {
+        return true;
+    }
+    return played <= t ? t - days >= played : played - days >= t;
+}
+
 }  // namespace
 
 bool TrackSelector::LookupArtist(const std::string& path) {
@@ -88,7 +99,7 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
         return none;
     }
     std::vector<Candidate> fitting;
-    constexpr std::size_t kFitCandidates = 12;
+    constexpr std::size_t kFitCandidates = 36;
     const std::size_t n = c.Files.size();
     long bias = 0;
     if (settings_.NewerTracks > 0) {
@@ -112,7 +123,16 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
     std::optional<Candidate> bestSongBlocked;
     std::optional<Candidate> bestArtistBlocked;
     Candidate last;
+    // Where a fitted slot's draw began in the play order: what it draws and does not
+    // play goes back there.
+    std::size_t drawStart = c.NextItem;
     for (std::size_t attempt = 0; attempt < limit; ++attempt) {
+        if (fit != nullptr && c.NextItem >= n) {
+            if (!fitting.empty()) {
+                break;  // a reshuffle now would take the drawn tracks' turn away
+            }
+            drawStart = 0;
+        }
         auto taken = TakeNextTrack(c, station_.Random);
         last = Candidate{std::move(*taken), c.NextItem - 1};
         const Candidate& cand = last;
@@ -122,16 +142,13 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
             // Blocked when any of its artists is.
             artistPass = true;
             for (const ArtistRec* r : state_.CurrentArtists) {
-                const TDateTime played = r->LastPlayed;
-                artistPass =
-                    artistPass && (artistDays == 0.0 || played == 0.0 || t - artistDays >= played);
+                artistPass = artistPass && OutsideInterval(r->LastPlayed, t, artistDays);
             }
             if (!artistPass) {
                 ++artistBlocked;
             }
         }
-        const bool songPass =
-            songDays == 0.0 || cand.Entry.LastUsed == 0.0 || t - songDays >= cand.Entry.LastUsed;
+        const bool songPass = OutsideInterval(cand.Entry.LastUsed, t, songDays);
 
         if (!artistPass) {
             if (Earlier(bestArtistBlocked, cand)) {
@@ -176,11 +193,28 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
             }
         }
         if (fit->MayLeaveOut && std::fabs(fit->TargetSeconds) <= bestMiss) {
+            c.NextItem = static_cast<std::uint32_t>(drawStart);  // nothing drawn loses its turn
             Pick none;
             none.LeftOut = true;
             return none;
         }
+        // The pick plays in the first eligible track's turn; that track and the others
+        // drawn after it keep their order and stand next in line.
+        const std::size_t first = fitting.front().Position;
         chosen = *best;
+        auto files = c.Files.begin();
+        std::vector<std::int32_t> indexes;
+        for (std::size_t k = first; k <= chosen->Position; ++k) {
+            indexes.push_back(c.Files[k].Index);
+        }
+        std::rotate(files + static_cast<std::ptrdiff_t>(first),
+                    files + static_cast<std::ptrdiff_t>(chosen->Position),
+                    files + static_cast<std::ptrdiff_t>(chosen->Position) + 1);
+        for (std::size_t k = 0; k < indexes.size(); ++k) {
+            c.Files[first + k].Index = indexes[k];  // positions keep their numbers
+        }
+        chosen->Position = first;
+        c.NextItem = static_cast<std::uint32_t>(first + 1);
         LookupArtist(chosen->Entry.FileName);
     } else if (bestEligible) {
         chosen = bestEligible;
@@ -214,23 +248,31 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
         chosen = bestSongBlocked ? bestSongBlocked : bestArtistBlocked;
         if (chosen) {
             LookupArtist(chosen->Entry.FileName);
-            // Which rule gave way, and by how much.
-            RelaxedRule relaxed;
-            relaxed.Slot = t;
-            relaxed.Category = c.Name;
-            relaxed.Song = bestSongBlocked.has_value();
-            relaxed.Track = chosen->Entry.FileName;
-            double days = songDays;
-            relaxed.PreviousPlay = chosen->Entry.LastUsed;
-            if (!relaxed.Song) {
-                days = artistDays;
-                relaxed.PreviousPlay = 0.0;
-                for (const ArtistRec* r : state_.CurrentArtists) {
-                    relaxed.PreviousPlay = std::max(relaxed.PreviousPlay, r->LastPlayed);
+            // Every rule the pick breaks, and by how much: the play nearest the slot is
+            // the one that broke it.
+            auto record = [&](bool song, TDateTime previous, double days) {
+                RelaxedRule relaxed;
+                relaxed.Slot = t;
+                relaxed.Category = c.Name;
+                relaxed.Song = song;
+                relaxed.Track = chosen->Entry.FileName;
+                relaxed.PreviousPlay = previous;
+                relaxed.MinutesInside = (days - std::fabs(t - previous)) * kMinutesPerDay;
+                state_.Relaxed.push_back(std::move(relaxed));
+            };
+            if (!OutsideInterval(chosen->Entry.LastUsed, t, songDays)) {
+                record(true, chosen->Entry.LastUsed, songDays);
+            }
+            std::optional<TDateTime> nearest;
+            for (const ArtistRec* r : state_.CurrentArtists) {
+                if (!OutsideInterval(r->LastPlayed, t, artistDays) &&
+                    (!nearest || std::fabs(t - r->LastPlayed) < std::fabs(t - *nearest))) {
+                    nearest = r->LastPlayed;
                 }
             }
-            relaxed.MinutesInside = (days - (t - relaxed.PreviousPlay)) * kMinutesPerDay;
-            state_.Relaxed.push_back(std::move(relaxed));
+            if (nearest) {
+                record(false, *nearest, artistDays);
+            }
         }
     }
     if (!chosen) {

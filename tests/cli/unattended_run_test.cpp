@@ -198,10 +198,16 @@ TEST(UnattendedRun, RefusesAFolderItCannotRunOn) {
 TEST(UnattendedRun, TheDemoRunsFromAnyFolderInTheEnvironmentsLanguage) {
     TempDir dir;
     ASSERT_EQ(Cli({"make-demo", "demo"}, dir.Path().string()).ExitCode, 0);
+    const std::string options = ReadAll(dir / "demo/data/Options.dat");
     const ProcessResult r = Cli({"-r", "--data", dir / "demo/data"}, "/");
     EXPECT_EQ(r.ExitCode, 0) << r.Out << r.Err;
     EXPECT_EQ(r.Out.find("does not exist"), std::string::npos);
     EXPECT_NE(r.Out.find("Creating Playlist log ..."), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("Repeat rules relaxed: none"), std::string::npos) << r.Out;
+
+    // The same week again, as cron does after Options.dat was restored: the last uses of
+    // the first run lie ahead of every slot, and still nothing breaks a repeat rule.
+    std::ofstream(dir / "demo/data/Options.dat", std::ios::binary) << options;
 
     const std::string german = RunProcess({SPINDLE_CLI_PATH, "-r", "--data", dir / "demo/data"},
                                           {"LANG=de_DE.UTF-8", "LC_ALL="})
@@ -214,6 +220,12 @@ TEST(UnattendedRun, TheDemoRunsFromAnyFolderInTheEnvironmentsLanguage) {
     const std::string weekday = date.substr(0, date.find(", "));
     EXPECT_TRUE(weekday.ends_with("tag") || weekday == "Mittwoch") << german;
     EXPECT_GT(std::atoi(date.c_str() + weekday.size() + 2), 0) << german;
+    for (const auto& file : fs::directory_iterator(dir / "demo/data/Logs")) {
+        if (file.path().filename().string().starts_with("Relaxed-")) {
+            const std::string rows = ReadAll(file.path());
+            EXPECT_EQ(rows.find("\r\n") + 2, rows.size()) << rows;  // the heading only
+        }
+    }
 }
 
 }  // namespace

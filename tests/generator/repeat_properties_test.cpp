@@ -1,6 +1,7 @@
 // Properties every generated week must keep, over libraries and rotations made up from
 // a seed: repeat intervals hold unless the run said it could not keep them, item
-// numbers follow the playlist period, and hours are neither short nor overrun.
+// numbers follow the playlist period, and hours are neither short nor overrun, with the
+// hour fit off and (even seeds, on 5-8 minute tracks) on.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -25,6 +26,7 @@ class RepeatProperties : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     const unsigned seed = GetParam();
+    const bool fit = seed % 2 == 0;
     std::mt19937 gen(seed);
     TempDir dir;
     StationBuilder b(dir);
@@ -39,8 +41,14 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
             (a % 2 == 0 ? rock : pop).push_back(artist + " - Song" + std::to_string(s));
         }
     }
-    b.AddCategory("Rock", {b.MusicFolder("Rock", rock, 150 + gen() % 150)});
-    b.AddCategory("Pop", {b.MusicFolder("Pop", pop, 150 + gen() % 150)});
+    // Each Category in two folders of different lengths, for the fit to choose from.
+    for (auto* songs : {&rock, &pop}) {
+        const std::string name = songs == &rock ? "Rock" : "Pop";
+        const std::vector<std::string> half(songs->begin() + songs->size() / 2, songs->end());
+        songs->resize(songs->size() / 2);
+        b.AddCategory(name, {b.MusicFolder(name + "1", *songs, (fit ? 300 : 150) + gen() % 90),
+                             b.MusicFolder(name + "2", half, (fit ? 390 : 150) + gen() % 90)});
+    }
     b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 5 + gen() % 20)});
     b.Get().Related.SetLines({"Artist0;Artist1;", "Artist4;Artist7;Artist10;"});
 
@@ -65,7 +73,8 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     station.Opt.SystemSongInterval = std::to_string(120 + gen() % 240);
     station.Opt.SystemArtistInterval = std::to_string(30 + gen() % 60);
     station.Opt.NewerTracks = static_cast<int>(gen() % 4);
-    station.Opt.TimeCheckMinutes = static_cast<int>(gen() % 4);
+    station.Opt.TimeCheckMinutes = fit ? 2 : static_cast<int>(gen() % 4);
+    station.Opt.FitHours = fit;
     station.Opt.CrossfadeAllowance = "0";
     station.FixedSeed = seed;
     UnattendedOperator op;
@@ -146,7 +155,8 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
     EXPECT_EQ(hourIndex, 7 * 24 - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RepeatProperties, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RepeatProperties,
+                         ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 8u, 10u));
 
 }  // namespace
 }  // namespace spindle
