@@ -20,7 +20,7 @@
 namespace spindle {
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsage = N_(
     "Usage: spindle-cli -r [-i] [--data DIR] [--seed N]\n"
     "       spindle-cli duration FILE...\n"
     "       spindle-cli make-demo DIR\n"
@@ -50,7 +50,13 @@ constexpr const char* kUsage =
     "     related artist), a file without a playing time scheduled\n"
     "\n"
     "One run at a time: a run holds a lock on the data folder (.spindle.lock), and a\n"
-    "second run on the same folder exits with status 1, naming the running one.\n";
+    "second run on the same folder exits with status 1, naming the running one.\n");
+
+// A usage error: what is wrong, then the usage, both in the operator's language.
+int UsageError(std::ostream& err, const std::string& problem) {
+    err << "spindle-cli: " << problem << '\n' << tr(kUsage);
+    return 2;
+}
 
 struct RunArgs {
     bool Run = false;
@@ -70,8 +76,7 @@ bool IsSwitch(const std::string& arg, char letter, const char* longName) {
 
 int Duration(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
     if (files.empty()) {
-        err << "spindle-cli: duration needs at least one file\n" << kUsage;
-        return 2;
+        return UsageError(err, tr("duration needs at least one file"));
     }
     UnattendedOperator op([&](MessageKind, const std::string& line) { err << line << '\n'; });
     int status = 0;
@@ -103,17 +108,16 @@ int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             } else if (auto m = ParsePathMapping(value)) {
                 mappings.push_back(*m);
             } else {
-                err << "spindle-cli: --map takes WINDOWS-FOLDER=FOLDER, not '" << value << "'\n";
-                return 2;
+                return UsageError(
+                    err, Format(tr("--map takes WINDOWS-FOLDER=FOLDER, not \"%0:s\""), value));
             }
         } else {
-            err << "spindle-cli: migrate: unknown or incomplete argument '" << a << "'\n" << kUsage;
-            return 2;
+            return UsageError(err,
+                              Format(tr("migrate: unknown or incomplete argument \"%0:s\""), a));
         }
     }
     if (!data || mappings.empty()) {
-        err << "spindle-cli: migrate needs --data and at least one --map\n" << kUsage;
-        return 2;
+        return UsageError(err, tr("migrate needs --data and at least one --map"));
     }
     const std::filesystem::path folder = std::filesystem::absolute(*data).lexically_normal();
     if (!HoldsStation(folder)) {
@@ -255,11 +259,11 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
 int RunCli(const std::vector<std::string>& args, const std::filesystem::path& programPath,
            std::ostream& out, std::ostream& err, bool terminal) {
     if (args.empty()) {
-        err << kUsage;
+        err << tr(kUsage);
         return 2;
     }
     if (args[0] == "--help" || args[0] == "-h") {
-        out << kUsage;
+        out << tr(kUsage);
         return 0;
     }
     if (args[0] == "--version") {
@@ -268,8 +272,7 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
     }
     if (args[0] == "make-demo") {
         if (args.size() != 2) {
-            err << "spindle-cli: make-demo takes one folder\n" << kUsage;
-            return 2;
+            return UsageError(err, tr("make-demo takes one folder"));
         }
         const std::string problem = MakeDemoStation(args[1]);
         if (!problem.empty()) {
@@ -293,33 +296,28 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
         } else if (IsSwitch(a, 'i', "--isolated")) {
             run.Isolated = true;
         } else if ((a == "--data" || a == "--seed") && i + 1 >= args.size()) {
-            err << "spindle-cli: " << a << " needs a value\n" << kUsage;
-            return 2;
+            return UsageError(err, Format(tr("%0:s needs a value"), a));
         } else if (a == "--data" || a == "--seed") {
             if (a == "--data") {
                 run.Data = args[++i];
             } else {
                 const auto seed = TextToInt(args[++i]);
                 if (!seed || *seed < 0) {
-                    err << "spindle-cli: --seed takes a whole number\n";
-                    return 2;
+                    return UsageError(err, tr("--seed takes a whole number"));
                 }
                 run.Seed = static_cast<std::uint64_t>(*seed);
             }
         } else if (a.rfind("--data=", 0) == 0) {
             run.Data = a.substr(7);
             if (run.Data->empty()) {
-                err << "spindle-cli: --data needs a value\n" << kUsage;
-                return 2;
+                return UsageError(err, Format(tr("%0:s needs a value"), "--data"));
             }
         } else {
-            err << "spindle-cli: unknown argument '" << a << "'\n" << kUsage;
-            return 2;
+            return UsageError(err, Format(tr("unknown argument \"%0:s\""), a));
         }
     }
     if (!run.Run) {
-        err << "spindle-cli: nothing to do; give -r to run\n" << kUsage;
-        return 2;
+        return UsageError(err, tr("nothing to do; give -r to run"));
     }
     return UnattendedRun(run, programPath, out, err, terminal);
 }

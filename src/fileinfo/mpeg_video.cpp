@@ -1,6 +1,6 @@
 // MPEG video: from the time code of the first group of pictures to that of the last.
 // Broadcast material often starts its time codes at 01:00:00; a file that starts at
-// zero measures as the last time code alone.
+// zero, or holds one group alone, measures as the last time code.
 #include "fileinfo/format_readers.h"
 
 namespace spindle {
@@ -17,15 +17,15 @@ std::optional<std::uint32_t> TimeCodeAt(const ByteSource& file, std::uint64_t at
     return ((t >> 26) & 31) * 3600 + ((t >> 20) & 63) * 60 + ((t >> 13) & 63);
 }
 
-// The first group's time code, searched from the start in windows that overlap by the
+// Where the first group starts, searched from the start in windows that overlap by the
 // length of the start code less one.
-std::optional<std::uint32_t> FirstTimeCode(const ByteSource& file) {
+std::optional<std::uint64_t> FirstGroup(const ByteSource& file) {
     constexpr std::size_t kWindow = 64 * 1024;
     for (std::uint64_t position = 0; position < file.Size(); position += kWindow - 3) {
         const std::string window = ReadBytes(file, position, kWindow);
         const std::size_t k = FindBytes(window, kGroupStart);
         if (k != std::string::npos) {
-            return TimeCodeAt(file, position + k);
+            return position + k;
         }
         if (window.size() < kWindow) {
             break;
@@ -51,7 +51,11 @@ std::optional<std::uint32_t> MpegVideoDuration(const ByteSource& file) {
             if (!last) {
                 return std::nullopt;
             }
-            const std::uint32_t first = FirstTimeCode(file).value_or(0);
+            const std::optional<std::uint64_t> firstAt = FirstGroup(file);
+            if (!firstAt || *firstAt == position + k) {
+                return last;
+            }
+            const std::uint32_t first = TimeCodeAt(file, *firstAt).value_or(0);
             return first <= *last ? *last - first : *last;
         }
     }

@@ -32,10 +32,17 @@ std::string ReadHolder(int fd) {
 
 DataFolderLock::DataFolderLock(const std::filesystem::path& dataFolder, const std::string& holder) {
     const std::filesystem::path file = dataFolder / ".spindle.lock";
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file.string(), std::strerror(errno));
-        return;
+        // A folder shared by several users: the file another one made locks as well
+        // opened for reading, though it then keeps naming its earlier holder.
+        const int error = errno;
+        fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            problem_ =
+                Format(tr("Cannot open \"%0:s\": %1:s"), file.string(), std::strerror(error));
+            return;
+        }
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

@@ -176,6 +176,11 @@ Options DefaultOptions(const std::string& dataFolder, TDateTime today,
     o.LogFolder = folder + "Logs";
     o.VoiceTrackFolder = folder + "VoiceTracks";
     o.CrossfadeAllowance = "0" + settings.DecimalSeparator + "9";
+    o.SystemSongInterval = "180";
+    o.SystemArtistInterval = "60";
+    o.Extensions.Select("EXE", false);
+    o.Extensions.Select("BAT", false);
+    o.RecordingApp = "spindle-record";
     ApplyFormatPreset(o, kPresetKorvel);
     return o;
 }
@@ -288,6 +293,8 @@ OptionsLoad LoadOptions(const std::filesystem::path& dataFolder, TDateTime today
             for (const std::string& name : extensions) {
                 o.Extensions.Select(name);
             }
+        } else {
+            o.Extensions.SelectAll();  // a file from before the list: all, as they were then
         }
         r.Number(o.TotalHours, 0, 23, "TotalHours");
         r.Flag(o.IncrementHour);

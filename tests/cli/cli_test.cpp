@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sstream>
 
+#include "library/data_lock.h"
 #include "support/audio_files.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -32,6 +36,28 @@ TEST(Cli, HelpVersionAndUsageErrors) {
     EXPECT_EQ(Cli({"-r", "--seed", "x"}).Status, 2);
     EXPECT_EQ(Cli({"-i"}).Status, 2);
     EXPECT_EQ(Cli({"duration"}).Status, 2);
+    // In the language of the environment, as the run's lines are.
+    const std::vector<std::string> german = {"LANG=de_DE.UTF-8", "LC_ALL="};
+    EXPECT_NE(test::RunProcess({SPINDLE_CLI_PATH, "--help"}, german).Out.find("Aufruf:"),
+              std::string::npos);
+    EXPECT_NE(test::RunProcess({SPINDLE_CLI_PATH, "-i"}, german).Err.find("nichts zu tun"),
+              std::string::npos);
+}
+
+// On a folder several users share, the lock file belongs to whoever made it; it locks
+// for the others too. (As root the child runs as nobody, who cannot write it.)
+TEST(DataFolderLock, AFileOnlyItsOwnerMayWriteLocksForEveryone) {
+    test::TempDir dir;
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(dir.Write(".spindle.lock", "").c_str(), 0444);
+    const std::string taken = test::InChild(
+        [&] {
+            const DataFolderLock first(dir.Path(), "a");
+            const DataFolderLock second(dir.Path(), "b");
+            return first.Held() && !second.Held() ? std::string("one holder") : first.Problem();
+        },
+        true);
+    EXPECT_EQ(taken, "one holder");
 }
 
 TEST(Cli, DurationPrintsSecondsAndPaths) {

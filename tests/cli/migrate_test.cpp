@@ -159,6 +159,11 @@ TEST(PathMapper, MapsDrivesAndSharesWhateverTheirCase) {
     EXPECT_FALSE(mapper.Map("C:\\Musical\\x.mp3").Mapped);  // a whole folder name or nothing
     EXPECT_FALSE(mapper.Map("D:\\Music\\x.mp3").Mapped);
     EXPECT_FALSE(mapper.Map("/srv/music/x.mp3").Windows);
+    // Nested mappings: the longer one wins, whichever comes first.
+    const PathMapping music{"C:\\Music", "/m"}, jazz{"c:\\music\\Jazz\\", "/j"};
+    for (const auto& nested : {std::vector{music, jazz}, std::vector{jazz, music}}) {
+        EXPECT_EQ(PathMapper(nested).Map("C:\\Music\\Jazz\\x.mp3").Path, "/j/x.mp3");
+    }
     EXPECT_FALSE(ParsePathMapping("no-equals"));
     EXPECT_EQ(ParsePathMapping("C:\\M=/m")->To, "/m");
 }

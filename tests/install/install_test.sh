@@ -33,3 +33,10 @@ zcat "$prefix/share/man/man1/spindle-cli.1.gz" | grep -q "EXIT STATUS"
 "$prefix/bin/spindle-cli" make-demo "$prefix/demo" >/dev/null
 "$prefix/bin/spindle-cli" -r -i --data "$prefix/demo/data" >/dev/null || [ $? -eq 3 ]
 ls "$prefix/demo/data/Logs/"*.plg >/dev/null
+# The package's long description: one space before each line, as the control format wants
+# (two make preformatted text).
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$prefix/package" >/dev/null
+if dpkg-deb -f "$prefix"/package/spindle_*.deb Description | grep -q '^  '; then
+  echo "the package's long description has lines indented by two spaces" >&2
+  exit 1
+fi

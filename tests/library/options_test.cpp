@@ -33,6 +33,12 @@ TEST(Options, DefaultsCarryTheKorvelPresetAndTheDataFolder) {
     EXPECT_EQ(o.LogFolder, "/srv/station/Logs");
     EXPECT_EQ(o.CrossfadeAllowance, "0.9");
     EXPECT_EQ(Items(o)[27], "251");
+    // A new station records with the recorder installed beside it, offers no programs or
+    // batch files as tracks, and starts with repeat intervals.
+    EXPECT_EQ(std::tie(o.RecordingApp, o.SystemSongInterval, o.SystemArtistInterval),
+              std::tuple("spindle-record", "180", "60"));
+    EXPECT_EQ(o.Extensions.SelectedNames().size(), ExtensionSet::kCount - 2);
+    EXPECT_EQ(o.Extensions.SelectedNames().back(), "MPG");  // EXE and BAT, the last, are off
     FormatSettings de = kEn;
     de.DecimalSeparator = ",";
     EXPECT_EQ(DefaultOptions("/s", kToday, de).CrossfadeAllowance, "0,9");
@@ -89,6 +95,8 @@ TEST(Options, EachItemIsReadFromItsOwnPosition) {
     EXPECT_EQ(o.HTMLUserHeader, std::vector<std::string>{"<b>"});
     EXPECT_EQ(o.Extensions.SelectedNames(), std::vector<std::string>{"MP3"});
     EXPECT_EQ(Items(o), HandWrittenItems());  // and written back to the same positions
+    // Stored before the newer scheduling settings, with no Settings.ini: they stay off.
+    EXPECT_FALSE(o.FitHours || o.CreditedArtists || o.RelaxedRuleReport);
 }
 
 TEST(Options, OlderFilesAreBroughtForward) {
@@ -120,6 +128,7 @@ TEST(Options, OlderFilesAreBroughtForward) {
     EXPECT_EQ(old.FilenameFormat, "mmmdd-hh\".M3U\"");
     EXPECT_EQ(old.TotalDays, 8);
     EXPECT_EQ(old.HTMLFolder, "/srv/html");
+    EXPECT_EQ(old.Extensions.SelectedNames().size(), ExtensionSet::kCount);  // all, as then
 }
 
 // One bad value costs that setting alone; the rest of the operator's settings stay.

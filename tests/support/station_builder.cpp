@@ -18,7 +18,9 @@ StationBuilder::StationBuilder(const TempDir& dir) : dir_(dir), data_(dir.Path()
     station_ = std::make_unique<Station>(data_, op_, FormatSettings::English());
     station_->Random.Seed(1);
     station_->Opt.StartDay = DateOf(NowLocal());
-    // As a station stored before the newer scheduling settings; tests turn them on.
+    // As a station stored before the newer scheduling settings, without repeat
+    // intervals; tests turn them on.
+    station_->Opt.SystemSongInterval = station_->Opt.SystemArtistInterval = "0";
     station_->Opt.CreditedArtists = false;
     station_->Opt.FitHours = false;
     station_->Opt.RelaxedRuleReport = false;
