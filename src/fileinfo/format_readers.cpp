@@ -14,19 +14,14 @@ std::uint32_t ReadFile(const ByteSource& file, const std::string&, Operator&) {
 std::uint32_t ReadMp4File(const ByteSource& file, const std::string& path, Operator& op) {
     const Mp4Result result = Mp4Duration(file);
     if (result.Unsupported) {
+        // No support address to name yet: the warning says only what it cannot read.
         op.Show(MessageKind::Warning,
-                std::string(tr("Unsupported MP4 AAC file. ")) + "\"" + path + "\"" +
-                    tr(".  Please notify ") + SupportContact(),
-                Buttons::Ok);
+                std::string(tr("Unsupported MP4 AAC file. ")) + "\"" + path + "\".", Buttons::Ok);
     }
     return result.Duration.value_or(0);
 }
 
 }  // namespace
-
-const char* SupportContact() {
-    return SPINDLE_SUPPORT_CONTACT;
-}
 
 FormatReader FindFormatReader(std::string_view ext) {
     if (ext == ".wav")

@@ -28,9 +28,6 @@ std::optional<std::uint32_t> AsfDuration(const ByteSource& file);
 std::optional<std::uint32_t> AviDuration(const ByteSource& file);
 std::optional<std::uint32_t> OtsDuration(const ByteSource& file);
 
-// Whom the MP4 warning asks the operator to tell.
-const char* SupportContact();
-
 // A reader of one format over an open file: the playing time in seconds (before it is
 // cut to 16 bits), 0 when unknown. An MP4 of a kind the reader does not know is reported
 // through the operator, naming `path`.

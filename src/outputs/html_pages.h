@@ -9,9 +9,9 @@
 
 namespace spindle {
 
-// The maker named in every page: the Generator meta element and the credit line.
+// The maker named in every page: the Generator meta element and the credit line. The
+// project has no web address yet, so the credit links nowhere.
 inline constexpr const char* kMakerName = "Spindle";
-const char* MakerAddress();
 
 // Text from file and group names as HTML text: "<", ">", "&" and quotes escaped.
 std::string HtmlText(std::string_view text);

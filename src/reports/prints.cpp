@@ -120,7 +120,10 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
             layout.Cell(lm, timeWidth,
                         FormatDateTime("tt", start + row.StartOffset / 86400.0, settings),
                         kRowFont);
-            const std::string name = BaseNameNoExt(item.Path);
+            // Notes and voice-track texts are not file names: "the 5.30 show" keeps its ".30".
+            const bool text = item.Type == kItemBreakNote || item.Type == kItemVoiceTrack ||
+                              item.Type == kItemContinuation;
+            const std::string name = text ? item.Path : BaseNameNoExt(item.Path);
             layout.Cell(nameX, nameWidth, name, kRowFont);
             const double after = nameX + layout.TextWidth(name, kRowFont) + gap / 3;
             if (after < ownerX) {
@@ -168,12 +171,14 @@ void LayOutTrackSummary(PageLayout& layout, const SummaryFile& file) {
     const double countWidth = layout.TextWidth(countHeading, kBoldRow) + gap;
     const double countX = width - lm - countWidth;
     const double titleWidth = std::max(0.0, countX - gap - half);
+    // The artist ends a gap before the title column: a long artist is cut, not overprinted.
+    const double artistWidth = std::max(0.0, half - gap - lm);
     layout.SetPageHeading(
-        {PrintCell{lm, 0, half - gap, 0, tr("Artist"), kBoldRow},
+        {PrintCell{lm, 0, artistWidth, 0, tr("Artist"), kBoldRow},
          PrintCell{half, 0, titleWidth, 0, tr("Title"), kBoldRow},
          PrintCell{countX, 0, countWidth, 0, countHeading, kBoldRow, CellAlign::Right}});
     for (const auto& row : file.Rows) {
-        layout.Cell(lm, half - gap, row.empty() ? "" : row[0], kRowFont);
+        layout.Cell(lm, artistWidth, row.empty() ? "" : row[0], kRowFont);
         layout.Cell(half, titleWidth, row.size() > 1 ? row[1] : "", kRowFont);
         layout.Cell(countX, countWidth, row.size() > 2 ? row[2] : "", kRowFont, CellAlign::Right);
         layout.NewLine(kRowFont);

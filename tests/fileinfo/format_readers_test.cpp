@@ -148,6 +148,7 @@ TEST(FormatReaders, EachReaderTimesItsHeaderAndRefusesDamage) {
         // An atom claiming less than its own header ends the walk.
         {Mp4Seconds, ftyp + BE32(3) + "junk", kUnknownMp4},
         {MpegVideoDuration, video, 3723},
+        {MpegVideoDuration, std::string(video).replace(100, 8, 8, '\0'), 3723},  // one group
         {MpegVideoDuration, std::string(8194, '\0'), {}},
         {MpegVideoDuration, std::string(30000, '\x01'), {}},
         {AiffDuration, aiff + Comm(441000, k44100), 10},
@@ -180,8 +181,7 @@ TEST(FormatReaders, TheDispatchRoutesEveryExtensionAndReportsWhatItCannotRead) {
     EXPECT_EQ(op.Messages[0].Text, "File not found '" + (dir / "gone.wav") + "'");
     const std::string m4a = dir.Write("v1.m4a", Atom("ftyp", "M4A ") + Atom("moov", Mvhd(1, 1, 1)));
     EXPECT_EQ(FileDuration(m4a, false, op), 0);
-    EXPECT_EQ(op.Messages.back().Text,
-              "Unsupported MP4 AAC file. \"" + m4a + "\".  Please notify " + SupportContact());
+    EXPECT_EQ(op.Messages.back().Text, "Unsupported MP4 AAC file. \"" + m4a + "\".");
     for (const char* ext : {".wav", ".ogg", ".ape", ".mac", ".mp4", ".m4a", ".ots", ".aif", ".aiff",
                             ".aifc", ".snd", ".asf", ".wma", ".wmv", ".mpg", ".mpeg", ".avi"}) {
         EXPECT_NE(FindFormatReader(ext), nullptr) << ext;

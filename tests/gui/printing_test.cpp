@@ -3,6 +3,7 @@
 // The first page of each kind of print is saved as a PNG for a person to look at.
 #include <QPrinter>
 #include <filesystem>
+#include <fstream>
 
 #include "app/editor_window.h"
 #include "app/print_dialogs.h"
@@ -54,10 +55,17 @@ private slots:
     }
 
     // From the document, so an unsaved edit prints; three hours on page 1, the fourth on
-    // page 2; From after To is refused with the dialog kept open.
+    // page 2; From after To is refused with the dialog kept open; a Break Note (in place of
+    // each jingle) prints its text whole, where files lose folder and extension.
     void thePlaylistPrintsFromTheDocument() {
         gui::EditorWindow editor(*station_);
-        editor.OpenLog(station_->Opt.LogFolderPath() + station_->Opt.LogBaseName + ".plg");
+        const std::string log = station_->Opt.LogFolderPath() + station_->Opt.LogBaseName + ".plg";
+        QString plg = QString::fromStdString(test::ReadAll(log));
+        const QRegularExpression jingle("^1,(\\d+),(\"[^\"]*\"),\"[^\"]*\",\\d+,\"Jingles\"",
+                                        QRegularExpression::MultilineOption);
+        plg.replace(jingle, "4,\\1,\\2,\"Promo for the 5.30 show\",0,\"Break Note\"");
+        std::ofstream(log, std::ios::binary) << plg.toStdString();
+        editor.OpenLog(log);
         const auto rows = editor.Rows();
         editor.SelectIds({rows[1].Id});
         editor.findChild<QAction*>("actionDelete")->trigger();  // not saved
@@ -86,14 +94,22 @@ private slots:
         QVERIFY(text.contains("Page 2"));
         QVERIFY(text.contains(QRegularExpression("\\(\\d+:\\d\\d\\)")));
         QVERIFY(text.contains(QRegularExpression("\\{[^}]+\\}")));  // a spot's group
+        QVERIFY(text.contains("Promo for the 5.30 show"));
         QVERIFY(!text.contains(QString::fromStdString(BaseNameNoExt(deleted))));
     }
 
     // The summaries as the run wrote them; each spot report's grand total is the file's.
+    // A PDF file that cannot be made is said to the operator.
     void theSummariesPrint() {
         gui::EditorWindow editor(*station_);
         const std::string base = station_->Opt.LogFolderPath() + station_->Opt.LogBaseName;
         editor.OpenLog(base + ".plg");
+        pdf_ = QString::fromStdString(dir_ / "no folder/tracks.pdf");
+        const std::size_t said = op_.Messages.size();
+        editor.findChild<QAction*>("actionPrintTrackSummary")->trigger();
+        QCOMPARE(op_.Messages.size(), said + 1);
+        QCOMPARE(QString::fromStdString(op_.Messages.back().Text),
+                 "Unable to print to \"" + pdf_ + "\".");
         pdf_ = QString::fromStdString(dir_ / "tracks.pdf");
         editor.findChild<QAction*>("actionPrintTrackSummary")->trigger();
         const QString tracks = PdfText(pdf_, "print-track-summary");

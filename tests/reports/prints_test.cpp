@@ -25,7 +25,7 @@ const FormatSettings kEn = FormatSettings::English();
 constexpr double kMonday = 46363;  // 7 December 2026
 
 PageLayout Layout(double height = 780) {
-    return PageLayout(kMetrics, 540, height, "KXYZ Playlist", "(created ...)", "spindle-radio.org");
+    return PageLayout(kMetrics, 540, height, "KXYZ Playlist", "(created ...)", "Spindle 0.1.0");
 }
 
 std::vector<std::string> Texts(const PrintPage& page) {
@@ -67,11 +67,11 @@ TEST(PageLayout, BreaksPagesWithHeadersAndNeverABlankOne) {
             }
         }
     }
-    EXPECT_EQ(pages[0].Cells.back().Text, "spindle-radio.org");  // the footer
-    EXPECT_EQ(pages[1].Rules.size(), 2u);                        // under the header, at the end
+    EXPECT_EQ(pages[0].Cells.back().Text, "Spindle 0.1.0");  // the footer
+    EXPECT_EQ(pages[1].Rules.size(), 2u);                    // under the header, at the end
 }
 
-// Four hours of a log: an hour marker, a short and a long track, a sponsor spot, a note.
+// Four hours of a log: an hour marker, a short and a long track, a spot, two texts.
 PlaylistDocument FourHours(const test::TempDir& dir) {
     std::vector<std::vector<std::string>> lines{
         {"A", "46362.5", std::to_string(kMonday + 14.0 / 24), "1"}};
@@ -82,7 +82,8 @@ PlaylistDocument FourHours(const test::TempDir& dir) {
             {"0", "2", "0", "/m/Band - Song " + std::to_string(h) + ".mp3", "215", "Hits"});
         lines.push_back({"1", "3", "0", "/s/Bakery - Bread.mp3", "30", "Sponsors"});
         lines.push_back({"0", "4", "0", "/m/Orchestra - Symphony.mp3", "3725", "Classics"});
-        lines.push_back({"4", "5", "0", "Weather", "0", "Break Note"});
+        lines.push_back({"4", "5", "0", "Promo for the 5.30 show", "0", "Break Note"});
+        lines.push_back({"6", "6", "0", "Back.announce 3 songs", "20", "VoiceTrack"});
     }
     PlaylistDocument doc;
     doc.Load(dir.Write("p.plg", test::ListLines(lines)), true, kEn);
@@ -90,7 +91,7 @@ PlaylistDocument FourHours(const test::TempDir& dir) {
 }
 
 // Three hours on the first page, the fourth on the next; lengths follow the names; spots
-// show their group in braces; without spots only tracks are printed.
+// show their group in braces; texts print whole; without spots only tracks are printed.
 TEST(Prints, PlaylistHoursLengthsAndOwners) {
     test::TempDir dir;
     const PlaylistDocument doc = FourHours(dir);
@@ -99,8 +100,9 @@ TEST(Prints, PlaylistHoursLengthsAndOwners) {
     ASSERT_EQ(three.Pages().size(), 1u);
     const PrintPage& page = three.Pages()[0];
     // "2:03:35 PM": after the first track.
-    for (const char* text : {"Monday, December 7, 2026, 2:00 PM", "Band - Song 16", "(3:35)",
-                             "(1:02:05)", "{Sponsors}", "Hits", "2:03:35 PM"}) {
+    for (const char* text :
+         {"Monday, December 7, 2026, 2:00 PM", "Band - Song 16", "(3:35)", "(1:02:05)",
+          "{Sponsors}", "Hits", "2:03:35 PM", "Promo for the 5.30 show", "Back.announce 3 songs"}) {
         EXPECT_TRUE(Has(page, text)) << text;
     }
     EXPECT_FALSE(Has(page, "Band - Song 17") || Has(page, "Hour Marker"));
@@ -111,7 +113,7 @@ TEST(Prints, PlaylistHoursLengthsAndOwners) {
     EXPECT_TRUE(Has(four.Pages()[1], "Band - Song 17"));
     EXPECT_TRUE(Has(four.Pages()[1], "Page 2"));
     for (const PrintPage& p : four.Pages()) {
-        EXPECT_FALSE(Has(p, "{Sponsors}") || Has(p, "Weather"));
+        EXPECT_FALSE(Has(p, "{Sponsors}") || Has(p, "Promo for the 5.30 show"));
     }
     EXPECT_TRUE(SelectionProblem({1, 0, 0, 23, true}));
     EXPECT_TRUE(SelectionProblem({0, 0, 16, 14, true}));
@@ -146,11 +148,19 @@ TEST(Prints, SpotReportsAddUpToTheSummary) {
         EXPECT_EQ(std::find(texts.begin(), texts.end(), "12/7/2026 01:05") != texts.end(),
                   report == SpotReport::Detailed);
     }
+    // The track summary: a long artist is cut where its column ends, before the title's.
     PageLayout tracks = Layout();
-    LayOutTrackSummary(tracks, {"KXYZ Track Summary", "x", {{"Band", "Song", "3"}}});
+    const std::string artist(60, 'A');
+    LayOutTrackSummary(tracks, {"KXYZ Track Summary", "x", {{artist, "Song", "3"}}});
+    const auto& cells = tracks.Pages()[0].Cells;
+    auto cell = [&](const std::string& text) {
+        const auto found = std::ranges::find(cells, text, &PrintCell::Text);
+        return found != cells.end() ? *found : PrintCell{};
+    };
     EXPECT_TRUE(Has(tracks.Pages()[0], "Used Count"));
-    EXPECT_TRUE(Has(tracks.Pages()[0], "Song"));
-    EXPECT_EQ(tracks.Pages().size(), 1u);
+    EXPECT_TRUE(cell(artist).Clipped);
+    EXPECT_LE(cell(artist).X + cell(artist).Width, cell("Song").X);
+    EXPECT_LE(cell("Artist").X + cell("Artist").Width, cell("Title").X);
 }
 
 TEST(Prints, MissingIntrosMatchSongsOrArtists) {

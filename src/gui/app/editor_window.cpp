@@ -989,7 +989,7 @@ void EditorWindow::PrintPlaylist() {
     LayOutPlaylist(layout, doc_, dialog.Selection(), station_.Settings(),
                    station_.Opt.CrossfadeSeconds(station_.Settings()),
                    station_.Opt.KorvelCrossfade);
-    PaintLayout(layout, *printer);
+    PaintLayout(layout, *printer, station_.Op());
 }
 
 void EditorWindow::PrintSummary(bool spots) {
@@ -1028,7 +1028,7 @@ void EditorWindow::PrintSummary(bool spots) {
     } else {
         LayOutTrackSummary(layout, *file);
     }
-    PaintLayout(layout, *printer);
+    PaintLayout(layout, *printer, station_.Op());
 }
 
 void EditorWindow::DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,

@@ -272,7 +272,7 @@ bool MissingIntrosWindow::Print() {
         }
     }
     LayOutTextLines(layout, printed);
-    return PaintLayout(layout, *printer);
+    return PaintLayout(layout, *printer, station_.Op());
 }
 
 }  // namespace spindle::gui

@@ -7,6 +7,8 @@
 #include <QPrinter>
 
 #include "app/qt_text.h"
+#include "base/format.h"
+#include "base/translate.h"
 #include "outputs/html_pages.h"
 
 namespace spindle::gui {
@@ -39,16 +41,24 @@ double PageHeightOf(QPrinter& printer) {
     return printer.pageLayout().paintRectPixels(printer.resolution()).height();
 }
 
-bool PaintLayout(const PageLayout& layout, QPrinter& printer) {
+bool PaintLayout(const PageLayout& layout, QPrinter& printer, Operator& op) {
     printer.setDocName(Q(layout.Title()));
+    // A PDF file that cannot be written, or a printer gone, fails here: said, not silent.
+    auto failed = [&] {
+        const QString target =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        op.Show(MessageKind::Error, Format(spindle::tr("Unable to print to \"%0:s\"."), S(target)),
+                Buttons::Ok);
+        return false;
+    };
     QPainter painter;
     if (!painter.begin(&printer)) {
-        return false;
+        return failed();
     }
     bool first = true;
     for (const PrintPage& page : layout.Pages()) {
         if (!first && !printer.newPage()) {
-            return false;
+            return failed();
         }
         first = false;
         for (const PrintCell& cell : page.Cells) {
@@ -66,15 +76,11 @@ bool PaintLayout(const PageLayout& layout, QPrinter& printer) {
             painter.drawLine(QPointF(0, rule.Y), QPointF(layout.PageWidth(), rule.Y));
         }
     }
-    return painter.end();
+    return painter.end() || failed();
 }
 
 std::string PrintFooter() {
-    std::string address = MakerAddress();
-    if (const auto scheme = address.find("://"); scheme != std::string::npos) {
-        address.erase(0, scheme + 3);
-    }
-    return address;
+    return std::string(kMakerName) + " " + SPINDLE_VERSION;
 }
 
 PrinterChooser& ChoosePrinter() {

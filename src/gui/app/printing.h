@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/operator.h"
 #include "reports/page_layout.h"
 
 class QPrinter;
@@ -27,11 +28,11 @@ private:
 double PageWidthOf(QPrinter& printer);
 double PageHeightOf(QPrinter& printer);
 
-// Paints a laid-out document on the printer (a real one, or a PDF file); false when the
-// printer could not be started.
-bool PaintLayout(const PageLayout& layout, QPrinter& printer);
+// Paints a laid-out document on the printer (a real one, or a PDF file); false, told to
+// `op`, when the printer or the file could not be opened or the job failed.
+bool PaintLayout(const PageLayout& layout, QPrinter& printer, Operator& op);
 
-// The footer of printed pages: the maker's address without its scheme.
+// The footer of printed pages: the program's name and version.
 std::string PrintFooter();
 
 // Asks which printer (or PDF file) to print to; false on Cancel. Tests put their own in.
