@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "app/hour_model.h"
 #include "editor/find_replace.h"
 #include "editor/playlist_document.h"
 #include "library/station.h"
@@ -18,6 +18,10 @@ class QCheckBox;
 class QRadioButton;
 class QProcess;
 
+namespace spindle {
+struct RecordTarget;
+}
+
 namespace Ui {
 class EditorWindow;
 }
@@ -29,40 +33,6 @@ class VoiceTrackWindow;
 class ProgressWindow;
 class SelectItemDialog;
 class Worker;
-
-// The rows of the hour shown: the document's view of it, coloured when the Options ask
-// for colour; rows are dragged within the hour as their items' ids.
-class HourModel : public QAbstractTableModel {
-    Q_OBJECT
-
-public:
-    HourModel(const PlaylistDocument& document, const Station& station, QObject* parent);
-    void Show(LogHour hour);
-    const HourView& View() const { return view_; }
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    Qt::DropActions supportedDropActions() const override {
-        return Qt::MoveAction | Qt::CopyAction;
-    }
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
-
-signals:
-    // Rows dragged onto `target` (before it), or below the last row.
-    void RowsDropped(std::vector<std::uint64_t> ids, std::optional<std::uint64_t> target);
-    // Files dropped from the file manager onto `target` (before it), or below the last row.
-    void FilesDropped(QStringList paths, std::optional<std::uint64_t> target);
-
-private:
-    const PlaylistDocument& document_;
-    const Station& station_;
-    HourView view_;
-};
 
 // The Playlist Editor: one Playlist Log, one hour at a time, with its edits, search,
 // and Save & Create Playlist on a worker thread.
@@ -131,11 +101,43 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Navigation and view (editor_window.cpp).
+    void SetUpView();
+    void SetUpDayAndHour();
+    void SetUpStatusBar();
+    void ConnectNavigation();
+    void SelectionChanged();
+    void ShowCurrentHour();
+    // The entries of the tool bar's day box.
+    QStringList Days() const;
     void Load(const std::string& path);
     void UpdateActions();
     void UpdateStatus(std::optional<std::uint32_t> offset);
     void Edited(const std::vector<std::uint64_t>& select = {});
+    void ShowLastModified();
+    // Closing clears the document: the next showing reads the latest log.
+    void Clear();
+    // Find/Replace and Voice Tracking edit the document: they close with its log and
+    // wait while it is saved.
+    void HideToolWindows();
+    void SetToolWindowsEnabled(bool on);
+
+    // Editing actions (editor_window_edit.cpp).
+    void ConnectEditActions();
+    // Deletes the selected rows and selects the row that takes the first one's place.
+    void DeleteSelected();
+    void InstantReplaceSelected(bool sameArtist);
+    void ShowFindWindow();
+    void InsertItem();
+    // Measures a file that has no length yet, asking the operator when it cannot be read.
+    std::uint32_t Measure(const std::string& path);
+
+    // Save and outputs (editor_window_save.cpp).
+    void ConnectFileActions();
     void Save(std::function<void(bool)> then);
+    void SaveFinished(bool saved, const std::function<void(bool)>& then);
+    // While the worker writes the document, nothing here or in the tool windows edits it.
+    void SetEditingEnabled(bool on);
     // Whether the log on disk is still the one the document was read from; when a run
     // has made it again, saving is refused and the operator may reload it.
     bool LogStillOurs();
@@ -143,18 +145,12 @@ private:
     Answer AskSaveQuestion();
     // Runs `then` once the document may be left: saved, not to be saved, or unchanged.
     void AskToSave(const std::function<void()>& then);
-    // Closing clears the document: the next showing reads the latest log.
-    void Clear();
-    // Find/Replace and Voice Tracking edit the document: they close with its log and
-    // wait while it is saved.
-    void HideToolWindows();
-    void SetToolWindowsEnabled(bool on);
-    void ShowLastModified();
-    void InstantReplaceSelected(bool sameArtist);
-    void ShowFindWindow();
-    void InsertItem();
-    // Measures a file that has no length yet, asking the operator when it cannot be read.
-    std::uint32_t Measure(const std::string& path);
+
+    // Voice tracks and preview (editor_window_voice.cpp).
+    void ConnectVoiceActions();
+    // After the recording program has ended: the recording goes into the document, or
+    // the empty placeholder goes. Gives whether a voice track was made.
+    bool RecordingEnded(const RecordTarget& target, std::optional<std::uint64_t> selected);
 
     Station& station_;
     std::unique_ptr<Ui::EditorWindow> ui_;
