@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,6 +36,20 @@ struct Week {
     double Spread = 0.0;
 };
 
+// With SPINDLE_FIT_MISSES set, each fitted hour more than 30 seconds off 60:00 is
+// printed to stderr with what its items play, to see which slot's choice missed.
+void PrintMiss(const std::string& hour, const std::vector<std::pair<int, double>>& items) {
+    double sum = 0.0;
+    std::string line;
+    for (const auto& [type, seconds] : items) {
+        sum += seconds;
+        line += (type == kItemTrack ? " T" : " o") + std::to_string(std::lround(seconds));
+    }
+    if (std::fabs(sum - 3600.0) > 30.0) {
+        std::fprintf(stderr, "%s %+.0f:%s\n", hour.c_str(), sum - 3600.0, line.c_str());
+    }
+}
+
 Week RunWeek(const fs::path& data, bool fit, unsigned seed) {
     UnattendedOperator op;
     Station s(data, op, FormatSettings::English());
@@ -54,17 +69,31 @@ Week RunWeek(const fs::path& data, bool fit, unsigned seed) {
     ReadPlaylistLog(s.Opt.LogFolderPath() + s.Opt.LogBaseName + ".plg", s.Settings(), log);
     const double allowance = 0.9;
     std::map<std::string, std::map<std::string, long>> plays;  // Category -> track -> plays
+    const bool misses = fit && std::getenv("SPINDLE_FIT_MISSES") != nullptr;
+    std::vector<std::pair<int, double>> items;
+    std::string hour;
     for (const LogLine& line : log.Lines) {
         if (line.LineKind == LogLine::Kind::Hour) {
+            if (misses && !w.Lengths.empty()) {
+                PrintMiss(hour, items);
+            }
             w.Lengths.push_back(0.0);
+            items.clear();
+            hour = data.parent_path().filename().string() + " seed " + std::to_string(seed) +
+                   " hour " + std::to_string(w.Lengths.size() - 1);
         } else if (!w.Lengths.empty() && line.Type != kItemHourMarker &&
                    line.Type != kItemContinuation) {
-            w.Lengths.back() +=
+            const double seconds =
                 line.Duration - ItemCrossfade(line.Text, line.Duration, allowance, true).Seconds;
+            w.Lengths.back() += seconds;
+            items.emplace_back(line.Type, seconds);
         }
         if (line.LineKind == LogLine::Kind::Item && line.Type == kItemTrack) {
             ++plays[line.Owner][line.Text];
         }
+    }
+    if (misses && !w.Lengths.empty()) {
+        PrintMiss(hour, items);
     }
     for (const auto& c : s.Categories) {
         long most = 0;

@@ -53,7 +53,7 @@ bool StartsPeriod(long index, int period) {
 
 }  // namespace
 
-bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outputs) {
+bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
     const FormatSettings& fs = station_.Settings();
     settings_ = RunSettings::FromOptions(station_.Opt, fs);
     state_ = RunState{};
@@ -97,8 +97,8 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outp
     const TDateTime now = station_.Clock();
     log.Header(now, settings_.Start, settings_.TimeResetPeriod);
 
+    // Said first, done once the log is made: a run that fails keeps every earlier output.
     report_.AddLine(tr("Deleting old playlist files ..."));
-    outputs.PurgeOldOutputs(report_);
     report_.AddLine(Format(tr("Playlist generation started on %0:s"),
                            FormatDateTime("dddddd hh:nnam/pm", now, fs)));
     report_.AddLine(Format(tr("Playlist scheduled to start on %0:s"),
@@ -224,28 +224,39 @@ void GenerationRun::ReportRelaxedRules() {
 
 bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) {
     station_.RevertLastUsed(false);
-    bool ok = AssemblePlaylistLog(log, outputs);
-    if (ok) {
-        ok = outputs.CreatePlaylistFiles(facts_, report_);
+    bool ok = false;
+    try {
+        ok = AssemblePlaylistLog(log);
+        if (ok) {
+            outputs.PurgeOldOutputs(report_);  // files older than today's log
+            ok = outputs.CreatePlaylistFiles(facts_, report_);
+        }
+    } catch (...) {
+        // A fault deep in the run must not leave it half made: a later Save All would
+        // move the start past a period that has no playlists.
+        ForgetRun();
+        throw;
     }
     if (ok) {
         ReportRelaxedRules();
-    }
-    if (ok) {
         station_.Changed.Categories = true;
         station_.Changed.Spots = true;
         station_.Changed.FileLists = true;
     } else {
         report_.AddLine(tr("Playlist Creation Aborted."));
-        station_.LastRunStart = 0.0;
-        // The editor and the next save name the log that is still there.
-        if (previousLogBase_) {
-            station_.Opt.LogBaseName = *previousLogBase_;
-        }
-        station_.RevertLastUsed(false);  // the uses of a run that made no playlists
+        ForgetRun();
     }
     SaveRunLog(station_.Opt, report_);
     return ok;
+}
+
+void GenerationRun::ForgetRun() {
+    station_.LastRunStart = 0.0;
+    // The editor and the next save name the log that is still there.
+    if (previousLogBase_) {
+        station_.Opt.LogBaseName = *previousLogBase_;
+    }
+    station_.RevertLastUsed(false);  // the uses of a run that made no playlists
 }
 
 void SaveRunLog(const Options& options, RunReport& report) {

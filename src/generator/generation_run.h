@@ -43,7 +43,9 @@ public:
     bool CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs);
 
     // The assembly pass alone.
-    bool AssemblePlaylistLog(PlaylistLogTarget& log, OutputPass& outputs);
+    bool AssemblePlaylistLog(PlaylistLogTarget& log);
+    // Takes back what a run that made no playlists set: its start, its log name, its uses.
+    void ForgetRun();
 
     const RunFacts& Facts() const { return facts_; }
     const RunState& State() const { return state_; }

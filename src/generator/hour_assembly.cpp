@@ -210,7 +210,10 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
     if (!settings_.FitHours || !settings_.TimeCheck || category.IsBlock()) {
         return false;
     }
-    auto spotSeconds = [](const TCustomDetails* group) {
+    // A group's spots play in their order until it is shuffled again: the ones next in
+    // line tell the rest's length better than the group's average.
+    std::unordered_map<const TSpotDetails*, std::size_t> spotsTaken;
+    auto spotSeconds = [&spotsTaken](const TCustomDetails* group) {
         if (group == nullptr || group->Kind() != GroupKind::SpotGroup) {
             return 0.0;
         }
@@ -218,7 +221,11 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
         if (spots.GroupType == kSpotSongIntro || spots.GroupType == kSpotSongOutro) {
             return 0.0;  // only when a track has one
         }
-        return static_cast<double>(spots.AverageTime);  // a Block's is its whole length
+        const std::size_t next = spots.NextItem + spotsTaken[&spots]++;
+        if (spots.IsBlock() || next >= spots.Files.size() || spots.Files[next].Duration == 0) {
+            return static_cast<double>(spots.AverageTime);  // a Block's is its whole length
+        }
+        return static_cast<double>(spots.Files[next].Duration);
     };
     double rest = 0.0;
     int slots = 0;
@@ -254,8 +261,8 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
     }
     const double left = (hourEnd - static_cast<double>(state_.RunningTime)) * 3600.0 - rest;
     const double average = category.AverageTime > 0 ? category.AverageTime : 210.0;
-    if (left > average * (slots + 2)) {
-        return false;  // not yet within about two tracks of the end
+    if (left > average * (slots + 3)) {
+        return false;  // not yet within about three tracks of the end
     }
     auto [found, fresh] = lengths_.try_emplace(&category, 0.0, 0.0);
     auto& [shortest, longest] = found->second;
@@ -269,20 +276,14 @@ bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool
             longest = std::max(longest, d);
         }
     }
-    // The time left is shared among as many tracks as it takes, the rotation's slots and
-    // the top-up's: each aims at an equal share the Category's lengths can fill.
-    long tracks = std::max<long>(slots + 1, std::lround(left / average));
-    while (tracks > slots + 1 && left / static_cast<double>(tracks) < shortest) {
-        --tracks;
-    }
-    while (longest > 0.0 && left / static_cast<double>(tracks) > longest) {
-        ++tracks;
-    }
-    fit.TargetSeconds = left / static_cast<double>(tracks);
+    fit.LeftSeconds = left;
+    fit.SlotsAfter = slots;
+    fit.ToleranceSeconds = settings_.Tolerance * 3600.0;
     // Leaving the hour's last slot out must not leave it short beyond the tolerance: dead
     // air for a playout that starts each hour on the clock.
-    fit.MayLeaveOut = tracks == 1 && slots == 0 && left <= settings_.Tolerance * 3600.0;
+    fit.MayLeaveOut = slots == 0 && left <= fit.ToleranceSeconds;
     fit.Shortest = shortest;
+    fit.Longest = longest;
     fit.Crossfade = settings_.Crossfade;
     fit.CrossfadeFromName = settings_.KorvelCrossfade;
     return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "base/format.h"
@@ -33,6 +34,45 @@ bool OutsideInterval(TDateTime played, TDateTime t, double days) {
         return true;
     }
     return played <= t ? t - days >= played : played - days >= t;
+}
+
+// How near its end an hour can still come when `left` seconds are left for the tracks
+// after a pick, with `fit.SlotsAfter` rotation slots to come and the top-up after them,
+// choosing among tracks of the given lengths (or the Category's, beyond them).
+double EndMiss(double left, const Fit& fit, std::vector<double>& lengths) {
+    if (fit.SlotsAfter == 0 && left <= fit.ToleranceSeconds) {
+        return std::fabs(left);  // the hour ends here
+    }
+    std::sort(lengths.begin(), lengths.end());
+    const std::size_t n = lengths.size();
+    double best = std::numeric_limits<double>::infinity();
+    double shortest = 0.0;  // the k shortest and longest together
+    double longest = 0.0;
+    for (std::size_t k = 1;; ++k) {
+        shortest += k <= n ? lengths[k - 1] : fit.Shortest;
+        longest += k <= n ? lengths[n - k] : fit.Longest;
+        if (k < static_cast<std::size_t>(fit.SlotsAfter)) {
+            continue;
+        }
+        double miss = left < shortest ? shortest - left : std::max(0.0, left - longest);
+        if (k == 1 && n > 0) {
+            const auto at = std::lower_bound(lengths.begin(), lengths.end(), left);
+            miss = std::min(at == lengths.end() ? left - lengths.back() : *at - left,
+                            at == lengths.begin() ? lengths.front() - left : left - *(at - 1));
+        } else if (k == 2 && n > 1 && miss == 0.0) {
+            // Two of them: the pair nearest, as two pointers walk the sorted lengths.
+            miss = std::numeric_limits<double>::infinity();
+            for (std::size_t i = 0, j = n - 1; i < j;) {
+                const double sum = lengths[i] + lengths[j];
+                miss = std::min(miss, std::fabs(left - sum));
+                sum < left ? ++i : --j;
+            }
+        }
+        best = std::min(best, miss);
+        if (shortest >= left || best == 0.0 || fit.Shortest <= 0.0) {
+            return best;  // more tracks only end it later
+        }
+    }
 }
 
 }  // namespace
@@ -91,7 +131,7 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
                ItemCrossfade(f.FileName, seconds, fit->Crossfade, fit->CrossfadeFromName).Seconds;
     };
     if (fit != nullptr && fit->MayLeaveOut &&
-        (fit->TargetSeconds <= 0.0 || fit->Shortest > 2.0 * fit->TargetSeconds)) {
+        (fit->LeftSeconds <= 0.0 || fit->Shortest > 2.0 * fit->LeftSeconds)) {
         // Past the end, or too near it for even the shortest track: the slot is left out
         // before any track loses its turn.
         Pick none;
@@ -100,6 +140,8 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
     }
     std::vector<Candidate> fitting;
     constexpr std::size_t kFitCandidates = 36;
+    // A miss this small counts as on time: the first such track in line plays.
+    constexpr double kFitSlack = 10.0;
     const std::size_t n = c.Files.size();
     long bias = 0;
     if (settings_.NewerTracks > 0) {
@@ -126,12 +168,31 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
     // Where a fitted slot's draw began in the play order: what it draws and does not
     // play goes back there.
     std::size_t drawStart = c.NextItem;
+    bool carried = false;
     for (std::size_t attempt = 0; attempt < limit; ++attempt) {
         if (fit != nullptr && c.NextItem >= n) {
-            if (!fitting.empty()) {
-                break;  // a reshuffle now would take the drawn tracks' turn away
+            if (carried) {
+                break;
             }
             drawStart = 0;
+            if (!fitting.empty()) {
+                // The play order ends with few drawn: the next one starts with the tracks
+                // drawn, in their order, so that they keep their turn, and the draw goes on.
+                ShuffleFiles(c, station_.Random);
+                for (std::size_t k = 0; k < fitting.size(); ++k) {
+                    const auto at = static_cast<std::size_t>(
+                        std::max(0, FindFileIndex(c, fitting[k].Entry.FileName)));
+                    std::rotate(c.Files.begin() + static_cast<std::ptrdiff_t>(k),
+                                c.Files.begin() + static_cast<std::ptrdiff_t>(at),
+                                c.Files.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+                    fitting[k].Position = k;
+                }
+                for (std::size_t k = 0; k < n; ++k) {
+                    c.Files[k].Index = static_cast<std::int32_t>(k);  // as a shuffle leaves them
+                }
+                c.NextItem = static_cast<std::uint32_t>(fitting.size());
+                carried = true;
+            }
         }
         auto taken = TakeNextTrack(c, station_.Random);
         last = Candidate{std::move(*taken), c.NextItem - 1};
@@ -181,18 +242,37 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
     }
 
     if (!fitting.empty()) {
-        // The length that ends the slot nearest its target; leaving it out when that is
-        // nearer still.
-        const Candidate* best = nullptr;
-        double bestMiss = 0.0;
+        // The first track in line after which the hour can still end on time with the
+        // tracks drawn, else the one that ends it nearest; leaving the slot out when that
+        // is nearer still.
+        std::vector<double> lengths;
+        std::vector<std::vector<ArtistRec*>> artists;
         for (const Candidate& cand : fitting) {
-            const double miss = std::fabs(fit->TargetSeconds - playedSeconds(cand.Entry));
+            lengths.push_back(playedSeconds(cand.Entry));
+            LookupArtist(cand.Entry.FileName);
+            artists.push_back(state_.CurrentArtists);
+        }
+        const Candidate* best = nullptr;
+        double bestMiss = std::numeric_limits<double>::infinity();
+        std::vector<double> pool;
+        for (std::size_t k = 0; k < fitting.size() && bestMiss > kFitSlack; ++k) {
+            // The next slots choose among the others drawn, bar those of its artists.
+            pool.clear();
+            for (std::size_t o = 0; o < fitting.size(); ++o) {
+                if (o != k && std::none_of(artists[o].begin(), artists[o].end(), [&](auto* a) {
+                        return std::find(artists[k].begin(), artists[k].end(), a) !=
+                               artists[k].end();
+                    })) {
+                    pool.push_back(lengths[o]);
+                }
+            }
+            const double miss = EndMiss(fit->LeftSeconds - lengths[k], *fit, pool);
             if (best == nullptr || miss < bestMiss) {
-                best = &cand;
+                best = &fitting[k];
                 bestMiss = miss;
             }
         }
-        if (fit->MayLeaveOut && std::fabs(fit->TargetSeconds) <= bestMiss) {
+        if (fit->MayLeaveOut && std::fabs(fit->LeftSeconds) <= bestMiss) {
             c.NextItem = static_cast<std::uint32_t>(drawStart);  // nothing drawn loses its turn
             Pick none;
             none.LeftOut = true;

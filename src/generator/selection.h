@@ -21,12 +21,16 @@ struct Pick {
     explicit operator bool() const { return !Path.empty(); }
 };
 
-// What a slot near the hour's end should fill: the seconds it aims at (played length,
-// after the crossfade), and whether leaving it out may be best.
+// What a slot near the hour's end should fill: the seconds left for the tracks (played
+// lengths, after the crossfade), this slot's included, how many rotation slots still
+// follow it, and whether leaving it out may be best.
 struct Fit {
-    double TargetSeconds = 0.0;
+    double LeftSeconds = 0.0;
+    int SlotsAfter = 0;
     bool MayLeaveOut = false;
-    double Shortest = 0.0;  // the Category's shortest played length
+    double ToleranceSeconds = 0.0;
+    double Shortest = 0.0;  // the Category's shortest and longest played lengths
+    double Longest = 0.0;
     double Crossfade = 0.0;
     bool CrossfadeFromName = true;
 };

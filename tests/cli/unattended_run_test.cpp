@@ -130,6 +130,9 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
              ASSERT_EQ(Cli({"-r", "--data", data.string()}).ExitCode, 0);
              std::ofstream(data / "Options.dat", std::ios::binary) << options;
              fs::remove(data / "Schedules.dat");
+             for (const auto& f : fs::directory_iterator(data / "Logs")) {  // and weeks old
+                 fs::last_write_time(f, fs::last_write_time(f) - std::chrono::days(30));
+             }
          },
          1, "No Schedule has been established for"},
     };

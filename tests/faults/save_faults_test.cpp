@@ -11,10 +11,12 @@
 
 #include "base/format_datetime.h"
 #include "base/unattended_operator.h"
+#include "generator/generation_run.h"
 #include "generator/run_report.h"
 #include "library/library_edits.h"
 #include "library/rotation.h"
 #include "outputs/generation.h"
+#include "outputs/playlist_log.h"
 #include "support/process.h"
 #include "support/run_fixture.h"
 #include "support/scripted_operator.h"
@@ -134,6 +136,25 @@ TEST_F(FaultTest, SavesThatCannotBeWrittenKeepEveryFileAndFlag) {
     EXPECT_EQ(readOnly.substr(0, 11), "failed all ") << readOnly;
     EXPECT_NE(readOnly.find("Unable to create"), std::string::npos) << readOnly;
     ExpectDataUnchanged();
+}
+
+// A fault thrown inside a run, which the worker or the CLI catches above it, takes the
+// run back as a failure does: a Save All after it leaves the start where it was.
+TEST_F(FaultTest, AFaultThrownInsideARunTakesItBack) {
+    struct Throwing : OutputPass {
+        void PurgeOldOutputs(RunReport&) override {}
+        bool CreatePlaylistFiles(const RunFacts&, RunReport&) override {
+            throw std::runtime_error("fault");
+        }
+    } outputs;
+    ScriptedOperator quiet;
+    RunReport report(quiet, nullptr);
+    PlaylistLogFile log(b.Get().Settings());
+    EXPECT_THROW(GenerationRun(b.Get(), report).CreatePlaylist(log, outputs), std::runtime_error);
+    b.Opt().IncrementHour = true;      // so that a Save All would move the start on,
+    b.Get().Changed.FileLists = true;  // after the operator corrects a track
+    b.Get().SaveAll();
+    EXPECT_EQ(ReadAll(b.DataFolder() / "Options.dat"), before.at("Options.dat"));
 }
 
 TEST_F(FaultTest, DiskFullWhileWritingThePlaylistLogAndPlaylists) {
