@@ -12,15 +12,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/editor_window.h"
-#include "app/file_view_window.h"
-#include "app/main_window.h"
-#include "app/startup.h"
 #include "base/datetime.h"
 #include "base/unattended_operator.h"
 #include "editor/document_save.h"
 #include "editor/instant_replace.h"
 #include "generator/run_report.h"
+#include "gui/editor/editor_window.h"
+#include "gui/library/file_view_window.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/startup.h"
 #include "outputs/generation.h"
 
 using namespace spindle;

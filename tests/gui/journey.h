@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/main_window.h"
+#include "gui/shell/main_window.h"
 #include "gui_support.h"
 
 namespace spindle::test {

@@ -1,5 +1,5 @@
-#include "app/editor_window.h"
-#include "app/help_window.h"
+#include "gui/editor/editor_window.h"
+#include "gui/help/help_window.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -7,15 +7,15 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "app/find_replace_window.h"
-#include "app/form_text.h"
-#include "app/insert_dialogs.h"
-#include "app/progress_window.h"
-#include "app/qt_text.h"
-#include "app/voice_track_window.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
+#include "gui/editor/find_replace_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/editor/voice_track_window.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/qt_text.h"
 #include "ui_editor_window.h"
 
 // The window's navigation and view: the hour shown, its rows and their selection, the

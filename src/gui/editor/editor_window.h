@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/hour_model.h"
 #include "editor/find_replace.h"
 #include "editor/playlist_document.h"
+#include "gui/editor/hour_model.h"
 #include "library/station.h"
 
 class QComboBox;

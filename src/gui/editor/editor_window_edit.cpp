@@ -1,4 +1,4 @@
-#include "app/editor_window.h"
+#include "gui/editor/editor_window.h"
 
 #include <QCursor>
 #include <QDialog>
@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/find_replace_window.h"
-#include "app/insert_dialogs.h"
-#include "app/qt_text.h"
 #include "base/paths.h"
 #include "editor/find_replace.h"
 #include "editor/insertion.h"
 #include "editor/instant_replace.h"
 #include "fileinfo/file_duration.h"
+#include "gui/editor/find_replace_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/widgets/qt_text.h"
 #include "ui_editor_window.h"
 
 // The Playlist Editor's edits: the clipboard, delete and exchange, instant replacement,

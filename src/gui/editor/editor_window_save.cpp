@@ -1,20 +1,20 @@
-#include "app/editor_window.h"
+#include "gui/editor/editor_window.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QPrinter>
 #include <utility>
 
-#include "app/print_dialogs.h"
-#include "app/printing.h"
-#include "app/progress_window.h"
-#include "app/qt_text.h"
-#include "app/worker.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "editor/document_save.h"
 #include "generator/run_report.h"
+#include "gui/printing/print_dialogs.h"
+#include "gui/printing/printing.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/qt_text.h"
+#include "gui/widgets/worker.h"
 #include "ui_editor_window.h"
 
 // The Playlist Editor's way out: opening another log or closing after the unsaved-changes

@@ -1,4 +1,4 @@
-#include "app/editor_window.h"
+#include "gui/editor/editor_window.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/qt_text.h"
-#include "app/voice_track_window.h"
 #include "base/command_words.h"
 #include "base/format.h"
 #include "editor/preview.h"
 #include "editor/voice_tracks.h"
+#include "gui/editor/voice_track_window.h"
+#include "gui/widgets/qt_text.h"
 #include "ui_editor_window.h"
 
 // The Playlist Editor's outside programs: recording a voice track with the station's

@@ -1,5 +1,5 @@
-#include "app/find_replace_window.h"
-#include "app/help_window.h"
+#include "gui/editor/find_replace_window.h"
+#include "gui/help/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,12 +11,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/editor_window.h"
-#include "app/form_text.h"
-#include "app/insert_dialogs.h"
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/paths.h"
+#include "gui/editor/editor_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/station.h"
 
 namespace spindle::gui {

@@ -1,10 +1,10 @@
-#include "app/hour_model.h"
+#include "gui/editor/hour_model.h"
 
 #include <QColor>
 #include <QMimeData>
 #include <QUrl>
 
-#include "app/qt_text.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 namespace {

@@ -1,14 +1,14 @@
-#include "app/insert_dialogs.h"
-#include "app/help_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/help/help_window.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/form_text.h"
-#include "app/qt_text.h"
 #include "base/paths.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/station.h"
 #include "ui_insert_item_dialog.h"
 #include "ui_select_item_dialog.h"

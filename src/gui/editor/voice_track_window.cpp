@@ -1,5 +1,5 @@
-#include "app/voice_track_window.h"
-#include "app/help_window.h"
+#include "gui/editor/voice_track_window.h"
+#include "gui/help/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,12 +11,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/editor_window.h"
-#include "app/form_text.h"
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "editor/voice_tracks.h"
+#include "gui/editor/editor_window.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/station.h"
 
 namespace spindle::gui {

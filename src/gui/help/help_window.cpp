@@ -1,4 +1,4 @@
-#include "app/help_window.h"
+#include "gui/help/help_window.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 namespace {

@@ -1,5 +1,5 @@
-#include "app/file_view_window.h"
-#include "app/help_window.h"
+#include "gui/library/file_view_window.h"
+#include "gui/help/help_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "app/form_text.h"
-#include "app/qt_text.h"
 #include "base/format.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "ui_file_properties_dialog.h"
 #include "ui_file_view_window.h"
 

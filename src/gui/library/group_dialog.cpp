@@ -1,5 +1,5 @@
-#include "app/group_dialog.h"
-#include "app/help_window.h"
+#include "gui/library/group_dialog.h"
+#include "gui/help/help_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,12 +13,12 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
-#include "app/form_text.h"
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/text_file.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/options_page_rules.h"
 #include "ui_category_dialog.h"
 #include "ui_spot_group_dialog.h"

@@ -1,5 +1,5 @@
-#include "app/plan_editors.h"
-#include "app/help_window.h"
+#include "gui/library/plan_editors.h"
+#include "gui/help/help_window.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <tuple>
 
-#include "app/form_text.h"
-#include "app/plan_lists.h"
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/text_case.h"
+#include "gui/library/plan_lists.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "ui_rotation_editor.h"
 #include "ui_schedule_editor.h"
 #include "ui_timed_spot_dialog.h"

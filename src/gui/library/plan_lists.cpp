@@ -1,4 +1,4 @@
-#include "app/plan_lists.h"
+#include "gui/library/plan_lists.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

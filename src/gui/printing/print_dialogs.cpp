@@ -1,5 +1,5 @@
-#include "app/print_dialogs.h"
-#include "app/help_window.h"
+#include "gui/printing/print_dialogs.h"
+#include "gui/help/help_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,12 +15,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/printing.h"
-#include "app/qt_text.h"
 #include "base/datetime.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/safe_file.h"
+#include "gui/printing/printing.h"
+#include "gui/widgets/qt_text.h"
 #include "library/station.h"
 
 namespace spindle::gui {

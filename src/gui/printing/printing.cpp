@@ -1,4 +1,4 @@
-#include "app/printing.h"
+#include "gui/printing/printing.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -6,9 +6,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/translate.h"
+#include "gui/widgets/qt_text.h"
 #include "outputs/html_pages.h"
 
 namespace spindle::gui {

@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "app/editor_window.h"
-#include "app/form_text.h"
-#include "app/gui_operator.h"
-#include "app/help_window.h"
-#include "app/main_window.h"
-#include "app/startup.h"
 #include "base/format.h"
 #include "base/translate.h"
 #include "base/unattended_operator.h"
+#include "gui/editor/editor_window.h"
+#include "gui/help/help_window.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/startup.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/gui_operator.h"
 #include "library/data_lock.h"
 #include "library/shell_rules.h"
 

@@ -1,5 +1,5 @@
-#include "app/main_window.h"
-#include "app/help_window.h"
+#include "gui/shell/main_window.h"
+#include "gui/help/help_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,22 +16,22 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/editor_window.h"
-#include "app/file_view_window.h"
-#include "app/form_text.h"
-#include "app/group_dialog.h"
-#include "app/option_pages.h"
-#include "app/plan_editors.h"
-#include "app/print_dialogs.h"
-#include "app/progress_window.h"
-#include "app/qt_text.h"
-#include "app/run_options_page.h"
-#include "app/worker.h"
 #include "base/format.h"
 #include "base/text_file.h"
 #include "generator/run_report.h"
+#include "gui/editor/editor_window.h"
+#include "gui/library/file_view_window.h"
+#include "gui/library/group_dialog.h"
+#include "gui/library/plan_editors.h"
+#include "gui/printing/print_dialogs.h"
+#include "gui/shell/option_pages.h"
+#include "gui/shell/run_options_page.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/library_list_model.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/qt_text.h"
+#include "gui/widgets/worker.h"
 #include "library/options_page_rules.h"
-#include "models/library_list_model.h"
 #include "outputs/demo_station.h"
 #include "outputs/generation.h"
 #include "ui_main_window.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/progress_window.h"
+#include "gui/widgets/progress_window.h"
 #include "library/library_edits.h"
 #include "library/shell_rules.h"
 #include "library/station.h"

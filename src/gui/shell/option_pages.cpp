@@ -1,4 +1,4 @@
-#include "app/option_pages.h"
+#include "gui/shell/option_pages.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/form_text.h"
-#include "app/qt_text.h"
 #include "base/command_words.h"
 #include "base/text_file.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/options_page_rules.h"
 #include "outputs/html_pages.h"
 #include "ui_advanced_options_page.h"

@@ -1,12 +1,12 @@
-#include "app/run_options_page.h"
+#include "gui/shell/run_options_page.h"
 
 #include <QPlainTextEdit>
 
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
-#include "app/form_text.h"
-#include "app/qt_text.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/group_dialog_rules.h"
 #include "library/options_page_rules.h"
 #include "ui_run_options_page.h"

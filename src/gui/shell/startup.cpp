@@ -1,11 +1,11 @@
-#include "app/startup.h"
+#include "gui/shell/startup.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QTimer>
 
-#include "app/main_window.h"
-#include "app/qt_text.h"
+#include "gui/shell/main_window.h"
+#include "gui/widgets/qt_text.h"
 #include "library/shell_rules.h"
 
 namespace spindle::gui {

@@ -1,4 +1,4 @@
-#include "app/form_text.h"
+#include "gui/widgets/form_text.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,8 +13,8 @@
 #include <QTabWidget>
 #include <QTranslator>
 
-#include "app/qt_text.h"
 #include "base/format_datetime.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 namespace {

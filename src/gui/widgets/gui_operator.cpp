@@ -1,9 +1,9 @@
-#include "app/gui_operator.h"
+#include "gui/widgets/gui_operator.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "app/qt_text.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 namespace {

@@ -1,9 +1,9 @@
-#include "models/library_list_model.h"
+#include "gui/widgets/library_list_model.h"
 
 #include <QApplication>
 #include <QStyle>
 
-#include "app/qt_text.h"
+#include "gui/widgets/qt_text.h"
 #include "library/group_ops.h"
 
 namespace spindle::gui {

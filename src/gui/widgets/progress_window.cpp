@@ -1,4 +1,4 @@
-#include "app/progress_window.h"
+#include "gui/widgets/progress_window.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
 #include "base/format.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 

@@ -1,12 +1,12 @@
-#include "app/worker.h"
+#include "gui/widgets/worker.h"
 
 #include <QMetaObject>
 #include <exception>
 
-#include "app/progress_window.h"
-#include "app/qt_text.h"
 #include "base/format.h"
 #include "base/translate.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
 

@@ -4,16 +4,16 @@
 // that a run made again while it was open; a log whose hour lines are damaged.
 #include <filesystem>
 
-#include "app/editor_window.h"
-#include "app/insert_dialogs.h"
-#include "app/progress_window.h"
-#include "app/voice_track_window.h"
-#include "app/worker.h"
 #include "base/command_words.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/text_file.h"
-#include "journey.h"
+#include "gui/editor/editor_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/editor/voice_track_window.h"
+#include "gui/journey.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/worker.h"
 
 using namespace spindle;
 using spindle::gui::EditorWindow;

@@ -3,14 +3,14 @@
 // window. Screenshots go to the build folder.
 #include <algorithm>
 
-#include "app/file_view_window.h"
-#include "app/group_dialog.h"
-#include "app/help_window.h"
-#include "app/main_window.h"
-#include "app/plan_editors.h"
-#include "app/plan_lists.h"
-#include "gui_support.h"
-#include "journey.h"
+#include "gui/gui_support.h"
+#include "gui/help/help_window.h"
+#include "gui/journey.h"
+#include "gui/library/file_view_window.h"
+#include "gui/library/group_dialog.h"
+#include "gui/library/plan_editors.h"
+#include "gui/library/plan_lists.h"
+#include "gui/shell/main_window.h"
 
 using namespace spindle;
 using spindle::gui::CategoryDialog;

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/editor_window.h"
-#include "app/print_dialogs.h"
-#include "app/printing.h"
 #include "base/list_text.h"
 #include "base/paths.h"
 #include "base/text_file.h"
-#include "gui_support.h"
-#include "journey.h"
+#include "gui/editor/editor_window.h"
+#include "gui/gui_support.h"
+#include "gui/journey.h"
+#include "gui/printing/print_dialogs.h"
+#include "gui/printing/printing.h"
 #include "support/process.h"
 
 using namespace spindle;

@@ -4,10 +4,10 @@
 // save, a run that fails and a close; every enabled action of every page doing something.
 #include <filesystem>
 
-#include "app/plan_lists.h"
-#include "app/startup.h"
 #include "base/unattended_operator.h"
-#include "journey.h"
+#include "gui/journey.h"
+#include "gui/library/plan_lists.h"
+#include "gui/shell/startup.h"
 #include "library/options.h"
 #include "support/audio_files.h"
 

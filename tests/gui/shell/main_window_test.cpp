@@ -5,13 +5,13 @@
 #include <clocale>
 #include <filesystem>
 
-#include "app/form_text.h"
-#include "app/main_window.h"
-#include "app/progress_window.h"
-#include "app/startup.h"
 #include "base/translate.h"
-#include "gui_support.h"
-#include "journey.h"
+#include "gui/gui_support.h"
+#include "gui/journey.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/startup.h"
+#include "gui/widgets/form_text.h"
+#include "gui/widgets/progress_window.h"
 #include "library/options.h"
 #include "library/rotation.h"
 #include "support/scripted_operator.h"
