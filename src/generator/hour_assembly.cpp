@@ -310,7 +310,10 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp, const F
                 ++state_.TracksAdded;
             }
             if (track.LeftOut) {
-                ++state_.SlotsLeftOut;
+                ++fitLeftOut_;
+                // Reported are the rotation's own slots; a top-up the fit did not need is
+                // no slot of the hour.
+                state_.SlotsLeftOut += topUp ? 0 : 1;
             }
         }
         if (track) {
@@ -375,7 +378,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     for (;;) {
         ++passes;
         bool addedInPass = false;
-        const long leftOutBefore = state_.SlotsLeftOut;
+        const long leftOutBefore = fitLeftOut_;
         for (std::size_t k = 0; k < rotation.Items.size(); ++k) {
             if (RunStopped()) {
                 return false;
@@ -465,7 +468,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
         }
         // A fitted hour stops topping up once it left its slots out: that happens only
         // when the hour ends within the tolerance.
-        const bool fittedOut = topUp && !addedInPass && state_.SlotsLeftOut != leftOutBefore;
+        const bool fittedOut = topUp && !addedInPass && fitLeftOut_ != leftOutBefore;
         topUp = true;
         if (fittedOut || !(settings_.TimeCheck &&
                            state_.RunningTime + settings_.Tolerance < hourEnd && passes <= 200)) {

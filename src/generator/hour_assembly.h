@@ -71,6 +71,7 @@ private:
     TScheduleDetails* schedule_ = nullptr;
     TSpotDetails* pendingIntro_ = nullptr;
     std::string previousTrack_;
+    long fitLeftOut_ = 0;  // slots the fit left out, top-up passes included
     // Each Category's shortest and longest played length, for fitting.
     mutable std::unordered_map<const TCategoryDetails*, std::pair<double, double>> lengths_;
 };
