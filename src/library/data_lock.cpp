@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/datetime.h"
@@ -28,6 +30,19 @@ std::string ReadHolder(int fd) {
     return text;
 }
 
+// The holder's details, unless the process they name has ended: a holder that could
+// open the file only for reading left its predecessor's there.
+std::string LiveHolder(const std::string& text) {
+    const std::size_t at = text.find(", process ");
+    if (at != std::string::npos) {
+        const long pid = std::atol(text.c_str() + at + 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            return {};
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 DataFolderLock::DataFolderLock(const std::filesystem::path& dataFolder, const std::string& holder) {
@@ -35,7 +50,7 @@ DataFolderLock::DataFolderLock(const std::filesystem::path& dataFolder, const st
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         // A folder shared by several users: the file another one made locks as well
-        // opened for reading, though it then keeps naming its earlier holder.
+        // opened for reading, though it cannot then name its holder.
         const int error = errno;
         fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
@@ -46,7 +61,7 @@ DataFolderLock::DataFolderLock(const std::filesystem::path& dataFolder, const st
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
-        const std::string current = ReadHolder(fd);
+        const std::string current = LiveHolder(ReadHolder(fd));
         ::close(fd);
         if (error == EWOULDBLOCK) {
             problem_ = Format(tr("Another run is using the data folder \"%0:s\" (%1:s)."),
