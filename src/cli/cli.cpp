@@ -83,7 +83,7 @@ int Duration(const std::vector<std::string>& files, std::ostream& out, std::ostr
     for (const std::string& file : files) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec)) {
-            err << "spindle-cli: " << file << ": no such file\n";
+            err << "spindle-cli: " << Format(tr("%0:s: no such file"), file) << '\n';
             status = 1;
         }
         out << FileDuration(file, false, op) << '\t' << file << '\n';
@@ -121,7 +121,7 @@ int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     const std::filesystem::path folder = std::filesystem::absolute(*data).lexically_normal();
     if (!HoldsStation(folder)) {
-        err << "spindle-cli: " << folder.string() << " holds no station\n";
+        err << "spindle-cli: " << Format(tr("%0:s holds no station"), folder.string()) << '\n';
         return 1;
     }
     // A dry run only reads, and leaves no byte of the folder changed, not even a lock.
@@ -135,17 +135,19 @@ int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     const MigrationReport report = MigrateDataFolder(folder, mappings, dryRun);
     for (const MigratedGroup& g : report.Groups) {
-        out << (g.Spot ? "Spot Group \"" : "Category \"") << g.Name << "\": " << g.Found
-            << " paths found, " << g.Missing << " not found\n";
+        out << Format(g.Spot ? tr("Spot Group \"%0:s\": %1:d paths found, %2:d not found")
+                             : tr("Category \"%0:s\": %1:d paths found, %2:d not found"),
+                      g.Name, static_cast<long long>(g.Found), static_cast<long long>(g.Missing))
+            << '\n';
         for (const std::string& path : g.FirstMissing) {
-            out << "    not found: " << path << '\n';
+            out << "    " << Format(tr("not found: %0:s"), path) << '\n';
         }
     }
     for (const std::string& note : report.Notes) {
         out << note << '\n';
     }
     for (const std::string& file : report.Written) {
-        out << (dryRun ? "would write " : "wrote ") << file << '\n';
+        out << Format(dryRun ? tr("would write %0:s") : tr("wrote %0:s"), file) << '\n';
     }
     if (!report.Failure.empty()) {
         err << "spindle-cli: " << report.Failure << '\n';
@@ -165,36 +167,41 @@ int LoadGenerateSave(Station& station, RunReport& report, const UnattendedOperat
     const bool saved = station.SaveAll(true);
     progress.Finish();
     if (!saved) {
-        err << "spindle-cli: some of the station's files could not be saved\n";
+        err << "spindle-cli: " << tr("some of the station's files could not be saved") << '\n';
     }
     const bool stopped = report.Status() != RunStatus::Running || progress.CancelRequested();
     if (!generated || stopped) {
-        err << "spindle-cli: the run did not finish; nothing was moved on (see "
-            << station.Opt.LogFolderPath() << "Generate.log)\n";
+        err << "spindle-cli: "
+            << Format(tr("the run did not finish; nothing was moved on (see %0:s)"),
+                      station.Opt.LogFolderPath() + "Generate.log")
+            << '\n';
         return 1;
     }
     const Options& o = station.Opt;
-    out << "Playlist Log: " << o.LogFolderPath() << o.LogBaseName << ".plg\n"
-        << "Playlists:    " << o.PlaylistFolder << '\n';
+    out << tr("Playlist Log: ") << o.LogFolderPath() << o.LogBaseName << ".plg\n"
+        << tr("Playlists:    ") << o.PlaylistFolder << '\n';
     if (o.HTMLEnabled) {
-        out << "HTML pages:   " << o.HTMLFolder << '\n';
+        out << tr("HTML pages:   ") << o.HTMLFolder << '\n';
     }
     if (o.TrackLog || o.SpotLog) {
-        out << "Summaries:    " << o.LogFolderPath() << "Track-" << o.LogBaseName << ".csv, Spot-"
-            << o.LogBaseName << ".csv\n";
+        out << tr("Summaries:    ") << o.LogFolderPath() << "Track-" << o.LogBaseName
+            << ".csv, Spot-" << o.LogBaseName << ".csv\n";
     }
     if (o.RelaxedRuleReport) {
-        out << "Rules relaxed: " << o.LogFolderPath() << "Relaxed-" << o.LogBaseName << ".csv\n";
+        out << tr("Rules relaxed: ") << o.LogFolderPath() << "Relaxed-" << o.LogBaseName
+            << ".csv\n";
     }
-    out << "Run log:      " << o.LogFolderPath() << "Generate.log\n";
+    out << tr("Run log:      ") << o.LogFolderPath() << "Generate.log\n";
     if (!saved) {
         return 1;
     }
     // Every message the operator would have seen in a box, and every problem line.
     const long problems = static_cast<long>(op.Lines().size()) + report.Problems();
     if (problems > 0) {
-        err << "spindle-cli: the run finished with " << problems
-            << " problem(s) to look at (see Generate.log)\n";
+        err << "spindle-cli: "
+            << Format(tr("the run finished with %0:d problem(s) to look at (see Generate.log)"),
+                      static_cast<long long>(problems))
+            << '\n';
         return 3;
     }
     return 0;
@@ -206,13 +213,16 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
         ResolveDataFolder(args.Data, std::getenv("SPINDLE_DATA"), programPath);
     std::error_code ec;
     if (!std::filesystem::is_directory(data, ec)) {
-        err << "spindle-cli: the data folder " << data.string() << " does not exist\n";
+        err << "spindle-cli: " << Format(tr("the data folder %0:s does not exist"), data.string())
+            << '\n';
         return 1;
     }
     if (!HoldsStation(data)) {
-        err << "spindle-cli: " << data.string()
-            << " holds no station (neither Options.dat nor Categories.dat); give the station's "
-               "data folder with --data or SPINDLE_DATA\n";
+        err << "spindle-cli: "
+            << Format(tr("%0:s holds no station (neither Options.dat nor Categories.dat); give "
+                         "the station's data folder with --data or SPINDLE_DATA"),
+                      data.string())
+            << '\n';
         return 1;
     }
     const DataFolderLock lock(data, "spindle-cli -r");
@@ -247,10 +257,12 @@ int UnattendedRun(const RunArgs& args, const std::filesystem::path& programPath,
         unexpected = "unknown exception";
     }
     progress.Finish();
-    report.AddLine(Format(tr("The run stopped on an unexpected error: %0:s"), unexpected));
+    const std::string stopped =
+        Format(tr("The run stopped on an unexpected error: %0:s"), unexpected);
+    report.AddLine(stopped);
     report.AddLine(tr("Playlist Creation Aborted."));
     SaveRunLog(station.Opt, report);
-    err << "spindle-cli: the run stopped on an unexpected error: " << unexpected << '\n';
+    err << "spindle-cli: " << stopped << '\n';
     return 1;
 }
 
@@ -279,7 +291,7 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
             err << "spindle-cli: " << problem << '\n';
             return 1;
         }
-        out << "Demo station written to " << args[1] << '\n';
+        out << Format(tr("Demo station written to %0:s"), args[1]) << '\n';
         return 0;
     }
     if (args[0] == "migrate") {

@@ -42,6 +42,9 @@ TEST(Cli, HelpVersionAndUsageErrors) {
               std::string::npos);
     EXPECT_NE(test::RunProcess({SPINDLE_CLI_PATH, "-i"}, german).Err.find("nichts zu tun"),
               std::string::npos);
+    EXPECT_NE(test::RunProcess({SPINDLE_CLI_PATH, "-r", "--data", "/nowhere"}, german)
+                  .Err.find("existiert nicht"),
+              std::string::npos);
 }
 
 // On a folder several users share, the lock file belongs to whoever made it; it locks

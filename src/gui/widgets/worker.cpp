@@ -36,7 +36,7 @@ void Worker::Run() {
     auto failed = [this](std::string_view what) {
         succeeded_ = false;
         Show(MessageKind::Error,
-             Format(spindle::tr("The run stopped on an unexpected error: %0:s"), what),
+             Format(spindle::tr("The work stopped on an unexpected error: %0:s"), what),
              Buttons::Ok);
     };
     try {
