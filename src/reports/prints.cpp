@@ -124,12 +124,13 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
             const bool text = item.Type == kItemBreakNote || item.Type == kItemVoiceTrack ||
                               item.Type == kItemContinuation;
             const std::string name = text ? item.Path : BaseNameNoExt(item.Path);
-            layout.Cell(nameX, nameWidth, name, kRowFont);
-            const double after = nameX + layout.TextWidth(name, kRowFont) + gap / 3;
-            if (after < ownerX) {
-                layout.Cell(after, ownerX - after, "(" + Length(item.Duration) + ")", kLengthFont,
-                            CellAlign::Left, lengthDrop * 0.8);
-            }
+            // The length follows the name and always shows whole: a long name gives way.
+            const std::string length = "(" + Length(item.Duration) + ")";
+            const double lengthWidth = layout.TextWidth(length, kLengthFont);
+            const double room = std::max(0.0, nameWidth - lengthWidth - gap / 3);
+            layout.Cell(nameX, room, name, kRowFont);
+            const double after = nameX + std::min(layout.TextWidth(name, kRowFont), room) + gap / 3;
+            layout.Cell(after, lengthWidth, length, kLengthFont, CellAlign::Left, lengthDrop * 0.8);
             layout.Cell(ownerX, ownerWidth,
                         item.Type == kItemTrack ? item.GroupName : "{" + item.GroupName + "}",
                         kRowFont);

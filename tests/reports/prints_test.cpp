@@ -81,7 +81,10 @@ PlaylistDocument FourHours(const test::TempDir& dir) {
         lines.push_back(
             {"0", "2", "0", "/m/Band - Song " + std::to_string(h) + ".mp3", "215", "Hits"});
         lines.push_back({"1", "3", "0", "/s/Bakery - Bread.mp3", "30", "Sponsors"});
-        lines.push_back({"0", "4", "0", "/m/Orchestra - Symphony.mp3", "3725", "Classics"});
+        lines.push_back(
+            {"0", "4", "0",
+             "/m/The Extraordinarily Long Named Philharmonic Orchestra and Choir - Symphony.mp3",
+             "3725", "Classics"});
         lines.push_back({"4", "5", "0", "Promo for the 5.30 show", "0", "Break Note"});
         lines.push_back({"6", "6", "0", "Back.announce 3 songs", "20", "VoiceTrack"});
     }
@@ -106,6 +109,13 @@ TEST(Prints, PlaylistHoursLengthsAndOwners) {
         EXPECT_TRUE(Has(page, text)) << text;
     }
     EXPECT_FALSE(Has(page, "Band - Song 17") || Has(page, "Hour Marker"));
+    for (std::size_t k = 1; k < page.Cells.size(); ++k) {  // a long name gives way to its length
+        if (page.Cells[k].Text == "Classics") {
+            const PrintCell& length = page.Cells[k - 1];
+            EXPECT_TRUE(length.Text == "(1:02:05)" && !length.Clipped);
+            EXPECT_LE(length.X + length.Width, page.Cells[k].X);
+        }
+    }
 
     PageLayout four = Layout();
     LayOutPlaylist(four, doc, {0, 0, 0, 23, false}, kEn);
