@@ -35,6 +35,25 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
     : QDialog(&editor, Qt::Tool), editor_(editor), select_(select) {
     setObjectName(QStringLiteral("findWindow"));
     setWindowTitle(Tr(N_("Find/Replace")));
+    QLayout* grid = MakeItemRows();
+    QLayout* options = MakeOptionRow();
+    QLayout* buttons = MakeButtonColumn();
+    auto* left = new QVBoxLayout;
+    left->addLayout(grid);
+    left->addLayout(options);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+
+    connect(findText_, &QLineEdit::textChanged, this, &FindReplaceWindow::UpdateButtons);
+    connect(findNext_, &QPushButton::clicked, this, &FindReplaceWindow::FindNext);
+    connect(replace_, &QPushButton::clicked, this, &FindReplaceWindow::Replace);
+    connect(replaceAll_, &QPushButton::clicked, this, &FindReplaceWindow::ReplaceAll);
+    UpdateButtons();
+}
+
+// The item to find and its replacement, typed or chosen.
+QLayout* FindReplaceWindow::MakeItemRows() {
     auto* grid = new QGridLayout;
     auto* findLabel = new QLabel(Tr(N_("Find what:")), this);
     findText_ = NamedField("findText", Tr(N_("Find what:")), false, this);
@@ -49,7 +68,13 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
     grid->addWidget(selectedItem_, 1, 1);
     grid->addWidget(replaceWith, 2, 0);
     grid->addWidget(replaceItem_, 2, 1);
+    connect(selectItem, &QPushButton::clicked, this, &FindReplaceWindow::SelectItem);
+    connect(replaceWith, &QPushButton::clicked, this, &FindReplaceWindow::ReplaceWith);
+    return grid;
+}
 
+// The direction, Circular and Clear Items.
+QLayout* FindReplaceWindow::MakeOptionRow() {
     auto* direction = new QGroupBox(Tr(N_("Direction")), this);
     up_ = new QRadioButton(Tr(N_("Up")), direction);
     up_->setObjectName(QStringLiteral("up"));
@@ -67,7 +92,11 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
     options->addWidget(circular_);
     options->addStretch();
     options->addWidget(clear);
+    connect(clear, &QPushButton::clicked, this, &FindReplaceWindow::ClearItems);
+    return options;
+}
 
+QLayout* FindReplaceWindow::MakeButtonColumn() {
     findNext_ = Button(N_("&Find Next"), "findNext", this);
     findNext_->setDefault(true);
     replace_ = Button(N_("&Replace"), "replace", this);
@@ -82,23 +111,8 @@ FindReplaceWindow::FindReplaceWindow(EditorWindow& editor, SelectItemDialog& sel
         buttons->addWidget(b);
     }
     buttons->addStretch();
-
-    auto* left = new QVBoxLayout;
-    left->addLayout(grid);
-    left->addLayout(options);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addLayout(buttons);
-
-    connect(findText_, &QLineEdit::textChanged, this, &FindReplaceWindow::UpdateButtons);
-    connect(findNext_, &QPushButton::clicked, this, &FindReplaceWindow::FindNext);
-    connect(replace_, &QPushButton::clicked, this, &FindReplaceWindow::Replace);
-    connect(replaceAll_, &QPushButton::clicked, this, &FindReplaceWindow::ReplaceAll);
-    connect(selectItem, &QPushButton::clicked, this, &FindReplaceWindow::SelectItem);
-    connect(replaceWith, &QPushButton::clicked, this, &FindReplaceWindow::ReplaceWith);
-    connect(clear, &QPushButton::clicked, this, &FindReplaceWindow::ClearItems);
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
-    UpdateButtons();
+    return buttons;
 }
 
 bool FindReplaceWindow::Up() const {

@@ -5,6 +5,7 @@
 
 #include "editor/find_replace.h"
 
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -38,6 +39,10 @@ public:
     void ClearItems();
 
 private:
+    // The parts of the window, in the order the focus moves through them.
+    QLayout* MakeItemRows();
+    QLayout* MakeOptionRow();
+    QLayout* MakeButtonColumn();
     void UpdateButtons();
     bool Up() const;
     void NotFound();

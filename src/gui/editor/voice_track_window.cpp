@@ -33,13 +33,25 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
     setObjectName(QStringLiteral("voiceTrackWindow"));
     setWindowTitle(Tr(N_("Voice Tracking")));
     SetHelpPage(this, QStringLiteral("editor.html#voice-tracks"));
-    const Options& o = editor_.CurrentStation().Opt;
     dateTime_ = new QLabel(this);
     dateTime_->setObjectName(QStringLiteral("dateTime"));
     dateTime_->setAlignment(Qt::AlignCenter);
     QFont bold = dateTime_->font();
     bold.setBold(true);
     dateTime_->setFont(bold);
+    QLayout* tracks = MakeTrackRows();
+    QLayout* timing = MakeTimingRow();
+    QLayout* buttons = MakeButtonRow();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(dateTime_);
+    layout->addLayout(tracks);
+    layout->addLayout(timing);
+    layout->addLayout(buttons);
+    ConnectControls();
+}
+
+// The tracks either side of the placeholder.
+QLayout* VoiceTrackWindow::MakeTrackRows() {
     auto* tracks = new QGridLayout;
     previous_ = NamedField("previousTrack", Tr(N_("Previous Track")), true, this);
     following_ = NamedField("followingTrack", Tr(N_("Following Track")), true, this);
@@ -47,7 +59,12 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
     tracks->addWidget(previous_, 0, 1);
     tracks->addWidget(new QLabel(Tr(N_("Following Track")), this), 1, 0);
     tracks->addWidget(following_, 1, 1);
+    return tracks;
+}
 
+// Auto Next, Auto Record and the intro timing that overrides the Options'.
+QLayout* VoiceTrackWindow::MakeTimingRow() {
+    const Options& o = editor_.CurrentStation().Opt;
     autoNext_ = new QCheckBox(Tr(N_("Auto Next")), this);
     autoNext_->setObjectName(QStringLiteral("autoNext"));
     autoNext_->setChecked(o.AutoNext);
@@ -75,7 +92,10 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
         w->setEnabled(false);
         connect(override_, &QCheckBox::toggled, w, &QWidget::setEnabled);
     }
+    return timing;
+}
 
+QLayout* VoiceTrackWindow::MakeButtonRow() {
     next_ = new QPushButton(Tr(N_("Next")), this);
     next_->setObjectName(QStringLiteral("next"));
     record_ = new QPushButton(Tr(N_("Record")), this);
@@ -89,12 +109,10 @@ VoiceTrackWindow::VoiceTrackWindow(EditorWindow& editor)
         b->setAccessibleName(b->text());
         buttons->addWidget(b);
     }
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(dateTime_);
-    layout->addLayout(tracks);
-    layout->addLayout(timing);
-    layout->addLayout(buttons);
+    return buttons;
+}
 
+void VoiceTrackWindow::ConnectControls() {
     // The two boxes are kept with the Options.
     Station& station = editor_.CurrentStation();
     connect(autoNext_, &QCheckBox::toggled, this, [&station](bool on) {

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -36,6 +37,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The parts of the window, in the order the focus moves through them.
+    QLayout* MakeTrackRows();
+    QLayout* MakeTimingRow();
+    QLayout* MakeButtonRow();
+    void ConnectControls();
     void SetButtonsEnabled(bool on);
 
     EditorWindow& editor_;

@@ -80,22 +80,7 @@ void GroupDialog::SetUpShared() {
     connect(folders, &QPlainTextEdit::textChanged, this, complete);
     connect(Child<QCheckBox>(this, "subfolders"), &QCheckBox::toggled, this,
             [this] { UpdateAverage(); });
-    connect(Child<QPushButton>(this, "addFolder"), &QPushButton::clicked, this, [this, folders] {
-        const QString folder = QFileDialog::getExistingDirectory(
-            this, kind_ == GroupKind::Category ? Tr(N_("Select a folder containing Category items"))
-                                               : Tr(N_("Select a folder containing Spot items")));
-        if (!folder.isEmpty()) {
-            folders->appendPlainText(folder);
-        }
-    });
-    connect(Child<QPushButton>(this, "addFiles"), &QPushButton::clicked, this, [this, folders] {
-        for (const QString& file : QFileDialog::getOpenFileNames(
-                 this, Tr(N_("Add Files")), {}, Q(FileDialogFilter(station_.Opt.Extensions)))) {
-            folders->appendPlainText(file);
-        }
-    });
-    connect(Child<QPushButton>(this, "clearFolders"), &QPushButton::clicked, folders,
-            &QPlainTextEdit::clear);
+    ConnectFolderButtons(folders);
 
     // Isolated mode loads saved track lists only: the folders cannot be changed.
     if (station_.Isolated) {
@@ -113,6 +98,26 @@ void GroupDialog::SetUpShared() {
     (existing_ == nullptr ? static_cast<QWidget*>(name) : Child<QWidget>(this, "notes"))
         ->setFocus();
     complete();
+}
+
+// The buttons that add to the folders and files, or clear them.
+void GroupDialog::ConnectFolderButtons(QPlainTextEdit* folders) {
+    connect(Child<QPushButton>(this, "addFolder"), &QPushButton::clicked, this, [this, folders] {
+        const QString folder = QFileDialog::getExistingDirectory(
+            this, kind_ == GroupKind::Category ? Tr(N_("Select a folder containing Category items"))
+                                               : Tr(N_("Select a folder containing Spot items")));
+        if (!folder.isEmpty()) {
+            folders->appendPlainText(folder);
+        }
+    });
+    connect(Child<QPushButton>(this, "addFiles"), &QPushButton::clicked, this, [this, folders] {
+        for (const QString& file : QFileDialog::getOpenFileNames(
+                 this, Tr(N_("Add Files")), {}, Q(FileDialogFilter(station_.Opt.Extensions)))) {
+            folders->appendPlainText(file);
+        }
+    });
+    connect(Child<QPushButton>(this, "clearFolders"), &QPushButton::clicked, folders,
+            &QPlainTextEdit::clear);
 }
 
 void GroupDialog::Show(const GroupFields& f) {

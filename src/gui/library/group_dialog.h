@@ -53,6 +53,9 @@ protected:
     TCustomDetails* existing_;
     TCustomDetails* result_ = nullptr;
     bool showing_ = false;
+
+private:
+    void ConnectFolderButtons(QPlainTextEdit* folders);
 };
 
 class CategoryDialog : public GroupDialog {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,15 +37,80 @@ void OnTerminate(int) {
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
+// The program's own path: its catalogues, help and demo are found beside it.
+std::filesystem::path ProgramPath(const char* argv0) {
+    std::error_code ec;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        program = argv0;
+    }
+    return program;
+}
+
+// The switches after Qt took its own; nothing when they are wrong (the usage is said).
+std::optional<spindle::StartupSwitches> ReadSwitches() {
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) {
+        args.push_back(a.toStdString());
+    }
+    spindle::StartupSwitches switches = spindle::ParseStartupSwitches(args);
+    if (!switches.Problem.empty()) {
+        std::cerr << "spindle: " << switches.Problem << "\n"
+                  << "Usage: spindle [-e] [-i] [-r] [--data DIR]\n";
+        return std::nullopt;
+    }
+    return switches;
+}
+
+// The data folder the switches or SPINDLE_DATA name. The user's data folder is made on
+// the first start; a folder named on purpose must exist already.
+std::filesystem::path DataFolder(const spindle::StartupSwitches& switches,
+                                 const std::filesystem::path& program) {
+    const std::filesystem::path folder =
+        spindle::ResolveDataFolder(switches.Data, std::getenv("SPINDLE_DATA"), program);
+    if (!switches.Data && std::getenv("SPINDLE_DATA") == nullptr) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+    }
+    return folder;
+}
+
+// Why the program cannot start: a line on standard error when nobody answers boxes.
+void Refuse(const std::string& problem, bool unattended, spindle::gui::GuiOperator& gui) {
+    if (unattended) {
+        std::cerr << "spindle: " << problem << "\n";
+    } else {
+        gui.Show(spindle::MessageKind::Error, problem, spindle::Buttons::Ok);
+    }
+}
+
+// A session that ends, or a kill with SIGTERM, closes the window as the operator
+// would, with the close question when something is unsaved; before the window is
+// up there is nothing to lose and the program just ends.
+void CloseOnTerminate(QApplication& app, spindle::gui::StartupSequence& startup) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&startup] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        const auto* editor = startup.Window() ? startup.Window()->Editor() : nullptr;
+        if (startup.Window() != nullptr &&
+            (startup.Window()->isVisible() || (editor != nullptr && editor->isVisible()))) {
+            startup.Window()->Terminate();
+        } else {
+            QApplication::quit();
+        }
+    });
+    std::signal(SIGTERM, OnTerminate);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    std::error_code ec;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        program = argv[0];
-    }
+    const std::filesystem::path program = ProgramPath(argv[0]);
     spindle::InitTranslation(spindle::LocaleFolder(program, SPINDLE_LOCALE_DIR));
     QApplication app(argc, argv);  // takes Qt's own arguments (-platform, ...)
     QApplication::setApplicationName(QStringLiteral("Spindle"));
@@ -54,23 +120,13 @@ int main(int argc, char** argv) {
     spindle::gui::InstallQtTranslations(qtTexts, QLocale::system());
     spindle::gui::SetHelpFolder(spindle::SharedFolder(program, "spindle/help"));
 
-    std::vector<std::string> args;
-    for (const QString& a : QApplication::arguments().mid(1)) {
-        args.push_back(a.toStdString());
-    }
-    const spindle::StartupSwitches switches = spindle::ParseStartupSwitches(args);
-    if (!switches.Problem.empty()) {
-        std::cerr << "spindle: " << switches.Problem << "\n"
-                  << "Usage: spindle [-e] [-i] [-r] [--data DIR]\n";
+    const std::optional<spindle::StartupSwitches> read = ReadSwitches();
+    if (!read) {
         return 2;
     }
-    const std::filesystem::path folder =
-        spindle::ResolveDataFolder(switches.Data, std::getenv("SPINDLE_DATA"), program);
-    // The user's data folder is made on the first start; a folder named on purpose must
-    // exist already.
-    if (!switches.Data && std::getenv("SPINDLE_DATA") == nullptr) {
-        std::filesystem::create_directories(folder, ec);
-    }
+    const spindle::StartupSwitches& switches = *read;
+    const std::filesystem::path folder = DataFolder(switches, program);
+    std::error_code ec;
     const bool missing = !std::filesystem::is_directory(folder, ec);
 
     // With "r" nobody answers boxes: messages become lines of the run.
@@ -84,11 +140,7 @@ int main(int argc, char** argv) {
             missing ? spindle::Format(spindle::tr("The data folder \"%0:s\" does not exist."),
                                       folder.string())
                     : lock.Problem();
-        if (switches.Unattended) {
-            std::cerr << "spindle: " << problem << "\n";
-        } else {
-            gui.Show(spindle::MessageKind::Error, problem, spindle::Buttons::Ok);
-        }
+        Refuse(problem, switches.Unattended, gui);
         return 1;
     }
     spindle::Station station(folder, op);
@@ -100,24 +152,7 @@ int main(int argc, char** argv) {
         startup.Window()->setWindowTitle(QStringLiteral("Spindle - ") +
                                          QString::fromStdString(folder.string()));
     });
-    // A session that ends, or a kill with SIGTERM, closes the window as the operator
-    // would, with the close question when something is unsaved; before the window is
-    // up there is nothing to lose and the program just ends.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&startup] {
-            char byte = 0;
-            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-            const auto* editor = startup.Window() ? startup.Window()->Editor() : nullptr;
-            if (startup.Window() != nullptr &&
-                (startup.Window()->isVisible() || (editor != nullptr && editor->isVisible()))) {
-                startup.Window()->Terminate();
-            } else {
-                QApplication::quit();
-            }
-        });
-        std::signal(SIGTERM, OnTerminate);
-    }
+    CloseOnTerminate(app, startup);
     startup.Start();
     const int status = app.exec();
     // For cron, as spindle-cli: an "r" run that made nothing or could not save failed.

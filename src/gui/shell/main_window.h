@@ -83,6 +83,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr ListKind kLists[] = {ListKind::Categories, ListKind::SpotGroups,
+                                          ListKind::Rotations, ListKind::Schedules};
+
+    // The steps of building the window.
+    void SetUpOptionPages();
+    void SetUpLists();
+    void SetUpViewStyles();
+    void SetUpStatusBar();
+    void ConnectActions();
+    void SetUpHelpPages();
     void UpdateActions();
     void UpdateCounts();
     // The option pages and the Related Artists as the Station holds them now.

@@ -8,8 +8,9 @@
 #include "gui/journey.h"
 #include "gui/library/file_view_window.h"
 #include "gui/library/group_dialog.h"
-#include "gui/library/plan_editors.h"
 #include "gui/library/plan_lists.h"
+#include "gui/library/rotation_editor.h"
+#include "gui/library/schedule_editor.h"
 #include "gui/shell/main_window.h"
 
 using namespace spindle;
