@@ -191,7 +191,7 @@ void GenerationRun::ReportRelaxedRules() {
     std::map<std::string, std::pair<long, long>> counts;  // Category -> song, artist
     for (const RelaxedRule& r : state_.Relaxed) {
         auto& [song, artist] = counts[r.Category];
-        ++(r.Song ? song : artist);
+        ++(r.Rule == "song" ? song : artist);
     }
     std::string line;
     for (const auto& [category, n] : counts) {
@@ -212,7 +212,7 @@ void GenerationRun::ReportRelaxedRules() {
         std::snprintf(inside, sizeof inside, "%.1f", r.MinutesInside);
         text +=
             CsvText(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," + CsvText(r.Category) +
-            "," + (r.Song ? "song" : "artist") + "," + CsvText(r.Track) + "," +
+            "," + r.Rule + "," + CsvText(r.Track) + "," +
             CsvText(r.PreviousPlay > 0.0 ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
                                          : std::string()) +
             "," + inside + "\r\n";

@@ -41,7 +41,7 @@ enum class WarningAnswer { None, Yes, YesToAll, Cancel };
 struct RelaxedRule {
     TDateTime Slot = 0.0;
     std::string Category;
-    bool Song = true;  // else the artist rule
+    std::string Rule;  // as the rule names itself: "song", "artist"
     std::string Track;
     TDateTime PreviousPlay = 0.0;
     double MinutesInside = 0.0;  // how far inside the interval the play fell

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
 
 #include "base/format.h"
 #include "base/format_datetime.h"
-#include "base/paths.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "library/group_ops.h"
@@ -15,25 +13,61 @@
 namespace spindle {
 namespace {
 
-// A candidate as TakeNextTrack gave it, with where it stood in the list.
-struct Candidate {
-    FileRec Entry;
-    std::size_t Position = 0;
-};
+// How many tracks that keep every rule the hour fit weighs.
+constexpr std::size_t kFitCandidates = 36;
+// A miss this small counts as on time: the first such track in line plays.
+constexpr double kFitSlack = 10.0;
 
-bool Earlier(const std::optional<Candidate>& best, const Candidate& c) {
-    return !best || c.Entry.LastUsed < best->Entry.LastUsed;
+Pick LeftOut() {
+    Pick none;
+    none.LeftOut = true;
+    return none;
 }
 
-// A play as far from the slot as the interval, on either side. A last use after the slot
-// comes from a run of a later period, or of this one before the operator (or a restored
-// Options.dat) moved the start back: it keeps its distance too, but it is not "recent"
-// for every slot before it, which would leave nothing to choose from.
-bool OutsideInterval(TDateTime played, TDateTime t, double days) {
-    if (days == 0.0 || played == 0.0) {
-        return true;
+double IntervalDays(int option, std::uint32_t own, std::uint32_t stationWide) {
+    return (option == kRepeatSpecify ? own : stationWide) / kMinutesPerDay;
+}
+
+double PlayedSeconds(const FileRec& f, const TCategoryDetails& c, const Fit& fit) {
+    const unsigned seconds = f.Duration != 0 ? f.Duration : c.AverageTime;
+    return seconds -
+           ItemCrossfade(f.FileName, seconds, fit.Crossfade, fit.CrossfadeFromName).Seconds;
+}
+
+// The play order ends with few drawn: the next one starts with the tracks drawn, in their
+// order, so that they keep their turn, and the draw goes on.
+void CarryDrawn(TCategoryDetails& c, std::vector<Candidate>& drawn, RandomSource& random) {
+    ShuffleFiles(c, random);
+    for (std::size_t k = 0; k < drawn.size(); ++k) {
+        const auto at =
+            static_cast<std::size_t>(std::max(0, FindFileIndex(c, drawn[k].Entry.FileName)));
+        std::rotate(c.Files.begin() + static_cast<std::ptrdiff_t>(k),
+                    c.Files.begin() + static_cast<std::ptrdiff_t>(at),
+                    c.Files.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+        drawn[k].Position = k;
     }
-    return played <= t ? t - days >= played : played - days >= t;
+    for (std::size_t k = 0; k < c.Files.size(); ++k) {
+        c.Files[k].Index = static_cast<std::int32_t>(k);  // as a shuffle leaves them
+    }
+    c.NextItem = static_cast<std::uint32_t>(drawn.size());
+}
+
+// The pick plays in the first drawn track's turn; that track and the others drawn after
+// it keep their order and stand next in line.
+void PlayInFirstTurn(TCategoryDetails& c, std::size_t first, Candidate& chosen) {
+    auto files = c.Files.begin();
+    std::vector<std::int32_t> indexes;
+    for (std::size_t k = first; k <= chosen.Position; ++k) {
+        indexes.push_back(c.Files[k].Index);
+    }
+    std::rotate(files + static_cast<std::ptrdiff_t>(first),
+                files + static_cast<std::ptrdiff_t>(chosen.Position),
+                files + static_cast<std::ptrdiff_t>(chosen.Position) + 1);
+    for (std::size_t k = 0; k < indexes.size(); ++k) {
+        c.Files[first + k].Index = indexes[k];  // positions keep their numbers
+    }
+    chosen.Position = first;
+    c.NextItem = static_cast<std::uint32_t>(first + 1);
 }
 
 // How near its end an hour can still come when `left` seconds are left for the tracks
@@ -84,18 +118,17 @@ bool TrackSelector::LookupArtist(const std::string& path) {
     }
     state_.CurrentArtists.clear();
     bool allDirect = true;
-    for (const std::string& artist : ArtistsOfFile(ExtractFileName(path), settings_.Names)) {
-        const std::string& key = station_.Related.Key(artist);
-        ArtistRec* record = station_.Artists.Find(key);
-        if (record == nullptr) {
+    for (const ArtistKey& key :
+         ResolveArtists(path, settings_.Names, station_.Related, station_.Artists)) {
+        if (!key.Direct) {
             allDirect = false;
             report_.Message(Format(tr("Error: Related Artist \"%0:s\" not found.  Using \"%1:s\"."),
-                                   key, artist),
+                                   key.Group, key.Artist),
                             false);
-            record = station_.Artists.Find(artist);
         }
+        ArtistRec* record = station_.Artists.Find(key.Key());
         if (record == nullptr) {
-            report_.Message(Format(tr("Error 02: \"%0:s\" not found."), artist), false);
+            report_.Message(Format(tr("Error 02: \"%0:s\" not found."), key.Artist), false);
             continue;
         }
         state_.CurrentArtists.push_back(record);
@@ -125,244 +158,207 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
     if (c.Files.empty()) {
         return {};
     }
-    auto playedSeconds = [&](const FileRec& f) {
-        const unsigned seconds = f.Duration != 0 ? f.Duration : c.AverageTime;
-        return seconds -
-               ItemCrossfade(f.FileName, seconds, fit->Crossfade, fit->CrossfadeFromName).Seconds;
-    };
     if (fit != nullptr && fit->MayLeaveOut &&
         (fit->LeftSeconds <= 0.0 || fit->Shortest > 2.0 * fit->LeftSeconds)) {
         // Past the end, or too near it for even the shortest track: the slot is left out
         // before any track loses its turn.
-        Pick none;
-        none.LeftOut = true;
-        return none;
+        return LeftOut();
     }
-    std::vector<Candidate> fitting;
-    constexpr std::size_t kFitCandidates = 36;
-    // A miss this small counts as on time: the first such track in line plays.
-    constexpr double kFitSlack = 10.0;
-    const std::size_t n = c.Files.size();
     long bias = 0;
     if (settings_.NewerTracks > 0) {
         const double b = 2.0 * settings_.NewerTracks;
-        const auto top =
-            static_cast<long>(b + std::nearbyint(b * b * static_cast<double>(n - 1) / 10000.0));
+        const auto top = static_cast<long>(
+            b + std::nearbyint(b * b * static_cast<double>(c.Files.size() - 1) / 10000.0));
         bias = static_cast<long>(station_.Random.Below(static_cast<std::uint32_t>(top + 1)));
     }
-    const double songDays =
-        (c.SongRepeatOption == kRepeatSpecify ? c.SongRepeatInterval : settings_.SongInterval) /
-        kMinutesPerDay;
-    const double artistDays = (c.ArtistRepeatOption == kRepeatSpecify ? c.ArtistRepeatInterval
-                                                                      : settings_.ArtistInterval) /
-                              kMinutesPerDay;
+    const SongInterval song(
+        IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval));
+    const ArtistInterval artist(
+        IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval, settings_.ArtistInterval));
+    const RepeatRule* const rules[] = {&song, &artist};
 
-    const std::size_t limit = 2 * n;
-    long artistBlocked = 0;
-    long kept = 0;
+    // The bias weighs a few more than one: the newest of them plays.
+    const std::size_t wanted = fit != nullptr ? kFitCandidates
+                               : bias < 2     ? 1
+                                              : static_cast<std::size_t>(bias) + 1;
+    Draw& draw = DrawCandidates(c, t, rules, wanted, fit != nullptr);
+    if (draw.Stopped) {
+        return {};
+    }
     std::optional<Candidate> chosen;
-    std::optional<Candidate> bestEligible;
-    std::optional<Candidate> bestSongBlocked;
-    std::optional<Candidate> bestArtistBlocked;
-    Candidate last;
-    // Where a fitted slot's draw began in the play order: what it draws and does not
-    // play goes back there.
-    std::size_t drawStart = c.NextItem;
+    if (draw.Clean.empty()) {
+        chosen = Relax(c, t, draw, rules);
+    } else if (fit != nullptr) {
+        chosen = ChooseFit(c, *fit, draw);
+        if (!chosen) {
+            return LeftOut();
+        }
+    } else if (bias >= 2) {
+        chosen = draw.Clean.front();
+        for (const Candidate& cand : draw.Clean) {
+            if (cand.Entry.FileDate > chosen->Entry.FileDate) {
+                chosen = cand;
+            }
+        }
+        LookupArtist(chosen->Entry.FileName);
+    } else {
+        chosen = std::move(draw.Clean.front());  // the last drawn: its artists are current
+    }
+    return chosen ? Take(c, *chosen, t) : Pick{};
+}
+
+TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTime t, Rules rules,
+                                                   std::size_t wanted, bool fitting) {
+    Draw& draw = draw_;
+    draw.Clean.clear();
+    draw.Relaxed.reset();
+    draw.Stopped = false;
+    draw.Blocked.assign(rules.size(), 0);
+    draw.Verdicts.resize(rules.size());
+    draw.Start = c.NextItem;
+    const std::size_t n = c.Files.size();
+    draw.Attempts = 2 * n;
+    std::vector<Verdict>& verdicts = draw.Verdicts;
     bool carried = false;
-    for (std::size_t attempt = 0; attempt < limit; ++attempt) {
-        if (fit != nullptr && c.NextItem >= n) {
+    for (std::size_t attempt = 0; attempt < draw.Attempts; ++attempt) {
+        if (fitting && c.NextItem >= n) {
             if (carried) {
                 break;
             }
-            drawStart = 0;
-            if (!fitting.empty()) {
-                // The play order ends with few drawn: the next one starts with the tracks
-                // drawn, in their order, so that they keep their turn, and the draw goes on.
-                ShuffleFiles(c, station_.Random);
-                for (std::size_t k = 0; k < fitting.size(); ++k) {
-                    const auto at = static_cast<std::size_t>(
-                        std::max(0, FindFileIndex(c, fitting[k].Entry.FileName)));
-                    std::rotate(c.Files.begin() + static_cast<std::ptrdiff_t>(k),
-                                c.Files.begin() + static_cast<std::ptrdiff_t>(at),
-                                c.Files.begin() + static_cast<std::ptrdiff_t>(at) + 1);
-                    fitting[k].Position = k;
-                }
-                for (std::size_t k = 0; k < n; ++k) {
-                    c.Files[k].Index = static_cast<std::int32_t>(k);  // as a shuffle leaves them
-                }
-                c.NextItem = static_cast<std::uint32_t>(fitting.size());
+            draw.Start = 0;
+            if (!draw.Clean.empty()) {
+                CarryDrawn(c, draw.Clean, station_.Random);
                 carried = true;
             }
         }
         auto taken = TakeNextTrack(c, station_.Random);
-        last = Candidate{std::move(*taken), c.NextItem - 1};
-        const Candidate& cand = last;
-
-        bool artistPass = false;
-        if (LookupArtist(cand.Entry.FileName)) {
-            // Blocked when any of its artists is.
-            artistPass = true;
-            for (const ArtistRec* r : state_.CurrentArtists) {
-                artistPass = artistPass && OutsideInterval(r->LastPlayed, t, artistDays);
-            }
-            if (!artistPass) {
-                ++artistBlocked;
+        Candidate cand{std::move(*taken), c.NextItem - 1, {}};
+        LookupArtist(cand.Entry.FileName);
+        cand.Artists = state_.CurrentArtists;
+        std::optional<std::size_t> rank;  // the last rule it breaks
+        for (std::size_t k = 0; k < rules.size(); ++k) {
+            verdicts[k] = rules[k]->Check(cand, t);
+            if (verdicts[k].Broken) {
+                rank = k;
+                draw.Blocked[k] += verdicts[k].PreviousPlay ? 1 : 0;
             }
         }
-        const bool songPass = OutsideInterval(cand.Entry.LastUsed, t, songDays);
-
-        if (!artistPass) {
-            if (Earlier(bestArtistBlocked, cand)) {
-                bestArtistBlocked = cand;
-            }
-        } else if (!songPass) {
-            if (Earlier(bestSongBlocked, cand)) {
-                bestSongBlocked = cand;
-            }
-        } else if (fit != nullptr) {
-            fitting.push_back(cand);
-            if (fitting.size() == kFitCandidates) {
+        cand.Artists = {};  // the look-up's, which the next one replaces
+        if (!rank) {
+            draw.Clean.push_back(std::move(cand));
+            if (draw.Clean.size() == wanted) {
                 break;
             }
-        } else if (bias < 2) {
-            chosen = cand;
-            break;
-        } else {
-            if (!bestEligible || cand.Entry.FileDate > bestEligible->Entry.FileDate) {
-                bestEligible = cand;
-            }
-            if (kept == bias) {
-                break;
-            }
-            ++kept;
+        } else if (!draw.Relaxed || *rank < draw.RelaxedRank ||
+                   (*rank == draw.RelaxedRank &&
+                    cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed)) {
+            draw.Relaxed = std::move(cand);
+            draw.RelaxedRank = *rank;
+            draw.RelaxedVerdicts = verdicts;
         }
         if (report_.Stopped()) {
-            return {};
+            draw.Stopped = true;
+            break;
         }
     }
+    return draw;
+}
 
-    if (!fitting.empty()) {
-        // The first track in line after which the hour can still end on time with the
-        // tracks drawn, else the one that ends it nearest; leaving the slot out when that
-        // is nearer still.
-        std::vector<double> lengths;
-        std::vector<std::vector<ArtistRec*>> artists;
-        for (const Candidate& cand : fitting) {
-            lengths.push_back(playedSeconds(cand.Entry));
-            LookupArtist(cand.Entry.FileName);
-            artists.push_back(state_.CurrentArtists);
-        }
-        const Candidate* best = nullptr;
-        double bestMiss = std::numeric_limits<double>::infinity();
-        std::vector<double> pool;
-        for (std::size_t k = 0; k < fitting.size() && bestMiss > kFitSlack; ++k) {
-            // The next slots choose among the others drawn, bar those of its artists.
-            pool.clear();
-            for (std::size_t o = 0; o < fitting.size(); ++o) {
-                if (o != k && std::none_of(artists[o].begin(), artists[o].end(), [&](auto* a) {
-                        return std::find(artists[k].begin(), artists[k].end(), a) !=
-                               artists[k].end();
-                    })) {
-                    pool.push_back(lengths[o]);
-                }
-            }
-            const double miss = EndMiss(fit->LeftSeconds - lengths[k], *fit, pool);
-            if (best == nullptr || miss < bestMiss) {
-                best = &fitting[k];
-                bestMiss = miss;
+// The first track in line after which the hour can still end on time with the tracks
+// drawn, else the one that ends it nearest; none, leaving the slot out and putting back
+// what was drawn, when leaving it out is nearer still.
+std::optional<Candidate> TrackSelector::ChooseFit(TCategoryDetails& c, const Fit& fit,
+                                                  const Draw& draw) {
+    const std::vector<Candidate>& drawn = draw.Clean;
+    std::vector<double> lengths;
+    std::vector<std::vector<ArtistRec*>> artists;
+    for (const Candidate& cand : drawn) {
+        lengths.push_back(PlayedSeconds(cand.Entry, c, fit));
+        LookupArtist(cand.Entry.FileName);
+        artists.push_back(state_.CurrentArtists);
+    }
+    std::size_t best = 0;
+    double bestMiss = std::numeric_limits<double>::infinity();
+    std::vector<double> pool;
+    for (std::size_t k = 0; k < drawn.size() && bestMiss > kFitSlack; ++k) {
+        // The next slots choose among the others drawn, bar those of its artists.
+        pool.clear();
+        for (std::size_t o = 0; o < drawn.size(); ++o) {
+            if (o != k && std::none_of(artists[o].begin(), artists[o].end(), [&](auto* a) {
+                    return std::find(artists[k].begin(), artists[k].end(), a) != artists[k].end();
+                })) {
+                pool.push_back(lengths[o]);
             }
         }
-        if (fit->MayLeaveOut && std::fabs(fit->LeftSeconds) <= bestMiss) {
-            c.NextItem = static_cast<std::uint32_t>(drawStart);  // nothing drawn loses its turn
-            Pick none;
-            none.LeftOut = true;
-            return none;
-        }
-        // The pick plays in the first eligible track's turn; that track and the others
-        // drawn after it keep their order and stand next in line.
-        const std::size_t first = fitting.front().Position;
-        chosen = *best;
-        auto files = c.Files.begin();
-        std::vector<std::int32_t> indexes;
-        for (std::size_t k = first; k <= chosen->Position; ++k) {
-            indexes.push_back(c.Files[k].Index);
-        }
-        std::rotate(files + static_cast<std::ptrdiff_t>(first),
-                    files + static_cast<std::ptrdiff_t>(chosen->Position),
-                    files + static_cast<std::ptrdiff_t>(chosen->Position) + 1);
-        for (std::size_t k = 0; k < indexes.size(); ++k) {
-            c.Files[first + k].Index = indexes[k];  // positions keep their numbers
-        }
-        chosen->Position = first;
-        c.NextItem = static_cast<std::uint32_t>(first + 1);
-        LookupArtist(chosen->Entry.FileName);
-    } else if (bestEligible) {
-        chosen = bestEligible;
-        LookupArtist(chosen->Entry.FileName);
-    } else if (!chosen) {
-        const std::string line = Format(tr("Selection error on Category \"%0:s\" for %1:s"), c.Name,
-                                        FormatDateTime("dddd t", t, station_.Settings()));
-        report_.Problem(line);
-        if (!report_.Unattended() && state_.Warning != WarningAnswer::YesToAll) {
-            const char* hint =
-                artistBlocked <= static_cast<long>(limit / 2)
-                    ? tr("Hint: The Song Repeat Protection interval may be too high.")
-                    : tr("Hint: The Artist Repeat Protection interval may be too high.");
-            const std::string text =
-                line + "\r" + tr("Cannot select a file due to Repeat Interval constraints.") +
-                "\r\r" + hint + "\r\r" + tr("Do you wish to Ignore the warning?");
-            const Answer answer =
-                report_.Op().Show(MessageKind::Warning, text, Buttons::YesCancelYesToAll);
-            if (answer == Answer::Yes) {
-                state_.Warning = WarningAnswer::Yes;
-            } else if (answer == Answer::YesToAll) {
-                state_.Warning = WarningAnswer::YesToAll;
-            } else {
-                state_.Warning = WarningAnswer::Cancel;
-                return {};
-            }
-        }
-        // Relaxing a rule relaxes it as little as possible: the song-blocked candidate
-        // played longest ago, else the best artist-blocked one, whether the operator
-        // said Yes or nobody is there to ask.
-        chosen = bestSongBlocked ? bestSongBlocked : bestArtistBlocked;
-        if (chosen) {
-            LookupArtist(chosen->Entry.FileName);
-            // Every rule the pick breaks, and by how much: the play nearest the slot is
-            // the one that broke it.
-            auto record = [&](bool song, TDateTime previous, double days) {
-                RelaxedRule relaxed;
-                relaxed.Slot = t;
-                relaxed.Category = c.Name;
-                relaxed.Song = song;
-                relaxed.Track = chosen->Entry.FileName;
-                relaxed.PreviousPlay = previous;
-                relaxed.MinutesInside = (days - std::fabs(t - previous)) * kMinutesPerDay;
-                state_.Relaxed.push_back(std::move(relaxed));
-            };
-            if (!OutsideInterval(chosen->Entry.LastUsed, t, songDays)) {
-                record(true, chosen->Entry.LastUsed, songDays);
-            }
-            std::optional<TDateTime> nearest;
-            for (const ArtistRec* r : state_.CurrentArtists) {
-                if (!OutsideInterval(r->LastPlayed, t, artistDays) &&
-                    (!nearest || std::fabs(t - r->LastPlayed) < std::fabs(t - *nearest))) {
-                    nearest = r->LastPlayed;
-                }
-            }
-            if (nearest) {
-                record(false, *nearest, artistDays);
-            }
+        const double miss = EndMiss(fit.LeftSeconds - lengths[k], fit, pool);
+        if (k == 0 || miss < bestMiss) {
+            best = k;
+            bestMiss = miss;
         }
     }
-    if (!chosen) {
-        return {};
+    if (fit.MayLeaveOut && std::fabs(fit.LeftSeconds) <= bestMiss) {
+        c.NextItem = static_cast<std::uint32_t>(draw.Start);  // nothing drawn loses its turn
+        return std::nullopt;
     }
+    Candidate chosen = drawn[best];
+    PlayInFirstTurn(c, drawn.front().Position, chosen);
+    LookupArtist(chosen.Entry.FileName);
+    return chosen;
+}
 
-    // The candidate's position still holds it unless a reshuffle moved it since.
-    std::size_t index = chosen->Position;
-    if (index >= c.Files.size() || c.Files[index].FileName != chosen->Entry.FileName) {
-        const int found = FindFileIndex(c, chosen->Entry.FileName);
+// Nothing keeps every rule: with the operator's leave, or nobody there to ask, the
+// draw's least breaking candidate plays, and each rule it breaks is recorded.
+std::optional<Candidate> TrackSelector::Relax(const TCategoryDetails& c, TDateTime t,
+                                              const Draw& draw, Rules rules) {
+    if (!WarnBlocked(c, t, draw, rules) || !draw.Relaxed) {
+        return std::nullopt;
+    }
+    const Candidate& chosen = *draw.Relaxed;
+    LookupArtist(chosen.Entry.FileName);
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        const Verdict& v = draw.RelaxedVerdicts[k];
+        if (v.Broken && v.PreviousPlay) {
+            state_.Relaxed.push_back({t, c.Name, rules[k]->Name(), chosen.Entry.FileName,
+                                      *v.PreviousPlay, v.MinutesInside});
+        }
+    }
+    return chosen;
+}
+
+// Reports the selection error and, when someone is there to ask, whether to go on; false
+// when the run is cancelled.
+bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Draw& draw,
+                                Rules rules) {
+    const std::string line = Format(tr("Selection error on Category \"%0:s\" for %1:s"), c.Name,
+                                    FormatDateTime("dddd t", t, station_.Settings()));
+    report_.Problem(line);
+    if (report_.Unattended() || state_.Warning == WarningAnswer::YesToAll) {
+        return true;
+    }
+    // The first rule is the usual cause; a later one is named when it blocked more than
+    // half the draws a selection may make.
+    const RepeatRule* hinted = rules.front();
+    for (std::size_t k = 1; k < rules.size(); ++k) {
+        if (draw.Blocked[k] > static_cast<long>(draw.Attempts / 2)) {
+            hinted = rules[k];
+        }
+    }
+    const std::string text =
+        line + "\r" + tr("Cannot select a file due to Repeat Interval constraints.") + "\r\r" +
+        hinted->Hint() + "\r\r" + tr("Do you wish to Ignore the warning?");
+    const Answer answer = report_.Op().Show(MessageKind::Warning, text, Buttons::YesCancelYesToAll);
+    state_.Warning = answer == Answer::Yes        ? WarningAnswer::Yes
+                     : answer == Answer::YesToAll ? WarningAnswer::YesToAll
+                                                  : WarningAnswer::Cancel;
+    return state_.Warning != WarningAnswer::Cancel;
+}
+
+// Counts the pick as used where it stands now: its position still holds it unless a
+// reshuffle moved it since.
+Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime t) {
+    std::size_t index = chosen.Position;
+    if (index >= c.Files.size() || c.Files[index].FileName != chosen.Entry.FileName) {
+        const int found = FindFileIndex(c, chosen.Entry.FileName);
         if (found < 0) {
             report_.Message(tr("Internal Error 100"), true);
             return {};

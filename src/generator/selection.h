@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "generator/repeat_rules.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
 #include "library/station.h"
@@ -35,8 +38,10 @@ struct Fit {
     bool CrossfadeFromName = true;
 };
 
-// Chooses tracks from Categories under the song and artist repeat intervals, with the
-// new-track bias and the operator's say when nothing passes.
+// Chooses tracks from Categories: candidates drawn in play order, each checked against the
+// rules (the song and artist repeat intervals); the first that keeps them all, or the
+// new-track bias's or the hour fit's choice among those; when none does, the operator's
+// say and the one that breaks the least.
 class TrackSelector {
 public:
     TrackSelector(Station& station, const RunSettings& settings, RunState& state, RunReport& report)
@@ -57,6 +62,34 @@ public:
     void NoteUse(FileRec& entry, TDateTime newLastUsed);
 
 private:
+    using Rules = std::span<const RepeatRule* const>;
+    // What a selection's draw found; kept between selections for its buffers.
+    struct Draw {
+        std::vector<Candidate> Clean;  // those that keep every rule, in play order
+        // The one to take when none keeps every rule: the one whose most important broken
+        // rule (the last in the list) is least important, played longest ago; its verdicts.
+        std::optional<Candidate> Relaxed;
+        std::size_t RelaxedRank = 0;
+        std::vector<Verdict> RelaxedVerdicts;
+        std::vector<Verdict> Verdicts;  // the candidate's being checked
+        std::vector<long> Blocked;      // per rule, the draws it blocked with a play
+        std::size_t Attempts = 0;       // as many draws as the selection may make
+        // Where a fitted slot's draw began in the play order: what it draws and does not
+        // play goes back there.
+        std::size_t Start = 0;
+        bool Stopped = false;
+    };
+
+    Draw& DrawCandidates(TCategoryDetails& category, TDateTime playTime, Rules rules,
+                         std::size_t wanted, bool fitting);
+    std::optional<Candidate> ChooseFit(TCategoryDetails& category, const Fit& fit,
+                                       const Draw& draw);
+    std::optional<Candidate> Relax(const TCategoryDetails& category, TDateTime playTime,
+                                   const Draw& draw, Rules rules);
+    bool WarnBlocked(const TCategoryDetails& category, TDateTime playTime, const Draw& draw,
+                     Rules rules);
+    Pick Take(TCategoryDetails& category, const Candidate& chosen, TDateTime playTime);
+
     Station& station_;
     // Each path's artist record once found: artists and related lines do not change
     // during a run, and selection asks for the same tracks' artists over and over.
@@ -64,6 +97,7 @@ private:
     const RunSettings& settings_;
     RunState& state_;
     RunReport& report_;
+    Draw draw_;
 };
 
 }  // namespace spindle

@@ -45,13 +45,24 @@ void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const 
     }
 }
 
+std::vector<ArtistKey> ResolveArtists(std::string_view path, const NameRules& rules,
+                                      const RelatedArtists& related, const ArtistList& artists) {
+    std::vector<ArtistKey> keys;
+    for (std::string& artist : ArtistsOfFile(ExtractFileName(path), rules)) {
+        ArtistKey key{std::move(artist), {}, false};
+        key.Group = related.Key(key.Artist);
+        key.Direct = artists.Find(key.Group) != nullptr;
+        keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
 std::vector<std::string> ArtistKeysOfFile(std::string_view path, const NameRules& rules,
                                           const RelatedArtists& related,
                                           const ArtistList& artists) {
     std::vector<std::string> keys;
-    for (const std::string& artist : ArtistsOfFile(ExtractFileName(path), rules)) {
-        const std::string& key = related.Key(artist);
-        keys.push_back(FoldCase(artists.Find(key) != nullptr ? key : artist));
+    for (const ArtistKey& key : ResolveArtists(path, rules, related, artists)) {
+        keys.push_back(FoldCase(key.Key()));
     }
     return keys;
 }

@@ -48,10 +48,19 @@ private:
     std::unordered_map<std::string, ArtistRec> artists_;  // key: case-folded name
 };
 
-// The names, case-folded, of the play records the artist rule keeps a file's artists
-// under: each artist (each credited one when the rules keep them apart) goes to its
-// Related Artists group's first name when that name has a record, else stays itself.
-// Two files whose keys meet count as one artist.
+// One of a file's artists (each credited one when the rules keep them apart) and the play
+// record the artist rule keeps it under: its Related Artists group's first name when that
+// name has a record, else the artist itself.
+struct ArtistKey {
+    std::string Artist;   // as the file's name gives it
+    std::string Group;    // its Related Artists group's first name; the artist when none
+    bool Direct = false;  // Group has a record
+    const std::string& Key() const { return Direct ? Group : Artist; }
+};
+std::vector<ArtistKey> ResolveArtists(std::string_view path, const NameRules& rules,
+                                      const RelatedArtists& related, const ArtistList& artists);
+
+// The keys, case-folded, of a file's artists. Two files whose keys meet count as one artist.
 std::vector<std::string> ArtistKeysOfFile(std::string_view path, const NameRules& rules,
                                           const RelatedArtists& related, const ArtistList& artists);
 
