@@ -94,10 +94,6 @@ void SetHelpFolder(const std::filesystem::path& folder) {
     Folder() = folder;
 }
 
-const std::filesystem::path& HelpFolder() {
-    return Folder();
-}
-
 void ShowHelp(const QString& page) {
     if (Window() == nullptr) {
         Window() = new HelpBrowser;

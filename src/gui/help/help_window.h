@@ -10,7 +10,6 @@ namespace spindle::gui {
 
 // Where the help pages are (the installed or the built "spindle/help" folder).
 void SetHelpFolder(const std::filesystem::path& folder);
-const std::filesystem::path& HelpFolder();
 
 // Shows a help page ("editor.html", "editor.html#voice-tracks") in the one help window.
 void ShowHelp(const QString& page);

@@ -12,7 +12,7 @@
 // What the Rotation and Schedule editors share: their list actions, their header and the
 // check of a new entry's name.
 
-namespace spindle::gui {
+namespace spindle::gui::plan_form {
 
 // An action of a list's own menu, heard while the list has the focus.
 inline QAction* AddAction(QWidget* owner, const char* text, const QKeySequence& keys) {
@@ -49,4 +49,4 @@ inline bool NameRefused(Station& station, ListKind kind, bool isNew, QLineEdit* 
     return true;
 }
 
-}  // namespace spindle::gui
+}  // namespace spindle::gui::plan_form

@@ -14,6 +14,8 @@
 #include "ui_rotation_editor.h"
 
 namespace spindle::gui {
+
+using namespace plan_form;
 namespace {
 
 template <typename List>

@@ -16,6 +16,8 @@
 #include "ui_timed_spot_dialog.h"
 
 namespace spindle::gui {
+
+using namespace plan_form;
 namespace {
 
 // The Timed Spots copied in this run, as texts: their groups are found again on Paste.

@@ -1,4 +1,4 @@
-#include "gui/widgets/library_list_model.h"
+#include "gui/shell/library_list_model.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -14,7 +14,7 @@
 #include "gui/shell/option_pages.h"
 #include "gui/shell/run_options_page.h"
 #include "gui/widgets/form_text.h"
-#include "gui/widgets/library_list_model.h"
+#include "gui/shell/library_list_model.h"
 #include "gui/widgets/qt_text.h"
 #include "ui_main_window.h"
 

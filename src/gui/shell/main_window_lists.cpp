@@ -10,7 +10,7 @@
 #include "gui/library/group_dialog.h"
 #include "gui/library/rotation_editor.h"
 #include "gui/library/schedule_editor.h"
-#include "gui/widgets/library_list_model.h"
+#include "gui/shell/library_list_model.h"
 #include "gui/widgets/qt_text.h"
 #include "library/options_page_rules.h"
 #include "ui_main_window.h"

@@ -8,7 +8,7 @@
 #include "base/translate.h"
 #include "generator/run_report.h"
 #include "gui/editor/editor_window.h"
-#include "gui/widgets/library_list_model.h"
+#include "gui/shell/library_list_model.h"
 #include "gui/widgets/progress_window.h"
 #include "gui/widgets/worker.h"
 #include "outputs/generation.h"
