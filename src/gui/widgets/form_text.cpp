@@ -87,7 +87,7 @@ QLineEdit* NamedField(const char* objectName, const QString& accessibleName, boo
 }
 
 void ShowShortDates(QDateEdit* picker, const FormatSettings& settings) {
-    picker->setDisplayFormat("dd/MM/yyyy");
+    picker->setDisplayFormat(Q(ShortDatePickerPattern(settings)));
 }
 
 bool InstallQtTranslations(QTranslator& translator, const QLocale& locale) {

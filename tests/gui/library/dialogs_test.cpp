@@ -65,15 +65,13 @@ private slots:
     // An opened Category shows the station's "System Default" intervals, offers the
     // extensions of the Options and, its folders changed, keeps what is known of the files
     // the scan still finds; the File List shows its tracks, sorted by a heading, and
-    // corrects one; the Options show the start day in the short date form of the lists and
-    // an emptied crossfade allowance as 0.
+    // corrects one.
     void openedGroupsTheFileListAndTheOptions() {
         test::Fixture f;
         Options& o = f.station->Opt;
         o.SystemSongInterval = "240";
         o.SystemArtistInterval = "90";
         o.Extensions.Select("MP2", false);
-        o.StartDay = 46363;  // 7 December 2026
         auto& hits = static_cast<TCategoryDetails&>(*f.station->Categories[0]);
         hits.SongRepeatInterval = 200;
         for (FileRec& track : hits.Files) {
@@ -156,15 +154,6 @@ private slots:
         f.station->Isolated = true;
         window.Refresh();
         QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
-
-        window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Options));
-        QCOMPARE(Find<QDateEdit>(window, "startDay")->text(), QString("12/7/2026"));
-        auto* crossfade = Find<QLineEdit>(window, "crossfadeAllowance");
-        QTest::keyClick(crossfade, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(crossfade, Qt::Key_Backspace);
-        QCOMPARE(o.CrossfadeAllowance, std::string("0"));
-        QTest::keyClick(crossfade, Qt::Key_Return);
-        QCOMPARE(crossfade->text(), QString("0"));
     }
 
     // The Schedule editor from its page: a Rotation dropped on an hour, the Timed Spots

@@ -63,7 +63,7 @@ class JourneyTest : public QObject {
 
 private slots:
     // A new operator's first station: a Category and a Spot Group from folders of audio,
-    // a Rotation built in its editor, a Schedule that uses it, one day's options, Create
+    // a Rotation built in its editor, a Schedule that uses it, two days' options, Create
     // Playlist, Save All, close; started again, the program shows it all.
     void aFirstStationFromAnEmptyDataFolder() {
         test::TempDir dir;
@@ -129,7 +129,7 @@ private slots:
             QCOMPARE(Names(window, ListKind::Schedules), QStringList{"Week"});
 
             ShowPage(window, Page::Options);
-            Find<QSpinBox>(window, "totalDays")->setValue(1);
+            Find<QSpinBox>(window, "totalDays")->setValue(2);
             const double start = program.station.Opt.StartDay;
             QSignalSpy finished(&window, &MainWindow::RunFinished);
             QTest::keyClick(&window, Qt::Key_F9);
@@ -137,15 +137,20 @@ private slots:
             QVERIFY(finished.at(0).at(0).toBool());
             window.Progress()->close();
             Find<QAction>(window, "actionSaveAll")->trigger();
-            QCOMPARE(program.station.Opt.StartDay, start + 1);
-            // The Run page shows the start moved on, and an edit there keeps it.
-            QCOMPARE(Find<QDateEdit>(window, "startDay")->date(),
-                     QDate(1899, 12, 30).addDays(static_cast<qint64>(start) + 1));
+            QCOMPARE(program.station.Opt.StartDay, start + 2);
+            // The Run page shows the start moved on in the lists' short form, and an edit
+            // there keeps it: the crossfade allowance emptied counts as 0.
+            QCOMPARE(
+                Find<QDateEdit>(window, "startDay")->text(),
+                QDate(1899, 12, 30).addDays(static_cast<qint64>(start) + 2).toString("M/d/yyyy"));
             auto* crossfade = Find<QLineEdit>(window, "crossfadeAllowance");
-            crossfade->setFocus();
-            QTest::keyClicks(crossfade, "2");
+            QTest::keyClick(crossfade, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(crossfade, Qt::Key_Backspace);
+            QCOMPARE(program.station.Opt.CrossfadeAllowance, std::string("0"));
+            QTest::keyClick(crossfade, Qt::Key_Return);
+            QCOMPARE(crossfade->text(), QString("0"));
             Find<QAction>(window, "actionSave")->trigger();
-            QCOMPARE(LoadOptions(data, 0, FormatSettings::English()).Values.StartDay, start + 1);
+            QCOMPARE(LoadOptions(data, 0, FormatSettings::English()).Values.StartDay, start + 2);
             const std::size_t asked = op.Messages.size();
             QVERIFY(window.close());
             QCOMPARE(op.Messages.size(), asked);  // nothing left unsaved to ask about

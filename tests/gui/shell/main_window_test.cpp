@@ -74,9 +74,6 @@ private slots:
         test::Activate(window);
         Find<QTabWidget>(window, "pages")->setCurrentIndex(static_cast<int>(Page::Options));
         QVERIFY(!window.SaveAction()->isEnabled());
-        Find<QSpinBox>(window, "totalDays")->setValue(5);
-        QCOMPARE(f.station->Opt.TotalDays, 5);
-        QVERIFY(window.SaveAction()->isEnabled());
         auto* song = Find<QLineEdit>(window, "songInterval");
         auto* slider = Find<QSlider>(window, "songIntervalSlider");
         song->clear();
@@ -134,7 +131,6 @@ private slots:
         window.SaveAction()->trigger();
         QVERIFY(!f.station->Changed.Options);
         const OptionsLoad saved = LoadOptions(f.b.DataFolder(), 0, FormatSettings::English());
-        QCOMPARE(saved.Values.TotalDays, 5);
         QCOMPARE(saved.Values.SystemSongInterval, std::string("2880"));
         QCOMPARE(saved.Values.TimeResetPeriod, int{kPeriodWeek});
         QVERIFY(saved.Values.HTMLEnabled && saved.Values.FitHours);
