@@ -205,6 +205,7 @@ void EditorWindow::ShowFindWindow() {
     find_->Reset(SelectedIds().empty() ? QString() : FoundName());
     find_->show();
     find_->raise();
+    find_->activateWindow();  // typing goes to the search, not to the log
 }
 
 void EditorWindow::InsertItem() {

@@ -98,6 +98,9 @@ void ShowHelp(const QString& page) {
     if (Window() == nullptr) {
         Window() = new HelpBrowser;
         Window()->setAttribute(Qt::WA_DeleteOnClose, false);
+        // The program ends with its main window, help open or not: a program left running
+        // for its help window would hold the data folder's lock.
+        Window()->setAttribute(Qt::WA_QuitOnClose, false);
     }
     Window()->Open(page.isEmpty() ? QStringLiteral("index.html") : page);
     Window()->show();
