@@ -54,8 +54,6 @@ private slots:
             QApplication::setActiveWindow(&dialog);
             QTest::keyClick(folders, Qt::Key_F1);
             QCOMPARE(help->source().fragment(), QString("category"));
-            QTest::keyClick(folders, Qt::Key_Tab);  // moves on, and writes no tab in a folder
-            QVERIFY(!folders->toPlainText().contains(QChar(9)));
             dialog.reject();
         };
         QVERIFY(WithDialog<CategoryDialog>(
