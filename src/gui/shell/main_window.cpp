@@ -11,10 +11,10 @@
 #include "base/text_file.h"
 #include "gui/editor/editor_window.h"
 #include "gui/printing/print_dialogs.h"
+#include "gui/shell/library_list_model.h"
 #include "gui/shell/option_pages.h"
 #include "gui/shell/run_options_page.h"
 #include "gui/widgets/form_text.h"
-#include "gui/shell/library_list_model.h"
 #include "gui/widgets/qt_text.h"
 #include "ui_main_window.h"
 
