@@ -1,5 +1,7 @@
 #include "library/station_db.h"
 
+#include "library/station_db_guard.h"
+
 #include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -61,13 +63,24 @@ const char* const kMigrations[] = {
                REFERENCES attribute_values(attribute_id, value) ON DELETE CASCADE
            ) WITHOUT ROWID;
        CREATE INDEX track_attributes_by_value ON track_attributes(attribute_id, value);)",
+    // Station settings beyond Options.dat, each Category's ordered rules (scope "" for the
+    // station's own) as their text, and every track a saved run put on the air.
+    R"(CREATE TABLE settings (
+           key TEXT PRIMARY KEY,
+           value TEXT NOT NULL) WITHOUT ROWID;
+       CREATE TABLE rules (
+           scope TEXT NOT NULL,
+           position INTEGER NOT NULL,
+           rule TEXT NOT NULL,
+           PRIMARY KEY (scope, position)) WITHOUT ROWID;
+       CREATE TABLE airings (
+           path TEXT NOT NULL,
+           aired_at REAL NOT NULL,
+           category TEXT NOT NULL DEFAULT '');
+       CREATE INDEX airings_by_time ON airings(aired_at);
+       CREATE INDEX airings_by_path ON airings(path);)",
 };
 static_assert(std::size(kMigrations) == StationDb::kSchemaVersion);
-
-// A request the database cannot honour, its message already written for the operator.
-struct Refusal : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 std::int64_t OrUnknown(const SQLite::Column& column) {
     return column.isNull() ? -1 : column.getInt64();
@@ -100,7 +113,7 @@ void StationDb::Open(bool create) {
         Migrate();
         // After the migration, so a database this program refuses stays as it was.
         db_->exec("PRAGMA journal_mode=WAL");
-    } catch (const Refusal& e) {
+    } catch (const DbRefusal& e) {
         db_.reset();
         problem_ = e.what();
     } catch (const std::exception& e) {
@@ -115,9 +128,9 @@ void StationDb::Migrate() {
     SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
     const int version = db_->execAndGet("PRAGMA user_version").getInt();
     if (version > kSchemaVersion) {
-        throw Refusal(Format(tr("\"%0:s\" was made by a newer version of Spindle (database "
-                                "version %1:d; this version knows up to %2:d)."),
-                             file_.string(), version, kSchemaVersion));
+        throw DbRefusal(Format(tr("\"%0:s\" was made by a newer version of Spindle (database "
+                                  "version %1:d; this version knows up to %2:d)."),
+                               file_.string(), version, kSchemaVersion));
     }
     if (version == kSchemaVersion) {
         return;
@@ -129,28 +142,20 @@ void StationDb::Migrate() {
     transaction.commit();
 }
 
-template <typename T, typename F>
-DbRead<T> StationDb::Guarded(F&& work) {
-    DbRead<T> result;
-    try {
-        if (!db_) {
-            throw Refusal(problem_.empty() ? Format(tr("Cannot open \"%0:s\": %1:s"),
-                                                    file_.string(), std::strerror(ENOENT))
-                                           : problem_);
-        }
-        result.Value = work(*db_);
-    } catch (const Refusal& e) {
-        result.Problem = e.what();
-    } catch (const std::exception& e) {
-        result.Problem =
-            Format(tr("Cannot use the station database \"%0:s\": %1:s"), file_.string(), e.what());
-    }
-    return result;
+DbStatus StationDb::StoreTracks(const std::vector<TrackRecord>& tracks) {
+    return UpdateTracks(tracks, {});
 }
 
-DbStatus StationDb::StoreTracks(const std::vector<TrackRecord>& tracks) {
+DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
+                                 const std::vector<std::string>& gone) {
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
+        for (const std::string& path : gone) {
+            remove.reset();
+            remove.bind(1, path);
+            remove.exec();
+        }
         SQLite::Statement upsert(
             db,
             "INSERT INTO tracks (path, size, mtime, artist, title, album, isrc, composer, "
@@ -182,6 +187,42 @@ DbStatus StationDb::StoreTracks(const std::vector<TrackRecord>& tracks) {
         }
         transaction.commit();
         return true;
+    });
+}
+
+DbRead<std::unordered_map<std::string, KeptTrack>> StationDb::KeptTracks(
+    const std::vector<std::string>& prefixes) {
+    return Guarded<std::unordered_map<std::string, KeptTrack>>([&](SQLite::Database& db) {
+        std::unordered_map<std::string, KeptTrack> kept;
+        // Text compares byte by byte, so a prefix's paths run up to the prefix with its
+        // last byte raised; one of nothing but 0xFF bytes has no such end.
+        SQLite::Statement bounded(db,
+                                  "SELECT path, size, mtime, artist, title FROM tracks "
+                                  "WHERE path >= ? AND path < ?");
+        SQLite::Statement open(db,
+                               "SELECT path, size, mtime, artist, title FROM tracks "
+                               "WHERE path >= ?");
+        for (const std::string& prefix : prefixes) {
+            std::string end = prefix;
+            while (!end.empty() && static_cast<unsigned char>(end.back()) == 0xFF) {
+                end.pop_back();
+            }
+            SQLite::Statement& query = end.empty() ? open : bounded;
+            query.reset();
+            query.bind(1, prefix);
+            if (!end.empty()) {
+                end.back() = static_cast<char>(end.back() + 1);
+                query.bind(2, end);
+            }
+            while (query.executeStep()) {
+                kept.try_emplace(
+                    query.getColumn(0).getString(),
+                    KeptTrack{{OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2))},
+                              query.getColumn(3).getString(),
+                              query.getColumn(4).getString()});
+            }
+        }
+        return kept;
     });
 }
 
@@ -244,129 +285,6 @@ DbRead<int> StationDb::RemoveTracksExcept(const std::vector<std::string>& presen
         }
         transaction.commit();
         return static_cast<int>(gone.size());
-    });
-}
-
-DbStatus StationDb::DefineAttribute(const AttributeDef& attribute) {
-    return Guarded<bool>([&](SQLite::Database& db) {
-        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        SQLite::Statement upsert(db,
-                                 "INSERT INTO attributes (name, source, banding) VALUES (?, ?, ?) "
-                                 "ON CONFLICT(name) DO UPDATE SET source = excluded.source, "
-                                 "banding = excluded.banding RETURNING id");
-        SQLite::bind(upsert, attribute.Name, attribute.Source, attribute.Banding);
-        upsert.executeStep();
-        const std::int64_t id = upsert.getColumn(0).getInt64();
-        upsert.reset();
-        const std::set<std::string> listed(attribute.Values.begin(), attribute.Values.end());
-        SQLite::Statement old(db, "SELECT value FROM attribute_values WHERE attribute_id = ?");
-        old.bind(1, id);
-        std::vector<std::string> dropped;
-        while (old.executeStep()) {
-            if (!listed.contains(old.getColumn(0).getString())) {
-                dropped.push_back(old.getColumn(0).getString());
-            }
-        }
-        SQLite::Statement drop(db,
-                               "DELETE FROM attribute_values WHERE attribute_id = ? AND value = ?");
-        for (const std::string& value : dropped) {
-            drop.reset();
-            SQLite::bind(drop, id, value);
-            drop.exec();
-        }
-        SQLite::Statement add(db,
-                              "INSERT INTO attribute_values VALUES (?, ?, ?) ON CONFLICT DO "
-                              "UPDATE SET position = excluded.position");
-        for (std::size_t i = 0; i < attribute.Values.size(); ++i) {
-            add.reset();
-            SQLite::bind(add, id, static_cast<int>(i), attribute.Values[i]);
-            add.exec();
-        }
-        transaction.commit();
-        return true;
-    });
-}
-
-DbRead<std::vector<AttributeDef>> StationDb::Attributes() {
-    return Guarded<std::vector<AttributeDef>>([&](SQLite::Database& db) {
-        std::vector<AttributeDef> attributes;
-        SQLite::Statement query(db, "SELECT id, name, source, banding FROM attributes ORDER BY id");
-        SQLite::Statement values(
-            db, "SELECT value FROM attribute_values WHERE attribute_id = ? ORDER BY position");
-        while (query.executeStep()) {
-            AttributeDef& attribute = attributes.emplace_back();
-            attribute.Name = query.getColumn(1).getString();
-            attribute.Source = query.getColumn(2).getString();
-            attribute.Banding = query.getColumn(3).getString();
-            values.reset();
-            values.bind(1, query.getColumn(0).getInt64());
-            while (values.executeStep()) {
-                attribute.Values.push_back(values.getColumn(0).getString());
-            }
-        }
-        return attributes;
-    });
-}
-
-DbStatus StationDb::SetAttribute(const std::string& attribute,
-                                 const std::vector<std::pair<std::string, std::string>>& values) {
-    return Guarded<bool>([&](SQLite::Database& db) {
-        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        SQLite::Statement find(db, "SELECT id FROM attributes WHERE name = ?");
-        find.bind(1, attribute);
-        if (!find.executeStep()) {
-            throw Refusal(Format(tr("There is no attribute \"%0:s\"."), attribute));
-        }
-        const std::int64_t id = find.getColumn(0).getInt64();
-        std::set<std::string> allowed;
-        SQLite::Statement known(db, "SELECT value FROM attribute_values WHERE attribute_id = ?");
-        known.bind(1, id);
-        while (known.executeStep()) {
-            allowed.insert(known.getColumn(0).getString());
-        }
-        SQLite::Statement addTrack(db,
-                                   "INSERT INTO tracks (path) VALUES (?) ON CONFLICT DO NOTHING");
-        SQLite::Statement set(db,
-                              "INSERT INTO track_attributes SELECT id, ?, ? FROM tracks WHERE "
-                              "path = ? ON CONFLICT DO UPDATE SET value = excluded.value");
-        SQLite::Statement clear(db,
-                                "DELETE FROM track_attributes WHERE attribute_id = ? AND "
-                                "track_id = (SELECT id FROM tracks WHERE path = ?)");
-        for (const auto& [path, value] : values) {
-            if (value.empty()) {
-                clear.reset();
-                SQLite::bind(clear, id, path);
-                clear.exec();
-                continue;
-            }
-            if (!allowed.contains(value)) {
-                throw Refusal(Format(tr("\"%0:s\" is not a value of the attribute \"%1:s\"."),
-                                     value, attribute));
-            }
-            addTrack.reset();
-            addTrack.bind(1, path);
-            addTrack.exec();
-            set.reset();
-            SQLite::bind(set, id, value, path);
-            set.exec();
-        }
-        transaction.commit();
-        return true;
-    });
-}
-
-DbRead<std::map<std::string, std::string>> StationDb::AttributesOf(const std::string& path) {
-    return Guarded<std::map<std::string, std::string>>([&](SQLite::Database& db) {
-        std::map<std::string, std::string> found;
-        SQLite::Statement query(db,
-                                "SELECT a.name, ta.value FROM track_attributes ta "
-                                "JOIN attributes a ON a.id = ta.attribute_id "
-                                "JOIN tracks t ON t.id = ta.track_id WHERE t.path = ?");
-        query.bind(1, path);
-        while (query.executeStep()) {
-            found[query.getColumn(0).getString()] = query.getColumn(1).getString();
-        }
-        return found;
     });
 }
 
