@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli.h"
+#include "library/station_db.h"
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+struct Result {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+Result Cli(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunCli(args, "/nonexistent/bin/spindle-cli", out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+const char* const kRules =
+    "# Spindle rules: attribute definitions, then the station's rules and each Category's,\n"
+    "# one rule a line, the most important first.\n"
+    "attribute Season source hand values Christmas\n"
+    "attribute Tempo source bpm banding \"90 120\" values Slow Medium Fast\n"
+    "\n[station]\n"
+    "window Season=Christmas dates 12-01..12-26\n"
+    "artist\n"
+    "song\n"
+    "\n[category \"Gold\"]\n"
+    "transition Tempo=Fast -> Tempo=Slow\n";
+
+// Export, import and export again give the same file; a file with one wrong line changes
+// nothing and names the line; the export of a station without a database makes none.
+TEST(RulesCommand, ExportImportRoundTripOnADemoStation) {
+    test::TempDir dir;
+    ASSERT_EQ(Cli({"make-demo", dir / "demo"}).Status, 0);
+    const std::string data = dir / "demo/data";
+
+    const Result empty = Cli({"rules", "export", "-", "--data", data});
+    EXPECT_EQ(empty.Status, 0) << empty.Err;
+    EXPECT_NE(empty.Out.find("\n[station]\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(StationDb::FileIn(data)));
+
+    const Result imported = Cli({"rules", "import", dir.Write("in.txt", kRules), "--data", data});
+    ASSERT_EQ(imported.Status, 0) << imported.Err;
+    ASSERT_EQ(Cli({"rules", "export", dir / "out.txt", "--data=" + data}).Status, 0);
+    EXPECT_EQ(test::ReadAll(dir / "out.txt"), kRules);
+
+    const std::string wrong = std::string(kRules) + "[category \"Jazz\"]\nrun Tempo=Fats 2\n";
+    const Result refused = Cli({"rules", "import", dir.Write("bad.txt", wrong), "--data", data});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("bad.txt: line 14: \"Fats\" is not a value"), std::string::npos)
+        << refused.Err;
+    ASSERT_EQ(Cli({"rules", "export", dir / "after.txt", "--data", data}).Status, 0);
+    EXPECT_EQ(test::ReadAll(dir / "after.txt"), kRules);
+
+    EXPECT_EQ(Cli({"rules", "export"}).Status, 2);
+    EXPECT_EQ(Cli({"rules", "copy", "x", "--data", data}).Status, 2);
+    EXPECT_EQ(Cli({"rules", "import", dir / "missing.txt", "--data", data}).Status, 1);
+    EXPECT_EQ(Cli({"rules", "export", "-", "--data", dir.Path().string()}).Status, 1);
+}
+
+}  // namespace
+}  // namespace spindle
