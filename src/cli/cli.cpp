@@ -8,9 +8,11 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "cli/console_progress.h"
+#include "cli/rules_command.h"
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
 #include "generator/run_report.h"
+#include "library/attribute_csv.h"
 #include "library/data_lock.h"
 #include "library/migrate.h"
 #include "library/station.h"
@@ -25,6 +27,8 @@ constexpr const char* kUsage = N_(
     "       spindle-cli duration FILE...\n"
     "       spindle-cli make-demo DIR\n"
     "       spindle-cli migrate --data DIR --map 'C:\\Music=/srv/music' [--map ...] [--dry-run]\n"
+    "       spindle-cli attributes export|import FILE.csv [--data DIR]\n"
+    "       spindle-cli rules export|import FILE [--data DIR]\n"
     "       spindle-cli --help | --version\n"
     "\n"
     "  -r, --run        generate the playlists the station's Options ask for, save the\n"
@@ -39,6 +43,14 @@ constexpr const char* kUsage = N_(
     "                   (--map WINDOWS=HERE, as often as needed) in the folder lists,\n"
     "                   track lists and Options, each file kept behind its .bak;\n"
     "                   --dry-run only reports what would change\n"
+    "  attributes       write the attribute values of every track to FILE.csv (a\n"
+    "                   path column, then one per attribute), or set them from it;\n"
+    "                   an import applies the good rows and names each other one\n"
+    "                   by its line\n"
+    "  rules            write the attribute definitions and every Category's rules to\n"
+    "                   FILE (\"-\" for the output), or replace them from it; an import\n"
+    "                   checks the whole file first and changes nothing when a line is\n"
+    "                   wrong, naming each such line\n"
     "\n"
     "Exit status:\n"
     "  0  the run finished clean\n"
@@ -48,9 +60,11 @@ constexpr const char* kUsage = N_(
     "  3  the run finished, but with problems an operator must see: a repeat rule\n"
     "     relaxed (\"Selection error\"), a load problem (a missing group, folder or\n"
     "     related artist), a file without a playing time scheduled\n"
+    "     (or an attributes import skipped some rows)\n"
     "\n"
     "One run at a time: a run holds a lock on the data folder (.spindle.lock), and a\n"
-    "second run on the same folder exits with status 1, naming the running one.\n");
+    "second run on the same folder exits with status 1, naming the running one; the\n"
+    "attributes and rules commands take the same lock.\n");
 
 // A usage error: what is wrong, then the usage, both in the operator's language.
 int UsageError(std::ostream& err, const std::string& problem) {
@@ -154,6 +168,87 @@ int Migrate(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 1;
     }
     return report.AllFound() ? 0 : 3;
+}
+
+// The paths of every track of the station's Categories, found as a run finds them.
+std::vector<std::string> CategoryTracks(const std::filesystem::path& folder, std::ostream& err) {
+    UnattendedOperator op(
+        [&](MessageKind, const std::string& line) { err << "spindle-cli: " << line << '\n'; });
+    Station station(folder, op);
+    station.LoadOptions();
+    station.LoadCategories();
+    std::vector<std::string> paths;
+    for (const auto& category : station.Categories) {
+        for (const FileRec& file : category->Files) {
+            paths.push_back(file.FileName);
+        }
+    }
+    return paths;
+}
+
+int ExportOrImport(bool exporting, const std::string& file, const std::filesystem::path& folder,
+                   std::ostream& out, std::ostream& err) {
+    const std::vector<std::string> paths = CategoryTracks(folder, err);
+    if (exporting) {
+        const AttributeExport done = ExportAttributes(folder, paths, file);
+        if (!done.Problem.empty()) {
+            err << "spindle-cli: " << done.Problem << '\n';
+            return 1;
+        }
+        out << Format(tr("Wrote %0:d tracks with %1:d attributes to %2:s"), done.Tracks,
+                      done.Attributes, file)
+            << '\n';
+        return 0;
+    }
+    const AttributeImport done = ImportAttributes(folder, paths, file);
+    for (const std::string& row : done.Rows) {
+        err << row << '\n';
+    }
+    if (!done.Problem.empty()) {
+        err << "spindle-cli: " << done.Problem << ' ' << tr("Nothing was imported.") << '\n';
+        return 1;
+    }
+    out << Format(tr("Applied %0:d rows; %1:d could not be applied."), done.Applied,
+                  static_cast<long long>(done.Rows.size()))
+        << '\n';
+    return done.Rows.empty() ? 0 : 3;
+}
+
+// spindle-cli attributes export|import FILE: exit 0 when done, 3 when an import skipped
+// rows, 1 when nothing was done, 2 for a usage error.
+int Attributes(const std::vector<std::string>& args, const std::filesystem::path& programPath,
+               std::ostream& out, std::ostream& err) {
+    std::optional<std::string> data;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--data" && i + 1 < args.size()) {
+            data = args[++i];
+        } else if (a.starts_with("--data=") && a.size() > 7) {
+            data = a.substr(7);
+        } else if (a == "--data" || a == "--data=") {
+            return UsageError(err, Format(tr("%0:s needs a value"), "--data"));
+        } else if (a.starts_with("-")) {
+            return UsageError(err, Format(tr("unknown argument \"%0:s\""), a));
+        } else {
+            words.push_back(a);
+        }
+    }
+    if (words.size() != 2 || (words[0] != "export" && words[0] != "import")) {
+        return UsageError(err, tr("attributes takes export or import and one file"));
+    }
+    const std::filesystem::path folder =
+        ResolveDataFolder(data, std::getenv("SPINDLE_DATA"), programPath);
+    if (!HoldsStation(folder)) {
+        err << "spindle-cli: " << Format(tr("%0:s holds no station"), folder.string()) << '\n';
+        return 1;
+    }
+    const DataFolderLock lock(folder, "spindle-cli attributes " + words[0]);
+    if (!lock.Held()) {
+        err << "spindle-cli: " << lock.Problem() << '\n';
+        return 1;
+    }
+    return ExportOrImport(words[0] == "export", words[1], folder, out, err);
 }
 
 // The run proper: load, generate, save. Returns the exit status.
@@ -296,6 +391,14 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
     }
     if (args[0] == "migrate") {
         return Migrate(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    }
+    if (args[0] == "attributes") {
+        return Attributes(std::vector<std::string>(args.begin() + 1, args.end()), programPath, out,
+                          err);
+    }
+    if (args[0] == "rules") {
+        return RulesCommand(std::vector<std::string>(args.begin() + 1, args.end()), programPath,
+                            out, err, [&](const std::string& p) { return UsageError(err, p); });
     }
     if (args[0] == "duration") {
         return Duration(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
