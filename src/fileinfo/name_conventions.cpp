@@ -198,13 +198,43 @@ std::vector<std::string> SplitCreditedArtists(std::string_view artist,
     return credits;
 }
 
-std::vector<std::string> ArtistsOfFile(std::string_view name, const NameRules& rules) {
-    std::string artist = ArtistOfFile(name, rules);
+namespace {
+
+std::vector<std::string> ArtistsOf(ArtistTitle split, const NameRules& rules) {
+    std::string artist = split.Artist.empty() ? std::move(split.Title) : std::move(split.Artist);
     if (!rules.SplitCredits) {
         return {std::move(artist)};
     }
     static const std::vector<std::string> kNone;
     return SplitCreditedArtists(artist, rules.KeptWhole != nullptr ? *rules.KeptWhole : kNone);
+}
+
+}  // namespace
+
+std::vector<std::string> ArtistsOfFile(std::string_view name, const NameRules& rules) {
+    return ArtistsOf(SplitArtistTitle(name, rules), rules);
+}
+
+ArtistTitle ArtistTitleOfPath(std::string_view path, const NameRules& rules) {
+    return WithTaggedName(SplitArtistTitle(ExtractFileName(path), rules), path, rules);
+}
+
+ArtistTitle WithTaggedName(ArtistTitle split, std::string_view path, const NameRules& rules) {
+    if (rules.Tagged != nullptr) {
+        if (const auto tagged = rules.Tagged->find(path); tagged != rules.Tagged->end()) {
+            if (!tagged->second.Artist.empty()) {
+                split.Artist = tagged->second.Artist;
+            }
+            if (!tagged->second.Title.empty()) {
+                split.Title = tagged->second.Title;
+            }
+        }
+    }
+    return split;
+}
+
+std::vector<std::string> ArtistsOfPath(std::string_view path, const NameRules& rules) {
+    return ArtistsOf(ArtistTitleOfPath(path, rules), rules);
 }
 
 Crossfade ItemCrossfade(std::string_view path, unsigned seconds, double allowance,

@@ -4,9 +4,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace spindle {
+
+// A file's artist and title as its tags give them; either may be empty.
+struct TaggedName {
+    std::string Artist;
+    std::string Title;
+};
+struct PathHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view path) const {
+        return std::hash<std::string_view>{}(path);
+    }
+};
+// By the file's full path.
+using TaggedNames = std::unordered_map<std::string, TaggedName, PathHash, std::equal_to<>>;
 
 // How the station names its files: "Artist - Title.mp3" or "Title - Artist.mp3".
 struct NameRules {
@@ -16,6 +31,9 @@ struct NameRules {
     // and the names that hold a separator on purpose ("Earth, Wind & Fire").
     bool SplitCredits = false;
     const std::vector<std::string>* KeptWhole = nullptr;
+    // For a station that takes artist and title from the tags: what they say, each taking
+    // the file name's place where it is given.
+    const TaggedNames* Tagged = nullptr;
 };
 
 struct ArtistTitle {
@@ -43,6 +61,15 @@ std::vector<std::string> SplitCreditedArtists(std::string_view artist,
 // The artists the repeat rule keeps apart for a file: its credited artists when the
 // rules say so, else its one artist.
 std::vector<std::string> ArtistsOfFile(std::string_view name, const NameRules& rules);
+
+// Artist and title of the file at `path` (with its folder): from the file name, with the
+// tags' artist and title in their place where the rules take them from the tags.
+ArtistTitle ArtistTitleOfPath(std::string_view path, const NameRules& rules);
+// `split`, the artist and title a file name of the file at `path` gives, with the tags'
+// in their place where the rules take them from the tags and the file's tags have them.
+ArtistTitle WithTaggedName(ArtistTitle split, std::string_view path, const NameRules& rules);
+// ArtistsOfFile for the file at `path`, its artist as ArtistTitleOfPath gives it.
+std::vector<std::string> ArtistsOfPath(std::string_view path, const NameRules& rules);
 
 // The title shown for a path: the name without folder and extension, with the "~" and
 // "#" suffixes cut; no artist split.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/paths.h"
 #include "base/text_case.h"
 
 namespace spindle {
@@ -36,7 +35,7 @@ std::vector<std::string> ArtistList::SortedNames() const {
 }
 
 void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const NameRules& rules) {
-    for (const std::string& artist : ArtistsOfFile(ExtractFileName(fileName), rules)) {
+    for (const std::string& artist : ArtistsOfPath(fileName, rules)) {
         ArtistRec& rec = FindOrAdd(artist);
         if (lastUsed > rec.LastPlayed) {
             rec.LastPlayed = lastUsed;
@@ -48,7 +47,7 @@ void ArtistList::NoteTrack(std::string_view fileName, TDateTime lastUsed, const 
 std::vector<ArtistKey> ResolveArtists(std::string_view path, const NameRules& rules,
                                       const RelatedArtists& related, const ArtistList& artists) {
     std::vector<ArtistKey> keys;
-    for (std::string& artist : ArtistsOfFile(ExtractFileName(path), rules)) {
+    for (std::string& artist : ArtistsOfPath(path, rules)) {
         ArtistKey key{std::move(artist), {}, false};
         key.Group = related.Key(key.Artist);
         key.Direct = artists.Find(key.Group) != nullptr;

@@ -52,7 +52,7 @@ private:
 // record the artist rule keeps it under: its Related Artists group's first name when that
 // name has a record, else the artist itself.
 struct ArtistKey {
-    std::string Artist;   // as the file's name gives it
+    std::string Artist;   // as the file's name (or its tags) give it
     std::string Group;    // its Related Artists group's first name; the artist when none
     bool Direct = false;  // Group has a record
     const std::string& Key() const { return Direct ? Group : Artist; }

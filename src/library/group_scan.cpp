@@ -1,8 +1,6 @@
-// Filling a group's tracks: its saved track list merged with a scan of its folders.
+// Filling a group's tracks: its saved track list merged with a scan of its folders (a
+// Category's scan is category_scan.cpp); reloads.
 #include <algorithm>
-#include <atomic>
-#include <memory>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -13,235 +11,11 @@
 #include "fileinfo/file_duration.h"
 #include "library/folder_walk.h"
 #include "library/group_ops.h"
-#include "library/shortcut.h"
+#include "library/group_scan_parts.h"
 #include "library/station.h"
 #include "library/track_list.h"
 
 namespace spindle {
-namespace {
-
-// Counts offered files for the progress window, repainting every tenth.
-class FileCounter {
-public:
-    FileCounter(Progress* progress, Operator& op) : progress_(progress), op_(op) {}
-    void Count() {
-        ++count_;
-        if (progress_ != nullptr && count_ % 10 == 0) {
-            progress_->SetCount(count_);
-            op_.ProcessEvents();
-        }
-    }
-
-private:
-    Progress* progress_;
-    Operator& op_;
-    long count_ = 0;
-};
-
-// An operator for readings done ahead: it answers nothing and notes that something
-// would have been said, so the file is read again with the person there.
-class QuietOperator final : public Operator {
-public:
-    Answer Show(MessageKind, std::string_view, Buttons) override {
-        spoke = true;
-        return Answer::Cancel;
-    }
-    std::optional<std::string> Query(std::string_view, std::string_view,
-                                     std::string_view) override {
-        spoke = true;
-        return std::nullopt;
-    }
-    bool spoke = false;
-};
-
-struct Reading {
-    std::uint16_t Duration = 0;
-    std::uint32_t DosDate = 0;
-    bool Clean = false;  // read without a word and with a duration: usable as it is
-    std::atomic<bool> Done{false};
-};
-
-// The durations of many new files, read on a few threads while this thread finds the
-// files and then takes their readings in, in order: opening a file and reading its head
-// is mostly waiting on the file system, which the threads overlap, and the work between
-// the readings is done meanwhile instead of before and after them. A reading that had
-// something to say, or found no duration, is not clean; the caller reads that file again
-// in order with the real operator, so what the person sees and answers is as before. Few
-// files are left to the caller altogether (no threads, nothing read ahead).
-class ReadAhead {
-public:
-    // Room for `most` files; the threads start once enough files to be worth them are
-    // offered.
-    explicit ReadAhead(std::size_t most) : most_(most) {
-        paths_.reserve(most);  // never moved while the threads read them
-    }
-    ~ReadAhead() {
-        Close();
-        for (std::thread& t : helpers_) {
-            t.join();
-        }
-    }
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
-
-    // Whether the offered files are read ahead (else the caller reads them itself).
-    bool Active() const { return !helpers_.empty(); }
-
-    // The next file to read, in the order its reading will be asked for; the path as
-    // kept here, for as long as this lives.
-    std::string_view Offer(std::string path) {
-        paths_.push_back(std::move(path));
-        const std::size_t count = paths_.size();
-        if (!Active() && count == kWorthThreads) {
-            Start();
-        }
-        if (Active()) {
-            published_.store(count, std::memory_order_release);
-            if (count % 16 == 0) {
-                published_.notify_all();
-            }
-        }
-        return paths_.back();
-    }
-
-    // No more files: the threads stop once every offered file is read.
-    void Close() {
-        if (Active() && (published_.load() & kClosed) == 0) {
-            published_.store(paths_.size() | kClosed, std::memory_order_release);
-            published_.notify_all();
-        }
-    }
-
-    // The reading of the `i`th file offered. Until it is there this thread reads files
-    // nobody has taken yet.
-    const Reading& Taken(std::size_t i) {
-        Reading& r = readings_[i];
-        while (!r.Done.load(std::memory_order_acquire)) {
-            if (const std::size_t j = next_++; j < paths_.size()) {
-                Read(j);
-            } else {
-                r.Done.wait(false, std::memory_order_acquire);
-            }
-        }
-        return r;
-    }
-
-private:
-    static constexpr std::size_t kWorthThreads = 256;
-    static constexpr std::size_t kClosed = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
-
-    void Start() {
-        readings_ = std::make_unique<Reading[]>(most_);
-        const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
-        for (unsigned t = 0; t < threads; ++t) {
-            helpers_.emplace_back([this] {
-                for (std::size_t i = next_++; Offered(i); i = next_++) {
-                    Read(i);
-                }
-            });
-        }
-    }
-
-    // Whether file `i` is offered, waiting for it while more may come.
-    bool Offered(std::size_t i) {
-        for (std::size_t p = published_.load(std::memory_order_acquire);;
-             p = published_.load(std::memory_order_acquire)) {
-            if (i < (p & ~kClosed)) {
-                return true;
-            }
-            if ((p & kClosed) != 0) {
-                return false;
-            }
-            published_.wait(p, std::memory_order_acquire);
-        }
-    }
-
-    void Read(std::size_t i) {
-        const std::string& path = paths_[i];
-        Reading& r = readings_[i];
-        if (!SameText(ExtractFileExt(path), ".m3u")) {  // lists read other files
-            // A reading that throws is left to the caller, whose thread may report it.
-            try {
-                QuietOperator quiet;
-                r.Duration = FileDuration(path, false, quiet, &r.DosDate);
-                r.Clean = !quiet.spoke && r.Duration != 0;
-            } catch (...) {
-                r.Clean = false;
-            }
-        }
-        r.Done.store(true, std::memory_order_release);
-        r.Done.notify_all();
-    }
-
-    const std::size_t most_;
-    std::vector<std::string> paths_;  // offered; grown and sized by the offering thread only
-    std::unique_ptr<Reading[]> readings_;
-    std::atomic<std::size_t> published_{0};  // the count offered, and kClosed at the end
-    std::atomic<std::size_t> next_{0};       // the next file for a thread to take
-    std::vector<std::thread> helpers_;
-};
-
-bool IsShortcut(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    return dot != std::string_view::npos && name.size() - dot == 4 &&
-           SameText(name.substr(dot), ".lnk");
-}
-
-// The file an offered name stands for, folder and name apart: a shortcut stands for
-// its target. False when the file is to be skipped.
-bool ResolveOffered(const std::string& offeredFolder, const std::string& offeredName,
-                    std::string& folder, std::string& name, const Station& station) {
-    if (!IsShortcut(offeredName)) {
-        if (!station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(offeredName))) {
-            return false;
-        }
-        folder.assign(offeredFolder);
-        name.assign(offeredName);
-        return true;
-    }
-    const std::string shortcut = offeredFolder + offeredName;
-    const std::string target = ResolveShortcutFile(shortcut);
-    if (target.empty()) {
-        station.Op().Show(MessageKind::Error,
-                          Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut), Buttons::Ok);
-        return false;
-    }
-    folder = ExtractFilePath(target);
-    name = ExtractFileName(target);
-    return station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(name));
-}
-
-TDateTime DateOfDos(std::uint32_t dos) {
-    return dos == 0 ? 0.0 : DosDateTimeToDateTime(dos);
-}
-
-// The entries of a group's folder list that could not be scanned (a share not mounted,
-// a folder without permission). The saved tracks below them are kept as they were, as
-// an isolated load keeps them, so that an unreachable folder costs no history.
-class Unreachable {
-public:
-    void Add(const std::string& entry) {
-        if (!entry.empty()) {
-            roots_.push_back(entry);
-        }
-    }
-    bool Holds(std::string_view path) const {
-        for (const std::string& root : roots_) {
-            // A Windows station's paths use "\" between folders.
-            if (path.starts_with(root) &&
-                (path.size() == root.size() || root.back() == kPathDelim ||
-                 path[root.size()] == kPathDelim || path[root.size()] == '\\')) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    std::vector<std::string> roots_;
-};
-
-}  // namespace
 
 std::vector<SavedTrack> Station::ReadSavedTracks(
     const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const {
@@ -261,7 +35,7 @@ std::vector<SavedTrack> Station::ReadSavedTracks(
 
 void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved,
                                bool artists) {
-    const NameRules names = Opt.Names();
+    const NameRules names = Names();
     group.Files.reserve(saved.size());
     for (SavedTrack& t : saved) {
         FileRec f;
@@ -286,171 +60,6 @@ void Station::ReportUnmeasured(const std::string& path, std::uint16_t duration,
         ReportLoadProblem(Format(tr("The playing time of \"%0:s\" in \"%1:s\" cannot be told "
                                     "(the file is unreadable, empty or of an unknown layout)."),
                                  path, groupName));
-    }
-}
-
-void Station::LoadCategoryFiles(TCategoryDetails& category, bool ignoreSaved) {
-    Progress* progress = Startup ? nullptr : ProgressSink;
-    if (progress != nullptr) {
-        progress->SetText(Format(tr("Loading files for Category \"%0:s\"."), category.Name) + "\n" +
-                          tr("Please Wait..."));
-        progress->SetCount(0);
-    }
-    category.Files.clear();
-
-    // The folders are listed first: the listing tells whether a saved track's file is
-    // still there without asking the file system once for every track.
-    std::vector<std::string> folders;
-    std::vector<std::pair<std::size_t, std::string>> offered;  // folder index, name
-    std::vector<std::string> missing;
-    std::vector<std::pair<std::string, std::string>> unreadable;  // folder, reason
-    Unreachable unreachable;
-    std::unordered_set<std::string> listed;
-    std::error_code ec;
-    const bool readSaved = !ignoreSaved && IsTrackListName(category.ListName(), category.Kind()) &&
-                           std::filesystem::exists(TrackListPath(category), ec);
-    if (!Isolated) {
-        FolderWalkCallbacks walk;
-        walk.Missing = [&](const std::string& entry) {
-            missing.push_back(entry);
-            unreachable.Add(entry);
-        };
-        walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
-            unreadable.emplace_back(folder, reason);
-            unreachable.Add(folder);
-        };
-        walk.Offer = [&](const std::string& folder, const std::string& name) {
-            if (folders.empty() || folders.back() != folder) {
-                folders.push_back(folder);
-            }
-            offered.emplace_back(folders.size() - 1, name);
-            if (readSaved) {
-                listed.insert(folder + name);
-            }
-        };
-        WalkFolders(category.Folders, category.Subfolders, walk);
-    }
-
-    if (!ignoreSaved) {
-        std::vector<SavedTrack> saved = ReadSavedTracks(category, [&](const std::string& path) {
-            return listed.count(path) != 0 || unreachable.Holds(path) || IsExistingFile(path);
-        });
-        EnterSavedTracks(category, saved, true);
-    } else {
-        category.NextItem = 0;
-    }
-    for (const std::string& entry : missing) {
-        if (!ReportWindowsPath(entry)) {
-            ReportLoadProblem(
-                Format(tr("File or Folder \"%0:s\" does not exist in Category \"%1:s\"."), entry,
-                       category.Name));
-        }
-    }
-    for (const auto& [folder, reason] : unreadable) {
-        ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its saved "
-                                    "tracks are kept as they were."),
-                                 folder, category.Name, reason));
-    }
-
-    std::vector<FileRec> added;
-    {
-        // The same path is one track, however often the folders offer it. The saved
-        // tracks stay where they are meanwhile, so their names are not copied.
-        std::unordered_set<std::string_view> saved;
-        saved.reserve(category.Files.size() * 2);
-        for (const FileRec& f : category.Files) {
-            saved.insert(f.FileName);
-        }
-        added.reserve(offered.size());
-        FileCounter counter(progress, *op_);
-        const NameRules names = Opt.Names();
-        // The offered files as they resolve, and among them the new ones to be read.
-        struct Resolved {
-            std::size_t Offer;
-            std::string Path;
-            bool Direct;  // the file offered itself, not a shortcut's target
-            bool New;     // neither saved nor offered before: a track to take in
-        };
-        std::vector<Resolved> resolved;
-        resolved.reserve(offered.size());
-        ReadAhead ahead(offered.size());
-        {
-            // The new files are offered for reading as they are found.
-            std::unordered_set<std::string_view> seen;
-            seen.reserve(offered.size() * 2);
-            std::string folder;
-            std::string name;
-            for (std::size_t i = 0; i < offered.size(); ++i) {
-                const auto& [folderIndex, offeredName] = offered[i];
-                if (!ResolveOffered(folders[folderIndex], offeredName, folder, name, *this)) {
-                    continue;
-                }
-                Resolved& r = resolved.emplace_back(
-                    Resolved{i, folder + name,
-                             folder == folders[folderIndex] && name == offeredName, false});
-                r.New = saved.count(r.Path) == 0 && seen.count(r.Path) == 0;
-                if (r.New) {
-                    seen.insert(ahead.Offer(r.Path));
-                }
-            }
-        }
-        ahead.Close();
-        std::size_t reading = 0;
-        for (Resolved& r : resolved) {
-            const auto& [folderIndex, offeredName] = offered[r.Offer];
-            const std::string& path = r.Path;
-            const Reading* read = r.New && ahead.Active() ? &ahead.Taken(reading++) : nullptr;
-            counter.Count();
-            if (!r.New) {
-                continue;
-            }
-            FileRec f;
-            std::uint32_t dosDate = 0;
-            if (read != nullptr && read->Clean) {
-                f.Duration = read->Duration;
-                dosDate = read->DosDate;
-            } else {
-                f.Duration = FileDuration(path, true, *op_, &dosDate);
-            }
-            ReportUnmeasured(path, f.Duration, category.Name);
-            // A shortcut's date is the shortcut's own; a file's came with its reading.
-            f.FileDate = DateOfDos(r.Direct && dosDate != 0
-                                       ? dosDate
-                                       : FileDosDate(folders[folderIndex] + offeredName));
-            f.Index = static_cast<std::int32_t>(added.size());
-            if (f.Duration != 0) {
-                Changed.FileLists = true;
-            }
-            Artists.NoteTrack(path, 0.0, names);
-            f.FileName = std::move(r.Path);
-            added.push_back(std::move(f));
-        }
-    }
-
-    if (!added.empty()) {
-        if (category.GroupType == kCategoryNormal) {
-            TCategoryDetails scratch;
-            scratch.Files = std::move(added);
-            ShuffleFiles(scratch, Random);
-            added = std::move(scratch.Files);
-        }
-        for (FileRec& f : added) {
-            f.Index = static_cast<std::int32_t>(category.Files.size());
-            category.Files.push_back(std::move(f));
-        }
-    }
-
-    if (!category.Files.empty()) {
-        if (category.GroupType == kCategoryBlock) {
-            SortFilesByName(category);
-        } else if (category.NextItem == 0) {
-            ShuffleFiles(category, Random);
-        }
-        const auto average = AverageOfFiles(category.Files, category.IsBlock());
-        if (average && *average != category.AverageTime) {
-            category.AverageTime = *average;
-            Changed.Categories = true;
-        }
     }
 }
 
@@ -583,6 +192,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
 }
 
 void Station::ReloadFiles(TCustomDetails& group) {
+    tagCache_.NewScan(false);
     // What is known of the tracks now may be newer than their saved list (a run or a
     // correction not saved yet): it stays with every file the scan still finds.
     std::unordered_map<std::string, FileRec> known;
@@ -595,6 +205,7 @@ void Station::ReloadFiles(TCustomDetails& group) {
     } else {
         LoadSpotFiles(static_cast<TSpotDetails&>(group));
     }
+    tagCache_.EndScan();
     for (FileRec& f : group.Files) {
         const auto before = known.find(f.FileName);
         if (before == known.end()) {
@@ -608,9 +219,21 @@ void Station::ReloadFiles(TCustomDetails& group) {
     }
 }
 
+NameRules Station::Names() const {
+    NameRules rules = Opt.Names();
+    rules.Tagged = tagCache_.Names();
+    return rules;
+}
+
+void Station::TellTagProblem(const std::string& problem) const {
+    if (!problem.empty()) {
+        ReportLoadProblem(Format(tr("%0:s\nThe tracks are loaded without their tags."), problem));
+    }
+}
+
 void Station::RebuildArtists() {
     Artists.Clear();
-    const NameRules names = Opt.Names();
+    const NameRules names = Names();
     for (const auto& c : Categories) {
         for (const FileRec& f : c->Files) {
             Artists.NoteTrack(f.FileName, f.LastUsed, names);
@@ -620,12 +243,14 @@ void Station::RebuildArtists() {
 
 void Station::ReloadAllFiles() {
     Artists.Clear();
+    tagCache_.NewScan(true);
     for (auto& c : Categories) {
         LoadCategoryFiles(*c, false);
     }
     for (auto& s : SpotGroups) {
         LoadSpotFiles(*s);
     }
+    tagCache_.EndScan();
 }
 
 }  // namespace spindle

@@ -8,6 +8,27 @@ std::string WriteMp3(const TempDir& dir, const std::string& name, unsigned secon
     return dir.Write(name, SilentMp3Bytes(seconds));
 }
 
+namespace {
+
+std::string SyncSafe(std::size_t n) {
+    return {static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
+            static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F)};
+}
+
+}  // namespace
+
+std::string Id3v2Tag(const std::vector<std::pair<std::string, std::string>>& frames) {
+    std::string body;
+    for (const auto& [id, text] : frames) {
+        std::string data = "\x03" + text;  // UTF-8
+        if (id.starts_with("TXXX:")) {
+            data = "\x03" + id.substr(5) + '\0' + text;
+        }
+        body += id.substr(0, 4) + SyncSafe(data.size()) + std::string(2, '\0') + data;
+    }
+    return std::string("ID3\x04\0\0", 6) + SyncSafe(body.size()) + body;
+}
+
 std::string ShortcutBytes(const std::string& relative) {
     std::string lnk(0x4C, '\0');
     lnk[0] = 0x4C;
