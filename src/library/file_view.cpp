@@ -61,11 +61,14 @@ FileViewRow FileViewRowOf(const FileRec& file, const FormatSettings& settings) {
     return row;
 }
 
-std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key) {
+std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key,
+                                         const FileAttributeColumns* attributes) {
     std::vector<std::size_t> order(files.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     const int column = std::abs(key);
-    if (column < kColPosition || column > kColModified) {
+    const int attributeCount =
+        attributes != nullptr ? static_cast<int>(attributes->Attributes.size()) : 0;
+    if (column < kColPosition || column > kColModified + attributeCount) {
         return order;
     }
     std::vector<std::string> names;
@@ -76,6 +79,12 @@ std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int 
     auto compare = [&](std::size_t a, std::size_t b) -> int {
         const FileRec& x = files[a];
         const FileRec& y = files[b];
+        if (column > kColModified) {
+            const auto attribute = static_cast<std::size_t>(column - kColModified - 1);
+            const int p = attributes->Place(a, attribute);
+            const int q = attributes->Place(b, attribute);
+            return (p > q) - (p < q);
+        }
         switch (column) {
             case kColPosition:
                 return (x.Index > y.Index) - (x.Index < y.Index);
@@ -97,6 +106,74 @@ std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int 
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return sign * compare(a, b) < 0; });
     return order;
+}
+
+const std::string& FileAttributeColumns::Text(std::size_t file, std::size_t attribute) const {
+    static const std::string none;
+    const int place = Place(file, attribute);
+    return place < 0 ? none : Attributes[attribute].Values[static_cast<std::size_t>(place)];
+}
+
+FileAttributeColumns AttributeColumnsOf(const std::vector<FileRec>& files,
+                                        std::vector<AttributeDef> attributes,
+                                        const TrackFactsByPath& facts) {
+    FileAttributeColumns columns;
+    columns.Attributes = std::move(attributes);
+    const std::size_t width = columns.Attributes.size();
+    columns.Places.assign(files.size() * width, -1);
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const auto found = facts.find(files[f].FileName);
+        if (found == facts.end()) {
+            continue;
+        }
+        for (std::size_t a = 0; a < width; ++a) {
+            const auto value = found->second.Attributes.find(columns.Attributes[a].Name);
+            if (value == found->second.Attributes.end()) {
+                continue;
+            }
+            const std::vector<std::string>& listed = columns.Attributes[a].Values;
+            const auto at = std::find(listed.begin(), listed.end(), value->second);
+            if (at != listed.end()) {
+                columns.Places[f * width + a] = static_cast<int>(at - listed.begin());
+            }
+        }
+    }
+    return columns;
+}
+
+DbRead<FileAttributeColumns> LoadAttributeColumns(const std::filesystem::path& dataFolder,
+                                                  const std::vector<FileRec>& files) {
+    DbRead<FileAttributeColumns> columns;
+    StationDb db(dataFolder, StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        columns.Problem = db.Problem();
+        return columns;
+    }
+    DbRead<std::vector<AttributeDef>> attributes = db.Attributes();
+    if (!attributes) {
+        columns.Problem = attributes.Problem;
+        return columns;
+    }
+    if (attributes.Value.empty()) {
+        return columns;
+    }
+    const DbRead<TrackFactsByPath> facts = LoadTrackFacts(db);
+    if (!facts) {
+        columns.Problem = facts.Problem;
+        return columns;
+    }
+    columns.Value = AttributeColumnsOf(files, std::move(attributes.Value), facts.Value);
+    return columns;
+}
+
+DbStatus SetAttributeOf(const std::filesystem::path& dataFolder, const std::string& attribute,
+                        const std::vector<const FileRec*>& files, const std::string& value) {
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(files.size());
+    for (const FileRec* file : files) {
+        values.emplace_back(file->FileName, value);
+    }
+    return StationDb(dataFolder, StationDb::Mode::IfExists).SetAttribute(attribute, values);
 }
 
 FileProperties PropertiesOf(const TCustomDetails& group, const FileRec& file,

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/format_settings.h"
 #include "library/details.h"
+#include "library/station_db.h"
+#include "library/track_facts.h"
 
 namespace spindle {
 
@@ -31,10 +34,37 @@ inline int NextSortKey(int currentKey, int column) {
     return currentKey == column ? -column : column;
 }
 
+// A Category's list shows the station's attributes as columns after the five: each
+// file's value of each, as the station database gives it (a value set by hand, else the
+// one its tags give), read in one load for the whole list.
+struct FileAttributeColumns {
+    std::vector<AttributeDef> Attributes;
+    // By file (as the group holds them) and attribute: the value's place in the
+    // attribute's list, -1 for none.
+    std::vector<int> Places;
+    int Place(std::size_t file, std::size_t attribute) const {
+        return Places[file * Attributes.size() + attribute];
+    }
+    // The value's text, empty for none.
+    const std::string& Text(std::size_t file, std::size_t attribute) const;
+};
+FileAttributeColumns AttributeColumnsOf(const std::vector<FileRec>& files,
+                                        std::vector<AttributeDef> attributes,
+                                        const TrackFactsByPath& facts);
+// The columns of a data folder's station; one without the database has none.
+DbRead<FileAttributeColumns> LoadAttributeColumns(const std::filesystem::path& dataFolder,
+                                                  const std::vector<FileRec>& files);
+// Sets `attribute` to `value` (empty: clears the value set by hand) on every one of
+// `files`, all of them or none.
+DbStatus SetAttributeOf(const std::filesystem::path& dataFolder, const std::string& attribute,
+                        const std::vector<const FileRec*>& files, const std::string& value);
+
 // The order of `files` (indexes into it) for a sort key: +n by column n ascending,
 // -n descending, 0 as they are. File names compare without regard to case in the
-// order of the user's language.
-std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key);
+// order of the user's language; the attribute columns after the five (when given) by
+// the order of their values, tracks without one first.
+std::vector<std::size_t> SortedFileOrder(const std::vector<FileRec>& files, int key,
+                                         const FileAttributeColumns* attributes = nullptr);
 
 // A track already taken in the group's current play order.
 inline bool IsTaken(const FileRec& file, std::uint32_t nextItem) {

@@ -9,6 +9,7 @@
 #include "base/text_case.h"
 #include "base/text_file.h"
 #include "base/translate.h"
+#include "library/rule_form.h"
 #include "library/track_list.h"
 
 namespace spindle {
@@ -294,6 +295,12 @@ bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::
     switch (kind) {
         case ListKind::Categories: {
             TCategoryDetails& c = *station.Categories[index];
+            if (const DbStatus moved = RenameCategoryRules(station.DataFolder(), c.Name, newName);
+                !moved) {
+                Error(station,
+                      Format(tr("Cannot rename \"%0:s\"."), c.Name) + "\n" + moved.Problem);
+                return false;
+            }
             c.Name = newName;
             UpdateRotationReferences(station, c);
             station.Changed.Categories = true;
@@ -343,6 +350,14 @@ bool DeleteEntry(Station& station, ListKind kind, std::size_t index) {
     const auto at = static_cast<long>(index);
     switch (kind) {
         case ListKind::Categories:
+            if (const DbStatus removed =
+                    SaveCategoryRules(station.DataFolder(), station.Categories[index]->Name, {});
+                !removed) {
+                Error(station,
+                      Format(tr("Cannot delete \"%0:s\"."), station.Categories[index]->Name) +
+                          "\n" + removed.Problem);
+                return false;
+            }
             RemoveTrackList(station, *station.Categories[index]);
             station.Categories.erase(station.Categories.begin() + at);
             station.Changed.Categories = true;

@@ -6,9 +6,11 @@
 #include <QHeaderView>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <cmath>
 
 #include "base/format.h"
+#include "gui/library/set_attribute_dialog.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
 #include "ui_file_properties_dialog.h"
@@ -16,6 +18,9 @@
 
 namespace spindle::gui {
 namespace {
+
+// The columns before the attributes.
+constexpr int kFileColumns = kColModified;
 
 QTime TimeOfDay(double fraction) {
     return QTime(0, 0).addSecs(static_cast<int>(std::lround(fraction * 86400.0)) % 86400);
@@ -33,29 +38,36 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 5;
+    return parent.isValid() ? 0 : kFileColumns + static_cast<int>(attributes_.Attributes.size());
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     static const char* const kTitles[] = {N_("Position"), N_("Filename"), N_("Duration"),
                                           N_("Last Used"), N_("Last Modified")};
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 4) {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= columnCount()) {
         return {};
     }
-    return Tr(kTitles[section]);
+    return section < kFileColumns
+               ? Tr(kTitles[section])
+               : Q(attributes_.Attributes[static_cast<std::size_t>(section - kFileColumns)].Name);
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) {
         return {};
     }
-    const FileRec& file = group_.Files[order_[static_cast<std::size_t>(index.row())]];
+    const std::size_t at = order_[static_cast<std::size_t>(index.row())];
+    const FileRec& file = group_.Files[at];
     if (role == Qt::BackgroundRole) {
         // Tracks already taken in the current play order.
         return IsTaken(file, group_.NextItem) ? QApplication::palette().button() : QVariant();
     }
     if (role != Qt::DisplayRole) {
         return {};
+    }
+    if (index.column() >= kFileColumns) {
+        return Q(attributes_.Text(at, static_cast<std::size_t>(index.column() - kFileColumns)));
     }
     const FileViewRow row = FileViewRowOf(file, station_.Settings());
     const std::string* texts[] = {&row.Position, &row.Filename, &row.Duration, &row.LastUsed,
@@ -66,7 +78,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
 void FileListModel::sort(int column, Qt::SortOrder order) {
     beginResetModel();
     sortKey_ = order == Qt::AscendingOrder ? column + 1 : -(column + 1);
-    order_ = SortedFileOrder(group_.Files, sortKey_);
+    order_ = SortedFileOrder(group_.Files, sortKey_, &attributes_);
     endResetModel();
 }
 
@@ -76,7 +88,21 @@ void FileListModel::ClickColumn(int column) {
 }
 
 void FileListModel::RowChanged(int row) {
-    emit dataChanged(index(row, 0), index(row, 4));
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void FileListModel::SetAttributes(FileAttributeColumns attributes) {
+    if (attributes.Attributes.size() != attributes_.Attributes.size()) {
+        beginResetModel();
+        attributes_ = std::move(attributes);
+        endResetModel();
+        return;
+    }
+    // The rows stay where they are, and selected, while their values change.
+    attributes_ = std::move(attributes);
+    if (rowCount() > 0 && columnCount() > kFileColumns) {
+        emit dataChanged(index(0, kFileColumns), index(rowCount() - 1, columnCount() - 1));
+    }
 }
 
 FileViewWindow::FileViewWindow(Station& station, TCustomDetails& group, QWidget* parent)
@@ -116,6 +142,85 @@ FileViewWindow::FileViewWindow(Station& station, TCustomDetails& group, QWidget*
     connect(ui_->properties, &QPushButton::clicked, this, [this] { EditSelected(); });
     connect(ui_->fileView, &QAbstractItemView::activated, this, [this] { EditSelected(); });
     connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Attributes are what a Category's rules schedule by; spots have none.
+    if (group.Kind() == GroupKind::Category) {
+        setAttribute_ = new QAction(Tr(N_("Set Attribute...")), this);
+        ui_->fileView->addAction(setAttribute_);
+        connect(setAttribute_, &QAction::triggered, this, [this] { SetAttributeOfSelected(); });
+        connect(ui_->setAttribute, &QPushButton::clicked, this,
+                [this] { SetAttributeOfSelected(); });
+        connect(ui_->fileView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &FileViewWindow::UpdateEnabling);
+        ShowAttributeColumns();
+    } else {
+        ui_->setAttribute->hide();
+    }
+}
+
+void FileViewWindow::ShowAttributeColumns() {
+    DbRead<FileAttributeColumns> columns =
+        LoadAttributeColumns(station_.DataFolder(), group_.Files);
+    if (!columns) {
+        station_.Op().Show(MessageKind::Warning, columns.Problem, Buttons::Ok);
+    }
+    const bool added = columns.Value.Attributes.size() != model_->Attributes().Attributes.size();
+    model_->SetAttributes(std::move(columns.Value));
+    if (added) {
+        // Wide enough for the longest of the heading and the values; measured, not read
+        // from every row, so thousands of tracks open at once.
+        QHeaderView* header = ui_->fileView->header();
+        const QFontMetrics metrics = ui_->fileView->fontMetrics();
+        const std::vector<AttributeDef>& attributes = model_->Attributes().Attributes;
+        for (std::size_t a = 0; a < attributes.size(); ++a) {
+            int needed = header->fontMetrics().horizontalAdvance(Q(attributes[a].Name));
+            for (const std::string& value : attributes[a].Values) {
+                needed = std::max(needed, metrics.horizontalAdvance(Q(value)));
+            }
+            header->resizeSection(kFileColumns + static_cast<int>(a), needed + 28);
+        }
+        // Wider by the new columns, within the screen.
+        const int wanted = header->length() + 60;
+        if (wanted > width() && screen() != nullptr) {
+            resize(std::min(wanted, screen()->availableGeometry().width() - 40), height());
+        }
+    }
+    UpdateEnabling();
+}
+
+void FileViewWindow::UpdateEnabling() {
+    const bool can =
+        !model_->Attributes().Attributes.empty() && ui_->fileView->selectionModel()->hasSelection();
+    ui_->setAttribute->setEnabled(can);
+    if (setAttribute_ != nullptr) {
+        setAttribute_->setEnabled(can);
+    }
+}
+
+bool FileViewWindow::SetAttributeOfSelected() {
+    const QModelIndexList rows = ui_->fileView->selectionModel()->selectedRows();
+    const std::vector<AttributeDef>& attributes = model_->Attributes().Attributes;
+    if (rows.isEmpty() || attributes.empty()) {
+        return false;
+    }
+    std::vector<const FileRec*> files;
+    files.reserve(static_cast<std::size_t>(rows.size()));
+    for (const QModelIndex& row : rows) {
+        files.push_back(&model_->FileAt(row.row()));
+    }
+    SetAttributeDialog dialog(attributes, files.size(), this);
+    dialog.setObjectName(QStringLiteral("setAttributeDialog"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    const DbStatus set =
+        SetAttributeOf(station_.DataFolder(), dialog.Attribute(), files, dialog.Value());
+    if (!set) {
+        station_.Op().Show(MessageKind::Error, set.Problem, Buttons::Ok);
+        return false;
+    }
+    ShowAttributeColumns();
+    return true;
 }
 
 FileViewWindow::~FileViewWindow() = default;

@@ -8,6 +8,8 @@
 #include "library/file_view.h"
 #include "library/station.h"
 
+class QAction;
+
 namespace Ui {
 class FileViewWindow;
 class FilePropertiesDialog;
@@ -15,8 +17,9 @@ class FilePropertiesDialog;
 
 namespace spindle::gui {
 
-// The tracks of one group as the file viewer lists them: five columns, the sort the
-// core gives, and the rows already taken in the play order on a button-face ground.
+// The tracks of one group as the file viewer lists them: five columns and a Category's
+// attributes, the sort the core gives, and the rows already taken in the play order on a
+// button-face ground.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -32,16 +35,21 @@ public:
     int SortKey() const { return sortKey_; }
     FileRec& FileAt(int row) { return group_.Files[order_[static_cast<std::size_t>(row)]]; }
     void RowChanged(int row);
+    // Shows the attribute columns anew (the same attributes) or for the first time.
+    void SetAttributes(FileAttributeColumns attributes);
+    const FileAttributeColumns& Attributes() const { return attributes_; }
 
 private:
     Station& station_;
     TCustomDetails& group_;
     std::vector<std::size_t> order_;
+    FileAttributeColumns attributes_;
     int sortKey_ = 0;
 };
 
 // The window of a group's tracks; Properties (or a double click, Enter, Alt+Enter)
-// opens the track's properties, whose OK corrects its duration and last use.
+// opens the track's properties, whose OK corrects its duration and last use. In a
+// Category's, Set Attribute gives the selected tracks one value at once.
 class FileViewWindow : public QDialog {
     Q_OBJECT
 
@@ -51,15 +59,21 @@ public:
     FileListModel* Model() const { return model_; }
     // Opens the properties of the selected track; true when OK changed it.
     bool EditSelected();
+    // Sets an attribute on the selected tracks; true when it was set.
+    bool SetAttributeOfSelected();
 
 signals:
     void TrackEdited();
 
 private:
+    void ShowAttributeColumns();
+    void UpdateEnabling();
+
     Station& station_;
     TCustomDetails& group_;
     std::unique_ptr<Ui::FileViewWindow> ui_;
     FileListModel* model_;
+    QAction* setAttribute_ = nullptr;  // a Category's only
 };
 
 // The properties of one track.

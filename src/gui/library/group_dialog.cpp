@@ -1,5 +1,6 @@
 #include "gui/library/group_dialog.h"
 #include "gui/help/help_window.h"
+#include "gui/library/rules_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -150,6 +151,10 @@ GroupFields GroupDialog::Fields() const {
 
 void GroupDialog::UpdateEnabling() {}
 
+bool GroupDialog::StoreOwn(const GroupFields&) {
+    return true;
+}
+
 void GroupDialog::UpdateAverage() {
     if (showing_) {
         return;
@@ -170,6 +175,9 @@ bool GroupDialog::TryAccept() {
     if (!refusals.empty()) {
         const char* field = refusals.front().Field == "Name" ? "name" : "folders";
         Child<QWidget>(this, field)->setFocus();
+        return false;
+    }
+    if (!StoreOwn(fields)) {
         return false;
     }
     result_ = &ApplyGroupFields(station_, kind_, existing_, fields);
@@ -223,10 +231,34 @@ CategoryDialog::CategoryDialog(Station& station, TCategoryDetails* existing, QWi
         UpdateEnabling();
         UpdateAverage();
     });
+    std::vector<std::string> tracks;
+    if (existing != nullptr) {
+        for (const FileRec& file : existing->Files) {
+            tracks.push_back(file.FileName);
+        }
+    }
+    ui_->rulesPage->Load(station.DataFolder(), existing != nullptr ? existing->Name : "",
+                         std::move(tracks), station.Settings(), station.Op());
+    connect(ui_->rulesPage, &RulesPage::IntervalOpened, this, [this](bool song) {
+        ui_->pages->setCurrentWidget(ui_->categoryPage);
+        repeats_[song ? 0 : 1].Option->setFocus();
+    });
     SetUpShared();
 }
 
 CategoryDialog::~CategoryDialog() = default;
+
+bool CategoryDialog::StoreOwn(const GroupFields& fields) {
+    if (const DbStatus stored = ui_->rulesPage->Save(fields.Name); !stored) {
+        station_.Op().Show(
+            MessageKind::Error,
+            Format(spindle::tr("The Category's rules could not be saved: %0:s"), stored.Problem),
+            Buttons::Ok);
+        ui_->pages->setCurrentWidget(ui_->rulesPage);
+        return false;
+    }
+    return true;
+}
 
 void CategoryDialog::IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit) {
     field->setText(Q(NumberFieldText(S(field->text()))));

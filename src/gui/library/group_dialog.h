@@ -45,6 +45,9 @@ protected:
     GroupFields Fields() const;
     virtual void ShowOwn(const GroupFields& fields) = 0;
     virtual void TakeOwn(GroupFields& fields) const = 0;
+    // Stores what the kind keeps beyond the fields, once the checks passed and before the
+    // fields are written back; false (told, the dialog stays open) when that failed.
+    virtual bool StoreOwn(const GroupFields& fields);
     virtual void UpdateEnabling();
     void UpdateAverage();
 
@@ -68,6 +71,7 @@ public:
 private:
     void ShowOwn(const GroupFields& fields) override;
     void TakeOwn(GroupFields& fields) const override;
+    bool StoreOwn(const GroupFields& fields) override;
     void UpdateEnabling() override;
     void IntervalTyped(QLineEdit* field, QSlider* bar, QLabel* unit);
 

@@ -11,6 +11,7 @@
 #include "base/text_file.h"
 #include "gui/editor/editor_window.h"
 #include "gui/printing/print_dialogs.h"
+#include "gui/shell/attributes_page.h"
 #include "gui/shell/library_list_model.h"
 #include "gui/shell/option_pages.h"
 #include "gui/shell/run_options_page.h"
@@ -70,6 +71,9 @@ void MainWindow::SetUpOptionPages() {
         connect(optionPages_[i], &OptionsPageBase::ReloadAllAsked, this,
                 &MainWindow::ReloadAllFiles);
     }
+    attributesPage_ = new AttributesPage(station_, ui_->optionPages);
+    ui_->optionPages->addTab(attributesPage_, Tr(N_("Attributes")));
+    connect(attributesPage_, &AttributesPage::ReloadAllAsked, this, &MainWindow::ReloadAllFiles);
     ui_->optionPages->setCurrentIndex(0);
     connect(runOptions_, &RunOptionsPage::OptionsEdited, this, [this] { UpdateActions(); });
 }
@@ -193,6 +197,9 @@ void MainWindow::ShowOptions() {
         if (page != nullptr) {
             page->Show();
         }
+    }
+    if (attributesPage_ != nullptr) {
+        attributesPage_->Show();
     }
 }
 

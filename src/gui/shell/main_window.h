@@ -21,6 +21,7 @@ class MainWindow;
 
 namespace spindle::gui {
 
+class AttributesPage;
 class LibraryListModel;
 class ProgressWindow;
 class EditorWindow;
@@ -163,6 +164,7 @@ private:
     ViewStyle viewStyle_ = ViewStyle::Details;
     RunOptionsPage* runOptions_ = nullptr;
     std::array<OptionsPageBase*, 3> optionPages_{};
+    AttributesPage* attributesPage_ = nullptr;
 };
 
 }  // namespace spindle::gui

@@ -9,6 +9,7 @@
 #include "gui/library/plan_lists.h"
 #include "gui/shell/startup.h"
 #include "library/options.h"
+#include "library/station_db.h"
 #include "support/audio_files.h"
 
 using namespace spindle;
@@ -293,6 +294,80 @@ private slots:
         QVERIFY(!f.op.Messages.empty());
         QCOMPARE(f.op.Messages.back().Offered, Buttons::OkCancel);
         QCOMPARE(f.station->Categories[0]->Files[0].LastUsed, lastUsed);
+    }
+
+    // An attribute defined on its Options page (the page alone makes no database) and set
+    // on two tracks at once in the File List: its column shows it, the database keeps it.
+    void anAttributeSetOnTracksInTheFileList() {
+        test::Fixture f;
+        MainWindow window(*f.station);
+        ShowPage(window, Page::Options);
+        auto* options = Find<QTabWidget>(window, "optionPages");
+        options->setCurrentIndex(options->indexOf(Find<QWidget>(window, "AttributesPage")));
+        const std::filesystem::path data = f.b.DataFolder();
+        QVERIFY(!std::filesystem::exists(StationDb::FileIn(data)));
+        QVERIFY(WithDialog([&] { Find<QPushButton>(window, "addAttribute")->click(); },
+                           [&](QDialog& d) {
+                               QTest::keyClicks(Find<QLineEdit>(d, "name"), "Vocal");
+                               Ok(d);  // refused, the reason beside the values
+                               QVERIFY(d.isVisible());
+                               QVERIFY(!Find<QLabel>(d, "valuesVerdict")->text().isEmpty());
+                               test::Screenshot(d, "attribute-dialog");
+                               auto* values = Find<QPlainTextEdit>(d, "values");
+                               QTest::keyClicks(values, "Female");
+                               QTest::keyClick(values, Qt::Key_Return);
+                               QTest::keyClicks(values, "Male");
+                               Ok(d);
+                           }));
+        QCOMPARE(Find<QTreeWidget>(window, "attributeList")->topLevelItem(0)->text(1),
+                 QString("Female, Male"));
+        test::Screenshot(window, "options-attributes");
+
+        ShowPage(window, Page::Categories);
+        QTreeView* categories = window.View(ListKind::Categories);
+        categories->setCurrentIndex(categories->model()->index(
+            static_cast<int>(Names(window, ListKind::Categories).indexOf("Hits")), 0));
+        QVERIFY(WithDialog(
+            [&] { Find<QAction>(window, "actionFileList")->trigger(); },
+            [&](QDialog& files) {
+                auto* view = Find<QTreeView>(files, "fileView");
+                for (const int row : {0, 1}) {
+                    QTest::mouseClick(view->viewport(), Qt::LeftButton,
+                                      row == 0 ? Qt::NoModifier : Qt::ShiftModifier,
+                                      view->visualRect(view->model()->index(row, 1)).center());
+                }
+                QVERIFY(WithDialog([&] { Find<QPushButton>(files, "setAttribute")->click(); },
+                                   [&](QDialog& d) {
+                                       Find<QComboBox>(d, "value")->setCurrentText("Male");
+                                       Ok(d);
+                                   }));
+                const QAbstractItemModel* m = view->model();
+                QCOMPARE(m->headerData(5, Qt::Horizontal).toString(), QString("Vocal"));
+                QCOMPARE(m->index(0, 5).data().toString(), QString("Male"));
+                QCOMPARE(m->index(1, 5).data().toString(), QString("Male"));
+                test::Screenshot(files, "file-list-attributes");
+                files.accept();
+            }));
+        StationDb db(data, StationDb::Mode::IfExists);
+        const auto hits = std::ranges::find(f.station->Categories, std::string("Hits"),
+                                            [](const auto& c) { return c->Name; });
+        QCOMPARE((*hits)->Files.size(), std::size_t{2});
+        for (const FileRec& file : (*hits)->Files) {
+            QCOMPARE(db.AttributesOf(file.FileName).Value.at("Vocal"), std::string("Male"));
+        }
+
+        // Removed only once no rule names it, and only when the operator says Yes.
+        QVERIFY(db.SetRules("Hits", {"separate Vocal=Male 2 items"}));
+        ShowPage(window, Page::Options);
+        auto* remove = Find<QPushButton>(window, "removeAttribute");
+        remove->click();
+        QVERIFY(f.op.Messages.back().Text.find("Category \"Hits\": separate Vocal=Male") !=
+                std::string::npos);
+        QVERIFY(db.SetRules("Hits", {}));
+        f.op.QueueAnswer(Answer::Yes);
+        remove->click();
+        QCOMPARE(Find<QTreeWidget>(window, "attributeList")->topLevelItemCount(), 0);
+        QVERIFY(db.AttributesOf((*hits)->Files[0].FileName).Value.empty());
     }
 
     // Every action enabled on a page with an entry selected opens a window, asks, or

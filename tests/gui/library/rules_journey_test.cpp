@@ -1,0 +1,140 @@
+// A Category's rules as an operator sets them: opened from the main window, the Rules
+// page of the Category dialog turned from the station's list to the Category's own, the
+// webcasting caps added and one dragged down, a window on one track added above the
+// repeat intervals, OK; Create Playlist then keeps the window over the song interval.
+#include <filesystem>
+
+#include "gui/journey.h"
+#include "gui/library/plan_lists.h"
+#include "gui/library/rule_dialog.h"
+#include "library/station_db.h"
+#include "outputs/playlist_log.h"
+
+using namespace spindle;
+using spindle::gui::MainWindow;
+using test::Find;
+using test::WithDialog;
+
+namespace {
+
+QStringList Rows(const QListWidget& list) {
+    QStringList rows;
+    for (int row = 0; row < list.count(); ++row) {
+        rows << list.item(row)->text();
+    }
+    return rows;
+}
+
+const QString kArtist = "Artist repeat interval (set on the Category page)";
+const QString kSong = "Song repeat interval (set on the Category page)";
+const QString kArtistCap = "At most 4 tracks of one artist in any 3 hours";
+const QString kAlbumCap = "At most 3 tracks of one album in any 3 hours";
+
+}  // namespace
+
+class RulesJourneyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aRuleSetInTheCategoryDialogHoldsInARun() {
+        test::Fixture f;
+        f.station->Opt.SystemSongInterval = "120";  // only the window's rank keeps it
+        f.station->Opt.TotalDays = 1;
+        f.station->Schedules[0]->Days.fill(true);
+        const QDate away = QDate::currentDate().addDays(3);  // the one day Band may play
+        MainWindow window(*f.station);
+        test::Activate(window);
+        window.View(ListKind::Categories)
+            ->setCurrentIndex(
+                window.View(ListKind::Categories)
+                    ->model()
+                    ->index(test::Names(window, ListKind::Categories).indexOf("Hits"), 0));
+
+        auto window3 = [&](gui::RuleDialog& r) {
+            auto* kind = Find<QComboBox>(r, "kind");
+            kind->setCurrentIndex(kind->findText("Attribute run"));
+            auto* ok = Find<QDialogButtonBox>(r, "buttons")->button(QDialogButtonBox::Ok);
+            ok->click();  // the station has no attributes: refused, on its field
+            QVERIFY(r.isVisible());
+            QVERIFY(f.op.Messages.back().Text.find("no attributes") != std::string::npos);
+            QCOMPARE(QApplication::focusWidget(), Find<QComboBox>(r, "matchAttribute"));
+            kind->setCurrentIndex(kind->findText("Time window"));
+            Find<QRadioButton>(r, "trackChoice")->click();
+            auto* track = Find<QComboBox>(r, "track");
+            track->setCurrentIndex(track->findText("Band - Song.mp3"));
+            Find<QCheckBox>(r, "datesCheck")->click();
+            for (const char* date : {"fromDate", "toDate"}) {
+                Find<QDateEdit>(r, date)->setDate(QDate(2000, away.month(), away.day()));
+            }
+            QCOMPARE(Find<QLabel>(r, "sentence")->text(),
+                     QString("Band - Song.mp3 only %1 %2")
+                         .arg(away.day())
+                         .arg(QLocale::c().monthName(away.month(), QLocale::ShortFormat)));
+            test::Screenshot(r, "rule-dialog");
+            QVERIFY2(test::UnnamedControls(r).isEmpty(),
+                     qPrintable(test::UnnamedControls(r).join(", ")));
+            ok->click();
+        };
+        auto rulesPage = [&](QDialog& d) {
+            test::Screenshot(d, "category-dialog");
+            auto* pages = Find<QTabWidget>(d, "pages");
+            QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                              pages->tabBar()->tabRect(1).center());
+            auto* list = Find<gui::DropTargetList>(d, "ruleList");
+            QVERIFY(Find<QRadioButton>(d, "useStation")->isChecked());
+            QCOMPARE(Rows(*list), (QStringList{kArtist, kSong}));
+            QVERIFY(!list->isEnabled());
+            Find<QRadioButton>(d, "useOwn")->click();
+            Find<QPushButton>(d, "addPreset")->click();
+            QCOMPARE(Rows(*list), (QStringList{kArtistCap, kAlbumCap, kArtist, kSong}));
+            std::unique_ptr<QMimeData> mime(list->model()->mimeData({list->model()->index(1, 0)}));
+            QVERIFY(list->Drop(mime.get(), QPoint(5, list->viewport()->height() - 2)));
+            QCOMPARE(Rows(*list), (QStringList{kArtistCap, kArtist, kSong, kAlbumCap}));
+            list->setCurrentRow(2);
+            QTest::keyClick(list, Qt::Key_Delete);  // the song interval stays
+            QVERIFY(!Find<QPushButton>(d, "removeRule")->isEnabled());
+            list->setCurrentRow(0);
+            Find<QPushButton>(d, "removeRule")->click();
+            QVERIFY(WithDialog<gui::RuleDialog>([&] { Find<QPushButton>(d, "addRule")->click(); },
+                                                window3));
+            QCOMPARE(Rows(*list).mid(1), (QStringList{kArtist, kSong, kAlbumCap}));
+            test::Screenshot(d, "category-rules");
+            QVERIFY2(test::UnnamedControls(d).isEmpty(),
+                     qPrintable(test::UnnamedControls(d).join(", ")));
+            QVERIFY(!std::filesystem::exists(StationDb::FileIn(f.b.DataFolder())));
+            Find<QDialogButtonBox>(d, "buttons")->button(QDialogButtonBox::Ok)->click();
+        };
+        QVERIFY(WithDialog([&] { Find<QAction>(window, "actionOpen")->trigger(); }, rulesPage));
+        QTRY_VERIFY(!window.Busy());
+        const auto stored =
+            StationDb(f.b.DataFolder(), StationDb::Mode::IfExists).Rules().Value["Hits"];
+        QCOMPARE(stored.size(), std::size_t{4});
+        QVERIFY(stored[0].starts_with("window track ") &&
+                stored[0].find("Band - Song.mp3") != std::string::npos);
+        QCOMPARE(stored[3], std::string("cap album 3 per 3 hours"));
+
+        QSignalSpy finished(&window, &MainWindow::RunFinished);
+        Find<QAction>(window, "actionCreatePlaylist")->trigger();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(finished.at(0).at(0).toBool());
+        window.Progress()->close();
+        LogContents log;
+        QCOMPARE(
+            ReadPlaylistLog(f.station->Opt.LogFolderPath() + f.station->Opt.LogBaseName + ".plg",
+                            FormatSettings::English(), log),
+            LogReadError::None);
+        int band = 0, other = 0;
+        for (const LogLine& line : log.Lines) {
+            band += line.Text.find("Band - Song") != std::string::npos;
+            other += line.Text.find("Other - Tune") != std::string::npos;
+        }
+        QCOMPARE(band, 0);
+        QVERIFY(other >= 20);
+    }
+
+private:
+    test::ModalWatchdog watchdog_;
+};
+
+QTEST_MAIN(RulesJourneyTest)
+#include "rules_journey_test.moc"
