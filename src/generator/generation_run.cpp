@@ -1,5 +1,6 @@
 #include "generator/generation_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -39,6 +40,11 @@ RunSettings RunSettings::FromOptions(const Options& o, const FormatSettings& fs)
 
 namespace {
 
+// A word as it stands ("song"); anything a spreadsheet could split, quoted.
+std::string BareOrQuoted(const std::string& text) {
+    return text.find_first_of(",\" \r\n") == std::string::npos ? text : CsvText(text);
+}
+
 // Whether hour `index` of the run starts a new period of the given kind.
 bool StartsPeriod(long index, int period) {
     switch (period) {
@@ -56,6 +62,7 @@ bool StartsPeriod(long index, int period) {
 bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
     const FormatSettings& fs = station_.Settings();
     settings_ = RunSettings::FromOptions(station_.Opt, fs);
+    settings_.Names = station_.Names();  // with the tags' artists, as the artist list has them
     state_ = RunState{};
     const long n = settings_.Hours;
     if (!report_.Unattended()) {
@@ -110,7 +117,9 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
         station_.Random.SeedFromClock();
     }
 
+    rules_.Load(station_, settings_, report_);
     HourAssembler assembler(station_, settings_, state_, report_, log);
+    assembler.Selector().UseRules(rules_);
     TScheduleDetails* schedule = nullptr;
     int h = station_.Opt.StartHour;
     for (long i = 0; i < n; ++i) {
@@ -187,16 +196,29 @@ void GenerationRun::ReportRelaxedRules() {
         return;
     }
     // One line of counts per Category and rule, at the end of the run's messages; a pick
-    // that broke both rules counts under both.
-    std::map<std::string, std::pair<long, long>> counts;  // Category -> song, artist
+    // that broke several rules counts under each.
+    struct Counts {
+        long Song = 0, Artist = 0;
+        std::vector<std::pair<std::string, long>> Others;  // in the order first broken
+    };
+    std::map<std::string, Counts> counts;
     for (const RelaxedRule& r : state_.Relaxed) {
-        auto& [song, artist] = counts[r.Category];
-        ++(r.Rule == "song" ? song : artist);
+        Counts& n = counts[r.Category];
+        if (r.Rule == "song" || r.Rule == "artist") {
+            ++(r.Rule == "song" ? n.Song : n.Artist);
+            continue;
+        }
+        auto other = std::find_if(n.Others.begin(), n.Others.end(),
+                                  [&](const auto& o) { return o.first == r.Rule; });
+        ++(other != n.Others.end() ? other->second : n.Others.emplace_back(r.Rule, 0).second);
     }
     std::string line;
     for (const auto& [category, n] : counts) {
         line += (line.empty() ? "" : "; ") +
-                Format(tr("%0:s: song %1:d, artist %2:d"), category, n.first, n.second);
+                Format(tr("%0:s: song %1:d, artist %2:d"), category, n.Song, n.Artist);
+        for (const auto& [rule, count] : n.Others) {
+            line += Format(", %0:s %1:d", rule, count);
+        }
     }
     report_.AddLine(Format(tr("Repeat rules relaxed: %0:s"), line.empty() ? tr("none") : line));
     // Every relaxed selection, as a row a spreadsheet reads, beside the summaries.
@@ -205,17 +227,17 @@ void GenerationRun::ReportRelaxedRules() {
     const FormatSettings& fs = station_.Settings();
     std::string text = CsvText(tr("Slot")) + "," + CsvText(tr("Category")) + "," +
                        CsvText(tr("Rule relaxed")) + "," + CsvText(tr("Track chosen")) + "," +
-                       CsvText(tr("Previous play")) + "," +
-                       CsvText(tr("Minutes inside the interval")) + "\r\n";
+                       CsvText(tr("Previous play")) + "," + CsvText(tr("Broken by")) + "," +
+                       CsvText(tr("Unit")) + "\r\n";
     for (const RelaxedRule& r : state_.Relaxed) {
-        char inside[32];
-        std::snprintf(inside, sizeof inside, "%.1f", r.MinutesInside);
+        char amount[32];
+        std::snprintf(amount, sizeof amount, "%.1f", r.Amount);
         text +=
             CsvText(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," + CsvText(r.Category) +
-            "," + r.Rule + "," + CsvText(r.Track) + "," +
+            "," + BareOrQuoted(r.Rule) + "," + CsvText(r.Track) + "," +
             CsvText(r.PreviousPlay > 0.0 ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
                                          : std::string()) +
-            "," + inside + "\r\n";
+            "," + amount + "," + CsvText(r.Unit) + "\r\n";
     }
     if (!ReplaceFile(path, text)) {
         report_.Message(Format(tr("Unable to create \"%0:s\""), path), false);
@@ -239,6 +261,11 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
     }
     if (ok) {
         ReportRelaxedRules();
+        station_.LastRunAirings = {};
+        if (rules_.Recording()) {
+            station_.LastRunAirings = {facts_.Start, facts_.LastHour + 1.0 / 24.0,
+                                       rules_.RunAirings(facts_.Start)};
+        }
         station_.Changed.Categories = true;
         station_.Changed.Spots = true;
         station_.Changed.FileLists = true;
@@ -252,6 +279,7 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
 
 void GenerationRun::ForgetRun() {
     station_.LastRunStart = 0.0;
+    station_.LastRunAirings = {};
     // The editor and the next save name the log that is still there.
     if (previousLogBase_) {
         station_.Opt.LogBaseName = *previousLogBase_;

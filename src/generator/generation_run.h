@@ -6,6 +6,7 @@
 #include "generator/log_sink.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
+#include "generator/station_rules.h"
 #include "library/station.h"
 
 namespace spindle {
@@ -59,6 +60,7 @@ private:
     RunSettings settings_;
     RunState state_;
     RunFacts facts_;
+    StationRules rules_;
     std::optional<std::string> previousLogBase_;  // the log name before this run set its own
 };
 

@@ -2,16 +2,26 @@
 
 #include <cmath>
 
+#include "base/format.h"
 #include "base/translate.h"
 
 namespace spindle {
 namespace {
 
-Verdict BrokenBy(TDateTime played, TDateTime slot, double days) {
-    return {true, played, (days - std::fabs(slot - played)) * kMinutesPerDay};
+RuleVerdict BrokenBy(TDateTime played, TDateTime slot, double days) {
+    return {true, false, played, (days - std::fabs(slot - played)) * kMinutesPerDay};
 }
 
 }  // namespace
+
+std::string RepeatRule::Hint() const {
+    return Format(tr("Hint: The rule \"%0:s\" may be too strict for the tracks of this Category."),
+                  Name());
+}
+
+std::string RepeatRule::Unit() const {
+    return tr("minutes");
+}
 
 bool OutsideInterval(TDateTime played, TDateTime slot, double days) {
     if (days == 0.0 || played == 0.0) {
@@ -20,22 +30,22 @@ bool OutsideInterval(TDateTime played, TDateTime slot, double days) {
     return played <= slot ? slot - days >= played : played - days >= slot;
 }
 
-const char* SongInterval::Hint() const {
+std::string SongInterval::Hint() const {
     return tr("Hint: The Song Repeat Protection interval may be too high.");
 }
 
-Verdict SongInterval::Check(const Candidate& candidate, TDateTime slot) const {
+RuleVerdict SongInterval::Check(const Candidate& candidate, TDateTime slot) const {
     const TDateTime played = candidate.Entry.LastUsed;
-    return OutsideInterval(played, slot, days_) ? Verdict{} : BrokenBy(played, slot, days_);
+    return OutsideInterval(played, slot, days_) ? RuleVerdict{} : BrokenBy(played, slot, days_);
 }
 
-const char* ArtistInterval::Hint() const {
+std::string ArtistInterval::Hint() const {
     return tr("Hint: The Artist Repeat Protection interval may be too high.");
 }
 
-Verdict ArtistInterval::Check(const Candidate& candidate, TDateTime slot) const {
+RuleVerdict ArtistInterval::Check(const Candidate& candidate, TDateTime slot) const {
     if (candidate.Artists.empty()) {
-        return {true, std::nullopt, 0.0};
+        return {true, true, std::nullopt, 0.0};
     }
     std::optional<TDateTime> nearest;
     for (const ArtistRec* r : candidate.Artists) {
@@ -44,7 +54,7 @@ Verdict ArtistInterval::Check(const Candidate& candidate, TDateTime slot) const 
             nearest = r->LastPlayed;
         }
     }
-    return nearest ? BrokenBy(*nearest, slot, days_) : Verdict{};
+    return nearest ? BrokenBy(*nearest, slot, days_) : RuleVerdict{};
 }
 
 }  // namespace spindle

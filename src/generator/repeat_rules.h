@@ -4,29 +4,36 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/datetime.h"
 #include "library/artists.h"
 #include "library/file_rec.h"
+#include "library/track_facts.h"
 
 namespace spindle {
 
 // A track drawn for a slot: where it stood in the play order, and, while it is being
-// checked, its artists' records (none when none could be looked up).
+// checked, its artists' records (none when none could be looked up) and what the station
+// knows of it (none when nothing).
 struct Candidate {
     FileRec Entry;
     std::size_t Position = 0;
     std::span<ArtistRec* const> Artists;
+    const TrackFacts* Facts = nullptr;
 };
 
 // What one rule says of a candidate for a slot.
-struct Verdict {
+struct RuleVerdict {
     bool Broken = false;
-    // The play that broke it, the one nearest the slot, and how far inside the interval
-    // it fell; none when the rule could not be checked at all.
+    // Broken because the rule could not be checked at all (an artist without a record).
+    bool Unchecked = false;
+    // The play that broke it, the one nearest the slot, when a play did.
     std::optional<TDateTime> PreviousPlay;
-    double MinutesInside = 0.0;
+    // By how much, in the rule's unit: minutes inside an interval, items too near, plays
+    // over a cap.
+    double Amount = 0.0;
 };
 
 // A rule a selection keeps unless every candidate breaks one.
@@ -34,10 +41,14 @@ class RepeatRule {
 public:
     virtual ~RepeatRule() = default;
     // As the relaxed-rule report names it.
-    virtual const char* Name() const = 0;
+    virtual std::string Name() const = 0;
     // The warning's hint when the rule is what blocked the selection.
-    virtual const char* Hint() const = 0;
-    virtual Verdict Check(const Candidate& candidate, TDateTime slot) const = 0;
+    virtual std::string Hint() const;
+    // What a verdict's Amount counts, as the report writes it.
+    virtual std::string Unit() const;
+    // The rule the warning names unless another blocked most of the draws.
+    virtual bool UsualCause() const { return false; }
+    virtual RuleVerdict Check(const Candidate& candidate, TDateTime slot) const = 0;
 };
 
 using RuleList = std::vector<std::unique_ptr<const RepeatRule>>;
@@ -52,9 +63,10 @@ bool OutsideInterval(TDateTime played, TDateTime slot, double days);
 class SongInterval final : public RepeatRule {
 public:
     explicit SongInterval(double days) : days_(days) {}
-    const char* Name() const override { return "song"; }
-    const char* Hint() const override;
-    Verdict Check(const Candidate& candidate, TDateTime slot) const override;
+    std::string Name() const override { return "song"; }
+    std::string Hint() const override;
+    bool UsualCause() const override { return true; }
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 
 private:
     double days_;
@@ -65,9 +77,9 @@ private:
 class ArtistInterval final : public RepeatRule {
 public:
     explicit ArtistInterval(double days) : days_(days) {}
-    const char* Name() const override { return "artist"; }
-    const char* Hint() const override;
-    Verdict Check(const Candidate& candidate, TDateTime slot) const override;
+    std::string Name() const override { return "artist"; }
+    std::string Hint() const override;
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 
 private:
     double days_;

@@ -41,10 +41,11 @@ enum class WarningAnswer { None, Yes, YesToAll, Cancel };
 struct RelaxedRule {
     TDateTime Slot = 0.0;
     std::string Category;
-    std::string Rule;  // as the rule names itself: "song", "artist"
+    std::string Rule;  // as the rule names itself: "song", "artist", a station rule's text
     std::string Track;
-    TDateTime PreviousPlay = 0.0;
-    double MinutesInside = 0.0;  // how far inside the interval the play fell
+    TDateTime PreviousPlay = 0.0;  // 0 when no one play broke it
+    double Amount = 0.0;           // by how much it was broken, in Unit
+    std::string Unit;
 };
 
 // What a run keeps between hours.

@@ -171,11 +171,7 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
             b + std::nearbyint(b * b * static_cast<double>(c.Files.size() - 1) / 10000.0));
         bias = static_cast<long>(station_.Random.Below(static_cast<std::uint32_t>(top + 1)));
     }
-    const SongInterval song(
-        IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval));
-    const ArtistInterval artist(
-        IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval, settings_.ArtistInterval));
-    const RepeatRule* const rules[] = {&song, &artist};
+    const Rules rules = RulesOf(c);
 
     // The bias weighs a few more than one: the newest of them plays.
     const std::size_t wanted = fit != nullptr ? kFitCandidates
@@ -218,7 +214,7 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
     draw.Start = c.NextItem;
     const std::size_t n = c.Files.size();
     draw.Attempts = 2 * n;
-    std::vector<Verdict>& verdicts = draw.Verdicts;
+    std::vector<RuleVerdict>& verdicts = draw.Verdicts;
     bool carried = false;
     for (std::size_t attempt = 0; attempt < draw.Attempts; ++attempt) {
         if (fitting && c.NextItem >= n) {
@@ -232,28 +228,32 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
             }
         }
         auto taken = TakeNextTrack(c, station_.Random);
-        Candidate cand{std::move(*taken), c.NextItem - 1, {}};
+        Candidate cand{std::move(*taken), c.NextItem - 1, {}, nullptr};
         LookupArtist(cand.Entry.FileName);
         cand.Artists = state_.CurrentArtists;
-        std::optional<std::size_t> rank;  // the last rule it breaks
+        if (rules_ != nullptr && rules_->Any()) {
+            cand.Facts = rules_->FactsOf(cand.Entry.FileName);
+        }
+        std::uint64_t broken = 0;
         for (std::size_t k = 0; k < rules.size(); ++k) {
             verdicts[k] = rules[k]->Check(cand, t);
             if (verdicts[k].Broken) {
-                rank = k;
-                draw.Blocked[k] += verdicts[k].PreviousPlay ? 1 : 0;
+                // Beyond 64 rules, the most important ones share the top bit.
+                broken |= std::uint64_t{1} << std::min<std::size_t>(rules.size() - 1 - k, 63);
+                draw.Blocked[k] += verdicts[k].Unchecked ? 0 : 1;
             }
         }
         cand.Artists = {};  // the look-up's, which the next one replaces
-        if (!rank) {
+        if (broken == 0) {
             draw.Clean.push_back(std::move(cand));
             if (draw.Clean.size() == wanted) {
                 break;
             }
-        } else if (!draw.Relaxed || *rank < draw.RelaxedRank ||
-                   (*rank == draw.RelaxedRank &&
+        } else if (!draw.Relaxed || broken < draw.RelaxedBroken ||
+                   (broken == draw.RelaxedBroken &&
                     cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed)) {
             draw.Relaxed = std::move(cand);
-            draw.RelaxedRank = *rank;
+            draw.RelaxedBroken = broken;
             draw.RelaxedVerdicts = verdicts;
         }
         if (report_.Stopped()) {
@@ -316,10 +316,10 @@ std::optional<Candidate> TrackSelector::Relax(const TCategoryDetails& c, TDateTi
     const Candidate& chosen = *draw.Relaxed;
     LookupArtist(chosen.Entry.FileName);
     for (std::size_t k = 0; k < rules.size(); ++k) {
-        const Verdict& v = draw.RelaxedVerdicts[k];
-        if (v.Broken && v.PreviousPlay) {
+        const RuleVerdict& v = draw.RelaxedVerdicts[k];
+        if (v.Broken) {
             state_.Relaxed.push_back({t, c.Name, rules[k]->Name(), chosen.Entry.FileName,
-                                      *v.PreviousPlay, v.MinutesInside});
+                                      v.PreviousPlay.value_or(0.0), v.Amount, rules[k]->Unit()});
         }
     }
     return chosen;
@@ -335,11 +335,13 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
     if (report_.Unattended() || state_.Warning == WarningAnswer::YesToAll) {
         return true;
     }
-    // The first rule is the usual cause; a later one is named when it blocked more than
-    // half the draws a selection may make.
-    const RepeatRule* hinted = rules.front();
-    for (std::size_t k = 1; k < rules.size(); ++k) {
-        if (draw.Blocked[k] > static_cast<long>(draw.Attempts / 2)) {
+    // The song interval is the usual cause; another rule is named when it blocked more
+    // than half the draws a selection may make.
+    const auto usual = std::find_if(rules.begin(), rules.end(),
+                                    [](const RepeatRule* r) { return r->UsualCause(); });
+    const RepeatRule* hinted = usual != rules.end() ? *usual : rules.front();
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        if (rules[k] != hinted && draw.Blocked[k] > static_cast<long>(draw.Attempts / 2)) {
             hinted = rules[k];
         }
     }
@@ -351,6 +353,26 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
                      : answer == Answer::YesToAll ? WarningAnswer::YesToAll
                                                   : WarningAnswer::Cancel;
     return state_.Warning != WarningAnswer::Cancel;
+}
+
+TrackSelector::Rules TrackSelector::RulesOf(const TCategoryDetails& c) {
+    auto known = rulesOf_.find(&c);
+    if (known == rulesOf_.end()) {
+        const double song =
+            IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval);
+        const double artist =
+            IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval, settings_.ArtistInterval);
+        static const PlayHistory none;  // the repeat intervals look only at last uses
+        CategoryRules made{rules_ != nullptr
+                               ? rules_->For(c, song, artist)
+                               : MakeRules(EffectiveRules({}, {}), song, artist, none),
+                           {}};
+        for (const auto& rule : made.Owned) {
+            made.InOrder.push_back(rule.get());
+        }
+        known = rulesOf_.emplace(&c, std::move(made)).first;
+    }
+    return known->second.InOrder;
 }
 
 // Counts the pick as used where it stands now: its position still holds it unless a
@@ -367,6 +389,11 @@ Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime
     }
     FileRec& entry = c.Files[index];
     NoteUse(entry, t + 0.000002);
+    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
+        rules_->History().Add({t, entry.FileName, c.Name,
+                               rules_->Any() ? rules_->FactsOf(entry.FileName) : nullptr,
+                               state_.CurrentArtists});
+    }
     return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime,
             entry.Duration == 0};
 }

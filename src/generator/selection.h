@@ -10,6 +10,7 @@
 #include "generator/repeat_rules.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
+#include "generator/station_rules.h"
 #include "library/station.h"
 
 namespace spindle {
@@ -61,19 +62,23 @@ public:
     // Counts the track and its artist as used in this run and stamps the new last use.
     void NoteUse(FileRec& entry, TDateTime newLastUsed);
 
+    // The station's rules for this run; without them only the repeat intervals hold.
+    void UseRules(StationRules& rules) { rules_ = &rules; }
+
 private:
     using Rules = std::span<const RepeatRule* const>;
     // What a selection's draw found; kept between selections for its buffers.
     struct Draw {
         std::vector<Candidate> Clean;  // those that keep every rule, in play order
-        // The one to take when none keeps every rule: the one whose most important broken
-        // rule (the last in the list) is least important, played longest ago; its verdicts.
+        // The one to take when none keeps every rule: the one whose broken rules are least
+        // important, compared from the most important down, played longest ago; its
+        // verdicts.
         std::optional<Candidate> Relaxed;
-        std::size_t RelaxedRank = 0;
-        std::vector<Verdict> RelaxedVerdicts;
-        std::vector<Verdict> Verdicts;  // the candidate's being checked
-        std::vector<long> Blocked;      // per rule, the draws it blocked with a play
-        std::size_t Attempts = 0;       // as many draws as the selection may make
+        std::uint64_t RelaxedBroken = 0;  // the first rule's bit highest
+        std::vector<RuleVerdict> RelaxedVerdicts;
+        std::vector<RuleVerdict> Verdicts;  // the candidate's being checked
+        std::vector<long> Blocked;          // per rule, the draws it blocked with a play
+        std::size_t Attempts = 0;           // as many draws as the selection may make
         // Where a fitted slot's draw began in the play order: what it draws and does not
         // play goes back there.
         std::size_t Start = 0;
@@ -89,6 +94,7 @@ private:
     bool WarnBlocked(const TCategoryDetails& category, TDateTime playTime, const Draw& draw,
                      Rules rules);
     Pick Take(TCategoryDetails& category, const Candidate& chosen, TDateTime playTime);
+    Rules RulesOf(const TCategoryDetails& category);
 
     Station& station_;
     // Each path's artist record once found: artists and related lines do not change
@@ -98,6 +104,14 @@ private:
     RunState& state_;
     RunReport& report_;
     Draw draw_;
+    StationRules* rules_ = nullptr;
+    // Each Category's rules, made at its first selection: neither they nor its intervals
+    // change during a run.
+    struct CategoryRules {
+        RuleList Owned;
+        std::vector<const RepeatRule*> InOrder;
+    };
+    std::unordered_map<const TCategoryDetails*, CategoryRules> rulesOf_;
 };
 
 }  // namespace spindle

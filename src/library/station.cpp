@@ -31,10 +31,12 @@ TDateTime Station::Today() const {
 
 void Station::LoadAll() {
     windowsPathReported_ = false;
+    tagCache_.NewScan(true);
     LoadOptions();
     LoadRelated();
     LoadCategories();
     LoadSpotGroups();
+    tagCache_.EndScan();
     LoadRotations();
     LoadSchedules();
 }
@@ -113,6 +115,21 @@ bool Station::SaveRelated() {
     return true;
 }
 
+// The rules that look back at earlier runs read these; like the track lists, they are on
+// disk before the start moves past their period.
+bool Station::SaveAirings() {
+    StationDb db(dataFolder_, StationDb::Mode::IfExists);
+    const DbStatus saved =
+        db.IsOpen() ? db.RecordAirings(LastRunAirings.From, LastRunAirings.To, LastRunAirings.Plays)
+                    : DbStatus{db.Problem()};
+    if (!saved && !saved.Problem.empty()) {
+        op_->Show(MessageKind::Error, saved.Problem, Buttons::Ok);
+        return false;
+    }
+    LastRunAirings = {};
+    return true;
+}
+
 bool Station::SaveAll(bool unattendedStartup) {
     bool ok = true;
     // The run's last plays go first and the start last: the start moves on only once the
@@ -120,6 +137,9 @@ bool Station::SaveAll(bool unattendedStartup) {
     // a full disk leaves the next run blind to that period.
     if (Changed.FileLists)
         ok = SaveAllTrackLists() && ok;
+    if (LastRunStart > 0.0 && ok && !LastRunAirings.Plays.empty()) {
+        ok = SaveAirings();
+    }
     if (LastRunStart > 0.0 && ok) {
         Opt.StartDay += Opt.TotalDays;
         if (Opt.IncrementHour || unattendedStartup) {

@@ -19,7 +19,9 @@
 #include "library/related.h"
 #include "library/rotation.h"
 #include "library/schedule.h"
+#include "library/station_db.h"
 #include "library/track_list.h"
+#include "library/track_tags_cache.h"
 
 namespace spindle {
 
@@ -77,6 +79,13 @@ public:
     ChangedFlags Changed;
     // The start of the last successful run since the last Save All; 0 when none.
     TDateTime LastRunStart = 0.0;
+    // What that run put on the air, for the station database; recorded as its start moves
+    // on.
+    struct RunAirings {
+        TDateTime From = 0.0;
+        TDateTime To = 0.0;
+        std::vector<Airing> Plays;
+    } LastRunAirings;
 
     // Start-up: Options, Related Artists, Categories, Spot Groups, Rotations, Schedules.
     void LoadAll();
@@ -97,6 +106,10 @@ public:
     // The artist list made again from the loaded tracks, after the way artists are named
     // changed (credited artists, the names kept whole); no folder is scanned.
     void RebuildArtists();
+    // How the station names its tracks' artists and titles: the Options' file-name rules,
+    // with the tags' artist and title when the station takes them from there (as its
+    // last load or reload of the files found them).
+    NameRules Names() const;
 
     // Each save writes its file behind a backup and clears its flag; on failure the
     // operator is told, the previous file stays and the flag stays set.
@@ -106,6 +119,8 @@ public:
     bool SaveSpotGroups();
     bool SaveTrackList(TCustomDetails& group);
     bool SaveAllTrackLists();
+    // Records the last run's airings in the station database, when it has one.
+    bool SaveAirings();
     bool SaveRotations();
     bool SaveSchedules();
     // Advances the start past the last run (when there was one), then saves whatever
@@ -152,9 +167,14 @@ private:
     std::vector<SavedTrack> ReadSavedTracks(
         const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const;
     void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
+    // One Category's load (category_scan.cpp).
+    class CategoryScan;
+    // Tells the operator that the tracks load without their tags, and why.
+    void TellTagProblem(const std::string& problem) const;
 
     std::filesystem::path dataFolder_;
     mutable bool windowsPathReported_ = false;
+    TrackTagsCache tagCache_;
     Operator* op_;
     FormatSettings settings_;
 };

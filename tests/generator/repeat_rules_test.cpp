@@ -42,13 +42,14 @@ TEST(RepeatRules, AnIntervalIsBrokenByThePlayNearestTheSlotOnEitherSide) {
         candidate.Entry.LastUsed = c.artist ? 0.0 : slot + c.plays[0] * m;
         const SongInterval song(c.interval * m);
         const ArtistInterval artist(c.interval * m);
-        const Verdict v = c.artist ? artist.Check(candidate, slot) : song.Check(candidate, slot);
+        const RuleVerdict v =
+            c.artist ? artist.Check(candidate, slot) : song.Check(candidate, slot);
         std::optional<double> previous;  // in minutes from the slot
         if (v.PreviousPlay) {
             previous = std::round((*v.PreviousPlay - slot) / m);
         }
         EXPECT_EQ(std::tuple(v.Broken, previous), std::tuple(c.broken, c.previous)) << &c - cases;
-        EXPECT_NEAR(v.MinutesInside, c.inside, 1e-6) << &c - cases;
+        EXPECT_NEAR(v.Amount, c.inside, 1e-6) << &c - cases;
     }
 }
 

@@ -254,11 +254,12 @@ TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {
         std::map<std::string, std::pair<int, int>> counts;
         int both = 0;
         for (std::size_t k = 1; k < rows.size(); ++k) {
-            ASSERT_EQ(rows[k].size(), 6u);
+            ASSERT_EQ(rows[k].size(), 7u);
+            EXPECT_EQ(rows[k][6], "minutes");
             const bool song = rows[k][2] == "song";
             EXPECT_TRUE(song || rows[k][2] == "artist");
             if (k > 1 && rows[k][0] == rows[k - 1][0]) {
-                both += rows[k - 1][2] == "song" && !song;
+                both += rows[k - 1][2] != rows[k][2];
             } else {
                 picks.push_back(rows[k][1]);
             }

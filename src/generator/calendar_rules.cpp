@@ -1,0 +1,149 @@
+#include "generator/calendar_rules.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/text_case.h"
+#include "base/translate.h"
+
+namespace spindle {
+namespace {
+
+constexpr double kMinutesEpsilon = 1e-6;
+
+int MinuteOfDay(TDateTime moment) {
+    return static_cast<int>(SplitDateTime(moment).MSec / 60000);
+}
+
+bool DateAllowed(const TimeWindow& w, std::int64_t day) {
+    if (w.FromDate == 0) {
+        return true;
+    }
+    const CalendarDate d = DecodeDate(static_cast<TDateTime>(day));
+    const int date = d.Month * 100 + d.Day;
+    return w.FromDate <= w.ToDate ? date >= w.FromDate && date <= w.ToDate
+                                  : date >= w.FromDate || date <= w.ToDate;
+}
+
+bool DayAllowed(const TimeWindow& w, std::int64_t day) {
+    // Bit 0 is Sunday; the calendar's weeks start on Monday.
+    const int weekday = (DayOfWeekMondayFirst(static_cast<TDateTime>(day)) + 1) % 7;
+    return DateAllowed(w, day) && (w.Weekdays >> weekday & 1) != 0;
+}
+
+bool MinuteAllowed(const TimeWindow& w, int minute) {
+    if (w.FromMinute == w.ToMinute) {
+        return true;
+    }
+    return w.FromMinute < w.ToMinute ? minute >= w.FromMinute && minute < w.ToMinute
+                                     : minute >= w.FromMinute || minute < w.ToMinute;
+}
+
+// The first minute of the day at or after `from` the window allows, or none.
+std::optional<int> FirstMinute(const TimeWindow& w, int from) {
+    if (MinuteAllowed(w, from)) {
+        return from;
+    }
+    if (w.FromMinute > from) {
+        return w.FromMinute;  // outside is before the start, or between the end and the start
+    }
+    return std::nullopt;
+}
+
+bool SameDay(TDateTime a, TDateTime b) {
+    return SplitDateTime(a).Day == SplitDateTime(b).Day;
+}
+
+}  // namespace
+
+bool InsideWindow(const TimeWindow& window, TDateTime moment) {
+    const DayAndTime at = SplitDateTime(moment);
+    return DayAllowed(window, at.Day) && MinuteAllowed(window, static_cast<int>(at.MSec / 60000));
+}
+
+std::optional<double> MinutesUntilOpen(const TimeWindow& window, TDateTime moment) {
+    const DayAndTime at = SplitDateTime(moment);
+    const double minuteNow = static_cast<double>(at.MSec) / 60000.0;
+    for (std::int64_t d = 0; d <= 366; ++d) {
+        if (!DayAllowed(window, at.Day + d)) {
+            continue;
+        }
+        const auto first = FirstMinute(window, d == 0 ? MinuteOfDay(moment) : 0);
+        if (first) {
+            return std::max(0.0, static_cast<double>(d) * kMinutesPerDay + *first - minuteNow);
+        }
+    }
+    return std::nullopt;
+}
+
+RuleVerdict Window::Check(const Candidate& candidate, TDateTime slot) const {
+    const bool applies = spec_.Track.empty() ? HasValue(candidate.Facts, spec_.Match)
+                                             : candidate.Entry.FileName == spec_.Track;
+    if (!applies || InsideWindow(spec_.Allowed, slot)) {
+        return {};
+    }
+    // How far outside: the wait until it opens again (a whole year when it never does).
+    return {true, false, std::nullopt,
+            MinutesUntilOpen(spec_.Allowed, slot).value_or(366 * kMinutesPerDay)};
+}
+
+RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) const {
+    const std::vector<TDateTime>& plays = history_.PlaysOf(candidate.Entry.FileName);
+    const std::int64_t today = SplitDateTime(slot).Day;
+    const double minute = static_cast<double>(SplitDateTime(slot).MSec) / 60000.0;
+    RuleVerdict worst;
+    for (const TDateTime played : plays) {
+        const DayAndTime at = SplitDateTime(played);
+        if (at.Day >= today || at.Day < today - spec_.Days) {
+            continue;
+        }
+        const double apart = std::fabs(static_cast<double>(at.MSec) / 60000.0 - minute);
+        const double distance = std::min(apart, kMinutesPerDay - apart);  // across midnight
+        const double inside = spec_.Minutes - distance;
+        if (inside > kMinutesEpsilon && inside > worst.Amount) {
+            worst = {true, false, played, inside};
+        }
+    }
+    return worst;
+}
+
+std::string Cap::Unit() const {
+    return tr("plays");
+}
+
+bool Cap::Counts(const Candidate& candidate, const PlayedTrack& play) const {
+    switch (spec_.Of) {
+        case CapOf::Track:
+            return play.Path == candidate.Entry.FileName;
+        case CapOf::Artist:
+            return std::any_of(play.Artists.begin(), play.Artists.end(), [&](ArtistRec* a) {
+                return std::find(candidate.Artists.begin(), candidate.Artists.end(), a) !=
+                       candidate.Artists.end();
+            });
+        case CapOf::Album:
+            return candidate.Facts != nullptr && play.Facts != nullptr &&
+                   !candidate.Facts->Album.empty() &&
+                   FoldCase(play.Facts->Album) == FoldCase(candidate.Facts->Album);
+    }
+    return false;
+}
+
+RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
+    const TDateTime from = spec_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
+                                        : slot - (spec_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
+    int count = 0;
+    std::optional<TDateTime> latest;
+    for (const PlayedTrack& play : history_.Since(from)) {
+        if (play.At <= slot && (!spec_.PerDay || SameDay(play.At, slot)) &&
+            Counts(candidate, play)) {
+            ++count;
+            latest = play.At;
+        }
+    }
+    if (count < spec_.Count) {
+        return {};
+    }
+    return {true, false, latest, static_cast<double>(count + 1 - spec_.Count)};
+}
+
+}  // namespace spindle

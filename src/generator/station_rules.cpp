@@ -1,0 +1,160 @@
+#include "generator/station_rules.h"
+
+#include <algorithm>
+
+#include "base/format.h"
+#include "base/translate.h"
+#include "fileinfo/name_conventions.h"
+#include "generator/calendar_rules.h"
+#include "library/station_db.h"
+
+namespace spindle {
+namespace {
+
+bool BeyondIntervals(const std::vector<RuleSpec>& specs) {
+    return std::any_of(specs.begin(), specs.end(), [](const RuleSpec& r) {
+        return r.Kind != RuleKind::Song && r.Kind != RuleKind::Artist;
+    });
+}
+
+std::unique_ptr<const RepeatRule> MakeRule(const RuleSpec& spec, double songDays, double artistDays,
+                                           const PlayHistory& history) {
+    switch (spec.Kind) {
+        case RuleKind::Song:
+            return std::make_unique<SongInterval>(songDays);
+        case RuleKind::Artist:
+            return std::make_unique<ArtistInterval>(artistDays);
+        case RuleKind::Album:
+        case RuleKind::Title:
+            return std::make_unique<SameWithin>(spec, history);
+        case RuleKind::Separation:
+            return std::make_unique<Separation>(spec, history);
+        case RuleKind::Run:
+            return std::make_unique<Run>(spec, history);
+        case RuleKind::Transition:
+            return std::make_unique<Transition>(spec, history);
+        case RuleKind::Window:
+            return std::make_unique<Window>(spec, history);
+        case RuleKind::HourRotation:
+            return std::make_unique<HourRotation>(spec, history);
+        case RuleKind::Cap:
+            return std::make_unique<Cap>(spec, history);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+RuleList MakeRules(const std::vector<RuleSpec>& specs, double songDays, double artistDays,
+                   const PlayHistory& history) {
+    RuleList rules;
+    for (const RuleSpec& spec : specs) {
+        if (auto rule = MakeRule(spec, songDays, artistDays, history)) {
+            rules.push_back(std::move(rule));
+        }
+    }
+    return rules;
+}
+
+std::vector<RuleSpec> StationRules::Parsed(const std::vector<std::string>& texts,
+                                           const std::string& scope, RunReport& report) const {
+    std::vector<RuleSpec> specs;
+    for (const std::string& text : texts) {
+        ParsedRule parsed = ParseRule(text);
+        if (parsed.Rule) {
+            specs.push_back(std::move(*parsed.Rule));
+        } else {
+            report.Message(Format(tr("The rule \"%0:s\" of \"%1:s\" is left out: %2:s"), text,
+                                  scope.empty() ? tr("the station") : scope, parsed.Problem),
+                           true);
+        }
+    }
+    return specs;
+}
+
+void StationRules::Load(Station& station, const RunSettings& settings, RunReport& report) {
+    *this = StationRules{};
+    names_ = settings.Names;
+    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        if (!db.Problem().empty()) {
+            report.Message(db.Problem(), true);
+        }
+        return;
+    }
+    recording_ = true;
+    const DbRead<RuleTexts> texts = db.Rules();
+    if (!texts) {
+        report.Message(texts.Problem, true);
+        return;
+    }
+    for (const auto& [scope, list] : texts.Value) {
+        if (!scope.empty() && station.FindCategory(scope) == nullptr) {
+            continue;  // a Category since removed
+        }
+        specs_[scope] = Parsed(list, scope, report);
+        any_ = any_ || BeyondIntervals(specs_[scope]);
+    }
+    if (!any_) {
+        return;
+    }
+    DbRead<TrackFactsByPath> facts = LoadTrackFacts(db);
+    if (!facts) {
+        report.Message(facts.Problem, true);
+    }
+    facts_ = std::move(facts.Value);
+    const DbRead<std::vector<Airing>> before =
+        db.Airings(settings.Start - LookBackDays(), settings.Start);
+    if (!before) {
+        report.Message(before.Problem, true);
+    }
+    for (const Airing& airing : before.Value) {
+        PlayedTrack play{airing.AiredAt, airing.Path, airing.Category, FactsOf(airing.Path), {}};
+        for (const ArtistKey& key :
+             ResolveArtists(airing.Path, names_, station.Related, station.Artists)) {
+            if (ArtistRec* record = station.Artists.Find(key.Key())) {
+                play.Artists.push_back(record);
+            }
+        }
+        history_.Add(std::move(play));
+    }
+}
+
+// As far back as a rule looks, and a day at least, for rules that count items.
+double StationRules::LookBackDays() const {
+    double days = 1.0;
+    for (const auto& [scope, specs] : specs_) {
+        for (const RuleSpec& r : specs) {
+            days = std::max({days, r.Minutes / kMinutesPerDay, r.Days + 1.0});
+        }
+    }
+    return days;
+}
+
+RuleList StationRules::For(const TCategoryDetails& category, double songDays,
+                           double artistDays) const {
+    static const std::vector<RuleSpec> none;
+    const auto own = specs_.find(category.Name);
+    const auto station = specs_.find("");
+    return MakeRules(EffectiveRules(own == specs_.end() ? none : own->second,
+                                    station == specs_.end() ? none : station->second),
+                     songDays, artistDays, history_);
+}
+
+const TrackFacts* StationRules::FactsOf(const std::string& path) {
+    TrackFacts& facts = facts_[path];
+    if (facts.Title.empty()) {
+        facts.Title = ArtistTitleOfPath(path, names_).Title;
+    }
+    return &facts;
+}
+
+std::vector<Airing> StationRules::RunAirings(TDateTime start) const {
+    std::vector<Airing> airings;
+    for (const PlayedTrack& play : history_.Since(start)) {
+        airings.push_back({play.Path, play.At, play.Category});
+    }
+    return airings;
+}
+
+}  // namespace spindle

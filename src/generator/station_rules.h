@@ -1,0 +1,58 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "generator/play_history.h"
+#include "generator/repeat_rules.h"
+#include "generator/run_report.h"
+#include "generator/run_state.h"
+#include "library/rule_spec.h"
+#include "library/station.h"
+
+namespace spindle {
+
+// What a run's selections check: each Category's ordered rules, what the station knows of
+// its tracks, and the plays to look back at. A station without a database or without
+// rules has only the repeat intervals, artist first, and selects as it always has.
+class StationRules {
+public:
+    // Reads the rules, the tracks' facts and the airings before `start` that the rules
+    // look back at. A rule or a database that cannot be read is told and left out.
+    void Load(Station& station, const RunSettings& settings, RunReport& report);
+
+    // Whether any Category has a rule beyond the repeat intervals.
+    bool Any() const { return any_; }
+    // Whether the run's plays are to be kept (the station has a database).
+    bool Recording() const { return recording_; }
+
+    // The Category's rules, most important first, with its repeat intervals in days.
+    RuleList For(const TCategoryDetails& category, double songDays, double artistDays) const;
+    // What is known of a track: its album, title (the file name's when no tag gives one)
+    // and attribute values.
+    const TrackFacts* FactsOf(const std::string& path);
+
+    PlayHistory& History() { return history_; }
+    // The plays this run added, from its start on.
+    std::vector<Airing> RunAirings(TDateTime start) const;
+
+private:
+    std::vector<RuleSpec> Parsed(const std::vector<std::string>& texts, const std::string& scope,
+                                 RunReport& report) const;
+    double LookBackDays() const;
+
+    std::map<std::string, std::vector<RuleSpec>> specs_;  // "" for the station's
+    std::unordered_map<std::string, TrackFacts> facts_;
+    NameRules names_;
+    PlayHistory history_;
+    bool any_ = false;
+    bool recording_ = false;
+};
+
+// The rules of a list as the selection checks them.
+RuleList MakeRules(const std::vector<RuleSpec>& specs, double songDays, double artistDays,
+                   const PlayHistory& history);
+
+}  // namespace spindle

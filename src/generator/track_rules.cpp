@@ -1,0 +1,111 @@
+#include "generator/track_rules.h"
+
+#include "base/text_case.h"
+#include "base/translate.h"
+
+namespace spindle {
+namespace {
+
+// How the rule compares tracks: by album, or by title; an unknown one matches nothing.
+std::string KeyOf(const TrackFacts* facts, RuleKind kind) {
+    if (facts == nullptr) {
+        return {};
+    }
+    return FoldCase(kind == RuleKind::Album ? facts->Album : facts->Title);
+}
+
+double MinutesBetween(TDateTime earlier, TDateTime later) {
+    return (later - earlier) * kMinutesPerDay;
+}
+
+RuleVerdict ItemsBroken(TDateTime played, double items) {
+    return {true, false, played, items};
+}
+
+}  // namespace
+
+bool HasValue(const TrackFacts* facts, const AttributeMatch& match) {
+    if (facts == nullptr) {
+        return false;
+    }
+    const auto found = facts->Attributes.find(match.Attribute);
+    return found != facts->Attributes.end() && found->second == match.Value;
+}
+
+RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const {
+    const std::string key = KeyOf(candidate.Facts, spec_.Kind);
+    if (key.empty()) {
+        return {};
+    }
+    const auto recent = history_.Since(slot - spec_.Minutes / kMinutesPerDay);
+    for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
+        if (play->At <= slot && KeyOf(play->Facts, spec_.Kind) == key) {
+            return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};
+        }
+    }
+    return {};
+}
+
+std::string Separation::Unit() const {
+    return spec_.Count > 0 ? tr("items") : tr("minutes");
+}
+
+RuleVerdict Separation::Check(const Candidate& candidate, TDateTime slot) const {
+    if (!HasValue(candidate.Facts, spec_.Match)) {
+        return {};
+    }
+    if (spec_.Count > 0) {
+        const auto last = history_.Last(static_cast<std::size_t>(spec_.Count));
+        for (std::size_t back = 1; back <= last.size(); ++back) {
+            const PlayedTrack& play = last[last.size() - back];
+            if (HasValue(play.Facts, spec_.Match)) {
+                return ItemsBroken(play.At, spec_.Count - static_cast<double>(back) + 1);
+            }
+        }
+        return {};
+    }
+    const auto recent = history_.Since(slot - spec_.Minutes / kMinutesPerDay);
+    for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
+        if (play->At <= slot && HasValue(play->Facts, spec_.Match)) {
+            return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};
+        }
+    }
+    return {};
+}
+
+std::string Run::Unit() const {
+    return tr("items");
+}
+
+RuleVerdict Run::Check(const Candidate& candidate, TDateTime) const {
+    if (!HasValue(candidate.Facts, spec_.Match)) {
+        return {};
+    }
+    const auto last = history_.Last(static_cast<std::size_t>(spec_.Count));
+    if (last.size() < static_cast<std::size_t>(spec_.Count)) {
+        return {};
+    }
+    for (const PlayedTrack& play : last) {
+        if (!HasValue(play.Facts, spec_.Match)) {
+            return {};
+        }
+    }
+    return ItemsBroken(last.back().At, 1);  // one more than the run may hold
+}
+
+std::string Transition::Unit() const {
+    return tr("items");
+}
+
+RuleVerdict Transition::Check(const Candidate& candidate, TDateTime) const {
+    if (!HasValue(candidate.Facts, spec_.Next)) {
+        return {};
+    }
+    const auto last = history_.Last(1);
+    if (last.empty() || !HasValue(last.front().Facts, spec_.Match)) {
+        return {};
+    }
+    return ItemsBroken(last.front().At, 1);
+}
+
+}  // namespace spindle

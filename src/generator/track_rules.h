@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+#include "generator/play_history.h"
+#include "generator/repeat_rules.h"
+#include "library/rule_spec.h"
+
+namespace spindle {
+
+// A rule the station set beyond the repeat intervals: it names itself by its text and
+// looks back at the plays before the slot.
+class StationRule : public RepeatRule {
+public:
+    StationRule(RuleSpec spec, const PlayHistory& history)
+        : spec_(std::move(spec)), history_(history) {}
+    std::string Name() const override { return RuleText(spec_); }
+
+protected:
+    RuleSpec spec_;
+    const PlayHistory& history_;
+};
+
+// Whether a track has the attribute's value.
+bool HasValue(const TrackFacts* facts, const AttributeMatch& match);
+
+// No two tracks of one album, or of one title (another artist's or another version),
+// within the rule's minutes.
+class SameWithin final : public StationRule {
+public:
+    using StationRule::StationRule;
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
+};
+
+// No two tracks with the value within so many items, or minutes.
+class Separation final : public StationRule {
+public:
+    using StationRule::StationRule;
+    std::string Unit() const override;
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
+};
+
+// At most so many tracks with the value in a row.
+class Run final : public StationRule {
+public:
+    using StationRule::StationRule;
+    std::string Unit() const override;
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
+};
+
+// A track with the second value never right after one with the first.
+class Transition final : public StationRule {
+public:
+    using StationRule::StationRule;
+    std::string Unit() const override;
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
+};
+
+}  // namespace spindle

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "base/text_file.h"
+#include "base/unattended_operator.h"
+#include "library/station_db.h"
+#include "support/run_fixture.h"
+#include "support/station_builder.h"
+
+namespace spindle {
+namespace {
+
+constexpr std::int64_t kMonday = 46363;  // 7 December 2026
+
+// One Category, "Mix", of two songs played one an hour, with no repeat intervals: the
+// station's own rules decide.
+class RuleRunTest : public ::testing::Test {
+protected:
+    RuleRunTest() : b(dir) {
+        folder = b.MusicFolder("Mix", {"A - One", "B - Two"}, 240);
+        b.AddCategory("Mix", {folder});
+        b.AddRotation("A", {MakeCategoryItem("Mix")}, true);
+        b.AddSchedule("All", "1111111", "A");
+        b.Save();
+        Station& s = b.Get();
+        test::RunFrom(s.Opt, kMonday, 0, 1);
+        s.Opt.SystemSongInterval = "0";
+        s.Opt.SystemArtistInterval = "0";
+        s.Opt.TimeCheck = false;
+        s.Opt.RelaxedRuleReport = true;
+        s.Clock = [] { return kMonday - 1 + 0.5; };
+        s.FixedSeed = 3;
+    }
+
+    std::string Track(const char* name) const { return folder + "/" + name + ".mp3"; }
+
+    void SetRules(const std::vector<std::string>& rules) {
+        StationDb db(b.DataFolder(), StationDb::Mode::OrCreate);
+        ASSERT_TRUE(db.SetRules("Mix", rules)) << db.Problem();
+    }
+
+    std::string Played() {
+        const test::RunResult r = test::Generate(b.Get(), unattended);
+        EXPECT_TRUE(r.Ok);
+        const auto tracks = r.ItemTexts(kItemTrack);
+        return tracks.size() == 1 ? tracks.front() : std::string();
+    }
+
+    test::TempDir dir;
+    test::StationBuilder b;
+    std::string folder;
+    UnattendedOperator unattended;
+};
+
+// Both songs break a rule: the one whose broken rule is lower in the list plays, and the
+// report names the rule and by how much.
+TEST_F(RuleRunTest, WhenEveryTrackBreaksARuleTheLeastImportantOneGives) {
+    const std::string notA = "window track \"" + Track("A - One") + "\" days Sat-Sun";
+    const std::string notB = "window track \"" + Track("B - Two") + "\" hours 06:00-07:00";
+    SetRules({notA, notB});
+    EXPECT_EQ(Played(), Track("B - Two"));
+    const std::string csv =
+        ReadTextFile(b.Get().Opt.LogFolderPath() + "Relaxed-" + b.Get().Opt.LogBaseName + ".csv")
+            .value_or("");
+    EXPECT_NE(
+        csv.find("\" hours 06:00-07:00\",\"" + Track("B - Two") + "\",\"\",360.0,\"minutes\""),
+        std::string::npos)
+        << csv;
+    SetRules({notB, notA});
+    EXPECT_EQ(Played(), Track("A - One"));
+}
+
+// What a saved run put on the air is in the database for the next run to look back at; a
+// period run again replaces its airings.
+TEST_F(RuleRunTest, HourRotationLooksBackAtTheRunsBefore) {
+    SetRules({"hour-rotation 1 hour 3 days"});
+    auto runDay = [&](std::int64_t day) {
+        b.Opt().StartDay = day;
+        const std::string played = Played();
+        EXPECT_TRUE(b.Get().SaveAll());
+        return played;
+    };
+    const std::string monday = runDay(kMonday);
+    const std::string tuesday = runDay(kMonday + 1);
+    EXPECT_NE(tuesday, monday);
+    EXPECT_EQ(runDay(kMonday + 1), tuesday);
+    StationDb db(b.DataFolder(), StationDb::Mode::IfExists);
+    const auto aired = db.Airings(kMonday, kMonday + 2);
+    ASSERT_TRUE(aired);
+    ASSERT_EQ(aired.Value.size(), 2u);
+    EXPECT_EQ(aired.Value[0].Path, monday);
+    EXPECT_EQ(aired.Value[1].Path, tuesday);
+    EXPECT_EQ(aired.Value[1].Category, "Mix");
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+#include "generator/calendar_rules.h"
+#include "generator/station_rules.h"
+
+namespace spindle {
+namespace {
+
+constexpr TDateTime kSlot = 46363.5;  // Monday 7 December 2026, 12:00
+constexpr double kMinute = 1.0 / kMinutesPerDay;
+
+// A track as a rule sees it: "path|album|title|Attr=Value,Attr=Value".
+struct Track {
+    std::string Path;
+    TrackFacts Facts;
+};
+
+Track Parse(const std::string& text) {
+    std::vector<std::string> parts(4);
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t bar = k < 3 ? text.find('|', at) : std::string::npos;
+        parts[k] = text.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
+        at = bar == std::string::npos ? text.size() : bar + 1;
+    }
+    Track t{parts[0], {parts[1], parts[2], {}}};
+    for (std::size_t from = 0; from < parts[3].size();) {
+        const std::size_t comma = std::min(parts[3].find(',', from), parts[3].size());
+        const std::string pair = parts[3].substr(from, comma - from);
+        t.Facts.Attributes[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+        from = comma + 1;
+    }
+    return t;
+}
+
+// Each kind of rule deciding on one candidate after the plays before it (minutes from the
+// slot, track); artists share a record when their paths start alike ("a/..." and "a/...").
+TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
+    struct Case {
+        const char* rule;
+        std::vector<std::pair<double, const char*>> before;
+        const char* candidate;
+        bool broken;
+        double amount;
+        double shift = 0;  // minutes the slot is moved from noon
+    } const cases[] = {
+        {"album 60 minutes", {{-30, "a/1|Blue||"}}, "b/2|blue||", true, 30},
+        {"album 60 minutes", {{-61, "a/1|Blue||"}}, "b/2|Blue||", false, 0},
+        {"album 60 minutes",
+         {{-30, "a/1|||"}},
+         "b/2|||",
+         false,
+         0},  // no album: nothing to compare
+        {"title 2 hours", {{-20, "a/1||Hello|"}}, "b/2||HELLO|", true, 100},
+        {"separate Vocal=Female 3 items",
+         {{-12, "a/1|||Vocal=Female"}, {-8, "b/1|||Vocal=Male"}, {-4, "c/1|||"}},
+         "d/1|||Vocal=Female",
+         true,
+         1},
+        {"separate Vocal=Female 2 items",
+         {{-12, "a/1|||Vocal=Female"}, {-8, "b/1|||Vocal=Male"}, {-4, "c/1|||"}},
+         "d/1|||Vocal=Female",
+         false,
+         0},
+        {"separate Vocal=Female 3 items",
+         {{-4, "c/1|||Vocal=Female"}},
+         "d/1|||Vocal=Male",
+         false,
+         0},
+        {"separate Vocal=Female 30 minutes",
+         {{-10, "a/1|||Vocal=Female"}},
+         "d/1|||Vocal=Female",
+         true,
+         20},
+        {"run Tempo=Fast 2",
+         {{-8, "a/1|||Tempo=Fast"}, {-4, "b/1|||Tempo=Fast"}},
+         "c/1|||Tempo=Fast",
+         true,
+         1},
+        {"run Tempo=Fast 2",
+         {{-8, "a/1|||Tempo=Slow"}, {-4, "b/1|||Tempo=Fast"}},
+         "c/1|||Tempo=Fast",
+         false,
+         0},
+        {"run Tempo=Fast 2", {{-4, "b/1|||Tempo=Fast"}}, "c/1|||Tempo=Fast", false, 0},
+        {"transition Tempo=Fast -> Tempo=Slow",
+         {{-4, "a/1|||Tempo=Fast"}},
+         "b/1|||Tempo=Slow",
+         true,
+         1},
+        {"transition Tempo=Fast -> Tempo=Slow",
+         {{-8, "a/1|||Tempo=Fast"}, {-4, "b/1|||Tempo=Medium"}},
+         "c/1|||Tempo=Slow",
+         false,
+         0},
+        {"transition Tempo=Fast -> Tempo=Slow",
+         {{-4, "a/1|||Tempo=Slow"}},
+         "b/1|||Tempo=Fast",
+         false,
+         0},
+        {"window Season=Christmas dates 12-01..12-26", {}, "a/1|||Season=Christmas", false, 0},
+        {"window Season=Christmas dates 12-10..12-26",
+         {},
+         "a/1|||Season=Christmas",
+         true,
+         3 * 1440 - 720},
+        {"window Season=Christmas dates 12-10..12-26", {}, "a/1|||", false, 0},
+        {"window track \"a/1\" hours 21:00-06:00", {}, "a/1|||", true, 540},
+        {"window track \"a/1\" days Sat-Sun", {}, "a/1|||", true, 5 * 1440 - 720},
+        {"hour-rotation 1 hour 3 days", {{-1440 - 20, "a/1|||"}}, "a/1|||", true, 40},
+        {"hour-rotation 1 hour 3 days", {{-4 * 1440 + 10, "a/1|||"}}, "a/1|||", false, 0},
+        {"hour-rotation 1 hour 3 days", {{-2 * 1440 + 61, "a/1|||"}}, "a/1|||", false, 0},
+        // Today's play is the song interval's; one late yesterday is near one early today.
+        {"hour-rotation 1 hour 3 days", {{-30, "a/1|||"}}, "a/1|||", false, 0},
+        {"hour-rotation 1 hour 3 days", {{-20, "a/1|||"}}, "a/1|||", true, 40, 730},
+        {"cap track 2 per day", {{-700, "a/1|||"}, {-60, "a/1|||"}}, "a/1|||", true, 1},
+        {"cap track 2 per day", {{-730, "a/1|||"}, {-60, "a/1|||"}}, "a/1|||", false, 0},
+        {"cap artist 2 per 3 hours", {{-170, "a/1|||"}, {-60, "a/2|||"}}, "a/3|||", true, 1},
+        {"cap artist 2 per 3 hours", {{-190, "a/1|||"}, {-60, "a/2|||"}}, "a/3|||", false, 0},
+        {"cap album 1 per 3 hours", {{-60, "b/1|X||"}}, "c/1|x||", true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const ParsedRule parsed = ParseRule(c.rule);
+        ASSERT_TRUE(parsed.Rule) << parsed.Problem;
+        std::vector<Track> tracks;
+        for (const auto& [minutes, text] : c.before) {
+            tracks.push_back(Parse(text));
+        }
+        const Track candidate = Parse(c.candidate);
+        std::vector<ArtistRec> records(8);  // one per first letter
+        auto artistOf = [&](const std::string& path) { return &records[(path[0] - 'a') % 8]; };
+        const TDateTime slot = kSlot + c.shift * kMinute;
+        PlayHistory history;
+        for (std::size_t k = 0; k < tracks.size(); ++k) {
+            history.Add({slot + c.before[k].first * kMinute,
+                         tracks[k].Path,
+                         "",
+                         &tracks[k].Facts,
+                         {artistOf(tracks[k].Path)}});
+        }
+        ArtistRec* const artists[] = {artistOf(candidate.Path)};
+        Candidate cand{{}, 0, artists, &candidate.Facts};
+        cand.Entry.FileName = candidate.Path;
+        const RuleList rules = MakeRules({*parsed.Rule}, 0, 0, history);
+        const RuleVerdict v = rules.front()->Check(cand, slot);
+        EXPECT_EQ(v.Broken, c.broken);
+        EXPECT_NEAR(v.Amount, c.amount, 1e-6);
+    }
+}
+
+// Windows read the wall clock as the log has it: across midnight, across the year's end,
+// and on the night the clocks go forward (2:30 is on the log though not on the clock).
+TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
+    auto at = [](int y, int mo, int d, int h, int mi) {
+        return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0);
+    };
+    TimeWindow night;
+    night.FromMinute = 21 * 60;
+    night.ToMinute = 6 * 60;
+    TimeWindow holidays;
+    holidays.FromDate = 1220;
+    holidays.ToDate = 106;
+    TimeWindow early;
+    early.FromMinute = 2 * 60;
+    early.ToMinute = 3 * 60;
+    const struct {
+        const TimeWindow& window;
+        TDateTime moment;
+        bool inside;
+        double until;
+    } cases[] = {
+        {night, at(2026, 12, 7, 20, 59), false, 1},
+        {night, at(2026, 12, 7, 21, 0), true, 0},
+        {night, at(2026, 12, 7, 23, 59), true, 0},
+        {night, at(2026, 12, 8, 0, 0), true, 0},
+        {night, at(2026, 12, 8, 5, 59), true, 0},
+        {night, at(2026, 12, 8, 6, 0), false, 15 * 60},
+        {holidays, at(2026, 12, 19, 23, 59), false, 1},
+        {holidays, at(2026, 12, 31, 23, 59), true, 0},
+        {holidays, at(2027, 1, 1, 0, 0), true, 0},
+        {holidays, at(2027, 1, 6, 23, 59), true, 0},
+        {holidays, at(2027, 1, 7, 0, 0), false, 347 * 1440.0},
+        {early, at(2026, 3, 29, 2, 30), true, 0},
+        {early, at(2026, 3, 29, 3, 0), false, 23 * 60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(InsideWindow(c.window, c.moment), c.inside);
+        EXPECT_NEAR(MinutesUntilOpen(c.window, c.moment).value_or(-1), c.until, 1e-6);
+    }
+}
+
+}  // namespace
+}  // namespace spindle
