@@ -45,6 +45,29 @@ std::string BareOrQuoted(const std::string& text) {
     return text.find_first_of(",\" \r\n") == std::string::npos ? text : CsvText(text);
 }
 
+// The relaxed-rule report. A station with rules beyond the repeat intervals has a unit
+// column, as its rules count items and plays too; one without keeps the columns it had.
+std::string RelaxedRulesCsv(const std::vector<RelaxedRule>& relaxed, bool withUnits,
+                            const FormatSettings& fs) {
+    std::string text = CsvText(tr("Slot")) + "," + CsvText(tr("Category")) + "," +
+                       CsvText(tr("Rule relaxed")) + "," + CsvText(tr("Track chosen")) + "," +
+                       CsvText(tr("Previous play")) + "," +
+                       (withUnits ? CsvText(tr("Broken by")) + "," + CsvText(tr("Unit"))
+                                  : CsvText(tr("Minutes inside the interval"))) +
+                       "\r\n";
+    for (const RelaxedRule& r : relaxed) {
+        char amount[32];
+        std::snprintf(amount, sizeof amount, "%.1f", r.Amount);
+        text +=
+            CsvText(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," + CsvText(r.Category) +
+            "," + BareOrQuoted(r.Rule) + "," + CsvText(r.Track) + "," +
+            CsvText(r.PreviousPlay > 0.0 ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
+                                         : std::string()) +
+            "," + amount + (withUnits ? "," + CsvText(r.Unit) : std::string()) + "\r\n";
+    }
+    return text;
+}
+
 // Whether hour `index` of the run starts a new period of the given kind.
 bool StartsPeriod(long index, int period) {
     switch (period) {
@@ -217,28 +240,14 @@ void GenerationRun::ReportRelaxedRules() {
         line += (line.empty() ? "" : "; ") +
                 Format(tr("%0:s: song %1:d, artist %2:d"), category, n.Song, n.Artist);
         for (const auto& [rule, count] : n.Others) {
-            line += Format(", %0:s %1:d", rule, count);
+            line += Format(", \"%0:s\" %1:d", rule, count);
         }
     }
     report_.AddLine(Format(tr("Repeat rules relaxed: %0:s"), line.empty() ? tr("none") : line));
     // Every relaxed selection, as a row a spreadsheet reads, beside the summaries.
-    const std::string folder = station_.Opt.LogFolderPath();
-    const std::string path = folder + "Relaxed-" + station_.Opt.LogBaseName + ".csv";
-    const FormatSettings& fs = station_.Settings();
-    std::string text = CsvText(tr("Slot")) + "," + CsvText(tr("Category")) + "," +
-                       CsvText(tr("Rule relaxed")) + "," + CsvText(tr("Track chosen")) + "," +
-                       CsvText(tr("Previous play")) + "," + CsvText(tr("Broken by")) + "," +
-                       CsvText(tr("Unit")) + "\r\n";
-    for (const RelaxedRule& r : state_.Relaxed) {
-        char amount[32];
-        std::snprintf(amount, sizeof amount, "%.1f", r.Amount);
-        text +=
-            CsvText(FormatDateTime("yyyy-mm-dd hh:nn:ss", r.Slot, fs)) + "," + CsvText(r.Category) +
-            "," + BareOrQuoted(r.Rule) + "," + CsvText(r.Track) + "," +
-            CsvText(r.PreviousPlay > 0.0 ? FormatDateTime("yyyy-mm-dd hh:nn:ss", r.PreviousPlay, fs)
-                                         : std::string()) +
-            "," + amount + "," + CsvText(r.Unit) + "\r\n";
-    }
+    const std::string path =
+        station_.Opt.LogFolderPath() + "Relaxed-" + station_.Opt.LogBaseName + ".csv";
+    const std::string text = RelaxedRulesCsv(state_.Relaxed, rules_.Any(), station_.Settings());
     if (!ReplaceFile(path, text)) {
         report_.Message(Format(tr("Unable to create \"%0:s\""), path), false);
     }

@@ -131,6 +131,7 @@ Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
     if (group.Kind() == GroupKind::Category) {
         selector_.LookupArtist(entry.FileName);
         selector_.NoteUse(entry, PlayTime());
+        selector_.NotePlayed(static_cast<const TCategoryDetails&>(group), entry, PlayTime());
     } else {
         entry.LastUsed = PlayTime();
     }

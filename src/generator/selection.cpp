@@ -317,7 +317,7 @@ std::optional<Candidate> TrackSelector::Relax(const TCategoryDetails& c, TDateTi
     LookupArtist(chosen.Entry.FileName);
     for (std::size_t k = 0; k < rules.size(); ++k) {
         const RuleVerdict& v = draw.RelaxedVerdicts[k];
-        if (v.Broken) {
+        if (v.Broken && !v.Unchecked) {
             state_.Relaxed.push_back({t, c.Name, rules[k]->Name(), chosen.Entry.FileName,
                                       v.PreviousPlay.value_or(0.0), v.Amount, rules[k]->Unit()});
         }
@@ -355,6 +355,14 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
     return state_.Warning != WarningAnswer::Cancel;
 }
 
+void TrackSelector::NotePlayed(const TCategoryDetails& c, const FileRec& entry, TDateTime t) {
+    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
+        rules_->History().Add({t, entry.FileName, c.Name,
+                               rules_->Any() ? rules_->FactsOf(entry.FileName) : nullptr,
+                               state_.CurrentArtists});
+    }
+}
+
 TrackSelector::Rules TrackSelector::RulesOf(const TCategoryDetails& c) {
     auto known = rulesOf_.find(&c);
     if (known == rulesOf_.end()) {
@@ -389,11 +397,7 @@ Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime
     }
     FileRec& entry = c.Files[index];
     NoteUse(entry, t + 0.000002);
-    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
-        rules_->History().Add({t, entry.FileName, c.Name,
-                               rules_->Any() ? rules_->FactsOf(entry.FileName) : nullptr,
-                               state_.CurrentArtists});
-    }
+    NotePlayed(c, entry, t);
     return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime,
             entry.Duration == 0};
 }

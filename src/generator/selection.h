@@ -62,6 +62,10 @@ public:
     // Counts the track and its artist as used in this run and stamps the new last use.
     void NoteUse(FileRec& entry, TDateTime newLastUsed);
 
+    // Puts a track played in a Category slot (its artists current) in the plays the rules
+    // look back at, and in the run's airings.
+    void NotePlayed(const TCategoryDetails& category, const FileRec& entry, TDateTime playTime);
+
     // The station's rules for this run; without them only the repeat intervals hold.
     void UseRules(StationRules& rules) { rules_ = &rules; }
 

@@ -18,6 +18,12 @@ double MinutesBetween(TDateTime earlier, TDateTime later) {
     return (later - earlier) * kMinutesPerDay;
 }
 
+// The plays less than `minutes` before the slot: one exactly that far keeps the rule, as
+// it keeps the repeat intervals.
+std::span<const PlayedTrack> Within(const PlayHistory& history, TDateTime slot, int minutes) {
+    return history.Since(slot - (minutes - 1e-6) / kMinutesPerDay);
+}
+
 RuleVerdict ItemsBroken(TDateTime played, double items) {
     return {true, false, played, items};
 }
@@ -37,9 +43,12 @@ RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const 
     if (key.empty()) {
         return {};
     }
-    const auto recent = history_.Since(slot - spec_.Minutes / kMinutesPerDay);
+    const auto recent = Within(history_, slot, spec_.Minutes);
     for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
-        if (play->At <= slot && KeyOf(play->Facts, spec_.Kind) == key) {
+        // A title is kept apart from other tracks of that title; the track itself is the
+        // song interval's.
+        const bool itself = spec_.Kind == RuleKind::Title && play->Path == candidate.Entry.FileName;
+        if (play->At <= slot && !itself && KeyOf(play->Facts, spec_.Kind) == key) {
             return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};
         }
     }
@@ -64,7 +73,7 @@ RuleVerdict Separation::Check(const Candidate& candidate, TDateTime slot) const 
         }
         return {};
     }
-    const auto recent = history_.Since(slot - spec_.Minutes / kMinutesPerDay);
+    const auto recent = Within(history_, slot, spec_.Minutes);
     for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
         if (play->At <= slot && HasValue(play->Facts, spec_.Match)) {
             return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};

@@ -76,7 +76,8 @@ const char* const kMigrations[] = {
        CREATE TABLE airings (
            path TEXT NOT NULL,
            aired_at REAL NOT NULL,
-           category TEXT NOT NULL DEFAULT '');
+           category TEXT NOT NULL DEFAULT '',
+           run_start REAL NOT NULL DEFAULT 0);
        CREATE INDEX airings_by_time ON airings(aired_at);
        CREATE INDEX airings_by_path ON airings(path);)",
 };

@@ -149,8 +149,9 @@ public:
     // `rules`, all or none.
     DbStatus ReplaceRuleBook(const std::vector<AttributeDef>& attributes, const RuleTexts& rules);
 
-    // Records what a run put on the air from `from` up to `to`, replacing what an earlier
-    // run of the same hours recorded; all or none.
+    // Records what a run of the hours from `from` up to `to` put on the air (its last hour
+    // may run past `to`), replacing what an earlier run of those hours recorded; all or
+    // none.
     DbStatus RecordAirings(TDateTime from, TDateTime to, const std::vector<Airing>& airings);
     // The airings from `from` up to `to`, in time order.
     DbRead<std::vector<Airing>> Airings(TDateTime from, TDateTime to);

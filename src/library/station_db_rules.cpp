@@ -84,13 +84,16 @@ DbStatus StationDb::RecordAirings(TDateTime from, TDateTime to,
                                   const std::vector<Airing>& airings) {
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        SQLite::Statement clear(db, "DELETE FROM airings WHERE aired_at >= ? AND aired_at < ?");
+        // An earlier run of these hours may have played past their end: its plays go too.
+        SQLite::Statement clear(db,
+                                "DELETE FROM airings WHERE (aired_at >= ?1 AND aired_at < ?2) OR "
+                                "(run_start >= ?1 AND run_start < ?2)");
         SQLite::bind(clear, from, to);
         clear.exec();
-        SQLite::Statement add(db, "INSERT INTO airings VALUES (?, ?, ?)");
+        SQLite::Statement add(db, "INSERT INTO airings VALUES (?, ?, ?, ?)");
         for (const Airing& airing : airings) {
             add.reset();
-            SQLite::bind(add, airing.Path, airing.AiredAt, airing.Category);
+            SQLite::bind(add, airing.Path, airing.AiredAt, airing.Category, from);
             add.exec();
         }
         transaction.commit();

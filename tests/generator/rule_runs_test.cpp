@@ -67,6 +67,10 @@ TEST_F(RuleRunTest, WhenEveryTrackBreaksARuleTheLeastImportantOneGives) {
         << csv;
     SetRules({notB, notA});
     EXPECT_EQ(Played(), Track("A - One"));
+    // Two lesser rules broken give way before one more important.
+    const std::string alsoNotB = "window track \"" + Track("B - Two") + "\" days Tue";
+    SetRules({notA, notB, alsoNotB});
+    EXPECT_EQ(Played(), Track("B - Two"));
 }
 
 // What a saved run put on the air is in the database for the next run to look back at; a

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -50,13 +52,14 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         double shift = 0;  // minutes the slot is moved from noon
     } const cases[] = {
         {"album 60 minutes", {{-30, "a/1|Blue||"}}, "b/2|blue||", true, 30},
-        {"album 60 minutes", {{-61, "a/1|Blue||"}}, "b/2|Blue||", false, 0},
+        {"album 60 minutes", {{-60, "a/1|Blue||"}}, "b/2|Blue||", false, 0},
         {"album 60 minutes",
          {{-30, "a/1|||"}},
          "b/2|||",
          false,
          0},  // no album: nothing to compare
         {"title 2 hours", {{-20, "a/1||Hello|"}}, "b/2||HELLO|", true, 100},
+        {"title 2 hours", {{-20, "b/2||Hello|"}}, "b/2||Hello|", false, 0},  // the song's own
         {"separate Vocal=Female 3 items",
          {{-12, "a/1|||Vocal=Female"}, {-8, "b/1|||Vocal=Male"}, {-4, "c/1|||"}},
          "d/1|||Vocal=Female",
@@ -155,8 +158,13 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
 }
 
 // Windows read the wall clock as the log has it: across midnight, across the year's end,
-// and on the night the clocks go forward (2:30 is on the log though not on the clock).
+// and on the night the clocks go forward (2:30 is on the log though not on the clock: a
+// window read through the local time zone would move it to 3:30).
 TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone != nullptr ? zone : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
     auto at = [](int y, int mo, int d, int h, int mi) {
         return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0);
     };
@@ -194,6 +202,8 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
         EXPECT_EQ(InsideWindow(c.window, c.moment), c.inside);
         EXPECT_NEAR(MinutesUntilOpen(c.window, c.moment).value_or(-1), c.until, 1e-6);
     }
+    zone != nullptr ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+    tzset();
 }
 
 }  // namespace
