@@ -26,7 +26,7 @@ public:
                 std::uint32_t artist)
         : station_(station),
           items_(document.Items()),
-          rules_(station.Opt.Names()),
+          rules_(station.Names()),
           song_(song),
           artist_(artist) {
         const TDateTime start = document.StartDate() + document.StartHour() / 24.0;
@@ -135,12 +135,16 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
     if (item == nullptr || !position || PlaylistDocument::IsTimed(*item)) {
         return outcome;
     }
-    const NameRules rules = station.Opt.Names();
+    const NameRules rules = station.Names();
+    // The artist as the station names it (the title when there is none), in lower case.
+    auto artistOf = [&](const std::string& path) {
+        ArtistTitle named = ArtistTitleOfPath(path, rules);
+        return LowerCase(named.Artist.empty() ? named.Title : named.Artist);
+    };
     const std::string current = ExtractFileName(item->Path);
-    const std::string currentArtist = LowerCase(ArtistOfFile(current, rules));
+    const std::string currentArtist = artistOf(item->Path);
     auto sameArtistOk = [&](const std::string& candidate) {
-        const std::string name = ExtractFileName(candidate);
-        return LowerCase(ArtistOfFile(name, rules)) == currentArtist && name != current;
+        return artistOf(candidate) == currentArtist && ExtractFileName(candidate) != current;
     };
     const EditorItem row = *item;  // the document changes below
 

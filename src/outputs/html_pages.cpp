@@ -222,7 +222,9 @@ std::string HtmlPages::ItemLine(const LogLine& item, TDateTime clock) const {
     if (o.HTMLCategoryNames) {
         text = HtmlText(item.Owner);
     } else {
-        const ArtistTitle split = SplitBaseName(BaseNameNoExt(item.Text), o.Names());
+        const NameRules names = station_.Names();
+        const ArtistTitle split =
+            WithTaggedName(SplitBaseName(BaseNameNoExt(item.Text), names), item.Text, names);
         text = HtmlText(split.Artist + " - " + split.Title);
         if (o.HTMLVT && split.IntroTime != 0) {
             text += " #" + std::to_string(split.IntroTime);

@@ -100,7 +100,7 @@ bool PlaylistOutputs::CreatePlaylistFiles(const RunFacts& facts, RunReport& repo
 
     const PlaylistLineRules rules{{o.PathSubFrom1, o.PathSubTo1},
                                   {o.PathSubFrom2, o.PathSubTo2},
-                                  o.Names(),
+                                  station_.Names(),
                                   fs,
                                   RunSettings::FromOptions(o, fs).Crossfade,
                                   o.KorvelCrossfade};

@@ -64,11 +64,13 @@ double CrossfadeOf(const std::string& path, const PlaylistItem& item,
     return ItemCrossfade(path, item.Duration, rules.Crossfade, rules.KorvelCrossfade).Seconds;
 }
 
-// The item as Liquidsoap annotations: the clean artist and title of the file name, the
-// length, the group, the crossfade, the intro and the scheduled time.
+// The item as Liquidsoap annotations: the clean artist and title of the file name (or of
+// its tags), the length, the group, the crossfade, the intro and the scheduled time.
 std::string LiquidsoapAnnotations(const std::string& path, const PlaylistItem& item,
                                   const PlaylistLineRules& rules, TDateTime clock) {
-    const ArtistTitle split = SplitBaseName(BaseNameNoExt(path), rules.Names);
+    // The tags are kept by the file's own path, not the one the playout system is given.
+    const ArtistTitle split =
+        WithTaggedName(SplitBaseName(BaseNameNoExt(path), rules.Names), item.Path, rules.Names);
     static const FormatSettings kEnglish = FormatSettings::English();
     return "title=" + LiquidsoapQuoted(split.Title) + ",artist=" + LiquidsoapQuoted(split.Artist) +
            ",duration=" + LiquidsoapQuoted(std::to_string(item.Duration)) +
@@ -124,16 +126,16 @@ std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item
     const std::string folder = ExcludeTrailingDelimiter(ExtractFilePath(path));
     const std::string name = BaseNameNoExt(path);
     const std::string ext = ExtractFileExt(path);
-    std::string artist;
-    std::string title = name;
+    ArtistTitle named{"", name};
     if (const std::size_t at = rules.Names.ArtistDelim.empty() ? std::string::npos
                                                                : name.find(rules.Names.ArtistDelim);
         at != std::string::npos) {
         std::string first = name.substr(0, at);
         std::string rest = name.substr(at + rules.Names.ArtistDelim.size());
-        artist = rules.Names.ArtistFirst == 1 ? rest : first;
-        title = rules.Names.ArtistFirst == 1 ? first : rest;
+        named.Artist = rules.Names.ArtistFirst == 1 ? rest : first;
+        named.Title = rules.Names.ArtistFirst == 1 ? first : rest;
     }
+    const ArtistTitle shown = WithTaggedName(std::move(named), item.Path, rules.Names);
     const TDateTime clock = item.Clock + 0.000002;
 
     std::string out;
@@ -173,10 +175,10 @@ std::string FormatPlaylistLine(std::string_view format, const PlaylistItem& item
                 value = ext;
                 break;
             case 'a':
-                value = artist;
+                value = shown.Artist;
                 break;
             case 't':
-                value = title;
+                value = shown.Title;
                 break;
             case 'S':
                 value = std::to_string(item.Duration);

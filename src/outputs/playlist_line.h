@@ -41,7 +41,9 @@ std::string SubstitutePath(std::string path, const PlaylistLineRules& rules);
 
 // Expands a line format's "%" codes for one item (see the Options' line format help:
 // %u %p %f %e %a %t %S %s %d %D %D(pattern) %h %~ %c %C %i %N %n %b, with an optional
-// width). Inserted values are never expanded again. Two codes serve playout systems:
+// width). Inserted values are never expanded again. %a and %t are the artist and title
+// as the station names its tracks (the tags' where it takes them from there, looked up by
+// the item's path before the substitutions). Two codes serve playout systems:
 // %x, the item's crossfade in seconds, and %A, the item as Liquidsoap annotations:
 // title, artist, duration, category, liq_cross_duration, intro and scheduled, each
 // quoted as Liquidsoap reads it (so a preset can write "annotate:%A:%p/%f%e").

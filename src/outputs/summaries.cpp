@@ -53,20 +53,24 @@ bool TrackSummary::Begin(const RunFacts& facts, RunReport&) {
 
 void TrackSummary::Item(const LogLine& item, TDateTime, RunReport&) {
     if (item.Type == kItemTrack) {
-        ++tally_[BaseNameNoExt(item.Text)];
+        Plays& plays = tally_[BaseNameNoExt(item.Text)];
+        if (plays.Count++ == 0) {
+            plays.Path = item.Text;
+        }
     }
 }
 
 std::string TrackSummary::Text() const {
     std::string text =
         SummaryTitle(station_.Opt, tr("Track"), facts_.Start, station_.Settings()) + "\r\n";
-    for (const auto& [key, count] : tally_) {
-        ArtistTitle split = SplitBaseName(key, station_.Opt.Names());
+    const NameRules names = station_.Names();
+    for (const auto& [key, plays] : tally_) {
+        ArtistTitle split = WithTaggedName(SplitBaseName(key, names), plays.Path, names);
         if (split.Artist.empty()) {
             split.Artist = tr("(Unknown)");
         }
-        text += CsvText(split.Artist) + "," + CsvText(split.Title) + "," + std::to_string(count) +
-                "\r\n";
+        text += CsvText(split.Artist) + "," + CsvText(split.Title) + "," +
+                std::to_string(plays.Count) + "\r\n";
     }
     return text;
 }

@@ -15,7 +15,8 @@ namespace spindle {
 std::string SummaryTitle(const Options& options, const std::string& kind, TDateTime start,
                          const FormatSettings& settings);
 
-// How often each track file (by name, whatever its folder) was scheduled.
+// How often each track file (by name, whatever its folder) was scheduled, with the artist
+// and title the station names it by.
 class TrackSummary final : public LogConsumer {
 public:
     explicit TrackSummary(const Station& station) : station_(station) {}
@@ -28,9 +29,13 @@ public:
     std::string Text() const;
 
 private:
+    struct Plays {
+        std::string Path;  // the first one scheduled: whose tags name the row
+        std::uint64_t Count = 0;
+    };
     const Station& station_;
     RunFacts facts_;
-    std::map<std::string, std::uint64_t, TextLess> tally_;
+    std::map<std::string, Plays, TextLess> tally_;
 };
 
 // Every airing of every spot, by file name and Spot Group, with subtotals, a total per

@@ -57,6 +57,21 @@ std::uint64_t Number(const std::string& text) {
     return n;
 }
 
+// The name an audio item prints by: its file name, or its tags' artist and title (the
+// file name's where a tag lacks one) when the station names it by them.
+std::string PrintedName(const std::string& path, const NameRules& names) {
+    std::string base = BaseNameNoExt(path);
+    if (names.Tagged == nullptr || !names.Tagged->contains(path)) {
+        return base;
+    }
+    const ArtistTitle shown = WithTaggedName(SplitBaseName(base, names), path, names);
+    if (shown.Artist.empty()) {
+        return shown.Title;
+    }
+    return names.ArtistFirst == 1 ? shown.Title + names.ArtistDelim + shown.Artist
+                                  : shown.Artist + names.ArtistDelim + shown.Title;
+}
+
 }  // namespace
 
 std::optional<std::string> SelectionProblem(const PrintSelection& s) {
@@ -81,7 +96,7 @@ std::string PlaylistPrintSubtitle(TDateTime created, TDateTime now,
 
 void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
                     const PrintSelection& selection, const FormatSettings& settings,
-                    double crossfade, bool crossfadeFromName) {
+                    double crossfade, bool crossfadeFromName, const NameRules& names) {
     const double lm = layout.LeftMargin();
     const double gap = layout.Gap();
     const double width = layout.PageWidth();
@@ -123,7 +138,7 @@ void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
             // Notes and voice-track texts are not file names: "the 5.30 show" keeps its ".30".
             const bool text = item.Type == kItemBreakNote || item.Type == kItemVoiceTrack ||
                               item.Type == kItemContinuation;
-            const std::string name = text ? item.Path : BaseNameNoExt(item.Path);
+            const std::string name = text ? item.Path : PrintedName(item.Path, names);
             // The length follows the name and always shows whole: a long name gives way.
             const std::string length = "(" + Length(item.Duration) + ")";
             const double lengthWidth = layout.TextWidth(length, kLengthFont);

@@ -8,12 +8,12 @@
 #include "base/datetime.h"
 #include "base/format_settings.h"
 #include "editor/playlist_document.h"
+#include "fileinfo/name_conventions.h"
 #include "reports/page_layout.h"
 
 namespace spindle {
 
 struct Options;
-struct NameRules;
 class TCategoryDetails;
 class TSpotDetails;
 
@@ -38,10 +38,13 @@ std::string PlaylistPrintSubtitle(TDateTime created, TDateTime now, const Format
 // The hours of the document the selection takes, one block each (three on the first
 // page, four on each later one), from what the editor holds now: unsaved edits print.
 // Times follow the on-air clock, each item less its crossfade (`crossfade` seconds, or
-// its name's mark when `crossfadeFromName`), as the run timed them.
+// its name's mark when `crossfadeFromName`), as the run timed them. Items print by file
+// name; a track whose tags name it, where `names` take artist and title from the tags,
+// prints as its artist and title put the way the station's file names put them.
 void LayOutPlaylist(PageLayout& layout, const PlaylistDocument& document,
                     const PrintSelection& selection, const FormatSettings& settings,
-                    double crossfade = 0.0, bool crossfadeFromName = false);
+                    double crossfade = 0.0, bool crossfadeFromName = false,
+                    const NameRules& names = {});
 
 // A summary file (track or spot) as the run wrote it: its title line and its rows.
 struct SummaryFile {

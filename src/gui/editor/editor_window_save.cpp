@@ -198,8 +198,8 @@ void EditorWindow::PrintPlaylist() {
                       PlaylistPrintSubtitle(doc_.LastModified(), NowLocal(), station_.Settings()),
                       PrintFooter());
     LayOutPlaylist(layout, doc_, dialog.Selection(), station_.Settings(),
-                   station_.Opt.CrossfadeSeconds(station_.Settings()),
-                   station_.Opt.KorvelCrossfade);
+                   station_.Opt.CrossfadeSeconds(station_.Settings()), station_.Opt.KorvelCrossfade,
+                   station_.Names());
     PaintLayout(layout, *printer, station_.Op());
 }
 
