@@ -8,6 +8,7 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "cli/console_progress.h"
+#include "cli/data_file_command.h"
 #include "cli/rules_command.h"
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
@@ -48,9 +49,11 @@ constexpr const char* kUsage = N_(
     "                   an import applies the good rows and names each other one\n"
     "                   by its line\n"
     "  rules            write the attribute definitions and every Category's rules to\n"
-    "                   FILE (\"-\" for the output), or replace them from it; an import\n"
-    "                   checks the whole file first and changes nothing when a line is\n"
-    "                   wrong, naming each such line\n"
+    "                   FILE, or replace them from it; an import checks the whole file\n"
+    "                   first and changes nothing when a line is wrong or would clear\n"
+    "                   values set by hand, naming each such line\n"
+    "  FILE \"-\"         attributes and rules export to the standard output; an\n"
+    "                   import reads only a named file\n"
     "\n"
     "Exit status:\n"
     "  0  the run finished clean\n"
@@ -186,21 +189,22 @@ std::vector<std::string> CategoryTracks(const std::filesystem::path& folder, std
     return paths;
 }
 
-int ExportOrImport(bool exporting, const std::string& file, const std::filesystem::path& folder,
-                   std::ostream& out, std::ostream& err) {
-    const std::vector<std::string> paths = CategoryTracks(folder, err);
-    if (exporting) {
-        const AttributeExport done = ExportAttributes(folder, paths, file);
+int ExportOrImport(const DataFileCommand& command, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string> paths = CategoryTracks(command.Folder, err);
+    if (command.Export) {
+        const AttributeExport done = ExportAttributes(command.Folder, paths, command.File);
         if (!done.Problem.empty()) {
             err << "spindle-cli: " << done.Problem << '\n';
             return 1;
         }
-        out << Format(tr("Wrote %0:d tracks with %1:d attributes to %2:s"), done.Tracks,
-                      done.Attributes, file)
-            << '\n';
+        if (!command.ToOutput) {
+            out << Format(tr("Wrote %0:d tracks with %1:d attributes to %2:s"), done.Tracks,
+                          done.Attributes, command.File.string())
+                << '\n';
+        }
         return 0;
     }
-    const AttributeImport done = ImportAttributes(folder, paths, file);
+    const AttributeImport done = ImportAttributes(command.Folder, paths, command.File);
     for (const std::string& row : done.Rows) {
         err << row << '\n';
     }
@@ -212,43 +216,6 @@ int ExportOrImport(bool exporting, const std::string& file, const std::filesyste
                   static_cast<long long>(done.Rows.size()))
         << '\n';
     return done.Rows.empty() ? 0 : 3;
-}
-
-// spindle-cli attributes export|import FILE: exit 0 when done, 3 when an import skipped
-// rows, 1 when nothing was done, 2 for a usage error.
-int Attributes(const std::vector<std::string>& args, const std::filesystem::path& programPath,
-               std::ostream& out, std::ostream& err) {
-    std::optional<std::string> data;
-    std::vector<std::string> words;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--data" && i + 1 < args.size()) {
-            data = args[++i];
-        } else if (a.starts_with("--data=") && a.size() > 7) {
-            data = a.substr(7);
-        } else if (a == "--data" || a == "--data=") {
-            return UsageError(err, Format(tr("%0:s needs a value"), "--data"));
-        } else if (a.starts_with("-")) {
-            return UsageError(err, Format(tr("unknown argument \"%0:s\""), a));
-        } else {
-            words.push_back(a);
-        }
-    }
-    if (words.size() != 2 || (words[0] != "export" && words[0] != "import")) {
-        return UsageError(err, tr("attributes takes export or import and one file"));
-    }
-    const std::filesystem::path folder =
-        ResolveDataFolder(data, std::getenv("SPINDLE_DATA"), programPath);
-    if (!HoldsStation(folder)) {
-        err << "spindle-cli: " << Format(tr("%0:s holds no station"), folder.string()) << '\n';
-        return 1;
-    }
-    const DataFolderLock lock(folder, "spindle-cli attributes " + words[0]);
-    if (!lock.Held()) {
-        err << "spindle-cli: " << lock.Problem() << '\n';
-        return 1;
-    }
-    return ExportOrImport(words[0] == "export", words[1], folder, out, err);
 }
 
 // The run proper: load, generate, save. Returns the exit status.
@@ -393,8 +360,11 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
         return Migrate(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
     }
     if (args[0] == "attributes") {
-        return Attributes(std::vector<std::string>(args.begin() + 1, args.end()), programPath, out,
-                          err);
+        // Exit 0 when done, 3 when an import skipped rows, 1 when nothing was done.
+        return RunDataFileCommand(
+            "attributes", std::vector<std::string>(args.begin() + 1, args.end()), programPath, out,
+            err, [&](const std::string& p) { return UsageError(err, p); },
+            [&](const DataFileCommand& command) { return ExportOrImport(command, out, err); });
     }
     if (args[0] == "rules") {
         return RulesCommand(std::vector<std::string>(args.begin() + 1, args.end()), programPath,

@@ -1,6 +1,5 @@
 #include "cli/rules_command.h"
 
-#include <cstdlib>
 #include <optional>
 
 #include "base/format.h"
@@ -8,7 +7,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "base/unattended_operator.h"
-#include "library/data_lock.h"
+#include "cli/data_file_command.h"
 #include "library/rule_book.h"
 #include "library/station.h"
 #include "library/station_db.h"
@@ -55,15 +54,13 @@ int Fail(std::ostream& err, const std::string& problem) {
     return 1;
 }
 
-// "-" writes the rules to the standard output.
-int Export(const std::filesystem::path& folder, const std::string& file, std::ostream& out,
-           std::ostream& err) {
-    const StoredRules stored = ReadStored(folder);
+int Export(const DataFileCommand& command, std::ostream& out, std::ostream& err) {
+    const StoredRules stored = ReadStored(command.Folder);
     if (!stored.Problem.empty()) {
         return Fail(err, stored.Problem);
     }
     const RuleBookAssembled assembled =
-        AssembleRuleBook(stored.Attributes, stored.Rules, CategoryNames(folder));
+        AssembleRuleBook(stored.Attributes, stored.Rules, CategoryNames(command.Folder));
     for (const std::string& problem : assembled.Problems) {
         err << "spindle-cli: " << problem << '\n';
     }
@@ -73,52 +70,57 @@ int Export(const std::filesystem::path& folder, const std::string& file, std::os
     for (const std::string& note : assembled.Notes) {
         err << "spindle-cli: " << note << '\n';
     }
-    const std::string text = RuleBookText(assembled.Book);
-    if (file == "-") {
-        out << text;
-        return 0;
-    }
-    if (const SaveResult saved = ReplaceFile(file, text); !saved) {
+    const std::string file = command.File.string();
+    if (const SaveResult saved = ReplaceFile(file, RuleBookText(assembled.Book)); !saved) {
         return Fail(err, Format(tr("%0:s could not be written: %1:s"), file, saved.Detail));
     }
-    out << Format(tr("Wrote %0:d attributes and the rules of %1:d sections to %2:s"),
-                  static_cast<long long>(assembled.Book.Attributes.size()),
-                  static_cast<long long>(assembled.Book.Scopes.size()), file)
+    if (!command.ToOutput) {
+        out << Format(tr("Wrote %0:d attributes and the rules of %1:d sections to %2:s"),
+                      static_cast<long long>(assembled.Book.Attributes.size()),
+                      static_cast<long long>(assembled.Book.Scopes.size()), file)
+            << '\n';
+    }
+    return 0;
+}
+
+int Store(StationDb& db, const RuleBook& book, const std::string& file, std::ostream& out,
+          std::ostream& err) {
+    if (const DbStatus done = db.ReplaceRuleBook(book.Attributes, BookRuleTexts(book)); !done) {
+        return Fail(err, done.Problem + " " + tr("Nothing was imported."));
+    }
+    out << Format(tr("Imported %0:d attributes and the rules of %1:d sections from %2:s"),
+                  static_cast<long long>(book.Attributes.size()),
+                  static_cast<long long>(book.Scopes.size()), file)
         << '\n';
     return 0;
 }
 
 // The whole file is checked first; one wrong entry and the station is left as it was.
-int Import(const std::filesystem::path& folder, const std::string& file, std::ostream& out,
-           std::ostream& err) {
+int Import(const DataFileCommand& command, std::ostream& out, std::ostream& err) {
+    const std::string file = command.File.string();
     const std::optional<std::string> text = ReadTextFile(file);
     if (!text) {
         return Fail(err, Format(tr("%0:s cannot be read"), file));
     }
-    const StoredRules stored = ReadStored(folder);
+    const StoredRules stored = ReadStored(command.Folder);
     if (!stored.Problem.empty()) {
         return Fail(err, stored.Problem);
     }
-    const RuleBookRead read = ReadRuleBook(*text, CategoryNames(folder), stored.Attributes);
-    if (!read.Book) {
-        for (const std::string& problem : read.Problems) {
-            err << file << ": " << problem << '\n';
+    RuleBookRead read = ReadRuleBook(*text, CategoryNames(command.Folder), stored.Attributes);
+    if (read.Book) {
+        StationDb db(command.Folder, StationDb::Mode::OrCreate);
+        if (!db.IsOpen()) {
+            return Fail(err, db.Problem());
         }
-        return Fail(err, tr("Nothing was imported."));
+        KeepHandValues(read, db);
+        if (read.Book) {
+            return Store(db, *read.Book, file, out, err);
+        }
     }
-    StationDb db(folder, StationDb::Mode::OrCreate);
-    if (!db.IsOpen()) {
-        return Fail(err, db.Problem());
+    for (const std::string& problem : read.Problems) {
+        err << file << ": " << problem << '\n';
     }
-    if (const DbStatus done = db.ReplaceRuleBook(read.Book->Attributes, BookRuleTexts(*read.Book));
-        !done) {
-        return Fail(err, done.Problem + " " + tr("Nothing was imported."));
-    }
-    out << Format(tr("Imported %0:d attributes and the rules of %1:d sections from %2:s"),
-                  static_cast<long long>(read.Book->Attributes.size()),
-                  static_cast<long long>(read.Book->Scopes.size()), file)
-        << '\n';
-    return 0;
+    return Fail(err, tr("Nothing was imported."));
 }
 
 }  // namespace
@@ -126,36 +128,10 @@ int Import(const std::filesystem::path& folder, const std::string& file, std::os
 int RulesCommand(const std::vector<std::string>& args, const std::filesystem::path& programPath,
                  std::ostream& out, std::ostream& err,
                  const std::function<int(const std::string&)>& usageError) {
-    std::optional<std::string> data;
-    std::vector<std::string> words;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--data" && i + 1 < args.size()) {
-            data = args[++i];
-        } else if (a.starts_with("--data=") && a.size() > 7) {
-            data = a.substr(7);
-        } else if (a == "--data" || a == "--data=") {
-            return usageError(Format(tr("%0:s needs a value"), "--data"));
-        } else if (a.starts_with("-") && a != "-") {
-            return usageError(Format(tr("unknown argument \"%0:s\""), a));
-        } else {
-            words.push_back(a);
-        }
-    }
-    if (words.size() != 2 || (words[0] != "export" && words[0] != "import")) {
-        return usageError(tr("rules takes export or import and one file"));
-    }
-    const std::filesystem::path folder =
-        ResolveDataFolder(data, std::getenv("SPINDLE_DATA"), programPath);
-    if (!HoldsStation(folder)) {
-        return Fail(err, Format(tr("%0:s holds no station"), folder.string()));
-    }
-    const DataFolderLock lock(folder, "spindle-cli rules " + words[0]);
-    if (!lock.Held()) {
-        return Fail(err, lock.Problem());
-    }
-    return words[0] == "export" ? Export(folder, words[1], out, err)
-                                : Import(folder, words[1], out, err);
+    return RunDataFileCommand(
+        "rules", args, programPath, out, err, usageError, [&](const DataFileCommand& command) {
+            return command.Export ? Export(command, out, err) : Import(command, out, err);
+        });
 }
 
 }  // namespace spindle

@@ -210,7 +210,13 @@ std::string AttributeSource::ValueNamed(std::string_view text) const {
 
 std::string AttributeSource::Banded(double number) const {
     const auto band = std::upper_bound(cuts_.begin(), cuts_.end(), number) - cuts_.begin();
-    return definition_.Values[static_cast<std::size_t>(band)];
+    // A definition AttributeProblem refuses (a damaged database) may have fewer values than
+    // bands; the top ones then take the last value rather than read past the list.
+    const std::vector<std::string>& values = definition_.Values;
+    if (values.empty()) {
+        return {};
+    }
+    return values[std::min(static_cast<std::size_t>(band), values.size() - 1)];
 }
 
 std::string AttributeSource::Matching(std::string_view text) const {

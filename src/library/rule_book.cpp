@@ -19,6 +19,15 @@ using rule_words::Reader;
 
 constexpr std::string_view kStationSection = "[station]";
 
+// The first `count` of `values`, parted by commas.
+std::string CommaList(const std::vector<std::string>& values, std::size_t count) {
+    std::string list;
+    for (std::size_t i = 0; i < count; ++i) {
+        list += (i == 0 ? "" : ", ") + values[i];
+    }
+    return list;
+}
+
 std::string SectionHeader(const std::string& category) {
     return category.empty() ? std::string(kStationSection)
                             : "[category " + Quoted(category, true) + "]";
@@ -95,9 +104,9 @@ public:
 
     RuleBookRead Result() {
         if (!problems_.empty()) {
-            return {std::nullopt, std::move(problems_)};
+            return {std::nullopt, std::move(problems_), std::move(definedAt_)};
         }
-        return {std::move(book_), {}};
+        return {std::move(book_), {}, std::move(definedAt_)};
     }
 
 private:
@@ -203,12 +212,8 @@ private:
         }
         const std::vector<std::string>& values = attribute->second.Values;
         if (std::find(values.begin(), values.end(), match.Value) == values.end()) {
-            std::string listed;
-            for (const std::string& value : values) {
-                listed += (listed.empty() ? "" : ", ") + value;
-            }
             throw LineError{Format(tr("\"%0:s\" is not a value of the attribute \"%1:s\" (%2:s)"),
-                                   match.Value, match.Attribute, listed)};
+                                   match.Value, match.Attribute, CommaList(values, values.size()))};
         }
     }
 
@@ -223,6 +228,13 @@ private:
     std::vector<std::string> problems_;
     int number_ = 0;
 };
+
+// "Group", "Group or Solo", "Choir, Group or Solo".
+std::string EitherOf(const std::vector<std::string>& values) {
+    return values.size() == 1
+               ? values.back()
+               : Format(tr("%0:s or %1:s"), CommaList(values, values.size() - 1), values.back());
+}
 
 }  // namespace
 
@@ -251,6 +263,45 @@ RuleBookRead ReadRuleBook(std::string_view text, const std::vector<std::string>&
         return true;
     });
     return reader.Result();
+}
+
+void KeepHandValues(RuleBookRead& read, StationDb& db) {
+    if (!read.Book) {
+        return;
+    }
+    const DbRead<HandValueCounts> held = db.HandValuesHeld();
+    if (!held) {
+        read.Problems.push_back(held.Problem);
+    }
+    for (const AttributeDef& attribute : read.Book->Attributes) {
+        const auto counts = held.Value.find(attribute.Name);
+        if (counts == held.Value.end()) {
+            continue;
+        }
+        long long tracks = 0;
+        std::vector<std::string> dropped;
+        for (const auto& [value, count] : counts->second) {
+            if (std::find(attribute.Values.begin(), attribute.Values.end(), value) ==
+                attribute.Values.end()) {
+                tracks += count;
+                dropped.push_back(value);
+            }
+        }
+        if (dropped.empty()) {
+            continue;
+        }
+        const char* problem =
+            tracks == 1 ? N_("%0:d track has %1:s set to %2:s by hand; keep that value in the "
+                             "list, or clear it first with spindle-cli attributes import")
+                        : N_("%0:d tracks have %1:s set to %2:s by hand; keep those values in "
+                             "the list, or clear them first with spindle-cli attributes import");
+        read.Problems.push_back(
+            Format(tr("line %0:d: %1:s"), read.AttributeLines.at(attribute.Name),
+                   Format(tr(problem), tracks, attribute.Name, EitherOf(dropped))));
+    }
+    if (!read.Problems.empty()) {
+        read.Book.reset();
+    }
 }
 
 RuleTexts BookRuleTexts(const RuleBook& book) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,7 +41,8 @@ std::string RuleBookText(const RuleBook& book);
 
 struct RuleBookRead {
     std::optional<RuleBook> Book;
-    std::vector<std::string> Problems;  // "line 12: ...", each entry that is wrong
+    std::vector<std::string> Problems;          // "line 12: ...", each entry that is wrong
+    std::map<std::string, int> AttributeLines;  // the line that defines each attribute
 };
 
 // Reads a whole rules file, checking every line: its syntax, the attributes and values
@@ -49,6 +51,12 @@ struct RuleBookRead {
 // holds "song" or "artist" twice. A book comes back only when nothing is wrong.
 RuleBookRead ReadRuleBook(std::string_view text, const std::vector<std::string>& categories,
                           const std::vector<AttributeDef>& known);
+
+// Defining an attribute anew clears the values it no longer lists from every track, and
+// values set by hand are work the file cannot give back: `read`'s book is refused (each
+// attribute line that would drop them added to its Problems, with how many tracks hold
+// which values) unless it keeps them all.
+void KeepHandValues(RuleBookRead& read, StationDb& db);
 
 // The book's rules as the station database keeps them, by scope.
 RuleTexts BookRuleTexts(const RuleBook& book);

@@ -41,27 +41,8 @@ std::string Range(const std::string& from, const std::string& to) {
 
 // Monday first: runs of three days or more as "Mon–Fri", the others one by one.
 std::string Weekdays(std::uint8_t days, const FormatSettings& settings) {
-    static constexpr std::array<int, 7> kMondayFirst{1, 2, 3, 4, 5, 6, 0};
-    const auto on = [&](std::size_t at) { return (days & (1u << kMondayFirst[at])) != 0; };
-    const auto name = [&](std::size_t at) { return settings.ShortDayNames[kMondayFirst[at]]; };
-    std::string text;
-    for (std::size_t i = 0; i < kMondayFirst.size(); ++i) {
-        if (!on(i)) {
-            continue;
-        }
-        std::size_t end = i;
-        while (end + 1 < kMondayFirst.size() && on(end + 1)) {
-            ++end;
-        }
-        text += (text.empty() ? "" : ", ") + name(i);
-        if (end - i >= 2) {
-            text += "\u2013" + name(end);
-        } else if (end > i) {
-            text += ", " + name(end);
-        }
-        i = end;
-    }
-    return text;
+    return WeekdayList(
+        days, [&](int day) { return settings.ShortDayNames[day]; }, ", ", "\u2013");
 }
 
 std::string TimeOfDay(int minutes, const FormatSettings& settings) {

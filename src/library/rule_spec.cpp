@@ -18,7 +18,6 @@ using rule_words::LineError;
 using rule_words::Reader;
 using rule_words::Token;
 
-constexpr int kHourRotationLimit = 12 * 60;
 constexpr std::array<const char*, 7> kDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
 constexpr std::array<int, 12> kMonthDays{31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -264,27 +263,8 @@ std::string MonthDayText(int date) {
 }
 
 std::string WeekdaysText(std::uint8_t days) {
-    static constexpr std::array<int, 7> kMondayFirst{1, 2, 3, 4, 5, 6, 0};
-    std::string text;
-    for (std::size_t i = 0; i < kMondayFirst.size();) {
-        if ((days & (1u << kMondayFirst[i])) == 0) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end + 1 < kMondayFirst.size() && (days & (1u << kMondayFirst[end + 1])) != 0) {
-            ++end;
-        }
-        const auto name = [&](std::size_t at) {
-            return std::string(kDayNames[kMondayFirst[at]], 3);
-        };
-        text += (text.empty() ? "" : ",") + name(i);
-        if (end > i) {
-            text += (end - i >= 2 ? "-" : ",") + name(end);
-        }
-        i = end + 1;
-    }
-    return text;
+    return WeekdayList(
+        days, [](int day) { return std::string(kDayNames[day], 3); }, ",", "-");
 }
 
 std::string TimeText(int minutes) {
@@ -309,6 +289,28 @@ std::string WindowText(const TimeWindow& window) {
 }
 
 }  // namespace
+
+std::string WeekdayList(std::uint8_t days, const std::function<std::string(int)>& name,
+                        std::string_view separator, std::string_view through) {
+    static constexpr std::array<int, 7> kMondayFirst{1, 2, 3, 4, 5, 6, 0};
+    const auto on = [&](std::size_t at) { return (days & (1u << kMondayFirst[at])) != 0; };
+    std::string text;
+    for (std::size_t i = 0; i < kMondayFirst.size(); ++i) {
+        if (!on(i)) {
+            continue;
+        }
+        std::size_t end = i;
+        while (end + 1 < kMondayFirst.size() && on(end + 1)) {
+            ++end;
+        }
+        text += (text.empty() ? std::string() : std::string(separator)) + name(kMondayFirst[i]);
+        if (end > i) {
+            text += std::string(end - i >= 2 ? through : separator) + name(kMondayFirst[end]);
+        }
+        i = end;
+    }
+    return text;
+}
 
 std::string RuleText(const RuleSpec& rule) {
     switch (rule.Kind) {

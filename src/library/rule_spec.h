@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,10 @@ struct TimeWindow {
     bool operator==(const TimeWindow&) const = default;
 };
 
+// An hour rotation's reach in minutes stays under this: 12 hours either side of a time of
+// day is every time of day.
+inline constexpr int kHourRotationLimit = 12 * 60;
+
 // One rule as the operator set it.
 struct RuleSpec {
     RuleKind Kind = RuleKind::Song;
@@ -61,6 +66,12 @@ struct RuleSpec {
     TimeWindow Allowed;   // Window
     bool operator==(const RuleSpec&) const = default;
 };
+
+// The weekdays of `days` (bit 0 Sunday) from Monday on, each named by `name` (0 Sunday to
+// 6 Saturday) and parted by `separator`; a run of three days or more as its first and last
+// joined by `through` ("Mon-Fri").
+std::string WeekdayList(std::uint8_t days, const std::function<std::string(int)>& name,
+                        std::string_view separator, std::string_view through);
 
 // The rule as one line of the rules file and the station database ("separate
 // Vocal=Female items 3"); ParseRule reads it back.

@@ -69,6 +69,9 @@ struct StoredTrack {
     std::map<std::string, std::string> HandValues;  // attribute name -> value set by hand
 };
 
+// By attribute name, how many tracks have each value set by hand.
+using HandValueCounts = std::map<std::string, std::map<std::string, long long>>;
+
 // Rules as text, by scope: "" for the station's, else a Category's name.
 using RuleTexts = std::map<std::string, std::vector<std::string>>;
 
@@ -135,6 +138,8 @@ public:
     DbRead<std::vector<StoredTrack>> StoredTracks(const std::vector<std::string>& extraKeys);
     // The attributes set on one track, by name.
     DbRead<std::map<std::string, std::string>> AttributesOf(const std::string& path);
+    // How many tracks hold each value set by hand, in one grouped read.
+    DbRead<HandValueCounts> HandValuesHeld();
 
     // A station setting kept beyond Options.dat; empty when never set.
     DbRead<std::string> Setting(const std::string& key);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/format.h"
+#include "base/translate.h"
 #include "library/attribute_source.h"
 
 namespace spindle {
@@ -16,6 +18,16 @@ DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
     std::vector<AttributeSource> sources;
     std::vector<std::string> extraKeys;
     for (const AttributeDef& attribute : attributes.Value) {
+        // Only a database changed behind the program's back holds such a definition: its
+        // tags cannot be read by it, but the values set by hand still hold. The Problem
+        // names it; the facts are complete otherwise, so a run goes on with them.
+        if (const std::string problem = AttributeProblem(attribute); !problem.empty()) {
+            facts.Problem += (facts.Problem.empty() ? "" : "\n") +
+                             Format(tr("The attribute \"%0:s\" gives tracks only the values set "
+                                       "by hand until it is defined again: %1:s"),
+                                    attribute.Name, problem);
+            continue;
+        }
         const AttributeSource& source = sources.emplace_back(attribute);
         if (!source.ExtraKey().empty()) {
             extraKeys.push_back(source.ExtraKey());

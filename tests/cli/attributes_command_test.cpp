@@ -68,6 +68,8 @@ TEST_F(AttributesCommand, RoundTripAppliesGoodRowsAndReportsBadOnesByLine) {
                                       "\",\"Fast\",\"\"\r\n\"" + Track("B - Two") +
                                       "\",\"\",\"\"\r\n\"" + Track("C - Three") +
                                       "\",\"\",\"Male\"\r\n");
+    EXPECT_EQ(Cli("export", "-").Out, test::ReadAll(csv));
+    EXPECT_EQ(Cli("import", "-").Status, 2);
 
     dir.Write("values.csv", "\xEF\xBB\xBFPath,tempo,Vocal\r\n" + Track("A - One") +
                                 ",fast,\"Group, \"\"mixed\"\"\"\r\n\"" + Track("B - Two") +

@@ -62,7 +62,37 @@ TEST(RulesCommand, ExportImportRoundTripOnADemoStation) {
     EXPECT_EQ(Cli({"rules", "export"}).Status, 2);
     EXPECT_EQ(Cli({"rules", "copy", "x", "--data", data}).Status, 2);
     EXPECT_EQ(Cli({"rules", "import", dir / "missing.txt", "--data", data}).Status, 1);
+    EXPECT_EQ(Cli({"rules", "import", "-", "--data", data}).Status, 2);
     EXPECT_EQ(Cli({"rules", "export", "-", "--data", dir.Path().string()}).Status, 1);
+}
+
+// An attribute line that would clear values tracks have by hand refuses the whole file,
+// naming them; keeping them in the list, the file is taken.
+TEST(RulesCommand, ImportKeepsValuesSetByHand) {
+    test::TempDir dir;
+    ASSERT_EQ(Cli({"make-demo", dir / "demo"}).Status, 0);
+    const std::string data = dir / "demo/data";
+    StationDb db(data, StationDb::Mode::OrCreate);
+    ASSERT_TRUE(db.DefineAttribute({"Vocal", "hand", "", {"Female", "Male", "Group", "Solo"}}));
+    ASSERT_TRUE(db.SetAttribute(
+        "Vocal", {{"/m/a", "Group"}, {"/m/b", "Solo"}, {"/m/c", "Group"}, {"/m/d", "Male"}}));
+
+    const std::string rules = "[station]\nseparate Vocal=Female 2 items\n";
+    const Result refused =
+        Cli({"rules", "import",
+             dir.Write("in.txt", "# Vocal\nattribute Vocal values Female Male\n" + rules), "--data",
+             data});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("in.txt: line 2: 3 tracks have Vocal set to Group or Solo by hand; "
+                               "keep those values in the list, or clear them first"),
+              std::string::npos)
+        << refused.Err;
+    EXPECT_TRUE(db.Rules().Value.empty());
+    EXPECT_EQ(db.AttributesOf("/m/b").Value.at("Vocal"), "Solo");
+
+    const std::string kept = "attribute Vocal values Solo Group Male Female\n" + rules;
+    EXPECT_EQ(Cli({"rules", "import", dir.Write("in.txt", kept), "--data", data}).Status, 0);
+    EXPECT_EQ(db.Rules().Value.size(), 1u);
 }
 
 }  // namespace

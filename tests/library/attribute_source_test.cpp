@@ -52,6 +52,9 @@ TEST(AttributeSource, BandsNumbersAndMatchesTextInAnyCase) {
         EXPECT_EQ(AttributeSource(c.Def).ValueOf(c.Tags), c.Expected)
             << c.Def.Name << " " << c.Tags.Bpm << " " << c.Tags.Year << " " << c.Tags.Genre;
     }
+    // A damaged database's definition, short of values, reads no further than its list.
+    const AttributeSource damaged({"Tempo", "bpm", "90 120", {"Slow", "Medium"}});
+    EXPECT_EQ(damaged.ValueOf(Tags(130, 0, "", {})), "Medium");
 }
 
 // Every fault is refused by the database with a message naming it, and leaves nothing.

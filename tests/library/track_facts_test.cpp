@@ -1,5 +1,6 @@
 #include "library/track_facts.h"
 
+#include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -59,6 +60,16 @@ TEST(TrackFacts, TakeTagsThroughTheirSourcesAndHandValuesWin) {
     // Clearing the hand value gives the track its tags' value again.
     ASSERT_TRUE(db.SetAttribute("Tempo", {{"/m/Slow.flac", ""}}));
     EXPECT_EQ(LoadTrackFacts(db).Value.at("/m/Slow.flac").Attributes.at("Tempo"), "Slow");
+
+    // A definition damaged by other means than the program gives only the hand values.
+    ASSERT_TRUE(db.SetAttribute("Tempo", {{"/m/Slow.flac", "Mid"}}));
+    SQLite::Database(StationDb::FileIn(dir.Path()), SQLite::OPEN_READWRITE)
+        .exec("DELETE FROM attribute_values WHERE value = 'Fast'");
+    const auto damaged = LoadTrackFacts(db);
+    EXPECT_NE(damaged.Problem.find("attribute \"Tempo\" gives tracks only"), std::string::npos);
+    EXPECT_EQ(damaged.Value.at("/m/Fast.mp3").Attributes,
+              (Values{{"Style", "Rock"}, {"Mood", "Dark"}, {"Vocal", "Male"}}));
+    EXPECT_EQ(damaged.Value.at("/m/Slow.flac").Attributes.at("Tempo"), "Mid");
 }
 
 }  // namespace
