@@ -1,0 +1,347 @@
+#include "support/rule_checker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "base/csv_reader.h"
+#include "base/format_datetime.h"
+#include "base/text_case.h"
+#include "base/text_file.h"
+#include "fileinfo/name_conventions.h"
+#include "generator/log_sink.h"
+#include "library/station_db.h"
+#include "library/track_facts.h"
+
+// Each rule is read here from its documented meaning, apart from the scheduler's classes,
+// so that the two disagree when either is wrong.
+
+namespace spindle::test {
+namespace {
+
+constexpr double kSlotSlackDays = 2.0 / kSecondsPerDay;
+constexpr std::int64_t kSecondsInDay = 86400;
+
+// The plays up to the one being checked, as a rule looks back at them. Distances are
+// taken in whole seconds, the log's own resolution, so a play exactly an interval earlier
+// is exactly that far, whatever the floating point made of the sums of lengths; it is
+// outside the interval, as it is for the repeat intervals.
+struct Replay {
+    const std::vector<LoggedPlay>& Plays;
+    const RuleCheckInputs& Inputs;
+    std::vector<std::int64_t> Seconds;  // of each play, from the calendar's day 0
+    std::size_t Now = 0;
+
+    const LoggedPlay& Play(std::size_t k) const { return Plays[k]; }
+    const CheckedTrack& Track(std::size_t k) const {
+        static const CheckedTrack unknown;
+        const auto found = Inputs.Tracks.find(Plays[k].Path);
+        return found == Inputs.Tracks.end() ? unknown : found->second;
+    }
+    std::int64_t Day(std::size_t k) const { return Seconds[k] / kSecondsInDay; }
+    std::int64_t SecondOfDay(std::size_t k) const { return Seconds[k] % kSecondsInDay; }
+    bool Within(std::size_t k, int minutes) const {
+        return Seconds[Now] - Seconds[k] < std::int64_t{minutes} * 60;
+    }
+};
+
+bool Has(const CheckedTrack& track, const AttributeMatch& match) {
+    const auto found = track.Attributes.find(match.Attribute);
+    return found != track.Attributes.end() && found->second == match.Value;
+}
+
+// Whether an earlier play within the rule's minutes satisfies `same`.
+template <typename Same>
+bool AnyWithinMinutes(const Replay& r, int minutes, Same&& same) {
+    for (std::size_t k = r.Now; k-- > 0 && r.Within(k, minutes);) {
+        if (same(k)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SameAlbumOrTitle(const Replay& r, const RuleSpec& rule) {
+    const auto key = [&](std::size_t k) {
+        return rule.Kind == RuleKind::Album ? r.Track(k).Album : r.Track(k).Title;
+    };
+    const std::string own = key(r.Now);
+    return !own.empty() &&
+           AnyWithinMinutes(r, rule.Minutes, [&](std::size_t k) { return key(k) == own; });
+}
+
+bool Separated(const Replay& r, const RuleSpec& rule) {
+    if (!Has(r.Track(r.Now), rule.Match)) {
+        return true;
+    }
+    const auto matches = [&](std::size_t k) { return Has(r.Track(k), rule.Match); };
+    if (rule.Count == 0) {
+        return !AnyWithinMinutes(r, rule.Minutes, matches);
+    }
+    for (std::size_t back = 1; back <= static_cast<std::size_t>(rule.Count) && back <= r.Now;
+         ++back) {
+        if (matches(r.Now - back)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RunTooLong(const Replay& r, const RuleSpec& rule) {
+    const auto count = static_cast<std::size_t>(rule.Count);
+    if (!Has(r.Track(r.Now), rule.Match) || r.Now < count) {
+        return false;
+    }
+    for (std::size_t k = r.Now - count; k < r.Now; ++k) {
+        if (!Has(r.Track(k), rule.Match)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool InsideWindow(const TimeWindow& w, TDateTime at) {
+    const DayAndTime split = SplitDateTime(at);
+    const auto day = static_cast<TDateTime>(split.Day);
+    const CalendarDate date = DecodeDate(day);
+    const int monthDay = date.Month * 100 + date.Day;
+    const bool onDate = w.FromDate == 0 ||
+                        (w.FromDate <= w.ToDate ? monthDay >= w.FromDate && monthDay <= w.ToDate
+                                                : monthDay >= w.FromDate || monthDay <= w.ToDate);
+    const int sundayFirst = (DayOfWeekMondayFirst(day) + 1) % 7;
+    const bool onWeekday = ((w.Weekdays >> sundayFirst) & 1) != 0;
+    const auto minute = static_cast<int>(split.MSec / 60000);
+    const bool inHours =
+        w.FromMinute == w.ToMinute ||
+        (w.FromMinute < w.ToMinute ? minute >= w.FromMinute && minute < w.ToMinute
+                                   : minute >= w.FromMinute || minute < w.ToMinute);
+    return onDate && onWeekday && inHours;
+}
+
+bool OutsideWindow(const Replay& r, const RuleSpec& rule) {
+    const LoggedPlay& play = r.Play(r.Now);
+    const bool applies =
+        rule.Track.empty() ? Has(r.Track(r.Now), rule.Match) : play.Path == rule.Track;
+    return applies && !InsideWindow(rule.Allowed, play.At);
+}
+
+// The same track on one of the previous days, at a time of day too near this one's.
+bool SameHourBefore(const Replay& r, const RuleSpec& rule) {
+    for (std::size_t k = r.Now; k-- > 0 && r.Day(k) >= r.Day(r.Now) - rule.Days;) {
+        if (r.Day(k) == r.Day(r.Now) || r.Play(k).Path != r.Play(r.Now).Path) {
+            continue;
+        }
+        const std::int64_t apart = std::llabs(r.SecondOfDay(k) - r.SecondOfDay(r.Now));
+        if (std::min(apart, kSecondsInDay - apart) < std::int64_t{rule.Minutes} * 60) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SharesArtist(const CheckedTrack& a, const CheckedTrack& b) {
+    return std::any_of(a.Artists.begin(), a.Artists.end(), [&](const std::string& key) {
+        return std::find(b.Artists.begin(), b.Artists.end(), key) != b.Artists.end();
+    });
+}
+
+// Counts the earlier plays of the same track, artist or album in the slot's calendar day,
+// or in the rule's minutes up to the slot; the slot's own play makes one more.
+bool OverCap(const Replay& r, const RuleSpec& rule) {
+    const CheckedTrack& own = r.Track(r.Now);
+    const auto counts = [&](std::size_t k) {
+        return rule.Of == CapOf::Track    ? r.Play(k).Path == r.Play(r.Now).Path
+               : rule.Of == CapOf::Artist ? SharesArtist(own, r.Track(k))
+                                          : !own.Album.empty() && own.Album == r.Track(k).Album;
+    };
+    int count = 0;
+    for (std::size_t k = r.Now;
+         k-- > 0 && (rule.PerDay ? r.Day(k) == r.Day(r.Now) : r.Within(k, rule.Minutes));) {
+        count += counts(k) ? 1 : 0;
+    }
+    return count >= rule.Count;
+}
+
+bool Breaks(const Replay& r, const RuleSpec& rule) {
+    switch (rule.Kind) {
+        case RuleKind::Album:
+        case RuleKind::Title:
+            return SameAlbumOrTitle(r, rule);
+        case RuleKind::Separation:
+            return !Separated(r, rule);
+        case RuleKind::Run:
+            return RunTooLong(r, rule);
+        case RuleKind::Transition:
+            return r.Now > 0 && Has(r.Track(r.Now - 1), rule.Match) &&
+                   Has(r.Track(r.Now), rule.Next);
+        case RuleKind::Window:
+            return OutsideWindow(r, rule);
+        case RuleKind::HourRotation:
+            return SameHourBefore(r, rule);
+        case RuleKind::Cap:
+            return OverCap(r, rule);
+        case RuleKind::Song:
+        case RuleKind::Artist:
+            break;  // the repeat intervals are checked by their own tests
+    }
+    return false;
+}
+
+void ReadRules(const Station& station, StationDb& db, RuleCheckInputs& inputs) {
+    DbRead<RuleTexts> texts = db.Rules();
+    if (!texts) {
+        inputs.Problems.push_back(texts.Problem);
+    }
+    const auto listOf = [&](const std::string& scope) {
+        std::vector<RuleSpec> rules;
+        for (const std::string& text : texts.Value[scope]) {
+            const ParsedRule parsed = ParseRule(text);
+            if (parsed.Rule) {
+                rules.push_back(*parsed.Rule);
+            } else {
+                inputs.Problems.push_back(text + ": " + parsed.Problem);
+            }
+        }
+        return rules;
+    };
+    const std::vector<RuleSpec> stationRules = listOf("");
+    for (const auto& category : station.Categories) {
+        std::vector<RuleSpec> rules = EffectiveRules(listOf(category->Name), stationRules);
+        std::erase_if(rules, [](const RuleSpec& rule) {
+            return rule.Kind == RuleKind::Song || rule.Kind == RuleKind::Artist;
+        });
+        inputs.Rules[category->Name] = std::move(rules);
+    }
+}
+
+// "2026-12-07 13:05:09" as the report writes a slot; 0 when it is not one.
+TDateTime ParseSlot(const std::string& text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    TDateTime date = 0.0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute,
+                    &second) != 6 ||
+        !TryEncodeDate(year, month, day, date)) {
+        return 0.0;
+    }
+    return date + EncodeTime(hour, minute, second);
+}
+
+}  // namespace
+
+RuleCheckInputs LoadRuleCheckInputs(const Station& station) {
+    RuleCheckInputs inputs;
+    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        if (!db.Problem().empty()) {
+            inputs.Problems.push_back(db.Problem());
+        }
+        return inputs;
+    }
+    ReadRules(station, db, inputs);
+    DbRead<TrackFactsByPath> facts = LoadTrackFacts(db);
+    if (!facts) {
+        inputs.Problems.push_back(facts.Problem);
+    }
+    const NameRules names = station.Names();
+    for (const auto& category : station.Categories) {
+        for (const FileRec& file : category->Files) {
+            CheckedTrack track;
+            if (const auto found = facts.Value.find(file.FileName); found != facts.Value.end()) {
+                track.Album = FoldCase(found->second.Album);
+                track.Title = FoldCase(found->second.Title);
+                track.Attributes = found->second.Attributes;
+            }
+            if (track.Title.empty()) {
+                const std::string name = file.FileName.substr(file.FileName.rfind('/') + 1);
+                track.Title = FoldCase(SplitArtistTitle(name, names).Title);
+            }
+            track.Artists =
+                ArtistKeysOfFile(file.FileName, names, station.Related, station.Artists);
+            inputs.Tracks.emplace(file.FileName, std::move(track));
+        }
+    }
+    return inputs;
+}
+
+std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& station) {
+    std::vector<LoggedPlay> plays;
+    ClockOfItems clock;
+    for (const LogLine& line : log.Lines) {
+        if (line.LineKind == LogLine::Kind::Hour) {
+            clock.StartHour(line.HourStart);
+            continue;
+        }
+        const TDateTime at = clock.Of(line.Time);
+        const TCategoryDetails* category =
+            line.Type == kItemTrack ? station.FindCategory(line.Owner) : nullptr;
+        if (category != nullptr) {
+            plays.push_back({at, line.Text, category->Name, !category->IsBlock()});
+        }
+    }
+    return plays;
+}
+
+std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
+                                  const RuleCheckInputs& inputs) {
+    std::vector<RuleBreak> breaks;
+    Replay replay{plays, inputs, {}};
+    for (const LoggedPlay& play : plays) {
+        replay.Seconds.push_back(std::llround(play.At * kSecondsPerDay));
+    }
+    for (replay.Now = 0; replay.Now < plays.size(); ++replay.Now) {
+        const LoggedPlay& play = plays[replay.Now];
+        const auto rules = inputs.Rules.find(play.Category);
+        if (!play.Selected || rules == inputs.Rules.end()) {
+            continue;
+        }
+        for (const RuleSpec& rule : rules->second) {
+            if (Breaks(replay, rule)) {
+                breaks.push_back({play.At, play.Category, RuleText(rule), play.Path});
+            }
+        }
+    }
+    return breaks;
+}
+
+std::vector<RuleBreak> ReadRelaxedReport(const std::string& path, std::string& problem) {
+    const std::optional<std::string> text = ReadTextFile(path);
+    if (!text) {
+        problem = "cannot read " + path;
+        return {};
+    }
+    std::vector<RuleBreak> rows;
+    const std::vector<CsvRecord> records = ReadCsv(*text);
+    for (std::size_t k = 1; k < records.size(); ++k) {
+        const CsvRecord& record = records[k];
+        const TDateTime slot = record.Fields.empty() ? 0.0 : ParseSlot(record.Fields[0]);
+        if (!record.Problem.empty() || record.Fields.size() < 4 || slot == 0.0) {
+            problem = path + ": line " + std::to_string(record.Line) + " is not a report row";
+            return {};
+        }
+        rows.push_back({slot, record.Fields[1], record.Fields[2], record.Fields[3]});
+    }
+    return rows;
+}
+
+std::vector<RuleBreak> Unmatched(const std::vector<RuleBreak>& of,
+                                 const std::vector<RuleBreak>& in) {
+    std::vector<RuleBreak> missing;
+    for (const RuleBreak& b : of) {
+        const bool found = std::any_of(in.begin(), in.end(), [&](const RuleBreak& c) {
+            return c.Category == b.Category && c.Rule == b.Rule && c.Track == b.Track &&
+                   std::fabs(c.Slot - b.Slot) <= kSlotSlackDays;
+        });
+        if (!found) {
+            missing.push_back(b);
+        }
+    }
+    return missing;
+}
+
+std::string Describe(const RuleBreak& b) {
+    return FormatDateTime("yyyy-mm-dd hh:nn:ss", b.Slot, FormatSettings::English()) + " " +
+           b.Category + ": " + b.Rule + ": " + b.Track;
+}
+
+}  // namespace spindle::test

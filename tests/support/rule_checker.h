@@ -1,0 +1,73 @@
+#pragma once
+
+// Replays a Playlist Log against the station's rules beyond the repeat intervals, with its
+// own reading of each rule, so a run's picks can be checked apart from the scheduler that
+// made them. Used by the tests and by the rules benchmark (it needs no test framework).
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "base/datetime.h"
+#include "library/rule_spec.h"
+#include "library/station.h"
+#include "outputs/playlist_log.h"
+
+namespace spindle::test {
+
+// What the checker knows of a track.
+struct CheckedTrack {
+    std::string Album;                 // case-folded; empty when unknown
+    std::string Title;                 // case-folded: the tag's, else the file name's
+    std::vector<std::string> Artists;  // keys of the track's artists, case-folded
+    std::map<std::string, std::string> Attributes;
+};
+
+// The station's rules beyond the repeat intervals, by Category, and its tracks.
+struct RuleCheckInputs {
+    std::map<std::string, std::vector<RuleSpec>> Rules;    // by the Category's name
+    std::unordered_map<std::string, CheckedTrack> Tracks;  // by path
+    std::vector<std::string> Problems;                     // rules or facts that could not be read
+};
+
+// A track a Category put on the air, at the log's clock time.
+struct LoggedPlay {
+    TDateTime At = 0.0;
+    std::string Path;
+    std::string Category;
+    bool Selected = true;  // chosen by the rules; false for a block Category's tracks
+};
+
+// A rule broken by the track played in a slot.
+struct RuleBreak {
+    TDateTime Slot = 0.0;
+    std::string Category;
+    std::string Rule;  // as RuleText writes it
+    std::string Track;
+};
+
+// Reads the rules and the track facts of a loaded station from its database and track
+// lists: each Category's rules are those EffectiveRules gives, less song and artist.
+RuleCheckInputs LoadRuleCheckInputs(const Station& station);
+
+// The tracks of the log's Category items, in the order they play. Spots, notes and the
+// other items are left out: they do not part two songs.
+std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& station);
+
+// Every rule broken by a selected track, looking back at the plays before it.
+std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
+                                  const RuleCheckInputs& inputs);
+
+// The rows of a relaxed-rule report ("Relaxed-<log>.csv"); `problem` tells why none could
+// be read.
+std::vector<RuleBreak> ReadRelaxedReport(const std::string& path, std::string& problem);
+
+// The breaks of `of` that `in` does not hold: same Category, rule and track, in a slot
+// no more than two seconds apart (the report gives slots to the second).
+std::vector<RuleBreak> Unmatched(const std::vector<RuleBreak>& of,
+                                 const std::vector<RuleBreak>& in);
+
+std::string Describe(const RuleBreak& b);
+
+}  // namespace spindle::test
