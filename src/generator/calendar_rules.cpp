@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/text_case.h"
 #include "base/translate.h"
 
 namespace spindle {
@@ -48,10 +47,6 @@ std::optional<int> FirstMinute(const TimeWindow& w, int from) {
         return w.FromMinute;  // outside is before the start, or between the end and the start
     }
     return std::nullopt;
-}
-
-bool SameDay(TDateTime a, TDateTime b) {
-    return SplitDateTime(a).Day == SplitDateTime(b).Day;
 }
 
 }  // namespace
@@ -122,22 +117,31 @@ bool Cap::Counts(const Candidate& candidate, const PlayedTrack& play) const {
             });
         case CapOf::Album:
             return candidate.Facts != nullptr && play.Facts != nullptr &&
-                   !candidate.Facts->Album.empty() &&
-                   FoldCase(play.Facts->Album) == FoldCase(candidate.Facts->Album);
+                   !candidate.Facts->Album.empty() && play.Facts->Album == candidate.Facts->Album;
     }
     return false;
 }
 
 RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
+    // Plays from the start of the slot's day, or within the minutes before it; a play
+    // exactly that far back has left the stretch.
     const TDateTime from = spec_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
                                         : slot - (spec_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
     int count = 0;
     std::optional<TDateTime> latest;
-    for (const PlayedTrack& play : history_.Since(from)) {
-        if (play.At <= slot && (!spec_.PerDay || SameDay(play.At, slot)) &&
-            Counts(candidate, play)) {
+    if (spec_.Of == CapOf::Track) {
+        const std::vector<TDateTime>& plays = history_.PlaysOf(candidate.Entry.FileName);
+        for (auto at = std::lower_bound(plays.begin(), plays.end(), from);
+             at != plays.end() && *at <= slot; ++at) {
             ++count;
-            latest = play.At;
+            latest = *at;
+        }
+    } else {
+        for (const PlayedTrack& play : history_.Since(from)) {
+            if (play.At <= slot && Counts(candidate, play)) {
+                ++count;
+                latest = play.At;
+            }
         }
     }
     if (count < spec_.Count) {

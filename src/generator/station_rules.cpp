@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/format.h"
+#include "base/text_case.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "generator/calendar_rules.h"
@@ -103,6 +104,10 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
         report.Message(facts.Problem, true);
     }
     facts_ = std::move(facts.Value);
+    for (auto& [path, known] : facts_) {
+        known.Album = FoldCase(known.Album);  // compared often, so folded once
+        known.Title = FoldCase(known.Title);
+    }
     const DbRead<std::vector<Airing>> before =
         db.Airings(settings.Start - LookBackDays(), settings.Start);
     if (!before) {
@@ -144,7 +149,7 @@ RuleList StationRules::For(const TCategoryDetails& category, double songDays,
 const TrackFacts* StationRules::FactsOf(const std::string& path) {
     TrackFacts& facts = facts_[path];
     if (facts.Title.empty()) {
-        facts.Title = ArtistTitleOfPath(path, names_).Title;
+        facts.Title = FoldCase(ArtistTitleOfPath(path, names_).Title);
     }
     return &facts;
 }

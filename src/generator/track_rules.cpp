@@ -1,17 +1,18 @@
 #include "generator/track_rules.h"
 
-#include "base/text_case.h"
 #include "base/translate.h"
 
 namespace spindle {
 namespace {
 
-// How the rule compares tracks: by album, or by title; an unknown one matches nothing.
-std::string KeyOf(const TrackFacts* facts, RuleKind kind) {
+// How the rule compares tracks: by album, or by title (as StationRules keeps them, without
+// regard to case); an unknown one matches nothing.
+const std::string& KeyOf(const TrackFacts* facts, RuleKind kind) {
+    static const std::string none;
     if (facts == nullptr) {
-        return {};
+        return none;
     }
-    return FoldCase(kind == RuleKind::Album ? facts->Album : facts->Title);
+    return kind == RuleKind::Album ? facts->Album : facts->Title;
 }
 
 double MinutesBetween(TDateTime earlier, TDateTime later) {
@@ -39,7 +40,7 @@ bool HasValue(const TrackFacts* facts, const AttributeMatch& match) {
 }
 
 RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const {
-    const std::string key = KeyOf(candidate.Facts, spec_.Kind);
+    const std::string& key = KeyOf(candidate.Facts, spec_.Kind);
     if (key.empty()) {
         return {};
     }

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/text_case.h"
 #include "generator/calendar_rules.h"
 #include "generator/station_rules.h"
 
@@ -30,7 +31,7 @@ Track Parse(const std::string& text) {
         parts[k] = text.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
         at = bar == std::string::npos ? text.size() : bar + 1;
     }
-    Track t{parts[0], {parts[1], parts[2], {}}};
+    Track t{parts[0], {FoldCase(parts[1]), FoldCase(parts[2]), {}}};  // as StationRules keeps them
     for (std::size_t from = 0; from < parts[3].size();) {
         const std::size_t comma = std::min(parts[3].find(',', from), parts[3].size());
         const std::string pair = parts[3].substr(from, comma - from);
