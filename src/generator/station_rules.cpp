@@ -7,16 +7,11 @@
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "generator/calendar_rules.h"
+#include "library/rule_form.h"
 #include "library/station_db.h"
 
 namespace spindle {
 namespace {
-
-bool BeyondIntervals(const std::vector<RuleSpec>& specs) {
-    return std::any_of(specs.begin(), specs.end(), [](const RuleSpec& r) {
-        return r.Kind != RuleKind::Song && r.Kind != RuleKind::Artist;
-    });
-}
 
 std::unique_ptr<const RepeatRule> MakeRule(const RuleSpec& spec, double songDays, double artistDays,
                                            const PlayHistory& history) {
@@ -90,8 +85,11 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
         return;
     }
     for (const auto& [scope, list] : texts.Value) {
-        if (!scope.empty() && station.FindCategory(scope) == nullptr) {
-            continue;  // a Category since removed
+        // Rules are kept under the name the saved Categories give; those of a Category
+        // since removed are left out.
+        if (!scope.empty() && std::none_of(station.Categories.begin(), station.Categories.end(),
+                                           [&](const auto& c) { return c->ListName() == scope; })) {
+            continue;
         }
         specs_[scope] = Parsed(list, scope, report);
         any_ = any_ || BeyondIntervals(specs_[scope]);
@@ -139,7 +137,7 @@ double StationRules::LookBackDays() const {
 RuleList StationRules::For(const TCategoryDetails& category, double songDays,
                            double artistDays) const {
     static const std::vector<RuleSpec> none;
-    const auto own = specs_.find(category.Name);
+    const auto own = specs_.find(category.ListName());
     const auto station = specs_.find("");
     return MakeRules(EffectiveRules(own == specs_.end() ? none : own->second,
                                     station == specs_.end() ? none : station->second),

@@ -13,6 +13,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "library/group_ops.h"
+#include "library/rule_form.h"
 #include "library/station.h"
 #include "library/track_list.h"
 
@@ -86,6 +87,7 @@ void Station::ReportTrackListName(const TCustomDetails& group) const {
 
 void Station::LoadCategories() {
     Categories.clear();
+    DeletedCategories.clear();
     const auto lines = ReadTextLines(dataFolder_ / "Categories.dat");
     if (!lines) {
         return;
@@ -255,10 +257,26 @@ bool Station::SaveCategories() {
         text += "\r\n";
         groups.push_back(c.get());
     }
-    if (!SaveGroupDefinitions(groups, "Categories.dat", text,
-                              N_("Unable to save Category backup file.  Save aborted."))) {
+    // The rules in the database move to the names before the file gives them, and back
+    // should it not, so that the two agree whatever step fails.
+    const DbRead<std::optional<RuleTexts>> carried = CarryCategoryRules(*this);
+    if (!carried) {
+        op_->Show(MessageKind::Error,
+                  Format(tr("The Categories were not saved: %0:s"), carried.Problem), Buttons::Ok);
         return false;
     }
+    if (!SaveGroupDefinitions(groups, "Categories.dat", text,
+                              N_("Unable to save Category backup file.  Save aborted."))) {
+        if (carried.Value) {
+            const DbStatus back = StationDb(dataFolder_, StationDb::Mode::IfExists)
+                                      .ReplaceRuleBook({}, *carried.Value);
+            if (!back) {
+                op_->Show(MessageKind::Error, back.Problem, Buttons::Ok);
+            }
+        }
+        return false;
+    }
+    DeletedCategories.clear();
     Changed.Categories = false;
     return true;
 }

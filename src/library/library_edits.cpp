@@ -224,6 +224,19 @@ Verdict CheckName(const Station& station, ListKind kind, std::size_t index,
     if (Taken(station, kind, index, name)) {
         return {prefix + Format(tr("\"%0:s\" already exists."), name), "Name"};
     }
+    // The rules of a Category not yet saved are kept under its name, which must not be the
+    // one a renamed Category's rules are kept under until the Categories are saved.
+    if (kind == ListKind::Categories &&
+        (index >= ListSize(station, kind) || station.Categories[index]->SavedName.empty())) {
+        for (const auto& c : station.Categories) {
+            if (c->SavedName == name) {
+                return {prefix + Format(tr("\"%0:s\" was renamed from \"%1:s\": save the "
+                                           "Categories before another takes that name."),
+                                        c->Name, name),
+                        "Name"};
+            }
+        }
+    }
     if (kind == ListKind::Categories || kind == ListKind::SpotGroups) {
         const GroupKind group =
             kind == ListKind::Categories ? GroupKind::Category : GroupKind::SpotGroup;
@@ -295,7 +308,11 @@ bool RenameEntry(Station& station, ListKind kind, std::size_t index, const std::
     switch (kind) {
         case ListKind::Categories: {
             TCategoryDetails& c = *station.Categories[index];
-            if (const DbStatus moved = RenameCategoryRules(station.DataFolder(), c.Name, newName);
+            // A saved Category's rules follow when the Categories are saved; a new one's are
+            // kept under its name.
+            if (const DbStatus moved =
+                    c.SavedName.empty() ? RenameCategoryRules(station.DataFolder(), c.Name, newName)
+                                        : DbStatus{};
                 !moved) {
                 Error(station,
                       Format(tr("Cannot rename \"%0:s\"."), c.Name) + "\n" + moved.Problem);
@@ -350,14 +367,7 @@ bool DeleteEntry(Station& station, ListKind kind, std::size_t index) {
     const auto at = static_cast<long>(index);
     switch (kind) {
         case ListKind::Categories:
-            if (const DbStatus removed =
-                    SaveCategoryRules(station.DataFolder(), station.Categories[index]->Name, {});
-                !removed) {
-                Error(station,
-                      Format(tr("Cannot delete \"%0:s\"."), station.Categories[index]->Name) +
-                          "\n" + removed.Problem);
-                return false;
-            }
+            station.DeletedCategories.push_back(station.Categories[index]->ListName());
             RemoveTrackList(station, *station.Categories[index]);
             station.Categories.erase(station.Categories.begin() + at);
             station.Changed.Categories = true;
@@ -449,6 +459,14 @@ void BackupDataFiles(Station& station) {
         if (!bytes || !ReplaceFile(backup / file.filename(), *bytes)) {
             Error(station, Format(tr("Unable to backup file \"%0:s\"."), file.filename().string()));
         }
+    }
+    // The database is copied as SQLite copies a database in use, not byte by byte.
+    if (StationDb db(folder, StationDb::Mode::IfExists); db.IsOpen()) {
+        const std::filesystem::path copy = backup / StationDb::FileIn(folder).filename();
+        if (const DbStatus saved = db.Backup(copy); !saved) {
+            Error(station, saved.Problem);
+        }
+        files.push_back(copy);
     }
     if (!files.empty()) {
         station.Op().Show(MessageKind::Information, tr("Backup complete."), Buttons::Ok);

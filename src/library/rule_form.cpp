@@ -10,8 +10,6 @@
 namespace spindle {
 namespace {
 
-constexpr int kHourRotationLimit = 12 * 60;
-
 Verdict CheckMatch(const AttributeMatch& match, const std::vector<AttributeDef>& attributes,
                    const char* field) {
     if (match.Attribute.empty() || match.Value.empty()) {
@@ -161,6 +159,10 @@ bool Removable(const RuleSpec& rule) {
     return rule.Kind != RuleKind::Song && rule.Kind != RuleKind::Artist;
 }
 
+bool BeyondIntervals(const std::vector<RuleSpec>& rules) {
+    return std::any_of(rules.begin(), rules.end(), Removable);
+}
+
 Verdict CheckRule(const RuleSpec& rule, const std::vector<AttributeDef>& attributes) {
     const RuleForm form = FormOf(rule.Kind);
     const auto first = [](std::initializer_list<Verdict> verdicts) {
@@ -253,7 +255,7 @@ DbStatus SaveCategoryRules(const std::filesystem::path& dataFolder, const std::s
         if (!kept.IsOpen() && !kept.Problem().empty()) {
             return {kept.Problem()};
         }
-        if (!kept.IsOpen() && own.empty()) {
+        if (!kept.IsOpen() && EffectiveRules(own, {}) == EffectiveRules({}, {})) {
             return {};
         }
         if (kept.IsOpen()) {
@@ -299,6 +301,60 @@ DbStatus RenameCategoryRules(const std::filesystem::path& dataFolder, const std:
     rules.erase(from);
     rules[to] = std::move(list);
     return db.ReplaceRuleBook({}, rules);
+}
+
+DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station) {
+    DbRead<std::optional<RuleTexts>> carried;
+    const auto renamed = [](const auto& c) {
+        return !c->SavedName.empty() && c->SavedName != c->Name;
+    };
+    const auto& categories = station.Categories;
+    if (station.DeletedCategories.empty() &&
+        std::none_of(categories.begin(), categories.end(), renamed)) {
+        return carried;
+    }
+    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        carried.Problem = db.Problem();  // none without a database: nothing to carry
+        return carried;
+    }
+    DbRead<RuleTexts> before = db.Rules();
+    if (!before) {
+        carried.Problem = before.Problem;
+        return carried;
+    }
+    RuleTexts after = before.Value;
+    for (const std::string& name : station.DeletedCategories) {
+        // A Category since given that name has put its own rules there.
+        if (std::none_of(categories.begin(), categories.end(),
+                         [&](const auto& c) { return c->ListName() == name; })) {
+            after.erase(name);
+        }
+    }
+    for (const auto& c : categories) {
+        if (renamed(c)) {
+            after.erase(c->SavedName);
+        }
+    }
+    // Read before any is written, so Categories that swap names swap rules.
+    for (const auto& c : categories) {
+        if (!renamed(c)) {
+            continue;
+        }
+        if (const auto list = before.Value.find(c->SavedName); list != before.Value.end()) {
+            after[c->Name] = list->second;
+        } else {
+            after.erase(c->Name);  // what a deleted Category left there does not pass on
+        }
+    }
+    if (after != before.Value) {
+        if (const DbStatus moved = db.ReplaceRuleBook({}, after); !moved) {
+            carried.Problem = moved.Problem;
+            return carried;
+        }
+        carried.Value = std::move(before.Value);
+    }
+    return carried;
 }
 
 }  // namespace spindle

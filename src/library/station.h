@@ -77,6 +77,10 @@ public:
     ArtistList Artists;
     RelatedArtists Related;
     ChangedFlags Changed;
+    // The names the rules of the Categories deleted since the last save of the Categories
+    // are kept under; they leave the station database with that save, as the Categories
+    // leave the file.
+    std::vector<std::string> DeletedCategories;
     // The start of the last successful run since the last Save All; 0 when none.
     TDateTime LastRunStart = 0.0;
     // What that run put on the air, for the station database; recorded as its start moves

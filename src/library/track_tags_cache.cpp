@@ -9,6 +9,7 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "library/group_scan_parts.h"
+#include "library/rule_form.h"
 
 namespace spindle {
 namespace {
@@ -16,6 +17,18 @@ namespace {
 constexpr const char* kSourceKey = "artist_title_source";
 constexpr const char* kFromName = "name";
 constexpr const char* kFromTags = "tags";
+
+// A list of the repeat intervals alone is scheduled from the file names; a line that
+// cannot be read is left out of runs, so it needs nothing either.
+bool NeedsTags(const std::vector<std::string>& texts) {
+    std::vector<RuleSpec> rules;
+    for (const std::string& text : texts) {
+        if (ParsedRule parsed = ParseRule(text); parsed.Rule) {
+            rules.push_back(std::move(*parsed.Rule));
+        }
+    }
+    return BeyondIntervals(rules);
+}
 
 }  // namespace
 
@@ -167,7 +180,7 @@ TrackTagsCache::Start TrackTagsCache::Begin(const std::filesystem::path& dataFol
         std::any_of(attributes.Value.begin(), attributes.Value.end(),
                     [](const AttributeDef& a) { return !SameText(a.Source, "hand"); }) ||
         std::any_of(rules.Value.begin(), rules.Value.end(),
-                    [](const auto& scope) { return !scope.second.empty(); });
+                    [](const auto& scope) { return NeedsTags(scope.second); });
     if (!needed) {
         return start;
     }

@@ -123,12 +123,15 @@ TEST(RuleForm, RulesAreCheckedAgainstTheStationsAttributes) {
               (std::vector<std::string>{"cap album 3 per 3 hours", "cap artist 4 per 3 hours",
                                         "artist", "song"}));
     EXPECT_EQ(AddWebcastingCaps(list, 9), 0u);
+    EXPECT_TRUE(BeyondIntervals(list));
+    EXPECT_FALSE(BeyondIntervals(EffectiveRules({}, {})));
 }
 
-// A Category's list is stored only when its meaning changed; a rename takes it along (and
-// drops what a removed Category left under the new name), a delete takes it away, and a
-// database that cannot be read stops both with the reason.
-TEST(RuleForm, CategoryRulesAreStoredOnlyWhenChangedAndFollowRenameAndDelete) {
+// A Category's list is stored only when its meaning changed (and, without a database, only
+// when it means more than no rules). A rename or a delete reaches the database with the save
+// of the Categories, as it reaches the file: quitting before, or a save that fails, leaves
+// both as they were; a rename drops what a deleted Category left under the new name.
+TEST(RuleForm, CategoryRulesFollowTheSavedCategories) {
     test::TempDir dir;
     test::StationBuilder b(dir);
     b.AddCategory("Hits", {b.MusicFolder("Hits", {"A - One"}, 100)});
@@ -144,6 +147,7 @@ TEST(RuleForm, CategoryRulesAreStoredOnlyWhenChangedAndFollowRenameAndDelete) {
         return i;
     };
     ASSERT_TRUE(SaveCategoryRules(data, "Hits", {}));
+    ASSERT_TRUE(SaveCategoryRules(data, "Hits", {Line("artist")}));  // as no rules
     EXPECT_FALSE(std::filesystem::exists(StationDb::FileIn(data)));
     EXPECT_TRUE(ReadCategoryRules(data, "Hits").Problem.empty());
 
@@ -151,26 +155,41 @@ TEST(RuleForm, CategoryRulesAreStoredOnlyWhenChangedAndFollowRenameAndDelete) {
     ASSERT_TRUE(SaveCategoryRules(data, "Hits", EffectiveRules({window}, {})));
     ASSERT_TRUE(SaveCategoryRules(data, "Hits", {window}));  // the same meaning: kept as it was
     ASSERT_TRUE(SaveCategoryRules(data, "Gold", {Line("cap track 1 per day")}));
+    ASSERT_TRUE(SaveCategoryRules(data, "Gone", {Line("title 1 hour")}));  // left behind
     const auto stored = [&] { return StationDb(data, StationDb::Mode::IfExists).Rules().Value; };
-    EXPECT_EQ(stored()["Hits"], Texts(EffectiveRules({window}, {})));
+    const RuleTexts before = stored();
+    EXPECT_EQ(before.at("Hits"), Texts(EffectiveRules({window}, {})));
     EXPECT_TRUE(ReadCategoryRules(data, "Hits").Own == EffectiveRules({window}, {}));
     EXPECT_TRUE(ReadCategoryRules(data, "Pop").Own.empty());
 
-    EXPECT_TRUE(SaveCategoryRules(data, "Gone", {Line("title 1 hour")}));  // left behind
     ASSERT_TRUE(RenameEntry(station, ListKind::Categories, at("Hits"), "Gone"));
-    EXPECT_EQ(stored()["Gone"], Texts(EffectiveRules({window}, {})));
-    EXPECT_FALSE(stored().contains("Hits"));
     ASSERT_TRUE(RenameEntry(station, ListKind::Categories, at("Gold"), "Oldies"));
-    EXPECT_EQ(stored()["Oldies"], std::vector<std::string>{"cap track 1 per day"});
+    EXPECT_NE(CheckName(station, ListKind::Categories, kNewEntry, "Hits").Message.find("save"),
+              std::string::npos);
+    EXPECT_EQ(stored(), before);
+    std::filesystem::remove(data / "Categories.bak");
+    std::filesystem::create_directories(data / "Categories.bak/blocked");
+    EXPECT_FALSE(station.SaveCategories());
+    EXPECT_EQ(stored(), before);
+    std::filesystem::remove_all(data / "Categories.bak");
+    ASSERT_TRUE(station.SaveCategories());
+    const RuleTexts renamed = stored();
+    EXPECT_EQ(renamed, (RuleTexts{{"Gone", before.at("Hits")}, {"Oldies", before.at("Gold")}}));
+
     ASSERT_TRUE(DeleteEntry(station, ListKind::Categories, at("Gone")));
-    EXPECT_FALSE(stored().contains("Gone"));
+    station.LoadAll();  // the delete is thrown away
+    ASSERT_TRUE(station.SaveCategories());
+    EXPECT_EQ(stored(), renamed);
+    ASSERT_TRUE(DeleteEntry(station, ListKind::Categories, at("Gone")));
+    EXPECT_EQ(stored(), renamed);
+    ASSERT_TRUE(station.SaveCategories());
+    EXPECT_EQ(stored(), (RuleTexts{{"Oldies", before.at("Gold")}}));
 
     SQLite::Database(StationDb::FileIn(data), SQLite::OPEN_READWRITE)
         .exec("PRAGMA user_version=99");
-    EXPECT_FALSE(RenameEntry(station, ListKind::Categories, 0, "Gold"));
-    EXPECT_FALSE(DeleteEntry(station, ListKind::Categories, 0));
-    ASSERT_EQ(station.Categories.size(), 1u);
-    EXPECT_EQ(station.Categories[0]->Name, "Oldies");
+    ASSERT_TRUE(RenameEntry(station, ListKind::Categories, 0, "Gold"));
+    EXPECT_FALSE(station.SaveCategories());
+    EXPECT_NE(test::ReadAll(data / "Categories.dat").find("Oldies"), std::string::npos);
     EXPECT_FALSE(SaveCategoryRules(data, "Oldies", {}));
     EXPECT_NE(ReadCategoryRules(data, "Oldies").Problem.find("newer"), std::string::npos);
 }

@@ -345,10 +345,14 @@ TEST_F(SavedStation, BackupCopiesWhatTheStationIsRestoredFrom) {
             Data(name, name);
         }
     }
+    ASSERT_TRUE(StationDb(dir.Path() / "data", StationDb::Mode::OrCreate).SetRules("", {"song"}));
     BackupDataFiles(*station);
     for (const auto& [name, kept] : files) {
         EXPECT_EQ(ReadAll(dir.Path() / "data/Backup" / name), kept ? Read(name) : "") << name;
     }
+    // The rules are in the database's copy.
+    StationDb copy(dir.Path() / "data/Backup", StationDb::Mode::IfExists);
+    EXPECT_EQ(copy.Rules().Value, (RuleTexts{{"", {"song"}}}));
     ASSERT_FALSE(op.Messages.empty());
     EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
 }

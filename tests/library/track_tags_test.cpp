@@ -80,6 +80,11 @@ TEST_F(TrackTagsTest, TagsAreReadOnlyWhenSomethingNeedsThem) {
          true},
         {"a rule", [](StationDb& db) { return db.SetRules("Rockabilly", {"album 60 minutes"}); },
          true},
+        {"the intervals alone",
+         [](StationDb& db) {
+             return db.SetRules("Rockabilly", {"artist", "song"});
+         },
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Need);

@@ -237,7 +237,7 @@ CategoryDialog::CategoryDialog(Station& station, TCategoryDetails* existing, QWi
             tracks.push_back(file.FileName);
         }
     }
-    ui_->rulesPage->Load(station.DataFolder(), existing != nullptr ? existing->Name : "",
+    ui_->rulesPage->Load(station.DataFolder(), existing != nullptr ? existing->ListName() : "",
                          std::move(tracks), station.Settings(), station.Op());
     connect(ui_->rulesPage, &RulesPage::IntervalOpened, this, [this](bool song) {
         ui_->pages->setCurrentWidget(ui_->categoryPage);

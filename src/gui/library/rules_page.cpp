@@ -37,6 +37,7 @@ void RulesPage::Load(const std::filesystem::path& dataFolder, const std::string&
                      std::vector<std::string> tracks, const FormatSettings& settings,
                      Operator& op) {
     dataFolder_ = dataFolder;
+    category_ = category;
     settings_ = &settings;
     op_ = &op;
     read_ = ReadCategoryRules(dataFolder, category);
@@ -53,11 +54,12 @@ void RulesPage::Load(const std::filesystem::path& dataFolder, const std::string&
     Refresh(-1);
 }
 
-DbStatus RulesPage::Save(const std::string& category) const {
+DbStatus RulesPage::Save(const std::string& name) const {
     if (!read_.Problem.empty()) {
         return {};  // shown, and nothing could be changed
     }
-    return SaveCategoryRules(dataFolder_, category, Own() ? own_ : std::vector<RuleSpec>{});
+    return SaveCategoryRules(dataFolder_, category_.empty() ? name : category_,
+                             Own() ? own_ : std::vector<RuleSpec>{});
 }
 
 bool RulesPage::Own() const {

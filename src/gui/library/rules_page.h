@@ -28,12 +28,13 @@ public:
     explicit RulesPage(QWidget* parent = nullptr);
     ~RulesPage() override;
 
-    // Shows the rules of `category` (empty for a new one); `tracks` are its tracks, offered
-    // for a window on one track.
+    // Shows the rules kept under `category` (a Category's ListName; empty for a new one);
+    // `tracks` are its tracks, offered for a window on one track.
     void Load(const std::filesystem::path& dataFolder, const std::string& category,
               std::vector<std::string> tracks, const FormatSettings& settings, Operator& op);
-    // Stores the list under `category` when its meaning changed.
-    DbStatus Save(const std::string& category) const;
+    // Stores the list when its meaning changed: under the name it was loaded from, a new
+    // Category's under `name`.
+    DbStatus Save(const std::string& name) const;
 
 signals:
     // A repeat interval's row was opened: its setting is on the Category page.
@@ -55,6 +56,7 @@ private:
 
     std::unique_ptr<Ui::RulesPage> ui_;
     std::filesystem::path dataFolder_;
+    std::string category_;
     CategoryRules read_;
     std::vector<RuleSpec> own_;
     RuleChoices choices_;

@@ -57,7 +57,7 @@ private slots:
             ok->click();  // the station has no attributes: refused, on its field
             QVERIFY(r.isVisible());
             QVERIFY(f.op.Messages.back().Text.find("no attributes") != std::string::npos);
-            QCOMPARE(QApplication::focusWidget(), Find<QComboBox>(r, "matchAttribute"));
+            QCOMPARE(r.focusWidget(), Find<QComboBox>(r, "matchAttribute"));
             kind->setCurrentIndex(kind->findText("Time window"));
             Find<QRadioButton>(r, "trackChoice")->click();
             auto* track = Find<QComboBox>(r, "track");
