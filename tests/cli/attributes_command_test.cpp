@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "library/data_lock.h"
 #include "library/station_db.h"
 #include "library/track_facts.h"
@@ -16,11 +17,7 @@ namespace {
 
 using Values = std::map<std::string, std::string>;
 
-struct Result {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using Result = test::CliResult;
 
 // A Category of four tracks; Tempo from the BPM tag (read for A only), Vocal by hand.
 class AttributesCommand : public ::testing::Test {
@@ -45,10 +42,7 @@ protected:
         return dir / ("music/Rock/" + name + ".mp3");
     }
     Result Cli(const std::string& command, const std::string& file) const {
-        std::ostringstream out, err;
-        const int status = RunCli({"attributes", command, file, "--data", data.string()},
-                                  "/nonexistent/bin/spindle-cli", out, err, false);
-        return {status, out.str(), err.str()};
+        return test::CliRun({"attributes", command, file, "--data", data.string()});
     }
     Values Hand(const std::string& name) const {
         return StationDb(data, StationDb::Mode::IfExists).AttributesOf(Track(name)).Value;

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,9 @@
 namespace spindle {
 namespace {
 
-struct Result {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
+using Result = test::CliResult;
 Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, "/nonexistent/bin/spindle-cli", out, err, false);
-    return {status, out.str(), err.str()};
+    return test::CliRun(args);
 }
 
 TEST(Cli, HelpVersionAndUsageErrors) {

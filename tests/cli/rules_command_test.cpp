@@ -3,23 +3,16 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "library/station_db.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
 namespace {
 
-struct Result {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
+using Result = test::CliResult;
 Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCli(args, "/nonexistent/bin/spindle-cli", out, err, false);
-    return {status, out.str(), err.str()};
+    return test::CliRun(args);
 }
 
 const char* const kRules =
