@@ -32,6 +32,7 @@ protected:
             "A", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
             true);
         b.AddSchedule("All", "1111111", "A");
+        b.Get().Clock = [] { return 46363 - 1 + 0.5; };  // the day before the log's
         test::RunFrom(b.Opt(), 46363, 0, 3);
         b.Opt().PlaylistPeriod = kPeriodHour;
         b.Opt().FilenameFormat = "mmmdd-hh\".m3u\"";
