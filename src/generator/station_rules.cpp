@@ -87,8 +87,9 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
     for (const auto& [scope, list] : texts.Value) {
         // Rules are kept under the name the saved Categories give; those of a Category
         // since removed are left out.
+        const std::string& name = scope;
         if (!scope.empty() && std::none_of(station.Categories.begin(), station.Categories.end(),
-                                           [&](const auto& c) { return c->ListName() == scope; })) {
+                                           [&](const auto& c) { return c->ListName() == name; })) {
             continue;
         }
         specs_[scope] = Parsed(list, scope, report);

@@ -123,7 +123,8 @@ DbStatus TagScan::Finish(const std::vector<FileRec>& files,
         present.insert(f.FileName);
     }
     std::vector<std::string> gone;
-    for (const auto& [path, kept] : kept_) {
+    for (const auto& entry : kept_) {
+        const std::string& path = entry.first;
         if (present.contains(path) || outOfReach(path) ||
             std::none_of(roots_.begin(), roots_.end(),
                          [&](const std::string& root) { return IsBelow(path, root); })) {
