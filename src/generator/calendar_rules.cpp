@@ -72,14 +72,14 @@ std::optional<double> MinutesUntilOpen(const TimeWindow& window, TDateTime momen
 }
 
 RuleVerdict Window::Check(const Candidate& candidate, TDateTime slot) const {
-    const bool applies = spec_.Track.empty() ? HasValue(candidate.Facts, spec_.Match)
-                                             : candidate.Entry.FileName == spec_.Track;
-    if (!applies || InsideWindow(spec_.Allowed, slot)) {
+    const bool applies = def_.Track.empty() ? HasValue(candidate.Facts, def_.Match)
+                                            : candidate.Entry.FileName == def_.Track;
+    if (!applies || InsideWindow(def_.Allowed, slot)) {
         return {};
     }
     // How far outside: the wait until it opens again (a whole year when it never does).
     return {true, false, std::nullopt,
-            MinutesUntilOpen(spec_.Allowed, slot).value_or(366 * kMinutesPerDay)};
+            MinutesUntilOpen(def_.Allowed, slot).value_or(366 * kMinutesPerDay)};
 }
 
 RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) const {
@@ -89,12 +89,12 @@ RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) cons
     RuleVerdict worst;
     for (const TDateTime played : plays) {
         const DayAndTime at = SplitDateTime(played);
-        if (at.Day >= today || at.Day < today - spec_.Days) {
+        if (at.Day >= today || at.Day < today - def_.Days) {
             continue;
         }
         const double apart = std::fabs(static_cast<double>(at.MSec) / 60000.0 - minute);
         const double distance = std::min(apart, kMinutesPerDay - apart);  // across midnight
-        const double inside = spec_.Minutes - distance;
+        const double inside = def_.Minutes - distance;
         if (inside > kMinutesEpsilon && inside > worst.Amount) {
             worst = {true, false, played, inside};
         }
@@ -107,7 +107,7 @@ std::string Cap::Unit() const {
 }
 
 bool Cap::Counts(const Candidate& candidate, const PlayedTrack& play) const {
-    switch (spec_.Of) {
+    switch (def_.Of) {
         case CapOf::Track:
             return play.Path == candidate.Entry.FileName;
         case CapOf::Artist:
@@ -125,11 +125,11 @@ bool Cap::Counts(const Candidate& candidate, const PlayedTrack& play) const {
 RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
     // Plays from the start of the slot's day, or within the minutes before it; a play
     // exactly that far back has left the stretch.
-    const TDateTime from = spec_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
-                                        : slot - (spec_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
+    const TDateTime from = def_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
+                                       : slot - (def_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
     int count = 0;
     std::optional<TDateTime> latest;
-    if (spec_.Of == CapOf::Track) {
+    if (def_.Of == CapOf::Track) {
         const std::vector<TDateTime>& plays = history_.PlaysOf(candidate.Entry.FileName);
         for (auto at = std::lower_bound(plays.begin(), plays.end(), from);
              at != plays.end() && *at <= slot; ++at) {
@@ -144,10 +144,10 @@ RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
             }
         }
     }
-    if (count < spec_.Count) {
+    if (count < def_.Count) {
         return {};
     }
-    return {true, false, latest, static_cast<double>(count + 1 - spec_.Count)};
+    return {true, false, latest, static_cast<double>(count + 1 - def_.Count)};
 }
 
 }  // namespace spindle

@@ -13,59 +13,59 @@
 namespace spindle {
 namespace {
 
-std::unique_ptr<const RepeatRule> MakeRule(const RuleSpec& spec, double songDays, double artistDays,
+std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, double artistDays,
                                            const PlayHistory& history) {
-    switch (spec.Kind) {
+    switch (def.Kind) {
         case RuleKind::Song:
             return std::make_unique<SongInterval>(songDays);
         case RuleKind::Artist:
             return std::make_unique<ArtistInterval>(artistDays);
         case RuleKind::Album:
         case RuleKind::Title:
-            return std::make_unique<SameWithin>(spec, history);
+            return std::make_unique<SameWithin>(def, history);
         case RuleKind::Separation:
-            return std::make_unique<Separation>(spec, history);
+            return std::make_unique<Separation>(def, history);
         case RuleKind::Run:
-            return std::make_unique<Run>(spec, history);
+            return std::make_unique<Run>(def, history);
         case RuleKind::Transition:
-            return std::make_unique<Transition>(spec, history);
+            return std::make_unique<Transition>(def, history);
         case RuleKind::Window:
-            return std::make_unique<Window>(spec, history);
+            return std::make_unique<Window>(def, history);
         case RuleKind::HourRotation:
-            return std::make_unique<HourRotation>(spec, history);
+            return std::make_unique<HourRotation>(def, history);
         case RuleKind::Cap:
-            return std::make_unique<Cap>(spec, history);
+            return std::make_unique<Cap>(def, history);
     }
     return nullptr;
 }
 
 }  // namespace
 
-RuleList MakeRules(const std::vector<RuleSpec>& specs, double songDays, double artistDays,
+RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
                    const PlayHistory& history) {
     RuleList rules;
-    for (const RuleSpec& spec : specs) {
-        if (auto rule = MakeRule(spec, songDays, artistDays, history)) {
+    for (const RuleDef& def : defs) {
+        if (auto rule = MakeRule(def, songDays, artistDays, history)) {
             rules.push_back(std::move(rule));
         }
     }
     return rules;
 }
 
-std::vector<RuleSpec> StationRules::Parsed(const std::vector<std::string>& texts,
-                                           const std::string& scope, RunReport& report) const {
-    std::vector<RuleSpec> specs;
+std::vector<RuleDef> StationRules::Parsed(const std::vector<std::string>& texts,
+                                          const std::string& scope, RunReport& report) const {
+    std::vector<RuleDef> defs;
     for (const std::string& text : texts) {
         ParsedRule parsed = ParseRule(text);
         if (parsed.Rule) {
-            specs.push_back(std::move(*parsed.Rule));
+            defs.push_back(std::move(*parsed.Rule));
         } else {
             report.Message(Format(tr("The rule \"%0:s\" of \"%1:s\" is left out: %2:s"), text,
                                   scope.empty() ? tr("the station") : scope, parsed.Problem),
                            true);
         }
     }
-    return specs;
+    return defs;
 }
 
 void StationRules::Load(Station& station, const RunSettings& settings, RunReport& report) {
@@ -92,8 +92,8 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
                                            [&](const auto& c) { return c->ListName() == name; })) {
             continue;
         }
-        specs_[scope] = Parsed(list, scope, report);
-        any_ = any_ || BeyondIntervals(specs_[scope]);
+        defs_[scope] = Parsed(list, scope, report);
+        any_ = any_ || BeyondIntervals(defs_[scope]);
     }
     if (!any_) {
         return;
@@ -127,8 +127,8 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
 // As far back as a rule looks, and a day at least, for rules that count items.
 double StationRules::LookBackDays() const {
     double days = 1.0;
-    for (const auto& [scope, specs] : specs_) {
-        for (const RuleSpec& r : specs) {
+    for (const auto& [scope, defs] : defs_) {
+        for (const RuleDef& r : defs) {
             days = std::max({days, r.Minutes / kMinutesPerDay, r.Days + 1.0});
         }
     }
@@ -137,11 +137,11 @@ double StationRules::LookBackDays() const {
 
 RuleList StationRules::For(const TCategoryDetails& category, double songDays,
                            double artistDays) const {
-    static const std::vector<RuleSpec> none;
-    const auto own = specs_.find(category.ListName());
-    const auto station = specs_.find("");
-    return MakeRules(EffectiveRules(own == specs_.end() ? none : own->second,
-                                    station == specs_.end() ? none : station->second),
+    static const std::vector<RuleDef> none;
+    const auto own = defs_.find(category.ListName());
+    const auto station = defs_.find("");
+    return MakeRules(EffectiveRules(own == defs_.end() ? none : own->second,
+                                    station == defs_.end() ? none : station->second),
                      songDays, artistDays, history_);
 }
 

@@ -9,7 +9,7 @@
 #include "generator/repeat_rules.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 #include "library/station.h"
 
 namespace spindle {
@@ -39,11 +39,11 @@ public:
     std::vector<Airing> RunAirings(TDateTime start) const;
 
 private:
-    std::vector<RuleSpec> Parsed(const std::vector<std::string>& texts, const std::string& scope,
-                                 RunReport& report) const;
+    std::vector<RuleDef> Parsed(const std::vector<std::string>& texts, const std::string& scope,
+                                RunReport& report) const;
     double LookBackDays() const;
 
-    std::map<std::string, std::vector<RuleSpec>> specs_;  // "" for the station's
+    std::map<std::string, std::vector<RuleDef>> defs_;  // "" for the station's
     std::unordered_map<std::string, TrackFacts> facts_;
     NameRules names_;
     PlayHistory history_;
@@ -52,7 +52,7 @@ private:
 };
 
 // The rules of a list as the selection checks them.
-RuleList MakeRules(const std::vector<RuleSpec>& specs, double songDays, double artistDays,
+RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
                    const PlayHistory& history);
 
 }  // namespace spindle

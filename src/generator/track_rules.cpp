@@ -40,44 +40,44 @@ bool HasValue(const TrackFacts* facts, const AttributeMatch& match) {
 }
 
 RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const {
-    const std::string& key = KeyOf(candidate.Facts, spec_.Kind);
+    const std::string& key = KeyOf(candidate.Facts, def_.Kind);
     if (key.empty()) {
         return {};
     }
-    const auto recent = Within(history_, slot, spec_.Minutes);
+    const auto recent = Within(history_, slot, def_.Minutes);
     for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
         // A title is kept apart from other tracks of that title; the track itself is the
         // song interval's.
-        const bool itself = spec_.Kind == RuleKind::Title && play->Path == candidate.Entry.FileName;
-        if (play->At <= slot && !itself && KeyOf(play->Facts, spec_.Kind) == key) {
-            return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};
+        const bool itself = def_.Kind == RuleKind::Title && play->Path == candidate.Entry.FileName;
+        if (play->At <= slot && !itself && KeyOf(play->Facts, def_.Kind) == key) {
+            return {true, false, play->At, def_.Minutes - MinutesBetween(play->At, slot)};
         }
     }
     return {};
 }
 
 std::string Separation::Unit() const {
-    return spec_.Count > 0 ? tr("items") : tr("minutes");
+    return def_.Count > 0 ? tr("items") : tr("minutes");
 }
 
 RuleVerdict Separation::Check(const Candidate& candidate, TDateTime slot) const {
-    if (!HasValue(candidate.Facts, spec_.Match)) {
+    if (!HasValue(candidate.Facts, def_.Match)) {
         return {};
     }
-    if (spec_.Count > 0) {
-        const auto last = history_.Last(static_cast<std::size_t>(spec_.Count));
+    if (def_.Count > 0) {
+        const auto last = history_.Last(static_cast<std::size_t>(def_.Count));
         for (std::size_t back = 1; back <= last.size(); ++back) {
             const PlayedTrack& play = last[last.size() - back];
-            if (HasValue(play.Facts, spec_.Match)) {
-                return ItemsBroken(play.At, spec_.Count - static_cast<double>(back) + 1);
+            if (HasValue(play.Facts, def_.Match)) {
+                return ItemsBroken(play.At, def_.Count - static_cast<double>(back) + 1);
             }
         }
         return {};
     }
-    const auto recent = Within(history_, slot, spec_.Minutes);
+    const auto recent = Within(history_, slot, def_.Minutes);
     for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
-        if (play->At <= slot && HasValue(play->Facts, spec_.Match)) {
-            return {true, false, play->At, spec_.Minutes - MinutesBetween(play->At, slot)};
+        if (play->At <= slot && HasValue(play->Facts, def_.Match)) {
+            return {true, false, play->At, def_.Minutes - MinutesBetween(play->At, slot)};
         }
     }
     return {};
@@ -88,15 +88,15 @@ std::string Run::Unit() const {
 }
 
 RuleVerdict Run::Check(const Candidate& candidate, TDateTime) const {
-    if (!HasValue(candidate.Facts, spec_.Match)) {
+    if (!HasValue(candidate.Facts, def_.Match)) {
         return {};
     }
-    const auto last = history_.Last(static_cast<std::size_t>(spec_.Count));
-    if (last.size() < static_cast<std::size_t>(spec_.Count)) {
+    const auto last = history_.Last(static_cast<std::size_t>(def_.Count));
+    if (last.size() < static_cast<std::size_t>(def_.Count)) {
         return {};
     }
     for (const PlayedTrack& play : last) {
-        if (!HasValue(play.Facts, spec_.Match)) {
+        if (!HasValue(play.Facts, def_.Match)) {
             return {};
         }
     }
@@ -108,11 +108,11 @@ std::string Transition::Unit() const {
 }
 
 RuleVerdict Transition::Check(const Candidate& candidate, TDateTime) const {
-    if (!HasValue(candidate.Facts, spec_.Next)) {
+    if (!HasValue(candidate.Facts, def_.Next)) {
         return {};
     }
     const auto last = history_.Last(1);
-    if (last.empty() || !HasValue(last.front().Facts, spec_.Match)) {
+    if (last.empty() || !HasValue(last.front().Facts, def_.Match)) {
         return {};
     }
     return ItemsBroken(last.front().At, 1);

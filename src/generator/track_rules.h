@@ -4,7 +4,7 @@
 
 #include "generator/play_history.h"
 #include "generator/repeat_rules.h"
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 
 namespace spindle {
 
@@ -12,12 +12,12 @@ namespace spindle {
 // looks back at the plays before the slot.
 class StationRule : public RepeatRule {
 public:
-    StationRule(RuleSpec spec, const PlayHistory& history)
-        : spec_(std::move(spec)), history_(history) {}
-    std::string Name() const override { return RuleText(spec_); }
+    StationRule(RuleDef def, const PlayHistory& history)
+        : def_(std::move(def)), history_(history) {}
+    std::string Name() const override { return RuleText(def_); }
 
 protected:
-    RuleSpec spec_;
+    RuleDef def_;
     const PlayHistory& history_;
 };
 

@@ -7,7 +7,7 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "library/attribute_source.h"
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 
 namespace spindle {
 namespace {

@@ -181,7 +181,7 @@ private:
         if (!parsed.Rule) {
             throw LineError{parsed.Problem};
         }
-        const RuleSpec& rule = *parsed.Rule;
+        const RuleDef& rule = *parsed.Rule;
         if (rule.Kind == RuleKind::Song || rule.Kind == RuleKind::Artist) {
             const std::string kind = rule.Kind == RuleKind::Song ? "song" : "artist";
             if (const auto first = listed_.find(kind); first != listed_.end()) {
@@ -247,7 +247,7 @@ std::string RuleBookText(const RuleBook& book) {
     }
     for (const RuleScope& scope : book.Scopes) {
         text += "\n" + SectionHeader(scope.Category) + "\n";
-        for (const RuleSpec& rule : scope.Rules) {
+        for (const RuleDef& rule : scope.Rules) {
             text += RuleText(rule) + "\n";
         }
     }
@@ -308,7 +308,7 @@ RuleTexts BookRuleTexts(const RuleBook& book) {
     RuleTexts texts;
     for (const RuleScope& scope : book.Scopes) {
         std::vector<std::string>& list = texts[scope.Category];
-        for (const RuleSpec& rule : scope.Rules) {
+        for (const RuleDef& rule : scope.Rules) {
             list.push_back(RuleText(rule));
         }
     }

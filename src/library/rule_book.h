@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 #include "library/station_db.h"
 
 namespace spindle {
@@ -14,7 +14,7 @@ namespace spindle {
 // One list of rules: the station's (Category empty) or a Category's own.
 struct RuleScope {
     std::string Category;
-    std::vector<RuleSpec> Rules;
+    std::vector<RuleDef> Rules;
     bool operator==(const RuleScope&) const = default;
 };
 

@@ -59,12 +59,12 @@ Verdict CheckWindow(const TimeWindow& window) {
 
 // The rule's list in the form the selection uses, for telling whether two lists mean the
 // same: empty for the station's.
-std::vector<RuleSpec> Meaning(const std::vector<RuleSpec>& own) {
+std::vector<RuleDef> Meaning(const std::vector<RuleDef>& own) {
     return own.empty() ? own : EffectiveRules(own, {});
 }
 
 struct ParsedList {
-    std::vector<RuleSpec> Rules;
+    std::vector<RuleDef> Rules;
     std::string Problem;
 };
 
@@ -127,8 +127,8 @@ const std::vector<RuleKind>& AddableKinds() {
     return kinds;
 }
 
-RuleSpec NewRule(RuleKind kind) {
-    RuleSpec rule;
+RuleDef NewRule(RuleKind kind) {
+    RuleDef rule;
     rule.Kind = kind;
     switch (kind) {
         case RuleKind::Separation:
@@ -155,15 +155,15 @@ RuleSpec NewRule(RuleKind kind) {
     return rule;
 }
 
-bool Removable(const RuleSpec& rule) {
+bool Removable(const RuleDef& rule) {
     return rule.Kind != RuleKind::Song && rule.Kind != RuleKind::Artist;
 }
 
-bool BeyondIntervals(const std::vector<RuleSpec>& rules) {
+bool BeyondIntervals(const std::vector<RuleDef>& rules) {
     return std::any_of(rules.begin(), rules.end(), Removable);
 }
 
-Verdict CheckRule(const RuleSpec& rule, const std::vector<AttributeDef>& attributes) {
+Verdict CheckRule(const RuleDef& rule, const std::vector<AttributeDef>& attributes) {
     const RuleForm form = FormOf(rule.Kind);
     const auto first = [](std::initializer_list<Verdict> verdicts) {
         for (const Verdict& v : verdicts) {
@@ -200,22 +200,22 @@ Verdict CheckRule(const RuleSpec& rule, const std::vector<AttributeDef>& attribu
     return {};
 }
 
-std::size_t MoveRule(std::vector<RuleSpec>& rules, std::size_t from, std::size_t to) {
+std::size_t MoveRule(std::vector<RuleDef>& rules, std::size_t from, std::size_t to) {
     if (from >= rules.size()) {
         return from;
     }
     to = std::min(to, rules.size());
     const std::size_t at = to > from ? to - 1 : to;
-    const RuleSpec moved = rules[from];
+    const RuleDef moved = rules[from];
     rules.erase(rules.begin() + static_cast<long>(from));
     rules.insert(rules.begin() + static_cast<long>(at), moved);
     return at;
 }
 
-std::size_t AddWebcastingCaps(std::vector<RuleSpec>& rules, std::size_t at) {
+std::size_t AddWebcastingCaps(std::vector<RuleDef>& rules, std::size_t at) {
     std::size_t added = 0;
     at = std::min(at, rules.size());
-    for (const RuleSpec& cap : WebcastingCaps()) {
+    for (const RuleDef& cap : WebcastingCaps()) {
         if (std::find(rules.begin(), rules.end(), cap) == rules.end()) {
             rules.insert(rules.begin() + static_cast<long>(at + added), cap);
             ++added;
@@ -249,7 +249,7 @@ CategoryRules ReadCategoryRules(const std::filesystem::path& dataFolder,
 }
 
 DbStatus SaveCategoryRules(const std::filesystem::path& dataFolder, const std::string& category,
-                           const std::vector<RuleSpec>& own) {
+                           const std::vector<RuleDef>& own) {
     {
         StationDb kept(dataFolder, StationDb::Mode::IfExists);
         if (!kept.IsOpen() && !kept.Problem().empty()) {
@@ -270,7 +270,7 @@ DbStatus SaveCategoryRules(const std::filesystem::path& dataFolder, const std::s
         }
     }
     std::vector<std::string> lines;
-    for (const RuleSpec& rule : own) {
+    for (const RuleDef& rule : own) {
         lines.push_back(RuleText(rule));
     }
     StationDb db(dataFolder, StationDb::Mode::OrCreate);

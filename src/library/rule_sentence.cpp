@@ -49,7 +49,7 @@ std::string TimeOfDay(int minutes, const FormatSettings& settings) {
     return FormatDateTime("t", minutes / 1440.0, settings);
 }
 
-std::string WindowSentence(const RuleSpec& rule, const FormatSettings& settings) {
+std::string WindowSentence(const RuleDef& rule, const FormatSettings& settings) {
     const TimeWindow& w = rule.Allowed;
     std::string parts;
     const auto add = [&](const std::string& part) { parts += (parts.empty() ? "" : ", ") + part; };
@@ -69,7 +69,7 @@ std::string WindowSentence(const RuleSpec& rule, const FormatSettings& settings)
     return Format(tr("%0:s only %1:s"), subject, parts);
 }
 
-std::string HourRotationSentence(const RuleSpec& rule) {
+std::string HourRotationSentence(const RuleDef& rule) {
     if (rule.Days == 1) {
         return Format(tr("Not within %0:s either side of the time of day it played the day before"),
                       Duration(rule.Minutes));
@@ -79,7 +79,7 @@ std::string HourRotationSentence(const RuleSpec& rule) {
         Duration(rule.Minutes), rule.Days);
 }
 
-std::string CapSentence(const RuleSpec& rule) {
+std::string CapSentence(const RuleDef& rule) {
     const std::string span = rule.PerDay ? std::string(tr("per day"))
                                          : Format(tr("in any %0:s"), Duration(rule.Minutes));
     switch (rule.Of) {
@@ -98,7 +98,7 @@ std::string CapSentence(const RuleSpec& rule) {
 
 }  // namespace
 
-std::string RuleSentence(const RuleSpec& rule, const FormatSettings& settings) {
+std::string RuleSentence(const RuleDef& rule, const FormatSettings& settings) {
     switch (rule.Kind) {
         case RuleKind::Song:
             return tr("Song repeat interval (set on the Category page)");

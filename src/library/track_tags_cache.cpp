@@ -21,7 +21,7 @@ constexpr const char* kFromTags = "tags";
 // A list of the repeat intervals alone is scheduled from the file names; a line that
 // cannot be read is left out of runs, so it needs nothing either.
 bool NeedsTags(const std::vector<std::string>& texts) {
-    std::vector<RuleSpec> rules;
+    std::vector<RuleDef> rules;
     for (const std::string& text : texts) {
         if (ParsedRule parsed = ParseRule(text); parsed.Rule) {
             rules.push_back(std::move(*parsed.Rule));

@@ -12,10 +12,10 @@ AttributeDef Attribute(std::string name, std::string source, std::string banding
     return {std::move(name), std::move(source), std::move(banding), std::move(values)};
 }
 
-RuleSpec Rule(const char* text) {
+RuleDef Rule(const char* text) {
     const ParsedRule parsed = ParseRule(text);
     EXPECT_TRUE(parsed.Rule) << text << ": " << parsed.Problem;
-    return parsed.Rule.value_or(RuleSpec{});
+    return parsed.Rule.value_or(RuleDef{});
 }
 
 TEST(RuleBook, WritesItsFormatAndReadsItBack) {

@@ -9,15 +9,15 @@
 namespace spindle {
 namespace {
 
-RuleSpec Line(const char* text) {
+RuleDef Line(const char* text) {
     const ParsedRule parsed = ParseRule(text);
     EXPECT_TRUE(parsed.Rule) << text << ": " << parsed.Problem;
-    return parsed.Rule.value_or(RuleSpec{});
+    return parsed.Rule.value_or(RuleDef{});
 }
 
-std::vector<std::string> Texts(const std::vector<RuleSpec>& rules) {
+std::vector<std::string> Texts(const std::vector<RuleDef>& rules) {
     std::vector<std::string> texts;
-    for (const RuleSpec& rule : rules) {
+    for (const RuleDef& rule : rules) {
         texts.push_back(RuleText(rule));
     }
     return texts;
@@ -66,12 +66,12 @@ TEST(RuleSentence, EveryKindReadsAsOneSentence) {
 TEST(RuleForm, RulesAreCheckedAgainstTheStationsAttributes) {
     const std::vector<AttributeDef> attributes{{"Tempo", "bpm", "90 120", {"Slow", "Fast"}},
                                                {"Vocal", "hand", "", {"Female", "Male"}}};
-    const auto with = [](RuleSpec rule, auto set) {
+    const auto with = [](RuleDef rule, auto set) {
         set(rule);
         return rule;
     };
     const struct {
-        RuleSpec Rule;
+        RuleDef Rule;
         const char* Field;
         const char* Message;
     } cases[] = {
@@ -80,24 +80,24 @@ TEST(RuleForm, RulesAreCheckedAgainstTheStationsAttributes) {
         {Line("transition Tempo=Fast -> Tempo=Quick"), "Next", "\"Quick\" is not a value"},
         {Line("window track /m/a.mp3 days Mon"), "", ""},
         {NewRule(RuleKind::Window), "Match", "Choose an attribute"},
-        {with(Line("window Vocal=Male days Mon"), [](RuleSpec& r) { r.Allowed.Weekdays = 0; }),
+        {with(Line("window Vocal=Male days Mon"), [](RuleDef& r) { r.Allowed.Weekdays = 0; }),
          "Window", "at least one weekday"},
-        {with(Line("window Vocal=Male days Mon"), [](RuleSpec& r) { r.Allowed = {}; }), "Window",
+        {with(Line("window Vocal=Male days Mon"), [](RuleDef& r) { r.Allowed = {}; }), "Window",
          "allows every day"},
-        {with(Line("window Vocal=Male days Mon"), [](RuleSpec& r) { r.Allowed.ToDate = 230; }),
+        {with(Line("window Vocal=Male days Mon"), [](RuleDef& r) { r.Allowed.ToDate = 230; }),
          "Window", "day of the year"},
-        {with(Line("run Vocal=Male 2"), [](RuleSpec& r) { r.Count = 0; }), "Count", "from 1"},
-        {with(Line("separate Vocal=Male 2 items"), [](RuleSpec& r) { r.Count = -1; }), "Minutes",
+        {with(Line("run Vocal=Male 2"), [](RuleDef& r) { r.Count = 0; }), "Count", "from 1"},
+        {with(Line("separate Vocal=Male 2 items"), [](RuleDef& r) { r.Count = -1; }), "Minutes",
          "from 1"},
-        {with(Line("hour-rotation 1 hour 2 days"), [](RuleSpec& r) { r.Minutes = 720; }), "Minutes",
+        {with(Line("hour-rotation 1 hour 2 days"), [](RuleDef& r) { r.Minutes = 720; }), "Minutes",
          "to 719"},
-        {with(Line("hour-rotation 1 hour 2 days"), [](RuleSpec& r) { r.Days = 0; }), "Days",
+        {with(Line("hour-rotation 1 hour 2 days"), [](RuleDef& r) { r.Days = 0; }), "Days",
          "from 1"},
-        {with(Line("cap artist 2 per day"), [](RuleSpec& r) { r.Minutes = 0; }), "", ""},
-        {with(Line("cap artist 2 per 1 hour"), [](RuleSpec& r) { r.Minutes = 0; }), "Minutes",
+        {with(Line("cap artist 2 per day"), [](RuleDef& r) { r.Minutes = 0; }), "", ""},
+        {with(Line("cap artist 2 per 1 hour"), [](RuleDef& r) { r.Minutes = 0; }), "Minutes",
          "from 1"},
         {with(Line("window Vocal=Male hours 10:00-11:00"),
-              [](RuleSpec& r) { r.Allowed.FromMinute = 24 * 60; }),
+              [](RuleDef& r) { r.Allowed.FromMinute = 24 * 60; }),
          "", "cannot start at 24:00"},
     };
     for (const auto& c : cases) {
@@ -109,7 +109,7 @@ TEST(RuleForm, RulesAreCheckedAgainstTheStationsAttributes) {
     EXPECT_NE(CheckRule(NewRule(RuleKind::Run), {}).Message.find("no attributes yet"),
               std::string::npos);
     for (const RuleKind kind : AddableKinds()) {
-        RuleSpec rule = NewRule(kind);
+        RuleDef rule = NewRule(kind);
         rule.Match = rule.Next = {"Tempo", "Slow"};
         rule.Allowed.Weekdays = 1;
         EXPECT_TRUE(CheckRule(rule, attributes).Ok()) << RuleText(rule);
@@ -117,7 +117,7 @@ TEST(RuleForm, RulesAreCheckedAgainstTheStationsAttributes) {
     }
     EXPECT_FALSE(Removable(Line("song")) || Removable(Line("artist")));
 
-    std::vector<RuleSpec> list = EffectiveRules({Line("cap album 3 per 3 hours")}, {});
+    std::vector<RuleDef> list = EffectiveRules({Line("cap album 3 per 3 hours")}, {});
     EXPECT_EQ(AddWebcastingCaps(list, 1), 1u);
     EXPECT_EQ(Texts(list),
               (std::vector<std::string>{"cap album 3 per 3 hours", "cap artist 4 per 3 hours",
@@ -151,7 +151,7 @@ TEST(RuleForm, CategoryRulesFollowTheSavedCategories) {
     EXPECT_FALSE(std::filesystem::exists(StationDb::FileIn(data)));
     EXPECT_TRUE(ReadCategoryRules(data, "Hits").Problem.empty());
 
-    const RuleSpec window = Line("window track /m/a.mp3 days Mon");
+    const RuleDef window = Line("window track /m/a.mp3 days Mon");
     ASSERT_TRUE(SaveCategoryRules(data, "Hits", EffectiveRules({window}, {})));
     ASSERT_TRUE(SaveCategoryRules(data, "Hits", {window}));  // the same meaning: kept as it was
     ASSERT_TRUE(SaveCategoryRules(data, "Gold", {Line("cap track 1 per day")}));

@@ -62,7 +62,7 @@ bool AnyWithinMinutes(const Replay& r, int minutes, Same&& same) {
     return false;
 }
 
-bool SameAlbumOrTitle(const Replay& r, const RuleSpec& rule) {
+bool SameAlbumOrTitle(const Replay& r, const RuleDef& rule) {
     const auto key = [&](std::size_t k) {
         return rule.Kind == RuleKind::Album ? r.Track(k).Album : r.Track(k).Title;
     };
@@ -71,7 +71,7 @@ bool SameAlbumOrTitle(const Replay& r, const RuleSpec& rule) {
            AnyWithinMinutes(r, rule.Minutes, [&](std::size_t k) { return key(k) == own; });
 }
 
-bool Separated(const Replay& r, const RuleSpec& rule) {
+bool Separated(const Replay& r, const RuleDef& rule) {
     if (!Has(r.Track(r.Now), rule.Match)) {
         return true;
     }
@@ -88,7 +88,7 @@ bool Separated(const Replay& r, const RuleSpec& rule) {
     return true;
 }
 
-bool RunTooLong(const Replay& r, const RuleSpec& rule) {
+bool RunTooLong(const Replay& r, const RuleDef& rule) {
     const auto count = static_cast<std::size_t>(rule.Count);
     if (!Has(r.Track(r.Now), rule.Match) || r.Now < count) {
         return false;
@@ -119,7 +119,7 @@ bool InsideWindow(const TimeWindow& w, TDateTime at) {
     return onDate && onWeekday && inHours;
 }
 
-bool OutsideWindow(const Replay& r, const RuleSpec& rule) {
+bool OutsideWindow(const Replay& r, const RuleDef& rule) {
     const LoggedPlay& play = r.Play(r.Now);
     const bool applies =
         rule.Track.empty() ? Has(r.Track(r.Now), rule.Match) : play.Path == rule.Track;
@@ -127,7 +127,7 @@ bool OutsideWindow(const Replay& r, const RuleSpec& rule) {
 }
 
 // The same track on one of the previous days, at a time of day too near this one's.
-bool SameHourBefore(const Replay& r, const RuleSpec& rule) {
+bool SameHourBefore(const Replay& r, const RuleDef& rule) {
     for (std::size_t k = r.Now; k-- > 0 && r.Day(k) >= r.Day(r.Now) - rule.Days;) {
         if (r.Day(k) == r.Day(r.Now) || r.Play(k).Path != r.Play(r.Now).Path) {
             continue;
@@ -148,7 +148,7 @@ bool SharesArtist(const CheckedTrack& a, const CheckedTrack& b) {
 
 // Counts the earlier plays of the same track, artist or album in the slot's calendar day,
 // or in the rule's minutes up to the slot; the slot's own play makes one more.
-bool OverCap(const Replay& r, const RuleSpec& rule) {
+bool OverCap(const Replay& r, const RuleDef& rule) {
     const CheckedTrack& own = r.Track(r.Now);
     const auto counts = [&](std::size_t k) {
         return rule.Of == CapOf::Track    ? r.Play(k).Path == r.Play(r.Now).Path
@@ -163,7 +163,7 @@ bool OverCap(const Replay& r, const RuleSpec& rule) {
     return count >= rule.Count;
 }
 
-bool Breaks(const Replay& r, const RuleSpec& rule) {
+bool Breaks(const Replay& r, const RuleDef& rule) {
     switch (rule.Kind) {
         case RuleKind::Album:
         case RuleKind::Title:
@@ -194,7 +194,7 @@ void ReadRules(const Station& station, StationDb& db, RuleCheckInputs& inputs) {
         inputs.Problems.push_back(texts.Problem);
     }
     const auto listOf = [&](const std::string& scope) {
-        std::vector<RuleSpec> rules;
+        std::vector<RuleDef> rules;
         for (const std::string& text : texts.Value[scope]) {
             const ParsedRule parsed = ParseRule(text);
             if (parsed.Rule) {
@@ -205,10 +205,10 @@ void ReadRules(const Station& station, StationDb& db, RuleCheckInputs& inputs) {
         }
         return rules;
     };
-    const std::vector<RuleSpec> stationRules = listOf("");
+    const std::vector<RuleDef> stationRules = listOf("");
     for (const auto& category : station.Categories) {
-        std::vector<RuleSpec> rules = EffectiveRules(listOf(category->Name), stationRules);
-        std::erase_if(rules, [](const RuleSpec& rule) {
+        std::vector<RuleDef> rules = EffectiveRules(listOf(category->Name), stationRules);
+        std::erase_if(rules, [](const RuleDef& rule) {
             return rule.Kind == RuleKind::Song || rule.Kind == RuleKind::Artist;
         });
         inputs.Rules[category->Name] = std::move(rules);
@@ -295,7 +295,7 @@ std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
         if (!play.Selected || rules == inputs.Rules.end()) {
             continue;
         }
-        for (const RuleSpec& rule : rules->second) {
+        for (const RuleDef& rule : rules->second) {
             if (Breaks(replay, rule)) {
                 breaks.push_back({play.At, play.Category, RuleText(rule), play.Path});
             }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 #include "library/station.h"
 #include "outputs/playlist_log.h"
 
@@ -26,7 +26,7 @@ struct CheckedTrack {
 
 // The station's rules beyond the repeat intervals, by Category, and its tracks.
 struct RuleCheckInputs {
-    std::map<std::string, std::vector<RuleSpec>> Rules;    // by the Category's name
+    std::map<std::string, std::vector<RuleDef>> Rules;     // by the Category's name
     std::unordered_map<std::string, CheckedTrack> Tracks;  // by path
     std::vector<std::string> Problems;                     // rules or facts that could not be read
 };

@@ -38,7 +38,7 @@ QTime PickerTime(int minute) {
 
 }  // namespace
 
-RuleDialog::RuleDialog(const RuleSpec& rule, bool adding, RuleChoices choices,
+RuleDialog::RuleDialog(const RuleDef& rule, bool adding, RuleChoices choices,
                        const FormatSettings& settings, Operator& op, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::RuleDialog>()),
@@ -103,7 +103,7 @@ void RuleDialog::SetUpChoices() {
     ui_->weekdays->addStretch();
 }
 
-void RuleDialog::Show(const RuleSpec& rule) {
+void RuleDialog::Show(const RuleDef& rule) {
     showing_ = true;
     const int kind = ui_->kind->findData(static_cast<int>(rule.Kind));
     ui_->kind->setCurrentIndex(std::max(kind, 0));
@@ -123,7 +123,7 @@ void RuleDialog::Show(const RuleSpec& rule) {
     Update();
 }
 
-void RuleDialog::ShowSpan(const RuleSpec& rule) {
+void RuleDialog::ShowSpan(const RuleDef& rule) {
     const RuleForm form = FormOf(rule.Kind);
     ui_->spanUnit->clear();
     const auto add = [&](const char* name, Unit unit) {
@@ -198,8 +198,8 @@ void RuleDialog::KindChosen() {
     if (showing_) {
         return;
     }
-    const RuleSpec shown = Rule();
-    RuleSpec fresh = NewRule(static_cast<RuleKind>(ui_->kind->currentData().toInt()));
+    const RuleDef shown = Rule();
+    RuleDef fresh = NewRule(static_cast<RuleKind>(ui_->kind->currentData().toInt()));
     fresh.Match = shown.Match;
     fresh.Next = shown.Next;
     fresh.Track = shown.Track;
@@ -212,7 +212,7 @@ void RuleDialog::Update() {
     if (showing_) {
         return;
     }
-    const RuleSpec rule = Rule();
+    const RuleDef rule = Rule();
     const RuleForm form = FormOf(rule.Kind);
     const bool transition = rule.Kind == RuleKind::Transition;
     ui_->matchLabel->setText(transition ? Tr(N_("After a track with")) : Tr(N_("Tracks with")));
@@ -252,8 +252,8 @@ void RuleDialog::Update() {
     }
 }
 
-RuleSpec RuleDialog::Rule() const {
-    RuleSpec rule;
+RuleDef RuleDialog::Rule() const {
+    RuleDef rule;
     rule.Kind = static_cast<RuleKind>(ui_->kind->currentData().toInt());
     const RuleForm form = FormOf(rule.Kind);
     if (form.TrackOrMatch && ui_->trackChoice->isChecked()) {
@@ -282,7 +282,7 @@ RuleSpec RuleDialog::Rule() const {
     return rule;
 }
 
-void RuleDialog::TakeSpan(RuleSpec& rule) const {
+void RuleDialog::TakeSpan(RuleDef& rule) const {
     const int span = ui_->span->value();
     switch (static_cast<Unit>(ui_->spanUnit->currentData().toInt())) {
         case Unit::Items:

@@ -8,7 +8,7 @@
 
 #include "base/format_settings.h"
 #include "base/operator.h"
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 #include "library/station_db.h"
 
 class QCheckBox;
@@ -34,26 +34,26 @@ class RuleDialog : public QDialog {
 
 public:
     // `adding`: the kind may be chosen; an edited rule keeps its kind.
-    RuleDialog(const RuleSpec& rule, bool adding, RuleChoices choices,
+    RuleDialog(const RuleDef& rule, bool adding, RuleChoices choices,
                const FormatSettings& settings, Operator& op, QWidget* parent = nullptr);
     ~RuleDialog() override;
 
     // The rule as the form shows it.
-    RuleSpec Rule() const;
+    RuleDef Rule() const;
     void accept() override;
 
 private:
     enum class Unit { Items, Minutes, Hours, Day };
 
     void SetUpChoices();
-    void Show(const RuleSpec& rule);
-    void ShowSpan(const RuleSpec& rule);
+    void Show(const RuleDef& rule);
+    void ShowSpan(const RuleDef& rule);
     void ShowWindow(const TimeWindow& window);
     void KindChosen();
     void Update();
     void ShowMatch(QComboBox* attribute, QComboBox* value, const AttributeMatch& match);
     void FillValues(QComboBox* attribute, QComboBox* value, const std::string& chosen);
-    void TakeSpan(RuleSpec& rule) const;
+    void TakeSpan(RuleDef& rule) const;
     TimeWindow TakeWindow() const;
     QWidget* FieldWidget(const std::string& field) const;
 

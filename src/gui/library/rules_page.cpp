@@ -59,7 +59,7 @@ DbStatus RulesPage::Save(const std::string& name) const {
         return {};  // shown, and nothing could be changed
     }
     return SaveCategoryRules(dataFolder_, category_.empty() ? name : category_,
-                             Own() ? own_ : std::vector<RuleSpec>{});
+                             Own() ? own_ : std::vector<RuleDef>{});
 }
 
 bool RulesPage::Own() const {
@@ -72,9 +72,9 @@ int RulesPage::Row() const {
 
 // Shows the list in effect: the Category's own, or the station's, which is not edited here.
 void RulesPage::Refresh(int select) {
-    const std::vector<RuleSpec>& shown = Own() ? own_ : read_.Station;
+    const std::vector<RuleDef>& shown = Own() ? own_ : read_.Station;
     ui_->ruleList->clear();
-    for (const RuleSpec& rule : shown) {
+    for (const RuleDef& rule : shown) {
         auto* item = new QListWidgetItem(Q(RuleSentence(rule, *settings_)), ui_->ruleList);
         if (!Removable(rule)) {
             QFont font = item->font();
@@ -118,7 +118,7 @@ void RulesPage::Open() {
     if (!Own() || row < 0 || row >= static_cast<int>(own_.size())) {
         return;
     }
-    RuleSpec& rule = own_[static_cast<std::size_t>(row)];
+    RuleDef& rule = own_[static_cast<std::size_t>(row)];
     if (!Removable(rule)) {
         emit IntervalOpened(rule.Kind == RuleKind::Song);
         return;

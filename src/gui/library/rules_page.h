@@ -58,7 +58,7 @@ private:
     std::filesystem::path dataFolder_;
     std::string category_;
     CategoryRules read_;
-    std::vector<RuleSpec> own_;
+    std::vector<RuleDef> own_;
     RuleChoices choices_;
     const FormatSettings* settings_ = nullptr;
     Operator* op_ = nullptr;

@@ -1,4 +1,4 @@
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 
 #include <algorithm>
 #include <array>
@@ -157,13 +157,13 @@ TimeWindow WindowParts(Reader& reader) {
     return window;
 }
 
-void ReadNothing(Reader&, RuleSpec&) {}
+void ReadNothing(Reader&, RuleDef&) {}
 
-void ReadMinutes(Reader& reader, RuleSpec& rule) {
+void ReadMinutes(Reader& reader, RuleDef& rule) {
     rule.Minutes = Duration(reader);
 }
 
-void ReadSeparation(Reader& reader, RuleSpec& rule) {
+void ReadSeparation(Reader& reader, RuleDef& rule) {
     rule.Match = Match(reader);
     const int number = reader.Number();
     const std::string unit = reader.OneOf(tr("\"items\", \"minutes\" or \"hours\""),
@@ -175,12 +175,12 @@ void ReadSeparation(Reader& reader, RuleSpec& rule) {
     }
 }
 
-void ReadRun(Reader& reader, RuleSpec& rule) {
+void ReadRun(Reader& reader, RuleDef& rule) {
     rule.Match = Match(reader);
     rule.Count = reader.Number();
 }
 
-void ReadTransition(Reader& reader, RuleSpec& rule) {
+void ReadTransition(Reader& reader, RuleDef& rule) {
     rule.Match = Match(reader);
     reader.Expect(Token::Arrow, "\"->\"");
     rule.Next = Match(reader);
@@ -188,7 +188,7 @@ void ReadTransition(Reader& reader, RuleSpec& rule) {
 
 // "window track PATH ..." or "window ATTRIBUTE=VALUE ..."; an attribute named "track" is
 // told apart by its "=".
-void ReadWindow(Reader& reader, RuleSpec& rule) {
+void ReadWindow(Reader& reader, RuleDef& rule) {
     const Token* second = reader.Peek(1);
     if ((second == nullptr || second->Kind != Token::Equals) && reader.TakeKeyword("track")) {
         rule.Track = reader.Word(tr("the track's path"));
@@ -201,7 +201,7 @@ void ReadWindow(Reader& reader, RuleSpec& rule) {
     rule.Allowed = WindowParts(reader);
 }
 
-void ReadHourRotation(Reader& reader, RuleSpec& rule) {
+void ReadHourRotation(Reader& reader, RuleDef& rule) {
     rule.Minutes = Duration(reader);
     if (rule.Minutes >= kHourRotationLimit) {
         throw LineError{
@@ -212,7 +212,7 @@ void ReadHourRotation(Reader& reader, RuleSpec& rule) {
     reader.OneOf("\"days\"", {"day", "days"});
 }
 
-void ReadCap(Reader& reader, RuleSpec& rule) {
+void ReadCap(Reader& reader, RuleDef& rule) {
     const std::string of =
         reader.OneOf(tr("\"track\", \"artist\" or \"album\""), {"track", "artist", "album"});
     rule.Of = of == "track" ? CapOf::Track : of == "artist" ? CapOf::Artist : CapOf::Album;
@@ -226,7 +226,7 @@ void ReadCap(Reader& reader, RuleSpec& rule) {
 
 struct KindSyntax {
     RuleKind Kind;
-    void (*Read)(Reader&, RuleSpec&);
+    void (*Read)(Reader&, RuleDef&);
 };
 
 const std::map<std::string, KindSyntax>& Kinds() {
@@ -312,7 +312,7 @@ std::string WeekdayList(std::uint8_t days, const std::function<std::string(int)>
     return text;
 }
 
-std::string RuleText(const RuleSpec& rule) {
+std::string RuleText(const RuleDef& rule) {
     switch (rule.Kind) {
         case RuleKind::Song:
             return "song";
@@ -359,7 +359,7 @@ ParsedRule ParseRule(std::string_view text) {
         if (kind == Kinds().end()) {
             return {std::nullopt, Format(tr("unknown rule \"%0:s\""), keyword)};
         }
-        RuleSpec rule;
+        RuleDef rule;
         rule.Kind = kind->second.Kind;
         kind->second.Read(reader, rule);
         reader.End();
@@ -369,21 +369,21 @@ ParsedRule ParseRule(std::string_view text) {
     }
 }
 
-std::vector<RuleSpec> EffectiveRules(const std::vector<RuleSpec>& own,
-                                     const std::vector<RuleSpec>& station) {
-    std::vector<RuleSpec> rules = own.empty() ? station : own;
+std::vector<RuleDef> EffectiveRules(const std::vector<RuleDef>& own,
+                                    const std::vector<RuleDef>& station) {
+    std::vector<RuleDef> rules = own.empty() ? station : own;
     for (const RuleKind kind : {RuleKind::Artist, RuleKind::Song}) {
         if (std::none_of(rules.begin(), rules.end(),
-                         [&](const RuleSpec& rule) { return rule.Kind == kind; })) {
+                         [&](const RuleDef& rule) { return rule.Kind == kind; })) {
             rules.emplace_back().Kind = kind;
         }
     }
     return rules;
 }
 
-std::vector<RuleSpec> WebcastingCaps() {
-    std::vector<RuleSpec> caps(2);
-    for (RuleSpec& cap : caps) {
+std::vector<RuleDef> WebcastingCaps() {
+    std::vector<RuleDef> caps(2);
+    for (RuleDef& cap : caps) {
         cap.Kind = RuleKind::Cap;
         cap.Minutes = 3 * 60;
     }

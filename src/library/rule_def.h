@@ -53,7 +53,7 @@ struct TimeWindow {
 inline constexpr int kHourRotationLimit = 12 * 60;
 
 // One rule as the operator set it.
-struct RuleSpec {
+struct RuleDef {
     RuleKind Kind = RuleKind::Song;
     AttributeMatch Match;  // Separation, Run, Window (unless Track), Transition's first
     AttributeMatch Next;   // Transition: what may not follow Match
@@ -64,7 +64,7 @@ struct RuleSpec {
     CapOf Of = CapOf::Track;
     bool PerDay = false;  // Cap: per calendar day, not within Minutes
     TimeWindow Allowed;   // Window
-    bool operator==(const RuleSpec&) const = default;
+    bool operator==(const RuleDef&) const = default;
 };
 
 // The weekdays of `days` (bit 0 Sunday) from Monday on, each named by `name` (0 Sunday to
@@ -75,10 +75,10 @@ std::string WeekdayList(std::uint8_t days, const std::function<std::string(int)>
 
 // The rule as one line of the rules file and the station database ("separate
 // Vocal=Female items 3"); ParseRule reads it back.
-std::string RuleText(const RuleSpec& rule);
+std::string RuleText(const RuleDef& rule);
 
 struct ParsedRule {
-    std::optional<RuleSpec> Rule;
+    std::optional<RuleDef> Rule;
     std::string Problem;  // for the operator, when Rule is empty
 };
 ParsedRule ParseRule(std::string_view text);
@@ -86,11 +86,11 @@ ParsedRule ParseRule(std::string_view text);
 // The list a Category's selection keeps, most important first: its own, else the
 // station's, with the repeat intervals added at the end where the list leaves them out
 // (the artist's before the song's, which is the order a station without rules relaxes in).
-std::vector<RuleSpec> EffectiveRules(const std::vector<RuleSpec>& own,
-                                     const std::vector<RuleSpec>& station);
+std::vector<RuleDef> EffectiveRules(const std::vector<RuleDef>& own,
+                                    const std::vector<RuleDef>& station);
 
 // The play caps US webcasting licences set: at most 4 tracks of one artist and 3 of one
 // album in any 3 hours.
-std::vector<RuleSpec> WebcastingCaps();
+std::vector<RuleDef> WebcastingCaps();
 
 }  // namespace spindle

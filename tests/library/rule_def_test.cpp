@@ -1,60 +1,60 @@
-#include "library/rule_spec.h"
+#include "library/rule_def.h"
 
 #include <gtest/gtest.h>
 
 namespace spindle {
 namespace {
 
-RuleSpec Rule(RuleKind kind) {
-    RuleSpec rule;
+RuleDef Rule(RuleKind kind) {
+    RuleDef rule;
     rule.Kind = kind;
     return rule;
 }
 
-RuleSpec With(RuleSpec rule, void (*set)(RuleSpec&)) {
+RuleDef With(RuleDef rule, void (*set)(RuleDef&)) {
     set(rule);
     return rule;
 }
 
 // Each kind's canonical line and the rule it stands for, both ways.
-TEST(RuleSpec, EveryKindReadsAndWritesItsCanonicalLine) {
+TEST(RuleDef, EveryKindReadsAndWritesItsCanonicalLine) {
     const struct {
-        RuleSpec Rule;
+        RuleDef Rule;
         const char* Text;
     } cases[] = {
         {Rule(RuleKind::Song), "song"},
         {Rule(RuleKind::Artist), "artist"},
-        {With(Rule(RuleKind::Album), [](RuleSpec& r) { r.Minutes = 90; }), "album 90 minutes"},
-        {With(Rule(RuleKind::Title), [](RuleSpec& r) { r.Minutes = 120; }), "title 2 hours"},
+        {With(Rule(RuleKind::Album), [](RuleDef& r) { r.Minutes = 90; }), "album 90 minutes"},
+        {With(Rule(RuleKind::Title), [](RuleDef& r) { r.Minutes = 120; }), "title 2 hours"},
         {With(Rule(RuleKind::Separation),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"Vocal", "Female"}, r.Count = 2;
               }),
          "separate Vocal=Female 2 items"},
         {With(Rule(RuleKind::Separation),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"Local content", "Yes \"NZ\""}, r.Minutes = 1;
               }),
          R"(separate "Local content"="Yes \"NZ\"" 1 minute)"},
         {With(Rule(RuleKind::Run),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"Tempo", "Fast"}, r.Count = 3;
               }),
          "run Tempo=Fast 3"},
         {With(Rule(RuleKind::Transition),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"Tempo", "Fast"}, r.Next = {"Tempo", "Slow"};
               }),
          "transition Tempo=Fast -> Tempo=Slow"},
         {With(Rule(RuleKind::Window),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"Season", "Christmas"};
                   r.Allowed.FromDate = 1201;
                   r.Allowed.ToDate = 1226;
               }),
          "window Season=Christmas dates 12-01..12-26"},
         {With(Rule(RuleKind::Window),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Match = {"track", "a->b"};
                   r.Allowed.FromDate = r.Allowed.ToDate = 229;
                   r.Allowed.Weekdays = 0b0111110;  // Monday to Friday
@@ -63,21 +63,21 @@ TEST(RuleSpec, EveryKindReadsAndWritesItsCanonicalLine) {
               }),
          "window track=\"a->b\" dates 02-29 days Mon-Fri hours 21:00-06:00"},
         {With(Rule(RuleKind::Window),
-              [](RuleSpec& r) {
+              [](RuleDef& r) {
                   r.Track = R"(/music/Band "X"\Live.mp3)";
                   r.Allowed.Weekdays = 0b1000011;  // Sunday, Monday, Saturday
                   r.Allowed.ToMinute = 24 * 60;
               }),
          R"(window track "/music/Band \"X\"\\Live.mp3" days Mon,Sat,Sun hours 00:00-24:00)"},
-        {With(Rule(RuleKind::HourRotation), [](RuleSpec& r) { r.Minutes = 45, r.Days = 1; }),
+        {With(Rule(RuleKind::HourRotation), [](RuleDef& r) { r.Minutes = 45, r.Days = 1; }),
          "hour-rotation 45 minutes 1 day"},
-        {With(Rule(RuleKind::Cap), [](RuleSpec& r) { r.Count = 2, r.PerDay = true; }),
+        {With(Rule(RuleKind::Cap), [](RuleDef& r) { r.Count = 2, r.PerDay = true; }),
          "cap track 2 per day"},
         {With(Rule(RuleKind::Cap),
-              [](RuleSpec& r) { r.Of = CapOf::Artist, r.Count = 4, r.Minutes = 180; }),
+              [](RuleDef& r) { r.Of = CapOf::Artist, r.Count = 4, r.Minutes = 180; }),
          "cap artist 4 per 3 hours"},
         {With(Rule(RuleKind::Cap),
-              [](RuleSpec& r) { r.Of = CapOf::Album, r.Count = 1, r.Minutes = 90; }),
+              [](RuleDef& r) { r.Of = CapOf::Album, r.Count = 1, r.Minutes = 90; }),
          "cap album 1 per 90 minutes"},
     };
     for (const auto& c : cases) {
@@ -88,7 +88,7 @@ TEST(RuleSpec, EveryKindReadsAndWritesItsCanonicalLine) {
     }
 }
 
-TEST(RuleSpec, LooseSpellingsReadAsTheCanonicalLine) {
+TEST(RuleDef, LooseSpellingsReadAsTheCanonicalLine) {
     const struct {
         const char* Loose;
         const char* Canonical;
@@ -112,7 +112,7 @@ TEST(RuleSpec, LooseSpellingsReadAsTheCanonicalLine) {
     }
 }
 
-TEST(RuleSpec, BadLinesAreRefusedNamingTheProblem) {
+TEST(RuleDef, BadLinesAreRefusedNamingTheProblem) {
     const struct {
         const char* Text;
         const char* Problem;
@@ -161,11 +161,11 @@ TEST(RuleSpec, BadLinesAreRefusedNamingTheProblem) {
     }
 }
 
-TEST(RuleSpec, EffectiveRulesTakeTheOwnListElseTheStationsAndAddTheIntervals) {
-    const RuleSpec song = Rule(RuleKind::Song), artist = Rule(RuleKind::Artist);
-    const RuleSpec run = *ParseRule("run Tempo=Fast 2").Rule;
-    const RuleSpec cap = *ParseRule("cap track 1 per day").Rule;
-    using List = std::vector<RuleSpec>;
+TEST(RuleDef, EffectiveRulesTakeTheOwnListElseTheStationsAndAddTheIntervals) {
+    const RuleDef song = Rule(RuleKind::Song), artist = Rule(RuleKind::Artist);
+    const RuleDef run = *ParseRule("run Tempo=Fast 2").Rule;
+    const RuleDef cap = *ParseRule("cap track 1 per day").Rule;
+    using List = std::vector<RuleDef>;
     const struct {
         List Own, Station, Expected;
     } cases[] = {
