@@ -12,8 +12,8 @@
 #include <random>
 
 #include "fileinfo/silent_mp3.h"
-#include "library/rotation.h"
 #include "outputs/html_pages.h"
+#include "station/rotation.h"
 
 namespace fs = std::filesystem;
 

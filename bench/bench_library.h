@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::bench {
 

@@ -17,11 +17,11 @@
 #include "fileinfo/name_conventions.h"
 #include "fileinfo/silent_mp3.h"
 #include "generator/run_report.h"
-#include "library/rotation.h"
-#include "library/station.h"
 #include "outputs/demo_station.h"
 #include "outputs/generation.h"
 #include "outputs/playlist_log.h"
+#include "station/rotation.h"
+#include "station/station.h"
 
 namespace fs = std::filesystem;
 using namespace spindle;

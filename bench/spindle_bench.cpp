@@ -19,8 +19,8 @@
 #include "bench_library.h"
 #include "generator/run_report.h"
 #include "generator/selection.h"
-#include "library/station.h"
 #include "outputs/generation.h"
+#include "station/station.h"
 
 namespace fs = std::filesystem;
 using namespace spindle;

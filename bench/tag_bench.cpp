@@ -11,9 +11,9 @@
 #include "base/unattended_operator.h"
 #include "bench_library.h"
 #include "fileinfo/tags.h"
-#include "library/station.h"
-#include "library/station_db.h"
-#include "library/track_tags_cache.h"
+#include "scan/track_tags_cache.h"
+#include "station/station.h"
+#include "stationdb/station_db.h"
 
 namespace fs = std::filesystem;
 using namespace spindle;

@@ -1,10 +1,10 @@
 // Every data file of a station, loaded from any bytes. The first byte chooses the file;
 // the station is isolated so that no folder named in the input is scanned.
 #include "base/unattended_operator.h"
+#include "forms/library_edits.h"
 #include "fuzz_support.h"
-#include "library/library_edits.h"
-#include "library/station.h"
-#include "library/track_list.h"
+#include "station/station.h"
+#include "station/track_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace spindle;

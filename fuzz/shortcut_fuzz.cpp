@@ -1,6 +1,6 @@
 // Windows shortcut files from anywhere.
 #include "fuzz_support.h"
-#include "library/shortcut.h"
+#include "scan/shortcut.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace spindle;

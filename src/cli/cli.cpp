@@ -13,12 +13,12 @@
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
 #include "generator/run_report.h"
-#include "library/attribute_csv.h"
-#include "library/data_lock.h"
-#include "library/migrate.h"
-#include "library/station.h"
 #include "outputs/demo_station.h"
 #include "outputs/generation.h"
+#include "rules/attribute_csv.h"
+#include "station/data_lock.h"
+#include "station/migrate.h"
+#include "station/station.h"
 
 namespace spindle {
 namespace {

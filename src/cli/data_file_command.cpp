@@ -6,8 +6,8 @@
 
 #include "base/format.h"
 #include "base/translate.h"
-#include "library/data_lock.h"
-#include "library/station.h"
+#include "station/data_lock.h"
+#include "station/station.h"
 
 namespace spindle {
 namespace {

@@ -8,9 +8,9 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "cli/data_file_command.h"
-#include "library/rule_book.h"
-#include "library/station.h"
-#include "library/station_db.h"
+#include "rules/rule_book.h"
+#include "station/station.h"
+#include "stationdb/station_db.h"
 
 namespace spindle {
 namespace {

@@ -7,10 +7,10 @@
 #include "base/float_text.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "library/station.h"
-#include "library/track_list.h"
 #include "outputs/generation.h"
 #include "outputs/playlist_log.h"
+#include "station/station.h"
+#include "station/track_list.h"
 
 namespace spindle {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/unattended_operator.h"
 #include "fileinfo/file_duration.h"
 #include "fileinfo/name_conventions.h"
-#include "library/options.h"
+#include "station/options.h"
 
 namespace spindle {
 

@@ -9,8 +9,8 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "library/group_ops.h"
-#include "library/station.h"
+#include "station/group_ops.h"
+#include "station/station.h"
 
 namespace spindle {
 namespace {

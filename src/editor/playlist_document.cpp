@@ -11,8 +11,8 @@
 #include "base/unattended_operator.h"
 #include "fileinfo/file_duration.h"
 #include "fileinfo/name_conventions.h"
-#include "library/track_list.h"
 #include "outputs/playlist_log.h"
+#include "station/track_list.h"
 
 namespace spindle {
 namespace {

@@ -13,8 +13,8 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "generator/hour_assembly.h"
-#include "library/migrate.h"
-#include "library/track_list.h"
+#include "station/migrate.h"
+#include "station/track_list.h"
 
 namespace spindle {
 

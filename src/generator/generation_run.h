@@ -7,7 +7,7 @@
 #include "generator/run_report.h"
 #include "generator/run_state.h"
 #include "generator/station_rules.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle {
 

@@ -9,7 +9,7 @@
 #include "base/paths.h"
 #include "base/text_case.h"
 #include "base/translate.h"
-#include "library/group_ops.h"
+#include "station/group_ops.h"
 
 namespace spindle {
 namespace {

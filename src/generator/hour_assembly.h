@@ -8,7 +8,7 @@
 #include "generator/run_report.h"
 #include "generator/run_state.h"
 #include "generator/selection.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "library/artists.h"
-#include "library/track_facts.h"
+#include "rules/track_facts.h"
+#include "station/artists.h"
 
 namespace spindle {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "library/artists.h"
-#include "library/file_rec.h"
-#include "library/track_facts.h"
+#include "rules/track_facts.h"
+#include "station/artists.h"
+#include "station/file_rec.h"
 
 namespace spindle {
 

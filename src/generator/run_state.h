@@ -7,10 +7,10 @@
 
 #include "base/datetime.h"
 #include "base/operator.h"
-#include "library/artists.h"
-#include "library/details.h"
-#include "library/options.h"
-#include "library/schedule.h"
+#include "station/artists.h"
+#include "station/details.h"
+#include "station/options.h"
+#include "station/schedule.h"
 
 namespace spindle {
 

@@ -8,7 +8,7 @@
 #include "base/format_datetime.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "library/group_ops.h"
+#include "station/group_ops.h"
 
 namespace spindle {
 namespace {

@@ -6,9 +6,9 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
+#include "forms/rule_form.h"
 #include "generator/calendar_rules.h"
-#include "library/rule_form.h"
-#include "library/station_db.h"
+#include "stationdb/station_db.h"
 
 namespace spindle {
 namespace {

@@ -9,8 +9,8 @@
 #include "generator/repeat_rules.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
-#include "library/rule_def.h"
-#include "library/station.h"
+#include "rules/rule_def.h"
+#include "station/station.h"
 
 namespace spindle {
 

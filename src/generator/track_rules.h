@@ -4,7 +4,7 @@
 
 #include "generator/play_history.h"
 #include "generator/repeat_rules.h"
-#include "library/rule_def.h"
+#include "rules/rule_def.h"
 
 namespace spindle {
 

@@ -6,9 +6,9 @@
 
 #include "base/unattended_operator.h"
 #include "fileinfo/silent_mp3.h"
-#include "library/rotation.h"
-#include "library/station.h"
 #include "outputs/html_pages.h"
+#include "station/rotation.h"
+#include "station/station.h"
 
 namespace spindle {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "generator/generation_run.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "generator/generation_run.h"
-#include "library/station.h"
 #include "outputs/playlist_log.h"
+#include "station/station.h"
 
 namespace spindle {
 

@@ -5,7 +5,7 @@
 
 #include "base/safe_file.h"
 #include "generator/run_report.h"
-#include "library/options.h"
+#include "station/options.h"
 
 namespace spindle {
 

@@ -7,7 +7,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "base/translate.h"
-#include "library/track_list.h"
+#include "station/track_list.h"
 
 namespace spindle {
 

@@ -11,8 +11,8 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "library/details.h"
-#include "library/options.h"
+#include "station/details.h"
+#include "station/options.h"
 
 namespace spindle {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "library/data_lock.h"
-#include "library/station_db.h"
-#include "library/track_facts.h"
+#include "rules/track_facts.h"
+#include "station/data_lock.h"
+#include "stationdb/station_db.h"
 #include "support/station_builder.h"
 
 namespace spindle {

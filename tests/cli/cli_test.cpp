@@ -7,7 +7,7 @@
 
 #include <sstream>
 
-#include "library/data_lock.h"
+#include "station/data_lock.h"
 #include "support/audio_files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

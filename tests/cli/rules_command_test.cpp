@@ -4,7 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "library/station_db.h"
+#include "stationdb/station_db.h"
 #include "support/temp_dir.h"
 
 namespace spindle {

@@ -11,8 +11,8 @@
 #include "base/format_datetime.h"
 #include "base/list_text.h"
 #include "base/text_file.h"
-#include "library/data_lock.h"
-#include "library/rotation.h"
+#include "station/data_lock.h"
+#include "station/rotation.h"
 #include "support/process.h"
 #include "support/station_builder.h"
 

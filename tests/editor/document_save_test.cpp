@@ -10,8 +10,8 @@
 #include "base/paths.h"
 #include "base/unattended_operator.h"
 #include "editor/find_replace.h"
-#include "library/rotation.h"
 #include "outputs/demo_station.h"
+#include "station/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

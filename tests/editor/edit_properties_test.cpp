@@ -11,7 +11,7 @@
 #include "base/text_case.h"
 #include "base/unattended_operator.h"
 #include "editor/instant_replace.h"
-#include "library/rotation.h"
+#include "station/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "library/station.h"
+#include "station/station.h"
 #include "support/scripted_operator.h"
 #include "support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include "editor/find_replace.h"
 #include "editor/insertion.h"
-#include "library/options.h"
+#include "station/options.h"
 
 #include <gtest/gtest.h>
 

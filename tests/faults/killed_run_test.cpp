@@ -6,8 +6,8 @@
 #include "base/list_text.h"
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
-#include "library/station.h"
-#include "library/track_list.h"
+#include "station/station.h"
+#include "station/track_list.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 

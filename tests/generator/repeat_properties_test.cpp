@@ -10,7 +10,7 @@
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/unattended_operator.h"
-#include "library/rotation.h"
+#include "station/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

@@ -6,8 +6,8 @@
 
 #include "base/unattended_operator.h"
 #include "fileinfo/silent_mp3.h"
-#include "library/attribute_csv.h"
-#include "library/rotation.h"
+#include "rules/attribute_csv.h"
+#include "station/rotation.h"
 #include "support/audio_files.h"
 #include "support/rule_checker.h"
 #include "support/rule_station.h"

@@ -2,7 +2,7 @@
 
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
-#include "library/station_db.h"
+#include "stationdb/station_db.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

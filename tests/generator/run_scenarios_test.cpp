@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "base/unattended_operator.h"
-#include "library/file_view.h"
-#include "library/library_edits.h"
-#include "library/rotation.h"
+#include "forms/file_view.h"
+#include "forms/library_edits.h"
+#include "station/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

@@ -11,7 +11,7 @@
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
 #include "fileinfo/name_conventions.h"
-#include "library/rotation.h"
+#include "station/rotation.h"
 #include "support/process.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"

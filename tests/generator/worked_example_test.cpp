@@ -2,8 +2,8 @@
 
 #include "base/text_file.h"
 #include "generator/run_report.h"
-#include "library/rotation.h"
 #include "outputs/generation.h"
+#include "station/rotation.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 

@@ -6,8 +6,8 @@
 #include <QtWidgets>
 #include <memory>
 
-#include "library/rotation.h"
-#include "library/station.h"
+#include "station/rotation.h"
+#include "station/station.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "library/rotation.h"
 #include "outputs/generation.h"
+#include "station/rotation.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 

@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "base/list_text.h"
-#include "library/rotation.h"
 #include "outputs/output_pass.h"
+#include "station/rotation.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 #include "support/temp_dir.h"

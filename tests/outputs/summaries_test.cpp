@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "library/rotation.h"
+#include "station/rotation.h"
 #include "support/process.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"

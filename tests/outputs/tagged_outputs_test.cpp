@@ -4,9 +4,9 @@
 
 #include "editor/instant_replace.h"
 #include "fileinfo/silent_mp3.h"
-#include "library/rotation.h"
-#include "library/track_tags_cache.h"
 #include "reports/prints.h"
+#include "scan/track_tags_cache.h"
+#include "station/rotation.h"
 #include "support/audio_files.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "fileinfo/name_conventions.h"
-#include "library/details.h"
+#include "station/details.h"
 #include "support/temp_dir.h"
 
 namespace spindle {

@@ -11,8 +11,8 @@
 #include "base/text_file.h"
 #include "fileinfo/name_conventions.h"
 #include "generator/log_sink.h"
-#include "library/station_db.h"
-#include "library/track_facts.h"
+#include "rules/track_facts.h"
+#include "stationdb/station_db.h"
 
 // Each rule is read here from its documented meaning, apart from the scheduler's classes,
 // so that the two disagree when either is wrong.

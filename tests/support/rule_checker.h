@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "library/rule_def.h"
-#include "library/station.h"
 #include "outputs/playlist_log.h"
+#include "rules/rule_def.h"
+#include "station/station.h"
 
 namespace spindle::test {
 

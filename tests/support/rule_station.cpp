@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "base/list_text.h"
-#include "library/station_db.h"
+#include "stationdb/station_db.h"
 
 namespace spindle::test {
 namespace {

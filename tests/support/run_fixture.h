@@ -5,8 +5,8 @@
 
 #include "editor/playlist_document.h"
 #include "generator/run_report.h"
-#include "library/station.h"
 #include "outputs/playlist_log.h"
+#include "station/station.h"
 #include "support/scripted_operator.h"
 
 namespace spindle::test {

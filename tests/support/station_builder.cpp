@@ -1,6 +1,6 @@
 #include "support/station_builder.h"
 
-#include "library/rotation.h"
+#include "station/rotation.h"
 #include "support/audio_files.h"
 
 namespace spindle::test {

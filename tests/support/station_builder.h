@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "library/station.h"
+#include "station/station.h"
 #include "support/scripted_operator.h"
 #include "support/temp_dir.h"
 

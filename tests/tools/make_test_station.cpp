@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "library/rotation.h"
 #include "outputs/html_pages.h"
+#include "station/rotation.h"
 #include "support/station_builder.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "editor/find_replace.h"
 #include "editor/playlist_document.h"
 #include "gui/editor/hour_model.h"
-#include "library/station.h"
+#include "station/station.h"
 
 class QComboBox;
 class QLabel;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "editor/playlist_document.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 

@@ -9,7 +9,7 @@
 #include "base/paths.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/station.h"
+#include "station/station.h"
 #include "ui_insert_item_dialog.h"
 #include "ui_select_item_dialog.h"
 

@@ -17,7 +17,7 @@
 #include "gui/editor/editor_window.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "library/file_view.h"
-#include "library/station.h"
+#include "forms/file_view.h"
+#include "station/station.h"
 
 class QAction;
 

@@ -18,9 +18,9 @@
 #include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/text_file.h"
+#include "forms/options_page_rules.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/options_page_rules.h"
 #include "ui_category_dialog.h"
 #include "ui_spot_group_dialog.h"
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "library/group_dialog_rules.h"
-#include "library/station.h"
+#include "forms/group_dialog_rules.h"
+#include "station/station.h"
 
 class QCheckBox;
 class QComboBox;

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 
 #include "base/format.h"
+#include "forms/plan_editors.h"
 #include "gui/widgets/qt_text.h"
-#include "library/plan_editors.h"
-#include "library/station.h"
+#include "station/station.h"
 
 // What the Rotation and Schedule editors share: their list actions, their header and the
 // check of a new entry's name.

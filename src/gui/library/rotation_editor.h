@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "library/plan_editors.h"
-#include "library/station.h"
+#include "forms/plan_editors.h"
+#include "station/station.h"
 
 namespace Ui {
 class RotationEditor;

@@ -8,10 +8,10 @@
 #include <QTimeEdit>
 
 #include "base/paths.h"
+#include "forms/rule_form.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/rule_form.h"
-#include "library/rule_sentence.h"
+#include "rules/rule_sentence.h"
 #include "ui_rule_dialog.h"
 
 namespace spindle::gui {

@@ -8,8 +8,8 @@
 
 #include "base/format_settings.h"
 #include "base/operator.h"
-#include "library/rule_def.h"
-#include "library/station_db.h"
+#include "rules/rule_def.h"
+#include "stationdb/station_db.h"
 
 class QCheckBox;
 class QComboBox;

@@ -5,7 +5,7 @@
 
 #include "base/format.h"
 #include "gui/widgets/qt_text.h"
-#include "library/rule_sentence.h"
+#include "rules/rule_sentence.h"
 #include "ui_rules_page.h"
 
 namespace spindle::gui {

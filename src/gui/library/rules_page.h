@@ -8,8 +8,8 @@
 
 #include "base/format_settings.h"
 #include "base/operator.h"
+#include "forms/rule_form.h"
 #include "gui/library/rule_dialog.h"
-#include "library/rule_form.h"
 
 namespace Ui {
 class RulesPage;

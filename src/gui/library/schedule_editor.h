@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "library/plan_editors.h"
-#include "library/station.h"
+#include "forms/plan_editors.h"
+#include "station/station.h"
 
 class QAction;
 class QPushButton;

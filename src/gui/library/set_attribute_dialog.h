@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "library/station_db.h"
+#include "stationdb/station_db.h"
 
 namespace Ui {
 class SetAttributeDialog;

@@ -21,7 +21,7 @@
 #include "base/safe_file.h"
 #include "gui/printing/printing.h"
 #include "gui/widgets/qt_text.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "base/format.h"
 #include "base/text_case.h"
+#include "forms/attribute_edits.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/attribute_edits.h"
 #include "ui_attribute_dialog.h"
 
 namespace spindle::gui {

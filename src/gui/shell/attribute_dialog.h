@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "library/library_edits.h"
-#include "library/station.h"
-#include "library/station_db.h"
+#include "forms/library_edits.h"
+#include "station/station.h"
+#include "stationdb/station_db.h"
 
 class QLabel;
 

@@ -5,11 +5,11 @@
 
 #include "base/format.h"
 #include "base/text_case.h"
+#include "forms/attribute_edits.h"
 #include "gui/shell/attribute_dialog.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/attribute_edits.h"
-#include "library/track_tags_cache.h"
+#include "scan/track_tags_cache.h"
 #include "ui_attributes_page.h"
 
 namespace spindle::gui {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "library/station.h"
-#include "library/station_db.h"
+#include "station/station.h"
+#include "stationdb/station_db.h"
 
 namespace Ui {
 class AttributesPage;

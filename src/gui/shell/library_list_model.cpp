@@ -4,7 +4,7 @@
 #include <QStyle>
 
 #include "gui/widgets/qt_text.h"
-#include "library/group_ops.h"
+#include "station/group_ops.h"
 
 namespace spindle::gui {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QAbstractTableModel>
 
-#include "library/library_edits.h"
-#include "library/station.h"
+#include "forms/library_edits.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 

@@ -19,14 +19,14 @@
 #include "base/format.h"
 #include "base/translate.h"
 #include "base/unattended_operator.h"
+#include "forms/shell_rules.h"
 #include "gui/editor/editor_window.h"
 #include "gui/help/help_window.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/startup.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/gui_operator.h"
-#include "library/data_lock.h"
-#include "library/shell_rules.h"
+#include "station/data_lock.h"
 
 namespace {
 

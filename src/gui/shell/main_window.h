@@ -5,10 +5,10 @@
 #include <functional>
 #include <memory>
 
+#include "forms/library_edits.h"
+#include "forms/shell_rules.h"
 #include "gui/widgets/progress_window.h"
-#include "library/library_edits.h"
-#include "library/shell_rules.h"
-#include "library/station.h"
+#include "station/station.h"
 
 class QAbstractItemView;
 class QLabel;

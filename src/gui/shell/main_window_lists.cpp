@@ -6,13 +6,13 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "forms/options_page_rules.h"
 #include "gui/library/file_view_window.h"
 #include "gui/library/group_dialog.h"
 #include "gui/library/rotation_editor.h"
 #include "gui/library/schedule_editor.h"
 #include "gui/shell/library_list_model.h"
 #include "gui/widgets/qt_text.h"
-#include "library/options_page_rules.h"
 #include "ui_main_window.h"
 
 // The main window's lists: the dialogs of their entries and the actions on them.

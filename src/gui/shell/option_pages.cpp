@@ -13,9 +13,9 @@
 
 #include "base/command_words.h"
 #include "base/text_file.h"
+#include "forms/options_page_rules.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/options_page_rules.h"
 #include "outputs/html_pages.h"
 #include "ui_advanced_options_page.h"
 #include "ui_html_options_page.h"

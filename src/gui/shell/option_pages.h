@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "library/station.h"
+#include "station/station.h"
 
 class QLineEdit;
 class QToolButton;

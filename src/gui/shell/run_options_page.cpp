@@ -5,10 +5,10 @@
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
+#include "forms/group_dialog_rules.h"
+#include "forms/options_page_rules.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
-#include "library/group_dialog_rules.h"
-#include "library/options_page_rules.h"
 #include "ui_run_options_page.h"
 
 namespace spindle::gui {

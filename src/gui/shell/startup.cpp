@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "forms/shell_rules.h"
 #include "gui/shell/main_window.h"
 #include "gui/widgets/qt_text.h"
-#include "library/shell_rules.h"
 
 namespace spindle::gui {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "base/progress.h"
 #include "base/unattended_operator.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 

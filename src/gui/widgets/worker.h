@@ -6,7 +6,7 @@
 
 #include "base/operator.h"
 #include "base/progress.h"
-#include "library/station.h"
+#include "station/station.h"
 
 namespace spindle::gui {
 

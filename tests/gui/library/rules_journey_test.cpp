@@ -7,8 +7,8 @@
 #include "gui/journey.h"
 #include "gui/library/plan_lists.h"
 #include "gui/library/rule_dialog.h"
-#include "library/station_db.h"
 #include "outputs/playlist_log.h"
+#include "stationdb/station_db.h"
 
 using namespace spindle;
 using spindle::gui::MainWindow;

@@ -8,8 +8,8 @@
 #include "gui/journey.h"
 #include "gui/library/plan_lists.h"
 #include "gui/shell/startup.h"
-#include "library/options.h"
-#include "library/station_db.h"
+#include "station/options.h"
+#include "stationdb/station_db.h"
 #include "support/audio_files.h"
 
 using namespace spindle;

@@ -12,8 +12,8 @@
 #include "gui/shell/startup.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/progress_window.h"
-#include "library/options.h"
-#include "library/rotation.h"
+#include "station/options.h"
+#include "station/rotation.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 

@@ -1,0 +1,360 @@
+#include "forms/rule_form.h"
+
+#include <algorithm>
+
+#include "base/datetime.h"
+#include "base/format.h"
+#include "base/translate.h"
+#include "rules/rule_words.h"
+
+namespace spindle {
+namespace {
+
+Verdict CheckMatch(const AttributeMatch& match, const std::vector<AttributeDef>& attributes,
+                   const char* field) {
+    if (match.Attribute.empty() || match.Value.empty()) {
+        return {attributes.empty()
+                    ? tr("The station has no attributes yet: define them in the Options first.")
+                    : tr("Choose an attribute and one of its values."),
+                field};
+    }
+    const auto attribute =
+        std::find_if(attributes.begin(), attributes.end(),
+                     [&](const AttributeDef& a) { return a.Name == match.Attribute; });
+    if (attribute == attributes.end()) {
+        return {Format(tr("The station has no attribute \"%0:s\"."), match.Attribute), field};
+    }
+    const std::vector<std::string>& values = attribute->Values;
+    if (std::find(values.begin(), values.end(), match.Value) == values.end()) {
+        return {Format(tr("\"%0:s\" is not a value of the attribute \"%1:s\"."), match.Value,
+                       match.Attribute),
+                field};
+    }
+    return {};
+}
+
+Verdict CheckNumber(int number, int least, int most, const char* field) {
+    if (number < least || number > most) {
+        return {Format(tr("Give a number from %0:d to %1:d."), least, most), field};
+    }
+    return {};
+}
+
+Verdict CheckWindow(const TimeWindow& window) {
+    for (const int date : {window.FromDate, window.ToDate}) {
+        if (date != 0 && !IsValidDate(2000, date / 100, date % 100)) {
+            return {tr("Each date must be a day of the year."), "Window"};
+        }
+    }
+    if ((window.Weekdays & 0x7f) == 0) {
+        return {tr("Choose at least one weekday."), "Window"};
+    }
+    if (window == TimeWindow{}) {
+        return {tr("The window allows every day and hour: give the dates, weekdays or hours "
+                   "it allows."),
+                "Window"};
+    }
+    return {};
+}
+
+// The rule's list in the form the selection uses, for telling whether two lists mean the
+// same: empty for the station's.
+std::vector<RuleDef> Meaning(const std::vector<RuleDef>& own) {
+    return own.empty() ? own : EffectiveRules(own, {});
+}
+
+struct ParsedList {
+    std::vector<RuleDef> Rules;
+    std::string Problem;
+};
+
+ParsedList Parse(const RuleTexts& texts, const std::string& scope) {
+    ParsedList list;
+    const auto found = texts.find(scope);
+    if (found == texts.end()) {
+        return list;
+    }
+    for (const std::string& text : found->second) {
+        ParsedRule parsed = ParseRule(text);
+        if (!parsed.Rule) {
+            list.Problem = Format(tr("The rule \"%0:s\" of \"%1:s\" cannot be read: %2:s"), text,
+                                  scope.empty() ? tr("the station") : scope, parsed.Problem);
+            return list;
+        }
+        list.Rules.push_back(std::move(*parsed.Rule));
+    }
+    return list;
+}
+
+}  // namespace
+
+RuleForm FormOf(RuleKind kind) {
+    RuleForm form;
+    switch (kind) {
+        case RuleKind::Song:
+        case RuleKind::Artist:
+            break;
+        case RuleKind::Album:
+        case RuleKind::Title:
+            form.Minutes = true;
+            break;
+        case RuleKind::Separation:
+            form.Match = form.ItemsOrTime = form.Minutes = true;
+            break;
+        case RuleKind::Run:
+            form.Match = form.Count = true;
+            break;
+        case RuleKind::Transition:
+            form.Match = form.Next = true;
+            break;
+        case RuleKind::Window:
+            form.TrackOrMatch = form.Window = true;
+            break;
+        case RuleKind::HourRotation:
+            form.Minutes = form.Days = true;
+            break;
+        case RuleKind::Cap:
+            form.Of = form.Count = form.PerDay = form.Minutes = true;
+            break;
+    }
+    return form;
+}
+
+const std::vector<RuleKind>& AddableKinds() {
+    static const std::vector<RuleKind> kinds{
+        RuleKind::Separation, RuleKind::Run,   RuleKind::Transition,   RuleKind::Window,
+        RuleKind::Album,      RuleKind::Title, RuleKind::HourRotation, RuleKind::Cap};
+    return kinds;
+}
+
+RuleDef NewRule(RuleKind kind) {
+    RuleDef rule;
+    rule.Kind = kind;
+    switch (kind) {
+        case RuleKind::Separation:
+            rule.Count = 3;
+            break;
+        case RuleKind::Run:
+            rule.Count = 2;
+            break;
+        case RuleKind::Album:
+        case RuleKind::Title:
+            rule.Minutes = 3 * 60;
+            break;
+        case RuleKind::HourRotation:
+            rule.Minutes = 60;
+            rule.Days = 1;
+            break;
+        case RuleKind::Cap:
+            rule.Count = 1;
+            rule.PerDay = true;
+            break;
+        default:
+            break;
+    }
+    return rule;
+}
+
+bool Removable(const RuleDef& rule) {
+    return rule.Kind != RuleKind::Song && rule.Kind != RuleKind::Artist;
+}
+
+bool BeyondIntervals(const std::vector<RuleDef>& rules) {
+    return std::any_of(rules.begin(), rules.end(), Removable);
+}
+
+Verdict CheckRule(const RuleDef& rule, const std::vector<AttributeDef>& attributes) {
+    const RuleForm form = FormOf(rule.Kind);
+    const auto first = [](std::initializer_list<Verdict> verdicts) {
+        for (const Verdict& v : verdicts) {
+            if (!v.Ok()) {
+                return v;
+            }
+        }
+        return Verdict{};
+    };
+    const bool matches = form.Match || (form.TrackOrMatch && rule.Track.empty());
+    const bool items = form.ItemsOrTime && rule.Count > 0;
+    const bool timed = form.Minutes && !items && !(form.PerDay && rule.PerDay);
+    Verdict verdict = first({
+        matches ? CheckMatch(rule.Match, attributes, "Match") : Verdict{},
+        form.Next ? CheckMatch(rule.Next, attributes, "Next") : Verdict{},
+        form.Count || items
+            ? CheckNumber(rule.Count, 1, rule_words::kLargest, form.Count ? "Count" : "Minutes")
+            : Verdict{},
+        timed ? CheckNumber(rule.Minutes, 1,
+                            rule.Kind == RuleKind::HourRotation ? kHourRotationLimit - 1
+                                                                : rule_words::kLargest,
+                            "Minutes")
+              : Verdict{},
+        form.Days ? CheckNumber(rule.Days, 1, rule_words::kLargest, "Days") : Verdict{},
+        form.Window ? CheckWindow(rule.Allowed) : Verdict{},
+    });
+    if (!verdict.Ok()) {
+        return verdict;
+    }
+    // Whatever the form let through must read back from its line.
+    if (const ParsedRule parsed = ParseRule(RuleText(rule)); !parsed.Rule) {
+        return {Format(tr("The rule cannot be kept: %0:s"), parsed.Problem), {}};
+    }
+    return {};
+}
+
+std::size_t MoveRule(std::vector<RuleDef>& rules, std::size_t from, std::size_t to) {
+    if (from >= rules.size()) {
+        return from;
+    }
+    to = std::min(to, rules.size());
+    const std::size_t at = to > from ? to - 1 : to;
+    const RuleDef moved = rules[from];
+    rules.erase(rules.begin() + static_cast<long>(from));
+    rules.insert(rules.begin() + static_cast<long>(at), moved);
+    return at;
+}
+
+std::size_t AddWebcastingCaps(std::vector<RuleDef>& rules, std::size_t at) {
+    std::size_t added = 0;
+    at = std::min(at, rules.size());
+    for (const RuleDef& cap : WebcastingCaps()) {
+        if (std::find(rules.begin(), rules.end(), cap) == rules.end()) {
+            rules.insert(rules.begin() + static_cast<long>(at + added), cap);
+            ++added;
+        }
+    }
+    return added;
+}
+
+CategoryRules ReadCategoryRules(const std::filesystem::path& dataFolder,
+                                const std::string& category) {
+    CategoryRules read;
+    read.Station = EffectiveRules({}, {});
+    StationDb db(dataFolder, StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        read.Problem = db.Problem();
+        return read;
+    }
+    const DbRead<RuleTexts> texts = db.Rules();
+    DbRead<std::vector<AttributeDef>> attributes = db.Attributes();
+    if (!texts || !attributes) {
+        read.Problem = !texts ? texts.Problem : attributes.Problem;
+        return read;
+    }
+    read.Attributes = std::move(attributes.Value);
+    const ParsedList station = Parse(texts.Value, "");
+    const ParsedList own = category.empty() ? ParsedList{} : Parse(texts.Value, category);
+    read.Problem = !station.Problem.empty() ? station.Problem : own.Problem;
+    read.Station = EffectiveRules(station.Rules, {});
+    read.Own = Meaning(own.Rules);
+    return read;
+}
+
+DbStatus SaveCategoryRules(const std::filesystem::path& dataFolder, const std::string& category,
+                           const std::vector<RuleDef>& own) {
+    {
+        StationDb kept(dataFolder, StationDb::Mode::IfExists);
+        if (!kept.IsOpen() && !kept.Problem().empty()) {
+            return {kept.Problem()};
+        }
+        if (!kept.IsOpen() && EffectiveRules(own, {}) == EffectiveRules({}, {})) {
+            return {};
+        }
+        if (kept.IsOpen()) {
+            const DbRead<RuleTexts> texts = kept.Rules();
+            if (!texts) {
+                return {texts.Problem};
+            }
+            const ParsedList stored = Parse(texts.Value, category);
+            if (stored.Problem.empty() && Meaning(stored.Rules) == Meaning(own)) {
+                return {};
+            }
+        }
+    }
+    std::vector<std::string> lines;
+    for (const RuleDef& rule : own) {
+        lines.push_back(RuleText(rule));
+    }
+    StationDb db(dataFolder, StationDb::Mode::OrCreate);
+    if (!db.IsOpen()) {
+        return {db.Problem()};
+    }
+    return db.SetRules(category, lines);
+}
+
+DbStatus RenameCategoryRules(const std::filesystem::path& dataFolder, const std::string& from,
+                             const std::string& to) {
+    StationDb db(dataFolder, StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        return {db.Problem()};
+    }
+    DbRead<RuleTexts> texts = db.Rules();
+    if (!texts) {
+        return {texts.Problem};
+    }
+    RuleTexts& rules = texts.Value;
+    const auto moved = rules.find(from);
+    if (moved == rules.end() && !rules.contains(to)) {
+        return {};
+    }
+    // Rules left under the new name by a Category removed earlier do not pass to this one.
+    std::vector<std::string> list =
+        moved == rules.end() ? std::vector<std::string>{} : std::move(moved->second);
+    rules.erase(from);
+    rules[to] = std::move(list);
+    return db.ReplaceRuleBook({}, rules);
+}
+
+DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station) {
+    DbRead<std::optional<RuleTexts>> carried;
+    const auto renamed = [](const auto& c) {
+        return !c->SavedName.empty() && c->SavedName != c->Name;
+    };
+    const auto& categories = station.Categories;
+    if (station.DeletedCategories.empty() &&
+        std::none_of(categories.begin(), categories.end(), renamed)) {
+        return carried;
+    }
+    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    if (!db.IsOpen()) {
+        carried.Problem = db.Problem();  // none without a database: nothing to carry
+        return carried;
+    }
+    DbRead<RuleTexts> before = db.Rules();
+    if (!before) {
+        carried.Problem = before.Problem;
+        return carried;
+    }
+    RuleTexts after = before.Value;
+    for (const std::string& name : station.DeletedCategories) {
+        // A Category since given that name has put its own rules there.
+        if (std::none_of(categories.begin(), categories.end(),
+                         [&](const auto& c) { return c->ListName() == name; })) {
+            after.erase(name);
+        }
+    }
+    for (const auto& c : categories) {
+        if (renamed(c)) {
+            after.erase(c->SavedName);
+        }
+    }
+    // Read before any is written, so Categories that swap names swap rules.
+    for (const auto& c : categories) {
+        if (!renamed(c)) {
+            continue;
+        }
+        if (const auto list = before.Value.find(c->SavedName); list != before.Value.end()) {
+            after[c->Name] = list->second;
+        } else {
+            after.erase(c->Name);  // what a deleted Category left there does not pass on
+        }
+    }
+    if (after != before.Value) {
+        if (const DbStatus moved = db.ReplaceRuleBook({}, after); !moved) {
+            carried.Problem = moved.Problem;
+            return carried;
+        }
+        carried.Value = std::move(before.Value);
+    }
+    return carried;
+}
+
+}  // namespace spindle

@@ -1,0 +1,256 @@
+// Filling a group's tracks: its saved track list merged with a scan of its folders (a
+// Category's scan is category_scan.cpp); reloads.
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/text_case.h"
+#include "base/translate.h"
+#include "fileinfo/file_duration.h"
+#include "scan/folder_walk.h"
+#include "scan/group_scan_parts.h"
+#include "station/group_ops.h"
+#include "station/station.h"
+#include "station/track_list.h"
+
+namespace spindle {
+
+std::vector<SavedTrack> Station::ReadSavedTracks(
+    const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const {
+    // A name that would lead out of the data folder, or onto one of the station's own
+    // files, has no track list of its own.
+    if (!IsTrackListName(group.ListName(), group.Kind())) {
+        return {};
+    }
+    const std::string shownName = BaseNameNoExt(TrackListFileName(group.Name, group.Kind()));
+    const std::function<bool(const std::string&)> none;
+    return ReadTrackList(
+        TrackListPath(group), Isolated ? none : keep, settings_, [&](const std::string& path) {
+            ReportLoadProblem(
+                Format(tr("Error loading file \"%0:s\" from Category \"%1:s\"."), path, shownName));
+        });
+}
+
+void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved,
+                               bool artists) {
+    const NameRules names = Names();
+    group.Files.reserve(saved.size());
+    for (SavedTrack& t : saved) {
+        FileRec f;
+        f.FileName = std::move(t.FileName);
+        f.Duration = t.Duration;
+        f.LastUsed = t.LastUsed;
+        f.SavedLastUsed = t.LastUsed;
+        f.FileDate = t.FileDate;
+        f.Index = static_cast<std::int32_t>(group.Files.size());
+        if (artists) {
+            Artists.NoteTrack(f.FileName, f.LastUsed, names);
+        }
+        group.Files.push_back(std::move(f));
+    }
+}
+
+void Station::ReportUnmeasured(const std::string& path, std::uint16_t duration,
+                               const std::string& groupName) const {
+    // Nobody was there to type the playing time in; without one the file throws its
+    // hour's timing off, so the operator must hear of it.
+    if (duration == 0 && op_->Unattended()) {
+        ReportLoadProblem(Format(tr("The playing time of \"%0:s\" in \"%1:s\" cannot be told "
+                                    "(the file is unreadable, empty or of an unknown layout)."),
+                                 path, groupName));
+    }
+}
+
+void Station::LoadSpotFiles(TSpotDetails& group) {
+    Progress* progress = Startup ? nullptr : ProgressSink;
+    if (progress != nullptr) {
+        progress->SetText(Format(tr("Loading files for Spot \"%0:s\"."), group.Name) + "\n" +
+                          tr("Please Wait..."));
+        progress->SetCount(0);
+    }
+    group.Files.clear();
+    // Only files the scan finds are taken in, so every saved line is read: the saved
+    // values of an unreachable folder's files are kept from here.
+    std::vector<SavedTrack> saved = ReadSavedTracks(group, {});
+    if (Isolated) {
+        EnterSavedTracks(group, saved, false);
+    } else {
+        std::unordered_map<std::string, const SavedTrack*> cache;
+        cache.reserve(saved.size() * 2);
+        for (const SavedTrack& t : saved) {
+            cache.emplace(t.FileName, &t);
+        }
+        struct Collected {
+            std::string Key;  // name and folder, folded, for the order
+            std::string Folder;
+            std::string Name;
+            std::string OfferedPath;
+            bool Kept = false;  // a saved track of an unreachable folder, taken as saved
+        };
+        std::vector<Collected> collected;
+        std::unordered_set<std::string> known;
+        std::string path;
+        FileCounter counter(progress, *op_);
+        auto takeIn = [&] {
+            std::stable_sort(collected.begin(), collected.end(),
+                             [](const Collected& a, const Collected& b) { return a.Key < b.Key; });
+            for (Collected& c : collected) {
+                FileRec f;
+                f.FileName = c.Folder + c.Name;
+                if (!known.insert(f.FileName).second) {
+                    continue;
+                }
+                const auto hit = cache.find(f.FileName);
+                const SavedTrack* cached = hit == cache.end() ? nullptr : hit->second;
+                f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
+                f.SavedLastUsed = f.LastUsed;
+                f.Duration = cached != nullptr ? cached->Duration : 0;
+                std::uint32_t dosDate = 0;
+                const std::uint16_t measured =
+                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, *op_, &dosDate);
+                // A shortcut's date is the shortcut's own; a file's came with its reading.
+                if (!c.Kept) {
+                    f.FileDate = DateOfDos(c.OfferedPath == f.FileName && dosDate != 0
+                                               ? dosDate
+                                               : FileDosDate(c.OfferedPath));
+                }
+                if (f.FileDate == 0.0 && cached != nullptr) {
+                    f.FileDate = cached->FileDate;
+                }
+                if (measured != 0 && measured != f.Duration) {
+                    f.Duration = measured;
+                    Changed.FileLists = true;
+                }
+                if (!c.Kept) {
+                    ReportUnmeasured(f.FileName, f.Duration, group.Name);
+                }
+                f.Index = static_cast<std::int32_t>(group.Files.size());
+                group.Files.push_back(std::move(f));
+                counter.Count();
+            }
+            collected.clear();
+        };
+        // The saved tracks below an unreachable entry join the collection as they were.
+        auto keepSaved = [&](const std::string& entry) {
+            Unreachable root;
+            root.Add(entry);
+            for (const SavedTrack& t : saved) {
+                if (root.Holds(t.FileName)) {
+                    const std::string folder = ExtractFilePath(t.FileName);
+                    const std::string name = ExtractFileName(t.FileName);
+                    collected.push_back(
+                        {FoldCase(name + "?" + folder), folder, name, t.FileName, true});
+                }
+            }
+            if (group.SortType == kSortPerFolder) {
+                takeIn();
+            }
+        };
+        FolderWalkCallbacks walk;
+        walk.Missing = [&](const std::string& entry) {
+            if (!ReportWindowsPath(entry)) {
+                ReportLoadProblem(
+                    Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."),
+                           entry, group.Name));
+            }
+            keepSaved(entry);
+        };
+        walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
+            ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
+                                        "saved tracks are kept as they were."),
+                                     folder, group.Name, reason));
+            keepSaved(folder);
+        };
+        walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
+            std::string folder;
+            std::string name;
+            if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
+                return;
+            }
+            std::string key = FoldCase(name + "?" + folder);
+            collected.push_back({std::move(key), folder, name, offeredFolder + offeredName, false});
+        };
+        if (group.SortType == kSortPerFolder) {
+            walk.AfterEntry = takeIn;
+        }
+        WalkFolders(group.Folders, group.Subfolders, walk);
+        takeIn();
+    }
+
+    if (!group.Files.empty()) {
+        const auto average = AverageOfFiles(group.Files, group.IsBlock());
+        if (average && *average != group.AverageTime) {
+            group.AverageTime = *average;
+            Changed.Spots = true;
+        }
+    }
+    if (group.SortType == kSortRandomly) {
+        ShuffleFiles(group, Random);
+    }
+}
+
+void Station::ReloadFiles(TCustomDetails& group) {
+    tagCache_.NewScan(false);
+    // What is known of the tracks now may be newer than their saved list (a run or a
+    // correction not saved yet): it stays with every file the scan still finds.
+    std::unordered_map<std::string, FileRec> known;
+    known.reserve(group.Files.size());
+    for (FileRec& f : group.Files) {
+        known.emplace(f.FileName, std::move(f));
+    }
+    if (group.Kind() == GroupKind::Category) {
+        LoadCategoryFiles(static_cast<TCategoryDetails&>(group), false);
+    } else {
+        LoadSpotFiles(static_cast<TSpotDetails&>(group));
+    }
+    tagCache_.EndScan();
+    for (FileRec& f : group.Files) {
+        const auto before = known.find(f.FileName);
+        if (before == known.end()) {
+            continue;
+        }
+        f.LastUsed = before->second.LastUsed;
+        f.SavedLastUsed = before->second.SavedLastUsed;
+        if (before->second.Duration != 0) {
+            f.Duration = before->second.Duration;
+        }
+    }
+}
+
+NameRules Station::Names() const {
+    NameRules rules = Opt.Names();
+    rules.Tagged = tagCache_.Names();
+    return rules;
+}
+
+void Station::TellTagProblem(const std::string& problem) const {
+    if (!problem.empty()) {
+        ReportLoadProblem(Format(tr("%0:s\nThe tracks are loaded without their tags."), problem));
+    }
+}
+
+void Station::RebuildArtists() {
+    Artists.Clear();
+    const NameRules names = Names();
+    for (const auto& c : Categories) {
+        for (const FileRec& f : c->Files) {
+            Artists.NoteTrack(f.FileName, f.LastUsed, names);
+        }
+    }
+}
+
+void Station::ReloadAllFiles() {
+    Artists.Clear();
+    tagCache_.NewScan(true);
+    for (auto& c : Categories) {
+        LoadCategoryFiles(*c, false);
+    }
+    for (auto& s : SpotGroups) {
+        LoadSpotFiles(*s);
+    }
+    tagCache_.EndScan();
+}
+
+}  // namespace spindle

@@ -1,0 +1,318 @@
+#include "stationdb/station_db.h"
+
+#include "stationdb/station_db_guard.h"
+
+#include <SQLiteCpp/Backup.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <SQLiteCpp/VariadicBind.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "base/format.h"
+#include "base/translate.h"
+
+namespace spindle {
+namespace {
+
+// Each entry takes the schema from its index to the next version. Tags and attribute
+// values are empty text and zero rather than NULL, so queries need no NULL cases; a
+// track added by hand before any scan has no size or time, so the scan reads it.
+const char* const kMigrations[] = {
+    R"(CREATE TABLE tracks (
+           id INTEGER PRIMARY KEY,
+           path TEXT NOT NULL UNIQUE,
+           size INTEGER,
+           mtime INTEGER,
+           artist TEXT NOT NULL DEFAULT '',
+           title TEXT NOT NULL DEFAULT '',
+           album TEXT NOT NULL DEFAULT '',
+           isrc TEXT NOT NULL DEFAULT '',
+           composer TEXT NOT NULL DEFAULT '',
+           publisher TEXT NOT NULL DEFAULT '',
+           genre TEXT NOT NULL DEFAULT '',
+           year INTEGER NOT NULL DEFAULT 0,
+           bpm REAL NOT NULL DEFAULT 0);
+       CREATE TABLE track_extra (
+           track_id INTEGER NOT NULL REFERENCES tracks(id) ON DELETE CASCADE,
+           key TEXT NOT NULL,
+           value TEXT NOT NULL,
+           PRIMARY KEY (track_id, key)) WITHOUT ROWID;
+       CREATE TABLE attributes (
+           id INTEGER PRIMARY KEY,
+           name TEXT NOT NULL UNIQUE,
+           source TEXT NOT NULL DEFAULT 'hand',
+           banding TEXT NOT NULL DEFAULT '');
+       CREATE TABLE attribute_values (
+           attribute_id INTEGER NOT NULL REFERENCES attributes(id) ON DELETE CASCADE,
+           position INTEGER NOT NULL,
+           value TEXT NOT NULL,
+           PRIMARY KEY (attribute_id, value)) WITHOUT ROWID;
+       CREATE TABLE track_attributes (
+           track_id INTEGER NOT NULL REFERENCES tracks(id) ON DELETE CASCADE,
+           attribute_id INTEGER NOT NULL,
+           value TEXT NOT NULL,
+           PRIMARY KEY (track_id, attribute_id),
+           FOREIGN KEY (attribute_id, value)
+               REFERENCES attribute_values(attribute_id, value) ON DELETE CASCADE
+           ) WITHOUT ROWID;
+       CREATE INDEX track_attributes_by_value ON track_attributes(attribute_id, value);)",
+    // Station settings beyond Options.dat, each Category's ordered rules (scope "" for the
+    // station's own) as their text, and every track a saved run put on the air.
+    R"(CREATE TABLE settings (
+           key TEXT PRIMARY KEY,
+           value TEXT NOT NULL) WITHOUT ROWID;
+       CREATE TABLE rules (
+           scope TEXT NOT NULL,
+           position INTEGER NOT NULL,
+           rule TEXT NOT NULL,
+           PRIMARY KEY (scope, position)) WITHOUT ROWID;
+       CREATE TABLE airings (
+           path TEXT NOT NULL,
+           aired_at REAL NOT NULL,
+           category TEXT NOT NULL DEFAULT '',
+           run_start REAL NOT NULL DEFAULT 0);
+       CREATE INDEX airings_by_time ON airings(aired_at);
+       CREATE INDEX airings_by_path ON airings(path);)",
+};
+static_assert(std::size(kMigrations) == StationDb::kSchemaVersion);
+
+std::int64_t OrUnknown(const SQLite::Column& column) {
+    return column.isNull() ? -1 : column.getInt64();
+}
+
+}  // namespace
+
+std::filesystem::path StationDb::FileIn(const std::filesystem::path& dataFolder) {
+    return dataFolder / "Station.db";
+}
+
+StationDb::StationDb(const std::filesystem::path& dataFolder, Mode mode)
+    : file_(FileIn(dataFolder)) {
+    std::error_code error;
+    if (mode == Mode::IfExists && !std::filesystem::exists(file_, error)) {
+        return;
+    }
+    Open(mode == Mode::OrCreate);
+}
+
+StationDb::~StationDb() = default;
+
+void StationDb::Open(bool create) {
+    try {
+        db_ = std::make_unique<SQLite::Database>(
+            file_.string(), SQLite::OPEN_READWRITE | (create ? SQLite::OPEN_CREATE : 0));
+        db_->setBusyTimeout(2000);
+        // Takes effect only outside a transaction.
+        db_->exec("PRAGMA foreign_keys=ON");
+        Migrate();
+        // After the migration, so a database this program refuses stays as it was.
+        db_->exec("PRAGMA journal_mode=WAL");
+    } catch (const DbRefusal& e) {
+        db_.reset();
+        problem_ = e.what();
+    } catch (const std::exception& e) {
+        db_.reset();
+        problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file_.string(), e.what());
+    }
+}
+
+// The version is read inside the write transaction, so two programs opening an old
+// database together migrate it once.
+void StationDb::Migrate() {
+    SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
+    const int version = db_->execAndGet("PRAGMA user_version").getInt();
+    if (version > kSchemaVersion) {
+        throw DbRefusal(Format(tr("\"%0:s\" was made by a newer version of Spindle (database "
+                                  "version %1:d; this version knows up to %2:d)."),
+                               file_.string(), version, kSchemaVersion));
+    }
+    if (version == kSchemaVersion) {
+        return;
+    }
+    for (int step = version; step < kSchemaVersion; ++step) {
+        db_->exec(kMigrations[step]);
+    }
+    db_->exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
+    transaction.commit();
+}
+
+DbStatus StationDb::StoreTracks(const std::vector<TrackRecord>& tracks) {
+    return UpdateTracks(tracks, {});
+}
+
+DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
+                                 const std::vector<std::string>& gone) {
+    return Guarded<bool>([&](SQLite::Database& db) {
+        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
+        for (const std::string& path : gone) {
+            remove.reset();
+            remove.bind(1, path);
+            remove.exec();
+        }
+        SQLite::Statement upsert(
+            db,
+            "INSERT INTO tracks (path, size, mtime, artist, title, album, isrc, composer, "
+            "publisher, genre, year, bpm) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime = excluded.mtime, "
+            "artist = excluded.artist, title = excluded.title, album = excluded.album, "
+            "isrc = excluded.isrc, composer = excluded.composer, "
+            "publisher = excluded.publisher, genre = excluded.genre, year = excluded.year, "
+            "bpm = excluded.bpm RETURNING id");
+        SQLite::Statement clearExtra(db, "DELETE FROM track_extra WHERE track_id = ?");
+        SQLite::Statement addExtra(db, "INSERT INTO track_extra VALUES (?, ?, ?)");
+        for (const TrackRecord& track : tracks) {
+            const TrackTags& tags = track.Tags;
+            upsert.reset();
+            SQLite::bind(upsert, track.Path, track.Stamp.Size, track.Stamp.MTime, tags.Artist,
+                         tags.Title, tags.Album, tags.Isrc, tags.Composer, tags.Publisher,
+                         tags.Genre, tags.Year, tags.Bpm);
+            upsert.executeStep();
+            const std::int64_t id = upsert.getColumn(0).getInt64();
+            upsert.reset();
+            clearExtra.reset();
+            clearExtra.bind(1, id);
+            clearExtra.exec();
+            for (const auto& [key, value] : tags.Extra) {
+                addExtra.reset();
+                SQLite::bind(addExtra, id, key, value);
+                addExtra.exec();
+            }
+        }
+        transaction.commit();
+        return true;
+    });
+}
+
+DbRead<std::unordered_map<std::string, KeptTrack>> StationDb::KeptTracks(
+    const std::vector<std::string>& prefixes) {
+    return Guarded<std::unordered_map<std::string, KeptTrack>>([&](SQLite::Database& db) {
+        std::unordered_map<std::string, KeptTrack> kept;
+        // Text compares byte by byte, so a prefix's paths run up to the prefix with its
+        // last byte raised; one of nothing but 0xFF bytes has no such end.
+        SQLite::Statement bounded(db,
+                                  "SELECT path, size, mtime, artist, title FROM tracks "
+                                  "WHERE path >= ? AND path < ?");
+        SQLite::Statement open(db,
+                               "SELECT path, size, mtime, artist, title FROM tracks "
+                               "WHERE path >= ?");
+        for (const std::string& prefix : prefixes) {
+            std::string end = prefix;
+            while (!end.empty() && static_cast<unsigned char>(end.back()) == 0xFF) {
+                end.pop_back();
+            }
+            SQLite::Statement& query = end.empty() ? open : bounded;
+            query.reset();
+            query.bind(1, prefix);
+            if (!end.empty()) {
+                end.back() = static_cast<char>(end.back() + 1);
+                query.bind(2, end);
+            }
+            while (query.executeStep()) {
+                kept.try_emplace(
+                    query.getColumn(0).getString(),
+                    KeptTrack{{OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2))},
+                              query.getColumn(3).getString(),
+                              query.getColumn(4).getString()});
+            }
+        }
+        return kept;
+    });
+}
+
+DbRead<std::optional<TrackRecord>> StationDb::Track(const std::string& path) {
+    return Guarded<std::optional<TrackRecord>>([&](SQLite::Database& db) {
+        SQLite::Statement query(db,
+                                "SELECT id, size, mtime, artist, title, album, isrc, composer, "
+                                "publisher, genre, year, bpm FROM tracks WHERE path = ?");
+        query.bind(1, path);
+        std::optional<TrackRecord> found;
+        if (!query.executeStep()) {
+            return found;
+        }
+        TrackRecord& track = found.emplace();
+        track.Path = path;
+        track.Stamp = {OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2))};
+        TrackTags& tags = track.Tags;
+        for (auto [field, column] : {std::pair{&tags.Artist, 3},
+                                     {&tags.Title, 4},
+                                     {&tags.Album, 5},
+                                     {&tags.Isrc, 6},
+                                     {&tags.Composer, 7},
+                                     {&tags.Publisher, 8},
+                                     {&tags.Genre, 9}}) {
+            *field = query.getColumn(column).getString();
+        }
+        tags.Year = query.getColumn(10).getInt();
+        tags.Bpm = query.getColumn(11).getDouble();
+        SQLite::Statement extra(db, "SELECT key, value FROM track_extra WHERE track_id = ?");
+        extra.bind(1, query.getColumn(0).getInt64());
+        while (extra.executeStep()) {
+            tags.Extra[extra.getColumn(0).getString()] = extra.getColumn(1).getString();
+        }
+        return found;
+    });
+}
+
+bool StationDb::IsCurrent(const std::string& path, const TrackStamp& stamp) {
+    const auto track = Track(path);
+    // A track added by hand has no stamp, and no stamp a scan gives matches that.
+    return track && track.Value && track.Value->Stamp.Size >= 0 && track.Value->Stamp == stamp;
+}
+
+DbRead<int> StationDb::RemoveTracksExcept(const std::vector<std::string>& present) {
+    return Guarded<int>([&](SQLite::Database& db) {
+        const std::unordered_set<std::string> keep(present.begin(), present.end());
+        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        std::vector<std::int64_t> gone;
+        SQLite::Statement all(db, "SELECT id, path FROM tracks");
+        while (all.executeStep()) {
+            if (!keep.contains(all.getColumn(1).getString())) {
+                gone.push_back(all.getColumn(0).getInt64());
+            }
+        }
+        SQLite::Statement remove(db, "DELETE FROM tracks WHERE id = ?");
+        for (const std::int64_t id : gone) {
+            remove.reset();
+            remove.bind(1, id);
+            remove.exec();
+        }
+        transaction.commit();
+        return static_cast<int>(gone.size());
+    });
+}
+
+// The copy is made beside the target and put in place whole, so a failed backup leaves
+// an earlier one as it was.
+DbStatus StationDb::Backup(const std::filesystem::path& target) {
+    std::filesystem::path part = target;
+    part += ".part";
+    const DbRead<bool> source = Guarded<bool>([](SQLite::Database&) { return true; });
+    if (!source) {
+        return source;
+    }
+    std::error_code ignored;
+    try {
+        std::filesystem::remove(part, ignored);
+        {
+            SQLite::Database copy(part.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            SQLite::Backup(copy, *db_).executeStep();
+            // A copy is one file: no write-ahead log beside it.
+            copy.exec("PRAGMA journal_mode=DELETE");
+        }
+        std::filesystem::rename(part, target);
+    } catch (const std::exception& e) {
+        std::filesystem::remove(part, ignored);
+        return {Format(tr("Cannot write \"%0:s\": %1:s"), target.string(), e.what())};
+    }
+    return {};
+}
+
+}  // namespace spindle

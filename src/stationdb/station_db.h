@@ -1,0 +1,181 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "base/datetime.h"
+#include "fileinfo/tags.h"
+
+namespace SQLite {
+class Database;
+}
+
+namespace spindle {
+
+// What a call on the station database left: nothing, or a message for the operator.
+struct DbStatus {
+    std::string Problem;
+    explicit operator bool() const { return Problem.empty(); }
+};
+
+template <typename T>
+struct DbRead : DbStatus {
+    T Value{};
+};
+
+// The file facts a scan keeps to know whether a file changed since it read its tags.
+struct TrackStamp {
+    std::int64_t Size = -1;
+    std::int64_t MTime = -1;  // seconds since the epoch, as stat gives it
+    bool operator==(const TrackStamp&) const = default;
+};
+
+struct TrackRecord {
+    std::string Path;  // UTF-8
+    TrackStamp Stamp;
+    TrackTags Tags;
+};
+
+// What a scan needs of a kept track: whether to read it again, and its names.
+struct KeptTrack {
+    TrackStamp Stamp;
+    std::string Artist, Title;
+};
+
+// An attribute a station schedules by (stationdb/attribute_source.h tells how a source and
+// a banding give a track its value).
+struct AttributeDef {
+    std::string Name;
+    std::string Source = "hand";      // "hand", a tag field ("bpm", "genre") or a free text key
+    std::string Banding;              // how a numeric tag falls into the values; kept as written
+    std::vector<std::string> Values;  // in the order the operator gave them
+    bool operator==(const AttributeDef&) const = default;
+};
+
+// Values to set, by attribute name: (path, value) pairs, an empty value clearing one.
+using AttributeValues = std::map<std::string, std::vector<std::pair<std::string, std::string>>>;
+
+// A track as the database keeps it, for reading every track at once.
+struct StoredTrack {
+    std::string Path;
+    TrackTags Tags;
+    std::map<std::string, std::string> HandValues;  // attribute name -> value set by hand
+};
+
+// By attribute name, how many tracks have each value set by hand.
+using HandValueCounts = std::map<std::string, std::map<std::string, long long>>;
+
+// Rules as text, by scope: "" for the station's, else a Category's name.
+using RuleTexts = std::map<std::string, std::vector<std::string>>;
+
+// A track a run put on the air.
+struct Airing {
+    std::string Path;  // UTF-8, as the Category holds it
+    TDateTime AiredAt = 0.0;
+    std::string Category;
+    bool operator==(const Airing&) const = default;
+};
+
+// "Station.db" in the data folder: what the classic data files do not hold (tags,
+// attributes). Those files stay the authority for what they hold; a folder without the
+// database works as before, so it is made only by the first feature that needs it.
+// Every call catches the database's own errors and hands back a message instead.
+class StationDb {
+public:
+    static constexpr int kSchemaVersion = 2;
+    enum class Mode { IfExists, OrCreate };
+
+    StationDb(const std::filesystem::path& dataFolder, Mode mode);
+    ~StationDb();
+    StationDb(const StationDb&) = delete;
+    StationDb& operator=(const StationDb&) = delete;
+
+    static std::filesystem::path FileIn(const std::filesystem::path& dataFolder);
+
+    bool IsOpen() const { return db_ != nullptr; }
+    // When not open: why, or empty when the folder simply has no database (IfExists).
+    const std::string& Problem() const { return problem_; }
+
+    // Stores each track's stamp and tags, adding or replacing it by path; all or none.
+    DbStatus StoreTracks(const std::vector<TrackRecord>& tracks);
+    // StoreTracks, and forgets the tracks of `gone` with their attribute values, in one
+    // transaction.
+    DbStatus UpdateTracks(const std::vector<TrackRecord>& tracks,
+                          const std::vector<std::string>& gone);
+    // The kept tracks whose paths begin with one of `prefixes`, by path: one query a
+    // prefix, so a scan asks once for all its folders' files.
+    DbRead<std::unordered_map<std::string, KeptTrack>> KeptTracks(
+        const std::vector<std::string>& prefixes);
+    DbRead<std::optional<TrackRecord>> Track(const std::string& path);
+    // Whether the tags kept for `path` were read from the file as it is now.
+    bool IsCurrent(const std::string& path, const TrackStamp& stamp);
+    // Forgets every track whose path is not in `present`, with its attribute values.
+    DbRead<int> RemoveTracksExcept(const std::vector<std::string>& present);
+
+    // Adds an attribute or replaces the one of that name. A value no longer listed is
+    // cleared from every track that had it. A definition AttributeProblem finds fault with
+    // is refused with its message.
+    DbStatus DefineAttribute(const AttributeDef& attribute);
+    DbRead<std::vector<AttributeDef>> Attributes();
+    // Removes an attribute with the values tracks have of it; refused, naming them, while
+    // rules name it.
+    DbStatus RemoveAttribute(const std::string& name);
+    // Sets `attribute` on many tracks at once (path, value; an empty value clears it), all
+    // or none. A track not yet scanned is added, to be read by the next scan.
+    DbStatus SetAttribute(const std::string& attribute,
+                          const std::vector<std::pair<std::string, std::string>>& values);
+    // Sets several attributes as SetAttribute does, all of them or none.
+    DbStatus SetAttributes(const AttributeValues& values);
+    // Every track the database knows, in a few bulk reads. Tags.Extra holds only the free
+    // text fields named in `extraKeys` (upper case), as reading every one costs.
+    DbRead<std::vector<StoredTrack>> StoredTracks(const std::vector<std::string>& extraKeys);
+    // The attributes set on one track, by name.
+    DbRead<std::map<std::string, std::string>> AttributesOf(const std::string& path);
+    // How many tracks hold each value set by hand, in one grouped read.
+    DbRead<HandValueCounts> HandValuesHeld();
+
+    // A station setting kept beyond Options.dat; empty when never set.
+    DbRead<std::string> Setting(const std::string& key);
+    DbStatus SetSetting(const std::string& key, const std::string& value);
+
+    // Every scope's rules in their order, as text: the station's under "", each
+    // Category's own under its name.
+    DbRead<RuleTexts> Rules();
+    // Replaces one scope's rules; an empty list removes them.
+    DbStatus SetRules(const std::string& scope, const std::vector<std::string>& rules);
+    // Defines `attributes` (as DefineAttribute) and replaces every scope's rules with
+    // `rules`, all or none.
+    DbStatus ReplaceRuleBook(const std::vector<AttributeDef>& attributes, const RuleTexts& rules);
+
+    // Records what a run of the hours from `from` up to `to` put on the air (its last hour
+    // may run past `to`), replacing what an earlier run of those hours recorded; all or
+    // none.
+    DbStatus RecordAirings(TDateTime from, TDateTime to, const std::vector<Airing>& airings);
+    // The airings from `from` up to `to`, in time order.
+    DbRead<std::vector<Airing>> Airings(TDateTime from, TDateTime to);
+
+    // A consistent copy of the database at `target`, taken while it stays in use.
+    DbStatus Backup(const std::filesystem::path& target);
+
+private:
+    void Open(bool create);
+    void Migrate();
+    static void Define(SQLite::Database& db, const AttributeDef& attribute);
+    static void SetValues(SQLite::Database& db, const std::string& attribute,
+                          const std::vector<std::pair<std::string, std::string>>& values);
+    template <typename T, typename F>
+    DbRead<T> Guarded(F&& work);
+
+    std::filesystem::path file_;
+    std::unique_ptr<SQLite::Database> db_;
+    std::string problem_;
+};
+
+}  // namespace spindle

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the station database's source files share: how a call turns the database's own
+// errors into a message for the operator.
+
+#include <SQLiteCpp/Database.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "base/format.h"
+#include "base/translate.h"
+#include "stationdb/station_db.h"
+
+namespace spindle {
+
+// A request the database cannot honour, its message already written for the operator.
+struct DbRefusal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+template <typename T, typename F>
+DbRead<T> StationDb::Guarded(F&& work) {
+    DbRead<T> result;
+    try {
+        if (!db_) {
+            throw DbRefusal(problem_.empty() ? Format(tr("Cannot open \"%0:s\": %1:s"),
+                                                      file_.string(), std::strerror(ENOENT))
+                                             : problem_);
+        }
+        result.Value = work(*db_);
+    } catch (const DbRefusal& e) {
+        result.Problem = e.what();
+    } catch (const std::exception& e) {
+        result.Problem =
+            Format(tr("Cannot use the station database \"%0:s\": %1:s"), file_.string(), e.what());
+    }
+    return result;
+}
+
+}  // namespace spindle

@@ -1,0 +1,119 @@
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <SQLiteCpp/VariadicBind.h>
+
+#include "stationdb/station_db.h"
+#include "stationdb/station_db_guard.h"
+
+// Settings beyond Options.dat, the rules as the operator ordered them, and the airings.
+
+namespace spindle {
+namespace {
+
+void WriteRules(SQLite::Database& db, const std::string& scope,
+                const std::vector<std::string>& rules) {
+    SQLite::Statement clear(db, "DELETE FROM rules WHERE scope = ?");
+    clear.bind(1, scope);
+    clear.exec();
+    SQLite::Statement add(db, "INSERT INTO rules VALUES (?, ?, ?)");
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        add.reset();
+        SQLite::bind(add, scope, static_cast<int>(i), rules[i]);
+        add.exec();
+    }
+}
+
+}  // namespace
+
+DbRead<std::string> StationDb::Setting(const std::string& key) {
+    return Guarded<std::string>([&](SQLite::Database& db) {
+        SQLite::Statement query(db, "SELECT value FROM settings WHERE key = ?");
+        query.bind(1, key);
+        return query.executeStep() ? query.getColumn(0).getString() : std::string();
+    });
+}
+
+DbStatus StationDb::SetSetting(const std::string& key, const std::string& value) {
+    return Guarded<bool>([&](SQLite::Database& db) {
+        SQLite::Statement set(db,
+                              "INSERT INTO settings VALUES (?, ?) ON CONFLICT DO UPDATE SET "
+                              "value = excluded.value");
+        SQLite::bind(set, key, value);
+        set.exec();
+        return true;
+    });
+}
+
+DbRead<RuleTexts> StationDb::Rules() {
+    return Guarded<RuleTexts>([&](SQLite::Database& db) {
+        RuleTexts rules;
+        SQLite::Statement query(db, "SELECT scope, rule FROM rules ORDER BY scope, position");
+        while (query.executeStep()) {
+            rules[query.getColumn(0).getString()].push_back(query.getColumn(1).getString());
+        }
+        return rules;
+    });
+}
+
+DbStatus StationDb::SetRules(const std::string& scope, const std::vector<std::string>& rules) {
+    return Guarded<bool>([&](SQLite::Database& db) {
+        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        WriteRules(db, scope, rules);
+        transaction.commit();
+        return true;
+    });
+}
+
+DbStatus StationDb::ReplaceRuleBook(const std::vector<AttributeDef>& attributes,
+                                    const RuleTexts& rules) {
+    return Guarded<bool>([&](SQLite::Database& db) {
+        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        for (const AttributeDef& attribute : attributes) {
+            Define(db, attribute);
+        }
+        db.exec("DELETE FROM rules");
+        for (const auto& [scope, list] : rules) {
+            WriteRules(db, scope, list);
+        }
+        transaction.commit();
+        return true;
+    });
+}
+
+DbStatus StationDb::RecordAirings(TDateTime from, TDateTime to,
+                                  const std::vector<Airing>& airings) {
+    return Guarded<bool>([&](SQLite::Database& db) {
+        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        // An earlier run of these hours may have played past their end: its plays go too.
+        SQLite::Statement clear(db,
+                                "DELETE FROM airings WHERE (aired_at >= ?1 AND aired_at < ?2) OR "
+                                "(run_start >= ?1 AND run_start < ?2)");
+        SQLite::bind(clear, from, to);
+        clear.exec();
+        SQLite::Statement add(db, "INSERT INTO airings VALUES (?, ?, ?, ?)");
+        for (const Airing& airing : airings) {
+            add.reset();
+            SQLite::bind(add, airing.Path, airing.AiredAt, airing.Category, from);
+            add.exec();
+        }
+        transaction.commit();
+        return true;
+    });
+}
+
+DbRead<std::vector<Airing>> StationDb::Airings(TDateTime from, TDateTime to) {
+    return Guarded<std::vector<Airing>>([&](SQLite::Database& db) {
+        std::vector<Airing> airings;
+        SQLite::Statement query(db,
+                                "SELECT path, aired_at, category FROM airings WHERE aired_at >= "
+                                "? AND aired_at < ? ORDER BY aired_at");
+        SQLite::bind(query, from, to);
+        while (query.executeStep()) {
+            airings.push_back({query.getColumn(0).getString(), query.getColumn(1).getDouble(),
+                               query.getColumn(2).getString()});
+        }
+        return airings;
+    });
+}
+
+}  // namespace spindle

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "scan/extensions.h"
+#include "station/artists.h"
+
+namespace spindle {
+namespace {
+
+TEST(ArtistList, OneRecordPerArtistWhateverTheCase) {
+    ArtistList artists;
+    const NameRules rules;
+    artists.NoteTrack("/m/Band - One.mp3", 100.0, rules);
+    artists.NoteTrack("/m/BAND - Two.mp3", 50.0, rules);
+    artists.NoteTrack("/m/Jingle.mp3", 0.0, rules);
+    EXPECT_EQ(artists.Count(), 2u);
+    ASSERT_NE(artists.Find("band"), nullptr);
+    EXPECT_EQ(artists.Find("band")->LastPlayed, 100.0);
+    EXPECT_EQ(artists.Find("band")->SavedLastPlayed, 100.0);
+    EXPECT_NE(artists.Find("Jingle.mp3"), nullptr);
+    EXPECT_EQ(artists.SortedNames(), (std::vector<std::string>{"Band", "Jingle.mp3"}));
+}
+
+TEST(ArtistList, RevertsToAndMarksTheSavedState) {
+    ArtistList artists;
+    artists.NoteTrack("/m/Émile - Song.mp3", 10.0, NameRules{});
+    ArtistRec* rec = artists.Find("ÉMILE");
+    ASSERT_NE(rec, nullptr);
+    rec->LastPlayed = 20.0;
+    artists.RevertAll();
+    EXPECT_EQ(rec->LastPlayed, 10.0);
+    rec->LastPlayed = 30.0;
+    artists.MarkAllSaved();
+    EXPECT_EQ(rec->SavedLastPlayed, 30.0);
+}
+
+// All are selected at first; a name matches on its first four letters.
+TEST(Extensions, AllAtFirstThenMatchOnTheFirstFourLettersOfTheName) {
+    ExtensionSet set;
+    EXPECT_EQ(set.SelectedNames().size(), ExtensionSet::kCount);
+    EXPECT_TRUE(set.IsExtensionEnabled(".BAT"));
+    set.SelectNone();
+    EXPECT_FALSE(set.AnySelected());
+    set.Select("AIF");
+    set.Select("mpeg");
+    EXPECT_TRUE(set.IsExtensionEnabled(".AIF"));
+    EXPECT_FALSE(set.IsExtensionEnabled(".AIFF"));  // only when AIFF itself is selected
+    EXPECT_TRUE(set.IsExtensionEnabled(".mpeg"));
+    EXPECT_TRUE(set.IsExtensionEnabled(".MPEGX"));  // looked up by its first four
+    EXPECT_FALSE(set.IsExtensionEnabled(".MP3"));
+    EXPECT_FALSE(set.IsExtensionEnabled(""));
+    EXPECT_FALSE(set.IsExtensionEnabled(".FLAC"));
+    EXPECT_FALSE(set.Select("FLAC"));
+    EXPECT_EQ(set.SelectedNames(), (std::vector<std::string>{"AIF", "MPEG"}));
+}
+
+}  // namespace
+}  // namespace spindle

@@ -1,0 +1,124 @@
+#include "stationdb/station_db.h"
+
+#include <SQLiteCpp/Database.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "support/temp_dir.h"
+
+namespace spindle {
+namespace {
+
+using test::TempDir;
+
+const std::string kSong = "/music/Caf\xC3\xA9/Song.mp3";
+const std::string kOther = "/music/Other.flac";
+
+int Count(const TempDir& dir, const char* table) {
+    SQLite::Database db(dir / "Station.db");
+    return db.execAndGet(std::string("SELECT count(*) FROM ") + table).getInt();
+}
+
+// A refused or unreadable file is reported and left exactly as it was; a migration that
+// fails halfway leaves nothing of itself behind.
+TEST(StationDb, RefusesNewerFailedAndCorruptDatabasesUntouched) {
+    const struct {
+        std::string Sql;
+        const char* Expected;
+    } cases[] = {
+        {"PRAGMA user_version=" + std::to_string(StationDb::kSchemaVersion + 1), "newer"},
+        {"PRAGMA user_version=99", "newer"},
+        {"CREATE TABLE attributes (x)", "already exists"},
+        {"", "not a database"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        if (c.Sql.empty()) {
+            std::string bytes(8192, '\0');
+            std::ranges::generate(bytes, std::mt19937(7));
+            dir.Write("Station.db", bytes);
+        } else {
+            SQLite::Database(dir / "Station.db", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                .exec(c.Sql);
+        }
+        const auto before = test::Snapshot(dir.Path());
+        StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+        EXPECT_FALSE(db.IsOpen()) << c.Sql;
+        EXPECT_NE(db.Problem().find(dir / "Station.db"), std::string::npos) << db.Problem();
+        EXPECT_NE(db.Problem().find(c.Expected), std::string::npos) << db.Problem();
+        EXPECT_EQ(test::Snapshot(dir.Path()), before) << c.Sql;
+        EXPECT_FALSE(db.StoreTracks({{kSong, {1, 2}, {}}}));
+    }
+}
+
+// Made only when asked; tags kept by path until the file's size or time changes; tracks
+// gone from the folders take their tags and attribute values with them; a backup reopens.
+TEST(StationDb, KeepsTagsUntilTheFileChangesAndSurvivesReopenAndBackup) {
+    TempDir dir, copy;
+    EXPECT_FALSE(StationDb(dir.Path(), StationDb::Mode::IfExists).IsOpen());
+    EXPECT_TRUE(test::Snapshot(dir.Path()).empty());
+    TrackRecord song{kSong, {4000, 1700000000}, {}}, other{kOther, {1, 2}, {}};
+    song.Tags.Artist = "Art";
+    song.Tags.Isrc = "GBAAA0000001";
+    song.Tags.Year = 1999;
+    song.Tags.Bpm = 121.5;
+    song.Tags.Extra = {{"MOOD", "Calm"}, {"LOCAL", "Y"}};
+    other.Tags.Title = "Other";
+    ASSERT_TRUE(StationDb(dir.Path(), StationDb::Mode::OrCreate).StoreTracks({song}));
+    EXPECT_EQ(SQLite::Database(dir / "Station.db").execAndGet("PRAGMA user_version").getInt(),
+              StationDb::kSchemaVersion);
+
+    StationDb db(dir.Path(), StationDb::Mode::IfExists);
+    ASSERT_TRUE(db.IsOpen()) << db.Problem();
+    EXPECT_EQ(db.Track(kSong).Value->Tags, song.Tags);
+    EXPECT_TRUE(db.IsCurrent(kSong, {4000, 1700000000}));
+    EXPECT_FALSE(db.IsCurrent(kSong, {4000, 1700000001}));
+    EXPECT_FALSE(db.IsCurrent(kSong, {4001, 1700000000}));
+    EXPECT_FALSE(db.IsCurrent(kOther, {4000, 1700000000}));
+    song.Tags.Extra = {{"MOOD", "Dark"}};
+    ASSERT_TRUE(db.StoreTracks({song, other}));
+    EXPECT_EQ(db.Track(kSong).Value->Tags, song.Tags);
+
+    ASSERT_TRUE(db.DefineAttribute({"Local", "LOCAL", "", {"Yes", "No"}}));
+    ASSERT_TRUE(db.SetAttribute("Local", {{kSong, "Yes"}, {kOther, "No"}}));
+    EXPECT_EQ(db.RemoveTracksExcept({kOther}).Value, 1);
+    EXPECT_FALSE(db.Track(kSong).Value);
+    EXPECT_EQ(Count(dir, "track_extra"), 0);
+    EXPECT_EQ(Count(dir, "track_attributes"), 1);
+
+    ASSERT_TRUE(db.Backup(copy / "Station.db"));
+    StationDb restored(copy.Path(), StationDb::Mode::IfExists);
+    EXPECT_EQ(restored.Track(kOther).Value->Tags.Title, "Other");
+    EXPECT_EQ(restored.AttributesOf(kOther).Value.at("Local"), "No");
+}
+
+TEST(StationDb, AttributeValuesAreSetAllOrNone) {
+    TempDir dir;
+    StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+    const AttributeDef tempo{"Tempo", "bpm", "90;120", {"Slow", "Medium", "Fast"}};
+    const AttributeDef vocal{"Vocal", "hand", "", {"Female", "Male"}};
+    ASSERT_TRUE(db.DefineAttribute(tempo) && db.DefineAttribute(vocal));
+    EXPECT_EQ(db.Attributes().Value, (std::vector{tempo, vocal}));
+
+    // Tracks not yet scanned are added, to be read by the next scan.
+    ASSERT_TRUE(db.SetAttribute("Tempo", {{kSong, "Fast"}, {kOther, "Slow"}}));
+    EXPECT_FALSE(db.IsCurrent(kOther, {}));
+    const DbStatus bad = db.SetAttribute("Tempo", {{kSong, "Slow"}, {kOther, "Loud"}});
+    EXPECT_NE(bad.Problem.find("Loud"), std::string::npos) << bad.Problem;
+    EXPECT_FALSE(db.SetAttribute("Mood", {{kSong, "Calm"}}));
+    EXPECT_EQ(db.AttributesOf(kSong).Value,
+              (std::map<std::string, std::string>{{"Tempo", "Fast"}}));
+
+    // A value no longer listed leaves the tracks that had it; an empty value clears.
+    ASSERT_TRUE(db.DefineAttribute({"Tempo", "bpm", "100", {"Slow", "Quick"}}));
+    EXPECT_TRUE(db.AttributesOf(kSong).Value.empty());
+    ASSERT_TRUE(db.SetAttribute("Vocal", {{kOther, "Male"}}));
+    ASSERT_TRUE(db.SetAttribute("Tempo", {{kOther, ""}}));
+    EXPECT_EQ(db.AttributesOf(kOther).Value,
+              (std::map<std::string, std::string>{{"Vocal", "Male"}}));
+}
+
+}  // namespace
+}  // namespace spindle
