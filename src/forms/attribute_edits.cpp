@@ -151,4 +151,10 @@ DbStatus SaveAttribute(const std::filesystem::path& dataFolder, const AttributeD
     return db.DefineAttribute(after);
 }
 
+DbStatus RemoveAttribute(StationDb& db, const std::string& attribute) {
+    return db.RemoveAttribute(attribute, [&](const RuleTexts& rules) {
+        return AttributeRemovalProblem(attribute, rules);
+    });
+}
+
 }  // namespace spindle

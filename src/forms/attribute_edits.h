@@ -39,6 +39,9 @@ std::vector<std::string> RulesNaming(const RuleTexts& rules, std::string_view at
                                      std::string_view value = {});
 // Why `attribute` cannot be removed: rules name it. Empty when it can.
 std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts& rules);
+// Removes `attribute` with the values tracks have of it, unless rules name it (checked in
+// the same transaction, so a rule added meanwhile still keeps it).
+DbStatus RemoveAttribute(StationDb& db, const std::string& attribute);
 
 // The values of `before` that `after` no longer lists; tracks set to them lose them.
 std::vector<std::string> DroppedValues(const AttributeDef& before, const AttributeDef& after);

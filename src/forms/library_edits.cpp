@@ -10,6 +10,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "forms/rule_form.h"
+#include "station/category_rules.h"
 #include "station/track_list.h"
 
 namespace spindle {

@@ -6,8 +6,8 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "forms/rule_form.h"
 #include "generator/calendar_rules.h"
+#include "rules/rule_def.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {

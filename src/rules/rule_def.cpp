@@ -394,4 +394,12 @@ std::vector<RuleDef> WebcastingCaps() {
     return caps;
 }
 
+bool Removable(const RuleDef& rule) {
+    return rule.Kind != RuleKind::Song && rule.Kind != RuleKind::Artist;
+}
+
+bool BeyondIntervals(const std::vector<RuleDef>& rules) {
+    return std::any_of(rules.begin(), rules.end(), Removable);
+}
+
 }  // namespace spindle

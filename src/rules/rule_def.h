@@ -89,6 +89,13 @@ ParsedRule ParseRule(std::string_view text);
 std::vector<RuleDef> EffectiveRules(const std::vector<RuleDef>& own,
                                     const std::vector<RuleDef>& station);
 
+// Whether a rule may leave a list: the repeat intervals stay, to be placed only.
+bool Removable(const RuleDef& rule);
+
+// Whether a list holds a rule beyond the repeat intervals: only such a list needs what the
+// intervals do not (tags, attributes, the plays of earlier runs).
+bool BeyondIntervals(const std::vector<RuleDef>& rules);
+
 // The play caps US webcasting licences set: at most 4 tracks of one artist and 3 of one
 // album in any 3 hours.
 std::vector<RuleDef> WebcastingCaps();

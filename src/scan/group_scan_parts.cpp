@@ -5,7 +5,6 @@
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "scan/shortcut.h"
-#include "station/station.h"
 
 namespace spindle {
 namespace {
@@ -19,9 +18,10 @@ bool IsShortcut(std::string_view name) {
 }  // namespace
 
 bool ResolveOffered(const std::string& offeredFolder, const std::string& offeredName,
-                    std::string& folder, std::string& name, const Station& station) {
+                    std::string& folder, std::string& name, const ExtensionSet& extensions,
+                    Operator& op) {
     if (!IsShortcut(offeredName)) {
-        if (!station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(offeredName))) {
+        if (!extensions.IsExtensionEnabled(ExtractFileExt(offeredName))) {
             return false;
         }
         folder.assign(offeredFolder);
@@ -31,13 +31,13 @@ bool ResolveOffered(const std::string& offeredFolder, const std::string& offered
     const std::string shortcut = offeredFolder + offeredName;
     const std::string target = ResolveShortcutFile(shortcut);
     if (target.empty()) {
-        station.Op().Show(MessageKind::Error,
-                          Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut), Buttons::Ok);
+        op.Show(MessageKind::Error, Format(tr("Cannot resolve shortcut \"%0:s\""), shortcut),
+                Buttons::Ok);
         return false;
     }
     folder = ExtractFilePath(target);
     name = ExtractFileName(target);
-    return station.Opt.Extensions.IsExtensionEnabled(ExtractFileExt(name));
+    return extensions.IsExtensionEnabled(ExtractFileExt(name));
 }
 
 TDateTime DateOfDos(std::uint32_t dos) {

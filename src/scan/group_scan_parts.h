@@ -10,10 +10,9 @@
 #include "base/datetime.h"
 #include "base/operator.h"
 #include "base/progress.h"
+#include "scan/extensions.h"
 
 namespace spindle {
-
-class Station;
 
 // Counts offered files for the progress window, repainting every tenth.
 class FileCounter {
@@ -34,9 +33,11 @@ private:
 };
 
 // The file an offered name stands for, folder and name apart: a shortcut stands for
-// its target. False when the file is to be skipped.
+// its target. False when the file is to be skipped: its extension is not one `extensions`
+// takes, or a shortcut leads nowhere (which `op` is told).
 bool ResolveOffered(const std::string& offeredFolder, const std::string& offeredName,
-                    std::string& folder, std::string& name, const Station& station);
+                    std::string& folder, std::string& name, const ExtensionSet& extensions,
+                    Operator& op);
 
 TDateTime DateOfDos(std::uint32_t dos);
 

@@ -103,6 +103,39 @@ struct LinkPaths {
     std::string Relative;  // relative to the shortcut's folder
 };
 
+// The absolute path the link information at `info` gives, in `basePath` (left as it is
+// when it gives none); false when the structure does not fit in the file.
+bool ReadLinkInfoBase(const Bytes& b, std::size_t info, std::string& basePath) {
+    const std::uint32_t infoSize = b.U32(info);
+    if (!b.Has(info, 0x1C) || infoSize < 0x1C || !b.Has(info, infoSize)) {
+        return false;
+    }
+    const std::size_t end = info + infoSize;
+    const std::uint32_t headerSize = b.U32(info + 4);
+    const std::uint32_t infoFlags = b.U32(info + 8);
+    if (!(infoFlags & kVolumeIdAndLocalBasePath)) {
+        return true;
+    }
+    std::string base;
+    if (headerSize >= 0x24 && b.U32(info + 0x1C) != 0) {
+        const std::size_t at = info + b.U32(info + 0x1C);
+        std::size_t chars = 0;
+        while (b.Has(at + 2 * chars, 2) && at + 2 * chars + 2 <= end &&
+               b.U16(at + 2 * chars) != 0) {
+            ++chars;
+        }
+        base = Utf16ToUtf8(b, at, chars);
+    } else if (b.U32(info + 0x10) != 0) {
+        base = b.AnsiZ(info + b.U32(info + 0x10), end);
+    }
+    const std::uint32_t suffixOffset = b.U32(info + 0x18);
+    const std::string suffix = suffixOffset != 0 ? b.AnsiZ(info + suffixOffset, end) : "";
+    if (!base.empty()) {
+        basePath = NativePath(base + suffix);
+    }
+    return true;
+}
+
 LinkPaths ReadLinkPaths(std::string_view data) {
     LinkPaths paths;
     const Bytes b(data);
@@ -116,34 +149,10 @@ LinkPaths ReadLinkPaths(std::string_view data) {
         pos += 2 + std::size_t{b.U16(pos)};
     }
     if (flags & kHasLinkInfo) {
-        const std::size_t info = pos;
-        const std::uint32_t infoSize = b.U32(info);
-        if (!b.Has(info, 0x1C) || infoSize < 0x1C || !b.Has(info, infoSize)) {
+        if (!ReadLinkInfoBase(b, pos, paths.Base)) {
             return paths;
         }
-        const std::size_t end = info + infoSize;
-        const std::uint32_t headerSize = b.U32(info + 4);
-        const std::uint32_t infoFlags = b.U32(info + 8);
-        if (infoFlags & kVolumeIdAndLocalBasePath) {
-            std::string base;
-            if (headerSize >= 0x24 && b.U32(info + 0x1C) != 0) {
-                const std::size_t at = info + b.U32(info + 0x1C);
-                std::size_t chars = 0;
-                while (b.Has(at + 2 * chars, 2) && at + 2 * chars + 2 <= end &&
-                       b.U16(at + 2 * chars) != 0) {
-                    ++chars;
-                }
-                base = Utf16ToUtf8(b, at, chars);
-            } else if (b.U32(info + 0x10) != 0) {
-                base = b.AnsiZ(info + b.U32(info + 0x10), end);
-            }
-            const std::uint32_t suffixOffset = b.U32(info + 0x18);
-            const std::string suffix = suffixOffset != 0 ? b.AnsiZ(info + suffixOffset, end) : "";
-            if (!base.empty()) {
-                paths.Base = NativePath(base + suffix);
-            }
-        }
-        pos = end;
+        pos += b.U32(pos);
     }
     // The string data: optional name, then the relative path.
     const bool unicode = (flags & kIsUnicode) != 0;

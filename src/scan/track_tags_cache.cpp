@@ -8,7 +8,7 @@
 #include "base/format.h"
 #include "base/text_case.h"
 #include "base/translate.h"
-#include "forms/rule_form.h"
+#include "rules/rule_def.h"
 #include "scan/group_scan_parts.h"
 
 namespace spindle {
@@ -115,13 +115,8 @@ void TagScan::Name(const std::string& path, const std::string& artist, const std
     }
 }
 
-DbStatus TagScan::Finish(const std::vector<FileRec>& files,
+DbStatus TagScan::Finish(const std::unordered_set<std::string_view>& present,
                          const std::function<bool(std::string_view)>& outOfReach) {
-    std::unordered_set<std::string_view> present;
-    present.reserve(files.size() * 2);
-    for (const FileRec& f : files) {
-        present.insert(f.FileName);
-    }
     std::vector<std::string> gone;
     for (const auto& entry : kept_) {
         const std::string& path = entry.first;
@@ -195,9 +190,10 @@ TrackTagsCache::Start TrackTagsCache::Begin(const std::filesystem::path& dataFol
     return start;
 }
 
-std::string TrackTagsCache::Finish(TagScan& scan, const std::vector<FileRec>& files,
+std::string TrackTagsCache::Finish(TagScan& scan,
+                                   const std::unordered_set<std::string_view>& present,
                                    const std::function<bool(std::string_view)>& outOfReach) {
-    const DbStatus kept = scan.Finish(files, outOfReach);
+    const DbStatus kept = scan.Finish(present, outOfReach);
     return kept ? std::string() : Trouble(kept.Problem);
 }
 

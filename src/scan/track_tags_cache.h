@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "fileinfo/name_conventions.h"
-#include "station/file_rec.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {
@@ -50,9 +50,9 @@ public:
     // Takes the reading of the file at `path` in, on the scan's own thread.
     void Take(const std::string& path, TagReading reading);
     // Keeps what was read, and forgets the tracks kept under the scanned folders that
-    // `files` no longer hold and whose files are gone (not those `outOfReach` says may
-    // only be out of reach).
-    DbStatus Finish(const std::vector<FileRec>& files,
+    // `present` (the paths the Category now holds) no longer holds and whose files are gone (not
+    // those `outOfReach` says may only be out of reach).
+    DbStatus Finish(const std::unordered_set<std::string_view>& present,
                     const std::function<bool(std::string_view)>& outOfReach);
 
 private:
@@ -82,7 +82,7 @@ public:
     // any rule; a folder without the database needs none, and gets none.
     Start Begin(const std::filesystem::path& dataFolder, const std::vector<std::string>& roots);
     // Ends a Category scan: the problem to tell, if any.
-    std::string Finish(TagScan& scan, const std::vector<FileRec>& files,
+    std::string Finish(TagScan& scan, const std::unordered_set<std::string_view>& present,
                        const std::function<bool(std::string_view)>& outOfReach);
     // A new scan of one group, or of all of them (whose names are then gathered afresh):
     // the database is tried again, and a problem told again.

@@ -196,7 +196,8 @@ std::vector<Station::CategoryScan::Resolved> Station::CategoryScan::Resolve(Read
     std::string name;
     for (std::size_t i = 0; i < offered_.size(); ++i) {
         const auto& [folderIndex, offeredName] = offered_[i];
-        if (!ResolveOffered(folders_[folderIndex], offeredName, folder, name, s_)) {
+        if (!ResolveOffered(folders_[folderIndex], offeredName, folder, name, s_.Opt.Extensions,
+                            s_.Op())) {
             continue;
         }
         Resolved& r = resolved.emplace_back(Resolved{
@@ -280,8 +281,13 @@ void Station::CategoryScan::FinishTags() {
     if (tags_ == nullptr) {
         return;
     }
+    std::unordered_set<std::string_view> present;
+    present.reserve(category_.Files.size() * 2);
+    for (const FileRec& f : category_.Files) {
+        present.insert(f.FileName);
+    }
     s_.TellTagProblem(s_.tagCache_.Finish(
-        *tags_, category_.Files, [&](std::string_view path) { return unreachable_.Holds(path); }));
+        *tags_, present, [&](std::string_view path) { return unreachable_.Holds(path); }));
     tags_.reset();
 }
 

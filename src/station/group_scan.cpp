@@ -63,6 +63,38 @@ void Station::ReportUnmeasured(const std::string& path, std::uint16_t duration,
     }
 }
 
+// One Spot Group's load: its folders walked, the files found sorted by name within the
+// group or each folder, and taken in with their saved last use and duration.
+class Station::SpotScan {
+public:
+    SpotScan(Station& station, TSpotDetails& group, Progress* progress)
+        : s_(station), group_(group), counter_(progress, *station.op_) {}
+    void Run();
+
+private:
+    struct Collected {
+        std::string Key;  // name and folder, folded, for the order
+        std::string Folder;
+        std::string Name;
+        std::string OfferedPath;
+        bool Kept = false;  // a saved track of an unreachable folder, taken as saved
+    };
+
+    void Walk();
+    void TakeIn();
+    FileRec Entered(const Collected& c) const;
+    // The saved tracks below an unreachable entry join the collection as they were.
+    void KeepSaved(const std::string& entry);
+
+    Station& s_;
+    TSpotDetails& group_;
+    FileCounter counter_;
+    std::vector<SavedTrack> saved_;
+    std::unordered_map<std::string, const SavedTrack*> cache_;
+    std::vector<Collected> collected_;
+    std::unordered_set<std::string> known_;
+};
+
 void Station::LoadSpotFiles(TSpotDetails& group) {
     Progress* progress = Startup ? nullptr : ProgressSink;
     if (progress != nullptr) {
@@ -70,115 +102,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
                           tr("Please Wait..."));
         progress->SetCount(0);
     }
-    group.Files.clear();
-    // Only files the scan finds are taken in, so every saved line is read: the saved
-    // values of an unreachable folder's files are kept from here.
-    std::vector<SavedTrack> saved = ReadSavedTracks(group, {});
-    if (Isolated) {
-        EnterSavedTracks(group, saved, false);
-    } else {
-        std::unordered_map<std::string, const SavedTrack*> cache;
-        cache.reserve(saved.size() * 2);
-        for (const SavedTrack& t : saved) {
-            cache.emplace(t.FileName, &t);
-        }
-        struct Collected {
-            std::string Key;  // name and folder, folded, for the order
-            std::string Folder;
-            std::string Name;
-            std::string OfferedPath;
-            bool Kept = false;  // a saved track of an unreachable folder, taken as saved
-        };
-        std::vector<Collected> collected;
-        std::unordered_set<std::string> known;
-        std::string path;
-        FileCounter counter(progress, *op_);
-        auto takeIn = [&] {
-            std::stable_sort(collected.begin(), collected.end(),
-                             [](const Collected& a, const Collected& b) { return a.Key < b.Key; });
-            for (Collected& c : collected) {
-                FileRec f;
-                f.FileName = c.Folder + c.Name;
-                if (!known.insert(f.FileName).second) {
-                    continue;
-                }
-                const auto hit = cache.find(f.FileName);
-                const SavedTrack* cached = hit == cache.end() ? nullptr : hit->second;
-                f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
-                f.SavedLastUsed = f.LastUsed;
-                f.Duration = cached != nullptr ? cached->Duration : 0;
-                std::uint32_t dosDate = 0;
-                const std::uint16_t measured =
-                    c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, *op_, &dosDate);
-                // A shortcut's date is the shortcut's own; a file's came with its reading.
-                if (!c.Kept) {
-                    f.FileDate = DateOfDos(c.OfferedPath == f.FileName && dosDate != 0
-                                               ? dosDate
-                                               : FileDosDate(c.OfferedPath));
-                }
-                if (f.FileDate == 0.0 && cached != nullptr) {
-                    f.FileDate = cached->FileDate;
-                }
-                if (measured != 0 && measured != f.Duration) {
-                    f.Duration = measured;
-                    Changed.FileLists = true;
-                }
-                if (!c.Kept) {
-                    ReportUnmeasured(f.FileName, f.Duration, group.Name);
-                }
-                f.Index = static_cast<std::int32_t>(group.Files.size());
-                group.Files.push_back(std::move(f));
-                counter.Count();
-            }
-            collected.clear();
-        };
-        // The saved tracks below an unreachable entry join the collection as they were.
-        auto keepSaved = [&](const std::string& entry) {
-            Unreachable root;
-            root.Add(entry);
-            for (const SavedTrack& t : saved) {
-                if (root.Holds(t.FileName)) {
-                    const std::string folder = ExtractFilePath(t.FileName);
-                    const std::string name = ExtractFileName(t.FileName);
-                    collected.push_back(
-                        {FoldCase(name + "?" + folder), folder, name, t.FileName, true});
-                }
-            }
-            if (group.SortType == kSortPerFolder) {
-                takeIn();
-            }
-        };
-        FolderWalkCallbacks walk;
-        walk.Missing = [&](const std::string& entry) {
-            if (!ReportWindowsPath(entry)) {
-                ReportLoadProblem(
-                    Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."),
-                           entry, group.Name));
-            }
-            keepSaved(entry);
-        };
-        walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
-            ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
-                                        "saved tracks are kept as they were."),
-                                     folder, group.Name, reason));
-            keepSaved(folder);
-        };
-        walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
-            std::string folder;
-            std::string name;
-            if (!ResolveOffered(offeredFolder, offeredName, folder, name, *this)) {
-                return;
-            }
-            std::string key = FoldCase(name + "?" + folder);
-            collected.push_back({std::move(key), folder, name, offeredFolder + offeredName, false});
-        };
-        if (group.SortType == kSortPerFolder) {
-            walk.AfterEntry = takeIn;
-        }
-        WalkFolders(group.Folders, group.Subfolders, walk);
-        takeIn();
-    }
-
+    SpotScan(*this, group, progress).Run();
     if (!group.Files.empty()) {
         const auto average = AverageOfFiles(group.Files, group.IsBlock());
         if (average && *average != group.AverageTime) {
@@ -188,6 +112,113 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
     }
     if (group.SortType == kSortRandomly) {
         ShuffleFiles(group, Random);
+    }
+}
+
+void Station::SpotScan::Run() {
+    group_.Files.clear();
+    // Only files the scan finds are taken in, so every saved line is read: the saved
+    // values of an unreachable folder's files are kept from here.
+    saved_ = s_.ReadSavedTracks(group_, {});
+    if (s_.Isolated) {
+        s_.EnterSavedTracks(group_, saved_, false);
+        return;
+    }
+    cache_.reserve(saved_.size() * 2);
+    for (const SavedTrack& t : saved_) {
+        cache_.emplace(t.FileName, &t);
+    }
+    Walk();
+    TakeIn();
+}
+
+void Station::SpotScan::Walk() {
+    FolderWalkCallbacks walk;
+    walk.Missing = [&](const std::string& entry) {
+        if (!s_.ReportWindowsPath(entry)) {
+            s_.ReportLoadProblem(
+                Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."), entry,
+                       group_.Name));
+        }
+        KeepSaved(entry);
+    };
+    walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
+        s_.ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
+                                       "saved tracks are kept as they were."),
+                                    folder, group_.Name, reason));
+        KeepSaved(folder);
+    };
+    walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
+        std::string folder;
+        std::string name;
+        if (!ResolveOffered(offeredFolder, offeredName, folder, name, s_.Opt.Extensions, s_.Op())) {
+            return;
+        }
+        std::string key = FoldCase(name + "?" + folder);
+        collected_.push_back({std::move(key), folder, name, offeredFolder + offeredName, false});
+    };
+    if (group_.SortType == kSortPerFolder) {
+        walk.AfterEntry = [&] { TakeIn(); };
+    }
+    WalkFolders(group_.Folders, group_.Subfolders, walk);
+}
+
+void Station::SpotScan::TakeIn() {
+    std::stable_sort(collected_.begin(), collected_.end(),
+                     [](const Collected& a, const Collected& b) { return a.Key < b.Key; });
+    for (const Collected& c : collected_) {
+        if (!known_.insert(c.Folder + c.Name).second) {
+            continue;
+        }
+        FileRec f = Entered(c);
+        f.Index = static_cast<std::int32_t>(group_.Files.size());
+        group_.Files.push_back(std::move(f));
+        counter_.Count();
+    }
+    collected_.clear();
+}
+
+FileRec Station::SpotScan::Entered(const Collected& c) const {
+    FileRec f;
+    f.FileName = c.Folder + c.Name;
+    const auto hit = cache_.find(f.FileName);
+    const SavedTrack* cached = hit == cache_.end() ? nullptr : hit->second;
+    f.LastUsed = cached != nullptr ? cached->LastUsed : 0.0;
+    f.SavedLastUsed = f.LastUsed;
+    f.Duration = cached != nullptr ? cached->Duration : 0;
+    std::uint32_t dosDate = 0;
+    const std::uint16_t measured =
+        c.Kept ? 0 : FileDuration(f.FileName, f.Duration == 0, s_.Op(), &dosDate);
+    // A shortcut's date is the shortcut's own; a file's came with its reading.
+    if (!c.Kept) {
+        f.FileDate = DateOfDos(
+            c.OfferedPath == f.FileName && dosDate != 0 ? dosDate : FileDosDate(c.OfferedPath));
+    }
+    if (f.FileDate == 0.0 && cached != nullptr) {
+        f.FileDate = cached->FileDate;
+    }
+    if (measured != 0 && measured != f.Duration) {
+        f.Duration = measured;
+        s_.Changed.FileLists = true;
+    }
+    if (!c.Kept) {
+        s_.ReportUnmeasured(f.FileName, f.Duration, group_.Name);
+    }
+    return f;
+}
+
+void Station::SpotScan::KeepSaved(const std::string& entry) {
+    Unreachable root;
+    root.Add(entry);
+    for (const SavedTrack& t : saved_) {
+        if (root.Holds(t.FileName)) {
+            const std::string folder = ExtractFilePath(t.FileName);
+            const std::string name = ExtractFileName(t.FileName);
+            collected_.push_back({FoldCase(name + "?" + folder), folder, name, t.FileName, true});
+        }
+    }
+    if (group_.SortType == kSortPerFolder) {
+        TakeIn();
     }
 }
 

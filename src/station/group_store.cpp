@@ -12,7 +12,7 @@
 #include "base/text_case.h"
 #include "base/text_file.h"
 #include "base/translate.h"
-#include "forms/rule_form.h"
+#include "station/category_rules.h"
 #include "station/group_ops.h"
 #include "station/station.h"
 #include "station/track_list.h"
@@ -160,6 +160,32 @@ struct CarriedList {
     std::optional<std::string> Before;
 };
 
+// Puts back the first `written` lists as they were before they were carried.
+void TakeBack(const std::vector<CarriedList>& carried, std::size_t written) {
+    for (std::size_t i = 0; i < written; ++i) {
+        std::error_code ec;
+        if (carried[i].Before) {
+            ReplaceFile(carried[i].To, *carried[i].Before);
+        } else {
+            std::filesystem::remove(carried[i].To, ec);
+        }
+    }
+}
+
+// Removes the lists under the old names, once the definitions no longer give them.
+void RemoveCarriedFrom(const std::vector<CarriedList>& carried) {
+    for (const CarriedList& c : carried) {
+        // An old name another group's list has just taken over stays.
+        const bool taken = std::any_of(carried.begin(), carried.end(), [&](const CarriedList& o) {
+            return SameText(o.ToName, c.FromName);
+        });
+        std::error_code ec;
+        if (!taken) {
+            std::filesystem::remove(c.From, ec);
+        }
+    }
+}
+
 }  // namespace
 
 bool Station::SaveGroupDefinitions(const std::vector<TCustomDetails*>& groups, const char* fileName,
@@ -191,38 +217,19 @@ bool Station::SaveGroupDefinitions(const std::vector<TCustomDetails*>& groups, c
         carried.push_back(
             {g->SavedName, g->Name, from, to, std::move(*contents), ReadFileBytes(to)});
     }
-    auto takeBack = [&](std::size_t written) {
-        for (std::size_t i = 0; i < written; ++i) {
-            std::error_code ec;
-            if (carried[i].Before) {
-                ReplaceFile(carried[i].To, *carried[i].Before);
-            } else {
-                std::filesystem::remove(carried[i].To, ec);
-            }
-        }
-    };
     for (std::size_t i = 0; i < carried.size(); ++i) {
         if (!ReplaceFile(carried[i].To, carried[i].Contents)) {
-            takeBack(i);
+            TakeBack(carried, i);
             op_->Show(MessageKind::Error,
                       Format(tr("Unable to create \"%0:s\""), carried[i].To.string()), Buttons::Ok);
             return false;
         }
     }
     if (!SaveDefinitions(fileName, text, backupMessage)) {
-        takeBack(carried.size());
+        TakeBack(carried, carried.size());
         return false;
     }
-    for (const CarriedList& c : carried) {
-        // An old name another group's list has just taken over stays.
-        const bool taken = std::any_of(carried.begin(), carried.end(), [&](const CarriedList& o) {
-            return SameText(o.ToName, c.FromName);
-        });
-        std::error_code ec;
-        if (!taken) {
-            std::filesystem::remove(c.From, ec);
-        }
-    }
+    RemoveCarriedFrom(carried);
     for (TCustomDetails* g : groups) {
         g->SavedName = g->Name;
     }

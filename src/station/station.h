@@ -173,6 +173,8 @@ private:
     void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
     // One Category's load (category_scan.cpp).
     class CategoryScan;
+    // One Spot Group's load (group_scan.cpp).
+    class SpotScan;
     // Tells the operator that the tracks load without their tags, and why.
     void TellTagProblem(const std::string& problem) const;
 

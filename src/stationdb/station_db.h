@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -124,9 +125,10 @@ public:
     // is refused with its message.
     DbStatus DefineAttribute(const AttributeDef& attribute);
     DbRead<std::vector<AttributeDef>> Attributes();
-    // Removes an attribute with the values tracks have of it; refused, naming them, while
-    // rules name it.
-    DbStatus RemoveAttribute(const std::string& name);
+    // Removes an attribute with the values tracks have of it; refused with what `refusal`
+    // says of the rules as the same transaction reads them (empty: it may go).
+    DbStatus RemoveAttribute(const std::string& name,
+                             const std::function<std::string(const RuleTexts&)>& refusal);
     // Sets `attribute` on many tracks at once (path, value; an empty value clears it), all
     // or none. A track not yet scanned is added, to be read by the next scan.
     DbStatus SetAttribute(const std::string& attribute,

@@ -5,7 +5,6 @@
 #include <set>
 #include <unordered_map>
 
-#include "forms/attribute_edits.h"
 #include "stationdb/attribute_source.h"
 #include "stationdb/station_db.h"
 #include "stationdb/station_db_guard.h"
@@ -60,14 +59,15 @@ void StationDb::Define(SQLite::Database& db, const AttributeDef& attribute) {
     }
 }
 
-DbStatus StationDb::RemoveAttribute(const std::string& name) {
+DbStatus StationDb::RemoveAttribute(const std::string& name,
+                                    const std::function<std::string(const RuleTexts&)>& refusal) {
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
         const DbRead<RuleTexts> rules = Rules();
         if (!rules) {
             throw DbRefusal(rules.Problem);
         }
-        if (std::string problem = AttributeRemovalProblem(name, rules.Value); !problem.empty()) {
+        if (std::string problem = refusal(rules.Value); !problem.empty()) {
             throw DbRefusal(problem);
         }
         // The values and the tracks' values of it go with it (ON DELETE CASCADE).

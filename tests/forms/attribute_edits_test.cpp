@@ -63,13 +63,13 @@ TEST(AttributeEdits, SaveOnlyChangesAndRemoveOnlyWhatNoRuleNames) {
     ASSERT_TRUE(
         db.SetAttributes({{"Local", {{"/m/a.mp3", "Yes"}}}, {"Vocal", {{"/m/a.mp3", "Male"}}}}));
 
-    const DbStatus refused = db.RemoveAttribute("Tempo");
+    const DbStatus refused = RemoveAttribute(db, "Tempo");
     EXPECT_NE(refused.Problem.find("Category \"Gold\": transition Vocal=Male -> Tempo=Fast"),
               std::string::npos)
         << refused.Problem;
-    EXPECT_NE(db.RemoveAttribute("Vocal").Problem.find("Station: separate"), std::string::npos);
-    EXPECT_FALSE(db.RemoveAttribute("Nothing"));
-    EXPECT_TRUE(db.RemoveAttribute("Local"));
+    EXPECT_NE(RemoveAttribute(db, "Vocal").Problem.find("Station: separate"), std::string::npos);
+    EXPECT_FALSE(RemoveAttribute(db, "Nothing"));
+    EXPECT_TRUE(RemoveAttribute(db, "Local"));
     EXPECT_EQ(db.Attributes().Value, (std::vector<AttributeDef>{kTempo, kVocal}));
     EXPECT_EQ(db.AttributesOf("/m/a.mp3").Value,
               (std::map<std::string, std::string>{{"Vocal", "Male"}}));

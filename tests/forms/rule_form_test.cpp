@@ -1,4 +1,5 @@
 #include "forms/rule_form.h"
+#include "station/category_rules.h"
 
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>

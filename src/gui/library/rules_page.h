@@ -10,6 +10,7 @@
 #include "base/operator.h"
 #include "forms/rule_form.h"
 #include "gui/library/rule_dialog.h"
+#include "station/category_rules.h"
 
 namespace Ui {
 class RulesPage;

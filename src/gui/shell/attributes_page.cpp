@@ -178,8 +178,8 @@ void AttributesPage::RemoveAttribute() {
                            Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    const DbStatus removed =
-        StationDb(station_.DataFolder(), StationDb::Mode::IfExists).RemoveAttribute(name);
+    StationDb db(station_.DataFolder(), StationDb::Mode::IfExists);
+    const DbStatus removed = spindle::RemoveAttribute(db, name);
     if (!removed) {
         station_.Op().Show(MessageKind::Error, removed.Problem, Buttons::Ok);
     }
