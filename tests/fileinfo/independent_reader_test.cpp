@@ -1,8 +1,11 @@
 // Every real fixture's duration against what an independent reader (ffprobe) says.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <ostream>
 #include <sstream>
+#include <string>
 
 #include "fileinfo/file_duration.h"
 #include "support/process.h"
@@ -36,6 +39,18 @@ double ProbedDuration(const std::string& path, bool sumPackets) {
         total += line.empty() ? 0.0 : std::stod(line);
     }
     return total;
+}
+
+// The fixture's file name, in the test's output and its name: "vbr_xing_mono_mp3".
+void PrintTo(const Fixture& f, std::ostream* out) {
+    *out << f.Name;
+}
+std::string NameOf(const ::testing::TestParamInfo<Fixture>& info) {
+    std::string name = info.param.Name;
+    for (char& c : name) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
 }
 
 class IndependentReader : public ::testing::TestWithParam<Fixture> {};
@@ -82,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         Fixture{"current.ape", 1, 1, "descriptor and header of current encoders"},
         Fixture{"vbr-noheader.mp3", 1, 1, "variable bitrate without a header: frames counted",
                 true},
-        Fixture{"video-1h.mpg", 2, 1, "time codes from 01:00:00: first to last group"}));
+        Fixture{"video-1h.mpg", 2, 1, "time codes from 01:00:00: first to last group"}),
+    NameOf);
 
 }  // namespace
 }  // namespace spindle

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <random>
+#include <string>
 
 #include "base/format_datetime.h"
 #include "base/paths.h"
@@ -156,7 +157,10 @@ TEST_P(RepeatProperties, AWeekKeepsItsPromises) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RepeatProperties,
-                         ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 8u, 10u));
+                         ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 8u, 10u),
+                         [](const ::testing::TestParamInfo<unsigned>& seed) {
+                             return "Seed" + std::to_string(seed.param);
+                         });
 
 }  // namespace
 }  // namespace spindle
