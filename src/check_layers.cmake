@@ -20,7 +20,10 @@ set(floor_gui 12)       # the desktop program
 
 set(faults "")
 get_filename_component(SRC_DIR "${SRC_DIR}" ABSOLUTE)
-file(GLOB_RECURSE sources RELATIVE "${SRC_DIR}" "${SRC_DIR}/*.h" "${SRC_DIR}/*.cpp")
+# Every file a compiler may read, so a header of another spelling is no way around the floors.
+file(GLOB_RECURSE sources RELATIVE "${SRC_DIR}" "${SRC_DIR}/*.h" "${SRC_DIR}/*.hh"
+     "${SRC_DIR}/*.hpp" "${SRC_DIR}/*.hxx" "${SRC_DIR}/*.inc" "${SRC_DIR}/*.ipp" "${SRC_DIR}/*.tpp"
+     "${SRC_DIR}/*.cpp" "${SRC_DIR}/*.cc" "${SRC_DIR}/*.cxx")
 if(NOT sources)
   message(FATAL_ERROR "No sources under ${SRC_DIR}")
 endif()
@@ -59,7 +62,7 @@ foreach(source IN LISTS sources)
       if(quoted STREQUAL "\"")
         list(APPEND faults "${where} includes without naming the folder: ${line}")
       endif()
-      continue()  # the standard library
+      continue()  # the system's headers: <vector>, <unistd.h>
     endif()
     set(used "${CMAKE_MATCH_1}")
     if(NOT DEFINED floor_${used})

@@ -30,10 +30,6 @@ bool Blank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool Names(const AttributeMatch& match, std::string_view attribute, std::string_view value) {
-    return match.Attribute == attribute && (value.empty() || match.Value == value);
-}
-
 }  // namespace
 
 std::span<const AttributeSourceChoice> AttributeSourceChoices() {
@@ -56,38 +52,6 @@ std::string AttributeSourceText(const AttributeDef& attribute) {
                                   : std::string(tr(kChoices[choice].Label));
     return Blank(attribute.Banding) ? label
                                     : Format(tr("%0:s, cut at %1:s"), label, attribute.Banding);
-}
-
-std::vector<std::string> RulesNaming(const RuleTexts& rules, std::string_view attribute,
-                                     std::string_view value) {
-    std::vector<std::string> naming;
-    for (const auto& [scope, texts] : rules) {
-        const std::string where =
-            scope.empty() ? std::string(tr("Station")) : Format(tr("Category \"%0:s\""), scope);
-        for (const std::string& text : texts) {
-            // A rule that cannot be read names nothing the scheduler would look for.
-            const ParsedRule parsed = ParseRule(text);
-            if (parsed.Rule && (Names(parsed.Rule->Match, attribute, value) ||
-                                Names(parsed.Rule->Next, attribute, value))) {
-                naming.push_back(where + ": " + text);
-            }
-        }
-    }
-    return naming;
-}
-
-std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts& rules) {
-    const std::vector<std::string> naming = RulesNaming(rules, attribute);
-    if (naming.empty()) {
-        return {};
-    }
-    std::string message = Format(tr("The attribute \"%0:s\" cannot be removed while rules "
-                                    "name it. Remove or change these rules first:"),
-                                 std::string(attribute));
-    for (const std::string& rule : naming) {
-        message += "\n" + rule;
-    }
-    return message;
 }
 
 std::vector<std::string> DroppedValues(const AttributeDef& before, const AttributeDef& after) {
@@ -149,12 +113,6 @@ DbStatus SaveAttribute(const std::filesystem::path& dataFolder, const AttributeD
         return {db.Problem()};
     }
     return db.DefineAttribute(after);
-}
-
-DbStatus RemoveAttribute(StationDb& db, const std::string& attribute) {
-    return db.RemoveAttribute(attribute, [&](const RuleTexts& rules) {
-        return AttributeRemovalProblem(attribute, rules);
-    });
 }
 
 }  // namespace spindle

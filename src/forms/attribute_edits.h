@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "forms/library_edits.h"
+#include "rules/attribute_use.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {
@@ -32,16 +33,6 @@ std::span<const AttributeSourceChoice> AttributeSourceChoices();
 std::size_t SourceChoiceOf(std::string_view source);
 // Where the attribute comes from, for the page's list: "BPM tag, cut at 90 120".
 std::string AttributeSourceText(const AttributeDef& attribute);
-
-// The rules that name `attribute` (only those naming its `value`, when one is given),
-// each as "Station: <rule>" or "Category "Gold": <rule>", the station's first.
-std::vector<std::string> RulesNaming(const RuleTexts& rules, std::string_view attribute,
-                                     std::string_view value = {});
-// Why `attribute` cannot be removed: rules name it. Empty when it can.
-std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts& rules);
-// Removes `attribute` with the values tracks have of it, unless rules name it (checked in
-// the same transaction, so a rule added meanwhile still keeps it).
-DbStatus RemoveAttribute(StationDb& db, const std::string& attribute);
 
 // The values of `before` that `after` no longer lists; tracks set to them lose them.
 std::vector<std::string> DroppedValues(const AttributeDef& before, const AttributeDef& after);

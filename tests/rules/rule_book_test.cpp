@@ -1,9 +1,12 @@
 #include "rules/rule_book.h"
 
 #include <gtest/gtest.h>
+#include "support/rule_lines.h"
 
 namespace spindle {
 namespace {
+
+using test::RuleLine;
 
 const std::vector<std::string> kCategories{"Gold", "Current Hits"};
 
@@ -12,19 +15,14 @@ AttributeDef Attribute(std::string name, std::string source, std::string banding
     return {std::move(name), std::move(source), std::move(banding), std::move(values)};
 }
 
-RuleDef Rule(const char* text) {
-    const ParsedRule parsed = ParseRule(text);
-    EXPECT_TRUE(parsed.Rule) << text << ": " << parsed.Problem;
-    return parsed.Rule.value_or(RuleDef{});
-}
-
 TEST(RuleBook, WritesItsFormatAndReadsItBack) {
-    const RuleBook book{{Attribute("Tempo", "bpm", "90 120", {"Slow", "Medium", "Fast"}),
-                         Attribute("Local content", "TXXX LOCAL", "", {"Yes", "No \"NZ\""})},
-                        {{"", {Rule("artist"), Rule("song"), Rule("cap artist 4 per 3 hours")}},
-                         {"Current Hits",
-                          {Rule("separate \"Local content\"=Yes 3 items"),
-                           Rule("transition Tempo=Fast -> Tempo=Slow")}}}};
+    const RuleBook book{
+        {Attribute("Tempo", "bpm", "90 120", {"Slow", "Medium", "Fast"}),
+         Attribute("Local content", "TXXX LOCAL", "", {"Yes", "No \"NZ\""})},
+        {{"", {RuleLine("artist"), RuleLine("song"), RuleLine("cap artist 4 per 3 hours")}},
+         {"Current Hits",
+          {RuleLine("separate \"Local content\"=Yes 3 items"),
+           RuleLine("transition Tempo=Fast -> Tempo=Slow")}}}};
     const std::string text = RuleBookText(book);
     EXPECT_EQ(
         text,
@@ -55,7 +53,7 @@ TEST(RuleBook, ResolvesNamesAgainstTheFileTheDatabaseAndTheStation) {
     ASSERT_TRUE(read.Book) << read.Problems.front();
     const RuleBook expected{
         {Attribute("Era", "hand", "", {"60s", "70s"})},
-        {{"Gold", {Rule("separate Vocal=Female 2 items"), Rule("run Era=70s 2")}}}};
+        {{"Gold", {RuleLine("separate Vocal=Female 2 items"), RuleLine("run Era=70s 2")}}}};
     EXPECT_TRUE(*read.Book == expected);
 }
 

@@ -5,10 +5,10 @@
 
 #include "base/list_text.h"
 #include "forms/library_edits.h"
-#include "forms/options_page_rules.h"
 #include "station/group_ops.h"
 #include "station/station.h"
 #include "support/audio_files.h"
+#include "support/saved_station.h"
 #include "support/scripted_operator.h"
 #include "support/station_builder.h"
 #include "support/temp_dir.h"
@@ -17,66 +17,11 @@ namespace spindle {
 namespace {
 
 using test::ReadAll;
+using test::SavedStation;
 using test::ScriptedOperator;
 using test::TempDir;
 using test::WriteMp3;
 namespace fs = std::filesystem;
-
-// A station written by hand in the data files' own formats.
-class SavedStation : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir.MakeFolder("data");
-        WriteMp3(dir, "music/Jazz/Band - Tune.mp3", 200);
-        WriteMp3(dir, "music/Jazz/Other - Tune.mp3", 100);
-        WriteMp3(dir, "music/Rock/Loud - Song.mp3", 240);
-        WriteMp3(dir, "music/IDs/ID1.mp3", 12);
-        const std::string m = (dir.Path() / "music").string();
-        Define("Categories.dat", {{"Jazz", "Late, \"smooth\"", EncodeListText({m + "/Jazz"}), "150",
-                                   "0", "0", "1", "60", "0", "0", "1"},
-                                  {"Rock", "", EncodeListText({m + "/Rock"}), "240", "0", "0", "0",
-                                   "0", "0", "1", "0"}});
-        Define("Spots.dat",
-               {{"IDs", "", EncodeListText({m + "/IDs"}), "12", "0", "0", "0", "0", "0"}});
-        Data("Jazz.dat", m + "/Jazz/Band - Tune.mp3*46360.25?200|46000.5\r\n" + m +
-                             "/Jazz/Other - Tune.mp3*0?100|46000.5\r\n");
-        Data("Rock.dat", m + "/Rock/Loud - Song.mp3*46361.125?240|46000.5\r\n");
-        Data("{IDs}.dat", m + "/IDs/ID1.mp3*0?12|46000.5\r\n");
-        Define("Rotations.dat",
-               {{"Morning", "", "1",
-                 EncodeListText({"00:00:00\t{IDs}", "00:00:12\tJazz", "00:03:30\tRock",
-                                 "00:07:30 ** (15)News", "00:08:00\t{(30)IDs}"})}});
-        std::vector<std::string> hours;
-        for (int h = 0; h < 24; ++h) {
-            hours.push_back(ScheduleEntryText(h, 0, h < 12 ? "Morning" : "...DEFAULT..."));
-        }
-        Define("Schedules.dat", {{"Week", "weekdays", "1111100", EncodeListText(hours),
-                                  EncodeListText({"07:05\tIDs", "08:00\t<Break Note>Traffic"})}});
-        Data("Related.dat", "Band;Other;\r\n");
-        Load();
-    }
-
-    void Data(const std::string& name, const std::string& text) { dir.Write("data/" + name, text); }
-    void Define(const std::string& name, const std::vector<std::vector<std::string>>& lines) {
-        Data(name, test::ListLines(lines));
-    }
-    std::string Read(const std::string& name) { return ReadAll(dir.Path() / "data" / name); }
-    // Renames one entry after another, as the operator would.
-    void Rename(ListKind kind, std::initializer_list<std::pair<std::size_t, const char*>> steps) {
-        for (const auto& [index, name] : steps) {
-            ASSERT_TRUE(RenameEntry(*station, kind, index, name)) << name;
-        }
-    }
-    void Load() {
-        station = std::make_unique<Station>(dir.Path() / "data", op, FormatSettings::English());
-        station->Random.Seed(5);
-        station->LoadAll();
-    }
-
-    TempDir dir;
-    ScriptedOperator op;
-    std::unique_ptr<Station> station;
-};
 
 TEST_F(SavedStation, EveryDataFileRoundTripsByteForByteWithEveryField) {
     const char* files[] = {"Options.dat",   "Categories.dat", "Spots.dat",
@@ -164,40 +109,6 @@ TEST_F(SavedStation, ARenamedGroupTakesItsTrackListAlong) {
     EXPECT_NE(Read("Categories.dat").find("Blues"), std::string::npos);
 }
 
-TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {
-    EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
-    EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
-    EXPECT_FALSE(DeleteEntry(*station, ListKind::Rotations, 0));
-    ASSERT_EQ(op.Messages.size(), 3u);
-    EXPECT_EQ(op.Messages[0].Text,
-              "\"Jazz\" is currently used in Rotation \"Morning\".  Remove it and try again.");
-    EXPECT_EQ(op.Messages[1].Text,
-              "\"IDs\" is currently used in Rotation \"Morning\".  Remove it and try again.");
-    EXPECT_EQ(op.Messages[2].Text, "The Default Rotation cannot be deleted.");
-
-    station->Rotations[0]->Items.clear();
-    EXPECT_FALSE(DeleteEntry(*station, ListKind::SpotGroups, 0));
-    EXPECT_EQ(op.Messages.back().Text,
-              "\"IDs\" is currently used as a Timed Spot in Schedule \"Week\".  Remove it and try "
-              "again.");
-    EXPECT_EQ(station->SpotGroups.size(), 1u);
-    // The same verdicts as values, for a dialog to show without deleting anything.
-    EXPECT_TRUE(CheckDelete(*station, ListKind::Schedules, 0).Ok());
-    const Verdict taken = CheckName(*station, ListKind::Categories, kNewEntry, "rock");
-    EXPECT_EQ(taken.Message, "\"rock\" already exists.");
-    EXPECT_EQ(taken.Field, "Name");
-    EXPECT_TRUE(CheckName(*station, ListKind::Categories, 1, "ROCK").Ok());  // itself
-    // Out of use, a delete needs a Yes and takes the track list along.
-    op.QueueAnswer(Answer::No);
-    EXPECT_FALSE(DeleteEntry(*station, ListKind::Categories, 0));
-    EXPECT_EQ(op.Messages.back().Text, "Are you sure you want to delete Category \"Jazz\"?");
-    op.QueueAnswer(Answer::Yes);
-    EXPECT_TRUE(DeleteEntry(*station, ListKind::Categories, 0));
-    EXPECT_EQ(station->Categories.size(), 1u);
-    EXPECT_FALSE(fs::exists(dir.Path() / "data/Jazz.dat"));
-    EXPECT_TRUE(station->Changed.Categories);
-}
-
 TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
     const std::string before = Read("Rotations.dat");
     // A folder where the backup belongs makes the backup impossible.
@@ -257,40 +168,6 @@ TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
 
 // A refused rename says why and changes nothing; no name may make a Category's track
 // list one of the station's own files.
-TEST_F(SavedStation, RenamesAreRefusedWithTheReason) {
-    const std::string spots = Read("Spots.dat");
-    for (const std::string name :
-         {"", "Jazz/Funk", "ROCK", "Jazz", "Spots", "options", "RELATED", "{IDs}"}) {
-        EXPECT_FALSE(RenameEntry(*station, ListKind::Categories, 0, name)) << name;
-    }
-    ASSERT_EQ(op.Messages.size(), 7u);  // its own name again is no rename
-    EXPECT_EQ(op.Messages[0].Text, "You must type a name.");
-    EXPECT_EQ(op.Messages[2].Text, "Cannot rename \"Jazz\".\n\"ROCK\" already exists.");
-    EXPECT_EQ(op.Messages[3].Text,
-              "Cannot rename \"Jazz\".\nIts track list would be \"Spots.dat\", one of the "
-              "station's own files. Please rename it.");
-    EXPECT_EQ(station->Categories[0]->Name, "Jazz");
-    EXPECT_FALSE(station->Changed.Any());
-    EXPECT_TRUE(RenameEntry(*station, ListKind::SpotGroups, 0, "Options"));  // "{Options}.dat"
-
-    // A name that came in with the data files is reported, and its track list is
-    // neither read from nor written over the station's file, nor outside the folder.
-    Define("Categories.dat",
-           {{"Spots", "", EncodeListText({dir / "music/Rock"})}, {"../../escaped"}});
-    op.Messages.clear();
-    Load();
-    ASSERT_FALSE(op.Messages.empty());
-    EXPECT_EQ(
-        op.Messages[0].Text.rfind("The track list of \"Spots\" is neither read nor saved.", 0), 0u);
-    ASSERT_EQ(station->SpotGroups.size(), 1u);
-    station->Changed.FileLists = true;
-    EXPECT_FALSE(station->SaveAll());
-    EXPECT_EQ(Read("Spots.dat"), spots);
-    EXPECT_FALSE(fs::exists(dir.Path() / "data/../../escaped.dat"));
-    EXPECT_TRUE(station->Changed.FileLists);
-}
-
-// File names are bytes: a name in another encoding keeps its history and its bytes.
 TEST_F(SavedStation, TrackListNamesRoundTripWhateverTheirEncoding) {
     const std::string m = (dir.Path() / "music/Jazz/").string();
     WriteMp3(dir, "music/Jazz/Caf\xE9 - Noir.mp3", 150);         // Windows-1252 bytes
@@ -315,77 +192,6 @@ TEST_F(SavedStation, TrackListNamesRoundTripWhateverTheirEncoding) {
     const std::string saved = Read("Jazz.dat");
     EXPECT_EQ(saved.substr(0, list.size()), list);
     EXPECT_NE(saved.find(m + "Cr\xC3\xA8me - Brulee.mp3*46363.5?170|"), std::string::npos);
-}
-
-TEST_F(SavedStation, ClearLastScheduledAfterTheOperatorAgrees) {
-    op.QueueAnswer(Answer::Cancel);
-    EXPECT_FALSE(ResetLastUsed(*station));
-    EXPECT_TRUE(station->Categories[0]->Files[0].SavedLastUsed > 1.0 ||
-                station->Categories[0]->Files[1].SavedLastUsed > 1.0);
-    op.QueueAnswer(Answer::Ok);
-    EXPECT_TRUE(ResetLastUsed(*station));
-    for (const auto& c : station->Categories) {
-        for (const FileRec& f : c->Files) {
-            EXPECT_EQ(f.LastUsed, 1.0);
-            EXPECT_EQ(f.SavedLastUsed, 1.0);
-        }
-    }
-    EXPECT_EQ(station->Artists.Find("Band")->LastPlayed, 1.0);
-    EXPECT_TRUE(station->Changed.FileLists);
-    EXPECT_TRUE(station->Changed.Spots);  // the spots start from their first again
-}
-
-TEST_F(SavedStation, BackupCopiesWhatTheStationIsRestoredFrom) {
-    const std::pair<const char*, bool> files[] = {
-        {"Categories.dat", true},  {"{IDs}.dat", true},      {"Settings.ini", true},
-        {"ArtistNames.txt", true}, {".spindle.lock", false}, {"Generate.log", false},
-        {"Station.db-wal", false}, {"Related.bak", false}};
-    for (const auto& [name, kept] : files) {
-        if (!fs::exists(dir.Path() / "data" / name)) {
-            Data(name, name);
-        }
-    }
-    ASSERT_TRUE(StationDb(dir.Path() / "data", StationDb::Mode::OrCreate).SetRules("", {"song"}));
-    BackupDataFiles(*station);
-    for (const auto& [name, kept] : files) {
-        EXPECT_EQ(ReadAll(dir.Path() / "data/Backup" / name), kept ? Read(name) : "") << name;
-    }
-    // The rules are in the database's copy.
-    StationDb copy(dir.Path() / "data/Backup", StationDb::Mode::IfExists);
-    EXPECT_EQ(copy.Rules().Value, (RuleTexts{{"", {"song"}}}));
-    ASSERT_FALSE(op.Messages.empty());
-    EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
-}
-
-// Copies of Rotations and Schedules, and where each entry is used, copies included.
-TEST_F(SavedStation, CopiesAndUsageLists) {
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Rotations, 0));  // named as the usage list shows
-    EXPECT_TRUE(station->Changed.Rotations);                   // and kept by the next save
-    const TRotationDetails& copy = *station->Rotations[1];
-    EXPECT_FALSE(copy.Default);
-    EXPECT_EQ(copy.Items.size(), 5u);
-    EXPECT_EQ(copy.Items[1].Object, station->Categories[0].get());
-    ASSERT_TRUE(CopyEntry(*station, ListKind::Schedules, 0));
-    EXPECT_EQ(station->Schedules[1]->Days, (std::array<bool, 7>{}));
-    EXPECT_EQ(station->Schedules[1]->TimedSpots.size(), 2u);
-    EXPECT_FALSE(CopyEntry(*station, ListKind::Categories, 0));
-
-    const UsageList ids = UsageListOf(*station, ListKind::SpotGroups, 0);
-    EXPECT_EQ(ids.Title, "Spot Group Usage List");
-    EXPECT_EQ(ids.Name, "IDs");
-    EXPECT_EQ(ids.Lines,
-              (std::vector<std::string>{"Spot in Rotations:", "Morning", "Copy of Morning",
-                                        "Copy (2) of Morning", "Timed Spot in Schedules:", "Week",
-                                        "Copy of Week"}));
-    EXPECT_EQ(UsageListOf(*station, ListKind::Rotations, 0).Lines,
-              (std::vector<std::string>{"Rotation in Schedules:", "Week", "Copy of Week"}));
-    for (const auto& rotation : station->Rotations) {
-        rotation->Items.clear();
-    }
-    EXPECT_EQ(UsageListOf(*station, ListKind::Categories, 1).Lines,
-              (std::vector<std::string>{"Category in Rotations:", "Not used in any rotations."}));
-    EXPECT_TRUE(UsageListOf(*station, ListKind::Schedules, 0).Lines.empty());
 }
 
 }  // namespace

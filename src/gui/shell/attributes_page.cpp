@@ -178,8 +178,10 @@ void AttributesPage::RemoveAttribute() {
                            Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    StationDb db(station_.DataFolder(), StationDb::Mode::IfExists);
-    const DbStatus removed = spindle::RemoveAttribute(db, name);
+    const DbStatus removed = [&] {
+        StationDb db(station_.DataFolder(), StationDb::Mode::IfExists);
+        return spindle::RemoveAttribute(db, name);
+    }();
     if (!removed) {
         station_.Op().Show(MessageKind::Error, removed.Problem, Buttons::Ok);
     }
