@@ -116,6 +116,13 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
             return false;
         }
     }
+    // Before the log is touched: a run that cannot keep the station's rules makes nothing.
+    if (const std::string problem = rules_.Load(station_, settings_, report_); !problem.empty()) {
+        report_.Fail(Format(tr("The station database cannot be used, so the station's rules "
+                               "cannot be kept and no playlist was made: %0:s"),
+                            problem));
+        return false;
+    }
     if (!log.Open(facts_.PlaylistLogName, report_)) {
         return false;
     }
@@ -140,7 +147,6 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
         station_.Random.SeedFromClock();
     }
 
-    rules_.Load(station_, settings_, report_);
     HourAssembler assembler(station_, settings_, state_, report_, log);
     assembler.Selector().UseRules(rules_);
     TScheduleDetails* schedule = nullptr;

@@ -8,6 +8,7 @@
 #include "fileinfo/name_conventions.h"
 #include "generator/calendar_rules.h"
 #include "rules/rule_def.h"
+#include "station/category_rules.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {
@@ -68,39 +69,44 @@ std::vector<RuleDef> StationRules::Parsed(const std::vector<std::string>& texts,
     return defs;
 }
 
-void StationRules::Load(Station& station, const RunSettings& settings, RunReport& report) {
+std::string StationRules::Load(Station& station, const RunSettings& settings, RunReport& report) {
     *this = StationRules{};
     names_ = settings.Names;
-    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
     if (!db.IsOpen()) {
-        if (!db.Problem().empty()) {
-            report.Message(db.Problem(), true);
-        }
-        return;
+        return db.Problem();  // empty: the station has no database, and no rules
     }
     recording_ = true;
     const DbRead<RuleTexts> texts = db.Rules();
-    if (!texts) {
-        report.Message(texts.Problem, true);
-        return;
+    const DbRead<std::vector<AttributeDef>> attributes = db.Attributes();
+    if (!texts || !attributes) {
+        return !texts ? texts.Problem : attributes.Problem;
     }
     for (const auto& [scope, list] : texts.Value) {
-        // Rules are kept under the name the saved Categories give; those of a Category
-        // since removed are left out.
-        const std::string& name = scope;
-        if (!scope.empty() && std::none_of(station.Categories.begin(), station.Categories.end(),
-                                           [&](const auto& c) { return c->ListName() == name; })) {
-            continue;
-        }
         defs_[scope] = Parsed(list, scope, report);
-        any_ = any_ || BeyondIntervals(defs_[scope]);
     }
+    for (const std::string& idle : IdleRules(station, defs_, attributes.Value)) {
+        report.Problem(idle);
+    }
+    // Rules are kept under the name the saved Categories give; those of a Category since
+    // removed are left out.
+    std::erase_if(defs_, [&](const auto& scope) {
+        return !scope.first.empty() &&
+               std::none_of(station.Categories.begin(), station.Categories.end(),
+                            [&](const auto& c) { return c->ListName() == scope.first; });
+    });
+    any_ = std::any_of(defs_.begin(), defs_.end(),
+                       [](const auto& scope) { return BeyondIntervals(scope.second); });
     if (!any_) {
-        return;
+        return {};
     }
+    return LoadPast(db, station, settings);
+}
+
+std::string StationRules::LoadPast(StationDb& db, Station& station, const RunSettings& settings) {
     DbRead<TrackFactsByPath> facts = LoadTrackFacts(db);
     if (!facts) {
-        report.Message(facts.Problem, true);
+        return facts.Problem;
     }
     facts_ = std::move(facts.Value);
     for (auto& [path, known] : facts_) {
@@ -110,7 +116,7 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
     const DbRead<std::vector<Airing>> before =
         db.Airings(settings.Start - LookBackDays(), settings.Start);
     if (!before) {
-        report.Message(before.Problem, true);
+        return before.Problem;
     }
     for (const Airing& airing : before.Value) {
         PlayedTrack play{airing.AiredAt, airing.Path, airing.Category, FactsOf(airing.Path), {}};
@@ -122,6 +128,7 @@ void StationRules::Load(Station& station, const RunSettings& settings, RunReport
         }
         history_.Add(std::move(play));
     }
+    return {};
 }
 
 // As far back as a rule looks, and a day at least, for rules that count items.

@@ -20,8 +20,12 @@ namespace spindle {
 class StationRules {
 public:
     // Reads the rules, the tracks' facts and the airings before `start` that the rules
-    // look back at. A rule or a database that cannot be read is told and left out.
-    void Load(Station& station, const RunSettings& settings, RunReport& report);
+    // look back at. A rule line that cannot be read, and a rule that can do nothing (its
+    // Category, track or attribute value is not the station's), are told and left out.
+    // A database that is there but cannot be read (locked past the wait, of a newer
+    // version, damaged, not readable) gives the reason: the run must not go on without
+    // the station's rules.
+    std::string Load(Station& station, const RunSettings& settings, RunReport& report);
 
     // Whether any Category has a rule beyond the repeat intervals.
     bool Any() const { return any_; }
@@ -42,6 +46,8 @@ private:
     std::vector<RuleDef> Parsed(const std::vector<std::string>& texts, const std::string& scope,
                                 RunReport& report) const;
     double LookBackDays() const;
+    // The tracks' facts and the airings before the run, once the rules need them.
+    std::string LoadPast(StationDb& db, Station& station, const RunSettings& settings);
 
     std::map<std::string, std::vector<RuleDef>> defs_;  // "" for the station's
     std::unordered_map<std::string, TrackFacts> facts_;

@@ -190,10 +190,7 @@ private:
             }
             listed_[kind] = number_;
         }
-        const bool matches = rule.Kind == RuleKind::Separation || rule.Kind == RuleKind::Run ||
-                             rule.Kind == RuleKind::Transition ||
-                             (rule.Kind == RuleKind::Window && rule.Track.empty());
-        if (matches) {
+        if (UsesMatch(rule)) {
             Known(rule.Match);
         }
         if (rule.Kind == RuleKind::Transition) {

@@ -402,4 +402,10 @@ bool BeyondIntervals(const std::vector<RuleDef>& rules) {
     return std::any_of(rules.begin(), rules.end(), Removable);
 }
 
+bool UsesMatch(const RuleDef& rule) {
+    return rule.Kind == RuleKind::Separation || rule.Kind == RuleKind::Run ||
+           rule.Kind == RuleKind::Transition ||
+           (rule.Kind == RuleKind::Window && rule.Track.empty());
+}
+
 }  // namespace spindle

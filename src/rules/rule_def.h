@@ -89,6 +89,10 @@ ParsedRule ParseRule(std::string_view text);
 std::vector<RuleDef> EffectiveRules(const std::vector<RuleDef>& own,
                                     const std::vector<RuleDef>& station);
 
+// Whether the rule's Match names an attribute value it judges by (and, for a transition,
+// its Next too); a window on one track does not.
+bool UsesMatch(const RuleDef& rule);
+
 // Whether a rule may leave a list: the repeat intervals stay, to be placed only.
 bool Removable(const RuleDef& rule);
 

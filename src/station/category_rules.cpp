@@ -1,6 +1,7 @@
 #include "station/category_rules.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/format.h"
 #include "base/translate.h"
@@ -174,6 +175,50 @@ DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station) {
         carried.Value = std::move(before.Value);
     }
     return carried;
+}
+
+std::vector<std::string> IdleRules(const Station& station,
+                                   const std::map<std::string, std::vector<RuleDef>>& byScope,
+                                   const std::vector<AttributeDef>& attributes) {
+    std::vector<std::string> idle;
+    std::unordered_set<std::string_view> tracks;
+    for (const auto& c : station.Categories) {
+        for (const FileRec& f : c->Files) {
+            tracks.insert(f.FileName);
+        }
+    }
+    const auto defines = [&](const AttributeMatch& match) {
+        return std::any_of(attributes.begin(), attributes.end(), [&](const AttributeDef& a) {
+            return a.Name == match.Attribute &&
+                   std::find(a.Values.begin(), a.Values.end(), match.Value) != a.Values.end();
+        });
+    };
+    for (const auto& [scope, rules] : byScope) {
+        const std::string& name = scope;
+        const std::string where = scope.empty() ? tr("the station") : Format("\"%0:s\"", scope);
+        if (!scope.empty() && std::none_of(station.Categories.begin(), station.Categories.end(),
+                                           [&](const auto& c) { return c->ListName() == name; })) {
+            idle.push_back(Format(tr("The rules kept for \"%0:s\" belong to no Category of the "
+                                     "station and are left out."),
+                                  scope));
+            continue;
+        }
+        for (const RuleDef& rule : rules) {
+            if (rule.Kind == RuleKind::Window && !rule.Track.empty() &&
+                !tracks.contains(rule.Track)) {
+                idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names a track no Category "
+                                         "holds; it keeps nothing from playing."),
+                                      RuleText(rule), where));
+            }
+            if ((UsesMatch(rule) && !defines(rule.Match)) ||
+                (rule.Kind == RuleKind::Transition && !defines(rule.Next))) {
+                idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names an attribute value "
+                                         "the station does not define; no track has it."),
+                                      RuleText(rule), where));
+            }
+        }
+    }
+    return idle;
 }
 
 }  // namespace spindle

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,5 +40,13 @@ DbStatus RenameCategoryRules(const std::filesystem::path& dataFolder, const std:
 // back the rules as they were, to be put back should the file not be saved; nothing when
 // none moved.
 DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station);
+
+// What keeps a rule from doing anything, one line each for the operator: a list kept under
+// a name no Category has (`byScope` by the name the database keeps it under, "" for the
+// station's), a window on a track no Category holds, and a rule naming an attribute or a
+// value the station does not define. A run and an import tell them; nothing is changed.
+std::vector<std::string> IdleRules(const Station& station,
+                                   const std::map<std::string, std::vector<RuleDef>>& byScope,
+                                   const std::vector<AttributeDef>& attributes);
 
 }  // namespace spindle

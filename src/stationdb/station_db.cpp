@@ -96,10 +96,46 @@ std::filesystem::path StationDb::FileIn(const std::filesystem::path& dataFolder)
 StationDb::StationDb(const std::filesystem::path& dataFolder, Mode mode)
     : file_(FileIn(dataFolder)) {
     std::error_code error;
-    if (mode == Mode::IfExists && !std::filesystem::exists(file_, error)) {
+    if (mode != Mode::OrCreate && !std::filesystem::exists(file_, error)) {
+        if (error) {
+            problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file_.string(), error.message());
+        }
+        return;
+    }
+    if (mode == Mode::ReadOnly && OpenToRead()) {
         return;
     }
     Open(mode == Mode::OrCreate);
+}
+
+// True when the database is open to read, or refused; false when it must be brought
+// forward first, which takes writing.
+bool StationDb::OpenToRead() {
+    try {
+        db_ = std::make_unique<SQLite::Database>(file_.string(), SQLite::OPEN_READONLY);
+        db_->setBusyTimeout(kBusyMilliseconds);
+        const int version = db_->execAndGet("PRAGMA user_version").getInt();
+        if (version > kSchemaVersion) {
+            throw DbRefusal(Newer(version));
+        }
+        if (version < kSchemaVersion) {
+            db_.reset();
+            return false;
+        }
+    } catch (const DbRefusal& e) {
+        db_.reset();
+        problem_ = e.what();
+    } catch (const std::exception& e) {
+        db_.reset();
+        problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file_.string(), e.what());
+    }
+    return true;
+}
+
+std::string StationDb::Newer(int version) const {
+    return Format(tr("\"%0:s\" was made by a newer version of Spindle (database version %1:d; "
+                     "this version knows up to %2:d)."),
+                  file_.string(), version, kSchemaVersion);
 }
 
 StationDb::~StationDb() = default;
@@ -108,7 +144,7 @@ void StationDb::Open(bool create) {
     try {
         db_ = std::make_unique<SQLite::Database>(
             file_.string(), SQLite::OPEN_READWRITE | (create ? SQLite::OPEN_CREATE : 0));
-        db_->setBusyTimeout(2000);
+        db_->setBusyTimeout(kBusyMilliseconds);
         // Takes effect only outside a transaction.
         db_->exec("PRAGMA foreign_keys=ON");
         Migrate();
@@ -129,9 +165,7 @@ void StationDb::Migrate() {
     SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
     const int version = db_->execAndGet("PRAGMA user_version").getInt();
     if (version > kSchemaVersion) {
-        throw DbRefusal(Format(tr("\"%0:s\" was made by a newer version of Spindle (database "
-                                  "version %1:d; this version knows up to %2:d)."),
-                               file_.string(), version, kSchemaVersion));
+        throw DbRefusal(Newer(version));
     }
     if (version == kSchemaVersion) {
         return;

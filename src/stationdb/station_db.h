@@ -91,7 +91,10 @@ struct Airing {
 class StationDb {
 public:
     static constexpr int kSchemaVersion = 2;
-    enum class Mode { IfExists, OrCreate };
+    // IfExists and ReadOnly leave a folder without the database as it is; ReadOnly opens it
+    // only to read (a database of an older schema is still brought forward first), so a
+    // run that reads while another program writes waits for no lock of its own.
+    enum class Mode { IfExists, OrCreate, ReadOnly };
 
     StationDb(const std::filesystem::path& dataFolder, Mode mode);
     ~StationDb();
@@ -126,7 +129,8 @@ public:
     DbStatus DefineAttribute(const AttributeDef& attribute);
     DbRead<std::vector<AttributeDef>> Attributes();
     // Removes an attribute with the values tracks have of it; refused with what `refusal`
-    // says of the rules as the same transaction reads them (empty: it may go).
+    // says of the rules as the same transaction reads them (empty: it may go). The rules'
+    // own check is RemoveAttribute(db, name) of rules/attribute_use.h.
     DbStatus RemoveAttribute(const std::string& name,
                              const std::function<std::string(const RuleTexts&)>& refusal);
     // Sets `attribute` on many tracks at once (path, value; an empty value clears it), all
@@ -168,6 +172,10 @@ public:
 
 private:
     void Open(bool create);
+    bool OpenToRead();
+    std::string Newer(int version) const;
+    // How long a call waits for another program's write to end before it gives up.
+    static constexpr int kBusyMilliseconds = 2000;
     void Migrate();
     static void Define(SQLite::Database& db, const AttributeDef& attribute);
     static void SetValues(SQLite::Database& db, const std::string& attribute,

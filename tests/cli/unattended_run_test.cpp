@@ -1,4 +1,5 @@
 // spindle-cli -r as cron runs it: a real process on a data folder made by the test.
+#include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -7,12 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "base/format_datetime.h"
 #include "base/list_text.h"
 #include "base/text_file.h"
 #include "station/data_lock.h"
 #include "station/rotation.h"
+#include "stationdb/station_db.h"
 #include "support/process.h"
 #include "support/station_builder.h"
 
@@ -116,8 +119,56 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
         int Status;
         const char* Said;
     };
+    // A station with a rule, run once; then `spoil` puts its database out of use.
+    std::unique_ptr<SQLite::Database> holder;  // another program's hold on the database
+    auto withRules = [&](std::vector<std::string> rules,
+                         std::function<void(const fs::path&)> spoil = nullptr) {
+        return [rules, spoil](const fs::path& data) {
+            ASSERT_TRUE(StationDb(data, StationDb::Mode::OrCreate).SetRules("", rules));
+            const std::string options = ReadAll(data / "Options.dat");
+            ASSERT_NE(Cli({"-r", "--data", data.string()}).ExitCode, 1);
+            std::ofstream(data / "Options.dat", std::ios::binary) << options;
+            if (spoil) {
+                spoil(StationDb::FileIn(data));
+            }
+        };
+    };
+    const std::vector<std::string> album{"album 60 minutes"};
     const Case cases[] = {
         {"clean", nullptr, 0, "Playlist files created successfully."},
+        {"rules, and a database of a newer version",
+         withRules(album,
+                   [](const fs::path& file) {
+                       SQLite::Database(file.string(), SQLite::OPEN_READWRITE)
+                           .exec("PRAGMA user_version = 99");
+                   }),
+         1, "(database version 99; this version knows up to"},
+        {"rules, and a damaged database",
+         withRules(album,
+                   [](const fs::path& file) {
+                       std::ofstream(file, std::ios::binary | std::ios::in) << "not a database";
+                   }),
+         1, "The station database cannot be used, so the station's rules cannot be kept"},
+        {"rules, and a database another program holds",
+         withRules(album,
+                   [&](const fs::path& file) {
+                       holder = std::make_unique<SQLite::Database>(file.string(),
+                                                                   SQLite::OPEN_READWRITE);
+                       holder->exec(
+                           "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; "
+                           "DELETE FROM settings");
+                   }),
+         1, "database is locked"},
+        {"rules kept for a Category that is gone",
+         withRules(album,
+                   [](const fs::path& file) {
+                       SQLite::Database(file.string(), SQLite::OPEN_READWRITE)
+                           .exec("UPDATE rules SET scope = 'Gone'");
+                   }),
+         3, "The rules kept for \"Gone\" belong to no Category"},
+        {"a window on a track the station does not have",
+         withRules({"window track \"/nowhere/A - B.mp3\" hours 06:00-07:00"}), 3,
+         "names a track no Category holds"},
         {"unmounted folder",
          [](const fs::path& data) { fs::rename(data / "../music/Hits", data / "../away"); }, 3,
          "does not exist in Category \"Hits\""},
@@ -162,6 +213,7 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
         } else {
             EXPECT_NE(ReadAll(data / "Options.dat"), optionsBefore);  // the start moved on
         }
+        holder.reset();
     }
 }
 
