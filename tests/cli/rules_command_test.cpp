@@ -52,6 +52,17 @@ TEST(RulesCommand, ExportImportRoundTripOnADemoStation) {
     ASSERT_EQ(Cli({"rules", "export", dir / "after.txt", "--data", data}).Status, 0);
     EXPECT_EQ(test::ReadAll(dir / "after.txt"), kRules);
 
+    // Taken as written, with a word for a window on a track the station does not have.
+    const std::string elsewhere =
+        std::string(kRules) + "window track \"/elsewhere/A - B.mp3\" hours 06:00-07:00\n";
+    const Result told =
+        Cli({"rules", "import", dir.Write("sister.txt", elsewhere), "--data", data});
+    EXPECT_EQ(told.Status, 3);
+    EXPECT_NE(told.Err.find("window track \"/elsewhere/A - B.mp3\" hours 06:00-07:00\" of "
+                            "\"Gold\" names a track no Category holds"),
+              std::string::npos)
+        << told.Err;
+
     EXPECT_EQ(Cli({"rules", "export"}).Status, 2);
     EXPECT_EQ(Cli({"rules", "copy", "x", "--data", data}).Status, 2);
     EXPECT_EQ(Cli({"rules", "import", dir / "missing.txt", "--data", data}).Status, 1);
