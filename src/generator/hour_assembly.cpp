@@ -123,6 +123,15 @@ Pick HourAssembler::MatchIntroOutro(TSpotDetails& group, const std::string& trac
     return {found->FileName, found->Duration, found->Duration == 0};
 }
 
+TDateTime HourAssembler::OnAirTime() {
+    // In whole seconds, as the airings keep it: the running time's single precision must
+    // not decide a rule at its boundary.
+    const double seconds = std::round(
+        (settings_.Start + static_cast<double>(state_.RunningTime) / 24.0) * kSecondsPerDay);
+    lastOnAir_ = std::max(lastOnAir_, seconds / kSecondsPerDay);
+    return lastOnAir_;
+}
+
 Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
     if (group.Files.empty() || index >= group.Files.size()) {
         return {};
@@ -131,7 +140,8 @@ Pick HourAssembler::PickByIndex(TCustomDetails& group, std::size_t index) {
     if (group.Kind() == GroupKind::Category) {
         selector_.LookupArtist(entry.FileName);
         selector_.NoteUse(entry, PlayTime());
-        selector_.NotePlayed(static_cast<const TCategoryDetails&>(group), entry, PlayTime());
+        selector_.SetOnAir(OnAirTime());
+        selector_.NotePlayed(static_cast<const TCategoryDetails&>(group), entry);
     } else {
         entry.LastUsed = PlayTime();
     }
@@ -302,6 +312,7 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp, const F
                 track = PickByIndex(category, j++);
             }
         } else {
+            selector_.SetOnAir(OnAirTime());
             track = selector_.SelectTrack(category, PlayTime(), fit);
             if (state_.Warning == WarningAnswer::Cancel) {
                 report_.SetStatus(RunStatus::Error);
@@ -324,6 +335,7 @@ bool HourAssembler::CategoryItem(TCategoryDetails& category, bool topUp, const F
                     ++state_.ItemCounter;
                     WritePick(kItemIntro, state_.RunningTime, intro, pendingIntro_->Name);
                     AdvanceTime(intro.Path, intro.Duration);
+                    selector_.MovePlayed(OnAirTime());
                 }
                 pendingIntro_ = nullptr;
             }

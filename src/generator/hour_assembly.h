@@ -52,7 +52,13 @@ private:
     bool FitFor(const TRotationDetails& rotation, std::size_t k, bool topUp,
                 const TCategoryDetails& category, double hourEnd, Fit& fit) const;
     bool RunStopped() const { return report_.Stopped() || state_.Warning == WarningAnswer::Cancel; }
+    // When the next item plays by the hour's own clock (from the hour's start), which the
+    // last uses keep.
     TDateTime PlayTime() const { return hourStart_ + static_cast<double>(state_.Elapsed) / 24.0; }
+    // When it plays by the running clock, as the log times it: an hour that ran over
+    // pushes the next one on. Never earlier than the item before (a period's clock set
+    // back while the last one still plays).
+    TDateTime OnAirTime();
     void WriteItem(int type, double time, const std::string& text, std::uint16_t duration,
                    const std::string& owner);
     void WritePick(int type, double time, const Pick& pick, const std::string& owner);
@@ -71,7 +77,8 @@ private:
     TScheduleDetails* schedule_ = nullptr;
     TSpotDetails* pendingIntro_ = nullptr;
     std::string previousTrack_;
-    long fitLeftOut_ = 0;  // slots the fit left out, top-up passes included
+    long fitLeftOut_ = 0;
+    TDateTime lastOnAir_ = 0.0;  // slots the fit left out, top-up passes included
     // Each Category's shortest and longest played length, for fitting.
     mutable std::unordered_map<const TCategoryDetails*, std::pair<double, double>> lengths_;
 };

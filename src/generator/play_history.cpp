@@ -39,4 +39,18 @@ const std::vector<TDateTime>& PlayHistory::PlaysOf(const std::string& path) cons
     return found == byPath_.end() ? none : found->second;
 }
 
+void PlayHistory::MoveLast(TDateTime at) {
+    if (plays_.empty() || at <= plays_.back().At) {
+        return;
+    }
+    std::vector<TDateTime>& times = byPath_[plays_.back().Path];
+    // Its own entry is the last at its old time; none later, as no play is later.
+    const auto old = std::upper_bound(times.begin(), times.end(), plays_.back().At);
+    if (old != times.begin()) {
+        *std::prev(old) = at;
+        std::sort(times.begin(), times.end());
+    }
+    plays_.back().At = at;
+}
+
 }  // namespace spindle

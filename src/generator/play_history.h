@@ -21,12 +21,15 @@ struct PlayedTrack {
     std::vector<ArtistRec*> Artists;
 };
 
-// The tracks played before the slot being filled, in time order: those a saved run put on
-// the air before this run's start, then this run's picks. Spots are not in it, so a break
+// The tracks played before the slot being filled, in the order they play: those a saved run
+// put on the air before this run's start, then this run's picks, each at its time on the
+// running clock. Spots are not in it, so a break
 // between two songs does not part them for a rule on what follows what.
 class PlayHistory {
 public:
     void Add(PlayedTrack play);
+    // The last play added starts at `at` instead, no earlier than it did.
+    void MoveLast(TDateTime at);
     void Clear();
 
     // The last `count` plays at most, the latest last.

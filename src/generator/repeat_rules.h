@@ -48,6 +48,11 @@ public:
     virtual std::string Unit() const;
     // The rule the warning names unless another blocked most of the draws.
     virtual bool UsualCause() const { return false; }
+    // Whether the rule reads the tracks' last uses, stamped by the hour's own clock (each
+    // hour from its start), rather than the plays the run looks back at, timed by the
+    // running clock (an hour that ran over pushes the next one on).
+    virtual bool ByLastUse() const { return false; }
+    // `slot` is on the clock the rule reads.
     virtual RuleVerdict Check(const Candidate& candidate, TDateTime slot) const = 0;
 };
 
@@ -66,6 +71,7 @@ public:
     std::string Name() const override { return "song"; }
     std::string Hint() const override;
     bool UsualCause() const override { return true; }
+    bool ByLastUse() const override { return true; }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 
 private:
@@ -79,6 +85,7 @@ public:
     explicit ArtistInterval(double days) : days_(days) {}
     std::string Name() const override { return "artist"; }
     std::string Hint() const override;
+    bool ByLastUse() const override { return true; }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 
 private:

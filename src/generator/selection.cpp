@@ -236,7 +236,7 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
         }
         std::uint64_t broken = 0;
         for (std::size_t k = 0; k < rules.size(); ++k) {
-            verdicts[k] = rules[k]->Check(cand, t);
+            verdicts[k] = rules[k]->Check(cand, rules[k]->ByLastUse() ? t : onAir_);
             if (verdicts[k].Broken) {
                 // Beyond 64 rules, the most important ones share the top bit.
                 broken |= std::uint64_t{1} << std::min<std::size_t>(rules.size() - 1 - k, 63);
@@ -355,9 +355,9 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
     return state_.Warning != WarningAnswer::Cancel;
 }
 
-void TrackSelector::NotePlayed(const TCategoryDetails& c, const FileRec& entry, TDateTime t) {
+void TrackSelector::NotePlayed(const TCategoryDetails& c, const FileRec& entry) {
     if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
-        rules_->History().Add({t, entry.FileName, c.Name,
+        rules_->History().Add({onAir_, entry.FileName, c.Name,
                                rules_->Any() ? rules_->FactsOf(entry.FileName) : nullptr,
                                state_.CurrentArtists});
     }
@@ -397,9 +397,15 @@ Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime
     }
     FileRec& entry = c.Files[index];
     NoteUse(entry, t + 0.000002);
-    NotePlayed(c, entry, t);
+    NotePlayed(c, entry);
     return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime,
             entry.Duration == 0};
+}
+
+void TrackSelector::MovePlayed(TDateTime onAir) {
+    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
+        rules_->History().MoveLast(onAir);
+    }
 }
 
 }  // namespace spindle

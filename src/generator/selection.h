@@ -63,11 +63,17 @@ public:
     void NoteUse(FileRec& entry, TDateTime newLastUsed);
 
     // Puts a track played in a Category slot (its artists current) in the plays the rules
-    // look back at, and in the run's airings.
-    void NotePlayed(const TCategoryDetails& category, const FileRec& entry, TDateTime playTime);
+    // look back at, and in the run's airings, at the time SetOnAir gave.
+    void NotePlayed(const TCategoryDetails& category, const FileRec& entry);
 
     // The station's rules for this run; without them only the repeat intervals hold.
     void UseRules(StationRules& rules) { rules_ = &rules; }
+
+    // When the next pick goes on the air by the running clock: the time the rules beyond
+    // the repeat intervals judge it at, and keep it under.
+    void SetOnAir(TDateTime onAir) { onAir_ = onAir; }
+    // The last pick starts later than SetOnAir said (an intro went before it).
+    void MovePlayed(TDateTime onAir);
 
 private:
     using Rules = std::span<const RepeatRule* const>;
@@ -109,6 +115,7 @@ private:
     RunReport& report_;
     Draw draw_;
     StationRules* rules_ = nullptr;
+    TDateTime onAir_ = 0.0;
     // Each Category's rules, made at its first selection: neither they nor its intervals
     // change during a run.
     struct CategoryRules {

@@ -2,7 +2,10 @@
 // rules apart from the scheduler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
 
 #include "base/unattended_operator.h"
 #include "fileinfo/silent_mp3.h"
@@ -21,7 +24,9 @@ constexpr std::int64_t kMonday = 46363;  // 7 December 2026
 
 // Three Categories of tagged tracks: two songs an artist on one album, titles that come
 // back by other artists, and live versions whose tag gives the plain title.
-class RuleReplay : public ::testing::Test {
+// Sixteen songs an hour of 2.5 to 5 minutes: without time checking, hours run over and
+// under. Run with time checking off, on with a 3-minute tolerance, and on with none.
+class RuleReplay : public ::testing::TestWithParam<int> {
 protected:
     RuleReplay() : b(dir) {
         EXPECT_EQ(test::SetStationRules(b.DataFolder(), test::RulesOfEveryKind()), "");
@@ -33,21 +38,26 @@ protected:
         }
         b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID One", "ID Two"}, 8)});
         b.AddSpotGroup("Ads", {b.SpotFolder("Ads", {"Bakery", "Garage", "Bank"}, 30)});
-        b.AddRotation(
-            "Hour",
-            {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"), MakeCategoryItem("Gold"),
-             MakeCategoryItem("Recurrent"), MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"),
-             MakeCategoryItem("Gold"), MakeBreakNoteItem("20:Weather"),
-             MakeCategoryItem("Recurrent"), MakeCategoryItem("Current"), MakeSpotGroupItem("Ads"),
-             MakeCategoryItem("Gold")},
-            true);
+        std::vector<std::string> hour;
+        for (int half = 0; half < 2; ++half) {
+            for (std::string item : {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"),
+                                     MakeCategoryItem("Gold"), MakeCategoryItem("Recurrent"),
+                                     MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"),
+                                     MakeCategoryItem("Gold"), MakeBreakNoteItem("20:Weather"),
+                                     MakeCategoryItem("Recurrent"), MakeCategoryItem("Current"),
+                                     MakeSpotGroupItem("Ads"), MakeCategoryItem("Gold")}) {
+                hour.push_back(std::move(item));
+            }
+        }
+        b.AddRotation("Hour", hour, true);
         b.AddSchedule("All", "1111111", "Hour");
         b.Save();
         Options& o = b.Opt();
         test::RunFrom(o, kMonday, 0, 96);
         o.SystemSongInterval = "360";
         o.SystemArtistInterval = "45";
-        o.TimeCheck = true;
+        o.TimeCheck = GetParam() >= 0;
+        o.TimeCheckMinutes = std::max(GetParam(), 0);
         o.RelaxedRuleReport = true;
         b.Get().Clock = [] { return kMonday - 1 + 0.5; };
         b.Get().FixedSeed = 11;
@@ -86,7 +96,7 @@ protected:
 
 // Every rule a played track breaks is in the relaxed-rule report, for its slot, and every
 // row of the report for a station rule is a rule its track breaks.
-TEST_F(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
+TEST_P(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
     const std::vector<std::string> paths = StationPaths();
     ASSERT_EQ(paths.size(), 250u);
     const std::string csv = dir.Write("attributes.csv", test::AttributeCsv(paths));
@@ -105,6 +115,11 @@ TEST_F(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
               "artist 0 hits");  // read from the tags
     const std::vector<test::LoggedPlay> plays = test::LoggedPlays(run.Log, b.Get());
     ASSERT_GT(plays.size(), 96u * 12);
+    if (GetParam() < 0) {  // the running clock leaves the hours' starts
+        EXPECT_TRUE(std::any_of(plays.begin(), plays.end(), [](const test::LoggedPlay& p) {
+            return std::fabs(p.At - p.Slot) * 1440 > 3;
+        }));
+    }
     const std::vector<test::RuleBreak> breaks = test::CheckRules(plays, inputs);
 
     std::string problem;
@@ -126,6 +141,12 @@ TEST_F(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
     }
     EXPECT_GE(relaxed.size(), 5u) << breaks.size() << " breaks";
 }
+
+INSTANTIATE_TEST_SUITE_P(TimeCheck, RuleReplay, ::testing::Values(-1, 3, 0),
+                         [](const ::testing::TestParamInfo<int>& minutes) {
+                             return minutes.param < 0 ? std::string("Off")
+                                                      : "Tolerance" + std::to_string(minutes.param);
+                         });
 
 }  // namespace
 }  // namespace spindle

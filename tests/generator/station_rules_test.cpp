@@ -207,5 +207,21 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
     tzset();
 }
 
+// A play moved later (an intro went before it) keeps the history in play order, and its
+// track's own plays with it.
+TEST(PlayHistory, AMovedPlayStaysInOrder) {
+    PlayHistory history;
+    history.Add({1.0, "a", "", nullptr, {}});
+    history.Add({2.0, "b", "", nullptr, {}});
+    history.Add({3.0, "a", "", nullptr, {}});
+    history.MoveLast(3.5);
+    history.MoveLast(3.2);  // never earlier
+    EXPECT_EQ(history.Last(1).front().At, 3.5);
+    EXPECT_EQ(history.PlaysOf("a"), (std::vector<TDateTime>{1.0, 3.5}));
+    EXPECT_EQ(history.Since(3.4).size(), 1u);
+    history.Add({3.4, "c", "", nullptr, {}});  // one out of order still sorts in
+    EXPECT_EQ(history.Last(1).front().Path, "a");
+}
+
 }  // namespace
 }  // namespace spindle

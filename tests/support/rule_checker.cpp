@@ -272,11 +272,13 @@ std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& stati
             clock.StartHour(line.HourStart);
             continue;
         }
-        const TDateTime at = clock.Of(line.Time);
+        const TDateTime slot = clock.Of(line.Time);
         const TCategoryDetails* category =
             line.Type == kItemTrack ? station.FindCategory(line.Owner) : nullptr;
         if (category != nullptr) {
-            plays.push_back({at, line.Text, category->Name, !category->IsBlock()});
+            TDateTime at = log.Start + line.Time / 24.0;
+            at = plays.empty() ? at : std::max(at, plays.back().At);
+            plays.push_back({at, slot, line.Text, category->Name, !category->IsBlock()});
         }
     }
     return plays;
@@ -297,7 +299,7 @@ std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
         }
         for (const RuleDef& rule : rules->second) {
             if (Breaks(replay, rule)) {
-                breaks.push_back({play.At, play.Category, RuleText(rule), play.Path});
+                breaks.push_back({play.Slot, play.Category, RuleText(rule), play.Path});
             }
         }
     }

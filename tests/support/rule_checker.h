@@ -31,9 +31,13 @@ struct RuleCheckInputs {
     std::vector<std::string> Problems;                     // rules or facts that could not be read
 };
 
-// A track a Category put on the air, at the log's clock time.
+// A track a Category put on the air: when it plays on the running clock (the run's start
+// plus the item's time, an hour that ran over pushing the next one on; never earlier than
+// the play before it), and its slot as the log shows it (each hour's first item on the
+// hour), by which the relaxed-rule report names it.
 struct LoggedPlay {
     TDateTime At = 0.0;
+    TDateTime Slot = 0.0;
     std::string Path;
     std::string Category;
     bool Selected = true;  // chosen by the rules; false for a block Category's tracks
