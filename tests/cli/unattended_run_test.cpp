@@ -133,16 +133,17 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
             }
         };
     };
+    auto sql = [](std::string statement) {
+        return [statement](const fs::path& file) {
+            SQLite::Database(file.string(), SQLite::OPEN_READWRITE).exec(statement);
+        };
+    };
     const std::vector<std::string> album{"album 60 minutes"};
     const Case cases[] = {
         {"clean", nullptr, 0, "Playlist files created successfully."},
         {"rules, and a database of a newer version",
-         withRules(album,
-                   [](const fs::path& file) {
-                       SQLite::Database(file.string(), SQLite::OPEN_READWRITE)
-                           .exec("PRAGMA user_version = 99");
-                   }),
-         1, "(database version 99; this version knows up to"},
+         withRules(album, sql("PRAGMA user_version = 99")), 1,
+         "(database version 99; this version knows up to"},
         {"rules, and a damaged database",
          withRules(album,
                    [](const fs::path& file) {
@@ -160,12 +161,8 @@ TEST(UnattendedRun, TheExitStatusTellsCronWhatHappened) {
                    }),
          1, "database is locked"},
         {"rules kept for a Category that is gone",
-         withRules(album,
-                   [](const fs::path& file) {
-                       SQLite::Database(file.string(), SQLite::OPEN_READWRITE)
-                           .exec("UPDATE rules SET scope = 'Gone'");
-                   }),
-         3, "The rules kept for \"Gone\" belong to no Category"},
+         withRules(album, sql("UPDATE rules SET scope = 'Gone'")), 3,
+         "The rules kept for \"Gone\" belong to no Category"},
         {"a window on a track the station does not have",
          withRules({"window track \"/nowhere/A - B.mp3\" hours 06:00-07:00"}), 3,
          "names a track no Category holds"},

@@ -38,17 +38,15 @@ protected:
         }
         b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID One", "ID Two"}, 8)});
         b.AddSpotGroup("Ads", {b.SpotFolder("Ads", {"Bakery", "Garage", "Bank"}, 30)});
-        std::vector<std::string> hour;
-        for (int half = 0; half < 2; ++half) {
-            for (std::string item : {MakeSpotGroupItem("IDs"), MakeCategoryItem("Current"),
-                                     MakeCategoryItem("Gold"), MakeCategoryItem("Recurrent"),
-                                     MakeSpotGroupItem("Ads"), MakeCategoryItem("Current"),
-                                     MakeCategoryItem("Gold"), MakeBreakNoteItem("20:Weather"),
-                                     MakeCategoryItem("Recurrent"), MakeCategoryItem("Current"),
-                                     MakeSpotGroupItem("Ads"), MakeCategoryItem("Gold")}) {
-                hour.push_back(std::move(item));
-            }
-        }
+        std::vector<std::string> hour{
+            MakeSpotGroupItem("IDs"),      MakeCategoryItem("Current"),
+            MakeCategoryItem("Gold"),      MakeCategoryItem("Recurrent"),
+            MakeSpotGroupItem("Ads"),      MakeCategoryItem("Current"),
+            MakeCategoryItem("Gold"),      MakeBreakNoteItem("20:Weather"),
+            MakeCategoryItem("Recurrent"), MakeCategoryItem("Current"),
+            MakeSpotGroupItem("Ads"),      MakeCategoryItem("Gold")};
+        const std::vector<std::string> once = hour;
+        hour.insert(hour.end(), once.begin(), once.end());
         b.AddRotation("Hour", hour, true);
         b.AddSchedule("All", "1111111", "Hour");
         b.Save();
