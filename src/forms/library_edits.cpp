@@ -455,21 +455,24 @@ void BackupDataFiles(Station& station) {
         }
     }
     std::sort(files.begin(), files.end());
+    bool failed = false;
     for (const auto& file : files) {
         const auto bytes = ReadFileBytes(file);
         if (!bytes || !ReplaceFile(backup / file.filename(), *bytes)) {
             Error(station, Format(tr("Unable to backup file \"%0:s\"."), file.filename().string()));
+            failed = true;
         }
     }
-    // The database is copied as SQLite copies a database in use, not byte by byte.
-    if (StationDb db(folder, StationDb::Mode::IfExists); db.IsOpen()) {
-        const std::filesystem::path copy = backup / StationDb::FileIn(folder).filename();
-        if (const DbStatus saved = db.Backup(copy); !saved) {
-            Error(station, saved.Problem);
-        }
-        files.push_back(copy);
+    // The database is copied as SQLite copies a database in use, not byte by byte; one
+    // that is there but cannot be opened is no reason to call the backup complete.
+    StationDb db(folder, StationDb::Mode::ReadOnly);
+    const DbStatus saved = db.IsOpen() ? db.Backup(backup / StationDb::FileIn(folder).filename())
+                                       : DbStatus{db.Problem()};
+    if (!saved) {
+        Error(station, saved.Problem);
+        failed = true;
     }
-    if (!files.empty()) {
+    if (!failed && (db.IsOpen() || !files.empty())) {
         station.Op().Show(MessageKind::Information, tr("Backup complete."), Buttons::Ok);
     }
 }

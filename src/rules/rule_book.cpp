@@ -162,9 +162,19 @@ private:
         }
         Reader reader(std::move(tokens));
         const AttributeDef attribute = ReadAttribute(reader);
-        if (const auto first = definedAt_.find(attribute.Name); first != definedAt_.end()) {
-            throw LineError{Format(tr("the attribute \"%0:s\" was defined before, at line %1:d"),
-                                   attribute.Name, first->second)};
+        // Tags, imports and files name attributes in any case, which cannot tell two apart.
+        for (const auto& [name, line] : definedAt_) {
+            if (SameText(name, attribute.Name)) {
+                throw LineError{Format(
+                    tr("the attribute \"%0:s\" was defined before, at line %1:d"), name, line)};
+            }
+        }
+        for (const auto& [name, known] : attributes_) {
+            if (name != attribute.Name && SameText(name, attribute.Name)) {
+                throw LineError{Format(tr("the station has the attribute \"%0:s\"; a name may "
+                                          "not differ from another only in case"),
+                                       name)};
+            }
         }
         definedAt_[attribute.Name] = number_;
         attributes_[attribute.Name] = attribute;
@@ -182,14 +192,13 @@ private:
             throw LineError{parsed.Problem};
         }
         const RuleDef& rule = *parsed.Rule;
-        if (rule.Kind == RuleKind::Song || rule.Kind == RuleKind::Artist) {
-            const std::string kind = rule.Kind == RuleKind::Song ? "song" : "artist";
-            if (const auto first = listed_.find(kind); first != listed_.end()) {
-                throw LineError{Format(tr("\"%0:s\" is in this section already, at line %1:d"),
-                                       kind, first->second)};
-            }
-            listed_[kind] = number_;
+        // A rule twice in one list says nothing the first does not (the intervals included).
+        const std::string text = RuleText(rule);
+        if (const auto first = listed_.find(text); first != listed_.end()) {
+            throw LineError{Format(tr("\"%0:s\" is in this section already, at line %1:d"), text,
+                                   first->second)};
         }
+        listed_[text] = number_;
         if (UsesMatch(rule)) {
             Known(rule.Match);
         }

@@ -8,11 +8,15 @@
 #include <SQLiteCpp/Transaction.h>
 #include <SQLiteCpp/VariadicBind.h>
 
+#include <sqlite3.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <thread>
 #include <unordered_set>
 
 #include "base/format.h"
@@ -337,7 +341,21 @@ DbStatus StationDb::Backup(const std::filesystem::path& target) {
         std::filesystem::remove(part, ignored);
         {
             SQLite::Database copy(part.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            SQLite::Backup(copy, *db_).executeStep();
+            // All pages at once; another program's write may hold it up for a while, but
+            // a copy that did not reach the end is no backup.
+            SQLite::Backup backup(copy, *db_);
+            int step = backup.executeStep();
+            for (int waited = 0;
+                 (step == SQLITE_BUSY || step == SQLITE_LOCKED) && waited < kBusyMilliseconds;
+                 waited += 100) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                step = backup.executeStep();
+            }
+            if (step != SQLITE_DONE) {
+                throw std::runtime_error(step == SQLITE_BUSY || step == SQLITE_LOCKED
+                                             ? "database is locked"
+                                             : "the copy did not finish");
+            }
             // A copy is one file: no write-ahead log beside it.
             copy.exec("PRAGMA journal_mode=DELETE");
         }

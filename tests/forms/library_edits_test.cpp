@@ -1,3 +1,4 @@
+#include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -130,6 +131,16 @@ TEST_F(SavedStation, BackupCopiesWhatTheStationIsRestoredFrom) {
     EXPECT_EQ(copy.Rules().Value, (RuleTexts{{"", {"song"}}}));
     ASSERT_FALSE(op.Messages.empty());
     EXPECT_EQ(op.Messages.back().Text, "Backup complete.");
+
+    // While another program holds the database, the copy cannot finish: it is not put in
+    // place, the last good one stays, and the backup is not called complete.
+    SQLite::Database holder((dir.Path() / "data/Station.db").string(), SQLite::OPEN_READWRITE);
+    holder.exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; DELETE FROM rules");
+    BackupDataFiles(*station);
+    EXPECT_EQ(StationDb(dir.Path() / "data/Backup", StationDb::Mode::IfExists).Rules().Value,
+              (RuleTexts{{"", {"song"}}}));
+    EXPECT_NE(op.Messages.back().Text.find("database is locked"), std::string::npos)
+        << op.Messages.back().Text;
 }
 
 // Copies of Rotations and Schedules, and where each entry is used, copies included.

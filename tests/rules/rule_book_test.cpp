@@ -86,9 +86,15 @@ TEST(RuleBook, EveryWrongEntryIsNamedByItsLineAndNoBookComesBack) {
         {"attribute Vocal values A\nattribute Vocal values B\n",
          "line 2: the attribute \"Vocal\" was defined before, at line 1"},
         {"attribute Vocal source hand source bpm values A\n", "line 1: \"source\" is given twice"},
+        {head + "album 2 hours\nsong\nalbum 120 minutes\n",
+         "line 5: \"album 2 hours\" is in this section already, at line 3"},
+        {"attribute Vocal values A\nattribute VOCAL values B\n",
+         "line 2: the attribute \"Vocal\" was defined before, at line 1"},
+        {"attribute ERA values A\n", "the station has the attribute \"Era\""},
     };
     for (const auto& c : cases) {
-        const RuleBookRead read = ReadRuleBook(c.Text, kCategories, {});
+        const RuleBookRead read =
+            ReadRuleBook(c.Text, kCategories, {Attribute("Era", "hand", "", {"60s"})});
         EXPECT_FALSE(read.Book) << c.Text;
         ASSERT_EQ(read.Problems.size(), 1u) << c.Text;
         EXPECT_NE(read.Problems[0].find(c.Problem), std::string::npos) << read.Problems[0];
