@@ -36,6 +36,19 @@ double PlayedSeconds(const FileRec& f, const TCategoryDetails& c, const Fit& fit
 
 // The play order ends with few drawn: the next one starts with the tracks drawn, in their
 // order, so that they keep their turn, and the draw goes on.
+// Between two candidates that break the same rules: the one that breaks the most important
+// of the station's rules by less, else the one played longer ago (`older`). The repeat
+// intervals' amounts follow from the last uses, which decide for them as they always have.
+bool BreaksLess(std::span<const RepeatRule* const> rules, const std::vector<RuleVerdict>& these,
+                const std::vector<RuleVerdict>& those, bool older) {
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        if (these[k].Broken && !rules[k]->ByLastUse() && these[k].Amount != those[k].Amount) {
+            return these[k].Amount < those[k].Amount;
+        }
+    }
+    return older;
+}
+
 void CarryDrawn(TCategoryDetails& c, std::vector<Candidate>& drawn, RandomSource& random) {
     ShuffleFiles(c, random);
     for (std::size_t k = 0; k < drawn.size(); ++k) {
@@ -251,7 +264,8 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
             }
         } else if (!draw.Relaxed || broken < draw.RelaxedBroken ||
                    (broken == draw.RelaxedBroken &&
-                    cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed)) {
+                    BreaksLess(rules, verdicts, draw.RelaxedVerdicts,
+                               cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed))) {
             draw.Relaxed = std::move(cand);
             draw.RelaxedBroken = broken;
             draw.RelaxedVerdicts = verdicts;

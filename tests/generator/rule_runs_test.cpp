@@ -100,5 +100,19 @@ TEST_F(RuleRunTest, HourRotationLooksBackAtTheRunsBefore) {
     EXPECT_EQ(aired.Value[1].Category, "Mix");
 }
 
+// Both break the same rule: the one that breaks it by less plays, though the other was
+// used longer ago.
+TEST_F(RuleRunTest, BetweenEqualBreaksTheSmallerOneGives) {
+    SetRules({"hour-rotation 1 hour 3 days"});
+    ASSERT_TRUE(StationDb(b.DataFolder(), StationDb::Mode::IfExists)
+                    .RecordAirings(kMonday - 1, kMonday,
+                                   {{Track("A - One"), kMonday - 1 + 10.0 / 1440, "Mix"},
+                                    {Track("B - Two"), kMonday - 1 + 40.0 / 1440, "Mix"}}));
+    for (FileRec& f : b.Get().FindCategory("Mix")->Files) {
+        f.LastUsed = f.FileName == Track("A - One") ? kMonday - 3 : kMonday - 2;
+    }
+    EXPECT_EQ(Played(), Track("B - Two"));
+}
+
 }  // namespace
 }  // namespace spindle
