@@ -53,12 +53,29 @@ std::optional<int> FirstMinute(const TimeWindow& w, int from) {
 
 bool InsideWindow(const TimeWindow& window, TDateTime moment) {
     const DayAndTime at = SplitDateTime(moment);
-    return DayAllowed(window, at.Day) && MinuteAllowed(window, static_cast<int>(at.MSec / 60000));
+    const int minute = static_cast<int>(at.MSec / 60000);
+    // Hours that run past midnight are a night, which belongs to the day it starts on: the
+    // small hours are judged by the day before.
+    const bool smallHours = window.FromMinute > window.ToMinute && minute < window.ToMinute;
+    return MinuteAllowed(window, minute) && DayAllowed(window, at.Day - (smallHours ? 1 : 0));
 }
 
 std::optional<double> MinutesUntilOpen(const TimeWindow& window, TDateTime moment) {
+    if (InsideWindow(window, moment)) {
+        return 0.0;
+    }
     const DayAndTime at = SplitDateTime(moment);
     const double minuteNow = static_cast<double>(at.MSec) / 60000.0;
+    if (window.FromMinute > window.ToMinute) {
+        // Outside, a night opens only at its start, on a day the window allows.
+        for (std::int64_t d = 0; d <= 366; ++d) {
+            const double opens = static_cast<double>(d) * kMinutesPerDay + window.FromMinute;
+            if (opens > minuteNow && DayAllowed(window, at.Day + d)) {
+                return opens - minuteNow;
+            }
+        }
+        return std::nullopt;
+    }
     for (std::int64_t d = 0; d <= 366; ++d) {
         if (!DayAllowed(window, at.Day + d)) {
             continue;

@@ -146,6 +146,12 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
     TimeWindow holidays;
     holidays.FromDate = 1220;
     holidays.ToDate = 106;
+    TimeWindow fridaySaturdayNights = night;  // days Fri,Sat hours 21:00-06:00
+    fridaySaturdayNights.Weekdays = 0x60;
+    TimeWindow christmasEve;  // dates 12-24 hours 18:00-02:00
+    christmasEve.FromDate = christmasEve.ToDate = 1224;
+    christmasEve.FromMinute = 18 * 60;
+    christmasEve.ToMinute = 2 * 60;
     TimeWindow early;
     early.FromMinute = 2 * 60;
     early.ToMinute = 3 * 60;
@@ -166,6 +172,15 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
         {holidays, at(2027, 1, 1, 0, 0), true, 0},
         {holidays, at(2027, 1, 6, 23, 59), true, 0},
         {holidays, at(2027, 1, 7, 0, 0), false, 347 * 1440.0},
+        // A night belongs to the day it starts on (11 December 2026 is a Friday).
+        {fridaySaturdayNights, at(2026, 12, 10, 23, 0), false, 22 * 60},
+        {fridaySaturdayNights, at(2026, 12, 11, 3, 0), false, 18 * 60},
+        {fridaySaturdayNights, at(2026, 12, 11, 23, 0), true, 0},
+        {fridaySaturdayNights, at(2026, 12, 13, 5, 59), true, 0},
+        {fridaySaturdayNights, at(2026, 12, 13, 6, 0), false, 5 * 1440 + 15 * 60},
+        {christmasEve, at(2026, 12, 24, 1, 0), false, 17 * 60},
+        {christmasEve, at(2026, 12, 25, 1, 0), true, 0},
+        {christmasEve, at(2026, 12, 25, 18, 0), false, 364 * 1440},
         {early, at(2026, 3, 29, 2, 30), true, 0},
         {early, at(2026, 3, 29, 3, 0), false, 23 * 60},
     };

@@ -103,7 +103,10 @@ bool RunTooLong(const Replay& r, const RuleDef& rule) {
 
 bool InsideWindow(const TimeWindow& w, TDateTime at) {
     const DayAndTime split = SplitDateTime(at);
-    const auto day = static_cast<TDateTime>(split.Day);
+    const auto minute = static_cast<int>(split.MSec / 60000);
+    // After midnight, a window of hours that crosses it is still the night of the day before.
+    const bool night = w.FromMinute > w.ToMinute && minute < w.ToMinute;
+    const auto day = static_cast<TDateTime>(split.Day - (night ? 1 : 0));
     const CalendarDate date = DecodeDate(day);
     const int monthDay = date.Month * 100 + date.Day;
     const bool onDate = w.FromDate == 0 ||
@@ -111,7 +114,6 @@ bool InsideWindow(const TimeWindow& w, TDateTime at) {
                                                 : monthDay >= w.FromDate || monthDay <= w.ToDate);
     const int sundayFirst = (DayOfWeekMondayFirst(day) + 1) % 7;
     const bool onWeekday = ((w.Weekdays >> sundayFirst) & 1) != 0;
-    const auto minute = static_cast<int>(split.MSec / 60000);
     const bool inHours =
         w.FromMinute == w.ToMinute ||
         (w.FromMinute < w.ToMinute ? minute >= w.FromMinute && minute < w.ToMinute
