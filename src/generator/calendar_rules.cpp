@@ -88,15 +88,37 @@ std::optional<double> MinutesUntilOpen(const TimeWindow& window, TDateTime momen
     return std::nullopt;
 }
 
+std::optional<double> MinutesSinceClosed(const TimeWindow& window, TDateTime moment) {
+    if (InsideWindow(window, moment)) {
+        return 0.0;
+    }
+    const DayAndTime at = SplitDateTime(moment);
+    const double minuteNow = static_cast<double>(at.MSec) / 60000.0;
+    // Where the hours a day opens end, from that day's midnight: a night ends the next day.
+    const double end = window.FromMinute == window.ToMinute  ? kMinutesPerDay
+                       : window.FromMinute > window.ToMinute ? kMinutesPerDay + window.ToMinute
+                                                             : window.ToMinute;
+    for (std::int64_t d = 0; d <= 367; ++d) {
+        const double closed = end - static_cast<double>(d) * kMinutesPerDay;
+        if (closed <= minuteNow && DayAllowed(window, at.Day - d)) {
+            return minuteNow - closed;
+        }
+    }
+    return std::nullopt;
+}
+
 RuleVerdict Window::Check(const Candidate& candidate, TDateTime slot) const {
     const bool applies = def_.Track.empty() ? HasValue(candidate.Facts, def_.Match)
                                             : candidate.Entry.FileName == def_.Track;
     if (!applies || InsideWindow(def_.Allowed, slot)) {
         return {};
     }
-    // How far outside: the wait until it opens again (a whole year when it never does).
+    // How far outside: from the nearer edge, the close before or the opening after (a whole
+    // year when it never opens). A Christmas song just after Boxing Day is just outside.
+    const double year = 366 * kMinutesPerDay;
     return {true, false, std::nullopt,
-            MinutesUntilOpen(def_.Allowed, slot).value_or(366 * kMinutesPerDay)};
+            std::min(MinutesUntilOpen(def_.Allowed, slot).value_or(year),
+                     MinutesSinceClosed(def_.Allowed, slot).value_or(year))};
 }
 
 RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) const {

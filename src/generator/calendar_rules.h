@@ -11,6 +11,9 @@ bool InsideWindow(const TimeWindow& window, TDateTime moment);
 // Minutes from `moment` until the window next lets a track play (0 inside it); none when it
 // never does within a year.
 std::optional<double> MinutesUntilOpen(const TimeWindow& window, TDateTime moment);
+// Minutes from the window's last close before `moment` (0 inside it); none when it did not
+// let a track play within the year before.
+std::optional<double> MinutesSinceClosed(const TimeWindow& window, TDateTime moment);
 
 // A track with the value (or the one track) plays only inside its window.
 class Window final : public StationRule {

@@ -84,8 +84,9 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         {"window Season=Christmas dates 12-10..12-26", {},
          "a/1|||Season=Christmas", true, 3 * 1440 - 720},
         {"window Season=Christmas dates 12-10..12-26", {}, "a/1|||", false, 0},
-        {"window track \"a/1\" hours 21:00-06:00", {}, "a/1|||", true, 540},
-        {"window track \"a/1\" days Sat-Sun", {}, "a/1|||", true, 5 * 1440 - 720},
+        {"window track \"a/1\" hours 21:00-06:00", {}, "a/1|||", true, 360},  // closed at 6
+        {"window track \"a/1\" days Sat-Sun", {}, "a/1|||", true, 720},
+        {"window Season=Christmas dates 12-01..12-06", {}, "a/1|||Season=Christmas", true, 720},
         {"hour-rotation 1 hour 3 days", {{-1440 - 20, "a/1|||"}}, "a/1|||", true, 40},
         {"hour-rotation 1 hour 3 days", {{-4 * 1440 + 10, "a/1|||"}}, "a/1|||", false, 0},
         {"hour-rotation 1 hour 3 days", {{-2 * 1440 + 61, "a/1|||"}}, "a/1|||", false, 0},
@@ -160,21 +161,22 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
         TDateTime moment;
         bool inside;
         double until;
+        double since = -1;
     } cases[] = {
-        {night, at(2026, 12, 7, 20, 59), false, 1},
+        {night, at(2026, 12, 7, 20, 59), false, 1, 14 * 60 + 59},
         {night, at(2026, 12, 7, 21, 0), true, 0},
         {night, at(2026, 12, 7, 23, 59), true, 0},
         {night, at(2026, 12, 8, 0, 0), true, 0},
         {night, at(2026, 12, 8, 5, 59), true, 0},
-        {night, at(2026, 12, 8, 6, 0), false, 15 * 60},
+        {night, at(2026, 12, 8, 6, 0), false, 15 * 60, 0},
         {holidays, at(2026, 12, 19, 23, 59), false, 1},
         {holidays, at(2026, 12, 31, 23, 59), true, 0},
         {holidays, at(2027, 1, 1, 0, 0), true, 0},
         {holidays, at(2027, 1, 6, 23, 59), true, 0},
-        {holidays, at(2027, 1, 7, 0, 0), false, 347 * 1440.0},
+        {holidays, at(2027, 1, 7, 0, 0), false, 347 * 1440.0, 0},
         // A night belongs to the day it starts on (11 December 2026 is a Friday).
         {fridaySaturdayNights, at(2026, 12, 10, 23, 0), false, 22 * 60},
-        {fridaySaturdayNights, at(2026, 12, 11, 3, 0), false, 18 * 60},
+        {fridaySaturdayNights, at(2026, 12, 11, 3, 0), false, 18 * 60, 4 * 1440 + 21 * 60},
         {fridaySaturdayNights, at(2026, 12, 11, 23, 0), true, 0},
         {fridaySaturdayNights, at(2026, 12, 13, 5, 59), true, 0},
         {fridaySaturdayNights, at(2026, 12, 13, 6, 0), false, 5 * 1440 + 15 * 60},
@@ -188,6 +190,9 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
         SCOPED_TRACE(&c - cases);
         EXPECT_EQ(InsideWindow(c.window, c.moment), c.inside);
         EXPECT_NEAR(MinutesUntilOpen(c.window, c.moment).value_or(-1), c.until, 1e-6);
+        if (c.since >= 0) {
+            EXPECT_NEAR(MinutesSinceClosed(c.window, c.moment).value_or(-1), c.since, 1e-6);
+        }
     }
     zone != nullptr ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
     tzset();
