@@ -343,9 +343,14 @@ RuleBookAssembled AssembleRuleBook(const std::vector<AttributeDef>& attributes,
         }
         return read;
     };
-    assembled.Book.Scopes.push_back(scopeOf(""));
+    // Each list as the selection ranks it, the repeat intervals in their places, so the
+    // file shows where they stand.
+    RuleScope station = scopeOf("");
+    station.Rules = EffectiveRules(station.Rules, {});
+    assembled.Book.Scopes.push_back(std::move(station));
     for (const std::string& category : categories) {
         if (RuleScope scope = scopeOf(category); !scope.Rules.empty()) {
+            scope.Rules = EffectiveRules(scope.Rules, {});
             assembled.Book.Scopes.push_back(std::move(scope));
         }
     }

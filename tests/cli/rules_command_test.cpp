@@ -25,7 +25,9 @@ const char* const kRules =
     "artist\n"
     "song\n"
     "\n[category \"Gold\"]\n"
-    "transition Tempo=Fast -> Tempo=Slow\n";
+    "transition Tempo=Fast -> Tempo=Slow\n"
+    "artist\n"
+    "song\n";
 
 // Export, import and export again give the same file; a file with one wrong line changes
 // nothing and names the line; the export of a station without a database makes none.
@@ -47,7 +49,7 @@ TEST(RulesCommand, ExportImportRoundTripOnADemoStation) {
     const std::string wrong = std::string(kRules) + "[category \"Jazz\"]\nrun Tempo=Fats 2\n";
     const Result refused = Cli({"rules", "import", dir.Write("bad.txt", wrong), "--data", data});
     EXPECT_EQ(refused.Status, 1);
-    EXPECT_NE(refused.Err.find("bad.txt: line 14: \"Fats\" is not a value"), std::string::npos)
+    EXPECT_NE(refused.Err.find("bad.txt: line 16: \"Fats\" is not a value"), std::string::npos)
         << refused.Err;
     ASSERT_EQ(Cli({"rules", "export", dir / "after.txt", "--data", data}).Status, 0);
     EXPECT_EQ(test::ReadAll(dir / "after.txt"), kRules);

@@ -6,6 +6,7 @@
 namespace spindle {
 namespace {
 
+using test::LinesOf;
 using test::RuleLine;
 
 const std::vector<std::string> kCategories{"Gold", "Current Hits"};
@@ -110,15 +111,19 @@ TEST(RuleBook, AssemblesTheDatabasesRulesInTheStationsOrder) {
         AssembleRuleBook({}, stored, {"Current Hits", "Gold", "Jazz"});
     ASSERT_EQ(assembled.Book.Scopes.size(), 3u);
     EXPECT_EQ(assembled.Book.Scopes[1].Category, "Current Hits");
-    EXPECT_EQ(assembled.Book.Scopes[1].Rules.size(), 1u);
+    EXPECT_EQ(assembled.Book.Scopes[1].Rules.size(), 3u);  // with the intervals
     EXPECT_EQ(assembled.Book.Scopes[2].Category, "Gold");
     ASSERT_EQ(assembled.Problems.size(), 1u);
     EXPECT_NE(assembled.Problems[0].find("[category \"Current Hits\"]"), std::string::npos);
     EXPECT_NE(assembled.Problems[0].find("dance all night"), std::string::npos);
     ASSERT_EQ(assembled.Notes.size(), 1u);
     EXPECT_NE(assembled.Notes[0].find("\"Removed\""), std::string::npos);
-    // A station without rules still writes its section, so the file reads as the station's.
-    EXPECT_EQ(AssembleRuleBook({}, {}, {"Gold"}).Book.Scopes, std::vector<RuleScope>{RuleScope{}});
+    // Every list shows where the repeat intervals rank; a station without rules still writes
+    // its section, so the file reads as the station's.
+    EXPECT_EQ(LinesOf(assembled.Book.Scopes[2].Rules),
+              (std::vector<std::string>{"run Tempo=Fast 2", "artist", "song"}));
+    const RuleScope intervals{"", {RuleLine("artist"), RuleLine("song")}};
+    EXPECT_EQ(AssembleRuleBook({}, {}, {"Gold"}).Book.Scopes, std::vector<RuleScope>{intervals});
 }
 
 }  // namespace
