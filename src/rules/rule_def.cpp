@@ -224,6 +224,36 @@ void ReadCap(Reader& reader, RuleDef& rule) {
     }
 }
 
+// How far back a rule may reach: each run reads every airing within it, and beyond these a
+// rule says nothing a station can hear (a week of albums, a day of separation).
+constexpr int kLongestSpan = 7 * 24 * 60;
+constexpr int kLongestSeparation = 24 * 60;
+constexpr int kMostItems = 100;
+constexpr int kMostDays = 31;
+
+void ReachWithinLimits(const RuleDef& rule) {
+    const bool byItems =
+        rule.Kind == RuleKind::Run || (rule.Kind == RuleKind::Separation && rule.Count > 0);
+    const int most = byItems                               ? kMostItems
+                     : rule.Kind == RuleKind::Separation   ? kLongestSeparation
+                     : rule.Kind == RuleKind::HourRotation ? kMostDays
+                                                           : kLongestSpan;
+    const int reach = byItems                               ? rule.Count
+                      : rule.Kind == RuleKind::HourRotation ? rule.Days
+                                                            : rule.Minutes;
+    if (reach <= most) {
+        return;
+    }
+    const auto limit = static_cast<long long>(most);
+    const std::string words = byItems ? Format(tr("%0:d items"), limit)
+                              : rule.Kind == RuleKind::HourRotation
+                                  ? Format(tr("%0:d days"), limit)
+                                  : Format(tr("%0:d hours"), limit / 60);
+    throw LineError{Format(tr("this rule reaches back at most %0:s (every run reads what played "
+                              "within it)"),
+                           words)};
+}
+
 struct KindSyntax {
     RuleKind Kind;
     void (*Read)(Reader&, RuleDef&);
@@ -363,6 +393,7 @@ ParsedRule ParseRule(std::string_view text) {
         rule.Kind = kind->second.Kind;
         kind->second.Read(reader, rule);
         reader.End();
+        ReachWithinLimits(rule);
         return {rule, {}};
     } catch (const LineError& error) {
         return {std::nullopt, error.Problem};
