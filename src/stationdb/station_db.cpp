@@ -9,10 +9,15 @@
 #include <SQLiteCpp/VariadicBind.h>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iterator>
 #include <set>
 #include <stdexcept>
@@ -146,14 +151,22 @@ StationDb::~StationDb() = default;
 
 void StationDb::Open(bool create) {
     try {
+        std::error_code error;
+        const bool made = create && !std::filesystem::exists(file_, error);
         db_ = std::make_unique<SQLite::Database>(
             file_.string(), SQLite::OPEN_READWRITE | (create ? SQLite::OPEN_CREATE : 0));
+        if (made) {
+            TakeFolderMode();
+        }
         db_->setBusyTimeout(kBusyMilliseconds);
         // Takes effect only outside a transaction.
         db_->exec("PRAGMA foreign_keys=ON");
         Migrate();
-        // After the migration, so a database this program refuses stays as it was.
-        db_->exec("PRAGMA journal_mode=WAL");
+        // After the migration, so a database this program refuses stays as it was. The
+        // write-ahead log needs memory shared between the programs, which a file system
+        // shared over the network does not give: there the journal is a file of its own.
+        db_->exec(OnNetworkShare(file_.parent_path()) ? "PRAGMA journal_mode=DELETE"
+                                                      : "PRAGMA journal_mode=WAL");
     } catch (const DbRefusal& e) {
         db_.reset();
         problem_ = e.what();
@@ -161,6 +174,53 @@ void StationDb::Open(bool create) {
         db_.reset();
         problem_ = Format(tr("Cannot open \"%0:s\": %1:s"), file_.string(), e.what());
     }
+}
+
+namespace {
+
+// The umask, read without changing it (umask() would, for a moment, for every thread).
+mode_t ProcessUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+}  // namespace
+
+// A new database is given the mode of the station's other files (a folder shared by a
+// group keeps it writable for the group), or what the umask leaves of read-write for all;
+// SQLite gives its journals the database's mode.
+void StationDb::TakeFolderMode() const {
+    const std::filesystem::path folder = file_.parent_path();
+    struct stat st {};
+    mode_t mode = 0;
+    for (const char* name : {"Options.dat", "Categories.dat"}) {
+        if (::stat((folder / name).c_str(), &st) == 0) {
+            mode = st.st_mode & 0666;
+            break;
+        }
+    }
+    if (mode == 0) {
+        mode = 0666 & ~ProcessUmask();
+    }
+    ::chmod(file_.c_str(), mode);
+}
+
+bool OnNetworkShare(const std::filesystem::path& folder) {
+    struct statfs fs {};
+    if (::statfs(folder.c_str(), &fs) != 0) {
+        return false;
+    }
+    // NFS, SMB, CIFS, SMB2, Coda, AFS, 9P, Ceph and FUSE (sshfs and the like).
+    static constexpr unsigned long kShared[] = {0x6969,     0x517B,     0xFF534D42,
+                                                0xFE534D42, 0x73757245, 0x5346414F,
+                                                0x01021997, 0x00C36400, 0x65735546};
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return std::find(std::begin(kShared), std::end(kShared), type) != std::end(kShared);
 }
 
 // The version is read inside the write transaction, so two programs opening an old

@@ -174,6 +174,7 @@ private:
     void Open(bool create);
     bool OpenToRead();
     std::string Newer(int version) const;
+    void TakeFolderMode() const;
     // How long a call waits for another program's write to end before it gives up.
     static constexpr int kBusyMilliseconds = 2000;
     void Migrate();
@@ -187,5 +188,8 @@ private:
     std::unique_ptr<SQLite::Database> db_;
     std::string problem_;
 };
+
+// Whether `folder` is on a file system shared over the network (NFS, SMB, FUSE, ...).
+bool OnNetworkShare(const std::filesystem::path& folder);
 
 }  // namespace spindle

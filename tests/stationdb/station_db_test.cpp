@@ -2,6 +2,7 @@
 
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <random>
@@ -19,6 +20,28 @@ const std::string kOther = "/music/Other.flac";
 int Count(const TempDir& dir, const char* table) {
     SQLite::Database db(dir / "Station.db");
     return db.execAndGet(std::string("SELECT count(*) FROM ") + table).getInt();
+}
+
+// A new database takes the mode of the station's files, or the umask's, so a folder a
+// group shares stays writable for the group; on a local disk it keeps a write-ahead log.
+TEST(StationDb, IsMadeWithTheStationsFileModeAndLogsAhead) {
+    const mode_t before = ::umask(002);
+    for (const mode_t options : {mode_t{0}, mode_t{0660}}) {
+        TempDir dir;
+        if (options != 0) {
+            dir.Write("Options.dat", "");
+            ::chmod((dir / "Options.dat").c_str(), options);
+        }
+        ASSERT_TRUE(StationDb(dir.Path(), StationDb::Mode::OrCreate).IsOpen());
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / "Station.db").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, options != 0 ? options : 0664);
+        EXPECT_EQ(
+            SQLite::Database(dir / "Station.db").execAndGet("PRAGMA journal_mode").getString(),
+            "wal");
+    }
+    ::umask(before);
+    EXPECT_FALSE(OnNetworkShare("/proc"));
 }
 
 // A refused or unreadable file is reported and left exactly as it was; a migration that
