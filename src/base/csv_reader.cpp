@@ -11,7 +11,7 @@ bool EndsLine(char c) {
 
 class CsvParser {
 public:
-    explicit CsvParser(std::string_view text) : text_(text) {}
+    CsvParser(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
 
     std::vector<CsvRecord> Records() {
         std::vector<CsvRecord> records;
@@ -19,7 +19,7 @@ public:
             CsvRecord& record = records.emplace_back();
             record.Line = line_;
             record.Fields.push_back(Field(record));
-            while (i_ < text_.size() && text_[i_] == ',') {
+            while (i_ < text_.size() && text_[i_] == delimiter_) {
                 ++i_;
                 record.Fields.push_back(Field(record));
             }
@@ -42,7 +42,7 @@ private:
                 record.Problem = tr("a quoted field is not closed");
             }
         }
-        for (; i_ < text_.size() && text_[i_] != ',' && !EndsLine(text_[i_]); ++i_) {
+        for (; i_ < text_.size() && text_[i_] != delimiter_ && !EndsLine(text_[i_]); ++i_) {
             if (quoted && record.Problem.empty()) {
                 record.Problem = tr("text follows the closing quote of a field");
             }
@@ -72,17 +72,30 @@ private:
     bool Next(char c) const { return i_ + 1 < text_.size() && text_[i_ + 1] == c; }
 
     std::string_view text_;
+    char delimiter_;
     std::size_t i_ = 0;
     int line_ = 1;
 };
 
 }  // namespace
 
-std::vector<CsvRecord> ReadCsv(std::string_view text) {
+std::vector<CsvRecord> ReadCsv(std::string_view text, char delimiter) {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
-    return CsvParser(text).Records();
+    return CsvParser(text, delimiter).Records();
+}
+
+char CsvDelimiterOf(std::string_view text) {
+    long commas = 0;
+    long semicolons = 0;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size() && (quoted || !EndsLine(text[i])); ++i) {
+        quoted = text[i] == '"' ? !quoted : quoted;
+        commas += !quoted && text[i] == ',' ? 1 : 0;
+        semicolons += !quoted && text[i] == ';' ? 1 : 0;
+    }
+    return semicolons > commas ? ';' : ',';
 }
 
 }  // namespace spindle

@@ -19,6 +19,11 @@ struct CsvRecord {
 // record, and a blank line is a record of one empty field. A quote inside an unquoted
 // field is kept as written. A record with text after a closing quote, or a quoted field
 // never closed (it runs to the end of the text), is kept with its Problem.
-std::vector<CsvRecord> ReadCsv(std::string_view text);
+std::vector<CsvRecord> ReadCsv(std::string_view text, char delimiter = ',');
+
+// The delimiter of a file whose first line names its columns: ";" when that line holds more
+// semicolons than commas outside quotes (as spreadsheets save where the comma is the
+// decimal mark), else ",".
+char CsvDelimiterOf(std::string_view text);
 
 }  // namespace spindle

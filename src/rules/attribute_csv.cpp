@@ -57,7 +57,7 @@ public:
             return Format(tr("Cannot open \"%0:s\": %1:s"), file.string(),
                           std::strerror(std::filesystem::is_directory(file, ec) ? EISDIR : error));
         }
-        records_ = ReadCsv(*bytes);
+        records_ = ReadCsv(*bytes, CsvDelimiterOf(*bytes));
         if (records_.empty()) {
             return Format(tr("\"%0:s\" is empty: it needs a header row naming its columns."),
                           file.string());
@@ -112,6 +112,7 @@ public:
         for (const StoredTrack& track : tracks_) {
             known_.insert(track.Path);
             tagsOf_.emplace(track.Path, &track.Tags);
+            handOf_.emplace(track.Path, &track.HandValues);
         }
     }
 
@@ -181,11 +182,20 @@ private:
         return Format(tr("line %0:d: the station has no track \"%1:s\"."), line, path);
     }
 
-    // A value the tags give already is left to them, so it follows a change of the tags.
+    // A value the tags give already is left to them, so it follows a change of the tags;
+    // unless the operator set it by hand, which an export and import never undo.
     void Store(const AttributeSource& column, const std::string& path, const std::string& value) {
+        const std::string& name = column.Definition().Name;
+        const auto hand = handOf_.find(path);
+        if (hand != handOf_.end() && !value.empty()) {
+            if (const auto set = hand->second->find(name);
+                set != hand->second->end() && set->second == value) {
+                return;
+            }
+        }
         const auto tags = tagsOf_.find(path);
         const bool fromTags = tags != tagsOf_.end() && column.ValueOf(*tags->second) == value;
-        values_[column.Definition().Name].emplace_back(path, fromTags ? std::string() : value);
+        values_[name].emplace_back(path, fromTags ? std::string() : value);
     }
 
     static std::string JoinValues(const std::vector<std::string>& values) {
@@ -200,6 +210,7 @@ private:
     std::vector<StoredTrack> tracks_;
     std::unordered_set<std::string> known_;
     std::unordered_map<std::string, const TrackTags*> tagsOf_;
+    std::unordered_map<std::string, const std::map<std::string, std::string>*> handOf_;
     std::unordered_map<std::string, int> lineOf_;
     AttributeValues values_;
 };

@@ -35,7 +35,8 @@ struct AttributeImport {
 // database's tracks and `stationPaths`) is skipped and reported by its line. An attribute
 // without a column is left as it is; an empty cell removes a value set by hand, and a
 // cell equal to what the track's tags give stores no hand value, so the track follows its
-// tags when they change.
+// tags when they change (a value set by hand already stays so: an export imported again
+// changes nothing). A header with more semicolons than commas makes a ";" file.
 AttributeImport ImportAttributes(const std::filesystem::path& dataFolder,
                                  const std::vector<std::string>& stationPaths,
                                  const std::filesystem::path& file);

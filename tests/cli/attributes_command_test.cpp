@@ -98,6 +98,17 @@ TEST_F(AttributesCommand, RoundTripAppliesGoodRowsAndReportsBadOnesByLine) {
     dir.Write("values.csv", "path,Vocal\n" + Track("C - Three") + ",\n");
     EXPECT_EQ(Cli("import", csv).Status, 0);
     EXPECT_TRUE(Hand("C - Three").empty());
+
+    // A value set by hand that the tags give too stays set by hand through a round trip,
+    // so a later retag does not undo it; a file saved with ";" reads as well.
+    ASSERT_TRUE(StationDb(data, StationDb::Mode::IfExists)
+                    .SetAttribute("Tempo", {{Track("A - One"), "Fast"}}));
+    ASSERT_EQ(Cli("export", csv).Status, 0);
+    EXPECT_EQ(Cli("import", csv).Status, 0);
+    dir.Write("values.csv", "path;Tempo\n\"" + Track("C - Three") + "\";Medium\n");
+    EXPECT_EQ(Cli("import", csv).Status, 0);
+    EXPECT_EQ(Hand("A - One"), (Values{{"Tempo", "Fast"}, {"Vocal", "Group, \"mixed\""}}));
+    EXPECT_EQ(Hand("C - Three"), (Values{{"Tempo", "Medium"}}));
 }
 
 // A file the station cannot take as a whole, or a folder in use, changes nothing.
