@@ -72,13 +72,12 @@ TagScan::TagScan(StationDb& db, std::unordered_map<std::string, KeptTrack> kept,
 
 TagReading TagScan::Read(const std::string& path) const {
     TagReading reading;
-    struct stat facts {};
-    if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode)) {
+    const std::optional<TrackStamp> stamp = FileStamp(path);
+    if (!stamp) {
         return reading;
     }
     reading.Stamped = true;
-    reading.Stamp = {static_cast<std::int64_t>(facts.st_size),
-                     static_cast<std::int64_t>(facts.st_mtime)};
+    reading.Stamp = *stamp;
     // A track set by hand before any scan has no stamp, and is read.
     if (const auto kept = kept_.find(path); kept != kept_.end() && kept->second.Stamp.Size >= 0 &&
                                             kept->second.Stamp == reading.Stamp) {

@@ -89,6 +89,9 @@ const char* const kMigrations[] = {
            run_start REAL NOT NULL DEFAULT 0);
        CREATE INDEX airings_by_time ON airings(aired_at);
        CREATE INDEX airings_by_path ON airings(path);)",
+    // The stamp in nanoseconds with the status-change time: a file whose tags were read on
+    // a stamp of whole seconds is read once more.
+    R"(ALTER TABLE tracks ADD COLUMN ctime INTEGER;)",
 };
 static_assert(std::size(kMigrations) == StationDb::kSchemaVersion);
 
@@ -257,9 +260,10 @@ DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
         }
         SQLite::Statement upsert(
             db,
-            "INSERT INTO tracks (path, size, mtime, artist, title, album, isrc, composer, "
-            "publisher, genre, year, bpm) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "INSERT INTO tracks (path, size, mtime, ctime, artist, title, album, isrc, composer, "
+            "publisher, genre, year, bpm) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
             "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime = excluded.mtime, "
+            "ctime = excluded.ctime, "
             "artist = excluded.artist, title = excluded.title, album = excluded.album, "
             "isrc = excluded.isrc, composer = excluded.composer, "
             "publisher = excluded.publisher, genre = excluded.genre, year = excluded.year, "
@@ -269,9 +273,9 @@ DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
         for (const TrackRecord& track : tracks) {
             const TrackTags& tags = track.Tags;
             upsert.reset();
-            SQLite::bind(upsert, track.Path, track.Stamp.Size, track.Stamp.MTime, tags.Artist,
-                         tags.Title, tags.Album, tags.Isrc, tags.Composer, tags.Publisher,
-                         tags.Genre, tags.Year, tags.Bpm);
+            SQLite::bind(upsert, track.Path, track.Stamp.Size, track.Stamp.MTime, track.Stamp.CTime,
+                         tags.Artist, tags.Title, tags.Album, tags.Isrc, tags.Composer,
+                         tags.Publisher, tags.Genre, tags.Year, tags.Bpm);
             upsert.executeStep();
             const std::int64_t id = upsert.getColumn(0).getInt64();
             upsert.reset();
@@ -296,10 +300,10 @@ DbRead<std::unordered_map<std::string, KeptTrack>> StationDb::KeptTracks(
         // Text compares byte by byte, so a prefix's paths run up to the prefix with its
         // last byte raised; one of nothing but 0xFF bytes has no such end.
         SQLite::Statement bounded(db,
-                                  "SELECT path, size, mtime, artist, title FROM tracks "
+                                  "SELECT path, size, mtime, ctime, artist, title FROM tracks "
                                   "WHERE path >= ? AND path < ?");
         SQLite::Statement open(db,
-                               "SELECT path, size, mtime, artist, title FROM tracks "
+                               "SELECT path, size, mtime, ctime, artist, title FROM tracks "
                                "WHERE path >= ?");
         for (const std::string& prefix : prefixes) {
             std::string end = prefix;
@@ -316,9 +320,10 @@ DbRead<std::unordered_map<std::string, KeptTrack>> StationDb::KeptTracks(
             while (query.executeStep()) {
                 kept.try_emplace(
                     query.getColumn(0).getString(),
-                    KeptTrack{{OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2))},
-                              query.getColumn(3).getString(),
-                              query.getColumn(4).getString()});
+                    KeptTrack{{OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2)),
+                               OrUnknown(query.getColumn(3))},
+                              query.getColumn(4).getString(),
+                              query.getColumn(5).getString()});
             }
         }
         return kept;
@@ -329,7 +334,7 @@ DbRead<std::optional<TrackRecord>> StationDb::Track(const std::string& path) {
     return Guarded<std::optional<TrackRecord>>([&](SQLite::Database& db) {
         SQLite::Statement query(db,
                                 "SELECT id, size, mtime, artist, title, album, isrc, composer, "
-                                "publisher, genre, year, bpm FROM tracks WHERE path = ?");
+                                "publisher, genre, year, bpm, ctime FROM tracks WHERE path = ?");
         query.bind(1, path);
         std::optional<TrackRecord> found;
         if (!query.executeStep()) {
@@ -337,7 +342,8 @@ DbRead<std::optional<TrackRecord>> StationDb::Track(const std::string& path) {
         }
         TrackRecord& track = found.emplace();
         track.Path = path;
-        track.Stamp = {OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2))};
+        track.Stamp = {OrUnknown(query.getColumn(1)), OrUnknown(query.getColumn(2)),
+                       OrUnknown(query.getColumn(12))};
         TrackTags& tags = track.Tags;
         for (auto [field, column] : {std::pair{&tags.Artist, 3},
                                      {&tags.Title, 4},
@@ -425,6 +431,18 @@ DbStatus StationDb::Backup(const std::filesystem::path& target) {
         return {Format(tr("Cannot write \"%0:s\": %1:s"), target.string(), e.what())};
     }
     return {};
+}
+
+std::optional<TrackStamp> FileStamp(const std::string& path) {
+    struct stat facts {};
+    if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode)) {
+        return std::nullopt;
+    }
+    const auto nanoseconds = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    return TrackStamp{static_cast<std::int64_t>(facts.st_size), nanoseconds(facts.st_mtim),
+                      nanoseconds(facts.st_ctim)};
 }
 
 }  // namespace spindle

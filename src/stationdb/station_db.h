@@ -32,11 +32,17 @@ struct DbRead : DbStatus {
 };
 
 // The file facts a scan keeps to know whether a file changed since it read its tags.
+// A tagger that keeps the size (padding) and sets the time back, or writes twice within a
+// second, changes the status-change time all the same.
 struct TrackStamp {
     std::int64_t Size = -1;
-    std::int64_t MTime = -1;  // seconds since the epoch, as stat gives it
+    std::int64_t MTime = -1;  // nanoseconds since the epoch, as stat gives them
+    std::int64_t CTime = -1;  // the status change, likewise
     bool operator==(const TrackStamp&) const = default;
 };
+
+// The stamp of the file at `path` as a scan takes it; none when it is no regular file.
+std::optional<TrackStamp> FileStamp(const std::string& path);
 
 struct TrackRecord {
     std::string Path;  // UTF-8
@@ -90,7 +96,7 @@ struct Airing {
 // Every call catches the database's own errors and hands back a message instead.
 class StationDb {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     // IfExists and ReadOnly leave a folder without the database as it is; ReadOnly opens it
     // only to read (a database of an older schema is still brought forward first), so a
     // run that reads while another program writes waits for no lock of its own.

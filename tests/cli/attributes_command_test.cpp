@@ -28,9 +28,7 @@ protected:
         data = b.DataFolder();
         StationDb db(data, StationDb::Mode::OrCreate);
         // As a scan kept them: of the file as it is, so the command's own scan keeps them.
-        struct stat file {};
-        ::stat(Track("A - One").c_str(), &file);
-        TrackRecord a{Track("A - One"), {file.st_size, file.st_mtime}, {}};
+        TrackRecord a{Track("A - One"), FileStamp(Track("A - One")).value_or(TrackStamp{}), {}};
         a.Tags.Bpm = 130;
         EXPECT_TRUE(db.StoreTracks({a}));
         EXPECT_TRUE(db.DefineAttribute({"Tempo", "bpm", "90 120", {"Slow", "Medium", "Fast"}}));
