@@ -21,53 +21,37 @@ TEST(RuleDef, EveryKindReadsAndWritesItsCanonicalLine) {
     const struct {
         RuleDef Rule;
         const char* Text;
+        // clang-format off
     } cases[] = {
         {Rule(RuleKind::Song), "song"},
         {Rule(RuleKind::Artist), "artist"},
         {With(Rule(RuleKind::Album), [](RuleDef& r) { r.Minutes = 90; }), "album 90 minutes"},
         {With(Rule(RuleKind::Title), [](RuleDef& r) { r.Minutes = 120; }), "title 2 hours"},
         {With(Rule(RuleKind::Separation),
-              [](RuleDef& r) {
-                  r.Match = {"Vocal", "Female"}, r.Count = 2;
-              }),
+              [](RuleDef& r) { r.Match = {"Vocal", "Female"}, r.Count = 2; }),
          "separate Vocal=Female 2 items"},
         {With(Rule(RuleKind::Separation),
-              [](RuleDef& r) {
-                  r.Match = {"Local content", "Yes \"NZ\""}, r.Minutes = 1;
-              }),
+              [](RuleDef& r) { r.Match = {"Local content", "Yes \"NZ\""}, r.Minutes = 1; }),
          R"(separate "Local content"="Yes \"NZ\"" 1 minute)"},
-        {With(Rule(RuleKind::Run),
-              [](RuleDef& r) {
-                  r.Match = {"Tempo", "Fast"}, r.Count = 3;
-              }),
+        {With(Rule(RuleKind::Run), [](RuleDef& r) { r.Match = {"Tempo", "Fast"}, r.Count = 3; }),
          "run Tempo=Fast 3"},
         {With(Rule(RuleKind::Transition),
-              [](RuleDef& r) {
-                  r.Match = {"Tempo", "Fast"}, r.Next = {"Tempo", "Slow"};
-              }),
+              [](RuleDef& r) { r.Match = {"Tempo", "Fast"}, r.Next = {"Tempo", "Slow"}; }),
          "transition Tempo=Fast -> Tempo=Slow"},
-        {With(Rule(RuleKind::Window),
-              [](RuleDef& r) {
-                  r.Match = {"Season", "Christmas"};
-                  r.Allowed.FromDate = 1201;
-                  r.Allowed.ToDate = 1226;
-              }),
+        {With(Rule(RuleKind::Window), [](RuleDef& r) {
+              r.Match = {"Season", "Christmas"};
+              r.Allowed.FromDate = 1201, r.Allowed.ToDate = 1226; }),
          "window Season=Christmas dates 12-01..12-26"},
-        {With(Rule(RuleKind::Window),
-              [](RuleDef& r) {
-                  r.Match = {"track", "a->b"};
-                  r.Allowed.FromDate = r.Allowed.ToDate = 229;
-                  r.Allowed.Weekdays = 0b0111110;  // Monday to Friday
-                  r.Allowed.FromMinute = 21 * 60;
-                  r.Allowed.ToMinute = 6 * 60;
-              }),
+        {With(Rule(RuleKind::Window), [](RuleDef& r) {
+              r.Match = {"track", "a->b"};
+              r.Allowed.FromDate = r.Allowed.ToDate = 229;
+              r.Allowed.Weekdays = 0b0111110;  // Monday to Friday
+              r.Allowed.FromMinute = 21 * 60, r.Allowed.ToMinute = 6 * 60; }),
          "window track=\"a->b\" dates 02-29 days Mon-Fri hours 21:00-06:00"},
-        {With(Rule(RuleKind::Window),
-              [](RuleDef& r) {
-                  r.Track = R"(/music/Band "X"\Live.mp3)";
-                  r.Allowed.Weekdays = 0b1000011;  // Sunday, Monday, Saturday
-                  r.Allowed.ToMinute = 24 * 60;
-              }),
+        {With(Rule(RuleKind::Window), [](RuleDef& r) {
+              r.Track = R"(/music/Band "X"\Live.mp3)";
+              r.Allowed.Weekdays = 0b1000011;  // Sunday, Monday, Saturday
+              r.Allowed.ToMinute = 24 * 60; }),
          R"(window track "/music/Band \"X\"\\Live.mp3" days Mon,Sat,Sun hours 00:00-24:00)"},
         {With(Rule(RuleKind::HourRotation), [](RuleDef& r) { r.Minutes = 45, r.Days = 1; }),
          "hour-rotation 45 minutes 1 day"},
@@ -80,6 +64,7 @@ TEST(RuleDef, EveryKindReadsAndWritesItsCanonicalLine) {
               [](RuleDef& r) { r.Of = CapOf::Album, r.Count = 1, r.Minutes = 90; }),
          "cap album 1 per 90 minutes"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(RuleText(c.Rule), c.Text);
         const ParsedRule parsed = ParseRule(c.Text);
