@@ -1,28 +1,15 @@
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <tuple>
-
-#include "base/list_text.h"
 #include "forms/library_edits.h"
 #include "forms/options_page_rules.h"
-#include "station/group_ops.h"
-#include "station/station.h"
-#include "support/audio_files.h"
 #include "support/saved_station.h"
-#include "support/scripted_operator.h"
-#include "support/station_builder.h"
-#include "support/temp_dir.h"
 
 namespace spindle {
 namespace {
 
 using test::ReadAll;
 using test::SavedStation;
-using test::ScriptedOperator;
-using test::TempDir;
-using test::WriteMp3;
 namespace fs = std::filesystem;
 
 TEST_F(SavedStation, DeletesAreRefusedWhileInUseElseAskedFor) {

@@ -217,7 +217,8 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
     WriteMp3(dir, "music/x/A.mp3", 10);
     WriteData("{IDs}.dat", Music("x/b.mp3") + "*46100?99|45000\r\n");
     Define("Spots.dat",
-           {{"IDs", "", EncodeListText({Music("x"), Music("y")}), "0", "2", "0", "0", "1", "0"}});
+           {{"IDs", "", EncodeListText({Music("x"), Music("y"), Music("x/b.mp3")}), "0", "2", "0",
+             "0", "1", "0"}});  // a file listed beside its folder is taken once
     station.LoadAll();
     const TSpotDetails& ids = *station.SpotGroups[0];
     EXPECT_EQ(FileNames(ids.Files),
@@ -235,7 +236,9 @@ TEST_F(StationTest, SpotGroupsSortByNameThenFolderAndRemeasure) {
 // Shortcuts stand for their targets; linked folders are followed, but never in a loop.
 TEST_F(StationTest, ShortcutsAndLinkedFoldersLeadToTheirTargets) {
     WriteMp3(dir, "music/real/Band - Song.mp3", 42);
-    dir.Write("music/links/Song.lnk", test::ShortcutBytes("..\\real\\Band - Song.mp3"));
+    // As Windows writes one: its absolute path first (of no use here), then the relative one.
+    dir.Write("music/links/Song.lnk",
+              test::ShortcutBytes("..\\real\\Band - Song.mp3", "C:\\Music\\real\\Band - Song.mp3"));
     dir.Write("music/links/Broken.lnk", "not a shortcut");
     WriteMp3(dir, "music/Pop/p.mp3", 5);
     ASSERT_EQ(::symlink(Music("Pop").c_str(), Music("Pop/again").c_str()), 0);

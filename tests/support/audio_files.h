@@ -18,6 +18,6 @@ std::string Id3v2Tag(const std::vector<std::pair<std::string, std::string>>& fra
 
 // A minimal Windows shell link that leads, by its relative path, to `relative` (with "\"
 // between folders).
-std::string ShortcutBytes(const std::string& relative);
+std::string ShortcutBytes(const std::string& relative, const std::string& base = {});
 
 }  // namespace spindle::test
