@@ -90,11 +90,7 @@ std::string StationRules::Load(Station& station, const RunSettings& settings, Ru
     }
     // Rules are kept under the name the saved Categories give; those of a Category since
     // removed are left out.
-    std::erase_if(defs_, [&](const auto& scope) {
-        return !scope.first.empty() &&
-               std::none_of(station.Categories.begin(), station.Categories.end(),
-                            [&](const auto& c) { return c->ListName() == scope.first; });
-    });
+    std::erase_if(defs_, [&](const auto& scope) { return !KeepsRulesUnder(station, scope.first); });
     any_ = std::any_of(defs_.begin(), defs_.end(),
                        [](const auto& scope) { return BeyondIntervals(scope.second); });
     if (!any_) {

@@ -146,8 +146,7 @@ DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station) {
     RuleTexts after = before.Value;
     for (const std::string& name : station.DeletedCategories) {
         // A Category since given that name has put its own rules there.
-        if (std::none_of(categories.begin(), categories.end(),
-                         [&](const auto& c) { return c->ListName() == name; })) {
+        if (!KeepsRulesUnder(station, name)) {
             after.erase(name);
         }
     }
@@ -177,6 +176,11 @@ DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station) {
     return carried;
 }
 
+bool KeepsRulesUnder(const Station& station, const std::string& scope) {
+    return scope.empty() || std::any_of(station.Categories.begin(), station.Categories.end(),
+                                        [&](const auto& c) { return c->ListName() == scope; });
+}
+
 std::vector<std::string> IdleRules(const Station& station,
                                    const std::map<std::string, std::vector<RuleDef>>& byScope,
                                    const std::vector<AttributeDef>& attributes) {
@@ -194,10 +198,8 @@ std::vector<std::string> IdleRules(const Station& station,
         });
     };
     for (const auto& [scope, rules] : byScope) {
-        const std::string& name = scope;
         const std::string where = scope.empty() ? tr("the station") : Format("\"%0:s\"", scope);
-        if (!scope.empty() && std::none_of(station.Categories.begin(), station.Categories.end(),
-                                           [&](const auto& c) { return c->ListName() == name; })) {
+        if (!KeepsRulesUnder(station, scope)) {
             idle.push_back(Format(tr("The rules kept for \"%0:s\" belong to no Category of the "
                                      "station and are left out."),
                                   scope));

@@ -41,6 +41,10 @@ DbStatus RenameCategoryRules(const std::filesystem::path& dataFolder, const std:
 // none moved.
 DbRead<std::optional<RuleTexts>> CarryCategoryRules(const Station& station);
 
+// Whether rules kept under `scope` are the station's own ("") or a Category's, by the name
+// the saved Categories give it.
+bool KeepsRulesUnder(const Station& station, const std::string& scope);
+
 // What keeps a rule from doing anything, one line each for the operator: a list kept under
 // a name no Category has (`byScope` by the name the database keeps it under, "" for the
 // station's), a window on a track no Category holds, and a rule naming an attribute or a

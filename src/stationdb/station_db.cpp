@@ -438,7 +438,7 @@ std::optional<TrackStamp> FileStamp(const std::string& path) {
     if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode)) {
         return std::nullopt;
     }
-    const auto nanoseconds = [](const timespec& t) {
+    const auto nanoseconds = [](const auto& t) {
         return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
     };
     return TrackStamp{static_cast<std::int64_t>(facts.st_size), nanoseconds(facts.st_mtim),
