@@ -106,8 +106,11 @@ std::string StationRules::LoadPast(StationDb& db, Station& station, const RunSet
     }
     facts_ = std::move(facts.Value);
     for (auto& [path, known] : facts_) {
-        known.Album = FoldCase(known.Album);  // compared often, so folded once
-        known.Title = FoldCase(known.Title);
+        // Compared often, so made into what the rules compare once.
+        known.Album =
+            AlbumKey(known.Album, known.AlbumArtist.empty() ? ArtistTitleOfPath(path, names_).Artist
+                                                            : known.AlbumArtist);
+        known.Title = TitleKey(known.Title);
     }
     const DbRead<std::vector<Airing>> before =
         db.Airings(settings.Start - LookBackDays(), settings.Start);
@@ -151,7 +154,7 @@ RuleList StationRules::For(const TCategoryDetails& category, double songDays,
 const TrackFacts* StationRules::FactsOf(const std::string& path) {
     TrackFacts& facts = facts_[path];
     if (facts.Title.empty()) {
-        facts.Title = FoldCase(ArtistTitleOfPath(path, names_).Title);
+        facts.Title = TitleKey(ArtistTitleOfPath(path, names_).Title);
     }
     return &facts;
 }

@@ -34,8 +34,8 @@ public:
 
     // The Category's rules, most important first, with its repeat intervals in days.
     RuleList For(const TCategoryDetails& category, double songDays, double artistDays) const;
-    // What is known of a track: its album and title (the file name's when no tag gives
-    // one), both case-folded, and its attribute values.
+    // What is known of a track: its album and title as the rules compare them (AlbumKey,
+    // TitleKey; the title the file name's when no tag gives one), and its attribute values.
     const TrackFacts* FactsOf(const std::string& path);
 
     PlayHistory& History() { return history_; }

@@ -5,8 +5,8 @@
 namespace spindle {
 namespace {
 
-// How the rule compares tracks: by album, or by title (as StationRules keeps them, without
-// regard to case); an unknown one matches nothing.
+// How the rule compares tracks: by album, or by title (as StationRules keeps them: AlbumKey,
+// TitleKey); an unknown one matches nothing.
 const std::string& KeyOf(const TrackFacts* facts, RuleKind kind) {
     static const std::string none;
     if (facts == nullptr) {
@@ -46,9 +46,9 @@ RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const 
     }
     const auto recent = Within(history_, slot, def_.Minutes);
     for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
-        // A title is kept apart from other tracks of that title; the track itself is the
-        // song interval's.
-        const bool itself = def_.Kind == RuleKind::Title && play->Path == candidate.Entry.FileName;
+        // Other tracks of the album or title are kept apart; the track itself is the song
+        // interval's.
+        const bool itself = play->Path == candidate.Entry.FileName;
         if (play->At <= slot && !itself && KeyOf(play->Facts, def_.Kind) == key) {
             return {true, false, play->At, def_.Minutes - MinutesBetween(play->At, slot)};
         }

@@ -3,10 +3,84 @@
 #include <vector>
 
 #include "base/format.h"
+#include "base/text_case.h"
 #include "base/translate.h"
 #include "stationdb/attribute_source.h"
 
 namespace spindle {
+namespace {
+
+// Words that name a version of a recording rather than another song.
+bool VersionWord(std::string_view word) {
+    static constexpr std::string_view kWords[] = {
+        "live",      "remaster", "remastered", "remix",  "mix",     "edit",     "version",
+        "feat",      "feat.",    "featuring",  "ft",     "ft.",     "with",     "acoustic",
+        "unplugged", "demo",     "mono",       "stereo", "single",  "extended", "instrumental",
+        "radio",     "explicit", "clean",      "bonus",  "session", "take",     "orchestral"};
+    for (const std::string_view known : kWords) {
+        if (word == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NamesVersion(std::string_view words) {
+    const std::string folded = FoldCase(words);
+    std::size_t from = 0;
+    while (from < folded.size()) {
+        const std::size_t end = std::min(folded.find_first_of(" ,;/-", from), folded.size());
+        if (VersionWord(std::string_view(folded).substr(from, end - from))) {
+            return true;
+        }
+        from = end + 1;
+    }
+    return false;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The title less one trailing version part, or as it is when it ends in none.
+std::string_view WithoutLastVersion(std::string_view title) {
+    const char last = title.empty() ? '\0' : title.back();
+    if (last == ')' || last == ']') {
+        const std::size_t open = title.rfind(last == ')' ? '(' : '[');
+        if (open != std::string_view::npos &&
+            NamesVersion(title.substr(open + 1, title.size() - open - 2))) {
+            return Trimmed(title.substr(0, open));
+        }
+        return title;
+    }
+    const std::size_t dash = title.rfind(" - ");
+    if (dash != std::string_view::npos && NamesVersion(title.substr(dash + 3))) {
+        return Trimmed(title.substr(0, dash));
+    }
+    return title;
+}
+
+}  // namespace
+
+std::string AlbumKey(std::string_view album, std::string_view albumArtist) {
+    if (Trimmed(album).empty()) {
+        return {};
+    }
+    return FoldCase(Trimmed(album)) + '\x1f' + FoldCase(Trimmed(albumArtist));
+}
+
+std::string TitleKey(std::string_view title) {
+    std::string_view rest = Trimmed(title);
+    for (std::string_view shorter = WithoutLastVersion(rest);
+         !shorter.empty() && shorter.size() < rest.size(); shorter = WithoutLastVersion(rest)) {
+        rest = shorter;
+    }
+    return FoldCase(rest);
+}
 
 DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
     DbRead<TrackFactsByPath> facts;
@@ -16,7 +90,7 @@ DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
         return facts;
     }
     std::vector<AttributeSource> sources;
-    std::vector<std::string> extraKeys;
+    std::vector<std::string> extraKeys{"ALBUMARTIST"};
     for (const AttributeDef& attribute : attributes.Value) {
         // Only a database changed behind the program's back holds such a definition: its
         // tags cannot be read by it, but the values set by hand still hold. The Problem
@@ -49,6 +123,10 @@ DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
                 }
             }
         }
+        const auto albumArtist = track.Tags.Extra.find("ALBUMARTIST");
+        fact.AlbumArtist = albumArtist != track.Tags.Extra.end() && !albumArtist->second.empty()
+                               ? albumArtist->second
+                               : track.Tags.Artist;
         fact.Album = std::move(track.Tags.Album);
         fact.Title = std::move(track.Tags.Title);
     }

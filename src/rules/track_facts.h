@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "stationdb/station_db.h"
@@ -15,8 +16,20 @@ struct TrackFacts {
     std::string Title;  // the tag's title; empty when the tag has none
     // Attribute name -> value, for the attributes the track has a value of.
     std::map<std::string, std::string> Attributes;
+    // Whose album it is: the tag's album artist, else its artist; empty when the tag has
+    // neither.
+    std::string AlbumArtist;
     bool operator==(const TrackFacts&) const = default;
 };
+
+// What album and title rules compare, case-folded. An album is its text with whose album
+// it is ("Greatest Hits" by one artist is not another's); empty when the track names no
+// album.
+std::string AlbumKey(std::string_view album, std::string_view albumArtist);
+// A title without the words that name a version of it, in brackets at its end or after
+// " - ": "Hallelujah (Live)", "Song - Remastered 2011", "Song [Radio Edit]" and "Song
+// (feat. Somebody)" are all "hallelujah" or "song".
+std::string TitleKey(std::string_view title);
 
 // By path, as the database (and the Category) holds it.
 using TrackFactsByPath = std::unordered_map<std::string, TrackFacts>;

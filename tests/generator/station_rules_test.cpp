@@ -31,7 +31,8 @@ Track Parse(const std::string& text) {
         parts[k] = text.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
         at = bar == std::string::npos ? text.size() : bar + 1;
     }
-    Track t{parts[0], {FoldCase(parts[1]), FoldCase(parts[2]), {}}};  // as StationRules keeps them
+    Track t{parts[0],
+            {FoldCase(parts[1]), FoldCase(parts[2]), {}, {}}};  // as StationRules keeps them
     for (std::size_t from = 0; from < parts[3].size();) {
         const std::size_t comma = std::min(parts[3].find(',', from), parts[3].size());
         const std::string pair = parts[3].substr(from, comma - from);
@@ -59,6 +60,7 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         {"album 60 minutes", {{-30, "a/1|||"}}, "b/2|||", false, 0},
         {"title 2 hours", {{-20, "a/1||Hello|"}}, "b/2||HELLO|", true, 100},
         {"title 2 hours", {{-20, "b/2||Hello|"}}, "b/2||Hello|", false, 0},  // the song's own
+        {"album 60 minutes", {{-20, "b/2|Blue||"}}, "b/2|Blue||", false, 0},  // as for a title
         {"separate Vocal=Female 3 items",
          {{-12, "a/1|||Vocal=Female"}, {-8, "b/1|||Vocal=Male"}, {-4, "c/1|||"}},
          "d/1|||Vocal=Female", true, 1},

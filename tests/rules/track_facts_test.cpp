@@ -3,6 +3,7 @@
 #include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 
+#include "base/text_case.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -31,7 +32,9 @@ TEST(TrackFacts, TakeTagsThroughTheirSourcesAndHandValuesWin) {
     fast.Tags.Album = "Loud";
     fast.Tags.Bpm = 130;
     fast.Tags.Genre = "rock";
-    fast.Tags.Extra = {{"MOOD", "Dark"}, {"UNUSED", "x"}};
+    fast.Tags.Extra = {{"MOOD", "Dark"}, {"UNUSED", "x"}, {"ALBUMARTIST", "Various"}};
+    fast.Tags.Artist = "Fast Band";
+    slow.Tags.Artist = "Slow Band";  // with no album artist, the album is the artist's
     slow.Tags.Bpm = 70;
     ASSERT_TRUE(db.StoreTracks({fast, slow}));
     for (const AttributeDef& def : {AttributeDef{"Tempo", "bpm", "90 120", {"Slow", "Mid", "Fast"}},
@@ -52,9 +55,10 @@ TEST(TrackFacts, TakeTagsThroughTheirSourcesAndHandValuesWin) {
         (TrackFactsByPath{
             {"/m/Fast.mp3",
              {"Loud", "Fast Song",
-              Values{{"Tempo", "Fast"}, {"Style", "Rock"}, {"Mood", "Dark"}, {"Vocal", "Male"}}}},
-            {"/m/Slow.flac", {"", "", Values{{"Tempo", "Mid"}, {"Mood", "Calm"}}}},
-            {"/m/Unscanned.mp3", {"", "", Values{{"Vocal", "Female"}}}},
+              Values{{"Tempo", "Fast"}, {"Style", "Rock"}, {"Mood", "Dark"}, {"Vocal", "Male"}},
+              "Various"}},
+            {"/m/Slow.flac", {"", "", Values{{"Tempo", "Mid"}, {"Mood", "Calm"}}, "Slow Band"}},
+            {"/m/Unscanned.mp3", {"", "", Values{{"Vocal", "Female"}}, ""}},
         }));
 
     // Clearing the hand value gives the track its tags' value again.
@@ -70,6 +74,22 @@ TEST(TrackFacts, TakeTagsThroughTheirSourcesAndHandValuesWin) {
     EXPECT_EQ(damaged.Value.at("/m/Fast.mp3").Attributes,
               (Values{{"Style", "Rock"}, {"Mood", "Dark"}, {"Vocal", "Male"}}));
     EXPECT_EQ(damaged.Value.at("/m/Slow.flac").Attributes.at("Tempo"), "Mid");
+}
+
+// Albums are told apart by whose they are; a title's version words in brackets or after a
+// dash are not part of it, and words elsewhere are.
+TEST(TrackFacts, AlbumAndTitleKeys) {
+    EXPECT_EQ(AlbumKey(" Greatest Hits", "ABBA"), AlbumKey("greatest hits ", "abba"));
+    EXPECT_NE(AlbumKey("Greatest Hits", "ABBA"), AlbumKey("Greatest Hits", "Queen"));
+    EXPECT_EQ(AlbumKey("", "ABBA"), "");
+    for (const char* title :
+         {"Hallelujah (Live)", "hallelujah [Remastered 2011]", "Hallelujah - 2011 Remaster",
+          "Hallelujah (feat. Somebody) (Live)", "Hallelujah (Radio-Edit)", "HALLELUJAH"}) {
+        EXPECT_EQ(TitleKey(title), "hallelujah") << title;
+    }
+    for (const char* title : {"Hallelujah (Part 2)", "Live and Let Die", "(Live)", "Edit - Me"}) {
+        EXPECT_EQ(TitleKey(title), FoldCase(title)) << title;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <regex>
 
 #include "base/csv_reader.h"
 #include "base/format_datetime.h"
@@ -62,13 +63,33 @@ bool AnyWithinMinutes(const Replay& r, int minutes, Same&& same) {
     return false;
 }
 
+// Another track of the album or title; the track's own replay is the song interval's.
 bool SameAlbumOrTitle(const Replay& r, const RuleDef& rule) {
     const auto key = [&](std::size_t k) {
         return rule.Kind == RuleKind::Album ? r.Track(k).Album : r.Track(k).Title;
     };
     const std::string own = key(r.Now);
-    return !own.empty() &&
-           AnyWithinMinutes(r, rule.Minutes, [&](std::size_t k) { return key(k) == own; });
+    return !own.empty() && AnyWithinMinutes(r, rule.Minutes, [&](std::size_t k) {
+        return key(k) == own && r.Play(k).Path != r.Play(r.Now).Path;
+    });
+}
+
+// A title less the bracketed or dashed tails that name a version ("(Live)", "- Remastered
+// 2011", "[Radio Edit]", "(feat. X)"), case-folded.
+std::string BareTitle(const std::string& title) {
+    static const std::regex tail(R"(\s*(\([^()]*\)|\[[^\[\]]*\]|\s-\s[^-]*)\s*$)");
+    static const std::regex version(
+        R"(\b(live|remaster|remastered|remix|mix|edit|version|feat|featuring|ft|with|acoustic|)"
+        R"(unplugged|demo|mono|stereo|single|extended|instrumental|radio|explicit|clean|bonus|)"
+        R"(session|take|orchestral)\b)",
+        std::regex::icase);
+    std::string bare = title;
+    std::smatch found;
+    while (std::regex_search(bare, found, tail) && std::regex_search(found.str(1), version) &&
+           found.position(0) > 0) {
+        bare.erase(static_cast<std::size_t>(found.position(0)));
+    }
+    return FoldCase(bare);
 }
 
 bool Separated(const Replay& r, const RuleDef& rule) {
@@ -249,14 +270,19 @@ RuleCheckInputs LoadRuleCheckInputs(const Station& station) {
     for (const auto& category : station.Categories) {
         for (const FileRec& file : category->Files) {
             CheckedTrack track;
+            const std::string name = file.FileName.substr(file.FileName.rfind('/') + 1);
+            const ArtistTitle named = SplitArtistTitle(name, names);
             if (const auto found = facts.Value.find(file.FileName); found != facts.Value.end()) {
-                track.Album = FoldCase(found->second.Album);
-                track.Title = FoldCase(found->second.Title);
-                track.Attributes = found->second.Attributes;
+                const TrackFacts& known = found->second;
+                // An album is whose album it is: the album artist, else the artist.
+                const std::string& whose =
+                    !known.AlbumArtist.empty() ? known.AlbumArtist : named.Artist;
+                track.Album = known.Album.empty() ? "" : FoldCase(known.Album + "|" + whose);
+                track.Title = BareTitle(known.Title);
+                track.Attributes = known.Attributes;
             }
             if (track.Title.empty()) {
-                const std::string name = file.FileName.substr(file.FileName.rfind('/') + 1);
-                track.Title = FoldCase(SplitArtistTitle(name, names).Title);
+                track.Title = BareTitle(named.Title);
             }
             track.Artists =
                 ArtistKeysOfFile(file.FileName, names, station.Related, station.Artists);
