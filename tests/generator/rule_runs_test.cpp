@@ -100,6 +100,18 @@ TEST_F(RuleRunTest, HourRotationLooksBackAtTheRunsBefore) {
     EXPECT_EQ(aired.Value[1].Category, "Mix");
 }
 
+// Every airing is kept, rules or none, and a run looks back as far as its rules reach:
+// a cap over two days, added after Monday's run, holds on Tuesday afternoon.
+TEST_F(RuleRunTest, RulesAddedLaterSeeEveryEarlierAiringTheyReach) {
+    SetRules({});
+    const std::string monday = Played();
+    ASSERT_TRUE(b.Get().SaveAll());
+    const std::string other = monday == Track("A - One") ? Track("B - Two") : Track("A - One");
+    SetRules({"cap track 1 per 48 hours", "window track \"" + other + "\" days Sat-Sun"});
+    test::RunFrom(b.Opt(), kMonday + 1, 12, 1);
+    EXPECT_EQ(Played(), other);
+}
+
 // Both break the same rule: the one that breaks it by less plays, though the other was
 // used longer ago.
 TEST_F(RuleRunTest, BetweenEqualBreaksTheSmallerOneGives) {

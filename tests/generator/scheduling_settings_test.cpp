@@ -215,6 +215,31 @@ TEST(SchedulingSettings, FittedHoursEndOnTheHour) {
     EXPECT_TRUE(fitted.Counts.ends_with(" slots left out.") && plain.Counts.ends_with(" added."));
 }
 
+// The fit leaves an hour's last slot out only when the hour then ends within the
+// tolerance: with 2:20 left and nothing shorter than 5:20, the track plays and the hour
+// runs over rather than leave the air silent before the next one.
+TEST(SchedulingSettings, FitNeverLeavesAnHourShortBeyondTheTolerance) {
+    TempDir dir;
+    StationBuilder b(dir);
+    std::vector<std::string> names;
+    for (int k = 0; k < 40; ++k) {
+        names.push_back("Artist" + std::to_string(k) + " - Song" + std::to_string(k));
+    }
+    b.AddCategory("Long", {b.MusicFolder("Long", names, 320)});
+    b.Opt().SystemSongInterval = "0";
+    b.Opt().SystemArtistInterval = "0";
+    b.Opt().TimeCheck = b.Opt().FitHours = true;
+    b.Opt().TimeCheckMinutes = 2;
+    std::vector<std::string> hour(10, MakeCategoryItem("Long"));
+    hour.push_back(MakeBreakNoteItem("270:Weather"));
+    hour.push_back(MakeCategoryItem("Long"));
+    EveryHourFromMonday(b, hour, 1);
+    test::ScriptedOperator op;
+    const RunResult r = Generate(b.Get(), op);
+    EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), 11u);
+    EXPECT_GE(HourLengths(r, b.Get()).at(0), 3600.0 - 120.0);
+}
+
 // Every selection that relaxed a rule has a row for each rule it broke, saying by how many
 // minutes; the run ends with the counts per Category and rule. With the report off, neither.
 TEST(SchedulingSettings, EveryRelaxedRuleIsReported) {

@@ -76,6 +76,36 @@ TEST(StationDb, RefusesNewerFailedAndCorruptDatabasesUntouched) {
     }
 }
 
+// A database of every earlier version is brought up to date with what it held: each is
+// the current one taken back by undoing the later steps.
+TEST(StationDb, MigratesEveryEarlierVersionKeepingItsValues) {
+    const char* const undo[] = {"DROP TABLE settings; DROP TABLE rules; DROP TABLE airings;",
+                                "ALTER TABLE tracks DROP COLUMN ctime;"};
+    for (int version = 1; version < StationDb::kSchemaVersion; ++version) {
+        SCOPED_TRACE(version);
+        TempDir dir;
+        {
+            StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+            ASSERT_TRUE(db.DefineAttribute({"Local", "hand", "", {"Yes", "No"}}));
+            ASSERT_TRUE(db.SetAttribute("Local", {{kSong, "Yes"}}));
+            ASSERT_TRUE(db.SetRules("", {"album 1 hour"}));
+        }
+        {
+            SQLite::Database old(dir / "Station.db", SQLite::OPEN_READWRITE);
+            for (int step = StationDb::kSchemaVersion - 1; step >= version; --step) {
+                old.exec(undo[step - 1]);
+            }
+            old.exec("PRAGMA user_version=" + std::to_string(version));
+        }
+        StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+        ASSERT_TRUE(db.IsOpen()) << db.Problem();
+        EXPECT_EQ(db.AttributesOf(kSong).Value.at("Local"), "Yes");
+        EXPECT_EQ(db.Rules().Value[""].size(), version >= 2 ? 1u : 0u);
+        EXPECT_TRUE(db.StoreTracks({{kSong, {1, 2}, {}}}));
+        EXPECT_TRUE(db.RecordAirings(1, 2, {{kSong, 1.5, "Mix"}}));
+    }
+}
+
 // Made only when asked; tags kept by path until the file's size or time changes; tracks
 // gone from the folders take their tags and attribute values with them; a backup reopens.
 TEST(StationDb, KeepsTagsUntilTheFileChangesAndSurvivesReopenAndBackup) {
