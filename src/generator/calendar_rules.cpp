@@ -108,7 +108,7 @@ std::optional<double> MinutesSinceClosed(const TimeWindow& window, TDateTime mom
 }
 
 RuleVerdict Window::Check(const Candidate& candidate, TDateTime slot) const {
-    const bool applies = def_.Track.empty() ? HasValue(candidate.Facts, def_.Match)
+    const bool applies = def_.Track.empty() ? HasValue(candidate.Facts, match_)
                                             : candidate.Entry.FileName == def_.Track;
     if (!applies || InsideWindow(def_.Allowed, slot)) {
         return {};
@@ -122,12 +122,14 @@ RuleVerdict Window::Check(const Candidate& candidate, TDateTime slot) const {
 }
 
 RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) const {
-    const std::vector<TDateTime>& plays = history_.PlaysOf(candidate.Entry.FileName);
+    if (candidate.Facts == nullptr) {
+        return {};
+    }
     const std::int64_t today = SplitDateTime(slot).Day;
     const double minute = static_cast<double>(SplitDateTime(slot).MSec) / 60000.0;
     RuleVerdict worst;
-    for (const TDateTime played : plays) {
-        const DayAndTime at = SplitDateTime(played);
+    for (const KeyPlay& play : history_.PlaysOf(PlayHistory::Key::Track, candidate.Facts->Track)) {
+        const DayAndTime at = SplitDateTime(play.At);
         if (at.Day >= today || at.Day < today - def_.Days) {
             continue;
         }
@@ -135,7 +137,7 @@ RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) cons
         const double distance = std::min(apart, kMinutesPerDay - apart);  // across midnight
         const double inside = def_.Minutes - distance;
         if (inside > kMinutesEpsilon && inside > worst.Amount) {
-            worst = {true, false, played, inside};
+            worst = {true, false, play.At, inside};
         }
     }
     return worst;
@@ -145,48 +147,46 @@ std::string Cap::Unit() const {
     return tr("plays");
 }
 
-bool Cap::Counts(const Candidate& candidate, const PlayedTrack& play) const {
-    switch (def_.Of) {
-        case CapOf::Track:
-            return play.Path == candidate.Entry.FileName;
-        case CapOf::Artist:
-            return std::any_of(play.Artists.begin(), play.Artists.end(), [&](ArtistRec* a) {
-                return std::find(candidate.Artists.begin(), candidate.Artists.end(), a) !=
-                       candidate.Artists.end();
-            });
-        case CapOf::Album:
-            return candidate.Facts != nullptr && play.Facts != nullptr &&
-                   !candidate.Facts->Album.empty() && play.Facts->Album == candidate.Facts->Album;
-    }
-    return false;
-}
-
 RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
+    if (candidate.Facts == nullptr) {
+        return {};
+    }
     // Plays from the start of the slot's day, or within the minutes before it; a play
     // exactly that far back has left the stretch.
     const TDateTime from = def_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
                                        : slot - (def_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
-    int count = 0;
+    std::vector<std::size_t>& counted = counted_;
+    counted.clear();
     std::optional<TDateTime> latest;
-    if (def_.Of == CapOf::Track) {
-        const std::vector<TDateTime>& plays = history_.PlaysOf(candidate.Entry.FileName);
-        for (auto at = std::lower_bound(plays.begin(), plays.end(), from);
-             at != plays.end() && *at <= slot; ++at) {
-            ++count;
-            latest = *at;
+    const auto count = [&](const std::vector<KeyPlay>& plays) {
+        auto at = std::lower_bound(plays.begin(), plays.end(), from,
+                                   [](const KeyPlay& p, TDateTime t) { return p.At < t; });
+        for (; at != plays.end() && at->At <= slot; ++at) {
+            counted.push_back(at->Seq);
+            latest = std::max(latest.value_or(at->At), at->At);
         }
-    } else {
-        for (const PlayedTrack& play : history_.Since(from)) {
-            if (play.At <= slot && Counts(candidate, play)) {
-                ++count;
-                latest = play.At;
+    };
+    switch (def_.Of) {
+        case CapOf::Track:
+            count(history_.PlaysOf(PlayHistory::Key::Track, candidate.Facts->Track));
+            break;
+        case CapOf::Artist:
+            for (const ArtistRec* artist : candidate.Artists) {
+                count(history_.PlaysOf(artist));
             }
-        }
+            // A play of two of the track's artists is one play.
+            std::sort(counted.begin(), counted.end());
+            counted.erase(std::unique(counted.begin(), counted.end()), counted.end());
+            break;
+        case CapOf::Album:
+            count(history_.PlaysOf(PlayHistory::Key::Album, candidate.Facts->Album));
+            break;
     }
-    if (count < def_.Count) {
+    const auto plays = static_cast<int>(counted.size());
+    if (plays < def_.Count) {
         return {};
     }
-    return {true, false, latest, static_cast<double>(count + 1 - def_.Count)};
+    return {true, false, latest, static_cast<double>(plays + 1 - def_.Count)};
 }
 
 }  // namespace spindle

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "generator/track_rules.h"
 
@@ -38,7 +39,7 @@ public:
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 
 private:
-    bool Counts(const Candidate& candidate, const PlayedTrack& play) const;
+    mutable std::vector<std::size_t> counted_;  // the places of the plays counted
 };
 
 }  // namespace spindle

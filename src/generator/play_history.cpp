@@ -4,22 +4,98 @@
 
 namespace spindle {
 
+bool TrackKeys::Has(std::uint32_t value) const {
+    return value != 0 && std::find(Values.begin(), Values.end(), value) != Values.end();
+}
+
+std::uint32_t RunKeys::Intern(std::unordered_map<std::string, std::uint32_t>& table,
+                              const std::string& text) {
+    if (text.empty()) {
+        return 0;
+    }
+    return table.try_emplace(text, static_cast<std::uint32_t>(table.size() + 1)).first->second;
+}
+
+const TrackKeys& RunKeys::Number(const std::string& path, const std::string& album,
+                                 const std::string& title,
+                                 const std::map<std::string, std::string>& attributes) {
+    auto [found, fresh] = tracks_.try_emplace(path);
+    TrackKeys& keys = found->second;
+    if (fresh) {
+        keys.Track = static_cast<std::uint32_t>(tracks_.size());
+        keys.Album = Intern(albums_, album);
+        keys.Title = Intern(titles_, title);
+        for (const auto& [attribute, value] : attributes) {
+            keys.Values.push_back(Value({attribute, value}));
+        }
+    }
+    return keys;
+}
+
+const TrackKeys* RunKeys::Find(const std::string& path) const {
+    const auto found = tracks_.find(path);
+    return found == tracks_.end() ? nullptr : &found->second;
+}
+
+std::uint32_t RunKeys::Value(const AttributeMatch& match) {
+    // The unit separator keeps "A=B" with value "C" apart from "A" with value "B=C".
+    return Intern(values_, match.Attribute + '\x1f' + match.Value);
+}
+
+void PlayHistory::File(const PlayedTrack& play, std::size_t seq) {
+    if (play.Keys == nullptr) {
+        return;  // kept for the record only: the run has no rule to look it up
+    }
+    const auto file = [&](Key key, std::uint32_t id) {
+        if (id == 0) {
+            return;
+        }
+        auto& lists = byKey_[static_cast<int>(key)];
+        if (lists.size() <= id) {
+            lists.resize(id + 1);
+        }
+        lists[id].push_back({play.At, play.Keys->Track, seq});
+    };
+    file(Key::Track, play.Keys->Track);
+    file(Key::Album, play.Keys->Album);
+    file(Key::Title, play.Keys->Title);
+    for (const std::uint32_t value : play.Keys->Values) {
+        file(Key::Value, value);
+    }
+    for (const ArtistRec* artist : play.Artists) {
+        byArtist_[artist].push_back({play.At, play.Keys->Track, seq});
+    }
+}
+
+// Files every play again: only after a play came in out of order, which moves the places
+// of all after it.
+void PlayHistory::Refile() {
+    for (auto& lists : byKey_) {
+        lists.clear();
+    }
+    byArtist_.clear();
+    for (std::size_t seq = 0; seq < plays_.size(); ++seq) {
+        File(plays_[seq], seq);
+    }
+}
+
 void PlayHistory::Add(PlayedTrack play) {
     // Plays come in time order; one out of order (a clock set back) still keeps the
     // list sorted, which every look-back relies on.
-    auto at = plays_.end();
     if (!plays_.empty() && play.At < plays_.back().At) {
-        at = std::upper_bound(plays_.begin(), plays_.end(), play.At,
-                              [](TDateTime t, const PlayedTrack& p) { return t < p.At; });
+        const auto at =
+            std::upper_bound(plays_.begin(), plays_.end(), play.At,
+                             [](TDateTime t, const PlayedTrack& p) { return t < p.At; });
+        plays_.insert(at, std::move(play));
+        Refile();
+        return;
     }
-    std::vector<TDateTime>& times = byPath_[play.Path];
-    times.insert(std::upper_bound(times.begin(), times.end(), play.At), play.At);
-    plays_.insert(at, std::move(play));
+    plays_.push_back(std::move(play));
+    File(plays_.back(), plays_.size() - 1);
 }
 
 void PlayHistory::Clear() {
-    plays_.clear();
-    byPath_.clear();
+    *this = PlayHistory{};
 }
 
 std::span<const PlayedTrack> PlayHistory::Last(std::size_t count) const {
@@ -33,22 +109,46 @@ std::span<const PlayedTrack> PlayHistory::Since(TDateTime from) const {
     return {first, plays_.end()};
 }
 
-const std::vector<TDateTime>& PlayHistory::PlaysOf(const std::string& path) const {
-    static const std::vector<TDateTime> none;
-    const auto found = byPath_.find(path);
-    return found == byPath_.end() ? none : found->second;
+const std::vector<KeyPlay>& PlayHistory::PlaysOf(Key key, std::uint32_t id) const {
+    static const std::vector<KeyPlay> none;
+    const auto& lists = byKey_[static_cast<int>(key)];
+    return id != 0 && id < lists.size() ? lists[id] : none;
+}
+
+const std::vector<KeyPlay>& PlayHistory::PlaysOf(const ArtistRec* artist) const {
+    static const std::vector<KeyPlay> none;
+    const auto found = byArtist_.find(artist);
+    return found == byArtist_.end() ? none : found->second;
 }
 
 void PlayHistory::MoveLast(TDateTime at) {
     if (plays_.empty() || at <= plays_.back().At) {
         return;
     }
-    std::vector<TDateTime>& times = byPath_[plays_.back().Path];
-    // Its own entry is the last at its old time; none later, as no play is later.
-    const auto old = std::upper_bound(times.begin(), times.end(), plays_.back().At);
-    if (old != times.begin()) {
-        *std::prev(old) = at;
-        std::sort(times.begin(), times.end());
+    // The last play is the last under each of its keys: no play is later.
+    const std::size_t seq = plays_.size() - 1;
+    const auto move = [&](std::vector<KeyPlay>& list) {
+        if (!list.empty() && list.back().Seq == seq) {
+            list.back().At = at;
+        }
+    };
+    const PlayedTrack& last = plays_.back();
+    if (last.Keys != nullptr) {
+        const auto moveKey = [&](Key key, std::uint32_t id) {
+            auto& lists = byKey_[static_cast<int>(key)];
+            if (id != 0 && id < lists.size()) {
+                move(lists[id]);
+            }
+        };
+        moveKey(Key::Track, last.Keys->Track);
+        moveKey(Key::Album, last.Keys->Album);
+        moveKey(Key::Title, last.Keys->Title);
+        for (const std::uint32_t value : last.Keys->Values) {
+            moveKey(Key::Value, value);
+        }
+        for (const ArtistRec* artist : last.Artists) {
+            move(byArtist_[artist]);
+        }
     }
     plays_.back().At = at;
 }

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "rules/track_facts.h"
 #include "station/artists.h"
 #include "station/file_rec.h"
 
 namespace spindle {
+
+struct TrackKeys;  // generator/play_history.h
 
 // A track drawn for a slot: where it stood in the play order, and, while it is being
 // checked, its artists' records (none when none could be looked up) and what the station
@@ -21,7 +22,7 @@ struct Candidate {
     FileRec Entry;
     std::size_t Position = 0;
     std::span<ArtistRec* const> Artists;
-    const TrackFacts* Facts = nullptr;
+    const TrackKeys* Facts = nullptr;
 };
 
 // What one rule says of a candidate for a slot.

@@ -385,9 +385,10 @@ TrackSelector::Rules TrackSelector::RulesOf(const TCategoryDetails& c) {
         const double artist =
             IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval, settings_.ArtistInterval);
         static const PlayHistory none;  // the repeat intervals look only at last uses
+        RunKeys noKeys;
         CategoryRules made{rules_ != nullptr
                                ? rules_->For(c, song, artist)
-                               : MakeRules(EffectiveRules({}, {}), song, artist, none),
+                               : MakeRules(EffectiveRules({}, {}), song, artist, none, noKeys),
                            {}};
         for (const auto& rule : made.Owned) {
             made.InOrder.push_back(rule.get());

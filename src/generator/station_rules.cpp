@@ -15,7 +15,7 @@ namespace spindle {
 namespace {
 
 std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, double artistDays,
-                                           const PlayHistory& history) {
+                                           const PlayHistory& history, RunKeys& keys) {
     switch (def.Kind) {
         case RuleKind::Song:
             return std::make_unique<SongInterval>(songDays);
@@ -23,19 +23,19 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
             return std::make_unique<ArtistInterval>(artistDays);
         case RuleKind::Album:
         case RuleKind::Title:
-            return std::make_unique<SameWithin>(def, history);
+            return std::make_unique<SameWithin>(def, history, keys);
         case RuleKind::Separation:
-            return std::make_unique<Separation>(def, history);
+            return std::make_unique<Separation>(def, history, keys);
         case RuleKind::Run:
-            return std::make_unique<Run>(def, history);
+            return std::make_unique<Run>(def, history, keys);
         case RuleKind::Transition:
-            return std::make_unique<Transition>(def, history);
+            return std::make_unique<Transition>(def, history, keys);
         case RuleKind::Window:
-            return std::make_unique<Window>(def, history);
+            return std::make_unique<Window>(def, history, keys);
         case RuleKind::HourRotation:
-            return std::make_unique<HourRotation>(def, history);
+            return std::make_unique<HourRotation>(def, history, keys);
         case RuleKind::Cap:
-            return std::make_unique<Cap>(def, history);
+            return std::make_unique<Cap>(def, history, keys);
     }
     return nullptr;
 }
@@ -43,10 +43,10 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
 }  // namespace
 
 RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
-                   const PlayHistory& history) {
+                   const PlayHistory& history, RunKeys& keys) {
     RuleList rules;
     for (const RuleDef& def : defs) {
-        if (auto rule = MakeRule(def, songDays, artistDays, history)) {
+        if (auto rule = MakeRule(def, songDays, artistDays, history, keys)) {
             rules.push_back(std::move(rule));
         }
     }
@@ -105,13 +105,6 @@ std::string StationRules::LoadPast(StationDb& db, Station& station, const RunSet
         return facts.Problem;
     }
     facts_ = std::move(facts.Value);
-    for (auto& [path, known] : facts_) {
-        // Compared often, so made into what the rules compare once.
-        known.Album =
-            AlbumKey(known.Album, known.AlbumArtist.empty() ? ArtistTitleOfPath(path, names_).Artist
-                                                            : known.AlbumArtist);
-        known.Title = TitleKey(known.Title);
-    }
     const DbRead<std::vector<Airing>> before =
         db.Airings(settings.Start - LookBackDays(), settings.Start);
     if (!before) {
@@ -148,15 +141,23 @@ RuleList StationRules::For(const TCategoryDetails& category, double songDays,
     const auto station = defs_.find("");
     return MakeRules(EffectiveRules(own == defs_.end() ? none : own->second,
                                     station == defs_.end() ? none : station->second),
-                     songDays, artistDays, history_);
+                     songDays, artistDays, history_, keys_);
 }
 
-const TrackFacts* StationRules::FactsOf(const std::string& path) {
-    TrackFacts& facts = facts_[path];
-    if (facts.Title.empty()) {
-        facts.Title = TitleKey(ArtistTitleOfPath(path, names_).Title);
+const TrackKeys* StationRules::FactsOf(const std::string& path) {
+    if (const TrackKeys* known = keys_.Find(path)) {
+        return known;
     }
-    return &facts;
+    // Numbered when a track is first drawn or looked back at: a large library's other
+    // tracks cost nothing.
+    static const TrackFacts unknown;
+    const auto found = facts_.find(path);
+    const TrackFacts& facts = found != facts_.end() ? found->second : unknown;
+    const bool byName = facts.Title.empty() || (!facts.Album.empty() && facts.AlbumArtist.empty());
+    const ArtistTitle named = byName ? ArtistTitleOfPath(path, names_) : ArtistTitle{};
+    return &keys_.Number(
+        path, AlbumKey(facts.Album, facts.AlbumArtist.empty() ? named.Artist : facts.AlbumArtist),
+        TitleKey(facts.Title.empty() ? named.Title : facts.Title), facts.Attributes);
 }
 
 std::vector<Airing> StationRules::RunAirings(TDateTime start) const {

@@ -10,6 +10,7 @@
 #include "generator/run_report.h"
 #include "generator/run_state.h"
 #include "rules/rule_def.h"
+#include "rules/track_facts.h"
 #include "station/station.h"
 
 namespace spindle {
@@ -34,9 +35,10 @@ public:
 
     // The Category's rules, most important first, with its repeat intervals in days.
     RuleList For(const TCategoryDetails& category, double songDays, double artistDays) const;
-    // What is known of a track: its album and title as the rules compare them (AlbumKey,
-    // TitleKey; the title the file name's when no tag gives one), and its attribute values.
-    const TrackFacts* FactsOf(const std::string& path);
+    // What the rules compare of a track, numbered: its album and title as the rules compare
+    // them (AlbumKey, TitleKey; the title the file name's when no tag gives one), and its
+    // attribute values.
+    const TrackKeys* FactsOf(const std::string& path);
 
     PlayHistory& History() { return history_; }
     // The plays this run added, from its start on.
@@ -49,8 +51,9 @@ private:
     // The tracks' facts and the airings before the run, once the rules need them.
     std::string LoadPast(StationDb& db, Station& station, const RunSettings& settings);
 
-    std::map<std::string, std::vector<RuleDef>> defs_;  // "" for the station's
-    std::unordered_map<std::string, TrackFacts> facts_;
+    std::map<std::string, std::vector<RuleDef>> defs_;   // "" for the station's
+    std::unordered_map<std::string, TrackFacts> facts_;  // as the database gives them
+    mutable RunKeys keys_;
     NameRules names_;
     PlayHistory history_;
     bool any_ = false;
@@ -59,6 +62,6 @@ private:
 
 // The rules of a list as the selection checks them.
 RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
-                   const PlayHistory& history);
+                   const PlayHistory& history, RunKeys& keys);
 
 }  // namespace spindle

@@ -5,55 +5,32 @@
 namespace spindle {
 namespace {
 
-// How the rule compares tracks: by album, or by title (as StationRules keeps them: AlbumKey,
-// TitleKey); an unknown one matches nothing.
-const std::string& KeyOf(const TrackFacts* facts, RuleKind kind) {
-    static const std::string none;
-    if (facts == nullptr) {
-        return none;
-    }
-    return kind == RuleKind::Album ? facts->Album : facts->Title;
-}
-
 double MinutesBetween(TDateTime earlier, TDateTime later) {
     return (later - earlier) * kMinutesPerDay;
-}
-
-// The plays less than `minutes` before the slot: one exactly that far keeps the rule, as
-// it keeps the repeat intervals.
-std::span<const PlayedTrack> Within(const PlayHistory& history, TDateTime slot, int minutes) {
-    return history.Since(slot - (minutes - 1e-6) / kMinutesPerDay);
 }
 
 RuleVerdict ItemsBroken(TDateTime played, double items) {
     return {true, false, played, items};
 }
 
-}  // namespace
-
-bool HasValue(const TrackFacts* facts, const AttributeMatch& match) {
-    if (facts == nullptr) {
-        return false;
-    }
-    const auto found = facts->Attributes.find(match.Attribute);
-    return found != facts->Attributes.end() && found->second == match.Value;
+RuleVerdict MinutesBroken(const KeyPlay& play, TDateTime slot, int minutes) {
+    return {true, false, play.At, minutes - MinutesBetween(play.At, slot)};
 }
 
+}  // namespace
+
 RuleVerdict SameWithin::Check(const Candidate& candidate, TDateTime slot) const {
-    const std::string& key = KeyOf(candidate.Facts, def_.Kind);
-    if (key.empty()) {
+    if (candidate.Facts == nullptr) {
         return {};
     }
-    const auto recent = Within(history_, slot, def_.Minutes);
-    for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
-        // Other tracks of the album or title are kept apart; the track itself is the song
-        // interval's.
-        const bool itself = play->Path == candidate.Entry.FileName;
-        if (play->At <= slot && !itself && KeyOf(play->Facts, def_.Kind) == key) {
-            return {true, false, play->At, def_.Minutes - MinutesBetween(play->At, slot)};
-        }
-    }
-    return {};
+    const bool album = def_.Kind == RuleKind::Album;
+    const std::uint32_t key = album ? candidate.Facts->Album : candidate.Facts->Title;
+    // Other tracks of the album or title are kept apart; the track itself is the song
+    // interval's.
+    const KeyPlay* other = LatestWithin(
+        history_.PlaysOf(album ? PlayHistory::Key::Album : PlayHistory::Key::Title, key), slot,
+        def_.Minutes, [&](const KeyPlay& p) { return p.Track != candidate.Facts->Track; });
+    return other != nullptr ? MinutesBroken(*other, slot, def_.Minutes) : RuleVerdict{};
 }
 
 std::string Separation::Unit() const {
@@ -61,26 +38,23 @@ std::string Separation::Unit() const {
 }
 
 RuleVerdict Separation::Check(const Candidate& candidate, TDateTime slot) const {
-    if (!HasValue(candidate.Facts, def_.Match)) {
+    if (!HasValue(candidate.Facts, match_)) {
         return {};
     }
+    const std::vector<KeyPlay>& plays = history_.PlaysOf(PlayHistory::Key::Value, match_);
     if (def_.Count > 0) {
-        const auto last = history_.Last(static_cast<std::size_t>(def_.Count));
-        for (std::size_t back = 1; back <= last.size(); ++back) {
-            const PlayedTrack& play = last[last.size() - back];
-            if (HasValue(play.Facts, def_.Match)) {
-                return ItemsBroken(play.At, def_.Count - static_cast<double>(back) + 1);
-            }
+        // The latest play with the value, counted back from the slot: 1 for the last play.
+        if (plays.empty()) {
+            return {};
         }
-        return {};
+        const std::size_t back = history_.Size() - plays.back().Seq;
+        return back <= static_cast<std::size_t>(def_.Count)
+                   ? ItemsBroken(plays.back().At, def_.Count - static_cast<double>(back) + 1)
+                   : RuleVerdict{};
     }
-    const auto recent = Within(history_, slot, def_.Minutes);
-    for (auto play = recent.rbegin(); play != recent.rend(); ++play) {
-        if (play->At <= slot && HasValue(play->Facts, def_.Match)) {
-            return {true, false, play->At, def_.Minutes - MinutesBetween(play->At, slot)};
-        }
-    }
-    return {};
+    const KeyPlay* near =
+        LatestWithin(plays, slot, def_.Minutes, [](const KeyPlay&) { return true; });
+    return near != nullptr ? MinutesBroken(*near, slot, def_.Minutes) : RuleVerdict{};
 }
 
 std::string Run::Unit() const {
@@ -88,19 +62,18 @@ std::string Run::Unit() const {
 }
 
 RuleVerdict Run::Check(const Candidate& candidate, TDateTime) const {
-    if (!HasValue(candidate.Facts, def_.Match)) {
+    if (!HasValue(candidate.Facts, match_)) {
         return {};
     }
-    const auto last = history_.Last(static_cast<std::size_t>(def_.Count));
-    if (last.size() < static_cast<std::size_t>(def_.Count)) {
+    // The last Count plays all have the value when the Count-th latest play with it is
+    // the Count-th latest play of all.
+    const std::vector<KeyPlay>& plays = history_.PlaysOf(PlayHistory::Key::Value, match_);
+    const auto count = static_cast<std::size_t>(def_.Count);
+    if (plays.size() < count || history_.Size() < count ||
+        plays[plays.size() - count].Seq != history_.Size() - count) {
         return {};
     }
-    for (const PlayedTrack& play : last) {
-        if (!HasValue(play.Facts, def_.Match)) {
-            return {};
-        }
-    }
-    return ItemsBroken(last.back().At, 1);  // one more than the run may hold
+    return ItemsBroken(plays.back().At, 1);  // one more than the run may hold
 }
 
 std::string Transition::Unit() const {
@@ -108,11 +81,11 @@ std::string Transition::Unit() const {
 }
 
 RuleVerdict Transition::Check(const Candidate& candidate, TDateTime) const {
-    if (!HasValue(candidate.Facts, def_.Next)) {
+    if (!HasValue(candidate.Facts, next_)) {
         return {};
     }
     const auto last = history_.Last(1);
-    if (last.empty() || !HasValue(last.front().Facts, def_.Match)) {
+    if (last.empty() || !HasValue(last.front().Keys, match_)) {
         return {};
     }
     return ItemsBroken(last.front().At, 1);

@@ -42,6 +42,10 @@ Track Parse(const std::string& text) {
     return t;
 }
 
+const TrackKeys& Numbered(RunKeys& keys, const Track& track) {
+    return keys.Number(track.Path, track.Facts.Album, track.Facts.Title, track.Facts.Attributes);
+}
+
 // Each kind of rule deciding on one candidate after the plays before it (minutes from the
 // slot, track); artists share a record when their paths start alike ("a/..." and "a/...").
 TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
@@ -115,17 +119,18 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         auto artistOf = [&](const std::string& path) { return &records[(path[0] - 'a') % 8]; };
         const TDateTime slot = kSlot + c.shift * kMinute;
         PlayHistory history;
+        RunKeys keys;
         for (std::size_t k = 0; k < tracks.size(); ++k) {
             history.Add({slot + c.before[k].first * kMinute,
                          tracks[k].Path,
                          "",
-                         &tracks[k].Facts,
+                         &Numbered(keys, tracks[k]),
                          {artistOf(tracks[k].Path)}});
         }
         ArtistRec* const artists[] = {artistOf(candidate.Path)};
-        Candidate cand{{}, 0, artists, &candidate.Facts};
+        Candidate cand{{}, 0, artists, &Numbered(keys, candidate)};
         cand.Entry.FileName = candidate.Path;
-        const RuleList rules = MakeRules({*parsed.Rule}, 0, 0, history);
+        const RuleList rules = MakeRules({*parsed.Rule}, 0, 0, history, keys);
         const RuleVerdict v = rules.front()->Check(cand, slot);
         EXPECT_EQ(v.Broken, c.broken);
         EXPECT_NEAR(v.Amount, c.amount, 1e-6);
@@ -200,20 +205,36 @@ TEST(StationRules, TimeWindowsHoldAtTheirBoundaries) {
     tzset();
 }
 
-// A play moved later (an intro went before it) keeps the history in play order, and its
-// track's own plays with it.
+// A play moved later (an intro went before it) keeps the history in play order, and the
+// plays under its keys with it; one added out of order sorts in and moves the places of
+// those after it.
 TEST(PlayHistory, AMovedPlayStaysInOrder) {
     PlayHistory history;
-    history.Add({1.0, "a", "", nullptr, {}});
-    history.Add({2.0, "b", "", nullptr, {}});
-    history.Add({3.0, "a", "", nullptr, {}});
+    RunKeys keys;
+    const TrackKeys& a = keys.Number("a", "blue", "", {{"Tempo", "Fast"}});
+    const TrackKeys& b = keys.Number("b", "blue", "", {});
+    const auto timesOf = [&](PlayHistory::Key key, std::uint32_t id) {
+        std::vector<std::pair<TDateTime, std::size_t>> times;
+        for (const KeyPlay& play : history.PlaysOf(key, id)) {
+            times.emplace_back(play.At, play.Seq);
+        }
+        return times;
+    };
+    using Times = std::vector<std::pair<TDateTime, std::size_t>>;
+    history.Add({1.0, "a", "", &a, {}});
+    history.Add({2.0, "b", "", &b, {}});
+    history.Add({3.0, "a", "", &a, {}});
     history.MoveLast(3.5);
     history.MoveLast(3.2);  // never earlier
     EXPECT_EQ(history.Last(1).front().At, 3.5);
-    EXPECT_EQ(history.PlaysOf("a"), (std::vector<TDateTime>{1.0, 3.5}));
+    EXPECT_EQ(timesOf(PlayHistory::Key::Track, a.Track), (Times{{1.0, 0}, {3.5, 2}}));
     EXPECT_EQ(history.Since(3.4).size(), 1u);
-    history.Add({3.4, "c", "", nullptr, {}});  // one out of order still sorts in
+    history.Add({1.5, "b", "", &b, {}});  // one out of order still sorts in
     EXPECT_EQ(history.Last(1).front().Path, "a");
+    EXPECT_EQ(timesOf(PlayHistory::Key::Album, a.Album),
+              (Times{{1.0, 0}, {1.5, 1}, {2.0, 2}, {3.5, 3}}));
+    EXPECT_EQ(timesOf(PlayHistory::Key::Value, keys.Value({"Tempo", "Fast"})),
+              (Times{{1.0, 0}, {3.5, 3}}));
 }
 
 }  // namespace
