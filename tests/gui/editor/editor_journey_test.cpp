@@ -182,7 +182,7 @@ private slots:
                                                   Pick(SelectKind::Category, category));
                 insert.SetOtherPositions(true);
                 insert.Check({editor.Shown().Day}, {editor.Shown().Hour}, {0, 60});
-                Find<QDialogButtonBox>(insert, "buttons")->button(QDialogButtonBox::Ok)->click();
+                test::Ok(insert);
             }));
         const std::string song = editor.Select().Chosen().Path;
         QVERIFY(editor.Document().Find(editor.Rows()[0].Id)->Path == song &&

@@ -9,7 +9,6 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "gui/editor/editor_window.h"
-#include "gui/gui_support.h"
 #include "gui/journey.h"
 #include "gui/printing/print_dialogs.h"
 #include "gui/printing/printing.h"
