@@ -153,9 +153,9 @@ private slots:
         QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
     }
 
-    // The Schedule editor from its page: a Rotation dropped on an hour, the Timed Spots
-    // edited by keys as by their buttons (the Timed Spot dialog's OK waits for a valid
-    // time), and OK and Save write Schedules.dat.
+    // The Schedule editor from its page: all days chosen, a Rotation dropped on an hour,
+    // the Timed Spots edited by keys as by their buttons (the Timed Spot dialog's OK waits
+    // for a valid time), and OK and Save write Schedules.dat.
     void theScheduleEditorEditsAndSaves() {
         test::Fixture f;
         MainWindow window(*f.station);
@@ -191,6 +191,7 @@ private slots:
         QVERIFY(WithDialog<gui::ScheduleEditor>(
             [&] { window.findChild<QAction*>("actionOpen")->trigger(); },
             [&](gui::ScheduleEditor& editor) {
+                Find<QPushButton>(editor, "allDays")->click();
                 auto* rotations = Find<QListWidget>(editor, "rotationList");
                 auto* hours = Find<gui::DropTargetList>(editor, "scheduleList");
                 std::unique_ptr<QMimeData> mime(
@@ -217,6 +218,7 @@ private slots:
                 test::Screenshot(editor, "schedule-editor");
                 test::Ok(editor);
             }));
+        QVERIFY(f.station->Schedules[0]->Days[6]);
         window.SaveAction()->trigger();
         const std::string saved = test::ReadAll(f.b.DataFolder() / "Schedules.dat");
         QVERIFY(saved.find("05:00\tMorning") != std::string::npos);
