@@ -1,15 +1,30 @@
 #include "editor/playlist_document.h"
-
+#include "editor/document_save.h"
 #include "editor/find_replace.h"
 #include "editor/insertion.h"
+#include "editor/instant_replace.h"
+#include "editor/voice_tracks.h"
 #include "station/options.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
+#include <set>
+#include <tuple>
 
+#include "base/command_words.h"
 #include "base/paths.h"
+#include "base/text_case.h"
+#include "base/unattended_operator.h"
+#include "editor/preview.h"
+#include "outputs/demo_station.h"
+#include "station/rotation.h"
+#include "station/station.h"
 #include "support/run_fixture.h"
+#include "support/scripted_operator.h"
+#include "support/station_builder.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
@@ -282,6 +297,532 @@ TEST(PlaylistDocument, SelectionsAndDropsTakeTheirKinds) {
     EXPECT_EQ(paths(DroppedItems({list}, kItemVoice, true, true, options)), "list.m3u:1 ");
     options.Extensions.Select("M3U", false);
     EXPECT_EQ(paths(DroppedItems({list}, kItemVoice, true, false, options)), "");
+}
+
+namespace fs = std::filesystem;
+constexpr double kHour = 46363 + 23.0 / 24;  // Monday 7 December 2026, 23:00
+
+// An hour holding a placeholder, recordings named three ways, a note and a track.
+PlaylistDocument HourWithVoiceTracks(const test::TempDir& dir) {
+    const std::string hour = std::to_string(kHour);
+    PlaylistDocument doc;
+    doc.Load(dir.Write("v.plg", test::ListLines({
+                                    {"A", "46362.5", hour, "X"},
+                                    {"B", "0", hour},
+                                    {"3", "1", "0", "Hour Marker", "0", ""},
+                                    {"9", "2", "0", "/vt/Dec0723-01.wav", "9", "Voice Track"},
+                                    {"6", "3", "0", "30:VoiceTrack", "30", "VoiceTrack"},
+                                    {"0", "4", "0", "/music/Band - Song.mp3", "200", "Hits"},
+                                    {"9", "5", "0", "/vt/Dec0723-03#2.wav", "9", "Voice Track"},
+                                    {"9", "6", "0", "/vt/Dec0723-1.wav", "9", "Voice Track"},
+                                    {"4", "7", "0", "Weather", "0", "Break Note"},
+                                    {"9", "8", "0", "/x/Promo.wav", "12", "<other>"},
+                                    {"6", "9", "0", "", "30", "VoiceTrack"},
+                                })),
+             true, FormatSettings::English());
+    return doc;
+}
+
+std::vector<std::uint64_t> Ids(const PlaylistDocument& doc) {
+    return test::RowIds(doc, {0, 23});
+}
+
+// Names follow the hour and the highest recording; a file already there is never taken.
+TEST(VoiceTracks, NamesNeverOverwriteARecording) {
+    test::TempDir dir;
+    const PlaylistDocument doc = HourWithVoiceTracks(dir);
+    const HourView view = doc.ViewOf({0, 23});
+    const FormatSettings en = FormatSettings::English();
+    const std::string folder = dir.Path().string();
+    const std::string next = NextVoiceTrackName(folder, kHour, view, std::nullopt, en);
+    EXPECT_EQ(next, folder + "/Dec0723-04.wav");
+    ASSERT_TRUE(WriteVoiceTrackPlaceholder(next));
+    EXPECT_FALSE(WriteVoiceTrackPlaceholder(next));  // there already
+    EXPECT_EQ(fs::file_size(next), 44u);
+    EXPECT_EQ(test::ReadAll(next).substr(0, 16), std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
+    EXPECT_FALSE(RecordingMade(next));
+    EXPECT_EQ(NextVoiceTrackName(folder, kHour, view, std::nullopt, en),
+              folder + "/Dec0723-05.wav");
+    EXPECT_EQ(NextVoiceTrackName(folder, kHour, view, 2, en), folder + "/Dec0723-04#2.wav");
+    EXPECT_EQ(NextVoiceTrackName(folder, kHour + 1.0 / 24, {}, std::nullopt, en),
+              folder + "/Dec0800-01.wav");
+    dir.Write("Dec0723-04.wav", std::string(100, 'x'));
+    EXPECT_TRUE(RecordingMade(next));
+    EXPECT_TRUE(WriteVoiceTrackPlaceholder(folder + "/missing/Dec0723-01.wav"));  // made
+    EXPECT_FALSE(WriteVoiceTrackPlaceholder(folder + "/no/share/Dec0723-01.wav"));
+    EXPECT_EQ(CommandWithFile("'/opt/my rec' -q", "/v/a b.wav"),
+              (std::vector<std::string>{"/opt/my rec", "-q", "/v/a b.wav"}));
+    EXPECT_TRUE(CommandWithFile("  ", "/v/a.wav").empty());
+}
+
+// Next finds placeholders with a text only; a recording replaces its placeholder or
+// goes in at the current position; a recorded voice track is recorded again in place.
+TEST(VoiceTracks, RecordingsTakeThePlaceholdersPlace) {
+    test::TempDir dir;
+    PlaylistDocument doc = HourWithVoiceTracks(dir);
+    const auto ids = Ids(doc);
+    const auto marker = FindNextMarker(doc, std::nullopt);
+    ASSERT_EQ(marker, ids[2]);
+    EXPECT_FALSE(FindNextMarker(doc, marker));  // the one without a text is not looked for
+
+    const FormatSettings en = FormatSettings::English();
+    const RecordTarget again = ChooseRecordTarget(doc, ids[1], "/vt", {0, 23}, std::nullopt, en);
+    EXPECT_EQ(again.Path, "/vt/Dec0723-01.wav");
+    EXPECT_EQ(again.Again, ids[1]);
+    EXPECT_EQ(ChooseRecordTarget(doc, ids[7], "/vt", {0, 23}, std::nullopt, en).Path,
+              "/vt/Dec0723-04.wav");  // an "<other>" file is not recorded over
+
+    const std::uint64_t put = PutRecording(doc, {0, 23}, marker, "/vt/Dec0723-04.wav", 31);
+    EXPECT_EQ(doc.Find(*marker)->State, EditState::Removed);
+    EXPECT_EQ(Ids(doc)[2], put);
+    EXPECT_EQ(doc.Find(put)->GroupName, "Voice Track");
+    EXPECT_EQ(doc.Find(put)->Type, kItemVoice);
+    EXPECT_FALSE(FindNextMarker(doc, std::nullopt));
+    const std::uint64_t before = PutRecording(doc, {0, 23}, ids[3], "/vt/Dec0723-05.wav", 20);
+    EXPECT_EQ(Ids(doc)[3], before);
+    const std::uint64_t atEnd = PutRecording(doc, {0, 23}, std::nullopt, "/vt/Dec0723-06.wav", 20);
+    EXPECT_EQ(Ids(doc).back(), atEnd);
+}
+
+// The preview plays the selected files in view order; notes and markers have no file.
+TEST(VoiceTracks, PreviewListsTheSelectedFiles) {
+    test::TempDir dir;
+    const PlaylistDocument doc = HourWithVoiceTracks(dir);
+    const auto ids = Ids(doc);
+    const auto files = PreviewFiles(doc.ViewOf({0, 23}), {ids[7], ids[3], ids[0], ids[6], ids[2]});
+    EXPECT_EQ(files, (std::vector<std::string>{"/music/Band - Song.mp3", "/x/Promo.wav"}));
+    const std::string list = (dir.Path() / "preview.m3u").string();
+    ASSERT_TRUE(WritePreviewList(list, files));
+    EXPECT_EQ(test::ReadAll(list), "#EXTM3U\n/music/Band - Song.mp3\n/x/Promo.wav\n");
+    EXPECT_NE(PreviewListPath().find("spindle"), std::string::npos);
+}
+
+// An hour of three tracks and a spot, and a library to replace them from.
+class InstantReplaceTest : public ::testing::Test {
+protected:
+    InstantReplaceTest() : station(dir.Path(), op, FormatSettings::English()) {
+        auto hits = std::make_unique<TCategoryDetails>();
+        hits->Name = "Hits";
+        for (const char* name : {"A - One", "B - Two", "A - Three", "C - Four"}) {
+            FileRec f;
+            f.FileName = std::string("/music/") + name + ".mp3";
+            f.Duration = 200;
+            f.Index = static_cast<std::int32_t>(hits->Files.size());
+            hits->Files.push_back(f);
+        }
+        station.Categories.push_back(std::move(hits));
+        auto ids = std::make_unique<TSpotDetails>();
+        ids->Name = "IDs";
+        ids->Files = {FileRec{"/spots/ID2.mp3", 0, 0, 0, 12, 0}};
+        station.SpotGroups.push_back(std::move(ids));
+        station.Random.Seed(3);
+        const std::string start = "46363";
+        doc.Load(
+            dir.Write("x.plg",
+                      test::ListLines({{"A", "46362", start},
+                                       {"B", "0", start},
+                                       {"0", "1", "0", "/music/B - Two.mp3", "200", "Hits"},
+                                       {"0", "2", "0.06", "/music/A - One.mp3", "200", "Hits"},
+                                       {"1", "3", "0.12", "/spots/ID1.mp3", "10", "IDs"},
+                                       {"0", "4", "0.13", "/music/C - Four.mp3", "200", "Lost"}})),
+            true, station.Settings());
+    }
+    std::uint64_t Row(std::size_t i) const { return doc.ViewOf({0, 0}).Rows[i].Id; }
+
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    Station station;
+    PlaylistDocument doc;
+};
+
+TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
+    // Same artist: only another file by A will do.
+    auto done = InstantReplace(doc, station, Row(1), true, 0, 0, {});
+    ASSERT_TRUE(done.Replaced()) << done.Message;
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/music/A - Three.mp3");
+
+    // Under the intervals the neighbours decide, across the removed item: B stands
+    // before the row and C after it, so only D will do; without D, the reason is told.
+    auto& files = station.Categories[0]->Files;
+    files = {files[1], files[3]};  // B - Two, C - Four
+    done = InstantReplace(doc, station, Row(1), false, 0, 3600, {});
+    EXPECT_EQ(done.Message,
+              "Unable to replace \"A - Three.mp3\" due to Artist Repeat Interval constraints.");
+    done = InstantReplace(doc, station, Row(1), false, 3600, 0, {});
+    EXPECT_EQ(done.Message,
+              "Unable to replace \"A - Three.mp3\" due to Song Repeat Interval constraints.");
+    files.push_back(FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2});
+    done = InstantReplace(doc, station, Row(1), false, 3600, 3600, {});
+    ASSERT_TRUE(done.Replaced()) << done.Message;
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/music/D - Five.mp3");
+    EXPECT_EQ(doc.Find(done.Id)->Duration, 180u);
+
+    done = InstantReplace(doc, station, Row(2), false, 0, 0, {});
+    ASSERT_TRUE(done.Replaced());
+    EXPECT_EQ(doc.Find(done.Id)->Path, "/spots/ID2.mp3");
+    EXPECT_EQ(InstantReplace(doc, station, Row(3), false, 0, 0, {}).Message,
+              "Unable to find Category Lost");
+
+    // A Category's own song interval is in minutes: ten keep C - Four, two rows on, away
+    // from the first row; six do not. A replacement that fails leaves the log unmodified
+    // and no Undo behind.
+    doc.Load(dir / "x.plg", true, station.Settings());
+    station.Categories[0]->Files = {FileRec{"/music/B - Two.mp3", 0, 0, 0, 200, 0}};
+    EXPECT_FALSE(InstantReplace(doc, station, Row(0), false, 0, 0, {}).Replaced());  // itself
+    station.Categories[0]->Files = {FileRec{"/music/C - Four.mp3", 0, 0, 0, 200, 0}};
+    station.Categories[0]->SongRepeatOption = kRepeatSpecify;
+    for (const std::uint32_t minutes : {10u, 6u}) {
+        station.Categories[0]->SongRepeatInterval = minutes;
+        doc.BeginEdit();
+        EXPECT_EQ(InstantReplace(doc, station, Row(0), false, 0, 0, {}).Replaced(), minutes == 6);
+        EXPECT_EQ(std::pair(doc.Modified(), doc.CanUndo()), std::pair(minutes == 6, minutes == 6));
+    }
+}
+
+// The run's artist keys decide, in the log and before its start (the track lists' last
+// uses): a related or a credited artist within the interval blocks a replacement.
+TEST_F(InstantReplaceTest, RunsArtistKeysAcrossTheLogsStart) {
+    struct Case {
+        std::size_t Row;  // 0 opens the log; 1 follows "B - Two" (200 s)
+        const char* Candidate;
+        const char* Earlier;  // another Category's track, last used `At` s from the start
+        int At;
+        const char* Related;
+        bool Credited;
+        std::uint32_t Song, Artist;
+        const char* Blocked;  // the reason told, or nullptr for a replacement
+    };
+    const Case cases[] = {
+        {1, "D - Five", "B - Two", 0, "B;D;", false, 0, 3600, "Artist"},
+        {0, "D - Five", "G - Old", -600, "G;D;", false, 0, 3600, "Artist"},
+        {0, "D feat. G - Five", "G - Old", -600, "", true, 0, 3600, "Artist"},
+        {0, "D feat. G - Five", "G - Old", -600, "", false, 0, 3600, nullptr},
+        {0, "D - Five", "D - Old", -3500, "", false, 0, 3600, "Artist"},
+        {1, "D - Five", "D - Old", -3500, "", false, 0, 3600, nullptr},  // 3700 s apart
+        {0, "D - Five", "D - Old", 7200, "", false, 0, 3600, nullptr},   // this log's own
+        {0, "D - Five", "D - Five", -600, "", false, 3600, 0, "Song"},
+    };
+    station.Categories.push_back(std::make_unique<TCategoryDetails>());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        doc.Load(dir / "x.plg", true, station.Settings());
+        const TDateTime used = 46363.0 + c.At / kSecondsPerDay;
+        station.Categories[0]->Files = {
+            FileRec{std::string("/music/") + c.Candidate + ".mp3", 0, 0, 0, 180, 0}};
+        station.Categories[1]->Files = {
+            FileRec{std::string("/music/") + c.Earlier + ".mp3", 0, used, used, 200, 0}};
+        station.Opt.CreditedArtists = c.Credited;
+        station.Related.SetLines({c.Related});
+        station.RebuildArtists();
+        const auto done = InstantReplace(doc, station, Row(c.Row), false, c.Song, c.Artist, {});
+        EXPECT_EQ(done.Replaced(), c.Blocked == nullptr) << done.Message;
+        if (c.Blocked != nullptr) {
+            EXPECT_NE(done.Message.find(std::string(c.Blocked) + " Repeat"), std::string::npos);
+        }
+    }
+}
+
+// The editor's document driven by thousands of random edits on a generated week: after
+// each, every item is accounted for, an undo gives back exactly what was, hour totals are
+// the sums of their rows, and no instant replacement repeats a song within its interval.
+// An item whole, to compare.
+auto Fields(const EditorItem& x) {
+    return std::tie(x.Id, x.Path, x.Day, x.Hour, x.Type, x.GroupName, x.Duration, x.Sequence,
+                    x.State, x.Minute);
+}
+
+TEST(EditProperties, RandomEditsKeepTheDocumentSound) {
+    test::TempDir dir;
+    test::StationBuilder b(dir);
+    std::vector<std::string> songs;
+    for (int i = 0; i < 40; ++i) {
+        songs.push_back("Artist" + std::to_string(i % 25) + " - Song" + std::to_string(i));
+    }
+    b.AddCategory("Hits", {b.MusicFolder("Hits", songs, 200)});
+    b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID1", "ID2", "ID3"}, 10)});
+    b.AddRotation("A",
+                  {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits"),
+                   MakeSpotGroupItem("IDs", 30), MakeCategoryItem("Hits")},
+                  true);
+    b.AddSchedule("All", "1111111", "A");
+    test::RunFrom(b.Opt(), 46363, 0, 7 * 24);
+    b.Opt().TimeCheck = false;
+    b.Save();
+    UnattendedOperator op;
+    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    PlaylistDocument doc;
+    const Options& o = b.Opt();
+    doc.Load(o.LogFolderPath() + o.LogBaseName + ".plg", true, b.Get().Settings());
+    const std::uint32_t song = 3 * 3600;
+
+    std::mt19937 random(7);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    for (int step = 0; step < 2000; ++step) {
+        const LogHour hour{static_cast<int>(pick(7)), static_cast<int>(pick(24))};
+        const HourView view = doc.ViewOf(hour);
+        if (view.Rows.empty()) {
+            continue;
+        }
+        std::vector<std::uint64_t> some;
+        for (std::size_t n = 1 + pick(3); n > 0; --n) {
+            some.push_back(view.Rows[pick(view.Rows.size())].Id);
+        }
+        const std::vector<EditorItem> before = doc.Items();
+        const bool undoable = doc.CanUndo();
+        bool edited = true;
+        switch (pick(6)) {
+            case 0:
+                doc.Delete(some);
+                break;
+            case 1:
+                doc.Copy(some);
+                edited = !doc.Paste(hour, {some[0]}).empty();
+                break;
+            case 2:
+                edited = !doc.Move(hour, {some[0]}, some.back()).empty();
+                break;
+            case 3:
+                edited = doc.Exchange(some[0], some.back());
+                break;
+            case 4: {
+                doc.BeginEdit();
+                const ReplaceOutcome done =
+                    InstantReplace(doc, b.Get(), some[0], false, song, 0, {});
+                edited = done.Replaced();  // a refusal leaves the last Undo as it was
+                if (done.Replaced() && doc.Find(done.Id)->Type == kItemTrack) {
+                    // No live item with the same file within the song interval around it
+                    // (spots come from their group without intervals).
+                    const auto& items = doc.Items();
+                    const std::size_t at = *doc.IndexOf(done.Id);
+                    const std::string path = LowerCase(items[at].Path);
+                    for (const int stepBy : {-1, 1}) {
+                        std::uint64_t sum = 0;
+                        for (long i = static_cast<long>(at) + stepBy;
+                             i >= 0 && i < static_cast<long>(items.size()) && sum < song;
+                             i += stepBy) {
+                            const EditorItem& near = items[static_cast<std::size_t>(i)];
+                            if (near.State == EditState::Removed) {
+                                continue;
+                            }
+                            sum += near.Duration;
+                            ASSERT_FALSE(sum < song && LowerCase(near.Path) == path) << step;
+                        }
+                    }
+                } else if (!done.Replaced() && !PlaylistDocument::IsTimed(*doc.Find(some[0]))) {
+                    EXPECT_FALSE(done.Message.empty()) << step;  // a refusal says why
+                }
+                break;
+            }
+            default:
+                if (undoable) {
+                    doc.Undo();
+                }
+                edited = false;
+                break;
+        }
+        // Every item is accounted for: none is lost, ids stay unique, new ones are new.
+        std::set<std::uint64_t> now;
+        for (const EditorItem& item : doc.Items()) {
+            ASSERT_TRUE(now.insert(item.Id).second) << step;
+        }
+        if (edited) {
+            for (const EditorItem& item : before) {
+                ASSERT_TRUE(now.count(item.Id)) << "item " << item.Id << " lost at step " << step;
+            }
+        }
+        // The hour's total is the sum of its rows.
+        const HourView after = doc.ViewOf(hour);
+        std::uint32_t sum = 0;
+        for (const EditorItem& item : doc.Items()) {
+            if (item.Day == hour.Day && item.Hour == hour.Hour &&
+                item.State != EditState::Removed) {
+                sum += item.Duration;
+            }
+        }
+        ASSERT_EQ(after.Total, sum) << step;
+        // Now and then, an undo gives back exactly what was.
+        if (edited && pick(4) == 0) {
+            doc.Undo();
+            ASSERT_TRUE(std::ranges::equal(doc.Items(), before, {}, Fields, Fields)) << step;
+        }
+    }
+}
+
+// A generated day of hourly playlist files, opened in the editor.
+class DocumentSave : public ::testing::Test {
+protected:
+    DocumentSave() : b(dir) {
+        b.AddCategory(
+            "Hits", {b.MusicFolder(
+                        "Hits", {"A - One", "B - Two", "C - Three", "D - Four", "E - Five"}, 600)});
+        b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
+        b.AddRotation(
+            "A", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
+            true);
+        b.AddSchedule("All", "1111111", "A");
+        b.Get().Clock = [] { return 46363 - 1 + 0.5; };  // the day before the log's
+        test::RunFrom(b.Opt(), 46363, 0, 3);
+        b.Opt().PlaylistPeriod = kPeriodHour;
+        b.Opt().FilenameFormat = "mmmdd-hh\".m3u\"";
+        b.Opt().TimeCheck = false;
+        b.Save();
+        b.Get().FixedSeed = 4;
+        test::Generate(b.Get(), op);
+        base = b.Opt().LogFolderPath() + b.Opt().LogBaseName;
+        doc.Load(base + ".plg", false, b.Get().Settings());
+    }
+    std::vector<std::uint64_t> Rows(LogHour hour) const { return test::RowIds(doc, hour); }
+
+    test::TempDir dir;
+    test::StationBuilder b;
+    UnattendedOperator op;
+    std::string base;
+    PlaylistDocument doc;
+};
+
+// A run of the demo station (spots, timed spots of its rotation and of its schedule,
+// Hour Markers, crossfades): a save that changed nothing gives the log back byte for
+// byte but for its creation time, which becomes the document's Last Modified. Replacing
+// a timed spot with a spot and a track everywhere changes those two lines only: the spot
+// stays timed at its time, and every other line, numbers too, stays as it was.
+TEST(DocumentSaveRoundTrip, WhatWasNotEditedIsWrittenAsRead) {
+    test::TempDir dir;
+    ASSERT_EQ(MakeDemoStation(dir.Path()), "");
+    UnattendedOperator op;
+    Station station(dir.Path() / "data", op, FormatSettings::English());
+    station.LoadAll();
+    test::RunFrom(station.Opt, 46363, 7, 2);
+    station.Opt.CrossfadeAllowance = "20";
+    station.FixedSeed = 5;
+    station.Clock = [] { return 46362.5; };
+    ASSERT_TRUE(test::Generate(station, op).Ok);
+    const std::string base = station.Opt.LogFolderPath() + station.Opt.LogBaseName;
+    const std::string written = test::ReadAll(base + ".plg");
+    const auto playlists = test::Snapshot(station.Opt.PlaylistFolder);
+    PlaylistDocument doc;
+    doc.Load(base + ".plg", false, station.Settings());
+
+    // The rows follow the run's clock (its hours start afresh), not the plain sum.
+    const HourView hour = doc.ViewOf({0, 8}, 20.0, true);
+    for (const HourRow& row : hour.Rows) {
+        if (!row.Timed) {
+            EXPECT_NEAR(row.StartOffset, (std::stod(doc.Find(row.Id)->TimeText) - 1) * 3600, 1);
+        }
+    }
+    EXPECT_GE(hour.OnAir, 3600 - 120);  // filled to within the time check
+    EXPECT_GT(hour.Total, hour.OnAir + 200);
+
+    doc.SetModified(true);
+    station.Clock = [] { return 46363.25; };
+    RunReport report(op, nullptr);
+    ASSERT_TRUE(SaveDocument(doc, station, base, report));
+    EXPECT_EQ(test::ReadAll(base + ".plg"), "A,\"46363.25\"" + written.substr(11));
+    EXPECT_EQ(doc.LastModified(), 46363.25);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(test::ReadAll(base + ".bak"), written);
+    EXPECT_EQ(test::Snapshot(station.Opt.PlaylistFolder), playlists);
+
+    // A timed spot (the schedule's, a little after its minute) replaced by a spot, and a
+    // track replaced everywhere, by files of the same lengths and crossfade marks: the spot
+    // stays timed at its time, and every other line, numbers too, stays as it was.
+    auto first = [&](int type, int minute) {
+        return *std::ranges::find_if(doc.Items(), [&](const EditorItem& item) {
+            return item.Hour == 7 && item.Type == type && (minute < 0 || item.Minute == minute);
+        });
+    };
+    const EditorItem timed = first(kItemTimedSpot, 30);
+    const EditorItem track = first(kItemTrack, -1);
+    std::string expected = test::ReadAll(base + ".plg");
+    for (const EditorItem& item : {timed, track}) {
+        const std::string time = QuotedField(item.TimeText) + ",";
+        const std::size_t at = expected.find(time + QuotedField(item.Path));
+        expected.replace(at + time.size(), item.Path.size() + 2,
+                         QuotedField("/new/" + ExtractFileName(item.Path)));
+    }
+    doc.Replace(timed.Id, "/new/" + ExtractFileName(timed.Path), timed.Duration, timed.GroupName,
+                kItemSpot, {});
+    const Replacement with{"/new/" + ExtractFileName(track.Path), track.Duration, kItemTrack,
+                           track.GroupName};
+    EXPECT_EQ(ReplaceAllItems(doc, track.Path, "", with, {}), 1);
+    ASSERT_TRUE(SaveDocument(doc, station, base, report));
+    EXPECT_EQ(test::ReadAll(base + ".plg"), expected);
+}
+
+// Delete and replace reach the log and the playlists; the replacement's last use
+// reaches its track list; an item moved before the first of an hour that starts a
+// playlist file keeps every file apart.
+TEST_F(DocumentSave, EditsReachTheLogTheLibraryAndThePlaylists) {
+    const std::size_t files = test::Snapshot(b.Opt().PlaylistFolder).size();
+    const auto first = Rows({0, 0});
+    doc.Delete({first[0]});
+    TCategoryDetails& hits = *b.Get().Categories[0];
+    // A file nowhere else in the log.
+    FileRec& fresh =
+        hits.Files.emplace_back(FileRec{dir / "music/Hits/F - Six.mp3", 0, 1.0, 0, 600});
+    doc.Replace(first[1], fresh.FileName, fresh.Duration, "Hits", 0, {});
+    // Before the day's first item, and of a kind older editors could not save.
+    doc.Insert({0, 0}, {Rows({0, 0})[0]},
+               {InsertedItem({SelectKind::Other, dir / "Promo.wav", 12}, false)});
+    const auto second = Rows({0, 1});
+    doc.Cut({second[1]});
+    doc.Paste({0, 1}, {second[0]});
+    RunReport report(op, nullptr);
+    b.Get().Changed = ChangedFlags{};
+    ASSERT_TRUE(SaveDocument(doc, b.Get(), base, report));
+
+    PlaylistDocument reloaded;
+    reloaded.Load(base + ".plg", false, b.Get().Settings());
+    const HourView hour = reloaded.ViewOf({0, 0});
+    EXPECT_EQ(hour.Rows.size(), Rows({0, 0}).size());
+    EXPECT_EQ(hour.Rows[0].Filename, "Promo.wav");
+    EXPECT_EQ(hour.Rows[1].Filename, fs::path(fresh.FileName).filename().string());
+    EXPECT_EQ(reloaded.Hours().size(), 3u);
+    EXPECT_GT(fresh.LastUsed, 46363.0);  // after the promo inserted before it
+    EXPECT_LT(fresh.LastUsed, 46363.0 + 13.0 / 86400);
+    EXPECT_TRUE(b.Get().Changed.FileLists);
+    EXPECT_EQ(test::Snapshot(b.Opt().PlaylistFolder).size(), files);
+    const std::string playlist = test::ReadAll(b.Opt().PlaylistFolder + "/Dec07-00.m3u");
+    EXPECT_NE(playlist.find(fs::path(fresh.FileName).filename().string()), std::string::npos);
+    EXPECT_NE(playlist.find("Promo.wav"), std::string::npos);
+}
+
+// A save refused or failed says why and leaves the log, its backup and the edits as they
+// were: over a log that a new run of its period wrote since it was opened (saved over
+// only when asked), where the old copy cannot become the backup, and from a log whose
+// first or a later hour line cannot be read (its items would be saved under another
+// hour); the operator is told so when the log is opened.
+TEST_F(DocumentSave, RefusedAndFailedSavesKeepTheLogItsBackupAndTheEdits) {
+    const std::string bak = base + ".bak";
+    auto refused = [&](const std::string& says) {
+        const auto files = test::Snapshot(b.Opt().LogFolderPath());  // the log and its .bak
+        doc.Delete({Rows({0, 0})[0]});
+        RunReport report(op, nullptr);
+        EXPECT_FALSE(SaveDocument(doc, b.Get(), base, report));
+        EXPECT_TRUE(doc.Modified());
+        EXPECT_EQ(test::Snapshot(b.Opt().LogFolderPath()), files);
+        EXPECT_NE(report.Lines().back().find(says), std::string::npos) << says;
+    };
+    test::Generate(b.Get(), op);
+    refused("changed on disk since it was opened");
+    RunReport report(op, nullptr);
+    EXPECT_TRUE(SaveDocument(doc, b.Get(), base, report, true));
+    EXPECT_FALSE(doc.ChangedOnDisk());
+
+    fs::remove(bak);
+    fs::create_directories(bak + "/in the way");
+    refused("Unable to rename Playlist Log file.");
+
+    const std::string good = test::ReadAll(base + ".plg");
+    const std::size_t first = good.find("\r\nB,0,") + 2, second = good.find("\r\nB,", first) + 2;
+    for (const auto& [at, damage] : {std::pair{first + 5, 'x'}, std::pair{second, 'X'}}) {
+        std::string text = good;
+        text[at] = damage;  // the first hour line's time, then a later one's tag
+        dir.Write(base + ".plg", text);
+        EXPECT_EQ(doc.Load(base + ".plg", false, b.Get().Settings()).Messages.size(), 2u);
+        refused("some of its hour lines could not be read");
+    }
 }
 
 }  // namespace

@@ -1,15 +1,104 @@
 #pragma once
+// What the desktop program's Qt tests share: a small station loaded as the program loads
+// it, the demo station, screenshots for a person to look at, and journeys.
 // Journeys drive the desktop program as an operator does: the main window's actions,
 // menus and keys, and the windows those open. A modal window is answered from inside its
 // own exec() by the step the journey gave for it; one nobody answers fails the test at
 // once instead of waiting for CTest's timeout.
+// The whole of Qt Widgets and Qt Test: the tests reach into every kind of control.
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <memory>
 
 #include "gui/shell/main_window.h"
-#include "gui_support.h"
+#include "station/rotation.h"
+#include "station/station.h"
+#include "support/scripted_operator.h"
+#include "support/station_builder.h"
 
 namespace spindle::test {
+
+// A station with two Categories, a Spot Group, a Rotation using them and, when asked,
+// a Schedule; loaded again from its files as the program loads it.
+struct Fixture {
+    explicit Fixture(bool withSchedule = true) : b(dir) {
+        b.AddCategory("Hits", {b.MusicFolder("Hits", {"Band - Song", "Other - Tune"}, 200)});
+        b.AddCategory("Gold", {b.MusicFolder("Gold", {"Old - Hit"}, 180)});
+        b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
+        b.AddRotation("Morning", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits")}, true);
+        if (withSchedule) {
+            b.AddSchedule("Week", "1111100", "...DEFAULT...");
+        }
+        b.Save();
+        station = std::make_unique<Station>(b.DataFolder(), op, FormatSettings::English());
+        station->LoadAll();
+        station->Changed = ChangedFlags{};
+    }
+    test::TempDir dir;
+    test::StationBuilder b;
+    test::ScriptedOperator op;
+    std::unique_ptr<Station> station;
+};
+
+inline void Screenshot(QWidget& window, const QString& name) {
+    QDir().mkpath(SPINDLE_SCREENSHOT_DIR);
+    window.grab().save(QString(SPINDLE_SCREENSHOT_DIR) + "/" + name + ".png");
+}
+
+// The demo station, written by the real program (and run by it once, when `run`), and
+// loaded as the desktop program loads it, with `op` when given.
+inline std::unique_ptr<Station> DemoStation(const test::TempDir& dir, bool run = false,
+                                            Operator* op = nullptr) {
+    static test::ScriptedOperator quiet;
+    const QString data = QString::fromStdString(dir / "demo/data");
+    QProcess cli;
+    cli.start(SPINDLE_CLI_PATH, {"make-demo", QString::fromStdString(dir / "demo")});
+    cli.waitForFinished(60000);
+    if (run) {
+        cli.start(SPINDLE_CLI_PATH, {"-r", "--data", data});
+        cli.waitForFinished(120000);
+    }
+    auto station = std::make_unique<Station>(data.toStdString(), op != nullptr ? *op : quiet,
+                                             FormatSettings::English());
+    station->LoadAll();
+    station->Changed = ChangedFlags{};
+    return station;
+}
+
+// The controls a person can tab to, and the toolbars' buttons, whose name a screen reader
+// could not say: none, or one that lost a "&" of its caption ("Save  Create Playlist").
+inline QStringList UnnamedControls(QWidget& form) {
+    QStringList unnamed;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        // Parts of a composite control (a spin box's or combo box's editor) speak
+        // through the control.
+        const QWidget* parent = w->parentWidget();
+        const bool part = parent != nullptr &&
+                          (parent->inherits("QAbstractSpinBox") || parent->inherits("QComboBox") ||
+                           w->inherits("QComboBoxListView"));
+        const bool tool = qobject_cast<const QToolBar*>(parent) != nullptr &&
+                          !w->inherits("QLabel") && !w->inherits("QToolBarExtension") &&
+                          !w->inherits("QToolBarSeparator");
+        const bool reachable = tool || ((w->focusPolicy() & Qt::TabFocus) != 0 && !part &&
+                                        qobject_cast<QTabBar*>(w) == nullptr &&
+                                        !w->inherits("QScrollBar") && !w->inherits("QMenu"));
+        if (!reachable || !w->isVisibleTo(&form)) {
+            continue;
+        }
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(w);
+        const QString name = spoken != nullptr ? spoken->text(QAccessible::Name) : QString();
+        // On Linux a combo box's name is its value; its label is told by relation.
+        if (w->inherits("QComboBox") && spoken != nullptr &&
+            !spoken->relations(QAccessible::Label).isEmpty()) {
+            continue;
+        }
+        if (name.trimmed().isEmpty() || name.contains(QStringLiteral("  "))) {
+            unnamed << w->objectName() + " (" + w->metaObject()->className() + ") \"" + name + "\"";
+        }
+    }
+    return unnamed;
+}
 
 // A control of a form by its object name; a missing one ends the test program.
 template <typename T>
@@ -37,6 +126,25 @@ inline QStringList Names(gui::MainWindow& window, ListKind kind) {
         names << model->index(row, 0).data().toString();
     }
     return names;
+}
+
+// Selects the entry at `row` of a library list, as a click on it does.
+inline void Select(gui::MainWindow& window, ListKind kind, int row = 0) {
+    window.View(kind)->setCurrentIndex(window.View(kind)->model()->index(row, 0));
+}
+
+// Presses a dialog's OK.
+inline void Ok(QWidget& dialog) {
+    Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
+}
+
+// The rows of a list, in its order.
+inline QStringList Rows(const QListWidget& list) {
+    QStringList rows;
+    for (int row = 0; row < list.count(); ++row) {
+        rows << list.item(row)->text();
+    }
+    return rows;
 }
 
 // The modal window in front, if any (a menu or a tooltip is not one).
@@ -118,16 +226,13 @@ bool WithDialog(const std::function<void()>& open, const Step& step, int waitMs 
 inline QStringList StateOf(gui::MainWindow& window, const Station& station,
                            const ScriptedOperator& op) {
     const ChangedFlags& c = station.Changed;
+    QString changed;
+    for (const bool flag :
+         {c.Options, c.Categories, c.Spots, c.Rotations, c.Schedules, c.FileLists, c.Related}) {
+        changed += flag ? '1' : '0';
+    }
     QStringList s{QString::number(static_cast<int>(window.CurrentPage())),
-                  QString::number(static_cast<int>(window.CurrentViewStyle())),
-                  QStringLiteral("%1%2%3%4%5%6%7")
-                      .arg(c.Options)
-                      .arg(c.Categories)
-                      .arg(c.Spots)
-                      .arg(c.Rotations)
-                      .arg(c.Schedules)
-                      .arg(c.FileLists)
-                      .arg(c.Related),
+                  QString::number(static_cast<int>(window.CurrentViewStyle())), changed,
                   QString::number(op.Messages.size() + op.Queries.size())};
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && w != &window) {

@@ -1,7 +1,8 @@
 // The Playlist Editor as an operator meets it on a Monday morning: opened with F8 on the
 // latest run's log, edited with its own actions, keys and tool windows, saved and checked
 // on disk, closed, run again and opened again; the close question's three answers; a log
-// that a run made again while it was open; a log whose hour lines are damaged.
+// that a run made again while it was open. (A log whose hour lines are damaged is refused
+// by the save itself: DocumentSave's refused saves.)
 #include <filesystem>
 
 #include "base/command_words.h"
@@ -182,7 +183,7 @@ private slots:
                                                   Pick(SelectKind::Category, category));
                 insert.SetOtherPositions(true);
                 insert.Check({editor.Shown().Day}, {editor.Shown().Hour}, {0, 60});
-                Find<QDialogButtonBox>(insert, "buttons")->button(QDialogButtonBox::Ok)->click();
+                test::Ok(insert);
             }));
         const std::string song = editor.Select().Chosen().Path;
         QVERIFY(editor.Document().Find(editor.Rows()[0].Id)->Path == song &&
@@ -341,7 +342,7 @@ private slots:
 
     // The close question: Cancel keeps the window, No throws the edits away and closes.
     // A log a run made again meanwhile is never saved over: No keeps the edits, Yes reads
-    // the new log. A log whose hour line is damaged is not saved.
+    // the new log.
     void theLogStaysTheOperatorsOwn() {
         Desk desk;
         const std::string log = desk.Log();
@@ -370,17 +371,7 @@ private slots:
         QVERIFY(!Saved(*editor));
         QVERIFY(!editor->Document().Modified() && Live(editor->Document()) == OnDisk(log));
 
-        std::string damaged = first;
-        damaged.replace(damaged.find("\nB,") + 6, 1, "x");  // its time
-        desk.dir.Write(log, damaged);
-        editor->close();
-        editor = &desk.F8();
-        edit();
-        QVERIFY(!Saved(*editor));
-        QCOMPARE(test::ReadAll(log), damaged);
-
         desk.dir.Write(log, first);
-        desk.op.QueueAnswer(Answer::No);
         editor->close();
         editor = &desk.F8();
         edit();

@@ -3,7 +3,6 @@
 // window. Screenshots go to the build folder.
 #include <algorithm>
 
-#include "gui/gui_support.h"
 #include "gui/help/help_window.h"
 #include "gui/journey.h"
 #include "gui/library/file_view_window.h"
@@ -11,13 +10,13 @@
 #include "gui/library/plan_lists.h"
 #include "gui/library/rotation_editor.h"
 #include "gui/library/schedule_editor.h"
-#include "gui/shell/main_window.h"
 
 using namespace spindle;
 using spindle::gui::CategoryDialog;
 using spindle::gui::MainWindow;
 
 using spindle::test::Find;
+using spindle::test::Select;
 using spindle::test::WithDialog;
 
 class DialogsTest : public QObject {
@@ -79,8 +78,7 @@ private slots:
         MainWindow window(*f.station);
         window.show();
         QSignalSpy reloaded(&window, &MainWindow::ReloadFinished);
-        auto* model = window.View(ListKind::Categories)->model();
-        window.View(ListKind::Categories)->setCurrentIndex(model->index(0, 0));
+        Select(window, ListKind::Categories);
         QVERIFY(WithDialog<CategoryDialog>(
             [&] { window.findChild<QAction*>("actionOpen")->trigger(); },
             [&](CategoryDialog& d) {
@@ -116,7 +114,7 @@ private slots:
         // File List shows the selected group's tracks; a heading clicked twice sorts it the
         // other way; the properties correct a track and mark the track lists to be saved.
         f.station->Changed = ChangedFlags{};
-        window.View(ListKind::Categories)->setCurrentIndex(model->index(0, 0));  // Hits
+        Select(window, ListKind::Categories);  // Hits
         bool checked = false;
         QTimer::singleShot(0, [&] {
             auto* files = Find<gui::FileViewWindow>(window, "fileViewWindow");
@@ -155,16 +153,15 @@ private slots:
         QVERIFY(!window.findChild<QAction*>("actionNew")->isEnabled());
     }
 
-    // The Schedule editor from its page: a Rotation dropped on an hour, the Timed Spots
-    // edited by keys as by their buttons (the Timed Spot dialog's OK waits for a valid
-    // time), and OK and Save write Schedules.dat.
+    // The Schedule editor from its page: all days chosen, a Rotation dropped on an hour,
+    // the Timed Spots edited by keys as by their buttons (the Timed Spot dialog's OK waits
+    // for a valid time), and OK and Save write Schedules.dat.
     void theScheduleEditorEditsAndSaves() {
         test::Fixture f;
         MainWindow window(*f.station);
         window.show();
         window.findChild<QTabWidget*>("pages")->setCurrentIndex(static_cast<int>(Page::Schedules));
-        QTreeView* schedules = window.View(ListKind::Schedules);
-        schedules->setCurrentIndex(schedules->model()->index(0, 0));
+        Select(window, ListKind::Schedules);
         auto timedSpot = [](const char* time) {
             return [time](gui::TimedSpotDialog& d) {
                 auto* ok = Find<QDialogButtonBox>(d, "buttons")->button(QDialogButtonBox::Ok);
@@ -194,6 +191,7 @@ private slots:
         QVERIFY(WithDialog<gui::ScheduleEditor>(
             [&] { window.findChild<QAction*>("actionOpen")->trigger(); },
             [&](gui::ScheduleEditor& editor) {
+                Find<QPushButton>(editor, "allDays")->click();
                 auto* rotations = Find<QListWidget>(editor, "rotationList");
                 auto* hours = Find<gui::DropTargetList>(editor, "scheduleList");
                 std::unique_ptr<QMimeData> mime(
@@ -212,17 +210,15 @@ private slots:
                     QVERIFY2(k.Answer ? WithDialog<gui::TimedSpotDialog>(press, k.Answer)
                                       : (press(), true),
                              qPrintable(key));
-                    QStringList shown;
-                    for (int row = 0; row < list->count(); ++row) {
-                        shown << list->item(row)->text();
-                    }
+                    const QStringList shown = test::Rows(*list);
                     QVERIFY2(shown == k.Spots, qPrintable(key + ": " + shown.join(", ")));
                     list->setCurrentRow(0);
                 }
                 editor.resize(900, 560);
                 test::Screenshot(editor, "schedule-editor");
-                Find<QDialogButtonBox>(editor, "buttons")->button(QDialogButtonBox::Ok)->click();
+                test::Ok(editor);
             }));
+        QVERIFY(f.station->Schedules[0]->Days[6]);
         window.SaveAction()->trigger();
         const std::string saved = test::ReadAll(f.b.DataFolder() / "Schedules.dat");
         QVERIFY(saved.find("05:00\tMorning") != std::string::npos);

@@ -13,17 +13,10 @@
 using namespace spindle;
 using spindle::gui::MainWindow;
 using test::Find;
+using test::Rows;
 using test::WithDialog;
 
 namespace {
-
-QStringList Rows(const QListWidget& list) {
-    QStringList rows;
-    for (int row = 0; row < list.count(); ++row) {
-        rows << list.item(row)->text();
-    }
-    return rows;
-}
 
 const QString kArtist = "Artist repeat interval (set on the Category page)";
 const QString kSong = "Song repeat interval (set on the Category page)";
@@ -44,11 +37,8 @@ private slots:
         const QDate away = QDate::currentDate().addDays(3);  // the one day Band may play
         MainWindow window(*f.station);
         test::Activate(window);
-        window.View(ListKind::Categories)
-            ->setCurrentIndex(
-                window.View(ListKind::Categories)
-                    ->model()
-                    ->index(test::Names(window, ListKind::Categories).indexOf("Hits"), 0));
+        test::Select(window, ListKind::Categories,
+                     static_cast<int>(test::Names(window, ListKind::Categories).indexOf("Hits")));
 
         auto window3 = [&](gui::RuleDialog& r) {
             auto* kind = Find<QComboBox>(r, "kind");
@@ -102,7 +92,7 @@ private slots:
             QVERIFY2(test::UnnamedControls(d).isEmpty(),
                      qPrintable(test::UnnamedControls(d).join(", ")));
             QVERIFY(!std::filesystem::exists(StationDb::FileIn(f.b.DataFolder())));
-            Find<QDialogButtonBox>(d, "buttons")->button(QDialogButtonBox::Ok)->click();
+            test::Ok(d);
         };
         QVERIFY(WithDialog([&] { Find<QAction>(window, "actionOpen")->trigger(); }, rulesPage));
         QTRY_VERIFY(!window.Busy());

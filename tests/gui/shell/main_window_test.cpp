@@ -6,16 +6,11 @@
 #include <filesystem>
 
 #include "base/translate.h"
-#include "gui/gui_support.h"
 #include "gui/journey.h"
-#include "gui/shell/main_window.h"
 #include "gui/shell/startup.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/progress_window.h"
 #include "station/options.h"
-#include "station/rotation.h"
-#include "support/scripted_operator.h"
-#include "support/station_builder.h"
 
 using namespace spindle;
 using spindle::gui::MainWindow;
@@ -222,8 +217,7 @@ private slots:
             QCOMPARE(window.menuBar()->actions().front()->text(), QString("&Datei"));
             QCOMPARE(Find<QTabWidget>(window, "pages")->tabText(0), QString("Kategorien"));
             Find<QTabWidget>(window, "pages")->setCurrentIndex(static_cast<int>(Page::Categories));
-            window.View(ListKind::Categories)
-                ->setCurrentIndex(window.View(ListKind::Categories)->model()->index(0, 0));
+            test::Select(window, ListKind::Categories);
             Find<QAction>(window, "actionDelete")->trigger();
             QCOMPARE(
                 QString::fromStdString(f.op.Messages.back().Text),
