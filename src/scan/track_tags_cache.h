@@ -49,6 +49,8 @@ public:
     // The file's stamp, and its tags unless those kept are of the file as it is now; from
     // `file` when the caller has the file open already. Safe on several threads at once.
     TagReading Read(const std::string& path, const FileByteSource* file = nullptr) const;
+    // Room for the readings of `files` files, so taking them in moves none.
+    void Expect(std::size_t files) { read_.reserve(files); }
     // Takes the reading of the file at `path` in, on the scan's own thread.
     void Take(const std::string& path, TagReading reading);
     // Keeps what was read, and forgets the tracks kept under the scanned folders that
