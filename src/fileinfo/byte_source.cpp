@@ -35,6 +35,8 @@ FileByteSource::FileByteSource(const std::string& path) {
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
     dosDate_ = DosDateTimeFromUnix(st.st_mtime);
+    mtime_ = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    ctime_ = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
 }
 
 FileByteSource::~FileByteSource() {
@@ -66,6 +68,13 @@ void FileByteSource::ReadHead() const {
     // The size is known, so a whole small file comes in one call.
     head_.resize(static_cast<std::size_t>(std::min(size_, kHead)));
     head_.resize(ReadFile(0, reinterpret_cast<unsigned char*>(head_.data()), head_.size()));
+}
+
+std::string_view FileByteSource::Head() const {
+    if (fd_ >= 0 && !headRead_) {
+        ReadHead();
+    }
+    return head_;
 }
 
 std::size_t FileByteSource::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {

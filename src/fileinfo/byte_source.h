@@ -45,6 +45,11 @@ public:
     // The last write as a local DOS date-time (0 when unknown), from the same look at
     // the file that gave its size.
     std::uint32_t DosDate() const { return dosDate_; }
+    // The last write and the last status change, in nanoseconds since the epoch.
+    std::int64_t MTime() const { return mtime_; }
+    std::int64_t CTime() const { return ctime_; }
+    // The first bytes of the file (up to 64 KiB), read now unless they were already.
+    std::string_view Head() const;
 
 private:
     void ReadHead() const;
@@ -53,6 +58,8 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint32_t dosDate_ = 0;
+    std::int64_t mtime_ = 0;
+    std::int64_t ctime_ = 0;
     mutable std::string head_;
     mutable bool headRead_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "base/float_text.h"
@@ -33,7 +34,7 @@ struct PlaylistSums {
 };
 
 std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
-                         int depth, std::uint32_t* dosDate);
+                         int depth, std::uint32_t* dosDate, const FileByteSource* opened = nullptr);
 
 std::string CanonicalKey(const std::string& path) {
     std::error_code ec;
@@ -67,9 +68,9 @@ std::uint32_t SumPlaylist(const std::string& path, Operator& op, PlaylistSums& s
 }
 
 // One look at the file: it is opened once, its date taken from that opening, and its
-// reader works from the bytes read then.
+// reader works from the bytes read then (`opened`, when the caller opened it).
 std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSums& sums, int depth,
-                              std::uint32_t* dosDate) {
+                              std::uint32_t* dosDate, const FileByteSource* opened) {
     const std::string ext = LowerCase(ExtractFileExt(path));
     if (ext == ".m3u") {
         return static_cast<std::uint16_t>(SumPlaylist(path, op, sums, depth) & 0xFFFF);
@@ -79,7 +80,8 @@ std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSum
     if (!mpeg && reader == nullptr) {
         return 0;
     }
-    const FileByteSource file(path);
+    std::optional<FileByteSource> own;
+    const FileByteSource& file = opened != nullptr ? *opened : own.emplace(path);
     if (!file.IsOpen()) {
         if (!mpeg) {
             op.Show(MessageKind::Warning, std::string(tr("File not found '")) + path + "'",
@@ -97,8 +99,8 @@ std::uint16_t ReadByExtension(const std::string& path, Operator& op, PlaylistSum
 }
 
 std::uint16_t DurationOf(const std::string& path, bool ask, Operator& op, PlaylistSums& sums,
-                         int depth, std::uint32_t* dosDate) {
-    const std::uint16_t duration = ReadByExtension(path, op, sums, depth, dosDate);
+                         int depth, std::uint32_t* dosDate, const FileByteSource* opened) {
+    const std::uint16_t duration = ReadByExtension(path, op, sums, depth, dosDate, opened);
     if (ask && duration == 0) {
         return ManualDurationEntry(path, op);
     }
@@ -111,6 +113,12 @@ std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op,
                            std::uint32_t* dosDate) {
     PlaylistSums sums;
     return DurationOf(path, ask, op, sums, 0, dosDate);
+}
+
+std::uint16_t FileDuration(const std::string& path, const FileByteSource& file, bool ask,
+                           Operator& op, std::uint32_t* dosDate) {
+    PlaylistSums sums;
+    return DurationOf(path, ask, op, sums, 0, dosDate, &file);
 }
 
 std::uint32_t PlaylistFileDuration(const std::string& path, Operator& op) {

@@ -7,12 +7,18 @@
 
 namespace spindle {
 
+class FileByteSource;
+
 // Playing time of a file in whole seconds (0 = unknown), by its extension's reader or,
 // for an ".m3u" list, the sum of its entries. With `ask` set and nothing known, the
 // operator is asked for it. When the file was opened, `dosDate` (if given) receives its
 // last write as a local DOS date-time, so a scan need not look at the file again.
 std::uint16_t FileDuration(const std::string& path, bool ask, Operator& op,
                            std::uint32_t* dosDate = nullptr);
+// The same, from `file`, the file at `path` as the caller opened it: what else the caller
+// reads of it (its tags) comes from the same opening and the same bytes.
+std::uint16_t FileDuration(const std::string& path, const FileByteSource& file, bool ask,
+                           Operator& op, std::uint32_t* dosDate = nullptr);
 
 // The sum of an M3U list's entries that exist, lists inside it included (a list that
 // reaches itself again is not summed twice).

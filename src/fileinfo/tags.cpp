@@ -1,5 +1,8 @@
 #include "fileinfo/tags.h"
 
+#include "fileinfo/byte_source.h"
+#include "fileinfo/id3v2_fields.h"
+
 #include <taglib/asffile.h>
 #include <taglib/fileref.h>
 #include <taglib/mp4file.h>
@@ -26,7 +29,7 @@ void SilenceTagLib() {
     (void)installed;
 }
 
-using Fields = std::map<std::string, std::string>;
+using Fields = TagFields;
 
 void Add(Fields& fields, const TagLib::String& name, const TagLib::StringList& values) {
     if (!values.isEmpty()) {
@@ -77,6 +80,38 @@ Number Leading(const std::string& text) {
     return error == std::errc() && end != text.data() ? value : Number{};
 }
 
+// The tags named among `fields`; the rest stay as they are named.
+std::optional<TrackTags> FromFields(Fields fields) {
+    if (fields.empty()) {
+        return std::nullopt;
+    }
+    TrackTags tags;
+    tags.Artist = Take(fields, {"ARTIST"});
+    tags.Title = Take(fields, {"TITLE"});
+    tags.Album = Take(fields, {"ALBUM"});
+    tags.Isrc = Take(fields, {"ISRC"});
+    tags.Composer = Take(fields, {"COMPOSER"});
+    tags.Publisher = Take(fields, {"LABEL", "PUBLISHER", "ORGANIZATION"});
+    tags.Genre = Take(fields, {"GENRE"});
+    tags.Year = Leading<int>(Take(fields, {"DATE", "YEAR"}));
+    tags.Bpm = Leading<double>(Take(fields, {"BPM"}));
+    tags.Extra = std::move(fields);
+    return tags;
+}
+
+// Whether TagLib reads the file at `path` as MPEG audio: by the extension, which it takes
+// from the last dot of the whole path.
+bool IsMp3Name(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.size() - dot != 4) {
+        return false;
+    }
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return lower(path[dot + 1]) == 'm' && lower(path[dot + 2]) == 'p' && path[dot + 3] == '3';
+}
+
 }  // namespace
 
 std::optional<TrackTags> ReadTags(const std::string& path) {
@@ -98,25 +133,20 @@ std::optional<TrackTags> ReadTags(const std::string& path) {
             Add(fields, name, values);
         }
         AddUnmapped(*ref.file(), properties.unsupportedData(), fields);
-        if (fields.empty()) {
-            return std::nullopt;
-        }
-        TrackTags tags;
-        tags.Artist = Take(fields, {"ARTIST"});
-        tags.Title = Take(fields, {"TITLE"});
-        tags.Album = Take(fields, {"ALBUM"});
-        tags.Isrc = Take(fields, {"ISRC"});
-        tags.Composer = Take(fields, {"COMPOSER"});
-        tags.Publisher = Take(fields, {"LABEL", "PUBLISHER", "ORGANIZATION"});
-        tags.Genre = Take(fields, {"GENRE"});
-        tags.Year = Leading<int>(Take(fields, {"DATE", "YEAR"}));
-        tags.Bpm = Leading<double>(Take(fields, {"BPM"}));
-        tags.Extra = std::move(fields);
-        return tags;
+        return FromFields(std::move(fields));
     } catch (...) {
         // A reader that cannot cope gives no tags, as an unreadable file does.
         return std::nullopt;
     }
+}
+
+std::optional<TrackTags> ReadTags(const std::string& path, const FileByteSource& file) {
+    if (IsMp3Name(path)) {
+        if (std::optional<Fields> fields = Id3v2Fields(file.Head())) {
+            return FromFields(std::move(*fields));
+        }
+    }
+    return ReadTags(path);
 }
 
 }  // namespace spindle

@@ -1,10 +1,12 @@
 #include "scan/read_ahead.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/operator.h"
 #include "base/paths.h"
 #include "base/text_case.h"
+#include "fileinfo/byte_source.h"
 #include "fileinfo/file_duration.h"
 
 namespace spindle {
@@ -103,11 +105,20 @@ bool ReadAhead::Offered(std::size_t i) {
 void ReadAhead::Read(std::size_t i) {
     const std::string& path = paths_[i];
     Reading& r = readings_[i];
-    if (durations_[i] != 0 && !SameText(ExtractFileExt(path), ".m3u")) {  // lists read other files
+    const bool duration =
+        durations_[i] != 0 && !SameText(ExtractFileExt(path), ".m3u");  // lists read other files
+    // With tags to read, the file is opened once for both, and its tags come from the bytes
+    // its duration was read from where they can.
+    std::optional<FileByteSource> file;
+    if (duration && tags_ != nullptr) {
+        file.emplace(path);
+    }
+    if (duration) {
         // A reading that throws is left to the caller, whose thread may report it.
         try {
             QuietOperator quiet;
-            r.Duration = FileDuration(path, false, quiet, &r.DosDate);
+            r.Duration = file ? FileDuration(path, *file, false, quiet, &r.DosDate)
+                              : FileDuration(path, false, quiet, &r.DosDate);
             r.Clean = !quiet.spoke && r.Duration != 0;
         } catch (...) {
             r.Clean = false;
@@ -115,7 +126,7 @@ void ReadAhead::Read(std::size_t i) {
     }
     if (tags_ != nullptr) {
         try {
-            r.Tags = std::make_unique<TagReading>(tags_->Read(path));
+            r.Tags = std::make_unique<TagReading>(tags_->Read(path, file ? &*file : nullptr));
         } catch (...) {
             r.Tags.reset();
         }

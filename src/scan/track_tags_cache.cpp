@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "base/text_case.h"
 #include "base/translate.h"
+#include "fileinfo/byte_source.h"
 #include "rules/rule_def.h"
 #include "scan/group_scan_parts.h"
 
@@ -70,9 +71,15 @@ TagScan::TagScan(StationDb& db, std::unordered_map<std::string, KeptTrack> kept,
                  std::vector<std::string> roots, TaggedNames* names)
     : db_(db), kept_(std::move(kept)), roots_(std::move(roots)), names_(names) {}
 
-TagReading TagScan::Read(const std::string& path) const {
+TagReading TagScan::Read(const std::string& path, const FileByteSource* file) const {
     TagReading reading;
-    const std::optional<TrackStamp> stamp = FileStamp(path);
+    if (file != nullptr && !file->IsOpen()) {
+        file = nullptr;
+    }
+    const std::optional<TrackStamp> stamp =
+        file != nullptr
+            ? TrackStamp{static_cast<std::int64_t>(file->Size()), file->MTime(), file->CTime()}
+            : FileStamp(path);
     if (!stamp) {
         return reading;
     }
@@ -84,7 +91,9 @@ TagReading TagScan::Read(const std::string& path) const {
         return reading;
     }
     reading.Read = true;
-    reading.Tags = ReadTags(path);
+    // The file is opened once, for its head and, when that does not hold the tag, TagLib.
+    std::optional<FileByteSource> own;
+    reading.Tags = ReadTags(path, file != nullptr ? *file : own.emplace(path));
     return reading;
 }
 

@@ -15,6 +15,8 @@
 
 namespace spindle {
 
+class FileByteSource;
+
 // Where a station takes its tracks' artist and title from: their file names, or their
 // tags with the file name's artist or title where a tag lacks one.
 enum class ArtistTitleSource { FileName, Tags };
@@ -44,9 +46,11 @@ public:
     TagScan(StationDb& db, std::unordered_map<std::string, KeptTrack> kept,
             std::vector<std::string> roots, TaggedNames* names);
 
-    // The file's stamp, and its tags unless those kept are of the file as it is now. Safe
-    // on several threads at once.
-    TagReading Read(const std::string& path) const;
+    // The file's stamp, and its tags unless those kept are of the file as it is now; from
+    // `file` when the caller has the file open already. Safe on several threads at once.
+    TagReading Read(const std::string& path, const FileByteSource* file = nullptr) const;
+    // Room for the readings of `files` files, so taking them in moves none.
+    void Expect(std::size_t files) { read_.reserve(files); }
     // Takes the reading of the file at `path` in, on the scan's own thread.
     void Take(const std::string& path, TagReading reading);
     // Keeps what was read, and forgets the tracks kept under the scanned folders that

@@ -156,6 +156,9 @@ void Station::CategoryScan::ReportFolders() const {
 // resolve; the readings are taken in the same order.
 std::vector<FileRec> Station::CategoryScan::ReadNewFiles(Progress* progress) {
     const std::size_t savedOffers = tags_ != nullptr ? category_.Files.size() : 0;
+    if (tags_ != nullptr) {
+        tags_->Expect(offered_.size());  // the new files; few saved ones are read again
+    }
     ReadAhead ahead(savedOffers + offered_.size(), tags_.get());
     for (std::size_t i = 0; i < savedOffers; ++i) {
         ahead.Offer(category_.Files[i].FileName, false);

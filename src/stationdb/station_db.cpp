@@ -258,30 +258,50 @@ DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
             remove.bind(1, path);
             remove.exec();
         }
-        SQLite::Statement upsert(
-            db,
-            "INSERT INTO tracks (path, size, mtime, ctime, artist, title, album, isrc, composer, "
-            "publisher, genre, year, bpm) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime = excluded.mtime, "
-            "ctime = excluded.ctime, "
-            "artist = excluded.artist, title = excluded.title, album = excluded.album, "
-            "isrc = excluded.isrc, composer = excluded.composer, "
-            "publisher = excluded.publisher, genre = excluded.genre, year = excluded.year, "
-            "bpm = excluded.bpm RETURNING id");
+        // A track kept before is updated in place and its other fields cleared; a new one is
+        // inserted, with nothing to clear unless a field outlived its track. (An upsert with
+        // RETURNING, or a DELETE, builds a scratch table every time: a first scan of a large
+        // library spent most of its writing on them.)
+        SQLite::Statement find(db, "SELECT id FROM tracks WHERE path = ?");
+        SQLite::Statement insert(db,
+                                 "INSERT INTO tracks (size, mtime, ctime, artist, title, album, "
+                                 "isrc, composer, publisher, genre, year, bpm, path) VALUES (?, ?, "
+                                 "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        SQLite::Statement update(db,
+                                 "UPDATE tracks SET size = ?, mtime = ?, ctime = ?, artist = ?, "
+                                 "title = ?, album = ?, isrc = ?, composer = ?, publisher = ?, "
+                                 "genre = ?, year = ?, bpm = ? WHERE id = ?");
+        SQLite::Statement hasExtra(db, "SELECT 1 FROM track_extra WHERE track_id = ? LIMIT 1");
         SQLite::Statement clearExtra(db, "DELETE FROM track_extra WHERE track_id = ?");
         SQLite::Statement addExtra(db, "INSERT INTO track_extra VALUES (?, ?, ?)");
         for (const TrackRecord& track : tracks) {
             const TrackTags& tags = track.Tags;
-            upsert.reset();
-            SQLite::bind(upsert, track.Path, track.Stamp.Size, track.Stamp.MTime, track.Stamp.CTime,
-                         tags.Artist, tags.Title, tags.Album, tags.Isrc, tags.Composer,
-                         tags.Publisher, tags.Genre, tags.Year, tags.Bpm);
-            upsert.executeStep();
-            const std::int64_t id = upsert.getColumn(0).getInt64();
-            upsert.reset();
-            clearExtra.reset();
-            clearExtra.bind(1, id);
-            clearExtra.exec();
+            find.reset();
+            find.bind(1, track.Path);
+            const bool kept = find.executeStep();
+            std::int64_t id = kept ? find.getColumn(0).getInt64() : 0;
+            find.reset();
+            SQLite::Statement& write = kept ? update : insert;
+            write.reset();
+            SQLite::bind(write, track.Stamp.Size, track.Stamp.MTime, track.Stamp.CTime, tags.Artist,
+                         tags.Title, tags.Album, tags.Isrc, tags.Composer, tags.Publisher,
+                         tags.Genre, tags.Year, tags.Bpm);
+            if (kept) {
+                write.bind(13, id);
+            } else {
+                write.bind(13, track.Path);
+            }
+            write.exec();
+            if (!kept) {
+                id = db.getLastInsertRowid();
+            }
+            hasExtra.reset();
+            hasExtra.bind(1, id);
+            if (hasExtra.executeStep()) {
+                clearExtra.reset();
+                clearExtra.bind(1, id);
+                clearExtra.exec();
+            }
             for (const auto& [key, value] : tags.Extra) {
                 addExtra.reset();
                 SQLite::bind(addExtra, id, key, value);
