@@ -128,8 +128,15 @@ RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) cons
     const std::int64_t today = SplitDateTime(slot).Day;
     const double minute = static_cast<double>(SplitDateTime(slot).MSec) / 60000.0;
     RuleVerdict worst;
-    for (const KeyPlay& play : history_.PlaysOf(PlayHistory::Key::Track, candidate.Facts->Track)) {
-        const DayAndTime at = SplitDateTime(play.At);
+    // The plays on the days before today that the rule reaches, and none after.
+    const std::vector<KeyPlay>& plays =
+        history_.PlaysOf(PlayHistory::Key::Track, candidate.Facts->Track);
+    const auto first =
+        std::lower_bound(plays.begin(), plays.end(), static_cast<TDateTime>(today - def_.Days) - 1,
+                         [](const KeyPlay& p, TDateTime t) { return p.At < t; });
+    for (auto play = first; play != plays.end() && play->At < static_cast<TDateTime>(today) + 1;
+         ++play) {
+        const DayAndTime at = SplitDateTime(play->At);
         if (at.Day >= today || at.Day < today - def_.Days) {
             continue;
         }
@@ -137,7 +144,7 @@ RuleVerdict HourRotation::Check(const Candidate& candidate, TDateTime slot) cons
         const double distance = std::min(apart, kMinutesPerDay - apart);  // across midnight
         const double inside = def_.Minutes - distance;
         if (inside > kMinutesEpsilon && inside > worst.Amount) {
-            worst = {true, false, play.At, inside};
+            worst = {true, false, play->At, inside};
         }
     }
     return worst;

@@ -220,6 +220,7 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
                                                    std::size_t wanted, bool fitting) {
     Draw& draw = draw_;
     draw.Clean.clear();
+    draw.Rejected.clear();
     draw.Relaxed.reset();
     draw.Stopped = false;
     draw.Blocked.assign(rules.size(), 0);
@@ -227,7 +228,6 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
     draw.Start = c.NextItem;
     const std::size_t n = c.Files.size();
     draw.Attempts = 2 * n;
-    std::vector<RuleVerdict>& verdicts = draw.Verdicts;
     bool carried = false;
     for (std::size_t attempt = 0; attempt < draw.Attempts; ++attempt) {
         if (fitting && c.NextItem >= n) {
@@ -247,6 +247,40 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
         if (rules_ != nullptr && rules_->Any()) {
             cand.Facts = rules_->FactsOf(cand.Entry.FileName);
         }
+        // The first rule broken rejects it: the rest matter only if no candidate keeps
+        // every rule, and are checked then.
+        const bool clean = std::none_of(rules.begin(), rules.end(), [&](const RepeatRule* rule) {
+            return rule->Check(cand, rule->ByLastUse() ? t : onAir_).Broken;
+        });
+        cand.Artists = {};  // the look-up's, which the next one replaces
+        if (clean) {
+            draw.Clean.push_back(std::move(cand));
+            if (draw.Clean.size() == wanted) {
+                break;
+            }
+        } else {
+            draw.Rejected.push_back(std::move(cand));
+        }
+        if (report_.Stopped()) {
+            draw.Stopped = true;
+            break;
+        }
+    }
+    if (draw.Clean.empty() && !draw.Stopped) {
+        JudgeRejected(t, rules);
+    }
+    return draw;
+}
+
+// Every rule each rejected candidate breaks, and by how much, in the order they were
+// drawn: the least breaking one is the one to relax for, and the rules that blocked the
+// most draws are what the warning names.
+void TrackSelector::JudgeRejected(TDateTime t, Rules rules) {
+    Draw& draw = draw_;
+    std::vector<RuleVerdict>& verdicts = draw.Verdicts;
+    for (Candidate& cand : draw.Rejected) {
+        LookupArtist(cand.Entry.FileName);
+        cand.Artists = state_.CurrentArtists;
         std::uint64_t broken = 0;
         for (std::size_t k = 0; k < rules.size(); ++k) {
             verdicts[k] = rules[k]->Check(cand, rules[k]->ByLastUse() ? t : onAir_);
@@ -256,26 +290,16 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
                 draw.Blocked[k] += verdicts[k].Unchecked ? 0 : 1;
             }
         }
-        cand.Artists = {};  // the look-up's, which the next one replaces
-        if (broken == 0) {
-            draw.Clean.push_back(std::move(cand));
-            if (draw.Clean.size() == wanted) {
-                break;
-            }
-        } else if (!draw.Relaxed || broken < draw.RelaxedBroken ||
-                   (broken == draw.RelaxedBroken &&
-                    BreaksLess(rules, verdicts, draw.RelaxedVerdicts,
-                               cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed))) {
+        cand.Artists = {};
+        if (!draw.Relaxed || broken < draw.RelaxedBroken ||
+            (broken == draw.RelaxedBroken &&
+             BreaksLess(rules, verdicts, draw.RelaxedVerdicts,
+                        cand.Entry.LastUsed < draw.Relaxed->Entry.LastUsed))) {
             draw.Relaxed = std::move(cand);
             draw.RelaxedBroken = broken;
             draw.RelaxedVerdicts = verdicts;
         }
-        if (report_.Stopped()) {
-            draw.Stopped = true;
-            break;
-        }
     }
-    return draw;
 }
 
 // The first track in line after which the hour can still end on time with the tracks

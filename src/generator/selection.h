@@ -79,7 +79,8 @@ private:
     using Rules = std::span<const RepeatRule* const>;
     // What a selection's draw found; kept between selections for its buffers.
     struct Draw {
-        std::vector<Candidate> Clean;  // those that keep every rule, in play order
+        std::vector<Candidate> Clean;     // those that keep every rule, in play order
+        std::vector<Candidate> Rejected;  // the others, in the order drawn
         // The one to take when none keeps every rule: the one whose broken rules are least
         // important, compared from the most important down, played longest ago; its
         // verdicts.
@@ -97,6 +98,7 @@ private:
 
     Draw& DrawCandidates(TCategoryDetails& category, TDateTime playTime, Rules rules,
                          std::size_t wanted, bool fitting);
+    void JudgeRejected(TDateTime playTime, Rules rules);
     std::optional<Candidate> ChooseFit(TCategoryDetails& category, const Fit& fit,
                                        const Draw& draw);
     std::optional<Candidate> Relax(const TCategoryDetails& category, TDateTime playTime,

@@ -2,6 +2,8 @@
 #include <SQLiteCpp/Transaction.h>
 #include <SQLiteCpp/VariadicBind.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <unordered_map>
 
@@ -180,10 +182,13 @@ DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(
         // One read transaction, so the reads below see the same tracks.
         SQLite::Transaction transaction(db);
         std::vector<StoredTrack> tracks;
-        std::vector<std::int64_t> ids;
+        std::vector<std::int64_t> ids;  // ascending, each track's at its index
+        const auto count = db.execAndGet("SELECT count(*) FROM tracks").getInt64();
+        tracks.reserve(static_cast<std::size_t>(count));
+        ids.reserve(static_cast<std::size_t>(count));
         SQLite::Statement query(db,
                                 "SELECT id, path, artist, title, album, isrc, composer, "
-                                "publisher, genre, year, bpm FROM tracks");
+                                "publisher, genre, year, bpm FROM tracks ORDER BY id");
         while (query.executeStep()) {
             ids.push_back(query.getColumn(0).getInt64());
             StoredTrack& track = tracks.emplace_back();
@@ -197,26 +202,32 @@ DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(
             tags.Year = query.getColumn(9).getInt();
             tags.Bpm = query.getColumn(10).getDouble();
         }
-        // Pointers only once the vector is complete: it moves its elements as it grows.
-        std::unordered_map<std::int64_t, StoredTrack*> byId;
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            byId.emplace(ids[i], &tracks[i]);
-        }
+        const auto byId = [&](std::int64_t id) -> StoredTrack& {
+            const auto at = std::lower_bound(ids.begin(), ids.end(), id);
+            if (at == ids.end() || *at != id) {
+                throw SQLite::Exception("a track's fields name no track");
+            }
+            return tracks[static_cast<std::size_t>(at - ids.begin())];
+        };
         SQLite::Statement extra(db, "SELECT track_id, value FROM track_extra WHERE key = ?");
         for (const std::string& key : extraKeys) {
             extra.reset();
             extra.bind(1, key);
             while (extra.executeStep()) {
-                byId.at(extra.getColumn(0).getInt64())->Tags.Extra[key] =
+                byId(extra.getColumn(0).getInt64()).Tags.Extra[key] =
                     extra.getColumn(1).getString();
             }
         }
-        SQLite::Statement hand(db,
-                               "SELECT ta.track_id, a.name, ta.value FROM track_attributes ta "
-                               "JOIN attributes a ON a.id = ta.attribute_id");
+        std::map<std::int64_t, std::string> names;
+        SQLite::Statement attributes(db, "SELECT id, name FROM attributes");
+        while (attributes.executeStep()) {
+            names.emplace(attributes.getColumn(0).getInt64(), attributes.getColumn(1).getString());
+        }
+        SQLite::Statement hand(db, "SELECT track_id, attribute_id, value FROM track_attributes");
         while (hand.executeStep()) {
-            byId.at(hand.getColumn(0).getInt64())->HandValues[hand.getColumn(1).getString()] =
-                hand.getColumn(2).getString();
+            byId(hand.getColumn(0).getInt64())
+                .HandValues.emplace(names.at(hand.getColumn(1).getInt64()),
+                                    hand.getColumn(2).getString());
         }
         transaction.commit();
         return tracks;
