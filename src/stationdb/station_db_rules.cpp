@@ -80,10 +80,48 @@ DbStatus StationDb::ReplaceRuleBook(const std::vector<AttributeDef>& attributes,
     });
 }
 
+namespace {
+
+// What SQLite's quick check finds wrong with the database, less what it reports of a sound
+// one: SQLite 3.40 reports a NULL in a WITHOUT ROWID table's NOT NULL column that holds
+// none, so such a report is believed only when the column really holds one.
+std::string Damage(SQLite::Database& db) {
+    SQLite::Statement check(db, "PRAGMA quick_check(20)");
+    std::string found;
+    while (check.executeStep()) {
+        const std::string line = check.getColumn(0).getString();
+        if (line == "ok") {
+            continue;
+        }
+        std::string table, column;
+        if (line.starts_with("NULL value in ") && line.find('.') != std::string::npos &&
+            line.find(' ', 14) == std::string::npos) {
+            table = line.substr(14, line.find('.') - 14);
+            column = line.substr(line.find('.') + 1);
+        }
+        const bool sound = !table.empty() && db.execAndGet("SELECT count(*) FROM \"" + table +
+                                                           "\" WHERE \"" + column + "\" IS NULL")
+                                                     .getInt64() == 0;
+        if (!sound && found.find(line) == std::string::npos) {
+            found += (found.empty() ? "" : "; ") + line;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
 DbStatus StationDb::RecordAirings(TDateTime from, TDateTime to,
                                   const std::vector<Airing>& airings) {
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
+        // A damaged file would keep the plays where the next run may not read them back,
+        // or lose them with the rest when it is restored: the run is not saved into it.
+        if (const std::string damage = Damage(db); !damage.empty()) {
+            throw DbRefusal(Format(tr("\"%0:s\" is damaged (%1:s). The run's plays are not kept "
+                                      "in it: restore it from a backup, then run again."),
+                                   file_.string(), damage));
+        }
         // An earlier run of these hours may have played past their end: its plays go too.
         SQLite::Statement clear(db,
                                 "DELETE FROM airings WHERE (aired_at >= ?1 AND aired_at < ?2) OR "

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 
 #include "support/temp_dir.h"
@@ -104,6 +105,35 @@ TEST(StationDb, MigratesEveryEarlierVersionKeepingItsValues) {
         EXPECT_TRUE(db.StoreTracks({{kSong, {1, 2}, {}}}));
         EXPECT_TRUE(db.RecordAirings(1, 2, {{kSong, 1.5, "Mix"}}));
     }
+}
+
+// A damaged file takes no plays, and the run is told why; SQLite's report of a NULL that
+// is not there (3.40, a WITHOUT ROWID table) is no damage.
+TEST(StationDb, ADamagedFileTakesNoAirings) {
+    TempDir dir;
+    {
+        StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+        ASSERT_TRUE(db.DefineAttribute({"Local", "hand", "", {"Yes", "No"}}));
+        ASSERT_TRUE(db.SetAttribute("Local", {{kSong, "Yes"}}));
+        const DbStatus sound = db.RecordAirings(1, 2, {{kSong, 1.5, "Mix"}});
+        ASSERT_TRUE(sound) << sound.Problem;
+    }
+    std::int64_t at = 0;
+    {
+        SQLite::Database file(dir / "Station.db");
+        at = (file.execAndGet("SELECT rootpage FROM sqlite_schema WHERE name = "
+                              "'track_attributes_by_value'")
+                  .getInt64() -
+              1) *
+             file.execAndGet("PRAGMA page_size").getInt64();
+    }
+    std::fstream(dir / "Station.db", std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(at)
+        .put('\0');  // no kind of page
+    StationDb db(dir.Path(), StationDb::Mode::IfExists);
+    const DbStatus saved = db.RecordAirings(2, 3, {{kSong, 2.5, "Mix"}});
+    EXPECT_NE(saved.Problem.find("is damaged"), std::string::npos) << saved.Problem;
+    EXPECT_EQ(db.Airings(0, 3).Value.size(), 1u);
 }
 
 // Made only when asked; tags kept by path until the file's size or time changes; tracks
