@@ -467,15 +467,6 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                         k = rotation.Items.size();
                         break;
                     }
-                    // A top-up pass fills a short hour up to its tolerance and no further: left
-                    // to the overflow rule, it would run the hour as far past its end as it
-                    // was short. (The hour fit plans the hour's end itself.) The test is the
-                    // top-up rule's own, so a pass it ends is the last.
-                    if (topUp && !settings_.FitHours &&
-                        !(state_.RunningTime + settings_.Tolerance < hourEnd)) {
-                        k = rotation.Items.size();
-                        break;
-                    }
                     auto& category = static_cast<TCategoryDetails&>(*item.Object);
                     Fit fit;
                     const bool fitted = FitFor(rotation, k, topUp, category, hourEnd, fit);
