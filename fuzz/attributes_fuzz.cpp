@@ -1,6 +1,6 @@
 // The attributes import over any bytes, into a station with two attributes and two
-// tracks: never a crash, nothing applied when the file is refused, and every value it
-// stores one of its attribute's.
+// tracks: never a crash, nothing applied when the file is refused, every value it stores
+// one of its attribute's, and none on a track the station does not have.
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -51,10 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const bool known = attribute == "Tempo"
                                    ? value == "Slow" || value == "Medium" || value == "Fast"
                                    : attribute == "Vocal" && (value == "Female" || value == "Male");
-            if (!known || count <= 0) {
+            if (!known || count <= 0 || count > static_cast<long long>(kPaths.size())) {
                 std::abort();
             }
         }
+    }
+    // A path the station does not have takes nothing.
+    if (const auto stray = db.AttributesOf("/m/c.mp3"); !stray || !stray.Value.empty()) {
+        std::abort();
     }
     return 0;
 }

@@ -162,8 +162,7 @@ RuleVerdict Cap::Check(const Candidate& candidate, TDateTime slot) const {
     // exactly that far back has left the stretch.
     const TDateTime from = def_.PerDay ? static_cast<TDateTime>(SplitDateTime(slot).Day)
                                        : slot - (def_.Minutes - kMinutesEpsilon) / kMinutesPerDay;
-    std::vector<std::size_t>& counted = counted_;
-    counted.clear();
+    std::vector<std::size_t> counted;  // the places of the plays counted
     std::optional<TDateTime> latest;
     const auto count = [&](const std::vector<KeyPlay>& plays) {
         auto at = std::lower_bound(plays.begin(), plays.end(), from,

@@ -37,9 +37,6 @@ public:
     using StationRule::StationRule;
     std::string Unit() const override;
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
-
-private:
-    mutable std::vector<std::size_t> counted_;  // the places of the plays counted
 };
 
 }  // namespace spindle

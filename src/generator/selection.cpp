@@ -221,6 +221,7 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
     Draw& draw = draw_;
     draw.Clean.clear();
     draw.Rejected.clear();
+    draw.RejectedArtists.clear();
     draw.Relaxed.reset();
     draw.Stopped = false;
     draw.Blocked.assign(rules.size(), 0);
@@ -260,6 +261,7 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
             }
         } else {
             draw.Rejected.push_back(std::move(cand));
+            draw.RejectedArtists.push_back(state_.CurrentArtists);  // as looked up, once
         }
         if (report_.Stopped()) {
             draw.Stopped = true;
@@ -278,9 +280,9 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
 void TrackSelector::JudgeRejected(TDateTime t, Rules rules) {
     Draw& draw = draw_;
     std::vector<RuleVerdict>& verdicts = draw.Verdicts;
-    for (Candidate& cand : draw.Rejected) {
-        LookupArtist(cand.Entry.FileName);
-        cand.Artists = state_.CurrentArtists;
+    for (std::size_t n = 0; n < draw.Rejected.size(); ++n) {
+        Candidate& cand = draw.Rejected[n];
+        cand.Artists = draw.RejectedArtists[n];
         std::uint64_t broken = 0;
         for (std::size_t k = 0; k < rules.size(); ++k) {
             verdicts[k] = rules[k]->Check(cand, rules[k]->ByLastUse() ? t : onAir_);

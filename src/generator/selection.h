@@ -81,6 +81,7 @@ private:
     struct Draw {
         std::vector<Candidate> Clean;     // those that keep every rule, in play order
         std::vector<Candidate> Rejected;  // the others, in the order drawn
+        std::vector<std::vector<ArtistRec*>> RejectedArtists;  // theirs, as looked up
         // The one to take when none keeps every rule: the one whose broken rules are least
         // important, compared from the most important down, played longest ago; its
         // verdicts.

@@ -153,11 +153,14 @@ const TrackKeys* StationRules::FactsOf(const std::string& path) {
     static const TrackFacts unknown;
     const auto found = facts_.find(path);
     const TrackFacts& facts = found != facts_.end() ? found->second : unknown;
-    const bool byName = facts.Title.empty() || (!facts.Album.empty() && facts.AlbumArtist.empty());
+    // Whose album it is: the album artist the tag names, else its artist, else the file
+    // name's.
+    const std::string& tagged = !facts.AlbumArtist.empty() ? facts.AlbumArtist : facts.Artist;
+    const bool byName = facts.Title.empty() || (!facts.Album.empty() && tagged.empty());
     const ArtistTitle named = byName ? ArtistTitleOfPath(path, names_) : ArtistTitle{};
-    return &keys_.Number(
-        path, AlbumKey(facts.Album, facts.AlbumArtist.empty() ? named.Artist : facts.AlbumArtist),
-        TitleKey(facts.Title.empty() ? named.Title : facts.Title), facts.Attributes);
+    return &keys_.Number(path, AlbumKey(facts.Album, tagged.empty() ? named.Artist : tagged),
+                         TitleKey(facts.Title.empty() ? named.Title : facts.Title),
+                         facts.Attributes);
 }
 
 std::vector<Airing> StationRules::RunAirings(TDateTime start) const {

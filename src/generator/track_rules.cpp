@@ -69,7 +69,7 @@ RuleVerdict Run::Check(const Candidate& candidate, TDateTime) const {
     // the Count-th latest play of all.
     const std::vector<KeyPlay>& plays = history_.PlaysOf(PlayHistory::Key::Value, match_);
     const auto count = static_cast<std::size_t>(def_.Count);
-    if (plays.size() < count || history_.Size() < count ||
+    if (count == 0 || plays.size() < count || history_.Size() < count ||
         plays[plays.size() - count].Seq != history_.Size() - count) {
         return {};
     }

@@ -1,5 +1,7 @@
 #include "rules/track_facts.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "base/format.h"
@@ -13,29 +15,24 @@ namespace {
 // Words that name a version of a recording rather than another song.
 bool VersionWord(std::string_view word) {
     static constexpr std::string_view kWords[] = {
-        "live",      "remaster", "remastered", "remix",  "mix",     "edit",     "version",
-        "feat",      "feat.",    "featuring",  "ft",     "ft.",     "with",     "acoustic",
-        "unplugged", "demo",     "mono",       "stereo", "single",  "extended", "instrumental",
-        "radio",     "explicit", "clean",      "bonus",  "session", "take",     "orchestral"};
-    for (const std::string_view known : kWords) {
-        if (word == known) {
-            return true;
-        }
-    }
-    return false;
+        "live",      "remaster",     "remastered", "remix",     "edit",      "version", "feat",
+        "featuring", "ft",           "acoustic",   "unplugged", "demo",      "mono",    "stereo",
+        "extended",  "instrumental", "radio",      "explicit",  "orchestral"};
+    return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
+// Whether the words begin or end with a version word ("Live at Wembley", "2011 Remaster").
 bool NamesVersion(std::string_view words) {
     const std::string folded = FoldCase(words);
-    std::size_t from = 0;
-    while (from < folded.size()) {
-        const std::size_t end = std::min(folded.find_first_of(" ,;/-", from), folded.size());
-        if (VersionWord(std::string_view(folded).substr(from, end - from))) {
-            return true;
+    std::vector<std::string_view> each;
+    for (std::size_t from = 0; from < folded.size();) {
+        const std::size_t end = std::min(folded.find_first_of(" ,;/-.:!?", from), folded.size());
+        if (end > from) {
+            each.push_back(std::string_view(folded).substr(from, end - from));
         }
         from = end + 1;
     }
-    return false;
+    return !each.empty() && (VersionWord(each.front()) || VersionWord(each.back()));
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -107,7 +104,12 @@ DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
             extraKeys.push_back(source.ExtraKey());
         }
     }
-    auto tracks = db.StoredTracks(extraKeys);
+    // Attributes set by hand or from a free text field need none of the tags' other fields.
+    const bool everyField = std::any_of(sources.begin(), sources.end(), [](const auto& source) {
+        return !source.ByHand() && source.ExtraKey().empty();
+    });
+    std::erase_if(sources, [](const AttributeSource& source) { return source.ByHand(); });
+    auto tracks = db.StoredTracks(extraKeys, everyField);
     if (!tracks) {
         facts.Problem = tracks.Problem;
         return facts;
@@ -123,10 +125,11 @@ DbRead<TrackFactsByPath> LoadTrackFacts(StationDb& db) {
                 }
             }
         }
-        const auto albumArtist = track.Tags.Extra.find("ALBUMARTIST");
-        fact.AlbumArtist = albumArtist != track.Tags.Extra.end() && !albumArtist->second.empty()
-                               ? albumArtist->second
-                               : track.Tags.Artist;
+        if (const auto albumArtist = track.Tags.Extra.find("ALBUMARTIST");
+            albumArtist != track.Tags.Extra.end()) {
+            fact.AlbumArtist = std::move(albumArtist->second);
+        }
+        fact.Artist = std::move(track.Tags.Artist);
         fact.Album = std::move(track.Tags.Album);
         fact.Title = std::move(track.Tags.Title);
     }

@@ -16,9 +16,8 @@ struct TrackFacts {
     std::string Title;  // the tag's title; empty when the tag has none
     // Attribute name -> value, for the attributes the track has a value of.
     std::map<std::string, std::string> Attributes;
-    // Whose album it is: the tag's album artist, else its artist; empty when the tag has
-    // neither.
-    std::string AlbumArtist;
+    std::string AlbumArtist;  // the tag's album artist (ALBUMARTIST); empty when none
+    std::string Artist;       // the tag's artist; empty when none
     bool operator==(const TrackFacts&) const = default;
 };
 
@@ -27,8 +26,9 @@ struct TrackFacts {
 // album.
 std::string AlbumKey(std::string_view album, std::string_view albumArtist);
 // A title without the words that name a version of it, in brackets at its end or after
-// " - ": "Hallelujah (Live)", "Song - Remastered 2011", "Song [Radio Edit]" and "Song
-// (feat. Somebody)" are all "hallelujah" or "song".
+// " - ", when they begin or end with a version word: "Hallelujah (Live)", "Song -
+// Remastered 2011", "Song [Radio Edit]" and "Song (feat. Somebody)" are all "hallelujah" or
+// "song"; "Song (Part 2)" stays itself.
 std::string TitleKey(std::string_view title);
 
 // By path, as the database (and the Category) holds it.

@@ -132,14 +132,15 @@ bool Station::SaveAirings() {
 
 bool Station::SaveAll(bool unattendedStartup) {
     bool ok = true;
-    // The run's last plays go first and the start last: the start moves on only once the
-    // history of the period just made is on disk, so neither a kill between the files nor
-    // a full disk leaves the next run blind to that period.
-    if (Changed.FileLists)
-        ok = SaveAllTrackLists() && ok;
-    if (LastRunStart > 0.0 && ok && !LastRunAirings.Plays.empty()) {
+    // The run's plays go first, its last uses next and the start last: the start moves on
+    // only once the history of the period just made is on disk, so neither a kill between
+    // the files nor a full disk leaves the next run blind to that period; a database that
+    // refuses the plays (damaged, locked) leaves the run unsaved, its last uses with it.
+    if (LastRunStart > 0.0 && !LastRunAirings.Plays.empty()) {
         ok = SaveAirings();
     }
+    if (Changed.FileLists && ok)
+        ok = SaveAllTrackLists() && ok;
     if (LastRunStart > 0.0 && ok) {
         Opt.StartDay += Opt.TotalDays;
         if (Opt.IncrementHour || unattendedStartup) {

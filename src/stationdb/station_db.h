@@ -146,8 +146,10 @@ public:
     // Sets several attributes as SetAttribute does, all of them or none.
     DbStatus SetAttributes(const AttributeValues& values);
     // Every track the database knows, in a few bulk reads. Tags.Extra holds only the free
-    // text fields named in `extraKeys` (upper case), as reading every one costs.
-    DbRead<std::vector<StoredTrack>> StoredTracks(const std::vector<std::string>& extraKeys);
+    // text fields named in `extraKeys` (upper case), as reading every one costs; without
+    // `everyField`, the tags hold only artist, title and album.
+    DbRead<std::vector<StoredTrack>> StoredTracks(const std::vector<std::string>& extraKeys,
+                                                  bool everyField = true);
     // The attributes set on one track, by name.
     DbRead<std::map<std::string, std::string>> AttributesOf(const std::string& path);
     // How many tracks hold each value set by hand, in one grouped read.

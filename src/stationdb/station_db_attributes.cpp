@@ -176,8 +176,8 @@ DbRead<std::map<std::string, std::string>> StationDb::AttributesOf(const std::st
     });
 }
 
-DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(
-    const std::vector<std::string>& extraKeys) {
+DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(const std::vector<std::string>& extraKeys,
+                                                         bool everyField) {
     return Guarded<std::vector<StoredTrack>>([&](SQLite::Database& db) {
         // One read transaction, so the reads below see the same tracks.
         SQLite::Transaction transaction(db);
@@ -186,26 +186,33 @@ DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(
         const auto count = db.execAndGet("SELECT count(*) FROM tracks").getInt64();
         tracks.reserve(static_cast<std::size_t>(count));
         ids.reserve(static_cast<std::size_t>(count));
-        SQLite::Statement query(db,
-                                "SELECT id, path, artist, title, album, isrc, composer, "
-                                "publisher, genre, year, bpm FROM tracks ORDER BY id");
+        SQLite::Statement query(db, everyField
+                                        ? "SELECT id, path, artist, title, album, isrc, composer, "
+                                          "publisher, genre, year, bpm FROM tracks ORDER BY id"
+                                        : "SELECT id, path, artist, title, album FROM tracks "
+                                          "ORDER BY id");
         while (query.executeStep()) {
             ids.push_back(query.getColumn(0).getInt64());
             StoredTrack& track = tracks.emplace_back();
             track.Path = query.getColumn(1).getString();
             TrackTags& tags = track.Tags;
-            int column = 2;
-            for (std::string* field : {&tags.Artist, &tags.Title, &tags.Album, &tags.Isrc,
-                                       &tags.Composer, &tags.Publisher, &tags.Genre}) {
-                *field = query.getColumn(column++).getString();
+            tags.Artist = query.getColumn(2).getString();
+            tags.Title = query.getColumn(3).getString();
+            tags.Album = query.getColumn(4).getString();
+            if (everyField) {
+                tags.Isrc = query.getColumn(5).getString();
+                tags.Composer = query.getColumn(6).getString();
+                tags.Publisher = query.getColumn(7).getString();
+                tags.Genre = query.getColumn(8).getString();
+                tags.Year = query.getColumn(9).getInt();
+                tags.Bpm = query.getColumn(10).getDouble();
             }
-            tags.Year = query.getColumn(9).getInt();
-            tags.Bpm = query.getColumn(10).getDouble();
         }
         const auto byId = [&](std::int64_t id) -> StoredTrack& {
             const auto at = std::lower_bound(ids.begin(), ids.end(), id);
             if (at == ids.end() || *at != id) {
-                throw SQLite::Exception("a track's fields name no track");
+                throw DbRefusal(Format(tr("\"%0:s\" is damaged: a track's fields name no track."),
+                                       file_.string()));
             }
             return tracks[static_cast<std::size_t>(at - ids.begin())];
         };
@@ -225,9 +232,12 @@ DbRead<std::vector<StoredTrack>> StationDb::StoredTracks(
         }
         SQLite::Statement hand(db, "SELECT track_id, attribute_id, value FROM track_attributes");
         while (hand.executeStep()) {
-            byId(hand.getColumn(0).getInt64())
-                .HandValues.emplace(names.at(hand.getColumn(1).getInt64()),
-                                    hand.getColumn(2).getString());
+            // A value of an attribute no longer defined (changed by other means) is none.
+            const auto name = names.find(hand.getColumn(1).getInt64());
+            if (name != names.end()) {
+                byId(hand.getColumn(0).getInt64())
+                    .HandValues.emplace(name->second, hand.getColumn(2).getString());
+            }
         }
         transaction.commit();
         return tracks;

@@ -267,12 +267,18 @@ TEST_F(RunTest, TimeCheckingTopsUpDropsAndKeepsItsTolerance) {
          "the song is reached at 62 minutes, within 5 of the hour: it plays"},
         {"3960:Talk", 5, 0, "1 tracks dropped, 0 tracks added.",
          "reached at 66 minutes, past the tolerance: dropped"},
+        {"2110:Talk", 5, 8, "0 tracks dropped, 4 tracks added.",
+         "35:10 + 4 x 4 = 51:10; the top-up pass runs on while its items are reached before "
+         "65 minutes: 55:10, 59:10, 63:10, ending at 67:10"},
     };
     Station& s = Plan({MakeBreakNoteItem("x"), MakeCategoryItem("Hits")}, 1, true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Why);
         s.Rotations[0]->Items[0].Text = MakeBreakNoteItem(c.Note);
-        s.Rotations[0]->Items.resize(c.Tolerance == 0 ? 3 : 2, s.Rotations[0]->Items[1]);
+        s.Rotations[0]->Items.resize(c.Tolerance == 0 ? 3
+                                     : c.Tracks == 8  ? 5
+                                                      : 2,
+                                     s.Rotations[0]->Items[1]);
         s.Opt.TimeCheckMinutes = c.Tolerance;
         const RunResult r = Generate(s, op);
         EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), c.Tracks);

@@ -32,7 +32,7 @@ Track Parse(const std::string& text) {
         at = bar == std::string::npos ? text.size() : bar + 1;
     }
     Track t{parts[0],
-            {FoldCase(parts[1]), FoldCase(parts[2]), {}, {}}};  // as StationRules keeps them
+            {FoldCase(parts[1]), FoldCase(parts[2]), {}, {}, {}}};  // as StationRules keeps them
     for (std::size_t from = 0; from < parts[3].size();) {
         const std::size_t comma = std::min(parts[3].find(',', from), parts[3].size());
         const std::string pair = parts[3].substr(from, comma - from);

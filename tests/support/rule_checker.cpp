@@ -74,19 +74,22 @@ bool SameAlbumOrTitle(const Replay& r, const RuleDef& rule) {
     });
 }
 
-// A title less the bracketed or dashed tails that name a version ("(Live)", "- Remastered
-// 2011", "[Radio Edit]", "(feat. X)"), case-folded.
+// A title less the bracketed or dashed tails that begin or end with a word naming a
+// version ("(Live)", "- Remastered 2011", "[Radio Edit]", "(feat. X)"), case-folded.
 std::string BareTitle(const std::string& title) {
-    static const std::regex tail(R"(\s*(\([^()]*\)|\[[^\[\]]*\]|\s-\s[^-]*)\s*$)");
-    static const std::regex version(
-        R"(\b(live|remaster|remastered|remix|mix|edit|version|feat|featuring|ft|with|acoustic|)"
-        R"(unplugged|demo|mono|stereo|single|extended|instrumental|radio|explicit|clean|bonus|)"
-        R"(session|take|orchestral)\b)",
-        std::regex::icase);
+    static const std::regex tail(R"(\s*(\(([^()]*)\)|\[([^\[\]]*)\]|\s-\s((?:(?!\s-\s).)*))\s*$)");
+    static const std::string words =
+        "(live|remaster|remastered|remix|edit|version|feat|featuring|ft|acoustic|unplugged|"
+        "demo|mono|stereo|extended|instrumental|radio|explicit|orchestral)";
+    static const std::regex version("^[^a-z0-9]*" + words + "\\b|\\b" + words + "[^a-z0-9]*$",
+                                    std::regex::icase);
     std::string bare = title;
     std::smatch found;
-    while (std::regex_search(bare, found, tail) && std::regex_search(found.str(1), version) &&
-           found.position(0) > 0) {
+    while (std::regex_search(bare, found, tail) && found.position(0) > 0 &&
+           std::regex_search(found[2].matched   ? found.str(2)
+                             : found[3].matched ? found.str(3)
+                                                : found.str(4),
+                             version)) {
         bare.erase(static_cast<std::size_t>(found.position(0)));
     }
     return FoldCase(bare);
@@ -275,9 +278,18 @@ RuleCheckInputs LoadRuleCheckInputs(const Station& station) {
             if (const auto found = facts.Value.find(file.FileName); found != facts.Value.end()) {
                 const TrackFacts& known = found->second;
                 // An album is whose album it is: the album artist, else the artist.
-                const std::string& whose =
-                    !known.AlbumArtist.empty() ? known.AlbumArtist : named.Artist;
-                track.Album = known.Album.empty() ? "" : FoldCase(known.Album + "|" + whose);
+                const std::string& whose = !known.AlbumArtist.empty() ? known.AlbumArtist
+                                           : !known.Artist.empty()    ? known.Artist
+                                                                      : named.Artist;
+                const auto trimmed = [](const std::string& text) {
+                    const auto first = text.find_first_not_of(' ');
+                    return first == std::string::npos
+                               ? std::string()
+                               : text.substr(first, text.find_last_not_of(' ') - first + 1);
+                };
+                track.Album = trimmed(known.Album).empty()
+                                  ? ""
+                                  : FoldCase(trimmed(known.Album) + "|" + trimmed(whose));
                 track.Title = BareTitle(known.Title);
                 track.Attributes = known.Attributes;
             }
