@@ -204,7 +204,9 @@ Week RunWeek(const fs::path& data, bool fit = false) {
     s.Opt.TotalDays = 7;
     s.Opt.TotalHours = 0;
     s.FixedSeed = 7;
-    s.Opt.FitHours = fit;
+    if (fit) {
+        s.Opt.FitHours = true;  // as a new station has it; the station's own setting otherwise
+    }
     RunReport report(op, nullptr);
     bool ok = false;
     Week week;
