@@ -1,10 +1,11 @@
 #include "support/rule_checker.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <regex>
+#include <set>
 
 #include "base/csv_reader.h"
 #include "base/format_datetime.h"
@@ -74,23 +75,53 @@ bool SameAlbumOrTitle(const Replay& r, const RuleDef& rule) {
     });
 }
 
+// Whether the first or the last word (a run of letters and digits) of a title's tail names
+// a version.
+bool VersionAtEdge(const std::string& tail) {
+    static const std::set<std::string> kVersion{
+        "live",      "remaster",     "remastered", "remix",     "edit",      "version", "feat",
+        "featuring", "ft",           "acoustic",   "unplugged", "demo",      "mono",    "stereo",
+        "extended",  "instrumental", "radio",      "explicit",  "orchestral"};
+    std::vector<std::string> words(1);
+    for (const char c : tail) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            words.back() += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        } else if (!words.back().empty()) {
+            words.emplace_back();
+        }
+    }
+    if (words.back().empty()) {
+        words.pop_back();
+    }
+    return !words.empty() &&
+           (kVersion.count(words.front()) > 0 || kVersion.count(words.back()) > 0);
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 // A title less the bracketed or dashed tails that begin or end with a word naming a
 // version ("(Live)", "- Remastered 2011", "[Radio Edit]", "(feat. X)"), case-folded.
 std::string BareTitle(const std::string& title) {
-    static const std::regex tail(R"(\s*(\(([^()]*)\)|\[([^\[\]]*)\]|\s-\s((?:(?!\s-\s).)*))\s*$)");
-    static const std::string words =
-        "(live|remaster|remastered|remix|edit|version|feat|featuring|ft|acoustic|unplugged|"
-        "demo|mono|stereo|extended|instrumental|radio|explicit|orchestral)";
-    static const std::regex version("^[^a-z0-9]*" + words + "\\b|\\b" + words + "[^a-z0-9]*$",
-                                    std::regex::icase);
-    std::string bare = title;
-    std::smatch found;
-    while (std::regex_search(bare, found, tail) && found.position(0) > 0 &&
-           std::regex_search(found[2].matched   ? found.str(2)
-                             : found[3].matched ? found.str(3)
-                                                : found.str(4),
-                             version)) {
-        bare.erase(static_cast<std::size_t>(found.position(0)));
+    std::string bare = Trim(title);
+    for (;;) {
+        std::size_t cut = std::string::npos;
+        std::string tail;
+        if (!bare.empty() && (bare.back() == ')' || bare.back() == ']')) {
+            cut = bare.rfind(bare.back() == ')' ? '(' : '[');
+            tail = cut == std::string::npos ? "" : bare.substr(cut + 1, bare.size() - cut - 2);
+        } else if (const std::size_t dash = bare.rfind(" - "); dash != std::string::npos) {
+            cut = dash;
+            tail = bare.substr(dash + 3);
+        }
+        if (cut == std::string::npos || cut == 0 || !VersionAtEdge(tail) ||
+            Trim(bare.substr(0, cut)).empty()) {
+            break;
+        }
+        bare = Trim(bare.substr(0, cut));
     }
     return FoldCase(bare);
 }
@@ -281,15 +312,9 @@ RuleCheckInputs LoadRuleCheckInputs(const Station& station) {
                 const std::string& whose = !known.AlbumArtist.empty() ? known.AlbumArtist
                                            : !known.Artist.empty()    ? known.Artist
                                                                       : named.Artist;
-                const auto trimmed = [](const std::string& text) {
-                    const auto first = text.find_first_not_of(' ');
-                    return first == std::string::npos
-                               ? std::string()
-                               : text.substr(first, text.find_last_not_of(' ') - first + 1);
-                };
-                track.Album = trimmed(known.Album).empty()
+                track.Album = Trim(known.Album).empty()
                                   ? ""
-                                  : FoldCase(trimmed(known.Album) + "|" + trimmed(whose));
+                                  : FoldCase(Trim(known.Album) + "|" + Trim(whose));
                 track.Title = BareTitle(known.Title);
                 track.Attributes = known.Attributes;
             }
