@@ -60,69 +60,25 @@ Verdict CheckWindow(const TimeWindow& window) {
 }  // namespace
 
 RuleForm FormOf(RuleKind kind) {
-    RuleForm form;
-    switch (kind) {
-        case RuleKind::Song:
-        case RuleKind::Artist:
-            break;
-        case RuleKind::Album:
-        case RuleKind::Title:
-            form.Minutes = true;
-            break;
-        case RuleKind::Separation:
-            form.Match = form.ItemsOrTime = form.Minutes = true;
-            break;
-        case RuleKind::Run:
-            form.Match = form.Count = true;
-            break;
-        case RuleKind::Transition:
-            form.Match = form.Next = true;
-            break;
-        case RuleKind::Window:
-            form.TrackOrMatch = form.Window = true;
-            break;
-        case RuleKind::HourRotation:
-            form.Minutes = form.Days = true;
-            break;
-        case RuleKind::Cap:
-            form.Of = form.Count = form.PerDay = form.Minutes = true;
-            break;
-    }
-    return form;
+    return KindSpec(kind).Form;
 }
 
 const std::vector<RuleKind>& AddableKinds() {
-    static const std::vector<RuleKind> kinds{
-        RuleKind::Separation, RuleKind::Run,   RuleKind::Transition,   RuleKind::Window,
-        RuleKind::Album,      RuleKind::Title, RuleKind::HourRotation, RuleKind::Cap};
+    static const std::vector<RuleKind> kinds = [] {
+        std::vector<RuleKind> addable;
+        for (const RuleKindSpec* spec : RuleKinds()) {
+            if (spec->Judge != nullptr) {
+                addable.push_back(spec->Kind);
+            }
+        }
+        return addable;
+    }();
     return kinds;
 }
 
 RuleDef NewRule(RuleKind kind) {
-    RuleDef rule;
+    RuleDef rule = KindSpec(kind).Fresh;
     rule.Kind = kind;
-    switch (kind) {
-        case RuleKind::Separation:
-            rule.Count = 3;
-            break;
-        case RuleKind::Run:
-            rule.Count = 2;
-            break;
-        case RuleKind::Album:
-        case RuleKind::Title:
-            rule.Minutes = 3 * 60;
-            break;
-        case RuleKind::HourRotation:
-            rule.Minutes = 60;
-            rule.Days = 1;
-            break;
-        case RuleKind::Cap:
-            rule.Count = 1;
-            rule.PerDay = true;
-            break;
-        default:
-            break;
-    }
     return rule;
 }
 
@@ -143,13 +99,10 @@ Verdict CheckRule(const RuleDef& rule, const std::vector<AttributeDef>& attribut
         matches ? CheckMatch(rule.Match, attributes, "Match") : Verdict{},
         form.Next ? CheckMatch(rule.Next, attributes, "Next") : Verdict{},
         form.Count || items
-            ? CheckNumber(rule.Count, 1, rule_words::kLargest, form.Count ? "Count" : "Minutes")
+            ? CheckNumber(rule.Count, 1, form.Share && rule.Percent ? 100 : rule_words::kLargest,
+                          form.Count ? "Count" : "Minutes")
             : Verdict{},
-        timed ? CheckNumber(rule.Minutes, 1,
-                            rule.Kind == RuleKind::HourRotation ? kHourRotationLimit - 1
-                                                                : rule_words::kLargest,
-                            "Minutes")
-              : Verdict{},
+        timed ? CheckNumber(rule.Minutes, 1, form.MostMinutes, "Minutes") : Verdict{},
         form.Days ? CheckNumber(rule.Days, 1, rule_words::kLargest, "Days") : Verdict{},
         form.Window ? CheckWindow(rule.Allowed) : Verdict{},
     });

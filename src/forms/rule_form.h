@@ -5,23 +5,12 @@
 
 #include "forms/library_edits.h"
 #include "rules/rule_def.h"
+#include "rules/rule_kind.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {
 
-// What the form of a kind of rule asks for; the rest of its RuleDef is not used.
-struct RuleForm {
-    bool Match = false;         // an attribute and one of its values
-    bool Next = false;          // Transition: the value that may not follow Match
-    bool TrackOrMatch = false;  // Window: one track, or the tracks with Match
-    bool ItemsOrTime = false;   // Separation: within Count items, or within Minutes
-    bool Count = false;         // Run, Cap
-    bool Minutes = false;       // a span of time
-    bool Days = false;          // HourRotation
-    bool Of = false;            // Cap: track, artist or album
-    bool PerDay = false;        // Cap: per calendar day instead of within Minutes
-    bool Window = false;        // dates, weekdays, hours
-};
+// What the form of a kind asks for: its descriptor's.
 RuleForm FormOf(RuleKind kind);
 
 // The kinds an operator adds to a list, in the order offered; the repeat intervals are in

@@ -216,6 +216,19 @@ bool HourAssembler::ReportMissingGroup(const RotationItem& item, const TRotation
     return true;
 }
 
+int HourAssembler::SongsAfter(const TRotationDetails& rotation, std::size_t k) {
+    int songs = 0;
+    for (std::size_t j = k + 1; j < rotation.Items.size(); ++j) {
+        const RotationItem& item = rotation.Items[j];
+        if (ClassifyRotationItem(item.Text) == RotationItemKind::Category &&
+            item.Object != nullptr && item.Object->Kind() == GroupKind::Category) {
+            const auto& category = static_cast<const TCategoryDetails&>(*item.Object);
+            songs += category.IsBlock() ? static_cast<int>(category.Files.size()) : 1;
+        }
+    }
+    return songs;
+}
+
 bool HourAssembler::FitFor(const TRotationDetails& rotation, std::size_t k, bool topUp,
                            const TCategoryDetails& category, double hourEnd, Fit& fit) const {
     if (!settings_.FitHours || !settings_.TimeCheck || category.IsBlock()) {
@@ -369,6 +382,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     state_.Elapsed = 0.0f;
     pendingIntro_ = nullptr;
     previousTrack_.clear();
+    selector_.SetHour(hourStart, 0);
 
     if (settings_.IncludeHM) {
         WriteItem(kItemHourMarker, state_.RunningTime, "Hour Marker", 0, "");
@@ -468,6 +482,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                         break;
                     }
                     auto& category = static_cast<TCategoryDetails&>(*item.Object);
+                    selector_.SetHour(hourStart, topUp ? 0 : SongsAfter(rotation, k));
                     Fit fit;
                     const bool fitted = FitFor(rotation, k, topUp, category, hourEnd, fit);
                     bool added = false;
@@ -489,6 +504,9 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
         }
     }
     PlaceTimedItems(true);
+    for (const std::string& line : selector_.HourEndBreaks()) {
+        report_.Problem(line);
+    }
     if (passes > 200) {
         report_.AddLine(Format(tr("Hour %0:s cannot be topped up. Rotation \"%1:s\" does not "
                                   "contain any Category items."),

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "base/datetime.h"
+#include "rules/rule_kind.h"
 #include "station/artists.h"
 #include "station/file_rec.h"
 
 namespace spindle {
 
-struct TrackKeys;  // generator/play_history.h
+struct TrackKeys;  // rules/play_history.h
 
 // A track drawn for a slot: where it stood in the play order, and, while it is being
 // checked, its artists' records (none when none could be looked up) and what the station
@@ -23,18 +24,6 @@ struct Candidate {
     std::size_t Position = 0;
     std::span<ArtistRec* const> Artists;
     const TrackKeys* Facts = nullptr;
-};
-
-// What one rule says of a candidate for a slot.
-struct RuleVerdict {
-    bool Broken = false;
-    // Broken because the rule could not be checked at all (an artist without a record).
-    bool Unchecked = false;
-    // The play that broke it, the one nearest the slot, when a play did.
-    std::optional<TDateTime> PreviousPlay;
-    // By how much, in the rule's unit: minutes inside an interval, items too near, plays
-    // over a cap.
-    double Amount = 0.0;
 };
 
 // A rule a selection keeps unless every candidate breaks one.

@@ -185,6 +185,9 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
         bias = static_cast<long>(station_.Random.Below(static_cast<std::uint32_t>(top + 1)));
     }
     const Rules rules = RulesOf(c);
+    if (std::find(hourCategories_.begin(), hourCategories_.end(), &c) == hourCategories_.end()) {
+        hourCategories_.push_back(&c);
+    }
 
     // The bias weighs a few more than one: the newest of them plays.
     const std::size_t wanted = fit != nullptr ? kFitCandidates
@@ -441,6 +444,23 @@ Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime
     NotePlayed(c, entry);
     return {entry.FileName, entry.Duration != 0 ? entry.Duration : c.AverageTime,
             entry.Duration == 0};
+}
+
+void TrackSelector::SetHour(TDateTime hour, int songsAfter) {
+    if (hour != hour_) {
+        hour_ = hour;
+        hourCategories_.clear();
+    }
+    if (rules_ != nullptr) {
+        rules_->History().SetHour(hour, songsAfter);
+    }
+}
+
+std::vector<std::string> TrackSelector::HourEndBreaks() {
+    if (rules_ == nullptr || !rules_->Any()) {
+        return {};
+    }
+    return rules_->HourEndBreaks(hourCategories_);
 }
 
 void TrackSelector::MovePlayed(TDateTime onAir) {

@@ -74,6 +74,12 @@ public:
     void SetOnAir(TDateTime onAir) { onAir_ = onAir; }
     // The last pick starts later than SetOnAir said (an intro went before it).
     void MovePlayed(TDateTime onAir);
+    // The log's hour being filled (its start), and the songs its Rotation still plans after
+    // the next slot: a quota looks ahead at them.
+    void SetHour(TDateTime hour, int songsAfter);
+    // The rules of the hour's Categories that the hour, now complete, does not keep, each as
+    // a line for the operator.
+    std::vector<std::string> HourEndBreaks();
 
 private:
     using Rules = std::span<const RepeatRule* const>;
@@ -119,6 +125,8 @@ private:
     Draw draw_;
     StationRules* rules_ = nullptr;
     TDateTime onAir_ = 0.0;
+    TDateTime hour_ = -1.0;
+    std::vector<const TCategoryDetails*> hourCategories_;  // those that chose a track in it
     // Each Category's rules, made at its first selection: neither they nor its intervals
     // change during a run.
     struct CategoryRules {

@@ -3,16 +3,42 @@
 #include <algorithm>
 
 #include "base/format.h"
+#include "base/format_datetime.h"
 #include "base/text_case.h"
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
-#include "generator/calendar_rules.h"
 #include "rules/rule_def.h"
+#include "rules/rule_kind.h"
 #include "station/category_rules.h"
 #include "stationdb/station_db.h"
 
 namespace spindle {
 namespace {
+
+// A rule the station set beyond the repeat intervals, judged as its kind's descriptor says.
+class StationRule final : public RepeatRule {
+public:
+    StationRule(const RuleDef& def, const PlayHistory& history, RunKeys& keys)
+        : def_(def),
+          kind_(KindSpec(def.Kind)),
+          history_(history),
+          match_(keys.Value(def.Match)),
+          next_(keys.Value(def.Next)) {}
+    std::string Name() const override { return RuleText(def_); }
+    std::string Unit() const override { return tr(kind_.Unit(def_)); }
+    RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override {
+        return kind_.Judge({def_, match_, next_},
+                           {candidate.Entry.FileName, candidate.Facts, candidate.Artists}, slot,
+                           history_);
+    }
+
+private:
+    RuleDef def_;
+    const RuleKindSpec& kind_;
+    const PlayHistory& history_;
+    std::uint32_t match_ = 0;  // the numbers of Match and Next
+    std::uint32_t next_ = 0;
+};
 
 std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, double artistDays,
                                            const PlayHistory& history, RunKeys& keys) {
@@ -21,23 +47,9 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
             return std::make_unique<SongInterval>(songDays);
         case RuleKind::Artist:
             return std::make_unique<ArtistInterval>(artistDays);
-        case RuleKind::Album:
-        case RuleKind::Title:
-            return std::make_unique<SameWithin>(def, history, keys);
-        case RuleKind::Separation:
-            return std::make_unique<Separation>(def, history, keys);
-        case RuleKind::Run:
-            return std::make_unique<Run>(def, history, keys);
-        case RuleKind::Transition:
-            return std::make_unique<Transition>(def, history, keys);
-        case RuleKind::Window:
-            return std::make_unique<Window>(def, history, keys);
-        case RuleKind::HourRotation:
-            return std::make_unique<HourRotation>(def, history, keys);
-        case RuleKind::Cap:
-            return std::make_unique<Cap>(def, history, keys);
+        default:
+            return std::make_unique<StationRule>(def, history, keys);
     }
-    return nullptr;
 }
 
 }  // namespace
@@ -128,20 +140,49 @@ double StationRules::LookBackDays() const {
     double days = 1.0;
     for (const auto& [scope, defs] : defs_) {
         for (const RuleDef& r : defs) {
-            days = std::max({days, r.Minutes / kMinutesPerDay, r.Days + 1.0});
+            days = std::max(days, KindSpec(r.Kind).LookBack(r));
         }
     }
     return days;
 }
 
-RuleList StationRules::For(const TCategoryDetails& category, double songDays,
-                           double artistDays) const {
+std::vector<RuleDef> StationRules::ListOf(const TCategoryDetails& category) const {
     static const std::vector<RuleDef> none;
     const auto own = defs_.find(category.ListName());
     const auto station = defs_.find("");
-    return MakeRules(EffectiveRules(own == defs_.end() ? none : own->second,
-                                    station == defs_.end() ? none : station->second),
-                     songDays, artistDays, history_, keys_);
+    return EffectiveRules(own == defs_.end() ? none : own->second,
+                          station == defs_.end() ? none : station->second);
+}
+
+RuleList StationRules::For(const TCategoryDetails& category, double songDays,
+                           double artistDays) const {
+    return MakeRules(ListOf(category), songDays, artistDays, history_, keys_);
+}
+
+std::vector<std::string> StationRules::HourEndBreaks(
+    const std::vector<const TCategoryDetails*>& categories) {
+    std::vector<std::string> lines;
+    std::vector<std::string> seen;
+    for (const TCategoryDetails* category : categories) {
+        for (const RuleDef& def : ListOf(*category)) {
+            const RuleKindSpec& kind = KindSpec(def.Kind);
+            const std::string text = RuleText(def);
+            if (kind.HourEnd == nullptr ||
+                std::find(seen.begin(), seen.end(), text) != seen.end()) {
+                continue;
+            }
+            seen.push_back(text);
+            const std::string broken =
+                kind.HourEnd({def, keys_.Value(def.Match), keys_.Value(def.Next)}, history_);
+            if (!broken.empty()) {
+                lines.push_back(Format(
+                    tr("The hour from %0:s does not keep the rule \"%1:s\": %2:s."),
+                    FormatDateTime("yyyy-mm-dd hh:nn", history_.Hour(), FormatSettings::English()),
+                    text, broken));
+            }
+        }
+    }
+    return lines;
 }
 
 const TrackKeys* StationRules::FactsOf(const std::string& path) {

@@ -5,10 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "generator/play_history.h"
 #include "generator/repeat_rules.h"
 #include "generator/run_report.h"
 #include "generator/run_state.h"
+#include "rules/play_history.h"
 #include "rules/rule_def.h"
 #include "rules/track_facts.h"
 #include "station/station.h"
@@ -41,6 +41,9 @@ public:
     const TrackKeys* FactsOf(const std::string& path);
 
     PlayHistory& History() { return history_; }
+    // The rules of these Categories that the hour being filled, now complete, does not keep
+    // (a quota it ended short of), each once, as lines for the operator.
+    std::vector<std::string> HourEndBreaks(const std::vector<const TCategoryDetails*>& categories);
     // The plays this run added, from its start on.
     std::vector<Airing> RunAirings(TDateTime start) const;
 
@@ -48,6 +51,7 @@ private:
     std::vector<RuleDef> Parsed(const std::vector<std::string>& texts, const std::string& scope,
                                 RunReport& report) const;
     double LookBackDays() const;
+    std::vector<RuleDef> ListOf(const TCategoryDetails& category) const;
     // The tracks' facts and the airings before the run, once the rules need them.
     std::string LoadPast(StationDb& db, Station& station, const RunSettings& settings);
 

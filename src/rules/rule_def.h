@@ -22,6 +22,7 @@ enum class RuleKind {
     Window,        // a track with Match (or the track Track) plays only inside the window
     HourRotation,  // not within +-Minutes of a time of day it played on the previous Days
     Cap,           // at most Count plays of one track / artist / album per day / in Minutes
+    Quota,         // at least (or at most) Count songs, or Count percent, of each hour with Match
 };
 
 // "Tempo=Fast": a track matches when its attribute has that value.
@@ -62,8 +63,10 @@ struct RuleDef {
     int Minutes = 0;       // Album, Title, Separation (when Count is 0), HourRotation, Cap
     int Days = 0;          // HourRotation
     CapOf Of = CapOf::Track;
-    bool PerDay = false;  // Cap: per calendar day, not within Minutes
-    TimeWindow Allowed;   // Window
+    bool PerDay = false;   // Cap: per calendar day, not within Minutes
+    TimeWindow Allowed;    // Window
+    bool AtMost = false;   // Quota: at most Count, not at least
+    bool Percent = false;  // Quota: Count is a share of the hour's songs, in percent
     bool operator==(const RuleDef&) const = default;
 };
 

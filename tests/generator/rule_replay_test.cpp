@@ -112,7 +112,7 @@ TEST_P(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
     ASSERT_TRUE(run.Ok);
     const test::RuleCheckInputs inputs = test::LoadRuleCheckInputs(b.Get());
     ASSERT_TRUE(inputs.Problems.empty()) << inputs.Problems.front();
-    ASSERT_EQ(inputs.Rules.at("Gold").size(), 9u);
+    ASSERT_EQ(inputs.Rules.at("Gold").size(), 11u);
     EXPECT_EQ(inputs.Tracks.at(dir / "music/Current/Artist 0 - Song 0.mp3").Album,
               "greatest hits|artist 0");  // the album's tag, the artist's file name
     const std::vector<test::LoggedPlay> plays = test::LoggedPlays(run.Log, b.Get());
@@ -130,6 +130,27 @@ TEST_P(RuleReplay, EveryBrokenRuleIsReportedAndEveryReportIsABreak) {
     ASSERT_EQ(problem, "");
     std::erase_if(reported,
                   [](const test::RuleBreak& r) { return r.Rule == "song" || r.Rule == "artist"; });
+    // A quota is weighed by the hour: a song the report names broke it only as one without
+    // the value ("at least") or with it ("at most"), and the run names each hour that ends
+    // without keeping it.
+    long quotaRows = 0;
+    std::erase_if(reported, [&](const test::RuleBreak& r) {
+        const ParsedRule rule = ParseRule(r.Rule);
+        if (!rule.Rule || rule.Rule->Kind != RuleKind::Quota) {
+            return false;
+        }
+        const auto& attributes = inputs.Tracks.at(r.Track).Attributes;
+        const auto value = attributes.find(rule.Rule->Match.Attribute);
+        const bool has = value != attributes.end() && value->second == rule.Rule->Match.Value;
+        EXPECT_EQ(has, rule.Rule->AtMost) << test::Describe(r);
+        ++quotaRows;
+        return true;
+    });
+    const std::vector<test::HourBreak> shortHours = test::QuotasBroken(plays, inputs);
+    EXPECT_EQ(test::ReportedHourBreaks(run.Lines), shortHours);
+    // The quotas steer: few hours miss them, though picks give way to them.
+    EXPECT_GT(quotaRows, 0);
+    EXPECT_LT(shortHours.size(), 96u / 4);
     for (const auto& [what, missing] :
          {std::pair{"broken, not reported: ", test::Unmatched(breaks, reported)},
           {"reported, not broken: ", test::Unmatched(reported, breaks)}}) {

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "base/text_case.h"
-#include "generator/calendar_rules.h"
 #include "generator/station_rules.h"
+#include "rules/kinds/window.h"
 
 namespace spindle {
 namespace {
+
+using kinds::InsideWindow;
+using kinds::MinutesSinceClosed;
+using kinds::MinutesUntilOpen;
 
 constexpr TDateTime kSlot = 46363.5;  // Monday 7 December 2026, 12:00
 constexpr double kMinute = 1.0 / kMinutesPerDay;
@@ -56,6 +60,9 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         bool broken;
         double amount;
         double shift = 0;  // minutes the slot is moved from noon
+        // A quota's hour: the songs still planned after the slot; the plays of the last 60
+        // minutes are the hour's. None for the other kinds.
+        int after = -1;
         // clang-format off
     } const cases[] = {
         {"album 60 minutes", {{-30, "a/1|Blue||"}}, "b/2|blue||", true, 30},
@@ -104,6 +111,27 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         {"cap artist 2 per 3 hours", {{-170, "a/1|||"}, {-60, "a/2|||"}}, "a/3|||", true, 1},
         {"cap artist 2 per 3 hours", {{-190, "a/1|||"}, {-60, "a/2|||"}}, "a/3|||", false, 0},
         {"cap album 1 per 3 hours", {{-60, "b/1|X||"}}, "c/1|x||", true, 1},
+        // 9 songs in the hour want 3 local (2.7 rounded up): 6 slots after can still make it.
+        {"quota Origin=Local at least 30%", {{-8, "a/1|||"}, {-4, "b/1|||"}}, "c/1|||",
+         false, 0, 0, 6},
+        {"quota Origin=Local at least 30%", {{-8, "a/1|||"}, {-4, "b/1|||"}}, "c/1|||",
+         false, 0, 0, 2},  // 5 songs want 2: the 2 slots after
+        {"quota Origin=Local at least 30%", {{-8, "a/1|||"}, {-4, "b/1|||"}}, "c/1|||",
+         true, 1, 0, 1},  // 4 songs want 2, one slot is left
+        {"quota Origin=Local at least 30%", {{-8, "a/1|||"}, {-4, "b/1|||"}},
+         "c/1|||Origin=Local", false, 0, 0, 0},
+        {"quota Origin=Local at least 3", {{-4, "b/1|||Origin=Local"}}, "c/1|||", true, 1, 0, 0},
+        {"quota Origin=Local at least 3", {}, "c/1|||", true, 1, 0, 0},  // all of a 1-song hour
+        {"quota Tempo=Slow at most 2", {{-8, "a/1|||Tempo=Slow"}, {-4, "b/1|||Tempo=Slow"}},
+         "c/1|||Tempo=Slow", true, 1, 0, 5},
+        {"quota Tempo=Slow at most 2", {{-8, "a/1|||Tempo=Slow"}, {-4, "b/1|||Tempo=Slow"}},
+         "c/1|||Tempo=Fast", false, 0, 0, 5},
+        {"quota Tempo=Slow at most 2", {{-90, "a/1|||Tempo=Slow"}, {-4, "b/1|||Tempo=Slow"}},
+         "c/1|||Tempo=Slow", false, 0, 0, 5},  // the last hour's is not this hour's
+        {"quota Tempo=Slow at most 20%", {{-8, "a/1|||Tempo=Slow"}, {-4, "b/1|||"}},
+         "c/1|||Tempo=Slow", false, 0, 0, 7},  // 2 of 10
+        {"quota Tempo=Slow at most 20%", {{-8, "a/1|||Tempo=Slow"}, {-4, "b/1|||"}},
+         "c/1|||Tempo=Slow", true, 1, 0, 2},  // 2 of 5, 1 allowed
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -121,6 +149,9 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         PlayHistory history;
         RunKeys keys;
         for (std::size_t k = 0; k < tracks.size(); ++k) {
+            if (c.after >= 0 && c.before[k].first > -60) {
+                history.SetHour(slot - 30 * kMinute, c.after);
+            }
             history.Add({slot + c.before[k].first * kMinute,
                          tracks[k].Path,
                          "",
@@ -130,6 +161,9 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         ArtistRec* const artists[] = {artistOf(candidate.Path)};
         Candidate cand{{}, 0, artists, &Numbered(keys, candidate)};
         cand.Entry.FileName = candidate.Path;
+        if (c.after >= 0) {
+            history.SetHour(slot - 30 * kMinute, c.after);
+        }
         const RuleList rules = MakeRules({*parsed.Rule}, 0, 0, history, keys);
         const RuleVerdict v = rules.front()->Check(cand, slot);
         EXPECT_EQ(v.Broken, c.broken);

@@ -63,6 +63,12 @@ TEST(RuleDef, EveryKindReadsAndWritesItsCanonicalLine) {
         {With(Rule(RuleKind::Cap),
               [](RuleDef& r) { r.Of = CapOf::Album, r.Count = 1, r.Minutes = 90; }),
          "cap album 1 per 90 minutes"},
+        {With(Rule(RuleKind::Quota), [](RuleDef& r) {
+              r.Match = {"Origin", "Local"}, r.Count = 30, r.Percent = true; }),
+         "quota Origin=Local at least 30%"},
+        {With(Rule(RuleKind::Quota), [](RuleDef& r) {
+              r.Match = {"Tempo", "Slow"}, r.Count = 2, r.AtMost = true; }),
+         "quota Tempo=Slow at most 2"},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -89,6 +95,7 @@ TEST(RuleDef, LooseSpellingsReadAsTheCanonicalLine) {
          "window track \"/a/b.mp3\" hours 06:00-18:00"},
         {"hour-rotation 1 hours 7 day", "hour-rotation 1 hour 7 days"},
         {"cap artist 4 per 60 minutes", "cap artist 4 per 1 hour"},
+        {"QUOTA Origin=Local AT Least 100%", "quota Origin=Local at least 100%"},
     };
     for (const auto& c : cases) {
         const ParsedRule parsed = ParseRule(c.Loose);
@@ -138,6 +145,11 @@ TEST(RuleDef, BadLinesAreRefusedNamingTheProblem) {
         {"window X=Y weeks 2", "\"dates\", \"days\" or \"hours\" expected, not \"weeks\""},
         {"window track \"\" days Mon", "path cannot be empty"},
         {"hour-rotation 12 hours 2 days", "under 12 hours"},
+        {"quota Origin=Local at least 101%", "at most 100%"},
+        {"quota Origin=Local at least 0%", "not \"0\""},
+        {"quota Origin=Local at least", "a number of songs, or a share of them"},
+        {"quota Origin=Local at many 3", "\"least\" or \"most\" expected, not \"many\""},
+        {"quota Origin=Local 30%", "\"at\" expected, not \"30%\""},
         {"hour-rotation 60 minutes 2 weeks", "\"days\" expected, not \"weeks\""},
         {"cap song 2 per day", "\"track\", \"artist\" or \"album\" expected, not \"song\""},
         {"cap track 2 a day", "\"per\" expected, not \"a\""},

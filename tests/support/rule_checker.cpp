@@ -240,7 +240,8 @@ bool Breaks(const Replay& r, const RuleDef& rule) {
             return OverCap(r, rule);
         case RuleKind::Song:
         case RuleKind::Artist:
-            break;  // the repeat intervals are checked by their own tests
+        case RuleKind::Quota:
+            break;  // the repeat intervals have their own tests; quotas are weighed by hour
     }
     return false;
 }
@@ -332,9 +333,11 @@ RuleCheckInputs LoadRuleCheckInputs(const Station& station) {
 std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& station) {
     std::vector<LoggedPlay> plays;
     ClockOfItems clock;
+    TDateTime hour = 0.0;
     for (const LogLine& line : log.Lines) {
         if (line.LineKind == LogLine::Kind::Hour) {
             clock.StartHour(line.HourStart);
+            hour = line.HourStart;
             continue;
         }
         const TDateTime slot = clock.Of(line.Time);
@@ -343,7 +346,7 @@ std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& stati
         if (category != nullptr) {
             TDateTime at = log.Start + line.Time / 24.0;
             at = plays.empty() ? at : std::max(at, plays.back().At);
-            plays.push_back({at, slot, line.Text, category->Name, !category->IsBlock()});
+            plays.push_back({at, slot, line.Text, category->Name, !category->IsBlock(), hour});
         }
     }
     return plays;
@@ -369,6 +372,63 @@ std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
         }
     }
     return breaks;
+}
+
+std::vector<HourBreak> QuotasBroken(const std::vector<LoggedPlay>& plays,
+                                    const RuleCheckInputs& inputs) {
+    std::set<HourBreak> broken;
+    for (std::size_t first = 0; first < plays.size();) {
+        std::size_t end = first;
+        while (end < plays.size() && plays[end].Hour == plays[first].Hour) {
+            ++end;
+        }
+        const auto songs = static_cast<long>(end - first);
+        for (std::size_t k = first; k < end; ++k) {
+            const auto rules = inputs.Rules.find(plays[k].Category);
+            if (!plays[k].Selected || rules == inputs.Rules.end()) {
+                continue;
+            }
+            for (const RuleDef& rule : rules->second) {
+                if (rule.Kind != RuleKind::Quota) {
+                    continue;
+                }
+                long with = 0;
+                for (std::size_t j = first; j < end; ++j) {
+                    const auto track = inputs.Tracks.find(plays[j].Path);
+                    with += track != inputs.Tracks.end() && Has(track->second, rule.Match) ? 1 : 0;
+                }
+                // "at least 30%" of 11 songs is 4 of them (3.3 rounded up); "at most 30%" is 3.
+                const long share = rule.Count * songs;
+                const long bound = !rule.Percent ? rule.Count
+                                   : rule.AtMost ? share / 100
+                                                 : share / 100 + (share % 100 != 0 ? 1 : 0);
+                const bool keeps = rule.AtMost ? with <= bound : with >= std::min(bound, songs);
+                if (!keeps) {
+                    broken.insert({std::llround(plays[first].Hour * 1440), RuleText(rule)});
+                }
+            }
+        }
+        first = end;
+    }
+    return {broken.begin(), broken.end()};
+}
+
+std::vector<HourBreak> ReportedHourBreaks(const std::vector<std::string>& lines) {
+    std::set<HourBreak> reported;
+    static const std::string kHour = "The hour from ";
+    static const std::string kRule = " does not keep the rule \"";
+    for (const std::string& line : lines) {
+        const std::size_t rule = line.find(kRule);
+        const std::size_t end = line.rfind("\": ");
+        if (line.rfind(kHour, 0) != 0 || rule == std::string::npos || end == std::string::npos ||
+            end < rule) {
+            continue;
+        }
+        const TDateTime hour = ParseSlot(line.substr(kHour.size(), rule - kHour.size()) + ":00");
+        reported.insert({std::llround(hour * 1440),
+                         line.substr(rule + kRule.size(), end - rule - kRule.size())});
+    }
+    return {reported.begin(), reported.end()};
 }
 
 std::vector<RuleBreak> ReadRelaxedReport(const std::string& path, std::string& problem) {
@@ -404,6 +464,12 @@ std::vector<RuleBreak> Unmatched(const std::vector<RuleBreak>& of,
         }
     }
     return missing;
+}
+
+std::string Describe(const HourBreak& b) {
+    return FormatDateTime("yyyy-mm-dd hh:nn", static_cast<double>(b.Hour) / 1440,
+                          FormatSettings::English()) +
+           ": " + b.Rule;
 }
 
 std::string Describe(const RuleBreak& b) {

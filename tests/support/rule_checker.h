@@ -5,6 +5,7 @@
 // made them. Used by the tests and by the rules benchmark (it needs no test framework).
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,6 +42,7 @@ struct LoggedPlay {
     std::string Path;
     std::string Category;
     bool Selected = true;  // chosen by the rules; false for a block Category's tracks
+    TDateTime Hour = 0.0;  // the start of the log's hour it is in
 };
 
 // A rule broken by the track played in a slot.
@@ -59,9 +61,33 @@ RuleCheckInputs LoadRuleCheckInputs(const Station& station);
 // other items are left out: they do not part two songs.
 std::vector<LoggedPlay> LoggedPlays(const LogContents& log, const Station& station);
 
-// Every rule broken by a selected track, looking back at the plays before it.
+// Every rule broken by a selected track, looking back at the plays before it. A quota is
+// weighed by each hour as a whole, not here: see QuotasBroken.
 std::vector<RuleBreak> CheckRules(const std::vector<LoggedPlay>& plays,
                                   const RuleCheckInputs& inputs);
+
+// A quota an hour does not keep: its start and the rule as RuleText writes it.
+struct HourBreak {
+    long long Hour = 0;  // in minutes from the calendar's day 0
+    std::string Rule;
+    bool operator<(const HourBreak& o) const {
+        return Hour != o.Hour ? Hour < o.Hour : Rule < o.Rule;
+    }
+    bool operator==(const HourBreak&) const = default;
+};
+std::string Describe(const HourBreak& b);
+inline void PrintTo(const HourBreak& b, std::ostream* out) {
+    *out << Describe(b);
+}
+
+// The quotas of the Categories that chose a track in an hour which the hour's songs (every
+// track of its Category items) do not keep, each hour and rule once, in order.
+std::vector<HourBreak> QuotasBroken(const std::vector<LoggedPlay>& plays,
+                                    const RuleCheckInputs& inputs);
+
+// The same, as the run's lines name them ("The hour from 2026-12-07 14:00 does not keep the
+// rule "...": ...").
+std::vector<HourBreak> ReportedHourBreaks(const std::vector<std::string>& lines);
 
 // The rows of a relaxed-rule report ("Relaxed-<log>.csv"); `problem` tells why none could
 // be read.

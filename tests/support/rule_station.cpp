@@ -37,10 +37,12 @@ std::vector<std::string> RulesOfEveryKind() {
             "transition Tempo=Fast -> Tempo=Slow",
             "album 90 minutes",
             "title 2 hours",
+            "quota Vocal=Female at least 20%",
             "run Tempo=Fast 2",
             "separate Vocal=Female 2 items",
             "cap artist 3 per 3 hours",
-            "hour-rotation 1 hour 3 days"};
+            "hour-rotation 1 hour 3 days",
+            "quota Tempo=Slow at most 5"};
 }
 
 std::string SetStationRules(const std::filesystem::path& dataFolder,

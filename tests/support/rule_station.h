@@ -10,7 +10,8 @@
 namespace spindle::test {
 
 // The station's rules, most important first: a watershed window, the repeat intervals,
-// then a rule of every other kind (two caps, one per day and one per stretch of hours).
+// then a rule of every other kind (two caps, one per day and one per stretch of hours;
+// two quotas, a share at least and a number at most).
 std::vector<std::string> RulesOfEveryKind();
 
 // Defines Tempo, Vocal and Explicit (set by hand) in the data folder's database, made if

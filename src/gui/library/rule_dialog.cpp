@@ -12,6 +12,7 @@
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
 #include "rules/rule_sentence.h"
+#include "rules/rule_words.h"
 #include "ui_rule_dialog.h"
 
 namespace spindle::gui {
@@ -90,6 +91,12 @@ void RuleDialog::SetUpChoices() {
     for (const char* of : {N_("track"), N_("artist"), N_("album")}) {
         ui_->of->addItem(Tr(of));
     }
+    for (const char* bound : {N_("at least"), N_("at most")}) {
+        ui_->bound->addItem(Tr(bound));
+    }
+    for (const char* share : {N_("percent of the hour's songs"), N_("songs")}) {
+        ui_->share->addItem(Tr(share));
+    }
     ui_->fromDate->setDateRange(QDate(kPickerYear, 1, 1), QDate(kPickerYear, 12, 31));
     ui_->toDate->setDateRange(QDate(kPickerYear, 1, 1), QDate(kPickerYear, 12, 31));
     static constexpr std::array<int, 7> kMondayFirst{1, 2, 3, 4, 5, 6, 0};
@@ -115,6 +122,8 @@ void RuleDialog::Show(const RuleDef& rule) {
     ui_->track->setCurrentIndex(std::max(ui_->track->findData(Q(rule.Track)), 0));
     (rule.Track.empty() ? ui_->matchChoice : ui_->trackChoice)->setChecked(true);
     ui_->of->setCurrentIndex(static_cast<int>(rule.Of));
+    ui_->bound->setCurrentIndex(rule.AtMost ? 1 : 0);
+    ui_->share->setCurrentIndex(rule.Percent ? 0 : 1);
     ui_->count->setValue(rule.Count);
     ui_->days->setValue(rule.Days);
     ShowSpan(rule);
@@ -218,6 +227,9 @@ void RuleDialog::Update() {
     ui_->matchLabel->setText(transition ? Tr(N_("After a track with")) : Tr(N_("Tracks with")));
     ui_->matchAttribute->setAccessibleName(ui_->matchLabel->text());
     ui_->spanLabel->setText(rule.Kind == RuleKind::Cap ? Tr(N_("Per")) : Tr(N_("Within")));
+    ui_->countLabel->setText(form.Share ? Tr(N_("Amount")) : Tr(N_("At most")));
+    ui_->count->setAccessibleName(ui_->countLabel->text());
+    ui_->count->setMaximum(form.Share && rule.Percent ? 100 : rule_words::kLargest);
     ui_->span->setAccessibleName(ui_->spanLabel->text());
     ui_->trackChoice->setEnabled(ui_->track->count() > 0);
     const bool oneTrack = form.TrackOrMatch && ui_->trackChoice->isChecked();
@@ -227,7 +239,9 @@ void RuleDialog::Update() {
         {ui_->nextLabel, form.Next},
         {ui_->trackLabel, oneTrack},
         {ui_->ofLabel, form.Of},
+        {ui_->boundLabel, form.Share},
         {ui_->countLabel, form.Count},
+        {ui_->shareLabel, form.Share},
         {ui_->spanLabel, form.Minutes},
         {ui_->daysLabel, form.Days},
         {ui_->datesCheck, form.Window},
@@ -269,6 +283,10 @@ RuleDef RuleDialog::Rule() const {
     }
     if (form.Count) {
         rule.Count = ui_->count->value();
+    }
+    if (form.Share) {
+        rule.AtMost = ui_->bound->currentIndex() == 1;
+        rule.Percent = ui_->share->currentIndex() == 0;
     }
     if (form.Days) {
         rule.Days = ui_->days->value();

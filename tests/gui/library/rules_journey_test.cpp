@@ -48,7 +48,17 @@ private slots:
             QVERIFY(r.isVisible());
             QVERIFY(f.op.Messages.back().Text.find("no attributes") != std::string::npos);
             QCOMPARE(r.focusWidget(), Find<QComboBox>(r, "matchAttribute"));
+            // A quota asks whether at least or at most, and whether a share or a number.
+            kind->setCurrentIndex(kind->findText("Content quota"));
+            QVERIFY(Find<QComboBox>(r, "bound")->isVisible());
+            QCOMPARE(Find<QLabel>(r, "countLabel")->text(), QString("Amount"));
+            QVERIFY(Find<QLabel>(r, "sentence")->text().startsWith("At least 30% of each hour"));
+            Find<QComboBox>(r, "bound")->setCurrentIndex(1);
+            Find<QComboBox>(r, "share")->setCurrentIndex(1);
+            Find<QSpinBox>(r, "count")->setValue(2);
+            QVERIFY(Find<QLabel>(r, "sentence")->text().startsWith("At most 2 songs with"));
             kind->setCurrentIndex(kind->findText("Time window"));
+            QVERIFY(!Find<QComboBox>(r, "bound")->isVisible());
             Find<QRadioButton>(r, "trackChoice")->click();
             auto* track = Find<QComboBox>(r, "track");
             track->setCurrentIndex(track->findText("Band - Song.mp3"));

@@ -1,4 +1,4 @@
-#include "generator/play_history.h"
+#include "rules/play_history.h"
 
 #include <algorithm>
 
@@ -42,11 +42,9 @@ std::uint32_t RunKeys::Value(const AttributeMatch& match) {
     return Intern(values_, match.Attribute + '\x1f' + match.Value);
 }
 
-void PlayHistory::File(const PlayedTrack& play, std::size_t seq) {
-    if (play.Keys == nullptr) {
-        return;  // kept for the record only: the run has no rule to look it up
-    }
-    const auto file = [&](Key key, std::uint32_t id) {
+template <typename Visit>
+void PlayHistory::ForEachList(const PlayedTrack& play, Visit&& visit) {
+    const auto keyed = [&](Key key, std::uint32_t id) {
         if (id == 0) {
             return;
         }
@@ -54,17 +52,26 @@ void PlayHistory::File(const PlayedTrack& play, std::size_t seq) {
         if (lists.size() <= id) {
             lists.resize(id + 1);
         }
-        lists[id].push_back({play.At, play.Keys->Track, seq});
+        visit(lists[id]);
     };
-    file(Key::Track, play.Keys->Track);
-    file(Key::Album, play.Keys->Album);
-    file(Key::Title, play.Keys->Title);
+    keyed(Key::Track, play.Keys->Track);
+    keyed(Key::Album, play.Keys->Album);
+    keyed(Key::Title, play.Keys->Title);
     for (const std::uint32_t value : play.Keys->Values) {
-        file(Key::Value, value);
+        keyed(Key::Value, value);
     }
     for (const ArtistRec* artist : play.Artists) {
-        byArtist_[artist].push_back({play.At, play.Keys->Track, seq});
+        visit(byArtist_[artist]);
     }
+}
+
+void PlayHistory::File(const PlayedTrack& play, std::size_t seq) {
+    if (play.Keys == nullptr) {
+        return;  // kept for the record only: the run has no rule to look it up
+    }
+    ForEachList(play, [&](std::vector<KeyPlay>& list) {
+        list.push_back({play.At, play.Keys->Track, seq});
+    });
 }
 
 // Files every play again: only after a play came in out of order, which moves the places
@@ -80,6 +87,9 @@ void PlayHistory::Refile() {
 }
 
 void PlayHistory::Add(PlayedTrack play) {
+    if (play.Hour < 0) {
+        play.Hour = hour_;
+    }
     // Plays come in time order; one out of order (a clock set back) still keeps the
     // list sorted, which every look-back relies on.
     if (!plays_.empty() && play.At < plays_.back().At) {
@@ -127,30 +137,34 @@ void PlayHistory::MoveLast(TDateTime at) {
     }
     // The last play is the last under each of its keys: no play is later.
     const std::size_t seq = plays_.size() - 1;
-    const auto move = [&](std::vector<KeyPlay>& list) {
-        if (!list.empty() && list.back().Seq == seq) {
-            list.back().At = at;
-        }
-    };
-    const PlayedTrack& last = plays_.back();
+    PlayedTrack& last = plays_.back();
     if (last.Keys != nullptr) {
-        const auto moveKey = [&](Key key, std::uint32_t id) {
-            auto& lists = byKey_[static_cast<int>(key)];
-            if (id != 0 && id < lists.size()) {
-                move(lists[id]);
+        ForEachList(last, [&](std::vector<KeyPlay>& list) {
+            if (!list.empty() && list.back().Seq == seq) {
+                list.back().At = at;
             }
-        };
-        moveKey(Key::Track, last.Keys->Track);
-        moveKey(Key::Album, last.Keys->Album);
-        moveKey(Key::Title, last.Keys->Title);
-        for (const std::uint32_t value : last.Keys->Values) {
-            moveKey(Key::Value, value);
-        }
-        for (const ArtistRec* artist : last.Artists) {
-            move(byArtist_[artist]);
-        }
+        });
     }
-    plays_.back().At = at;
+    last.At = at;
+}
+
+void PlayHistory::SetHour(TDateTime hour, int songsAfter) {
+    hour_ = hour;
+    songsAfter_ = songsAfter;
+}
+
+HourSongs PlayHistory::SongsThisHour(std::uint32_t value) const {
+    HourSongs songs;
+    if (hour_ < 0) {
+        return songs;
+    }
+    songs.After = songsAfter_;
+    // The hour's plays are the latest: none of a later hour is made before it.
+    for (auto play = plays_.rbegin(); play != plays_.rend() && play->Hour == hour_; ++play) {
+        ++songs.Played;
+        songs.WithValue += play->Keys != nullptr && play->Keys->Has(value) ? 1 : 0;
+    }
+    return songs;
 }
 
 }  // namespace spindle

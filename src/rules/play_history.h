@@ -10,9 +10,10 @@
 
 #include "base/datetime.h"
 #include "rules/rule_def.h"
-#include "station/artists.h"
 
 namespace spindle {
+
+struct ArtistRec;  // station/artists.h: a play keeps its artists' records, never reads them
 
 // What the rules compare of a track, each numbered once a run so that a check compares
 // integers: the track itself, its album and title as the rules compare them, and its
@@ -55,6 +56,17 @@ struct PlayedTrack {
     std::string Category;
     const TrackKeys* Keys = nullptr;  // none when the run has no rules to judge it by
     std::vector<ArtistRec*> Artists;
+    // The start of the log's hour it was scheduled in; none (below 0) for a play of an
+    // earlier run.
+    TDateTime Hour = -1.0;
+};
+
+// The songs of the hour being filled, as a quota weighs them: those played so far, how many
+// of them have a value, and how many more the hour's Rotation plans after the slot.
+struct HourSongs {
+    int Played = 0;
+    int WithValue = 0;
+    int After = 0;
 };
 
 // One play under a key: when, which track, and its place in the order of plays.
@@ -71,6 +83,7 @@ struct KeyPlay {
 // values and artists too, so a rule looks up the plays of its key instead of scanning.
 class PlayHistory {
 public:
+    // A play of the hour being filled, unless it says otherwise.
     void Add(PlayedTrack play);
     // The last play added starts at `at` instead, no earlier than it did.
     void MoveLast(TDateTime at);
@@ -88,13 +101,26 @@ public:
     // The plays of an artist, in time order.
     const std::vector<KeyPlay>& PlaysOf(const ArtistRec* artist) const;
 
+    // The log's hour being filled (its start), and the songs its Rotation still plans after
+    // the slot being filled.
+    void SetHour(TDateTime hour, int songsAfter);
+    TDateTime Hour() const { return hour_; }
+    // The hour's songs so far, with the value of that number among them; none played when
+    // no hour is being filled.
+    HourSongs SongsThisHour(std::uint32_t value) const;
+
 private:
     void File(const PlayedTrack& play, std::size_t seq);
     void Refile();
+    // Calls `visit` with each list a play is filed in.
+    template <typename Visit>
+    void ForEachList(const PlayedTrack& play, Visit&& visit);
 
     std::vector<PlayedTrack> plays_;
     std::vector<std::vector<KeyPlay>> byKey_[4];
     std::unordered_map<const ArtistRec*, std::vector<KeyPlay>> byArtist_;
+    TDateTime hour_ = -1.0;
+    int songsAfter_ = 0;
 };
 
 }  // namespace spindle
