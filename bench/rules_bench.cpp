@@ -422,7 +422,10 @@ void PrintTargets(const std::vector<Library>& libraries, const std::vector<Figur
             "| fewer rules broken than the repeat intervals alone break | %s | %zu "
             "against %zu | %s |\n",
             name, with, without, verdict(with < without));
-        const std::vector<test::RuleBreak> reported = StationRulesOnly(f.Reported[kRules]);
+        // The checker weighs a quota by the hour, not by the song (the tests compare those).
+        std::vector<test::RuleBreak> reported = StationRulesOnly(f.Reported[kRules]);
+        std::erase_if(reported,
+                      [](const test::RuleBreak& r) { return r.Rule.starts_with("quota "); });
         const std::size_t unreported = test::Unmatched(f.Broken[kRules], reported).size();
         const std::size_t unfounded = test::Unmatched(reported, f.Broken[kRules]).size();
         std::printf(

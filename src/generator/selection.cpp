@@ -185,9 +185,6 @@ Pick TrackSelector::SelectTrack(TCategoryDetails& c, TDateTime t, const Fit* fit
         bias = static_cast<long>(station_.Random.Below(static_cast<std::uint32_t>(top + 1)));
     }
     const Rules rules = RulesOf(c);
-    if (std::find(hourCategories_.begin(), hourCategories_.end(), &c) == hourCategories_.end()) {
-        hourCategories_.push_back(&c);
-    }
 
     // The bias weighs a few more than one: the newest of them plays.
     const std::size_t wanted = fit != nullptr ? kFitCandidates
@@ -430,6 +427,9 @@ TrackSelector::Rules TrackSelector::RulesOf(const TCategoryDetails& c) {
 // Counts the pick as used where it stands now: its position still holds it unless a
 // reshuffle moved it since.
 Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime t) {
+    if (std::find(hourCategories_.begin(), hourCategories_.end(), &c) == hourCategories_.end()) {
+        hourCategories_.push_back(&c);  // its rules now weigh the hour
+    }
     std::size_t index = chosen.Position;
     if (index >= c.Files.size() || c.Files[index].FileName != chosen.Entry.FileName) {
         const int found = FindFileIndex(c, chosen.Entry.FileName);

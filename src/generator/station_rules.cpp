@@ -48,7 +48,9 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
         case RuleKind::Artist:
             return std::make_unique<ArtistInterval>(artistDays);
         default:
-            return std::make_unique<StationRule>(def, history, keys);
+            return KindSpec(def.Kind).Judge != nullptr
+                       ? std::make_unique<StationRule>(def, history, keys)
+                       : nullptr;
     }
 }
 

@@ -90,6 +90,16 @@ void PlayHistory::Add(PlayedTrack play) {
     if (play.Hour < 0) {
         play.Hour = hour_;
     }
+    if (hour_ >= 0 && play.Hour == hour_) {
+        ++hourPlayed_;
+        for (std::size_t k = 0; play.Keys != nullptr && k < play.Keys->Values.size(); ++k) {
+            const std::uint32_t value = play.Keys->Values[k];
+            if (hourValues_.size() <= value) {
+                hourValues_.resize(value + 1);
+            }
+            ++hourValues_[value];
+        }
+    }
     // Plays come in time order; one out of order (a clock set back) still keeps the
     // list sorted, which every look-back relies on.
     if (!plays_.empty() && play.At < plays_.back().At) {
@@ -149,22 +159,19 @@ void PlayHistory::MoveLast(TDateTime at) {
 }
 
 void PlayHistory::SetHour(TDateTime hour, int songsAfter) {
-    hour_ = hour;
+    if (hour != hour_) {
+        hour_ = hour;
+        hourPlayed_ = 0;
+        hourValues_.clear();
+    }
     songsAfter_ = songsAfter;
 }
 
 HourSongs PlayHistory::SongsThisHour(std::uint32_t value) const {
-    HourSongs songs;
     if (hour_ < 0) {
-        return songs;
+        return {};
     }
-    songs.After = songsAfter_;
-    // The hour's plays are the latest: none of a later hour is made before it.
-    for (auto play = plays_.rbegin(); play != plays_.rend() && play->Hour == hour_; ++play) {
-        ++songs.Played;
-        songs.WithValue += play->Keys != nullptr && play->Keys->Has(value) ? 1 : 0;
-    }
-    return songs;
+    return {hourPlayed_, value < hourValues_.size() ? hourValues_[value] : 0, songsAfter_};
 }
 
 }  // namespace spindle

@@ -121,6 +121,11 @@ private:
     std::unordered_map<const ArtistRec*, std::vector<KeyPlay>> byArtist_;
     TDateTime hour_ = -1.0;
     int songsAfter_ = 0;
+    // The hour's plays so far, and how many of them have each value (by its number), kept
+    // as plays come in: a play of the hour may sort in before the last hour's when the clock
+    // was set back to the hour's start.
+    int hourPlayed_ = 0;
+    std::vector<int> hourValues_;
 };
 
 }  // namespace spindle

@@ -7,6 +7,7 @@
 #include "base/text_case.h"
 #include "base/text_file.h"
 #include "base/translate.h"
+#include "rules/rule_kind.h"
 #include "rules/rule_words.h"
 #include "stationdb/attribute_source.h"
 
@@ -202,7 +203,7 @@ private:
         if (UsesMatch(rule)) {
             Known(rule.Match);
         }
-        if (rule.Kind == RuleKind::Transition) {
+        if (KindSpec(rule.Kind).Form.Next) {
             Known(rule.Next);
         }
         // A section that could not be begun was reported; its rules are still checked.

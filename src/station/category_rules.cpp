@@ -5,6 +5,7 @@
 
 #include "base/format.h"
 #include "base/translate.h"
+#include "rules/rule_kind.h"
 #include "station/station.h"
 
 // Where each Category's rules are kept: the station database, under the name the saved
@@ -206,14 +207,13 @@ std::vector<std::string> IdleRules(const Station& station,
             continue;
         }
         for (const RuleDef& rule : rules) {
-            if (rule.Kind == RuleKind::Window && !rule.Track.empty() &&
-                !tracks.contains(rule.Track)) {
+            const RuleForm& form = KindSpec(rule.Kind).Form;
+            if (form.TrackOrMatch && !rule.Track.empty() && !tracks.contains(rule.Track)) {
                 idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names a track no Category "
                                          "holds; it keeps nothing from playing."),
                                       RuleText(rule), where));
             }
-            if ((UsesMatch(rule) && !defines(rule.Match)) ||
-                (rule.Kind == RuleKind::Transition && !defines(rule.Next))) {
+            if ((UsesMatch(rule) && !defines(rule.Match)) || (form.Next && !defines(rule.Next))) {
                 idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names an attribute value "
                                          "the station does not define; no track has it."),
                                       RuleText(rule), where));

@@ -269,6 +269,14 @@ TEST(PlayHistory, AMovedPlayStaysInOrder) {
               (Times{{1.0, 0}, {1.5, 1}, {2.0, 2}, {3.5, 3}}));
     EXPECT_EQ(timesOf(PlayHistory::Key::Value, keys.Value({"Tempo", "Fast"})),
               (Times{{1.0, 0}, {3.5, 3}}));
+    // An hour's songs are those made for it, though the clock set back to its start sorts
+    // its first play in before the last hour's overrun.
+    history.SetHour(4.0, 3);
+    history.Add({4.1, "a", "", &a, {}});
+    history.SetHour(4.2, 2);
+    history.Add({4.15, "a", "", &a, {}});
+    const HourSongs hour = history.SongsThisHour(keys.Value({"Tempo", "Fast"}));
+    EXPECT_EQ(std::tie(hour.Played, hour.WithValue, hour.After), std::make_tuple(1, 1, 2));
 }
 
 }  // namespace
