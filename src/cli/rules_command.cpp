@@ -108,8 +108,11 @@ int Store(const DataFileCommand& command, StationDb& db, const RuleBook& book, s
     for (const RuleScope& scope : book.Scopes) {
         byScope[scope.Category] = scope.Rules;
     }
+    // Judged by every attribute the station now has: a file may name one defined before.
+    const DbRead<std::vector<AttributeDef>> attributes = db.Attributes();
     const LoadedStation loaded(command.Folder);
-    const std::vector<std::string> idle = IdleRules(loaded.Loaded, byScope, book.Attributes);
+    const std::vector<std::string> idle =
+        IdleRules(loaded.Loaded, byScope, attributes ? attributes.Value : book.Attributes);
     for (const std::string& line : idle) {
         err << "spindle-cli: " << line << '\n';
     }

@@ -99,6 +99,10 @@ TEST(RulesCommand, ImportKeepsValuesSetByHand) {
     const std::string kept = "attribute Vocal values Solo Group Male Female\n" + rules;
     EXPECT_EQ(Cli({"rules", "import", dir.Write("in.txt", kept), "--data", data}).Status, 0);
     EXPECT_EQ(db.Rules().Value.size(), 1u);
+    // Rules alone may name what the station defined before: no word, and nothing lost.
+    const Result alone = Cli({"rules", "import", dir.Write("in.txt", rules), "--data", data});
+    EXPECT_EQ(alone.Status, 0) << alone.Err;
+    EXPECT_EQ(db.AttributesOf("/m/b").Value.at("Vocal"), "Solo");
 }
 
 }  // namespace
