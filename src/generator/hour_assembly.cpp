@@ -216,14 +216,16 @@ bool HourAssembler::ReportMissingGroup(const RotationItem& item, const TRotation
     return true;
 }
 
-int HourAssembler::SongsAfter(const TRotationDetails& rotation, std::size_t k) {
-    int songs = 0;
+std::vector<std::pair<const TCategoryDetails*, int>> HourAssembler::SongsAfter(
+    const TRotationDetails& rotation, std::size_t k) {
+    std::vector<std::pair<const TCategoryDetails*, int>> songs;
     for (std::size_t j = k + 1; j < rotation.Items.size(); ++j) {
         const RotationItem& item = rotation.Items[j];
         if (ClassifyRotationItem(item.Text) == RotationItemKind::Category &&
             item.Object != nullptr && item.Object->Kind() == GroupKind::Category) {
             const auto& category = static_cast<const TCategoryDetails&>(*item.Object);
-            songs += category.IsBlock() ? static_cast<int>(category.Files.size()) : 1;
+            songs.emplace_back(&category,
+                               category.IsBlock() ? static_cast<int>(category.Files.size()) : 1);
         }
     }
     return songs;
@@ -382,7 +384,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     state_.Elapsed = 0.0f;
     pendingIntro_ = nullptr;
     previousTrack_.clear();
-    selector_.SetHour(hourStart, 0);
+    selector_.SetHour(hourStart, {});
 
     if (settings_.IncludeHM) {
         WriteItem(kItemHourMarker, state_.RunningTime, "Hour Marker", 0, "");
@@ -482,7 +484,8 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                         break;
                     }
                     auto& category = static_cast<TCategoryDetails&>(*item.Object);
-                    selector_.SetHour(hourStart, topUp ? 0 : SongsAfter(rotation, k));
+                    selector_.SetHour(hourStart, topUp ? decltype(SongsAfter(rotation, k)){}
+                                                       : SongsAfter(rotation, k));
                     Fit fit;
                     const bool fitted = FitFor(rotation, k, topUp, category, hourEnd, fit);
                     bool added = false;

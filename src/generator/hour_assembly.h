@@ -49,9 +49,10 @@ private:
     // Whether slot `k` is near enough the hour's end to be fitted, and its target: the
     // time left less what the rest of the pass and the hour's timed items will take,
     // shared among the Category slots still to come.
-    // The songs the Rotation plans after item `k`: a slot of each Category, every track of
-    // a Block.
-    static int SongsAfter(const TRotationDetails& rotation, std::size_t k);
+    // The songs the Rotation plans after item `k`, by Category: a slot of each Category,
+    // every track of a Block.
+    static std::vector<std::pair<const TCategoryDetails*, int>> SongsAfter(
+        const TRotationDetails& rotation, std::size_t k);
     bool FitFor(const TRotationDetails& rotation, std::size_t k, bool topUp,
                 const TCategoryDetails& category, double hourEnd, Fit& fit) const;
     bool RunStopped() const { return report_.Stopped() || state_.Warning == WarningAnswer::Cancel; }

@@ -446,14 +446,29 @@ Pick TrackSelector::Take(TCategoryDetails& c, const Candidate& chosen, TDateTime
             entry.Duration == 0};
 }
 
-void TrackSelector::SetHour(TDateTime hour, int songsAfter) {
+void TrackSelector::SetHour(TDateTime hour,
+                            std::span<const std::pair<const TCategoryDetails*, int>> songsAfter) {
     if (hour != hour_) {
         hour_ = hour;
         hourCategories_.clear();
     }
-    if (rules_ != nullptr) {
-        rules_->History().SetHour(hour, songsAfter);
+    if (rules_ == nullptr) {
+        return;
     }
+    std::vector<int> after;
+    for (const auto& [category, songs] : songsAfter) {
+        auto known = quotaValues_.find(category);
+        if (known == quotaValues_.end()) {
+            known = quotaValues_.emplace(category, rules_->HourValues(*category)).first;
+        }
+        for (const std::uint32_t value : known->second) {
+            if (after.size() <= value) {
+                after.resize(value + 1);
+            }
+            after[value] += songs;
+        }
+    }
+    rules_->History().SetHour(hour, std::move(after));
 }
 
 std::vector<std::string> TrackSelector::HourEndBreaks() {

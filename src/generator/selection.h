@@ -74,9 +74,11 @@ public:
     void SetOnAir(TDateTime onAir) { onAir_ = onAir; }
     // The last pick starts later than SetOnAir said (an intro went before it).
     void MovePlayed(TDateTime onAir);
-    // The log's hour being filled (its start), and the songs its Rotation still plans after
-    // the next slot: a quota looks ahead at them.
-    void SetHour(TDateTime hour, int songsAfter);
+    // The log's hour being filled (its start), and the Categories of the slots its Rotation
+    // still plans after the next one, each with the songs it gives: a quota looks ahead at
+    // those that weigh it too.
+    void SetHour(TDateTime hour,
+                 std::span<const std::pair<const TCategoryDetails*, int>> songsAfter);
     // The rules of the hour's Categories that the hour, now complete, does not keep, each as
     // a line for the operator.
     std::vector<std::string> HourEndBreaks();
@@ -126,6 +128,8 @@ private:
     StationRules* rules_ = nullptr;
     TDateTime onAir_ = 0.0;
     TDateTime hour_ = -1.0;
+    // The numbers of the values each Category's quotas weigh.
+    std::unordered_map<const TCategoryDetails*, std::vector<std::uint32_t>> quotaValues_;
     std::vector<const TCategoryDetails*> hourCategories_;  // those that chose a track in it
     // Each Category's rules, made at its first selection: neither they nor its intervals
     // change during a run.

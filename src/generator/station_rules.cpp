@@ -161,6 +161,16 @@ RuleList StationRules::For(const TCategoryDetails& category, double songDays,
     return MakeRules(ListOf(category), songDays, artistDays, history_, keys_);
 }
 
+std::vector<std::uint32_t> StationRules::HourValues(const TCategoryDetails& category) {
+    std::vector<std::uint32_t> values;
+    for (const RuleDef& def : ListOf(category)) {
+        if (KindSpec(def.Kind).HourEnd != nullptr) {
+            values.push_back(keys_.Value(def.Match));
+        }
+    }
+    return values;
+}
+
 std::vector<std::string> StationRules::HourEndBreaks(
     const std::vector<const TCategoryDetails*>& categories) {
     std::vector<std::string> lines;

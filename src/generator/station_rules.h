@@ -41,6 +41,8 @@ public:
     const TrackKeys* FactsOf(const std::string& path);
 
     PlayHistory& History() { return history_; }
+    // The numbers of the values the Category's rules weigh by the hour (its quotas').
+    std::vector<std::uint32_t> HourValues(const TCategoryDetails& category);
     // The rules of these Categories that the hour being filled, now complete, does not keep
     // (a quota it ended short of), each once, as lines for the operator.
     std::vector<std::string> HourEndBreaks(const std::vector<const TCategoryDetails*>& categories);

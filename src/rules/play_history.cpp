@@ -1,6 +1,7 @@
 #include "rules/play_history.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace spindle {
 
@@ -158,20 +159,23 @@ void PlayHistory::MoveLast(TDateTime at) {
     last.At = at;
 }
 
-void PlayHistory::SetHour(TDateTime hour, int songsAfter) {
+void PlayHistory::SetHour(TDateTime hour, std::vector<int> songsAfter) {
     if (hour != hour_) {
         hour_ = hour;
         hourPlayed_ = 0;
         hourValues_.clear();
     }
-    songsAfter_ = songsAfter;
+    songsAfter_ = std::move(songsAfter);
 }
 
 HourSongs PlayHistory::SongsThisHour(std::uint32_t value) const {
     if (hour_ < 0) {
         return {};
     }
-    return {hourPlayed_, value < hourValues_.size() ? hourValues_[value] : 0, songsAfter_};
+    const auto of = [value](const std::vector<int>& counts) {
+        return value < counts.size() ? counts[value] : 0;
+    };
+    return {hourPlayed_, of(hourValues_), of(songsAfter_)};
 }
 
 }  // namespace spindle

@@ -62,7 +62,8 @@ struct PlayedTrack {
 };
 
 // The songs of the hour being filled, as a quota weighs them: those played so far, how many
-// of them have a value, and how many more the hour's Rotation plans after the slot.
+// of them have a value, and how many more the hour's Rotation plans after the slot in
+// Categories that weigh the value too.
 struct HourSongs {
     int Played = 0;
     int WithValue = 0;
@@ -102,8 +103,8 @@ public:
     const std::vector<KeyPlay>& PlaysOf(const ArtistRec* artist) const;
 
     // The log's hour being filled (its start), and the songs its Rotation still plans after
-    // the slot being filled.
-    void SetHour(TDateTime hour, int songsAfter);
+    // the slot being filled, by the number of each value a quota of their Category weighs.
+    void SetHour(TDateTime hour, std::vector<int> songsAfter);
     TDateTime Hour() const { return hour_; }
     // The hour's songs so far, with the value of that number among them; none played when
     // no hour is being filled.
@@ -120,7 +121,7 @@ private:
     std::vector<std::vector<KeyPlay>> byKey_[4];
     std::unordered_map<const ArtistRec*, std::vector<KeyPlay>> byArtist_;
     TDateTime hour_ = -1.0;
-    int songsAfter_ = 0;
+    std::vector<int> songsAfter_;
     // The hour's plays so far, and how many of them have each value (by its number), kept
     // as plays come in: a play of the hour may sort in before the last hour's when the clock
     // was set back to the hour's start.

@@ -11,6 +11,7 @@
 #include "fileinfo/silent_mp3.h"
 #include "rules/attribute_csv.h"
 #include "station/rotation.h"
+#include "stationdb/station_db.h"
 #include "support/audio_files.h"
 #include "support/rule_checker.h"
 #include "support/rule_station.h"
@@ -170,6 +171,51 @@ INSTANTIATE_TEST_SUITE_P(TimeCheck, RuleReplay, ::testing::Values(-1, 3, 0),
                              return minutes.param < 0 ? std::string("Off")
                                                       : "Tolerance" + std::to_string(minutes.param);
                          });
+
+// A quota in one Category's list counts on that Category alone: the other Category's slots
+// after it do not weigh the quota, so each hour's one slot of it must take a female vocal.
+TEST(Quota, LooksAheadOnlyAtTheSlotsThatWeighIt) {
+    test::TempDir dir;
+    test::StationBuilder b(dir);
+    std::vector<std::string> names;
+    for (int k = 0; k < 12; ++k) {
+        names.push_back("Artist " + std::to_string(k) + " - Song " + std::to_string(k));
+    }
+    b.AddCategory("Mixed", {b.MusicFolder("Mixed", names, 180)});
+    b.AddCategory("Other", {b.MusicFolder("Other", names, 180)});
+    b.AddRotation("Hour",
+                  {MakeCategoryItem("Mixed"), MakeCategoryItem("Other"), MakeCategoryItem("Other"),
+                   MakeCategoryItem("Other")},
+                  true);
+    b.AddSchedule("All", "1111111", "Hour");
+    b.Save();
+    ASSERT_EQ(test::SetStationRules(b.DataFolder(), {"artist", "song"}), "");
+    ASSERT_TRUE(StationDb(b.DataFolder(), StationDb::Mode::IfExists)
+                    .SetRules("Mixed", {"quota Vocal=Female at least 50%", "artist", "song"}));
+    std::string csv = "path,Vocal\r\n";
+    std::vector<std::string> paths;
+    for (const FileRec& f : b.Get().FindCategory("Mixed")->Files) {
+        paths.push_back(f.FileName);
+        csv += "\"" + f.FileName + "\"," + (paths.size() % 2 == 0 ? "Female" : "Male") + "\r\n";
+    }
+    ASSERT_EQ(ImportAttributes(b.DataFolder(), paths, dir.Write("a.csv", csv)).Problem, "");
+    test::RunFrom(b.Opt(), kMonday, 0, 24);
+    b.Opt().SystemSongInterval = "0";
+    b.Opt().SystemArtistInterval = "0";
+    b.Get().FixedSeed = 5;
+    UnattendedOperator op;
+    const test::RunResult run = test::Generate(b.Get(), op);
+    ASSERT_TRUE(run.Ok);
+    int mixed = 0;
+    for (const LogLine& line : run.ItemsOfType(kItemTrack)) {
+        if (line.Owner == "Mixed") {
+            ++mixed;
+            const auto at = std::find(paths.begin(), paths.end(), line.Text) - paths.begin();
+            EXPECT_EQ(at % 2, 1) << line.Text;  // the female vocals' places
+        }
+    }
+    EXPECT_GE(mixed, 24);
+}
 
 }  // namespace
 }  // namespace spindle

@@ -148,9 +148,14 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         const TDateTime slot = kSlot + c.shift * kMinute;
         PlayHistory history;
         RunKeys keys;
+        // The slots after weigh the quota's value.
+        std::vector<int> after(c.after >= 0 ? keys.Value(parsed.Rule->Match) + 1 : 0);
+        if (!after.empty()) {
+            after.back() = c.after;
+        }
         for (std::size_t k = 0; k < tracks.size(); ++k) {
             if (c.after >= 0 && c.before[k].first > -60) {
-                history.SetHour(slot - 30 * kMinute, c.after);
+                history.SetHour(slot - 30 * kMinute, after);
             }
             history.Add({slot + c.before[k].first * kMinute,
                          tracks[k].Path,
@@ -162,7 +167,7 @@ TEST(StationRules, EachKindKeepsOrBreaksByHowMuch) {
         Candidate cand{{}, 0, artists, &Numbered(keys, candidate)};
         cand.Entry.FileName = candidate.Path;
         if (c.after >= 0) {
-            history.SetHour(slot - 30 * kMinute, c.after);
+            history.SetHour(slot - 30 * kMinute, after);
         }
         const RuleList rules = MakeRules({*parsed.Rule}, 0, 0, history, keys);
         const RuleVerdict v = rules.front()->Check(cand, slot);
@@ -271,11 +276,12 @@ TEST(PlayHistory, AMovedPlayStaysInOrder) {
               (Times{{1.0, 0}, {3.5, 3}}));
     // An hour's songs are those made for it, though the clock set back to its start sorts
     // its first play in before the last hour's overrun.
-    history.SetHour(4.0, 3);
+    const std::uint32_t fast = keys.Value({"Tempo", "Fast"});
+    history.SetHour(4.0, std::vector<int>(fast + 1, 3));
     history.Add({4.1, "a", "", &a, {}});
-    history.SetHour(4.2, 2);
+    history.SetHour(4.2, std::vector<int>(fast + 1, 2));
     history.Add({4.15, "a", "", &a, {}});
-    const HourSongs hour = history.SongsThisHour(keys.Value({"Tempo", "Fast"}));
+    const HourSongs hour = history.SongsThisHour(fast);
     EXPECT_EQ(std::tie(hour.Played, hour.WithValue, hour.After), std::make_tuple(1, 1, 2));
 }
 
