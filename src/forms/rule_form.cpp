@@ -77,7 +77,7 @@ const std::vector<RuleKind>& AddableKinds() {
 }
 
 RuleDef NewRule(RuleKind kind) {
-    RuleDef rule = KindSpec(kind).Fresh;
+    RuleDef rule = KindSpec(kind).Fresh();
     rule.Kind = kind;
     return rule;
 }

@@ -69,7 +69,7 @@ struct RuleKindSpec {
     const char* Name;     // the operator's, untranslated
     RuleForm Form;
     // A new rule's values; its Kind is set from the descriptor's.
-    RuleDef Fresh;
+    RuleDef (*Fresh)();
     // Reads the line's words after the keyword into `rule`; throws rule_words::LineError.
     void (*Read)(rule_words::Reader& reader, RuleDef& rule);
     // The line's words after the keyword, "" for none.

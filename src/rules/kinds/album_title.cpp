@@ -46,7 +46,7 @@ RuleDef ThreeHours() {
     return rule;
 }
 
-RuleForm MinutesForm() {
+constexpr RuleForm MinutesForm() {
     RuleForm form;
     form.Minutes = true;
     return form;
@@ -54,16 +54,16 @@ RuleForm MinutesForm() {
 
 }  // namespace
 
-const RuleKindSpec kAlbum{RuleKind::Album, "album",       N_("Album separation"),
-                          MinutesForm(),   ThreeHours(),  ReadMinutes,
-                          WriteMinutes,    AlbumSentence, LimitMinutes,
-                          MinutesLookBack, SameWithin,    InMinutes,
-                          nullptr};
+constinit const RuleKindSpec kAlbum{RuleKind::Album, "album",       N_("Album separation"),
+                                    MinutesForm(),   ThreeHours,    ReadMinutes,
+                                    WriteMinutes,    AlbumSentence, LimitMinutes,
+                                    MinutesLookBack, SameWithin,    InMinutes,
+                                    nullptr};
 
-const RuleKindSpec kTitle{RuleKind::Title, "title",       N_("Title separation"),
-                          MinutesForm(),   ThreeHours(),  ReadMinutes,
-                          WriteMinutes,    TitleSentence, LimitMinutes,
-                          MinutesLookBack, SameWithin,    InMinutes,
-                          nullptr};
+constinit const RuleKindSpec kTitle{RuleKind::Title, "title",       N_("Title separation"),
+                                    MinutesForm(),   ThreeHours,    ReadMinutes,
+                                    WriteMinutes,    TitleSentence, LimitMinutes,
+                                    MinutesLookBack, SameWithin,    InMinutes,
+                                    nullptr};
 
 }  // namespace spindle::kinds

@@ -93,7 +93,7 @@ const char* Unit(const RuleDef&) {
     return N_("plays");
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Of = form.Count = form.PerDay = form.Minutes = true;
     return form;
@@ -108,8 +108,8 @@ RuleDef Fresh() {
 
 }  // namespace
 
-const RuleKindSpec kCap{RuleKind::Cap, "cap", N_("Play cap"), Form(),       Fresh(),
-                        Read,          Write, Sentence,       LimitMinutes, MinutesLookBack,
-                        Judge,         Unit,  nullptr};
+constinit const RuleKindSpec kCap{
+    RuleKind::Cap, "cap",        N_("Play cap"),  Form(), Fresh, Read,   Write,
+    Sentence,      LimitMinutes, MinutesLookBack, Judge,  Unit,  nullptr};
 
 }  // namespace spindle::kinds

@@ -75,7 +75,7 @@ RuleVerdict Judge(const JudgedRule& rule, const RuleCandidate& candidate, TDateT
     return worst;
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Minutes = form.Days = true;
     form.MostMinutes = kHourRotationLimit - 1;
@@ -91,18 +91,18 @@ RuleDef Fresh() {
 
 }  // namespace
 
-const RuleKindSpec kHourRotation{RuleKind::HourRotation,
-                                 "hour-rotation",
-                                 N_("Hour rotation"),
-                                 Form(),
-                                 Fresh(),
-                                 Read,
-                                 Write,
-                                 Sentence,
-                                 Limit,
-                                 LookBack,
-                                 Judge,
-                                 InMinutes,
-                                 nullptr};
+constinit const RuleKindSpec kHourRotation{RuleKind::HourRotation,
+                                           "hour-rotation",
+                                           N_("Hour rotation"),
+                                           Form(),
+                                           Fresh,
+                                           Read,
+                                           Write,
+                                           Sentence,
+                                           Limit,
+                                           LookBack,
+                                           Judge,
+                                           InMinutes,
+                                           nullptr};
 
 }  // namespace spindle::kinds

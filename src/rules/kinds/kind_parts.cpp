@@ -86,6 +86,10 @@ double DayLookBack(const RuleDef&) {
     return 1.0;
 }
 
+RuleDef Plain() {
+    return {};
+}
+
 void ReadNothing(Reader&, RuleDef&) {}
 
 std::string WriteNothing(const RuleDef&) {

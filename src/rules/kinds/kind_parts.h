@@ -42,6 +42,7 @@ void LimitMinutes(const RuleDef& rule);
 double MinutesLookBack(const RuleDef& rule);
 double DayLookBack(const RuleDef& rule);  // a day, for rules that count items
 
+RuleDef Plain();  // a new rule of a kind without values of its own
 void ReadNothing(rule_words::Reader& reader, RuleDef& rule);
 std::string WriteNothing(const RuleDef& rule);
 void NoLimit(const RuleDef& rule);
@@ -82,7 +83,8 @@ const KeyPlay* LatestWithin(const std::vector<KeyPlay>& plays, TDateTime slot, d
     return nullptr;
 }
 
-// The descriptors, one a file.
+// The descriptors, one a file, each made when the program is compiled: a rule read while
+// the program starts finds them complete.
 extern const RuleKindSpec kSong;
 extern const RuleKindSpec kArtist;
 extern const RuleKindSpec kAlbum;

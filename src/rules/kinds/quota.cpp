@@ -91,7 +91,7 @@ const char* Unit(const RuleDef&) {
     return N_("songs");
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Match = form.Count = form.Share = true;
     return form;
@@ -106,8 +106,8 @@ RuleDef Fresh() {
 
 }  // namespace
 
-const RuleKindSpec kQuota{
-    RuleKind::Quota, "quota", N_("Content quota"), Form(), Fresh(), Read,   Write,
-    Sentence,        NoLimit, DayLookBack,         Judge,  Unit,    HourEnd};
+constinit const RuleKindSpec kQuota{
+    RuleKind::Quota, "quota", N_("Content quota"), Form(), Fresh, Read,   Write,
+    Sentence,        NoLimit, DayLookBack,         Judge,  Unit,  HourEnd};
 
 }  // namespace spindle::kinds

@@ -43,7 +43,7 @@ RuleVerdict Judge(const JudgedRule& rule, const RuleCandidate& candidate, TDateT
     return ItemsBroken(plays.back().At, 1);  // one more than the run may hold
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Match = form.Count = true;
     return form;
@@ -57,7 +57,8 @@ RuleDef Fresh() {
 
 }  // namespace
 
-const RuleKindSpec kRun{RuleKind::Run, "run", N_("Attribute run"), Form(), Fresh(), Read,   Write,
-                        Sentence,      Limit, DayLookBack,         Judge,  InItems, nullptr};
+constinit const RuleKindSpec kRun{
+    RuleKind::Run, "run", N_("Attribute run"), Form(), Fresh,   Read,   Write,
+    Sentence,      Limit, DayLookBack,         Judge,  InItems, nullptr};
 
 }  // namespace spindle::kinds

@@ -67,7 +67,7 @@ const char* Unit(const RuleDef& rule) {
     return rule.Count > 0 ? N_("items") : N_("minutes");
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Match = form.ItemsOrTime = form.Minutes = true;
     return form;
@@ -81,18 +81,18 @@ RuleDef Fresh() {
 
 }  // namespace
 
-const RuleKindSpec kSeparation{RuleKind::Separation,
-                               "separate",
-                               N_("Attribute separation"),
-                               Form(),
-                               Fresh(),
-                               Read,
-                               Write,
-                               Sentence,
-                               Limit,
-                               MinutesLookBack,
-                               Judge,
-                               Unit,
-                               nullptr};
+constinit const RuleKindSpec kSeparation{RuleKind::Separation,
+                                         "separate",
+                                         N_("Attribute separation"),
+                                         Form(),
+                                         Fresh,
+                                         Read,
+                                         Write,
+                                         Sentence,
+                                         Limit,
+                                         MinutesLookBack,
+                                         Judge,
+                                         Unit,
+                                         nullptr};
 
 }  // namespace spindle::kinds

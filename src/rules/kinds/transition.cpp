@@ -33,7 +33,7 @@ RuleVerdict Judge(const JudgedRule& rule, const RuleCandidate& candidate, TDateT
     return ItemsBroken(last.front().At, 1);
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.Match = form.Next = true;
     return form;
@@ -41,18 +41,18 @@ RuleForm Form() {
 
 }  // namespace
 
-const RuleKindSpec kTransition{RuleKind::Transition,
-                               "transition",
-                               N_("Transition"),
-                               Form(),
-                               {},
-                               Read,
-                               Write,
-                               Sentence,
-                               NoLimit,
-                               DayLookBack,
-                               Judge,
-                               InItems,
-                               nullptr};
+constinit const RuleKindSpec kTransition{RuleKind::Transition,
+                                         "transition",
+                                         N_("Transition"),
+                                         Form(),
+                                         Plain,
+                                         Read,
+                                         Write,
+                                         Sentence,
+                                         NoLimit,
+                                         DayLookBack,
+                                         Judge,
+                                         InItems,
+                                         nullptr};
 
 }  // namespace spindle::kinds

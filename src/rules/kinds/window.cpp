@@ -343,7 +343,7 @@ RuleVerdict Judge(const JudgedRule& rule, const RuleCandidate& candidate, TDateT
                      MinutesSinceClosed(rule.Def.Allowed, slot).value_or(year))};
 }
 
-RuleForm Form() {
+constexpr RuleForm Form() {
     RuleForm form;
     form.TrackOrMatch = form.Window = true;
     return form;
@@ -351,8 +351,8 @@ RuleForm Form() {
 
 }  // namespace
 
-const RuleKindSpec kWindow{
-    RuleKind::Window, "window", N_("Time window"), Form(), {},        Read,   Write,
+constinit const RuleKindSpec kWindow{
+    RuleKind::Window, "window", N_("Time window"), Form(), Plain,     Read,   Write,
     Sentence,         NoLimit,  DayLookBack,       Judge,  InMinutes, nullptr};
 
 }  // namespace spindle::kinds
