@@ -19,10 +19,18 @@ void Read(rule_words::Reader& reader, RuleDef& rule) {
     rule.AtMost = reader.OneOf(tr("\"least\" or \"most\""), {"least", "most"}) == "most";
     const std::string amount = reader.Word(tr("a number of songs, or a share of them (\"30%\")"));
     rule.Percent = !amount.empty() && amount.back() == '%';
-    rule.Count =
-        rule_words::WholeNumber(rule.Percent ? amount.substr(0, amount.size() - 1) : amount);
-    if (rule.Percent && rule.Count > 100) {
-        throw rule_words::LineError{tr("a share of the hour's songs is at most 100%")};
+    if (!rule.Percent) {
+        rule.Count = rule_words::WholeNumber(amount);
+        return;
+    }
+    try {
+        rule.Count = rule_words::WholeNumber(amount.substr(0, amount.size() - 1));
+    } catch (const rule_words::LineError&) {
+        rule.Count = 0;
+    }
+    if (rule.Count < 1 || rule.Count > 100) {
+        throw rule_words::LineError{
+            Format(tr("a share of the hour's songs is from 1%% to 100%%, not \"%0:s\""), amount)};
     }
 }
 
