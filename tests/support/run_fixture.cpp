@@ -48,6 +48,7 @@ RunResult Generate(Station& station, Operator& op) {
     RunReport report(op, nullptr);
     result.Ok = RunGeneration(station, report);
     result.Lines = report.Lines();
+    result.Problems = report.Problems();
     const std::string stamp = FormatDateTime(
         "mmmddhh", static_cast<double>(station.Opt.StartDay) + station.Opt.StartHour / 24.0,
         station.Settings());

@@ -15,6 +15,7 @@ namespace spindle::test {
 struct RunResult {
     bool Ok = false;
     std::vector<std::string> Lines;   // the progress window
+    long Problems = 0;                // the messages and lines the operator must see
     LogContents Log;                  // the Playlist Log read back
     std::vector<std::string> RawLog;  // its lines as written
 
