@@ -21,7 +21,6 @@
 
 #include "base/unattended_operator.h"
 #include "bench_library.h"
-#include "fileinfo/name_conventions.h"
 #include "fileinfo/silent_mp3.h"
 #include "generator/run_report.h"
 #include "outputs/generation.h"
@@ -224,17 +223,7 @@ Week RunWeek(const fs::path& data, bool fit = false) {
 std::pair<int, int> HoursOnTime(const Week& week, const Station& station) {
     LogContents log;
     ReadPlaylistLog(week.Log, station.Settings(), log);
-    std::vector<double> lengths;
-    for (const LogLine& line : log.Lines) {
-        if (line.LineKind == LogLine::Kind::Hour) {
-            lengths.push_back(0.0);
-        } else if (!lengths.empty() && line.Type != kItemHourMarker &&
-                   line.Type != kItemContinuation) {
-            lengths.back() +=
-                line.Duration -
-                ItemCrossfade(line.Text, line.Duration, 0.9, station.Opt.KorvelCrossfade).Seconds;
-        }
-    }
+    const std::vector<double> lengths = test::PlayedHourLengths(log, station.Opt.KorvelCrossfade);
     const auto onTime = std::count_if(lengths.begin(), lengths.end(),
                                       [](double s) { return std::fabs(s - 3600.0) <= 30.0; });
     return {static_cast<int>(onTime), static_cast<int>(lengths.size())};

@@ -10,9 +10,9 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
-#include "fileinfo/name_conventions.h"
 #include "station/rotation.h"
 #include "support/process.h"
+#include "support/rule_checker.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 
@@ -134,19 +134,7 @@ void RealisticStation(StationBuilder& b, bool fit) {
 
 // Each hour's length: what its items play, less their crossfades.
 std::vector<double> HourLengths(const RunResult& r, const Station& s) {
-    std::vector<double> lengths;
-    const double allowance = 0.9;
-    for (const LogLine& line : r.Log.Lines) {
-        if (line.LineKind == LogLine::Kind::Hour) {
-            lengths.push_back(0.0);
-        } else if (!lengths.empty() && line.Type != kItemHourMarker &&
-                   line.Type != kItemContinuation) {
-            lengths.back() +=
-                line.Duration -
-                ItemCrossfade(line.Text, line.Duration, allowance, s.Opt.KorvelCrossfade).Seconds;
-        }
-    }
-    return lengths;
+    return test::PlayedHourLengths(r.Log, s.Opt.KorvelCrossfade);
 }
 
 // With hour fit on, a week's hours end on the hour: 95% within 30 seconds of 60:00, all

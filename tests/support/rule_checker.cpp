@@ -466,6 +466,21 @@ std::vector<RuleBreak> Unmatched(const std::vector<RuleBreak>& of,
     return missing;
 }
 
+std::vector<double> PlayedHourLengths(const LogContents& log, bool crossfadeFromName) {
+    std::vector<double> lengths;
+    for (const LogLine& line : log.Lines) {
+        if (line.LineKind == LogLine::Kind::Hour) {
+            lengths.push_back(0.0);
+        } else if (!lengths.empty() && line.Type != kItemHourMarker &&
+                   line.Type != kItemContinuation) {
+            lengths.back() +=
+                line.Duration -
+                ItemCrossfade(line.Text, line.Duration, 0.9, crossfadeFromName).Seconds;
+        }
+    }
+    return lengths;
+}
+
 std::string Describe(const HourBreak& b) {
     return FormatDateTime("yyyy-mm-dd hh:nn", static_cast<double>(b.Hour) / 1440,
                           FormatSettings::English()) +

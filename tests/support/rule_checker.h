@@ -100,4 +100,8 @@ std::vector<RuleBreak> Unmatched(const std::vector<RuleBreak>& of,
 
 std::string Describe(const RuleBreak& b);
 
+// Each hour of the log as it plays: the lengths of its items less their crossfades (0.9 s,
+// or as the file name says when `crossfadeFromName`), in seconds.
+std::vector<double> PlayedHourLengths(const LogContents& log, bool crossfadeFromName);
+
 }  // namespace spindle::test
