@@ -54,8 +54,17 @@ std::string_view WithoutLastVersion(std::string_view title) {
         }
         return title;
     }
-    const std::size_t dash = title.rfind(" - ");
-    if (dash != std::string_view::npos && NamesVersion(title.substr(dash + 3))) {
+    // After a hyphen, an en dash or an em dash between blanks: the last of them.
+    std::size_t dash = std::string_view::npos;
+    std::size_t length = 0;
+    for (const std::string_view mark : {" - ", " \xe2\x80\x93 ", " \xe2\x80\x94 "}) {
+        const std::size_t at = title.rfind(mark);
+        if (at != std::string_view::npos && (dash == std::string_view::npos || at > dash)) {
+            dash = at;
+            length = mark.size();
+        }
+    }
+    if (dash != std::string_view::npos && NamesVersion(title.substr(dash + length))) {
         return Trimmed(title.substr(0, dash));
     }
     return title;

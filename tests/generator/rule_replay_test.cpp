@@ -75,6 +75,8 @@ protected:
             }
             if (k % 11 == 5) {
                 tags.emplace_back("TIT2", title + " (Live)");
+            } else if (k % 19 == 7) {
+                tags.emplace_back("TIT2", title + " \u2013 Live at the Hall");
             }
             const std::string version = k % 13 == 6 ? " [Radio Edit]" : "";
             dir.Write("music/" + name + "/" + artist + " - " + title + version + ".mp3",

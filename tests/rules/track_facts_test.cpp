@@ -84,7 +84,8 @@ TEST(TrackFacts, AlbumAndTitleKeys) {
     EXPECT_EQ(AlbumKey("", "ABBA"), "");
     for (const char* title :
          {"Hallelujah (Live)", "hallelujah [Remastered 2011]", "Hallelujah - 2011 Remaster",
-          "Hallelujah (feat. Somebody) (Live)", "Hallelujah (Radio-Edit)", "HALLELUJAH"}) {
+          "Hallelujah (feat. Somebody) (Live)", "Hallelujah (Radio-Edit)", "HALLELUJAH",
+          "Hallelujah \xe2\x80\x93 Live at the Hall", "Hallelujah \xe2\x80\x94 Remastered"}) {
         EXPECT_EQ(TitleKey(title), "hallelujah") << title;
     }
     for (const char* title :

@@ -113,9 +113,15 @@ std::string BareTitle(const std::string& title) {
         if (!bare.empty() && (bare.back() == ')' || bare.back() == ']')) {
             cut = bare.rfind(bare.back() == ')' ? '(' : '[');
             tail = cut == std::string::npos ? "" : bare.substr(cut + 1, bare.size() - cut - 2);
-        } else if (const std::size_t dash = bare.rfind(" - "); dash != std::string::npos) {
-            cut = dash;
-            tail = bare.substr(dash + 3);
+        } else {
+            // A hyphen, an en dash or an em dash, with a blank either side.
+            for (const std::string mark : {" - ", " \u2013 ", " \u2014 "}) {
+                const std::size_t at = bare.rfind(mark);
+                if (at != std::string::npos && (cut == std::string::npos || at > cut)) {
+                    cut = at;
+                    tail = bare.substr(at + mark.size());
+                }
+            }
         }
         if (cut == std::string::npos || cut == 0 || !VersionAtEdge(tail) ||
             Trim(bare.substr(0, cut)).empty()) {
