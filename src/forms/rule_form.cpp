@@ -60,15 +60,15 @@ Verdict CheckWindow(const TimeWindow& window) {
 }  // namespace
 
 RuleForm FormOf(RuleKind kind) {
-    return KindSpec(kind).Form;
+    return DescriptorOf(kind).Form;
 }
 
 const std::vector<RuleKind>& AddableKinds() {
     static const std::vector<RuleKind> kinds = [] {
         std::vector<RuleKind> addable;
-        for (const RuleKindSpec* spec : RuleKinds()) {
-            if (spec->Judge != nullptr) {
-                addable.push_back(spec->Kind);
+        for (const KindDescriptor* descriptor : RuleKinds()) {
+            if (descriptor->Judge != nullptr) {
+                addable.push_back(descriptor->Kind);
             }
         }
         return addable;
@@ -77,7 +77,7 @@ const std::vector<RuleKind>& AddableKinds() {
 }
 
 RuleDef NewRule(RuleKind kind) {
-    RuleDef rule = KindSpec(kind).Fresh();
+    RuleDef rule = DescriptorOf(kind).Fresh();
     rule.Kind = kind;
     return rule;
 }

@@ -20,7 +20,7 @@ class StationRule final : public RepeatRule {
 public:
     StationRule(const RuleDef& def, const PlayHistory& history, RunKeys& keys)
         : def_(def),
-          kind_(KindSpec(def.Kind)),
+          kind_(DescriptorOf(def.Kind)),
           history_(history),
           match_(keys.Value(def.Match)),
           next_(keys.Value(def.Next)) {}
@@ -34,7 +34,7 @@ public:
 
 private:
     RuleDef def_;
-    const RuleKindSpec& kind_;
+    const KindDescriptor& kind_;
     const PlayHistory& history_;
     std::uint32_t match_ = 0;  // the numbers of Match and Next
     std::uint32_t next_ = 0;
@@ -48,7 +48,7 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
         case RuleKind::Artist:
             return std::make_unique<ArtistInterval>(artistDays);
         default:
-            return KindSpec(def.Kind).Judge != nullptr
+            return DescriptorOf(def.Kind).Judge != nullptr
                        ? std::make_unique<StationRule>(def, history, keys)
                        : nullptr;
     }
@@ -142,7 +142,7 @@ double StationRules::LookBackDays() const {
     double days = 1.0;
     for (const auto& [scope, defs] : defs_) {
         for (const RuleDef& r : defs) {
-            days = std::max(days, KindSpec(r.Kind).LookBack(r));
+            days = std::max(days, DescriptorOf(r.Kind).LookBack(r));
         }
     }
     return days;
@@ -164,7 +164,7 @@ RuleList StationRules::For(const TCategoryDetails& category, double songDays,
 std::vector<std::uint32_t> StationRules::HourValues(const TCategoryDetails& category) {
     std::vector<std::uint32_t> values;
     for (const RuleDef& def : ListOf(category)) {
-        if (KindSpec(def.Kind).HourEnd != nullptr) {
+        if (DescriptorOf(def.Kind).HourEnd != nullptr) {
             values.push_back(keys_.Value(def.Match));
         }
     }
@@ -177,7 +177,7 @@ std::vector<std::string> StationRules::HourEndBreaks(
     std::vector<std::string> seen;
     for (const TCategoryDetails* category : categories) {
         for (const RuleDef& def : ListOf(*category)) {
-            const RuleKindSpec& kind = KindSpec(def.Kind);
+            const KindDescriptor& kind = DescriptorOf(def.Kind);
             const std::string text = RuleText(def);
             if (kind.HourEnd == nullptr ||
                 std::find(seen.begin(), seen.end(), text) != seen.end()) {

@@ -203,7 +203,7 @@ private:
         if (UsesMatch(rule)) {
             Known(rule.Match);
         }
-        if (KindSpec(rule.Kind).Form.Next) {
+        if (DescriptorOf(rule.Kind).Form.Next) {
             Known(rule.Next);
         }
         // A section that could not be begun was reported; its rules are still checked.

@@ -42,7 +42,7 @@ std::string WeekdayList(std::uint8_t days, const std::function<std::string(int)>
 }
 
 std::string RuleText(const RuleDef& rule) {
-    const RuleKindSpec& kind = KindSpec(rule.Kind);
+    const KindDescriptor& kind = DescriptorOf(rule.Kind);
     const std::string words = kind.Write(rule);
     return std::string(kind.Keyword) + (words.empty() ? "" : " " + words);
 }
@@ -54,7 +54,7 @@ ParsedRule ParseRule(std::string_view text) {
             return {std::nullopt, tr("the rule is empty")};
         }
         const std::string keyword = reader.Keyword(tr("a rule"));
-        const RuleKindSpec* kind = KindOfKeyword(keyword);
+        const KindDescriptor* kind = KindOfKeyword(keyword);
         if (kind == nullptr) {
             return {std::nullopt, Format(tr("unknown rule \"%0:s\""), keyword)};
         }
@@ -95,7 +95,7 @@ std::vector<RuleDef> WebcastingCaps() {
 }
 
 bool Removable(const RuleDef& rule) {
-    return KindSpec(rule.Kind).Judge != nullptr;
+    return DescriptorOf(rule.Kind).Judge != nullptr;
 }
 
 bool BeyondIntervals(const std::vector<RuleDef>& rules) {
@@ -103,7 +103,7 @@ bool BeyondIntervals(const std::vector<RuleDef>& rules) {
 }
 
 bool UsesMatch(const RuleDef& rule) {
-    const RuleForm& form = KindSpec(rule.Kind).Form;
+    const RuleForm& form = DescriptorOf(rule.Kind).Form;
     return form.Match || (form.TrackOrMatch && rule.Track.empty());
 }
 

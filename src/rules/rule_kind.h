@@ -63,7 +63,7 @@ struct JudgedRule {
     std::uint32_t Next = 0;
 };
 
-struct RuleKindSpec {
+struct KindDescriptor {
     RuleKind Kind;
     const char* Keyword;  // the rules file's
     const char* Name;     // the operator's, untranslated
@@ -90,10 +90,10 @@ struct RuleKindSpec {
 };
 
 // The descriptor of a kind.
-const RuleKindSpec& KindSpec(RuleKind kind);
+const KindDescriptor& DescriptorOf(RuleKind kind);
 // Every kind, the repeat intervals first, then in the order a form offers them.
-std::span<const RuleKindSpec* const> RuleKinds();
+std::span<const KindDescriptor* const> RuleKinds();
 // The kind a keyword names, or none.
-const RuleKindSpec* KindOfKeyword(std::string_view keyword);
+const KindDescriptor* KindOfKeyword(std::string_view keyword);
 
 }  // namespace spindle

@@ -6,11 +6,11 @@
 namespace spindle {
 
 std::string RuleSentence(const RuleDef& rule, const FormatSettings& settings) {
-    return KindSpec(rule.Kind).Sentence(rule, settings);
+    return DescriptorOf(rule.Kind).Sentence(rule, settings);
 }
 
 std::string RuleKindName(RuleKind kind) {
-    return tr(KindSpec(kind).Name);
+    return tr(DescriptorOf(kind).Name);
 }
 
 }  // namespace spindle

@@ -207,7 +207,7 @@ std::vector<std::string> IdleRules(const Station& station,
             continue;
         }
         for (const RuleDef& rule : rules) {
-            const RuleForm& form = KindSpec(rule.Kind).Form;
+            const RuleForm& form = DescriptorOf(rule.Kind).Form;
             if (form.TrackOrMatch && !rule.Track.empty() && !tracks.contains(rule.Track)) {
                 idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names a track no Category "
                                          "holds; it keeps nothing from playing."),

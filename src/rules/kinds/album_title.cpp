@@ -54,16 +54,16 @@ constexpr RuleForm MinutesForm() {
 
 }  // namespace
 
-constinit const RuleKindSpec kAlbum{RuleKind::Album, "album",       N_("Album separation"),
-                                    MinutesForm(),   ThreeHours,    ReadMinutes,
-                                    WriteMinutes,    AlbumSentence, LimitMinutes,
-                                    MinutesLookBack, SameWithin,    InMinutes,
-                                    nullptr};
+constinit const KindDescriptor kAlbum{RuleKind::Album, "album",       N_("Album separation"),
+                                      MinutesForm(),   ThreeHours,    ReadMinutes,
+                                      WriteMinutes,    AlbumSentence, LimitMinutes,
+                                      MinutesLookBack, SameWithin,    InMinutes,
+                                      nullptr};
 
-constinit const RuleKindSpec kTitle{RuleKind::Title, "title",       N_("Title separation"),
-                                    MinutesForm(),   ThreeHours,    ReadMinutes,
-                                    WriteMinutes,    TitleSentence, LimitMinutes,
-                                    MinutesLookBack, SameWithin,    InMinutes,
-                                    nullptr};
+constinit const KindDescriptor kTitle{RuleKind::Title, "title",       N_("Title separation"),
+                                      MinutesForm(),   ThreeHours,    ReadMinutes,
+                                      WriteMinutes,    TitleSentence, LimitMinutes,
+                                      MinutesLookBack, SameWithin,    InMinutes,
+                                      nullptr};
 
 }  // namespace spindle::kinds

@@ -108,7 +108,7 @@ RuleDef Fresh() {
 
 }  // namespace
 
-constinit const RuleKindSpec kCap{
+constinit const KindDescriptor kCap{
     RuleKind::Cap, "cap",        N_("Play cap"),  Form(), Fresh, Read,   Write,
     Sentence,      LimitMinutes, MinutesLookBack, Judge,  Unit,  nullptr};
 

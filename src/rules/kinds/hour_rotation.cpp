@@ -91,18 +91,18 @@ RuleDef Fresh() {
 
 }  // namespace
 
-constinit const RuleKindSpec kHourRotation{RuleKind::HourRotation,
-                                           "hour-rotation",
-                                           N_("Hour rotation"),
-                                           Form(),
-                                           Fresh,
-                                           Read,
-                                           Write,
-                                           Sentence,
-                                           Limit,
-                                           LookBack,
-                                           Judge,
-                                           InMinutes,
-                                           nullptr};
+constinit const KindDescriptor kHourRotation{RuleKind::HourRotation,
+                                             "hour-rotation",
+                                             N_("Hour rotation"),
+                                             Form(),
+                                             Fresh,
+                                             Read,
+                                             Write,
+                                             Sentence,
+                                             Limit,
+                                             LookBack,
+                                             Judge,
+                                             InMinutes,
+                                             nullptr};
 
 }  // namespace spindle::kinds

@@ -17,32 +17,32 @@ std::string ArtistSentence(const RuleDef&, const FormatSettings&) {
 
 }  // namespace
 
-constinit const RuleKindSpec kSong{RuleKind::Song,
-                                   "song",
-                                   N_("Song repeat interval"),
-                                   {},
-                                   Plain,
-                                   ReadNothing,
-                                   WriteNothing,
-                                   SongSentence,
-                                   NoLimit,
-                                   DayLookBack,
-                                   nullptr,
-                                   InMinutes,
-                                   nullptr};
-
-constinit const RuleKindSpec kArtist{RuleKind::Artist,
-                                     "artist",
-                                     N_("Artist repeat interval"),
+constinit const KindDescriptor kSong{RuleKind::Song,
+                                     "song",
+                                     N_("Song repeat interval"),
                                      {},
                                      Plain,
                                      ReadNothing,
                                      WriteNothing,
-                                     ArtistSentence,
+                                     SongSentence,
                                      NoLimit,
                                      DayLookBack,
                                      nullptr,
                                      InMinutes,
                                      nullptr};
+
+constinit const KindDescriptor kArtist{RuleKind::Artist,
+                                       "artist",
+                                       N_("Artist repeat interval"),
+                                       {},
+                                       Plain,
+                                       ReadNothing,
+                                       WriteNothing,
+                                       ArtistSentence,
+                                       NoLimit,
+                                       DayLookBack,
+                                       nullptr,
+                                       InMinutes,
+                                       nullptr};
 
 }  // namespace spindle::kinds

@@ -85,16 +85,16 @@ const KeyPlay* LatestWithin(const std::vector<KeyPlay>& plays, TDateTime slot, d
 
 // The descriptors, one a file, each made when the program is compiled: a rule read while
 // the program starts finds them complete.
-extern const RuleKindSpec kSong;
-extern const RuleKindSpec kArtist;
-extern const RuleKindSpec kAlbum;
-extern const RuleKindSpec kTitle;
-extern const RuleKindSpec kSeparation;
-extern const RuleKindSpec kRun;
-extern const RuleKindSpec kTransition;
-extern const RuleKindSpec kWindow;
-extern const RuleKindSpec kHourRotation;
-extern const RuleKindSpec kCap;
-extern const RuleKindSpec kQuota;
+extern const KindDescriptor kSong;
+extern const KindDescriptor kArtist;
+extern const KindDescriptor kAlbum;
+extern const KindDescriptor kTitle;
+extern const KindDescriptor kSeparation;
+extern const KindDescriptor kRun;
+extern const KindDescriptor kTransition;
+extern const KindDescriptor kWindow;
+extern const KindDescriptor kHourRotation;
+extern const KindDescriptor kCap;
+extern const KindDescriptor kQuota;
 
 }  // namespace spindle::kinds

@@ -114,7 +114,7 @@ RuleDef Fresh() {
 
 }  // namespace
 
-constinit const RuleKindSpec kQuota{
+constinit const KindDescriptor kQuota{
     RuleKind::Quota, "quota", N_("Content quota"), Form(), Fresh, Read,   Write,
     Sentence,        NoLimit, DayLookBack,         Judge,  Unit,  HourEnd};
 

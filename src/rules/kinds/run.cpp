@@ -57,7 +57,7 @@ RuleDef Fresh() {
 
 }  // namespace
 
-constinit const RuleKindSpec kRun{
+constinit const KindDescriptor kRun{
     RuleKind::Run, "run", N_("Attribute run"), Form(), Fresh,   Read,   Write,
     Sentence,      Limit, DayLookBack,         Judge,  InItems, nullptr};
 

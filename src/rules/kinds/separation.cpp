@@ -81,18 +81,18 @@ RuleDef Fresh() {
 
 }  // namespace
 
-constinit const RuleKindSpec kSeparation{RuleKind::Separation,
-                                         "separate",
-                                         N_("Attribute separation"),
-                                         Form(),
-                                         Fresh,
-                                         Read,
-                                         Write,
-                                         Sentence,
-                                         Limit,
-                                         MinutesLookBack,
-                                         Judge,
-                                         Unit,
-                                         nullptr};
+constinit const KindDescriptor kSeparation{RuleKind::Separation,
+                                           "separate",
+                                           N_("Attribute separation"),
+                                           Form(),
+                                           Fresh,
+                                           Read,
+                                           Write,
+                                           Sentence,
+                                           Limit,
+                                           MinutesLookBack,
+                                           Judge,
+                                           Unit,
+                                           nullptr};
 
 }  // namespace spindle::kinds

@@ -41,18 +41,18 @@ constexpr RuleForm Form() {
 
 }  // namespace
 
-constinit const RuleKindSpec kTransition{RuleKind::Transition,
-                                         "transition",
-                                         N_("Transition"),
-                                         Form(),
-                                         Plain,
-                                         Read,
-                                         Write,
-                                         Sentence,
-                                         NoLimit,
-                                         DayLookBack,
-                                         Judge,
-                                         InItems,
-                                         nullptr};
+constinit const KindDescriptor kTransition{RuleKind::Transition,
+                                           "transition",
+                                           N_("Transition"),
+                                           Form(),
+                                           Plain,
+                                           Read,
+                                           Write,
+                                           Sentence,
+                                           NoLimit,
+                                           DayLookBack,
+                                           Judge,
+                                           InItems,
+                                           nullptr};
 
 }  // namespace spindle::kinds

@@ -351,7 +351,7 @@ constexpr RuleForm Form() {
 
 }  // namespace
 
-constinit const RuleKindSpec kWindow{
+constinit const KindDescriptor kWindow{
     RuleKind::Window, "window", N_("Time window"), Form(), Plain,     Read,   Write,
     Sentence,         NoLimit,  DayLookBack,       Judge,  InMinutes, nullptr};
 
