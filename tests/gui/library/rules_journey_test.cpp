@@ -57,6 +57,7 @@ private slots:
             Find<QComboBox>(r, "share")->setCurrentIndex(1);
             Find<QSpinBox>(r, "count")->setValue(2);
             QVERIFY(Find<QLabel>(r, "sentence")->text().startsWith("At most 2 songs with"));
+            test::Screenshot(r, "rule-dialog-quota");
             kind->setCurrentIndex(kind->findText("Time window"));
             QVERIFY(!Find<QComboBox>(r, "bound")->isVisible());
             Find<QRadioButton>(r, "trackChoice")->click();
