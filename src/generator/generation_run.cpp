@@ -123,6 +123,9 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
                             problem));
         return false;
     }
+    if (!TellUnreachedFolders()) {
+        return false;
+    }
     if (!log.Open(facts_.PlaylistLogName, report_)) {
         return false;
     }
@@ -218,6 +221,48 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
         return false;
     }
     return log.Close(report_);
+}
+
+bool GenerationRun::TellUnreachedFolders() {
+    std::vector<std::string> lines;
+    auto tell = [&](const TCustomDetails& group, const std::string& text) {
+        if (!group.Unreached.empty()) {
+            std::string entries;
+            for (const std::string& entry : group.Unreached) {
+                entries += (entries.empty() ? "\"" : ", \"") + entry + "\"";
+            }
+            lines.push_back(
+                Format(text, group.Name, entries, static_cast<long long>(group.Absent.size())));
+        }
+    };
+    for (const auto& c : station_.Categories) {
+        tell(*c, tr("Category \"%0:s\": %1:s not found when its files were loaded; %2:d of its "
+                    "tracks are left out of this run."));
+    }
+    for (const auto& g : station_.SpotGroups) {
+        tell(*g, tr("Spot Group \"%0:s\": %1:s not found when its files were loaded; %2:d of "
+                    "its spots are left out of this run."));
+    }
+    if (lines.empty()) {
+        return true;
+    }
+    for (const std::string& line : lines) {
+        report_.Problem(line);
+    }
+    if (report_.Unattended()) {
+        return true;  // the run goes on; its exit status says there is something to see
+    }
+    std::string question;
+    for (const std::string& line : lines) {
+        question += line + "\n";
+    }
+    question += std::string("\n") + tr("A share that is not mounted or a renamed folder leaves "
+                                       "them out. Create the playlist without them?");
+    if (report_.Op().Show(MessageKind::Warning, question, Buttons::YesNo) == Answer::Yes) {
+        return true;
+    }
+    report_.SetStatus(RunStatus::StopAsked);
+    return false;
 }
 
 void GenerationRun::ReportRelaxedRules() {

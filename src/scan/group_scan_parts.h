@@ -55,6 +55,7 @@ public:
         }
     }
     bool Holds(std::string_view path) const;
+    bool Empty() const { return roots_.empty(); }
 
 private:
     std::vector<std::string> roots_;

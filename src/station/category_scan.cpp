@@ -74,6 +74,8 @@ void Station::CategoryScan::Run() {
         progress->SetCount(0);
     }
     category_.Files.clear();
+    category_.Absent.clear();
+    category_.Unreached.clear();
     std::error_code ec;
     const bool readSaved = !ignoreSaved_ &&
                            IsTrackListName(category_.ListName(), category_.Kind()) &&
@@ -97,10 +99,12 @@ void Station::CategoryScan::ListFolders(bool readSaved) {
     walk.Missing = [&](const std::string& entry) {
         missing_.push_back(entry);
         unreachable_.Add(entry);
+        category_.Unreached.push_back(entry);
     };
     walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
         unreadable_.emplace_back(folder, reason);
         unreachable_.Add(folder);
+        category_.Unreached.push_back(folder);
     };
     walk.Offer = [&](const std::string& folder, const std::string& name) {
         if (folders_.empty() || folders_.back() != folder) {
@@ -134,7 +138,21 @@ void Station::CategoryScan::EnterSaved() {
     std::vector<SavedTrack> saved = s_.ReadSavedTracks(category_, [&](const std::string& path) {
         return listed_.count(path) != 0 || unreachable_.Holds(path) || IsExistingFile(path);
     });
+    // A track of a folder the scan could not reach keeps its place in the saved list,
+    // but it is not offered to the run while its file is not there to play.
+    std::vector<SavedTrack> absent;
+    if (!unreachable_.Empty()) {
+        std::erase_if(saved, [&](SavedTrack& t) {
+            if (listed_.count(t.FileName) != 0 || !unreachable_.Holds(t.FileName) ||
+                IsExistingFile(t.FileName)) {
+                return false;
+            }
+            absent.push_back(std::move(t));
+            return true;
+        });
+    }
     s_.EnterSavedTracks(category_, saved, !artistsFromTags_);
+    s_.EnterSavedTracks(absent, !artistsFromTags_, category_.Absent);
 }
 
 void Station::CategoryScan::ReportFolders() const {

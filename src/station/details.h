@@ -33,6 +33,11 @@ public:
     std::uint8_t GroupType = 0;
     std::uint16_t AverageTime = 0;  // seconds: the total for a Block group, else the mean
     std::vector<FileRec> Files;     // in play order
+    // Saved tracks of a folder the last scan could not reach (a share not mounted, a
+    // folder renamed): kept with their history and saved back, never scheduled.
+    std::vector<FileRec> Absent;
+    // The entries of Folders that scan found missing or could not read.
+    std::vector<std::string> Unreached;
     // The name the saved definitions give the group, empty before its first save. Its
     // track list bears that name until a save of the definitions carries it to Name.
     std::string SavedName;

@@ -33,10 +33,10 @@ std::vector<SavedTrack> Station::ReadSavedTracks(
         });
 }
 
-void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved,
-                               bool artists) {
+void Station::EnterSavedTracks(std::vector<SavedTrack>& saved, bool artists,
+                               std::vector<FileRec>& into) {
     const NameRules names = Names();
-    group.Files.reserve(saved.size());
+    into.reserve(into.size() + saved.size());
     for (SavedTrack& t : saved) {
         FileRec f;
         f.FileName = std::move(t.FileName);
@@ -44,11 +44,11 @@ void Station::EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& s
         f.LastUsed = t.LastUsed;
         f.SavedLastUsed = t.LastUsed;
         f.FileDate = t.FileDate;
-        f.Index = static_cast<std::int32_t>(group.Files.size());
+        f.Index = static_cast<std::int32_t>(into.size());
         if (artists) {
             Artists.NoteTrack(f.FileName, f.LastUsed, names);
         }
-        group.Files.push_back(std::move(f));
+        into.push_back(std::move(f));
     }
 }
 
@@ -117,6 +117,8 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
 
 void Station::SpotScan::Run() {
     group_.Files.clear();
+    group_.Absent.clear();
+    group_.Unreached.clear();
     // Only files the scan finds are taken in, so every saved line is read: the saved
     // values of an unreachable folder's files are kept from here.
     saved_ = s_.ReadSavedTracks(group_, {});
@@ -140,12 +142,14 @@ void Station::SpotScan::Walk() {
                 Format(tr("File or Folder \"%0:s\" does not exist in Spot Group \"%1:s\"."), entry,
                        group_.Name));
         }
+        group_.Unreached.push_back(entry);
         KeepSaved(entry);
     };
     walk.Unreadable = [&](const std::string& folder, const std::string& reason) {
         s_.ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
                                        "saved tracks are kept as they were."),
                                     folder, group_.Name, reason));
+        group_.Unreached.push_back(folder);
         KeepSaved(folder);
     };
     walk.Offer = [&](const std::string& offeredFolder, const std::string& offeredName) {
@@ -171,8 +175,11 @@ void Station::SpotScan::TakeIn() {
             continue;
         }
         FileRec f = Entered(c);
-        f.Index = static_cast<std::int32_t>(group_.Files.size());
-        group_.Files.push_back(std::move(f));
+        // Kept for its history, but not offered to the run while its file is away.
+        std::vector<FileRec>& into =
+            c.Kept && !IsExistingFile(f.FileName) ? group_.Absent : group_.Files;
+        f.Index = static_cast<std::int32_t>(into.size());
+        into.push_back(std::move(f));
         counter_.Count();
     }
     collected_.clear();
@@ -227,9 +234,11 @@ void Station::ReloadFiles(TCustomDetails& group) {
     // What is known of the tracks now may be newer than their saved list (a run or a
     // correction not saved yet): it stays with every file the scan still finds.
     std::unordered_map<std::string, FileRec> known;
-    known.reserve(group.Files.size());
-    for (FileRec& f : group.Files) {
-        known.emplace(f.FileName, std::move(f));
+    known.reserve(group.Files.size() + group.Absent.size());
+    for (auto* files : {&group.Files, &group.Absent}) {
+        for (FileRec& f : *files) {
+            known.emplace(f.FileName, std::move(f));
+        }
     }
     if (group.Kind() == GroupKind::Category) {
         LoadCategoryFiles(static_cast<TCategoryDetails&>(group), false);
@@ -237,15 +246,17 @@ void Station::ReloadFiles(TCustomDetails& group) {
         LoadSpotFiles(static_cast<TSpotDetails&>(group));
     }
     tagCache_.EndScan();
-    for (FileRec& f : group.Files) {
-        const auto before = known.find(f.FileName);
-        if (before == known.end()) {
-            continue;
-        }
-        f.LastUsed = before->second.LastUsed;
-        f.SavedLastUsed = before->second.SavedLastUsed;
-        if (before->second.Duration != 0) {
-            f.Duration = before->second.Duration;
+    for (auto* files : {&group.Files, &group.Absent}) {
+        for (FileRec& f : *files) {
+            const auto before = known.find(f.FileName);
+            if (before == known.end()) {
+                continue;
+            }
+            f.LastUsed = before->second.LastUsed;
+            f.SavedLastUsed = before->second.SavedLastUsed;
+            if (before->second.Duration != 0) {
+                f.Duration = before->second.Duration;
+            }
         }
     }
 }

@@ -323,13 +323,16 @@ bool Station::SaveTrackList(TCustomDetails& group) {
         return false;
     }
     const std::filesystem::path file = dataFolder_ / fileName;
-    if (!ReplaceFile(file, TrackListText(group.Files, settings_))) {
+    if (!ReplaceFile(
+            file, TrackListText(group.Files, settings_) + TrackListText(group.Absent, settings_))) {
         op_->Show(MessageKind::Error, Format(tr("Unable to create \"%0:s\""), file.string()),
                   Buttons::Ok);
         return false;
     }
-    for (FileRec& f : group.Files) {
-        f.SavedLastUsed = f.LastUsed;
+    for (auto* files : {&group.Files, &group.Absent}) {
+        for (FileRec& f : *files) {
+            f.SavedLastUsed = f.LastUsed;
+        }
     }
     if (group.Kind() == GroupKind::SpotGroup) {
         auto& spots = static_cast<TSpotDetails&>(group);

@@ -239,6 +239,7 @@ void Station::RevertLastUsed(bool reset) {
     };
     for (auto& c : Categories) {
         revert(c->Files);
+        revert(c->Absent);
     }
     for (auto& s : SpotGroups) {
         if (reset) {
@@ -246,6 +247,7 @@ void Station::RevertLastUsed(bool reset) {
         }
         s->NextItem = s->SavedNextItem;
         revert(s->Files);
+        revert(s->Absent);
     }
     Artists.ForEach([reset](ArtistRec& a) {
         if (reset) {

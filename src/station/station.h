@@ -170,7 +170,10 @@ private:
     // for which `keep` says yes (all of them without a `keep`).
     std::vector<SavedTrack> ReadSavedTracks(
         const TCustomDetails& group, const std::function<bool(const std::string&)>& keep) const;
-    void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists);
+    void EnterSavedTracks(TCustomDetails& group, std::vector<SavedTrack>& saved, bool artists) {
+        EnterSavedTracks(saved, artists, group.Files);
+    }
+    void EnterSavedTracks(std::vector<SavedTrack>& saved, bool artists, std::vector<FileRec>& into);
     // One Category's load (category_scan.cpp).
     class CategoryScan;
     // One Spot Group's load (group_scan.cpp).

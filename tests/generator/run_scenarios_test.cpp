@@ -330,6 +330,52 @@ TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
         1);
 }
 
+// A Category whose folder went away (a share not mounted) keeps its history, but none of
+// its files reaches the log; the operator is asked first, and unattended it is a problem.
+TEST_F(RunTest, AFolderThatWentAwayIsNeverScheduled) {
+    const std::string gone = b.MusicFolder("Gone", {"G1 - One", "G2 - Two", "G3 - Three"}, 200);
+    b.AddCategory("Gone", {gone});
+    Station& first = Plan({MakeCategoryItem("Gone"), MakeCategoryItem("Hits")}, 2);
+    ASSERT_TRUE(Generate(first, unattended).Ok);
+    ASSERT_TRUE(first.SaveAll(true));
+    std::filesystem::rename(gone, dir.Path() / "unmounted");
+    Station s(b.DataFolder(), op, FormatSettings::English());
+    s.LoadAll();
+    op.Messages.clear();
+    test::RunFrom(s.Opt, kMonday + 1, 0, 2);
+    s.FixedSeed = 3;
+    const std::string said = "Category \"Gone\": \"" + gone +
+                             "\" not found when its files were loaded; 3 of its "
+                             "tracks are left out of this run.";
+    op.QueueAnswer(Answer::No);
+    const RunResult refused = Generate(s, op);
+    EXPECT_FALSE(refused.Ok);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_EQ(op.Messages[0].Offered, Buttons::YesNo);
+    EXPECT_EQ(op.Messages[0].Text.rfind(said + "\n\n", 0), 0u) << op.Messages[0].Text;
+    EXPECT_EQ(refused.Lines.back(), "Playlist Creation Aborted.");
+
+    op.QueueAnswer(Answer::Yes);
+    const RunResult r = Generate(s, op);
+    ASSERT_TRUE(r.Ok);
+    EXPECT_TRUE(r.HasLine(said));
+    EXPECT_GT(r.Problems, 0);
+    EXPECT_EQ(r.ItemTexts(kItemTrack).size(), 2u);  // the Hits slots only
+    for (const std::string& track : r.ItemTexts(kItemTrack)) {
+        EXPECT_EQ(track.find(gone), std::string::npos) << track;
+    }
+    // The share comes back with its last uses.
+    ASSERT_TRUE(s.SaveAll(true));
+    std::filesystem::rename(dir.Path() / "unmounted", gone);
+    Station back(b.DataFolder(), op, FormatSettings::English());
+    back.LoadAll();
+    const std::vector<FileRec>& files = back.FindCategory("Gone")->Files;
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                            [](const FileRec& f) { return f.LastUsed > kMonday; }),
+              2);
+}
+
 TEST_F(RunTest, IntrosComeBeforeTheirSongAndOutrosAfterIt) {
     const std::string intros = b.SpotFolder("Intros", {"Artist3 - Song3", "Artist5"}, 8);
     b.AddSpotGroup("Intros", {intros}, kSpotSongIntro);

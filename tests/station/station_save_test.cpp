@@ -140,7 +140,8 @@ TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
     EXPECT_EQ(reloaded(), "Blues 46370.500000");
 }
 
-// A share that is not mounted must not cost the station its play history.
+// A share that is not mounted must not cost the station its play history, nor put its
+// files on the air: they are kept apart from the tracks a run may take.
 TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
     const std::string jazz = Read("Jazz.dat");
     const std::string ids = Read("{IDs}.dat");
@@ -149,10 +150,15 @@ TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
     op.Messages.clear();
     Load();
     const TCategoryDetails& c = *station->Categories[0];
-    ASSERT_EQ(c.Files.size(), 2u);
-    EXPECT_EQ(c.Files[0].LastUsed, 46360.25);
-    ASSERT_EQ(station->SpotGroups[0]->Files.size(), 1u);
-    EXPECT_EQ(station->SpotGroups[0]->Files[0].Duration, 12);
+    EXPECT_TRUE(c.Files.empty());
+    ASSERT_EQ(c.Absent.size(), 2u);
+    EXPECT_EQ(c.Absent[0].LastUsed, 46360.25);
+    EXPECT_EQ(c.Unreached, std::vector<std::string>{(dir.Path() / "music/Jazz").string()});
+    const TSpotDetails& spots = *station->SpotGroups[0];
+    EXPECT_TRUE(spots.Files.empty());
+    ASSERT_EQ(spots.Absent.size(), 1u);
+    EXPECT_EQ(spots.Absent[0].Duration, 12);
+    EXPECT_EQ(spots.Unreached.size(), 1u);
     ASSERT_EQ(op.Messages.size(), 2u);  // each folder told once
     station->Changed = ChangedFlags{false, false, false, false, false, true, false};
     ASSERT_TRUE(station->SaveAll());
