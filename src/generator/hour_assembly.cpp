@@ -6,6 +6,7 @@
 
 #include "base/float_text.h"
 #include "base/format.h"
+#include "base/format_datetime.h"
 #include "base/paths.h"
 #include "base/text_case.h"
 #include "base/translate.h"
@@ -62,6 +63,9 @@ std::uint16_t LeadingSeconds(const std::string& text) {
 
 void HourAssembler::WriteItem(int type, double time, const std::string& text,
                               std::uint16_t duration, const std::string& owner) {
+    if (type != kItemHourMarker && type != kItemBreakNote && type != kItemContinuation) {
+        ++playedInHour_;
+    }
     log_.Item(type, state_.ItemCounter, time, text, duration, owner);
 }
 
@@ -384,6 +388,7 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     state_.Elapsed = 0.0f;
     pendingIntro_ = nullptr;
     previousTrack_.clear();
+    playedInHour_ = 0;
     selector_.SetHour(hourStart, {});
 
     if (settings_.IncludeHM) {
@@ -514,6 +519,21 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
         report_.AddLine(Format(tr("Hour %0:s cannot be topped up. Rotation \"%1:s\" does not "
                                   "contain any Category items."),
                                std::to_string(hourOfDay) + ":00", rotation.Name));
+    }
+    if (playedInHour_ == 0 && !RunStopped()) {
+        // Dead air: asked about as a selection error is, and a problem unattended.
+        const std::string& entry = schedule.Hours[static_cast<std::size_t>(hourOfDay)].Text;
+        const std::string when = FormatDateTime("dddd t", hourStart, station_.Settings());
+        report_.Message(
+            entry.find(kDefaultRotationPlaceholder) != std::string::npos
+                ? Format(tr("Nothing plays in the hour of %0:s: Schedule \"%1:s\" plays the "
+                            "Default Rotation there, \"%2:s\", which gave no item that goes on "
+                            "the air."),
+                         when, schedule.Name, rotation.Name)
+                : Format(tr("Nothing plays in the hour of %0:s: Rotation \"%1:s\" of Schedule "
+                            "\"%2:s\" gave no item that goes on the air."),
+                         when, rotation.Name, schedule.Name),
+            false);
     }
     return !RunStopped();
 }

@@ -375,19 +375,25 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
     if (report_.Unattended() || state_.Warning == WarningAnswer::YesToAll) {
         return true;
     }
-    // The song interval is the usual cause; another rule is named when it blocked more
-    // than half the draws a selection may make.
-    const auto usual = std::find_if(rules.begin(), rules.end(),
-                                    [](const RepeatRule* r) { return r->UsualCause(); });
-    const RepeatRule* hinted = usual != rules.end() ? *usual : rules.front();
-    for (std::size_t k = 0; k < rules.size(); ++k) {
-        if (rules[k] != hinted && draw.Blocked[k] > static_cast<long>(draw.Attempts / 2)) {
-            hinted = rules[k];
+    // The hint names each rule the pick that would play breaks, as the relaxed-rule
+    // report will: those are the rules the operator may loosen.
+    std::string hints;
+    if (draw.Relaxed) {
+        for (std::size_t k = 0; k < rules.size(); ++k) {
+            const RuleVerdict& v = draw.RelaxedVerdicts[k];
+            if (v.Broken && !v.Unchecked) {
+                hints += (hints.empty() ? "" : "\n") + rules[k]->Hint();
+            }
         }
     }
-    const std::string text =
-        line + "\r" + tr("Cannot select a file due to Repeat Interval constraints.") + "\r\r" +
-        hinted->Hint() + "\r\r" + tr("Do you wish to Ignore the warning?");
+    if (hints.empty()) {
+        const auto usual = std::find_if(rules.begin(), rules.end(),
+                                        [](const RepeatRule* r) { return r->UsualCause(); });
+        hints = (usual != rules.end() ? *usual : rules.front())->Hint();
+    }
+    const std::string text = line + "\n" +
+                             tr("Cannot select a file due to Repeat Interval constraints.") +
+                             "\n\n" + hints + "\n\n" + tr("Do you wish to Ignore the warning?");
     const Answer answer = report_.Op().Show(MessageKind::Warning, text, Buttons::YesCancelYesToAll);
     state_.Warning = answer == Answer::Yes        ? WarningAnswer::Yes
                      : answer == Answer::YesToAll ? WarningAnswer::YesToAll

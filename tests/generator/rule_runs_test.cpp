@@ -58,6 +58,15 @@ TEST_F(RuleRunTest, WhenEveryTrackBreaksARuleTheLeastImportantOneGives) {
     const std::string notB = "window track \"" + Track("B - Two") + "\" hours 06:00-07:00";
     SetRules({notA, notB});
     EXPECT_EQ(Played(), Track("B - Two"));
+    // Asked, the hint names the rule the pick breaks; each rule blocked half the draws.
+    test::ScriptedOperator op;
+    op.QueueAnswer(Answer::Yes);
+    ASSERT_TRUE(test::Generate(b.Get(), op).Ok);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_NE(op.Messages[0].Text.find("Hint: The rule \"" + notB + "\" may be too strict"),
+              std::string::npos)
+        << op.Messages[0].Text;
+    EXPECT_EQ(op.Messages[0].Text.find("Hint:"), op.Messages[0].Text.rfind("Hint:"));
     const std::string csv =
         ReadTextFile(b.Get().Opt.LogFolderPath() + "Relaxed-" + b.Get().Opt.LogBaseName + ".csv")
             .value_or("");

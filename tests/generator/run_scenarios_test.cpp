@@ -317,13 +317,27 @@ TEST_F(RunTest, ZeroHoursThenARotationWithoutCategoriesCannotBeToppedUp) {
     EXPECT_TRUE(r.HasLine("Time Checking: 0 tracks dropped, 0 tracks added."));
 }
 
+// An hour with nothing to play is dead air: the operator is asked as for a selection
+// error (Cancel stops the run), and the line names where the Rotation came from.
 TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
     b.AddCategory("Empty", {});
-    const RunResult r = Generate(
-        Plan({MakeCategoryItem("Empty"), MakeCategoryItem("Nowhere"), MakeBreakNoteItem("n")}, 2),
-        op);
+    Station& s =
+        Plan({MakeCategoryItem("Empty"), MakeCategoryItem("Nowhere"), MakeBreakNoteItem("n")}, 2);
+    s.Schedules[0]->Hours[1].Text = ScheduleEntryText(1, 0, kDefaultRotationPlaceholder);
+    const RunResult r = Generate(s, op);
     EXPECT_TRUE(r.Ok);
     EXPECT_TRUE(r.ItemsOfType(kItemTrack).empty());
+    ASSERT_EQ(op.Messages.size(), 2u);
+    EXPECT_EQ(op.Messages[0].Text,
+              "Nothing plays in the hour of Monday 12:00 AM: Rotation \"A\" of Schedule \"All\" "
+              "gave no item that goes on the air.");
+    EXPECT_EQ(op.Messages[1].Text,
+              "Nothing plays in the hour of Monday 1:00 AM: Schedule \"All\" plays the Default "
+              "Rotation there, \"A\", which gave no item that goes on the air.");
+    EXPECT_EQ(op.Messages[1].Offered, Buttons::OkCancel);
+    op.QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(Generate(s, op).Ok);
+    EXPECT_TRUE(Generate(s, unattended).HasLineStartingWith("Nothing plays in the hour of"));
     EXPECT_EQ(
         std::count_if(r.Lines.begin(), r.Lines.end(),
                       [](const std::string& l) { return l.find("Nowhere") != std::string::npos; }),

@@ -413,7 +413,7 @@ void AdvancedOptionsPage::ExtensionsLeft() {
     if (station_.Op().Show(
             MessageKind::Confirmation,
             spindle::tr("File extensions have changed.  Do you wish to reload all files?"),
-            Buttons::OkCancel) == Answer::Ok) {
+            Buttons::YesNo) == Answer::Yes) {
         emit ReloadAllAsked();
     }
 }

@@ -58,7 +58,12 @@ Answer AnswerOf(int button) {
 }  // namespace
 
 Answer GuiOperator::Show(MessageKind kind, std::string_view text, Buttons buttons) {
-    QMessageBox box(IconOf(kind), QStringLiteral("Spindle"), Q(text), ButtonsOf(buttons), parent_);
+    // Texts written for files end their lines with CR LF; a box, and a screen reader
+    // reading it, wants plain line feeds.
+    QString shown = Q(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(IconOf(kind), QStringLiteral("Spindle"), shown, ButtonsOf(buttons), parent_);
     return AnswerOf(box.exec());
 }
 

@@ -113,10 +113,11 @@ private slots:
         optionPages->setCurrentIndex(3);
         Find<QListWidget>(window, "extensions")->setFocus();
         Find<QListWidget>(window, "extensions")->item(0)->setCheckState(Qt::Unchecked);
-        f.op.QueueAnswer(Answer::Cancel);
+        f.op.QueueAnswer(Answer::No);
         Find<QLineEdit>(window, "artistDelim")->setFocus();
         QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
                  QString("File extensions have changed.  Do you wish to reload all files?"));
+        QVERIFY(f.op.Messages.back().Offered == Buttons::YesNo);
         const char* shots[] = {"run", "playlists", "html", "advanced", "related-artists"};
         for (int i = 0; i < optionPages->count(); ++i) {
             optionPages->setCurrentIndex(i);
