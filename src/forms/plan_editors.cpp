@@ -176,6 +176,67 @@ TRotationDetails& ApplyRotation(Station& station, TRotationDetails* existing,
     return *r;
 }
 
+Verdict CheckRotationDefault(const Station& station, const TRotationDetails* existing,
+                             const TRotationDetails& edited) {
+    if (existing == nullptr || edited.Default || station.DefaultRotation != existing ||
+        station.Rotations.size() < 2) {
+        return {};
+    }
+    return {Format(tr("\"%0:s\" is the Default Rotation, which every \"%1:s\" hour of every "
+                      "Schedule plays. To make another Rotation the Default, tick Default in "
+                      "that Rotation's editor."),
+                   existing->Name, kDefaultRotationPlaceholder),
+            "Default"};
+}
+
+bool RotationPlays(const std::vector<RotationItem>& items) {
+    return std::any_of(items.begin(), items.end(), [](const RotationItem& item) {
+        const RotationItemKind kind = ClassifyRotationItem(item.Text);
+        return kind != RotationItemKind::BreakNote && kind != RotationItemKind::TimedBreakNote;
+    });
+}
+
+std::string SilentRotationWarning(const TRotationDetails& edited) {
+    if (RotationPlays(edited.Items)) {
+        return {};
+    }
+    return Format(tr("Rotation \"%0:s\" has no item that goes on the air (a Category, a Spot "
+                     "Group or a Voice Track): every hour that plays it will be silent.\n\nKeep "
+                     "it as it is?"),
+                  edited.Name);
+}
+
+std::string SilentScheduleWarning(const Station& station, const TScheduleDetails& edited) {
+    std::string hours;
+    std::vector<std::string> rotations;
+    for (std::size_t h = 0; h < edited.Hours.size(); ++h) {
+        const ScheduleHour& hour = edited.Hours[h];
+        const TRotationDetails* rotation =
+            hour.Text.find(kDefaultRotationPlaceholder) != std::string::npos
+                ? station.DefaultRotation
+                : hour.Object;
+        if (rotation == nullptr || RotationPlays(rotation->Items)) {
+            continue;
+        }
+        char label[8];
+        std::snprintf(label, sizeof label, "%02d:00", static_cast<int>(h));
+        hours += (hours.empty() ? "" : ", ") + std::string(label);
+        if (std::find(rotations.begin(), rotations.end(), rotation->Name) == rotations.end()) {
+            rotations.push_back(rotation->Name);
+        }
+    }
+    if (hours.empty()) {
+        return {};
+    }
+    std::string names;
+    for (const std::string& name : rotations) {
+        names += (names.empty() ? "\"" : ", \"") + name + "\"";
+    }
+    return Format(tr("In Schedule \"%0:s\" the hours %1:s play %2:s, with no item that goes on "
+                     "the air: those hours will be silent.\n\nKeep it as it is?"),
+                  edited.Name, hours, names);
+}
+
 void AttachRotation(ScheduleHour& hour, TRotationDetails* rotation) {
     hour.Text = hour.Text.substr(0, std::min<std::size_t>(6, hour.Text.size())) +
                 (rotation != nullptr ? rotation->Name : std::string(kDefaultRotationPlaceholder));

@@ -58,6 +58,16 @@ Verdict CheckNewPlanName(const Station& station, ListKind kind, const std::strin
 TRotationDetails& ApplyRotation(Station& station, TRotationDetails* existing,
                                 const TRotationDetails& edited);
 
+// OK of the Rotation editor, in turn:
+// - unticking Default on the Default Rotation is refused with the way to move the part
+//   (tick Default on the Rotation that is to take it), never moved in silence;
+// - a Rotation with no item that goes on the air (only Break Notes, or nothing) gives a
+//   warning for the operator to confirm: every hour that plays it would be silent.
+Verdict CheckRotationDefault(const Station& station, const TRotationDetails* existing,
+                             const TRotationDetails& edited);
+bool RotationPlays(const std::vector<RotationItem>& items);
+std::string SilentRotationWarning(const TRotationDetails& edited);
+
 // ---- Schedules ----
 
 // Attaches a Rotation (nullptr: the Default Rotation's placeholder) to an hour entry.
@@ -83,6 +93,10 @@ TimedSpot MakeTimedSpot(const Station& station, const std::string& time, const s
 std::vector<TimedSpot> PasteTimedSpots(const Station& station,
                                        const std::vector<std::string>& copied,
                                        std::vector<std::string>& missing);
+
+// OK of the Schedule editor: a warning for the operator to confirm when some of its hours
+// play a Rotation with no item that goes on the air; empty when every hour plays.
+std::string SilentScheduleWarning(const Station& station, const TScheduleDetails& edited);
 
 // Writes an edited Schedule back, or adds a new one.
 TScheduleDetails& ApplySchedule(Station& station, TScheduleDetails* existing,

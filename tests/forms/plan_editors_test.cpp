@@ -84,10 +84,50 @@ TEST_F(PlanEditors, NamesAndTheDefaultRotation) {
     EXPECT_EQ(station.DefaultRotation, &night);
     EXPECT_FALSE(morning.Default);
     edited.Default = false;
-    ApplyRotation(station, &night, edited);  // unticked: the other takes over
+    // Unticked on the Default Rotation: refused with the way to move the part, which
+    // ticking Default on the other Rotation does.
+    EXPECT_EQ(CheckRotationDefault(station, &night, edited).Message,
+              "\"Night\" is the Default Rotation, which every \"...DEFAULT...\" hour of every "
+              "Schedule plays. To make another Rotation the Default, tick Default in that "
+              "Rotation's editor.");
+    EXPECT_TRUE(CheckRotationDefault(station, &morning, edited).Ok());
+    EXPECT_TRUE(CheckRotationDefault(station, nullptr, edited).Ok());
+    ApplyRotation(station, &night, edited);  // what the refusal keeps from happening
     EXPECT_EQ(station.DefaultRotation, &morning);
     EXPECT_TRUE(morning.Default);
     EXPECT_FALSE(night.Default);
+}
+
+// Nothing on the air: a Rotation of Break Notes alone, and the Schedule hours that play
+// it, directly or as the Default Rotation, are warned about at OK.
+TEST_F(PlanEditors, SilentRotationsAndTheHoursThatPlayThem) {
+    TRotationDetails edited;
+    edited.Name = "Notes";
+    edited.Items = {{MakeBreakNoteItem("News", 15)}, {MakeBreakNoteItem("Weather")}};
+    TRotationDetails& notes = ApplyRotation(station, nullptr, edited);  // the Default
+    EXPECT_EQ(SilentRotationWarning(edited),
+              "Rotation \"Notes\" has no item that goes on the air (a Category, a Spot Group or "
+              "a Voice Track): every hour that plays it will be silent.\n\nKeep it as it is?");
+    for (const std::string& plays :
+         {MakeCategoryItem("Hits"), MakeSpotGroupItem("Sponsors"), VoiceTrackItemFor("30")}) {
+        TRotationDetails playing = edited;
+        playing.Items.push_back({plays});
+        EXPECT_TRUE(SilentRotationWarning(playing).empty()) << plays;
+    }
+    edited.Name = "Music";
+    edited.Items = {{MakeCategoryItem("Hits"), station.Categories[0].get()}};
+    TRotationDetails& music = ApplyRotation(station, nullptr, edited);
+    TScheduleDetails day;
+    day.Name = "Day";
+    for (ScheduleHour& hour : day.Hours) {
+        AttachRotation(hour, &music);
+    }
+    EXPECT_TRUE(SilentScheduleWarning(station, day).empty());
+    AttachRotation(day.Hours[2], &notes);
+    AttachRotation(day.Hours[13], nullptr);  // the Default Rotation: "Notes"
+    EXPECT_EQ(SilentScheduleWarning(station, day),
+              "In Schedule \"Day\" the hours 02:00, 13:00 play \"Notes\", with no item that "
+              "goes on the air: those hours will be silent.\n\nKeep it as it is?");
 }
 
 TEST_F(PlanEditors, TimedSpotsTimesAndPaste) {

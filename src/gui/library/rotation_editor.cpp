@@ -274,6 +274,17 @@ void RotationEditor::accept() {
     if (NameRefused(station_, ListKind::Rotations, existing_ == nullptr, ui_->name)) {
         return;
     }
+    if (const Verdict v = CheckRotationDefault(station_, existing_, edited_); !v.Ok()) {
+        station_.Op().Show(MessageKind::Warning, v.Message, Buttons::Ok);
+        ui_->cbDefault->setChecked(true);
+        ui_->cbDefault->setFocus();
+        return;
+    }
+    if (const std::string warning = SilentRotationWarning(edited_);
+        !warning.empty() &&
+        station_.Op().Show(MessageKind::Warning, warning, Buttons::YesNo) != Answer::Yes) {
+        return;
+    }
     result_ = &ApplyRotation(station_, existing_, edited_);
     QDialog::accept();
 }

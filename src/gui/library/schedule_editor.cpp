@@ -291,6 +291,11 @@ void ScheduleEditor::accept() {
     if (NameRefused(station_, ListKind::Schedules, existing_ == nullptr, ui_->name)) {
         return;
     }
+    if (const std::string warning = SilentScheduleWarning(station_, edited_);
+        !warning.empty() &&
+        station_.Op().Show(MessageKind::Warning, warning, Buttons::YesNo) != Answer::Yes) {
+        return;
+    }
     result_ = &ApplySchedule(station_, existing_, edited_);
     QDialog::accept();
 }

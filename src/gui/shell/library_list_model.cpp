@@ -58,7 +58,7 @@ int LibraryListModel::columnCount(const QModelIndex& parent) const {
         case ListKind::SpotGroups:
             return 3;
         case ListKind::Rotations:
-            return 2;
+            return 3;
         case ListKind::Schedules:
             return 2 + 7;
     }
@@ -71,7 +71,7 @@ QVariant LibraryListModel::headerData(int section, Qt::Orientation orientation, 
     }
     static const char* const kCategories[] = {N_("Category Name"), N_("Folder(s)"), N_("Files")};
     static const char* const kSpots[] = {N_("Spot Group"), N_("Folder(s)"), N_("Files")};
-    static const char* const kRotations[] = {N_("Rotation Name"), N_("Notes")};
+    static const char* const kRotations[] = {N_("Rotation Name"), N_("Notes"), N_("Default")};
     static const char* const kSchedules[] = {N_("Schedule Name"), N_("Notes")};
     switch (kind_) {
         case ListKind::Categories:
@@ -116,6 +116,10 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const {
         }
         case ListKind::Rotations: {
             const TRotationDetails& r = *station_.Rotations[row];
+            if (column == 2) {
+                // The Rotation every "...DEFAULT..." hour plays, said in words.
+                return station_.DefaultRotation == &r ? Tr(N_("Default")) : QString();
+            }
             return Q(column == 0 ? r.Name : r.Notes);
         }
         case ListKind::Schedules: {
