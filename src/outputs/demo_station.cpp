@@ -247,10 +247,18 @@ std::string MakeDemoStation(const fs::path& given, const fs::path& dataFolder) {
     DefaultHtmlCode(o, "KXYZ Demo Radio", "https://kxyz.example");
 
     station.Changed = ChangedFlags{true, true, true, true, true, false, true};
-    if (!station.SaveAll()) {
-        return "the demo station's data files could not be written in " + data.string();
+    // Loaded once and saved, the station keeps its tracks' lengths and averages: opened
+    // afterwards, it has nothing to save.
+    Station loaded(data, op, FormatSettings::English());
+    if (station.SaveAll()) {
+        loaded.Startup = true;
+        loaded.LoadAll();
+        loaded.Startup = false;
+        if (loaded.SaveAll()) {
+            return {};
+        }
     }
-    return {};
+    return "the demo station's data files could not be written in " + data.string();
 }
 
 }  // namespace spindle

@@ -8,6 +8,7 @@
 #include "base/format.h"
 #include "base/list_text.h"
 #include "base/paths.h"
+#include "outputs/demo_station.h"
 #include "station/group_ops.h"
 #include "support/audio_files.h"
 #include "support/scripted_operator.h"
@@ -326,6 +327,30 @@ TEST(DataFolder, CommandLineThenEnvironmentThenPortableThenTheUsers) {
               std::filesystem::path("/xdg/spindle"));
     EXPECT_EQ(ResolveDataFolder(std::nullopt, nullptr, "/usr/bin/spindle", "", "/home/op"),
               std::filesystem::path("/home/op/.local/share/spindle"));
+}
+
+// A station opened and closed without an edit has nothing to save: the demo as it is
+// made, and a station after its first load and save.
+TEST(StationClean, OpenedWithoutAnEditItHasNothingToSave) {
+    TempDir dir;
+    ASSERT_EQ(MakeDemoStation(dir.Path()), "");
+    ScriptedOperator op;
+    auto changedOnLoad = [&] {
+        Station s(dir.Path() / "data", op, FormatSettings::English());
+        s.Startup = true;
+        s.LoadAll();
+        return s.Changed.Any();
+    };
+    EXPECT_FALSE(changedOnLoad());
+    // A track of a length that rounds the average the other way, then saved once.
+    WriteMp3(dir, "music/Jazz/Zed - Odd.mp3", 151);
+    {
+        Station s(dir.Path() / "data", op, FormatSettings::English());
+        s.LoadAll();
+        ASSERT_TRUE(s.Changed.Any());
+        ASSERT_TRUE(s.SaveAll());
+    }
+    EXPECT_FALSE(changedOnLoad());
 }
 
 }  // namespace
