@@ -5,6 +5,7 @@
 #include "base/datetime.h"
 #include "base/format.h"
 #include "base/translate.h"
+#include "rules/rule_sentence.h"
 #include "rules/rule_words.h"
 
 namespace spindle {
@@ -126,6 +127,28 @@ std::size_t MoveRule(std::vector<RuleDef>& rules, std::size_t from, std::size_t 
     rules.erase(rules.begin() + static_cast<long>(from));
     rules.insert(rules.begin() + static_cast<long>(at), moved);
     return at;
+}
+
+std::size_t NewRulePosition(const std::vector<RuleDef>& rules, int selected) {
+    if (selected >= 0 && static_cast<std::size_t>(selected) < rules.size()) {
+        return static_cast<std::size_t>(selected) + 1;
+    }
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        if (!Removable(rules[k])) {
+            at = k + 1;  // an interval
+        }
+    }
+    return at;
+}
+
+std::string NewRulePlace(const std::vector<RuleDef>& rules, std::size_t at,
+                         const FormatSettings& settings) {
+    if (at == 0 || rules.empty()) {
+        return tr("It goes at the top of the list, as the most important rule.");
+    }
+    return Format(tr("It goes below \"%0:s\"; move it up or down in the list to rank it."),
+                  RuleSentence(rules[std::min(at, rules.size()) - 1], settings));
 }
 
 std::size_t AddWebcastingCaps(std::vector<RuleDef>& rules, std::size_t at) {

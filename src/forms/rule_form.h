@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
+#include "base/format_settings.h"
 #include "forms/library_edits.h"
 #include "rules/rule_def.h"
 #include "rules/rule_kind.h"
@@ -28,6 +30,14 @@ Verdict CheckRule(const RuleDef& rule, const std::vector<AttributeDef>& attribut
 // Moves rule `from` to stand before rule `to` (the list's size: after the last), as a drop
 // places it; returns where it now stands.
 std::size_t MoveRule(std::vector<RuleDef>& rules, std::size_t from, std::size_t to);
+
+// Where a new rule goes in a list, ranked by importance: below the selected rule, or,
+// with none selected, below the song and artist intervals, so that a first rule never
+// outranks song repetition unasked. `selected` is -1 for none.
+std::size_t NewRulePosition(const std::vector<RuleDef>& rules, int selected);
+// The dialog's word on that place: "It goes below ...", or at the top of an empty list.
+std::string NewRulePlace(const std::vector<RuleDef>& rules, std::size_t at,
+                         const FormatSettings& settings);
 
 // Adds the webcasting caps at `at`, leaving out one the list holds already; returns how
 // many were added.

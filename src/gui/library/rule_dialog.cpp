@@ -350,6 +350,13 @@ QWidget* RuleDialog::FieldWidget(const std::string& field) const {
     return ui_->kind->isEnabled() ? static_cast<QWidget*>(ui_->kind) : ui_->buttons;
 }
 
+void RuleDialog::SetPlacement(const QString& text) {
+    auto* placement = new QLabel(text, this);
+    placement->setObjectName(QStringLiteral("placement"));
+    placement->setWordWrap(true);
+    ui_->dialogLayout->insertWidget(ui_->dialogLayout->indexOf(ui_->sentence) + 1, placement);
+}
+
 void RuleDialog::accept() {
     const Verdict verdict = CheckRule(Rule(), choices_.Attributes);
     if (!verdict.Ok()) {

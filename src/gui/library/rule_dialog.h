@@ -40,6 +40,8 @@ public:
 
     // The rule as the form shows it.
     RuleDef Rule() const;
+    // Where a new rule will stand in its list, said below its sentence.
+    void SetPlacement(const QString& text);
     void accept() override;
 
 private:

@@ -18,7 +18,7 @@ RulesPage::RulesPage(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui
         if (own && own_.empty()) {
             own_ = read_.Station;  // a Category's own list starts from the station's
         }
-        Refresh(own ? 0 : -1);
+        Refresh(-1);  // nothing chosen: a new rule goes below the intervals
     });
     connect(ui_->ruleList, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
     connect(ui_->ruleList, &QListWidget::itemDoubleClicked, this, [this] { Open(); });
@@ -104,12 +104,15 @@ void RulesPage::UpdateButtons() {
     ui_->moveDown->setEnabled(chosen && row + 1 < static_cast<int>(own_.size()));
 }
 
-// A new rule goes to the top, as the most important, and is selected to be moved down.
+// A new rule goes below the selected one, else below the intervals; the dialog says
+// where, and the rule is selected to be moved.
 void RulesPage::Add() {
+    const std::size_t at = NewRulePosition(own_, Row());
     RuleDialog dialog(NewRule(AddableKinds().front()), true, choices_, *settings_, *op_, this);
+    dialog.SetPlacement(Q(NewRulePlace(own_, at, *settings_)));
     if (dialog.exec() == QDialog::Accepted) {
-        own_.insert(own_.begin(), dialog.Rule());
-        Refresh(0);
+        own_.insert(own_.begin() + static_cast<std::ptrdiff_t>(at), dialog.Rule());
+        Refresh(static_cast<int>(at));
     }
 }
 
@@ -148,8 +151,9 @@ void RulesPage::Move(int from, int to) {
 }
 
 void RulesPage::AddPreset() {
-    if (AddWebcastingCaps(own_, 0) > 0) {
-        Refresh(0);
+    const std::size_t at = NewRulePosition(own_, Row());
+    if (AddWebcastingCaps(own_, at) > 0) {
+        Refresh(static_cast<int>(at));
     }
 }
 

@@ -74,6 +74,7 @@ private slots:
             test::Screenshot(r, "rule-dialog");
             QVERIFY2(test::UnnamedControls(r).isEmpty(),
                      qPrintable(test::UnnamedControls(r).join(", ")));
+            QVERIFY(Find<QLabel>(r, "placement")->text().startsWith("It goes below \"" + kSong));
             ok->click();
         };
         auto rulesPage = [&](QDialog& d) {
@@ -86,18 +87,24 @@ private slots:
             QCOMPARE(Rows(*list), (QStringList{kArtist, kSong}));
             QVERIFY(!list->isEnabled());
             Find<QRadioButton>(d, "useOwn")->click();
+            // Nothing chosen: added rules go below the intervals, never above them.
             Find<QPushButton>(d, "addPreset")->click();
-            QCOMPARE(Rows(*list), (QStringList{kArtistCap, kAlbumCap, kArtist, kSong}));
-            std::unique_ptr<QMimeData> mime(list->model()->mimeData({list->model()->index(1, 0)}));
+            QCOMPARE(Rows(*list), (QStringList{kArtist, kSong, kArtistCap, kAlbumCap}));
+            std::unique_ptr<QMimeData> mime(list->model()->mimeData({list->model()->index(2, 0)}));
             QVERIFY(list->Drop(mime.get(), QPoint(5, list->viewport()->height() - 2)));
-            QCOMPARE(Rows(*list), (QStringList{kArtistCap, kArtist, kSong, kAlbumCap}));
-            list->setCurrentRow(2);
+            QCOMPARE(Rows(*list), (QStringList{kArtist, kSong, kAlbumCap, kArtistCap}));
+            list->setCurrentRow(1);
             QTest::keyClick(list, Qt::Key_Delete);  // the song interval stays
             QVERIFY(!Find<QPushButton>(d, "removeRule")->isEnabled());
-            list->setCurrentRow(0);
+            list->setCurrentRow(3);
             Find<QPushButton>(d, "removeRule")->click();
+            list->setCurrentRow(-1);
             QVERIFY(WithDialog<gui::RuleDialog>([&] { Find<QPushButton>(d, "addRule")->click(); },
                                                 window3));
+            QCOMPARE(Rows(*list).at(2).left(11), QString("Band - Song"));
+            for (int up = 0; up < 2; ++up) {
+                Find<QPushButton>(d, "moveUp")->click();
+            }
             QCOMPARE(Rows(*list).mid(1), (QStringList{kArtist, kSong, kAlbumCap}));
             test::Screenshot(d, "category-rules");
             QVERIFY2(test::UnnamedControls(d).isEmpty(),
