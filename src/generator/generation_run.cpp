@@ -291,7 +291,7 @@ void GenerationRun::ReportRelaxedRules() {
         line += (line.empty() ? "" : "; ") +
                 Format(tr("%0:s: song %1:d, artist %2:d"), category, n.Song, n.Artist);
         for (const auto& [rule, count] : n.Others) {
-            line += Format(", \"%0:s\" %1:d", rule, count);
+            line += Format(", \"%0:s\" %1:d", RuleWords(rule, station_.Settings()), count);
         }
     }
     report_.AddLine(Format(tr("Repeat rules relaxed: %0:s"), line.empty() ? tr("none") : line));

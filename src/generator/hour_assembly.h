@@ -82,7 +82,7 @@ private:
     TSpotDetails* pendingIntro_ = nullptr;
     std::string previousTrack_;
     long fitLeftOut_ = 0;
-    long playedInHour_ = 0;  // items written this hour that go on the air
+    long playedInHour_ = 0;      // items written this hour that go on the air
     TDateTime lastOnAir_ = 0.0;  // slots the fit left out, top-up passes included
     // Each Category's shortest and longest played length, for fitting.
     mutable std::unordered_map<const TCategoryDetails*, std::pair<double, double>> lengths_;

@@ -4,6 +4,8 @@
 
 #include "base/format.h"
 #include "base/translate.h"
+#include "rules/rule_def.h"
+#include "rules/rule_sentence.h"
 
 namespace spindle {
 namespace {
@@ -14,9 +16,14 @@ RuleVerdict BrokenBy(TDateTime played, TDateTime slot, double days) {
 
 }  // namespace
 
-std::string RepeatRule::Hint() const {
+std::string RuleWords(const std::string& line, const FormatSettings& settings) {
+    const ParsedRule parsed = ParseRule(line);
+    return parsed.Rule ? RuleSentence(*parsed.Rule, settings) : line;
+}
+
+std::string RepeatRule::Hint(const FormatSettings& settings) const {
     return Format(tr("Hint: The rule \"%0:s\" may be too strict for the tracks of this Category."),
-                  Name());
+                  RuleWords(Name(), settings));
 }
 
 std::string RepeatRule::Unit() const {
@@ -30,7 +37,7 @@ bool OutsideInterval(TDateTime played, TDateTime slot, double days) {
     return played <= slot ? slot - days >= played : played - days >= slot;
 }
 
-std::string SongInterval::Hint() const {
+std::string SongInterval::Hint(const FormatSettings&) const {
     return tr("Hint: The Song Repeat Protection interval may be too high.");
 }
 
@@ -39,7 +46,7 @@ RuleVerdict SongInterval::Check(const Candidate& candidate, TDateTime slot) cons
     return OutsideInterval(played, slot, days_) ? RuleVerdict{} : BrokenBy(played, slot, days_);
 }
 
-std::string ArtistInterval::Hint() const {
+std::string ArtistInterval::Hint(const FormatSettings&) const {
     return tr("Hint: The Artist Repeat Protection interval may be too high.");
 }
 

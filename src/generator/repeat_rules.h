@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/datetime.h"
+#include "base/format_settings.h"
 #include "rules/rule_kind.h"
 #include "station/artists.h"
 #include "station/file_rec.h"
@@ -32,8 +33,9 @@ public:
     virtual ~RepeatRule() = default;
     // As the relaxed-rule report names it.
     virtual std::string Name() const = 0;
-    // The warning's hint when the rule is what blocked the selection.
-    virtual std::string Hint() const;
+    // The warning's hint when the rule is what blocked the selection, naming the rule by
+    // its sentence.
+    virtual std::string Hint(const FormatSettings& settings) const;
     // What a verdict's Amount counts, as the report writes it.
     virtual std::string Unit() const;
     // The rule the warning names unless another blocked most of the draws.
@@ -54,12 +56,16 @@ using RuleList = std::vector<std::unique_ptr<const RepeatRule>>;
 // for every slot before it, which would leave nothing to choose from.
 bool OutsideInterval(TDateTime played, TDateTime slot, double days);
 
+// A rule's line as the operator reads it: its sentence; the line itself when it is not
+// one a rules file holds.
+std::string RuleWords(const std::string& line, const FormatSettings& settings);
+
 // The track itself played within the interval.
 class SongInterval final : public RepeatRule {
 public:
     explicit SongInterval(double days) : days_(days) {}
     std::string Name() const override { return "song"; }
-    std::string Hint() const override;
+    std::string Hint(const FormatSettings& settings) const override;
     bool UsualCause() const override { return true; }
     bool ByLastUse() const override { return true; }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
@@ -74,7 +80,7 @@ class ArtistInterval final : public RepeatRule {
 public:
     explicit ArtistInterval(double days) : days_(days) {}
     std::string Name() const override { return "artist"; }
-    std::string Hint() const override;
+    std::string Hint(const FormatSettings& settings) const override;
     bool ByLastUse() const override { return true; }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override;
 

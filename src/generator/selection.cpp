@@ -382,14 +382,14 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
         for (std::size_t k = 0; k < rules.size(); ++k) {
             const RuleVerdict& v = draw.RelaxedVerdicts[k];
             if (v.Broken && !v.Unchecked) {
-                hints += (hints.empty() ? "" : "\n") + rules[k]->Hint();
+                hints += (hints.empty() ? "" : "\n") + rules[k]->Hint(station_.Settings());
             }
         }
     }
     if (hints.empty()) {
         const auto usual = std::find_if(rules.begin(), rules.end(),
                                         [](const RepeatRule* r) { return r->UsualCause(); });
-        hints = (usual != rules.end() ? *usual : rules.front())->Hint();
+        hints = (usual != rules.end() ? *usual : rules.front())->Hint(station_.Settings());
     }
     const std::string text = line + "\n" +
                              tr("Cannot select a file due to Repeat Interval constraints.") +

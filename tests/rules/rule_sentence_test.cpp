@@ -25,10 +25,11 @@ TEST(RuleSentence, EveryKindReadsAsOneSentence) {
         {"separate Vocal=Female 1 minute", "No two tracks with Vocal Female within 1 minute"},
         {"run Tempo=Fast 2", "At most 2 tracks with Tempo Fast in a row"},
         {"transition Tempo=Fast -> Tempo=Slow", "Not Tempo Slow right after Tempo Fast"},
-        {"window Season=Christmas dates 12-01..12-26", "Season Christmas only 1 Dec to 26 Dec"},
+        {"window Season=Christmas dates 12-01..12-26",
+         "Tracks with Season Christmas play only 1 Dec to 26 Dec"},
         {"window track \"/m/Band - Hit.mp3\" dates 02-29 days Sat,Sun,Tue-Thu hours 21:00-24:00",
-         "Band - Hit.mp3 only 29 Feb, Tue\u2013Thu, Sat, Sun, 9:00 PM to 12:00 AM"},
-        {"window Explicit=Yes days Mon,Tue", "Explicit Yes only Mon, Tue"},
+         "Band - Hit.mp3 plays only 29 Feb, Tue\u2013Thu, Sat, Sun, 9:00 PM to 12:00 AM"},
+        {"window Explicit=Yes days Mon,Tue", "Tracks with Explicit Yes play only Mon, Tue"},
         {"hour-rotation 45 minutes 1 day",
          "Not within 45 minutes either side of the time of day it played the day before"},
         {"hour-rotation 2 hours 3 days",
@@ -44,7 +45,7 @@ TEST(RuleSentence, EveryKindReadsAsOneSentence) {
     german.ShortTimeFormat = "hh:nn";
     german.ShortMonthNames[11] = "Dez";
     EXPECT_EQ(RuleSentence(RuleLine("window X=Y dates 12-24 hours 06:00-09:30"), german),
-              "X Y only 24 Dez, 06:00 to 09:30");
+              "Tracks with X Y play only 24 Dez, 06:00 to 09:30");
 }
 
 // A form's rule is refused on the field it concerns, in the form's order; every kind's

@@ -224,9 +224,10 @@ std::string Sentence(const RuleDef& rule, const FormatSettings& settings) {
     if (w.FromMinute != w.ToMinute) {
         add(Range(TimeOfDay(w.FromMinute, settings), TimeOfDay(w.ToMinute, settings)));
     }
-    const std::string subject =
-        rule.Track.empty() ? MatchWords(rule.Match) : ExtractFileName(rule.Track);
-    return Format(tr("%0:s only %1:s"), subject, parts);
+    // What may play, and when: never to be read as "only these tracks then".
+    return rule.Track.empty()
+               ? Format(tr("Tracks with %0:s play only %1:s"), MatchWords(rule.Match), parts)
+               : Format(tr("%0:s plays only %1:s"), ExtractFileName(rule.Track), parts);
 }
 
 int MinuteOfDay(TDateTime moment) {

@@ -68,7 +68,7 @@ private slots:
                 Find<QDateEdit>(r, date)->setDate(QDate(2000, away.month(), away.day()));
             }
             QCOMPARE(Find<QLabel>(r, "sentence")->text(),
-                     QString("Band - Song.mp3 only %1 %2")
+                     QString("Band - Song.mp3 plays only %1 %2")
                          .arg(away.day())
                          .arg(QLocale::c().monthName(away.month(), QLocale::ShortFormat)));
             test::Screenshot(r, "rule-dialog");
