@@ -65,7 +65,8 @@ std::vector<std::string> DroppedValues(const AttributeDef& before, const Attribu
 }
 
 Verdict CheckAttribute(const AttributeDef& edited, const AttributeDef* before,
-                       const std::vector<AttributeDef>& defined, const RuleTexts& rules) {
+                       const std::vector<AttributeDef>& defined, const RuleTexts& rules,
+                       const FormatSettings& settings) {
     // AttributeProblem checks the name, the source, the values and the banding in that
     // order; the same definition with the later parts made sound tells which one failed.
     if (std::string problem = AttributeProblem({edited.Name, "hand", "", {"-"}});
@@ -88,7 +89,7 @@ Verdict CheckAttribute(const AttributeDef& edited, const AttributeDef* before,
         return {};
     }
     for (const std::string& value : DroppedValues(*before, edited)) {
-        const std::vector<std::string> naming = RulesNaming(rules, edited.Name, value);
+        const std::vector<std::string> naming = RulesNaming(rules, edited.Name, value, settings);
         if (!naming.empty()) {
             std::string message = Format(tr("The value \"%0:s\" of the attribute \"%1:s\" "
                                             "cannot go while rules name it. Remove or change "

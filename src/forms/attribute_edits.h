@@ -42,7 +42,8 @@ std::vector<std::string> DroppedValues(const AttributeDef& before, const Attribu
 // case, and no value dropped that a rule names. The verdict's Field is "name", "values",
 // "source" or "banding".
 Verdict CheckAttribute(const AttributeDef& edited, const AttributeDef* before,
-                       const std::vector<AttributeDef>& defined, const RuleTexts& rules);
+                       const std::vector<AttributeDef>& defined, const RuleTexts& rules,
+                       const FormatSettings& settings);
 
 // Keeps `after` in the station database when it is new (`before` null) or differs from
 // `before`; the database is made then, and only then.

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/translate.h"
 #include "rules/rule_def.h"
+#include "rules/rule_sentence.h"
 
 namespace spindle {
 namespace {
@@ -14,7 +15,7 @@ bool Names(const AttributeMatch& match, std::string_view attribute, std::string_
 }  // namespace
 
 std::vector<std::string> RulesNaming(const RuleTexts& rules, std::string_view attribute,
-                                     std::string_view value) {
+                                     std::string_view value, const FormatSettings& settings) {
     std::vector<std::string> naming;
     for (const auto& [scope, texts] : rules) {
         const std::string where =
@@ -24,15 +25,16 @@ std::vector<std::string> RulesNaming(const RuleTexts& rules, std::string_view at
             const ParsedRule parsed = ParseRule(text);
             if (parsed.Rule && (Names(parsed.Rule->Match, attribute, value) ||
                                 Names(parsed.Rule->Next, attribute, value))) {
-                naming.push_back(where + ": " + text);
+                naming.push_back(where + ": " + RuleSentence(*parsed.Rule, settings));
             }
         }
     }
     return naming;
 }
 
-std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts& rules) {
-    const std::vector<std::string> naming = RulesNaming(rules, attribute);
+std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts& rules,
+                                    const FormatSettings& settings) {
+    const std::vector<std::string> naming = RulesNaming(rules, attribute, {}, settings);
     if (naming.empty()) {
         return {};
     }
@@ -45,9 +47,10 @@ std::string AttributeRemovalProblem(std::string_view attribute, const RuleTexts&
     return message;
 }
 
-DbStatus RemoveAttribute(StationDb& db, const std::string& attribute) {
+DbStatus RemoveAttribute(StationDb& db, const std::string& attribute,
+                         const FormatSettings& settings) {
     return db.RemoveAttribute(attribute, [&](const RuleTexts& rules) {
-        return AttributeRemovalProblem(attribute, rules);
+        return AttributeRemovalProblem(attribute, rules, settings);
     });
 }
 

@@ -33,11 +33,12 @@ TEST(AttributeEdits, CheckNamesTheFieldAtFault) {
         {{"Style", "genre", "5", {"Rock"}}, nullptr, "banding", "no banding"},
         {{"Local", "hand", "", {"Yes", "No"}}, nullptr, "", ""},
         {{"Tempo", "bpm", "100", {"Slow", "Fast"}}, &kTempo, "", ""},
-        {{"Tempo", "bpm", "100", {"Slow", "Mid"}}, &kTempo, "values", "Gold\": transition"},
-        {{"Vocal", "hand", "", {"Male"}}, &kVocal, "values", "Station: separate Vocal"},
+        {{"Tempo", "bpm", "100", {"Slow", "Mid"}}, &kTempo, "values", "Gold\": Not Tempo Fast"},
+        {{"Vocal", "hand", "", {"Male"}}, &kVocal, "values", "Station: No two tracks with Vocal"},
     };
     for (const auto& c : cases) {
-        const Verdict v = CheckAttribute(c.Edited, c.Before, {kTempo, kVocal}, kRules);
+        const Verdict v =
+            CheckAttribute(c.Edited, c.Before, {kTempo, kVocal}, kRules, FormatSettings::English());
         EXPECT_EQ(v.Field, c.Field) << c.Edited.Name << ": " << v.Message;
         EXPECT_NE(v.Message.find(c.Says), std::string::npos) << v.Message;
     }
@@ -63,13 +64,17 @@ TEST(AttributeEdits, SaveOnlyChangesAndRemoveOnlyWhatNoRuleNames) {
     ASSERT_TRUE(
         db.SetAttributes({{"Local", {{"/m/a.mp3", "Yes"}}}, {"Vocal", {{"/m/a.mp3", "Male"}}}}));
 
-    const DbStatus refused = RemoveAttribute(db, "Tempo");
-    EXPECT_NE(refused.Problem.find("Category \"Gold\": transition Vocal=Male -> Tempo=Fast"),
+    const FormatSettings english = FormatSettings::English();
+    const DbStatus refused = RemoveAttribute(db, "Tempo", english);
+    // The rules are named as the Rules tab reads them.
+    EXPECT_NE(refused.Problem.find("Category \"Gold\": Not Tempo Fast right after Vocal Male"),
               std::string::npos)
         << refused.Problem;
-    EXPECT_NE(RemoveAttribute(db, "Vocal").Problem.find("Station: separate"), std::string::npos);
-    EXPECT_FALSE(RemoveAttribute(db, "Nothing"));
-    EXPECT_TRUE(RemoveAttribute(db, "Local"));
+    EXPECT_NE(RemoveAttribute(db, "Vocal", english)
+                  .Problem.find("Station: No two tracks with Vocal Female within 2 items"),
+              std::string::npos);
+    EXPECT_FALSE(RemoveAttribute(db, "Nothing", english));
+    EXPECT_TRUE(RemoveAttribute(db, "Local", english));
     EXPECT_EQ(db.Attributes().Value, (std::vector<AttributeDef>{kTempo, kVocal}));
     EXPECT_EQ(db.AttributesOf("/m/a.mp3").Value,
               (std::map<std::string, std::string>{{"Vocal", "Male"}}));

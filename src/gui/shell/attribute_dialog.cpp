@@ -120,7 +120,8 @@ void AttributeDialog::UpdateEnabling() {
 }
 
 Verdict AttributeDialog::ShowVerdict() {
-    const Verdict verdict = CheckAttribute(Edited(), before_.get(), defined_, rules_);
+    const Verdict verdict =
+        CheckAttribute(Edited(), before_.get(), defined_, rules_, station_.Settings());
     for (const char* field : kFields) {
         const bool here = touched_ && verdict.Field == field;
         VerdictOf(field)->setText(here ? Q(verdict.Message) : QString());

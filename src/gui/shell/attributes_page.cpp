@@ -167,7 +167,8 @@ void AttributesPage::RemoveAttribute() {
     if (!rules) {
         return;
     }
-    if (const std::string problem = AttributeRemovalProblem(name, *rules); !problem.empty()) {
+    if (const std::string problem = AttributeRemovalProblem(name, *rules, station_.Settings());
+        !problem.empty()) {
         station_.Op().Show(MessageKind::Error, problem, Buttons::Ok);
         return;
     }
@@ -180,7 +181,7 @@ void AttributesPage::RemoveAttribute() {
     }
     const DbStatus removed = [&] {
         StationDb db(station_.DataFolder(), StationDb::Mode::IfExists);
-        return spindle::RemoveAttribute(db, name);
+        return spindle::RemoveAttribute(db, name, station_.Settings());
     }();
     if (!removed) {
         station_.Op().Show(MessageKind::Error, removed.Problem, Buttons::Ok);

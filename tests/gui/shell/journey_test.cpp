@@ -349,8 +349,8 @@ private slots:
         ShowPage(window, Page::Options);
         auto* remove = Find<QPushButton>(window, "removeAttribute");
         remove->click();
-        QVERIFY(f.op.Messages.back().Text.find("Category \"Hits\": separate Vocal=Male") !=
-                std::string::npos);
+        QVERIFY(f.op.Messages.back().Text.find(
+                    "Category \"Hits\": No two tracks with Vocal Male") != std::string::npos);
         QVERIFY(db.SetRules("Hits", {}));
         f.op.QueueAnswer(Answer::Yes);
         remove->click();
