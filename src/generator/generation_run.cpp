@@ -1,6 +1,7 @@
 #include "generator/generation_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -208,11 +209,13 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
     report_.AddLine(Format(tr("%0:d of %1:d total tracks used."), state_.TracksUsed,
                            station_.TotalCategoryTracks()));
     if (settings_.TimeCheck) {
-        report_.AddLine(Format(tr("Time Checking: %0:d tracks dropped, %1:d tracks added."),
+        report_.AddLine(Format(tr("Time Checking: %0:d Rotation items dropped from full hours, "
+                                  "%1:d tracks added to fill short hours."),
                                state_.TracksDropped, state_.TracksAdded));
         if (settings_.FitHours) {
             report_.AddLine(Format(tr("Hour fit: %0:d slots left out."), state_.SlotsLeftOut));
         }
+        ReportHoursOver();
     }
     // A pass that stopped leaves the earlier run's log (and its .bak) as they were: a
     // run that failed twice must not turn a week's log into a header.
@@ -263,6 +266,29 @@ bool GenerationRun::TellUnreachedFolders() {
     }
     report_.SetStatus(RunStatus::StopAsked);
     return false;
+}
+
+// Hours that ran long push every later item on. With the hour fit on they should not
+// happen: the library is too tight for the clock, and the operator must hear of it.
+// Without the fit, a top-up pass runs over by design, and the figure is for information.
+void GenerationRun::ReportHoursOver() {
+    if (state_.HoursOver == 0) {
+        return;
+    }
+    const auto seconds = static_cast<long>(std::lround(60.0 * 60.0 + state_.LongestOver));
+    char longest[48];
+    std::snprintf(longest, sizeof longest, "%ld:%02ld", seconds / 60, seconds % 60);
+    const std::string line =
+        Format(tr("Time Checking: %0:d of %1:d hours ran past the tolerance, the longest to "
+                  "%2:s."),
+               state_.HoursOver, state_.HoursTimed, std::string(longest));
+    if (settings_.FitHours) {
+        report_.Problem(line + " " +
+                        tr("The hour fit cannot end them on time with these tracks: shorter or "
+                           "more tracks in the Categories, or fewer slots, would."));
+    } else {
+        report_.AddLine(line);
+    }
 }
 
 void GenerationRun::ReportRelaxedRules() {

@@ -54,6 +54,7 @@ public:
 private:
     // The counts of the repeat rules relaxed, and their CSV when the station asks for it.
     void ReportRelaxedRules();
+    void ReportHoursOver();
     // Says which groups' folders the last scan did not find; false when the operator
     // would rather not run without their tracks.
     bool TellUnreachedFolders();

@@ -13,6 +13,10 @@
 #include "station/group_ops.h"
 
 namespace spindle {
+
+// Seconds past its end an hour may run before it counts as running over, whatever the
+// tolerance: the fit aims within ten.
+constexpr double kHourOverGrace = 30.0;
 namespace {
 
 std::string Tail(const std::string& text, std::size_t from) {
@@ -484,7 +488,10 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                     }
                     if (settings_.TimeCheck &&
                         state_.RunningTime - settings_.Tolerance >= hourEnd) {
-                        state_.TracksDropped += static_cast<long>(rotation.Items.size() - k);
+                        // Counted are the Rotation's own items that do not play; a top-up
+                        // pass that ends adds nothing it planned.
+                        state_.TracksDropped +=
+                            topUp ? 0 : static_cast<long>(rotation.Items.size() - k);
                         k = rotation.Items.size();
                         break;
                     }
@@ -512,6 +519,14 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
         }
     }
     PlaceTimedItems(true);
+    if (settings_.TimeCheck) {
+        const double over = (static_cast<double>(state_.RunningTime) - hourEnd) * 3600.0;
+        ++state_.HoursTimed;
+        if (over > std::max(settings_.Tolerance * 3600.0, kHourOverGrace)) {
+            ++state_.HoursOver;
+            state_.LongestOver = std::max(state_.LongestOver, over);
+        }
+    }
     for (const std::string& line : selector_.HourEndBreaks()) {
         report_.Problem(line);
     }

@@ -59,6 +59,11 @@ struct RunState {
     long TracksDropped = 0;
     long TracksAdded = 0;
     long SlotsLeftOut = 0;  // by the hour fit
+    // Hours that ended further past their end than time checking lets an item start,
+    // and the furthest, in seconds.
+    long HoursOver = 0;
+    long HoursTimed = 0;
+    double LongestOver = 0.0;
     WarningAnswer Warning = WarningAnswer::None;
     // The artist records of the track looked at: its credited artists (one, unless the
     // station keeps credited artists apart).

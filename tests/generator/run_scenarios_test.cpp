@@ -258,18 +258,27 @@ TEST_F(RunTest, TimeCheckingTopsUpDropsAndKeepsItsTolerance) {
         std::size_t Tracks;
         const char* Line;
         const char* Why;
+        const char* Over = nullptr;  // how long the hour ran, when past the tolerance
     } cases[] = {
-        {"3000:Talk", 0, 3, "1 tracks dropped, 1 tracks added.",
-         "50 + 4 + 4 = 58 minutes; a top-up track makes 62; the next item is dropped"},
-        {"3180:Talk", 5, 1, "0 tracks dropped, 0 tracks added.",
+        {"3000:Talk", 0, 3,
+         "0 Rotation items dropped from full hours, 1 tracks added to fill short hours.",
+         "50 + 4 + 4 = 58 minutes; a top-up track makes 62, and the top-up ends: nothing of the "
+         "Rotation was dropped",
+         "62:00"},
+        {"3180:Talk", 5, 1,
+         "0 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
          "53 + 4 = 57 minutes: short, but within 5, so nothing is added"},
-        {"3720:Talk", 5, 1, "0 tracks dropped, 0 tracks added.",
-         "the song is reached at 62 minutes, within 5 of the hour: it plays"},
-        {"3960:Talk", 5, 0, "1 tracks dropped, 0 tracks added.",
-         "reached at 66 minutes, past the tolerance: dropped"},
-        {"2110:Talk", 5, 8, "0 tracks dropped, 4 tracks added.",
+        {"3720:Talk", 5, 1,
+         "0 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
+         "the song is reached at 62 minutes, within 5 of the hour: it plays", "66:00"},
+        {"3960:Talk", 5, 0,
+         "1 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
+         "reached at 66 minutes, past the tolerance: dropped", "66:00"},
+        {"2110:Talk", 5, 8,
+         "0 Rotation items dropped from full hours, 4 tracks added to fill short hours.",
          "35:10 + 4 x 4 = 51:10; the top-up pass runs on while its items are reached before "
-         "65 minutes: 55:10, 59:10, 63:10, ending at 67:10"},
+         "65 minutes: 55:10, 59:10, 63:10, ending at 67:10",
+         "67:10"},
     };
     Station& s = Plan({MakeBreakNoteItem("x"), MakeCategoryItem("Hits")}, 1, true);
     for (const auto& c : cases) {
@@ -283,6 +292,16 @@ TEST_F(RunTest, TimeCheckingTopsUpDropsAndKeepsItsTolerance) {
         const RunResult r = Generate(s, op);
         EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), c.Tracks);
         EXPECT_TRUE(r.HasLine(std::string("Time Checking: ") + c.Line));
+        // Past the tolerance, said as information: without the fit a top-up runs over.
+        const std::string over =
+            c.Over == nullptr
+                ? ""
+                : std::string(
+                      "Time Checking: 1 of 1 hours ran past the tolerance, the longest to ") +
+                      c.Over + ".";
+        EXPECT_EQ(r.HasLineStartingWith("Time Checking: 1 of 1 hours"), c.Over != nullptr);
+        EXPECT_TRUE(c.Over == nullptr || r.HasLine(over));
+        EXPECT_EQ(r.Problems, c.Tracks == 0 ? 1 : 0);  // an hour of a note alone is silent
     }
 }
 
@@ -314,7 +333,9 @@ TEST_F(RunTest, ZeroHoursThenARotationWithoutCategoriesCannotBeToppedUp) {
     EXPECT_TRUE(r.HasLine(
         "Hour 0:00 cannot be topped up. Rotation \"A\" does not contain any Category items."));
     EXPECT_EQ(r.ItemsOfType(kItemSpot).size(), 1u);  // one pass of them
-    EXPECT_TRUE(r.HasLine("Time Checking: 0 tracks dropped, 0 tracks added."));
+    EXPECT_TRUE(
+        r.HasLine("Time Checking: 0 Rotation items dropped from full hours, 0 tracks added to fill "
+                  "short hours."));
 }
 
 // An hour with nothing to play is dead air: the operator is asked as for a selection

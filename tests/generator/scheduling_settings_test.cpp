@@ -196,11 +196,14 @@ TEST(SchedulingSettings, FittedHoursEndOnTheHour) {
     // tracks topping hours up come on top.
     long dropped = -1, added = 0, leftOut = 0;
     std::sscanf(fitted.Counts.c_str(),
-                "Time Checking: %ld tracks dropped, %ld tracks added.Hour fit: %ld", &dropped,
-                &added, &leftOut);
+                "Time Checking: %ld Rotation items dropped from full hours, %ld tracks added to "
+                "fill short hours.Hour fit: %ld",
+                &dropped, &added, &leftOut);
     EXPECT_EQ(fitted.Tracks, 1512 - leftOut + added) << fitted.Counts;
     EXPECT_EQ(dropped, 0);
-    EXPECT_TRUE(fitted.Counts.ends_with(" slots left out.") && plain.Counts.ends_with(" added."));
+    // No fitted hour ran past the tolerance, so none is reported.
+    EXPECT_TRUE(fitted.Counts.ends_with(" slots left out.")) << fitted.Counts;
+    EXPECT_EQ(plain.Counts.find("Hour fit"), std::string::npos);
 }
 
 // The fit leaves an hour's last slot out only when the hour then ends within the
@@ -226,6 +229,11 @@ TEST(SchedulingSettings, FitNeverLeavesAnHourShortBeyondTheTolerance) {
     const RunResult r = Generate(b.Get(), op);
     EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), 11u);
     EXPECT_GE(HourLengths(r, b.Get()).at(0), 3600.0 - 120.0);
+    // Run over past the tolerance with the fit on: the operator hears of it.
+    EXPECT_TRUE(r.HasLineStartingWith(
+        "Time Checking: 1 of 1 hours ran past the tolerance, the longest to 62:59. The hour fit"))
+        << ::testing::PrintToString(r.Lines);
+    EXPECT_EQ(r.Problems, 1);
 }
 
 // Every selection that relaxed a rule has a row for each rule it broke, saying by how many
