@@ -19,6 +19,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "forms/options_page_rules.h"
+#include "gui/widgets/accessible_controls.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
 #include "ui_category_dialog.h"
@@ -131,8 +132,8 @@ void GroupDialog::Show(const GroupFields& f) {
     }
     Child<QPlainTextEdit>(this, "folders")->setPlainText(lines.join(QLatin1Char('\n')));
     Child<QCheckBox>(this, "subfolders")->setChecked(f.Subfolders);
-    Child<QLabel>(this, "fileCount")
-        ->setText(QString::number(existing_ != nullptr ? existing_->Files.size() : 0));
+    ShowValue(Child<QLabel>(this, "fileCount"),
+              QString::number(existing_ != nullptr ? existing_->Files.size() : 0));
     ShowOwn(f);
     showing_ = false;
     UpdateEnabling();
@@ -161,8 +162,8 @@ void GroupDialog::UpdateAverage() {
     }
     // The stored average holds only while nothing that decides it has changed.
     const bool stored = existing_ != nullptr && ShowsStoredAverage(*existing_, Fields());
-    Child<QLabel>(this, "averageTime")
-        ->setText(TimeText(stored ? existing_->AverageTime : 0, station_.Settings()));
+    ShowValue(Child<QLabel>(this, "averageTime"),
+              TimeText(stored ? existing_->AverageTime : 0, station_.Settings()));
 }
 
 bool GroupDialog::TryAccept() {

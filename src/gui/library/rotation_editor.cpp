@@ -9,6 +9,7 @@
 #include "base/text_case.h"
 #include "gui/library/plan_editor_form.h"
 #include "gui/library/plan_lists.h"
+#include "gui/widgets/accessible_controls.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
 #include "ui_rotation_editor.h"
@@ -130,7 +131,7 @@ int RotationEditor::InsertionIndex() const {
 
 void RotationEditor::Rebuild(int select) {
     const std::uint32_t total = RecomputeRotationTimes(edited_.Items);
-    ui_->approxTime->setText(Q(ApproxTimeLabel(total, station_.Settings())));
+    ShowValue(ui_->approxTime, Q(ApproxTimeLabel(total, station_.Settings())));
     ui_->rotationList->clear();
     for (const RotationItem& item : edited_.Items) {
         auto* row = new QListWidgetItem(Q(item.Text), ui_->rotationList);

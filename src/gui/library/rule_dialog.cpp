@@ -9,6 +9,7 @@
 
 #include "base/paths.h"
 #include "forms/rule_form.h"
+#include "gui/widgets/accessible_controls.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/qt_text.h"
 #include "rules/rule_sentence.h"
@@ -260,7 +261,7 @@ void RuleDialog::Update() {
     for (QWidget* w : std::initializer_list<QWidget*>{ui_->fromTime, ui_->toTime, ui_->hoursTo}) {
         w->setEnabled(ui_->hoursCheck->isChecked());
     }
-    ui_->sentence->setText(Q(RuleSentence(rule, settings_)));
+    ShowValue(ui_->sentence, Q(RuleSentence(rule, settings_)));
     if (changed) {
         adjustSize();
     }

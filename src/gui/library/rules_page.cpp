@@ -1,7 +1,9 @@
 #include "gui/library/rules_page.h"
 
+#include <QAbstractItemDelegate>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 
 #include "base/format.h"
 #include "gui/widgets/qt_text.h"
@@ -14,6 +16,7 @@ RulesPage::RulesPage(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui
     ui_->setupUi(this);
     ui_->ruleList->SetMovable(true);
     ui_->ruleList->installEventFilter(this);
+    ui_->ruleList->viewport()->installEventFilter(this);
     connect(ui_->useOwn, &QRadioButton::toggled, this, [this](bool own) {
         if (own && own_.empty()) {
             own_ = read_.Station;  // a Category's own list starts from the station's
@@ -86,9 +89,26 @@ void RulesPage::Refresh(int select) {
             item->setToolTip(Q(v.Message));
         }
     }
+    FitRows();
     ui_->ruleList->setEnabled(Own());
     ui_->ruleList->setCurrentRow(std::min(select, ui_->ruleList->count() - 1));
     UpdateButtons();
+}
+
+// Each rule shows its whole sentence wrapped to the list's width: the list's own sizes
+// for wrapped rows cut a long sentence and leave a blank line under it.
+void RulesPage::FitRows() {
+    QListWidget* list = ui_->ruleList;
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.font = list->font();
+    option.decorationSize = list->iconSize();
+    option.features = QStyleOptionViewItem::WrapText;
+    option.rect = QRect(0, 0, list->viewport()->width() - 2 * list->spacing(), 1);
+    for (int row = 0; row < list->count(); ++row) {
+        const QSize size = list->itemDelegate()->sizeHint(option, list->model()->index(row, 0));
+        list->item(row)->setSizeHint(QSize(option.rect.width(), size.height()));
+    }
 }
 
 void RulesPage::UpdateButtons() {
@@ -170,6 +190,9 @@ bool RulesPage::eventFilter(QObject* watched, QEvent* event) {
             Remove();
             return true;
         }
+    }
+    if (watched == ui_->ruleList->viewport() && event->type() == QEvent::Resize) {
+        FitRows();
     }
     return QWidget::eventFilter(watched, event);
 }

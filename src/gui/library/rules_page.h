@@ -48,6 +48,7 @@ private:
     bool Own() const;
     int Row() const;
     void Refresh(int select);
+    void FitRows();
     void UpdateButtons();
     void Add();
     void Open();

@@ -14,7 +14,8 @@ SetAttributeDialog::SetAttributeDialog(const std::vector<AttributeDef>& attribut
     TranslateForm(this);
     setWindowTitle(Tr(N_("Set Attribute")));
     ui_->summary->setText(
-        Q(Format(spindle::tr("Sets one attribute of the %0:d selected tracks at once."),
+        Q(Format(spindle::tr("Sets one attribute of the %0:d selected tracks. OK writes the "
+                             "value to the station at once: there is nothing to save after."),
                  static_cast<long long>(tracks))));
     for (const AttributeDef& a : attributes_) {
         ui_->attribute->addItem(Q(a.Name));

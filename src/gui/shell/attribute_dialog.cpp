@@ -1,6 +1,7 @@
 #include "gui/shell/attribute_dialog.h"
 
 #include <QPushButton>
+#include <iterator>
 
 #include "base/format.h"
 #include "base/text_case.h"
@@ -13,6 +14,14 @@ namespace spindle::gui {
 namespace {
 
 constexpr const char* kFields[] = {"name", "values", "source", "banding"};
+
+// What each field holds, for a screen reader; a verdict on the field is said instead.
+constexpr const char* kDescriptions[] = {
+    N_("What rules and imports call the attribute"),
+    N_("The values a track may have, one a line, in their order"),
+    N_("The tag field whose text gives a track its value"),
+    N_("The numbers where one value ends and the next begins"),
+};
 
 }  // namespace
 
@@ -49,6 +58,8 @@ AttributeDialog::AttributeDialog(Station& station, const AttributeDef* before,
         // Rules and imports know an attribute by its name.
         ui_->name->setText(Q(before->Name));
         ui_->name->setReadOnly(true);
+        ui_->name->setFrame(false);
+        ui_->nameVerdict->setPalette(palette());  // a note, not a warning
         QStringList values;
         for (const std::string& value : before->Values) {
             values << Q(value);
@@ -122,10 +133,15 @@ void AttributeDialog::UpdateEnabling() {
 Verdict AttributeDialog::ShowVerdict() {
     const Verdict verdict =
         CheckAttribute(Edited(), before_.get(), defined_, rules_, station_.Settings());
-    for (const char* field : kFields) {
-        const bool here = touched_ && verdict.Field == field;
-        VerdictOf(field)->setText(here ? Q(verdict.Message) : QString());
-        FieldOf(field)->setAccessibleDescription(here ? Q(verdict.Message) : QString());
+    for (std::size_t i = 0; i < std::size(kFields); ++i) {
+        const bool here = touched_ && verdict.Field == kFields[i];
+        // The name of an attribute is kept: it reads so beside the name.
+        const bool kept = before_ != nullptr && i == 0;
+        const QString note = kept ? Tr(N_("(cannot be renamed)")) : QString();
+        VerdictOf(kFields[i])->setText(here ? Q(verdict.Message) : note);
+        FieldOf(kFields[i])
+            ->setAccessibleDescription(
+                here ? Q(verdict.Message) : Tr(kDescriptions[i]) + (kept ? " " + note : QString()));
     }
     return verdict;
 }

@@ -84,8 +84,17 @@ void MainWindow::SetUpLists() {
     for (std::size_t i = 0; i < models_.size(); ++i) {
         models_[i] = new LibraryListModel(station_, kLists[i], this);
         views[i]->setModel(models_[i]);
-        connect(views[i]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this] { UpdateActions(); });
+        // A selection made without the current entry (a screen reader selects through the
+        // accessibility interface) moves the current entry to it, so the actions act on
+        // what is selected.
+        QItemSelectionModel* selection = views[i]->selectionModel();
+        connect(selection, &QItemSelectionModel::selectionChanged, this, [this, selection] {
+            const QModelIndexList rows = selection->selectedRows();
+            if (!rows.isEmpty() && !selection->isRowSelected(selection->currentIndex().row())) {
+                selection->setCurrentIndex(rows.front(), QItemSelectionModel::NoUpdate);
+            }
+            UpdateActions();
+        });
         connect(views[i]->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this] { UpdateActions(); });
         connect(models_[i], &LibraryListModel::Renamed, this, [this] { UpdateActions(); });

@@ -14,6 +14,7 @@
 #include <QTranslator>
 
 #include "base/format_datetime.h"
+#include "gui/widgets/accessible_controls.h"
 #include "gui/widgets/qt_text.h"
 
 namespace spindle::gui {
@@ -75,6 +76,7 @@ void TranslateForm(QWidget* form) {
             }
         }
     }
+    MakeAccessible(form);
 }
 
 QLineEdit* NamedField(const char* objectName, const QString& accessibleName, bool readOnly,

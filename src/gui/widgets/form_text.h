@@ -16,7 +16,7 @@ namespace spindle::gui {
 // Gives a form made from a .ui file the program's own texts: every label, button, check
 // box, group caption, tab and action text goes through the catalogue (the .ui texts are
 // the catalogue's keys). Then every control gets an accessible name, its label's text
-// or its own, so screen readers and UI automation find it by name.
+// or its own, so screen readers and UI automation find it by name (see MakeAccessible).
 void TranslateForm(QWidget* form);
 
 // A text field made in code, found by its object name and named for screen readers.

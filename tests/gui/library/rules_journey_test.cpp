@@ -71,7 +71,21 @@ private slots:
                      QString("Band - Song.mp3 plays only %1 %2")
                          .arg(away.day())
                          .arg(QLocale::c().monthName(away.month(), QLocale::ShortFormat)));
+            // Hours typed into a field clicked anywhere, and stepped by a screen reader.
+            Find<QCheckBox>(r, "hoursCheck")->click();
+            auto* from = Find<QTimeEdit>(r, "fromTime");
+            QTest::mouseClick(from->findChild<QLineEdit*>(), Qt::LeftButton, {}, QPoint(3, 5));
+            QTest::keyClicks(from, "0630");
+            QCOMPARE(from->time(), QTime(6, 30));
+            auto* until = Find<QTimeEdit>(r, "toTime");
+            until->setFocus();
+            QTest::keyClicks(until, "18:00");
+            QCOMPARE(until->time(), QTime(18, 0));
+            QAccessible::queryAccessibleInterface(until)->actionInterface()->doAction(
+                QAccessibleActionInterface::increaseAction());
+            QVERIFY(until->time() > QTime(18, 0));
             test::Screenshot(r, "rule-dialog");
+            Find<QCheckBox>(r, "hoursCheck")->click();
             QVERIFY2(test::UnnamedControls(r).isEmpty(),
                      qPrintable(test::UnnamedControls(r).join(", ")));
             QVERIFY(Find<QLabel>(r, "placement")->text().startsWith("It goes below \"" + kSong));
@@ -107,6 +121,17 @@ private slots:
             }
             QCOMPARE(Rows(*list).mid(1), (QStringList{kArtist, kSong, kAlbumCap}));
             test::Screenshot(d, "category-rules");
+            // Every rule reads whole: no row cut short, none with a blank line under it.
+            for (int row = 0; row < list->count(); ++row) {
+                const QRect shown = list->visualItemRect(list->item(row));
+                const int lines = list->fontMetrics().lineSpacing();
+                const int needed = list->fontMetrics()
+                                       .boundingRect(shown.adjusted(4, 0, -4, 0), Qt::TextWordWrap,
+                                                     list->item(row)->text())
+                                       .height();
+                QVERIFY2(shown.height() >= needed && shown.height() < needed + lines,
+                         qPrintable(list->item(row)->text()));
+            }
             QVERIFY2(test::UnnamedControls(d).isEmpty(),
                      qPrintable(test::UnnamedControls(d).join(", ")));
             QVERIFY(!std::filesystem::exists(StationDb::FileIn(f.b.DataFolder())));
