@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The demo station in the real program under Xvfb, found on the accessibility bus by role and
-name only: each page and New dialog, a Rotation built and saved, Exit. It reruns itself inside
-dbus-run-session. Usage: atspi_journey.py --gui SPINDLE --cli SPINDLE_CLI --screenshots DIR"""
+name only: a music folder gone (told at start and before a run, which is then declined), each
+page and New dialog, a Rotation built and saved, an empty Rotation warned about, Exit. It reruns
+itself inside dbus-run-session. Usage: atspi_journey.py --gui SPINDLE --cli SPINDLE_CLI
+--screenshots DIR"""
 import contextlib, os, re, select, signal, subprocess, sys, tempfile, time
 from gi.repository import GLib
 
@@ -92,6 +94,15 @@ def close_dialog(dialog, button):
     wait_for(f"'{dialog.name}' closed by {button}", lambda: not windows("dialog", dialog.name))
 
 
+def answer(part, button):  # the message box saying `part`, answered with `button`
+    def box():
+        return next((w for w in windows("alert") if pyatspi.findDescendant(
+            w, lambda a: a is not None and part in (a.name or ""))), None)
+    found = wait_for(f"a box saying '{part}'", box, 20)
+    press(find(found, "push button", button), answers_later=True)
+    wait_for(f"the box saying '{part}' answered", lambda: not box())
+
+
 def show_page(page, role, name):
     press(find(MAIN, "page tab", page))
     find(MAIN, role, name)  # showing once the page is
@@ -110,10 +121,14 @@ def inner():
     # A call on it starts the accessibility bus before the program looks for it.
     (desktop := pyatspi.Registry.getDesktop(0)).get_child_count()
     data = ARGS["--station"] + "/data"
+    # A share not mounted: its saved tracks stay, and nothing of it may reach a log.
+    music = ARGS["--station"] + "/music/"
+    os.rename(music + CATEGORY, music + CATEGORY + ".unmounted")
     GUI = subprocess.Popen([ARGS["--gui"], "--data", data])
     try:
         APP = wait_for("the program on the accessibility bus", lambda: next(
             (a for a in desktop if a and a.get_process_id() == GUI.pid), None), 20)
+        answer(f'does not exist in Category "{CATEGORY}"', "OK")
         MAIN = wait_for("the main window after the splash", lambda: [
             w for w in windows("frame", "Spindle.*") if has(w, pyatspi.STATE_SHOWING)], 20)[0]
         screenshot("main-window")
@@ -136,6 +151,13 @@ def inner():
         screenshot("rotation-editor")
         close_dialog(editor, "OK")
         find(find(MAIN, "tree", "Rotations"), "table cell", ROTATION)
+        # A Rotation with nothing on the air is warned about; No keeps its editor open.
+        editor = open_dialog("New Rotation")
+        find(editor, "text", "Name").queryEditableText().setTextContents("Silent")
+        press(find(editor, "push button", "OK"), answers_later=True)
+        answer("has no item that goes on the air", "No")
+        close_dialog(editor, "Cancel")
+        find(find(MAIN, "tree", "Rotations"), "table cell", "Default")
         screenshot("rotations")
 
         save_all = find(tools, "push button", "Save All")
@@ -144,6 +166,14 @@ def inner():
         with open(data + "/Rotations.dat", encoding="utf-8") as saved:
             rows = [row for row in saved if row.startswith(ROTATION + ",")]
         assert CATEGORY in "".join(rows), f"Rotations.dat has no {ROTATION} of {CATEGORY}: {rows}"
+
+        # The run names the folder that went away before it makes anything; No declines it.
+        press(find(tools, "push button", "Create Playlist"), answers_later=True)
+        answer(f'Category "{CATEGORY}": "{music + CATEGORY}" not found', "No")
+        progress = wait_for("the run's window", lambda: windows("dialog", "Create Playlist"))[0]
+        find(progress, "list item", "Playlist Creation Aborted.")
+        press(find(progress, "push button", "OK"))
+        wait_for("the run's window closed", lambda: not has(progress, pyatspi.STATE_SHOWING))
 
         # A menu's items are on the bus while it is closed; a closing program may not answer.
         press(find(MAIN, "menu item", "Exit", False), answers_later=True)
