@@ -1,5 +1,8 @@
 #include "scan/group_scan_parts.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "base/format.h"
 #include "base/paths.h"
 #include "base/text_case.h"
@@ -49,6 +52,20 @@ bool IsBelow(std::string_view path, std::string_view root) {
     return !root.empty() && path.starts_with(root) &&
            (path.size() == root.size() || root.back() == kPathDelim ||
             path[root.size()] == kPathDelim || path[root.size()] == '\\');
+}
+
+std::vector<std::string> EmptyEntries(const std::vector<std::string>& entries,
+                                      const std::vector<std::string>& offeredFolders) {
+    std::vector<std::string> empty;
+    for (const std::string& entry : entries) {
+        std::error_code ec;
+        if (!entry.empty() && std::filesystem::is_directory(entry, ec) &&
+            std::none_of(offeredFolders.begin(), offeredFolders.end(),
+                         [&](const std::string& folder) { return IsBelow(folder, entry); })) {
+            empty.push_back(entry);
+        }
+    }
+    return empty;
 }
 
 bool Unreachable::Holds(std::string_view path) const {

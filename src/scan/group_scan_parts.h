@@ -47,6 +47,11 @@ bool IsBelow(std::string_view path, std::string_view root);
 // The entries of a group's folder list that could not be scanned (a share not mounted,
 // a folder without permission). The saved tracks below them are kept as they were, as
 // an isolated load keeps them, so that an unreachable folder costs no history.
+// The entries of a folder list that exist as folders yet offered no file: the empty
+// mount point a share leaves when it is not mounted looks just so.
+std::vector<std::string> EmptyEntries(const std::vector<std::string>& entries,
+                                      const std::vector<std::string>& offeredFolders);
+
 class Unreachable {
 public:
     void Add(const std::string& entry) {

@@ -54,6 +54,8 @@ private:
     std::vector<std::pair<std::size_t, std::string>> offered_;  // folder index, name
     std::vector<std::string> missing_;
     std::vector<std::pair<std::string, std::string>> unreadable_;  // folder, reason
+    std::vector<std::string> empty_;  // existing folders that offered nothing
+    std::vector<std::pair<std::string, std::size_t>> emptyKept_;  // and the tracks kept there
     Unreachable unreachable_;
     std::unordered_set<std::string> listed_;
     std::unique_ptr<TagScan> tags_;
@@ -116,6 +118,13 @@ void Station::CategoryScan::ListFolders(bool readSaved) {
         }
     };
     WalkFolders(category_.Folders, category_.Subfolders, walk);
+    // Held like an unreachable folder until the saved list shows whether tracks lay there.
+    for (const std::string& entry : EmptyEntries(category_.Folders, folders_)) {
+        if (!unreachable_.Holds(entry)) {
+            empty_.push_back(entry);
+            unreachable_.Add(entry);
+        }
+    }
 }
 
 void Station::CategoryScan::BeginTags() {
@@ -153,6 +162,15 @@ void Station::CategoryScan::EnterSaved() {
     }
     s_.EnterSavedTracks(category_, saved, !artistsFromTags_);
     s_.EnterSavedTracks(absent, !artistsFromTags_, category_.Absent);
+    for (const std::string& entry : empty_) {
+        const auto kept = static_cast<std::size_t>(
+            std::count_if(category_.Absent.begin(), category_.Absent.end(),
+                          [&](const FileRec& f) { return IsBelow(f.FileName, entry); }));
+        if (kept > 0) {
+            emptyKept_.emplace_back(entry, kept);
+            category_.Unreached.push_back(entry);
+        }
+    }
 }
 
 void Station::CategoryScan::ReportFolders() const {
@@ -167,6 +185,9 @@ void Station::CategoryScan::ReportFolders() const {
         s_.ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" cannot be read (%2:s); its "
                                        "saved tracks are kept as they were."),
                                     folder, category_.Name, reason));
+    }
+    for (const auto& [folder, kept] : emptyKept_) {
+        s_.ReportEmptyFolder(folder, category_.Name, kept);
     }
 }
 
@@ -290,8 +311,9 @@ void Station::CategoryScan::Place(std::vector<FileRec> added) {
         } else if (category_.NextItem == 0) {
             ShuffleFiles(category_, s_.Random);
         }
+        // Kept while a folder is away: a share back tomorrow is no edit to save.
         const auto average = AverageOfFiles(category_.Files, category_.IsBlock());
-        if (average && *average != category_.AverageTime) {
+        if (average && *average != category_.AverageTime && category_.Unreached.empty()) {
             category_.AverageTime = *average;
             s_.Changed.Categories = true;
         }

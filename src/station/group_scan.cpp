@@ -93,6 +93,7 @@ private:
     std::unordered_map<std::string, const SavedTrack*> cache_;
     std::vector<Collected> collected_;
     std::unordered_set<std::string> known_;
+    std::vector<std::string> offeredFolders_;
 };
 
 void Station::LoadSpotFiles(TSpotDetails& group) {
@@ -103,7 +104,7 @@ void Station::LoadSpotFiles(TSpotDetails& group) {
         progress->SetCount(0);
     }
     SpotScan(*this, group, progress).Run();
-    if (!group.Files.empty()) {
+    if (!group.Files.empty() && group.Unreached.empty()) {
         const auto average = AverageOfFiles(group.Files, group.IsBlock());
         if (average && *average != group.AverageTime) {
             group.AverageTime = *average;
@@ -158,6 +159,9 @@ void Station::SpotScan::Walk() {
         if (!ResolveOffered(offeredFolder, offeredName, folder, name, s_.Opt.Extensions, s_.Op())) {
             return;
         }
+        if (offeredFolders_.empty() || offeredFolders_.back() != offeredFolder) {
+            offeredFolders_.push_back(offeredFolder);
+        }
         std::string key = FoldCase(name + "?" + folder);
         collected_.push_back({std::move(key), folder, name, offeredFolder + offeredName, false});
     };
@@ -165,6 +169,18 @@ void Station::SpotScan::Walk() {
         walk.AfterEntry = [&] { TakeIn(); };
     }
     WalkFolders(group_.Folders, group_.Subfolders, walk);
+    // An empty folder where saved spots lay: a share not mounted, kept as a missing one.
+    for (const std::string& entry : EmptyEntries(group_.Folders, offeredFolders_)) {
+        const auto kept = static_cast<std::size_t>(
+            std::count_if(saved_.begin(), saved_.end(), [&](const SavedTrack& t) {
+                return IsBelow(t.FileName, entry) && !IsExistingFile(t.FileName);
+            }));
+        if (kept > 0) {
+            s_.ReportEmptyFolder(entry, group_.Name, kept);
+            group_.Unreached.push_back(entry);
+            KeepSaved(entry);
+        }
+    }
 }
 
 void Station::SpotScan::TakeIn() {
@@ -259,6 +275,14 @@ void Station::ReloadFiles(TCustomDetails& group) {
             }
         }
     }
+}
+
+void Station::ReportEmptyFolder(const std::string& folder, const std::string& groupName,
+                                std::size_t kept) const {
+    ReportLoadProblem(Format(tr("Folder \"%0:s\" of \"%1:s\" is empty, yet %2:d of its saved "
+                                "tracks lay there (a share not mounted?); they are kept and "
+                                "left out of runs until the folder holds them again."),
+                             folder, groupName, static_cast<long long>(kept)));
 }
 
 NameRules Station::Names() const {

@@ -174,6 +174,8 @@ private:
         EnterSavedTracks(saved, artists, group.Files);
     }
     void EnterSavedTracks(std::vector<SavedTrack>& saved, bool artists, std::vector<FileRec>& into);
+    void ReportEmptyFolder(const std::string& folder, const std::string& groupName,
+                           std::size_t kept) const;
     // One Category's load (category_scan.cpp).
     class CategoryScan;
     // One Spot Group's load (group_scan.cpp).

@@ -369,13 +369,15 @@ TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
 // its files reaches the log; the operator is asked first, and unattended it is a problem.
 TEST_F(RunTest, AFolderThatWentAwayIsNeverScheduled) {
     const std::string gone = b.MusicFolder("Gone", {"G1 - One", "G2 - Two", "G3 - Three"}, 200);
-    b.AddCategory("Gone", {gone});
+    b.AddCategory("Gone", {gone, b.MusicFolder("Stays", {"S - Stays"}, 100)});
     Station& first = Plan({MakeCategoryItem("Gone"), MakeCategoryItem("Hits")}, 2);
     ASSERT_TRUE(Generate(first, unattended).Ok);
     ASSERT_TRUE(first.SaveAll(true));
     std::filesystem::rename(gone, dir.Path() / "unmounted");
+    std::filesystem::create_directory(gone);  // the mount point, left empty
     Station s(b.DataFolder(), op, FormatSettings::English());
     s.LoadAll();
+    EXPECT_FALSE(s.Changed.Any());  // its average stays as saved
     op.Messages.clear();
     test::RunFrom(s.Opt, kMonday + 1, 0, 2);
     s.FixedSeed = 3;
@@ -395,17 +397,18 @@ TEST_F(RunTest, AFolderThatWentAwayIsNeverScheduled) {
     ASSERT_TRUE(r.Ok);
     EXPECT_TRUE(r.HasLine(said));
     EXPECT_GT(r.Problems, 0);
-    EXPECT_EQ(r.ItemTexts(kItemTrack).size(), 2u);  // the Hits slots only
+    EXPECT_EQ(r.ItemTexts(kItemTrack).size(), 4u);
     for (const std::string& track : r.ItemTexts(kItemTrack)) {
         EXPECT_EQ(track.find(gone), std::string::npos) << track;
     }
     // The share comes back with its last uses.
     ASSERT_TRUE(s.SaveAll(true));
+    std::filesystem::remove(gone);
     std::filesystem::rename(dir.Path() / "unmounted", gone);
     Station back(b.DataFolder(), op, FormatSettings::English());
     back.LoadAll();
     const std::vector<FileRec>& files = back.FindCategory("Gone")->Files;
-    ASSERT_EQ(files.size(), 3u);
+    ASSERT_EQ(files.size(), 4u);
     EXPECT_EQ(std::count_if(files.begin(), files.end(),
                             [](const FileRec& f) { return f.LastUsed > kMonday; }),
               2);

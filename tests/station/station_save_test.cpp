@@ -141,29 +141,38 @@ TEST_F(SavedStation, AFailedSaveKeepsTheFileAndTheFlag) {
 }
 
 // A share that is not mounted must not cost the station its play history, nor put its
-// files on the air: they are kept apart from the tracks a run may take.
+// files on the air: they are kept apart from the tracks a run may take, whether its
+// folder is gone or left behind as an empty mount point. The averages stay as saved.
 TEST_F(SavedStation, AMissingFolderKeepsItsSavedTracksThroughLoadAndSave) {
     const std::string jazz = Read("Jazz.dat");
     const std::string ids = Read("{IDs}.dat");
     fs::rename(dir.Path() / "music/Jazz", dir.Path() / "Jazz.unmounted");
     fs::rename(dir.Path() / "music/IDs", dir.Path() / "IDs.unmounted");
-    op.Messages.clear();
-    Load();
-    const TCategoryDetails& c = *station->Categories[0];
-    EXPECT_TRUE(c.Files.empty());
-    ASSERT_EQ(c.Absent.size(), 2u);
-    EXPECT_EQ(c.Absent[0].LastUsed, 46360.25);
-    EXPECT_EQ(c.Unreached, std::vector<std::string>{(dir.Path() / "music/Jazz").string()});
-    const TSpotDetails& spots = *station->SpotGroups[0];
-    EXPECT_TRUE(spots.Files.empty());
-    ASSERT_EQ(spots.Absent.size(), 1u);
-    EXPECT_EQ(spots.Absent[0].Duration, 12);
-    EXPECT_EQ(spots.Unreached.size(), 1u);
-    ASSERT_EQ(op.Messages.size(), 2u);  // each folder told once
-    station->Changed = ChangedFlags{false, false, false, false, false, true, false};
-    ASSERT_TRUE(station->SaveAll());
-    EXPECT_EQ(Read("Jazz.dat"), jazz);
-    EXPECT_EQ(Read("{IDs}.dat"), ids);
+    for (const bool mountPoint : {false, true}) {
+        SCOPED_TRACE(mountPoint ? "an empty mount point" : "no folder");
+        if (mountPoint) {
+            dir.MakeFolder("music/Jazz");
+            dir.MakeFolder("music/IDs");
+        }
+        op.Messages.clear();
+        Load();
+        const TCategoryDetails& c = *station->Categories[0];
+        EXPECT_TRUE(c.Files.empty());
+        ASSERT_EQ(c.Absent.size(), 2u);
+        EXPECT_EQ(c.Absent[0].LastUsed, 46360.25);
+        EXPECT_EQ(c.Unreached, std::vector<std::string>{(dir.Path() / "music/Jazz").string()});
+        const TSpotDetails& spots = *station->SpotGroups[0];
+        EXPECT_TRUE(spots.Files.empty());
+        ASSERT_EQ(spots.Absent.size(), 1u);
+        EXPECT_EQ(spots.Absent[0].Duration, 12);
+        EXPECT_EQ(spots.Unreached.size(), 1u);
+        ASSERT_EQ(op.Messages.size(), 2u);  // each folder told once
+        EXPECT_FALSE(station->Changed.Any());
+        station->Changed = ChangedFlags{false, false, false, false, false, true, false};
+        ASSERT_TRUE(station->SaveAll());
+        EXPECT_EQ(Read("Jazz.dat"), jazz);
+        EXPECT_EQ(Read("{IDs}.dat"), ids);
+    }
 }
 
 // A refused rename says why and changes nothing; no name may make a Category's track
