@@ -9,6 +9,7 @@
 #include "fileinfo/name_conventions.h"
 #include "rules/rule_def.h"
 #include "rules/rule_kind.h"
+#include "rules/rule_sentence.h"
 #include "station/category_rules.h"
 #include "stationdb/station_db.h"
 
@@ -86,6 +87,7 @@ std::vector<RuleDef> StationRules::Parsed(const std::vector<std::string>& texts,
 std::string StationRules::Load(Station& station, const RunSettings& settings, RunReport& report) {
     *this = StationRules{};
     names_ = settings.Names;
+    settings_ = station.Settings();
     StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
     if (!db.IsOpen()) {
         return db.Problem();  // empty: the station has no database, and no rules
@@ -188,9 +190,9 @@ std::vector<std::string> StationRules::HourEndBreaks(
                 kind.HourEnd({def, keys_.Value(def.Match), keys_.Value(def.Next)}, history_);
             if (!broken.empty()) {
                 lines.push_back(Format(
-                    tr("The hour from %0:s does not keep the rule \"%1:s\": %2:s."),
+                    tr("The hour from %0:s does not keep the rule \"%1:s\" (%2:s): %3:s."),
                     FormatDateTime("yyyy-mm-dd hh:nn", history_.Hour(), FormatSettings::English()),
-                    text, broken));
+                    RuleSentence(def, settings_), text, broken));
             }
         }
     }

@@ -57,8 +57,9 @@ private:
     // The tracks' facts and the airings before the run, once the rules need them.
     std::string LoadPast(StationDb& db, Station& station, const RunSettings& settings);
 
-    std::map<std::string, std::vector<RuleDef>> defs_;   // "" for the station's
-    std::unordered_map<std::string, TrackFacts> facts_;  // as the database gives them
+    std::map<std::string, std::vector<RuleDef>> defs_;     // "" for the station's
+    FormatSettings settings_ = FormatSettings::English();  // the station's, for sentences
+    std::unordered_map<std::string, TrackFacts> facts_;    // as the database gives them
     mutable RunKeys keys_;
     NameRules names_;
     PlayHistory history_;

@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/translate.h"
 #include "rules/rule_kind.h"
+#include "rules/rule_sentence.h"
 #include "station/station.h"
 
 // Where each Category's rules are kept: the station database, under the name the saved
@@ -188,8 +189,10 @@ std::vector<std::string> IdleRules(const Station& station,
     std::vector<std::string> idle;
     std::unordered_set<std::string_view> tracks;
     for (const auto& c : station.Categories) {
-        for (const FileRec& f : c->Files) {
-            tracks.insert(f.FileName);
+        for (const auto* files : {&c->Files, &c->Absent}) {  // a share away still holds them
+            for (const FileRec& f : *files) {
+                tracks.insert(f.FileName);
+            }
         }
     }
     const auto defines = [&](const AttributeMatch& match) {
@@ -209,14 +212,16 @@ std::vector<std::string> IdleRules(const Station& station,
         for (const RuleDef& rule : rules) {
             const RuleForm& form = DescriptorOf(rule.Kind).Form;
             if (form.TrackOrMatch && !rule.Track.empty() && !tracks.contains(rule.Track)) {
-                idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names a track no Category "
-                                         "holds; it keeps nothing from playing."),
-                                      RuleText(rule), where));
+                idle.push_back(Format(tr("The rule \"%0:s\" (%1:s) of %2:s names a track no "
+                                         "Category holds; it keeps nothing from playing."),
+                                      RuleSentence(rule, station.Settings()), RuleText(rule),
+                                      where));
             }
             if ((UsesMatch(rule) && !defines(rule.Match)) || (form.Next && !defines(rule.Next))) {
-                idle.push_back(Format(tr("The rule \"%0:s\" of %1:s names an attribute value "
-                                         "the station does not define; no track has it."),
-                                      RuleText(rule), where));
+                idle.push_back(Format(tr("The rule \"%0:s\" (%1:s) of %2:s names an attribute "
+                                         "value the station does not define; no track has it."),
+                                      RuleSentence(rule, station.Settings()), RuleText(rule),
+                                      where));
             }
         }
     }

@@ -60,8 +60,9 @@ TEST(RulesCommand, ExportImportRoundTripOnADemoStation) {
     const Result told =
         Cli({"rules", "import", dir.Write("sister.txt", elsewhere), "--data", data});
     EXPECT_EQ(told.Status, 3);
-    EXPECT_NE(told.Err.find("window track \"/elsewhere/A - B.mp3\" hours 06:00-07:00\" of "
-                            "\"Gold\" names a track no Category holds"),
+    EXPECT_NE(told.Err.find("\"A - B.mp3 plays only 6:00 AM to 7:00 AM\" (window track "
+                            "\"/elsewhere/A - B.mp3\" hours 06:00-07:00) of \"Gold\" names a "
+                            "track no Category holds"),
               std::string::npos)
         << told.Err;
 

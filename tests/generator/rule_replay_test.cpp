@@ -220,8 +220,7 @@ TEST(Quota, LooksAheadOnlyAtTheSlotsThatWeighIt) {
     // Mixed alone cannot make half of the hour: each hour says so, as a line the operator
     // must see (an unattended run ends with status 3), and nothing else is wrong.
     const long short_ = std::count_if(run.Lines.begin(), run.Lines.end(), [](const auto& line) {
-        return line.find("does not keep the rule \"quota Vocal=Female at least 50%\"") !=
-               std::string::npos;
+        return line.find("(quota Vocal=Female at least 50%): ") != std::string::npos;
     });
     EXPECT_EQ(short_, 24);
     EXPECT_EQ(run.Problems, short_);

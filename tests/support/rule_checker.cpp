@@ -424,15 +424,16 @@ std::vector<HourBreak> ReportedHourBreaks(const std::vector<std::string>& lines)
     static const std::string kHour = "The hour from ";
     static const std::string kRule = " does not keep the rule \"";
     for (const std::string& line : lines) {
+        // "... the rule "<sentence>" (<line>): <why>."
         const std::size_t rule = line.find(kRule);
-        const std::size_t end = line.rfind("\": ");
-        if (line.rfind(kHour, 0) != 0 || rule == std::string::npos || end == std::string::npos ||
-            end < rule) {
+        const std::size_t open = line.find("\" (", rule);
+        const std::size_t end = line.rfind("): ");
+        if (line.rfind(kHour, 0) != 0 || rule == std::string::npos || open == std::string::npos ||
+            end == std::string::npos || end < open) {
             continue;
         }
         const TDateTime hour = ParseSlot(line.substr(kHour.size(), rule - kHour.size()) + ":00");
-        reported.insert({std::llround(hour * 1440),
-                         line.substr(rule + kRule.size(), end - rule - kRule.size())});
+        reported.insert({std::llround(hour * 1440), line.substr(open + 3, end - open - 3)});
     }
     return {reported.begin(), reported.end()};
 }
