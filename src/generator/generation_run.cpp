@@ -275,13 +275,13 @@ void GenerationRun::ReportHoursOver() {
     if (state_.HoursOver == 0) {
         return;
     }
-    const auto seconds = static_cast<long>(std::lround(60.0 * 60.0 + state_.LongestOver));
-    char longest[48];
-    std::snprintf(longest, sizeof longest, "%ld:%02ld", seconds / 60, seconds % 60);
+    const auto seconds = static_cast<long>(std::lround(state_.LongestOver));
+    char latest[48];
+    std::snprintf(latest, sizeof latest, "%ld:%02ld", seconds / 60, seconds % 60);
     const std::string line =
-        Format(tr("Time Checking: %0:d of %1:d hours ran past the tolerance, the longest to "
-                  "%2:s."),
-               state_.HoursOver, state_.HoursTimed, std::string(longest));
+        Format(tr("Time Checking: %0:d of %1:d hours ended later than the tolerance allows, the "
+                  "latest %2:s after the next hour was due."),
+               state_.HoursOver, state_.HoursTimed, std::string(latest));
     if (settings_.FitHours) {
         report_.Problem(line + " " +
                         tr("The hour fit cannot end them on time with these tracks: shorter or "

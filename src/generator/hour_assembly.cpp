@@ -522,7 +522,8 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     if (settings_.TimeCheck) {
         const double over = (static_cast<double>(state_.RunningTime) - hourEnd) * 3600.0;
         ++state_.HoursTimed;
-        if (over > std::max(settings_.Tolerance * 3600.0, kHourOverGrace)) {
+        // An item longer than the hour makes the next one a continuation, as planned.
+        if (over > std::max(settings_.Tolerance * 3600.0, kHourOverGrace) && over < 3600.0) {
             ++state_.HoursOver;
             state_.LongestOver = std::max(state_.LongestOver, over);
         }
@@ -536,10 +537,11 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                                std::to_string(hourOfDay) + ":00", rotation.Name));
     }
     if (playedInHour_ == 0 && !RunStopped()) {
-        // Dead air: asked about as a selection error is, and a problem unattended.
+        // Dead air: asked about once for each Rotation, as a selection error is, and a
+        // problem line for every such hour.
         const std::string& entry = schedule.Hours[static_cast<std::size_t>(hourOfDay)].Text;
         const std::string when = FormatDateTime("dddd t", hourStart, station_.Settings());
-        report_.Message(
+        const std::string line =
             entry.find(kDefaultRotationPlaceholder) != std::string::npos
                 ? Format(tr("Nothing plays in the hour of %0:s: Schedule \"%1:s\" plays the "
                             "Default Rotation there, \"%2:s\", which gave no item that goes on "
@@ -547,8 +549,12 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
                          when, schedule.Name, rotation.Name)
                 : Format(tr("Nothing plays in the hour of %0:s: Rotation \"%1:s\" of Schedule "
                             "\"%2:s\" gave no item that goes on the air."),
-                         when, rotation.Name, schedule.Name),
-            false);
+                         when, rotation.Name, schedule.Name);
+        if (state_.SilentRotations.insert(&rotation).second) {
+            report_.Message(line, false);
+        } else {
+            report_.Problem(line);
+        }
     }
     return !RunStopped();
 }

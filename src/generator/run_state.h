@@ -71,6 +71,8 @@ struct RunState {
     std::vector<RelaxedRule> Relaxed;
     // Rotation items already reported as naming a missing group, so each is told once.
     std::set<const void*> ReportedMissing;
+    // Rotations the operator was already asked about for an hour with nothing to play.
+    std::set<const void*> SilentRotations;
     // Files without a playing time already reported.
     std::set<std::string> ReportedUnmeasured;
 };

@@ -258,27 +258,27 @@ TEST_F(RunTest, TimeCheckingTopsUpDropsAndKeepsItsTolerance) {
         std::size_t Tracks;
         const char* Line;
         const char* Why;
-        const char* Over = nullptr;  // how long the hour ran, when past the tolerance
+        const char* Over = nullptr;  // how late the hour ended, when past the tolerance
     } cases[] = {
         {"3000:Talk", 0, 3,
          "0 Rotation items dropped from full hours, 1 tracks added to fill short hours.",
          "50 + 4 + 4 = 58 minutes; a top-up track makes 62, and the top-up ends: nothing of the "
          "Rotation was dropped",
-         "62:00"},
+         "2:00"},
         {"3180:Talk", 5, 1,
          "0 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
          "53 + 4 = 57 minutes: short, but within 5, so nothing is added"},
         {"3720:Talk", 5, 1,
          "0 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
-         "the song is reached at 62 minutes, within 5 of the hour: it plays", "66:00"},
+         "the song is reached at 62 minutes, within 5 of the hour: it plays", "6:00"},
         {"3960:Talk", 5, 0,
          "1 Rotation items dropped from full hours, 0 tracks added to fill short hours.",
-         "reached at 66 minutes, past the tolerance: dropped", "66:00"},
+         "reached at 66 minutes, past the tolerance: dropped", "6:00"},
         {"2110:Talk", 5, 8,
          "0 Rotation items dropped from full hours, 4 tracks added to fill short hours.",
          "35:10 + 4 x 4 = 51:10; the top-up pass runs on while its items are reached before "
          "65 minutes: 55:10, 59:10, 63:10, ending at 67:10",
-         "67:10"},
+         "7:10"},
     };
     Station& s = Plan({MakeBreakNoteItem("x"), MakeCategoryItem("Hits")}, 1, true);
     for (const auto& c : cases) {
@@ -293,14 +293,13 @@ TEST_F(RunTest, TimeCheckingTopsUpDropsAndKeepsItsTolerance) {
         EXPECT_EQ(r.ItemsOfType(kItemTrack).size(), c.Tracks);
         EXPECT_TRUE(r.HasLine(std::string("Time Checking: ") + c.Line));
         // Past the tolerance, said as information: without the fit a top-up runs over.
-        const std::string over =
-            c.Over == nullptr
-                ? ""
-                : std::string(
-                      "Time Checking: 1 of 1 hours ran past the tolerance, the longest to ") +
-                      c.Over + ".";
-        EXPECT_EQ(r.HasLineStartingWith("Time Checking: 1 of 1 hours"), c.Over != nullptr);
-        EXPECT_TRUE(c.Over == nullptr || r.HasLine(over));
+        const std::string over = std::string(
+                                     "Time Checking: 1 of 1 hours ended later than the "
+                                     "tolerance allows, the latest ") +
+                                 (c.Over == nullptr ? "" : c.Over) +
+                                 " after the next hour was due.";
+        EXPECT_EQ(r.HasLine(over), c.Over != nullptr);
+        EXPECT_EQ(r.HasLineStartingWith("Time Checking: 1 of"), c.Over != nullptr);
         EXPECT_EQ(r.Problems, c.Tracks == 0 ? 1 : 0);  // an hour of a note alone is silent
     }
 }
@@ -338,8 +337,8 @@ TEST_F(RunTest, ZeroHoursThenARotationWithoutCategoriesCannotBeToppedUp) {
                   "short hours."));
 }
 
-// An hour with nothing to play is dead air: the operator is asked as for a selection
-// error (Cancel stops the run), and the line names where the Rotation came from.
+// An hour with nothing to play is dead air: the operator is asked once for each Rotation
+// (Cancel stops the run), each such hour has its line, naming where the Rotation came from.
 TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
     b.AddCategory("Empty", {});
     Station& s =
@@ -348,14 +347,15 @@ TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
     const RunResult r = Generate(s, op);
     EXPECT_TRUE(r.Ok);
     EXPECT_TRUE(r.ItemsOfType(kItemTrack).empty());
-    ASSERT_EQ(op.Messages.size(), 2u);
+    ASSERT_EQ(op.Messages.size(), 1u);
     EXPECT_EQ(op.Messages[0].Text,
               "Nothing plays in the hour of Monday 12:00 AM: Rotation \"A\" of Schedule \"All\" "
               "gave no item that goes on the air.");
-    EXPECT_EQ(op.Messages[1].Text,
-              "Nothing plays in the hour of Monday 1:00 AM: Schedule \"All\" plays the Default "
-              "Rotation there, \"A\", which gave no item that goes on the air.");
-    EXPECT_EQ(op.Messages[1].Offered, Buttons::OkCancel);
+    EXPECT_EQ(op.Messages[0].Offered, Buttons::OkCancel);
+    EXPECT_TRUE(
+        r.HasLine("Nothing plays in the hour of Monday 1:00 AM: Schedule \"All\" plays the Default "
+                  "Rotation there, \"A\", which gave no item that goes on the air."));
+    EXPECT_EQ(r.Problems, 3);  // the two hours and the missing Category
     op.QueueAnswer(Answer::Cancel);
     EXPECT_FALSE(Generate(s, op).Ok);
     EXPECT_TRUE(Generate(s, unattended).HasLineStartingWith("Nothing plays in the hour of"));

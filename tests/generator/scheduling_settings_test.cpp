@@ -231,7 +231,8 @@ TEST(SchedulingSettings, FitNeverLeavesAnHourShortBeyondTheTolerance) {
     EXPECT_GE(HourLengths(r, b.Get()).at(0), 3600.0 - 120.0);
     // Run over past the tolerance with the fit on: the operator hears of it.
     EXPECT_TRUE(r.HasLineStartingWith(
-        "Time Checking: 1 of 1 hours ran past the tolerance, the longest to 62:59. The hour fit"))
+        "Time Checking: 1 of 1 hours ended later than the tolerance allows, the latest 2:59 "
+        "after the next hour was due. The hour fit"))
         << ::testing::PrintToString(r.Lines);
     EXPECT_EQ(r.Problems, 1);
 }
