@@ -178,8 +178,7 @@ TRotationDetails& ApplyRotation(Station& station, TRotationDetails* existing,
 
 Verdict CheckRotationDefault(const Station& station, const TRotationDetails* existing,
                              const TRotationDetails& edited) {
-    if (existing == nullptr || edited.Default || station.DefaultRotation != existing ||
-        station.Rotations.size() < 2) {
+    if (existing == nullptr || edited.Default || station.DefaultRotation != existing) {
         return {};
     }
     return {Format(tr("\"%0:s\" is the Default Rotation, which every \"%1:s\" hour of every "

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "base/format.h"
@@ -227,9 +228,28 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
 }
 
 bool GenerationRun::TellUnreachedFolders() {
+    // Only the groups the Schedules play: a Category left over from last year is no
+    // reason to stop the night's run.
+    std::set<const TCustomDetails*> played;
+    for (const auto& schedule : station_.Schedules) {
+        for (const ScheduleHour& hour : schedule->Hours) {
+            const TRotationDetails* rotation =
+                hour.Text.find(kDefaultRotationPlaceholder) != std::string::npos
+                    ? station_.DefaultRotation
+                    : hour.Object;
+            if (rotation != nullptr) {
+                for (const RotationItem& item : rotation->Items) {
+                    played.insert(item.Object);
+                }
+            }
+        }
+        for (const TimedSpot& spot : schedule->TimedSpots) {
+            played.insert(spot.Object);
+        }
+    }
     std::vector<std::string> lines;
     auto tell = [&](const TCustomDetails& group, const std::string& text) {
-        if (!group.Unreached.empty()) {
+        if (!group.Unreached.empty() && played.count(&group) != 0) {
             std::string entries;
             for (const std::string& entry : group.Unreached) {
                 entries += (entries.empty() ? "\"" : ", \"") + entry + "\"";
@@ -259,8 +279,10 @@ bool GenerationRun::TellUnreachedFolders() {
     for (const std::string& line : lines) {
         question += line + "\n";
     }
-    question += std::string("\n") + tr("A share that is not mounted or a renamed folder leaves "
-                                       "them out. Create the playlist without them?");
+    question += std::string("\n") +
+                tr("A share that is not mounted or a renamed folder leaves "
+                   "them out; once the folder is back, Reload Files takes them in again. Create "
+                   "the playlist without them?");
     if (report_.Op().Show(MessageKind::Warning, question, Buttons::YesNo) == Answer::Yes) {
         return true;
     }

@@ -370,6 +370,7 @@ TEST_F(RunTest, EmptyGroupsAndMissingGroupsGiveNothing) {
 TEST_F(RunTest, AFolderThatWentAwayIsNeverScheduled) {
     const std::string gone = b.MusicFolder("Gone", {"G1 - One", "G2 - Two", "G3 - Three"}, 200);
     b.AddCategory("Gone", {gone, b.MusicFolder("Stays", {"S - Stays"}, 100)});
+    b.AddCategory("Unplayed", {(dir.Path() / "nowhere").string()});  // no Rotation plays it
     Station& first = Plan({MakeCategoryItem("Gone"), MakeCategoryItem("Hits")}, 2);
     ASSERT_TRUE(Generate(first, unattended).Ok);
     ASSERT_TRUE(first.SaveAll(true));

@@ -216,6 +216,14 @@ private slots:
                 }
                 editor.resize(900, 560);
                 test::Screenshot(editor, "schedule-editor");
+                // An hour of a Rotation with nothing on the air: No keeps the editor open.
+                f.station->FindRotation("Morning")->Items = {{MakeBreakNoteItem("Talk")}};
+                f.op.QueueAnswer(Answer::No);
+                test::Ok(editor);
+                QVERIFY(editor.isVisible());
+                QVERIFY2(f.op.Messages.back().Text.find("05:00, 06:00") !=
+                             std::string::npos,
+                         f.op.Messages.back().Text.c_str());
                 test::Ok(editor);
             }));
         QVERIFY(f.station->Schedules[0]->Days[6]);

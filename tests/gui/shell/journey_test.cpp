@@ -117,6 +117,18 @@ private slots:
                                }));
             QCOMPARE(Names(window, ListKind::Rotations), QStringList{"Hour"});
             QCOMPARE(program.station.Rotations[0]->Items.at(1).Text, std::string("00:00:10\tHits"));
+            // The Default Rotation keeps the part: unticked, OK says how to move it.
+            Select(window, ListKind::Rotations);
+            QVERIFY(WithDialog([&] { Find<QAction>(window, "actionOpen")->trigger(); },
+                               [&](QDialog& d) {
+                                   auto* isDefault = Find<QCheckBox>(d, "cbDefault");
+                                   isDefault->setChecked(false);
+                                   Ok(d);
+                                   QVERIFY(d.isVisible() && isDefault->isChecked());
+                                   QVERIFY(op.Messages.back().Text.starts_with(
+                                       "\"Hour\" is the Default Rotation"));
+                                   Ok(d);
+                               }));
 
             ShowPage(window, Page::Schedules);
             QVERIFY(WithDialog([&] { Find<QAction>(window, "actionNew")->trigger(); },
