@@ -221,8 +221,7 @@ private slots:
                 f.op.QueueAnswer(Answer::No);
                 test::Ok(editor);
                 QVERIFY(editor.isVisible());
-                QVERIFY2(f.op.Messages.back().Text.find("05:00, 06:00") !=
-                             std::string::npos,
+                QVERIFY2(f.op.Messages.back().Text.find("05:00, 06:00") != std::string::npos,
                          f.op.Messages.back().Text.c_str());
                 test::Ok(editor);
             }));
