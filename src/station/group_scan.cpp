@@ -301,8 +301,10 @@ void Station::RebuildArtists() {
     Artists.Clear();
     const NameRules names = Names();
     for (const auto& c : Categories) {
-        for (const FileRec& f : c->Files) {
-            Artists.NoteTrack(f.FileName, f.LastUsed, names);
+        for (const auto* files : {&c->Files, &c->Absent}) {  // as their load noted them
+            for (const FileRec& f : *files) {
+                Artists.NoteTrack(f.FileName, f.LastUsed, names);
+            }
         }
     }
 }
