@@ -210,10 +210,7 @@ std::string SilentScheduleWarning(const Station& station, const TScheduleDetails
     std::vector<std::string> rotations;
     for (std::size_t h = 0; h < edited.Hours.size(); ++h) {
         const ScheduleHour& hour = edited.Hours[h];
-        const TRotationDetails* rotation =
-            hour.Text.find(kDefaultRotationPlaceholder) != std::string::npos
-                ? station.DefaultRotation
-                : hour.Object;
+        const TRotationDetails* rotation = hour.Plays(station.DefaultRotation);
         if (rotation == nullptr || RotationPlays(rotation->Items)) {
             continue;
         }

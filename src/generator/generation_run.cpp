@@ -183,10 +183,7 @@ bool GenerationRun::AssemblePlaylistLog(PlaylistLogTarget& log) {
             }
         }
         const ScheduleHour& entry = schedule->Hours[static_cast<std::size_t>(h)];
-        const TRotationDetails* rotation =
-            entry.Text.find(kDefaultRotationPlaceholder) != std::string::npos
-                ? station_.DefaultRotation
-                : entry.Object;
+        const TRotationDetails* rotation = entry.Plays(station_.DefaultRotation);
         if (rotation == nullptr) {
             report_.Fail(Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."),
                                 entry.Text, schedule->Name));
@@ -233,11 +230,7 @@ bool GenerationRun::TellUnreachedFolders() {
     std::set<const TCustomDetails*> played;
     for (const auto& schedule : station_.Schedules) {
         for (const ScheduleHour& hour : schedule->Hours) {
-            const TRotationDetails* rotation =
-                hour.Text.find(kDefaultRotationPlaceholder) != std::string::npos
-                    ? station_.DefaultRotation
-                    : hour.Object;
-            if (rotation != nullptr) {
+            if (const TRotationDetails* rotation = hour.Plays(station_.DefaultRotation)) {
                 for (const RotationItem& item : rotation->Items) {
                     played.insert(item.Object);
                 }

@@ -539,10 +539,10 @@ bool HourAssembler::AssembleHour(long index, int hourOfDay, TDateTime hourStart,
     if (playedInHour_ == 0 && !RunStopped()) {
         // Dead air: asked about once for each Rotation, as a selection error is, and a
         // problem line for every such hour.
-        const std::string& entry = schedule.Hours[static_cast<std::size_t>(hourOfDay)].Text;
+        const ScheduleHour& entry = schedule.Hours[static_cast<std::size_t>(hourOfDay)];
         const std::string when = FormatDateTime("dddd t", hourStart, station_.Settings());
         const std::string line =
-            entry.find(kDefaultRotationPlaceholder) != std::string::npos
+            entry.PlaysDefault()
                 ? Format(tr("Nothing plays in the hour of %0:s: Schedule \"%1:s\" plays the "
                             "Default Rotation there, \"%2:s\", which gave no item that goes on "
                             "the air."),

@@ -18,6 +18,14 @@ inline constexpr const char* kBreakNoteEntry = "<Break Note>";
 struct ScheduleHour {
     std::string Text;
     TRotationDetails* Object = nullptr;
+
+    bool PlaysDefault() const {
+        return Text.find(kDefaultRotationPlaceholder) != std::string::npos;
+    }
+    // The Rotation the hour plays, given the station's Default Rotation; null when none.
+    const TRotationDetails* Plays(const TRotationDetails* defaultRotation) const {
+        return PlaysDefault() ? defaultRotation : Object;
+    }
 };
 
 // "hh:nn" + TAB + spot group name, or "hh:nn" + TAB + "<Break Note>" + note text.
