@@ -118,7 +118,9 @@ private slots:
         QCOMPARE(QString::fromStdString(f.op.Messages.back().Text),
                  QString("File extensions have changed.  Do you wish to reload all files?"));
         QVERIFY(f.op.Messages.back().Offered == Buttons::YesNo);
-        const char* shots[] = {"run", "playlists", "html", "advanced", "related-artists"};
+        const char* shots[] = {"run",      "playlists",       "html",
+                               "advanced", "related-artists", "attributes"};
+        QCOMPARE(optionPages->count(), static_cast<int>(std::size(shots)));
         for (int i = 0; i < optionPages->count(); ++i) {
             optionPages->setCurrentIndex(i);
             Screenshot(window, QString("options-") + shots[i]);
