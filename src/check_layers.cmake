@@ -14,6 +14,7 @@ set(floor_forms 7)      # what the dialogs enable, check and apply, without a to
 set(floor_generator 7)  # a run: the hours, the selection and its rules
 set(floor_outputs 8)    # what a run writes: the Playlist Log, playlists, pages, summaries
 set(floor_editor 9)     # the Playlist Editor's document and its edits
+set(floor_history 9)    # the play history filled from logs and the playout, its reports
 set(floor_reports 10)   # printed pages
 set(floor_cli 11)       # spindle-cli
 set(floor_gui 12)       # the desktop program

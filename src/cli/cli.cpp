@@ -9,6 +9,7 @@
 #include "base/unattended_operator.h"
 #include "cli/console_progress.h"
 #include "cli/data_file_command.h"
+#include "cli/history_command.h"
 #include "cli/rules_command.h"
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
@@ -30,6 +31,12 @@ constexpr const char* kUsage = N_(
     "       spindle-cli migrate --data DIR --map 'C:\\Music=/srv/music' [--map ...] [--dry-run]\n"
     "       spindle-cli attributes export|import FILE.csv [--data DIR]\n"
     "       spindle-cli rules export|import FILE [--data DIR]\n"
+    "       spindle-cli history import [--from DATE --to DATE] [--data DIR]\n"
+    "       spindle-cli history as-run FILE [--window SECONDS] [--data DIR]\n"
+    "       spindle-cli history listeners FILE.csv [--data DIR]\n"
+    "       spindle-cli report --from DATE --to DATE --format NAME [--out FILE] [--csv]\n"
+    "                   [--spots] [--service NAME] [--category C] [--channel NAME]\n"
+    "                   [--data DIR]\n"
     "       spindle-cli --help | --version\n"
     "\n"
     "  -r, --run        generate the playlists the station's Options ask for, save the\n"
@@ -52,6 +59,19 @@ constexpr const char* kUsage = N_(
     "                   FILE, or replace them from it; an import checks the whole file\n"
     "                   first and changes nothing when a line is wrong or would clear\n"
     "                   values set by hand, naming each such line\n"
+    "  history import   record in the play history what the Playlist Logs in the log\n"
+    "                   folder put on the air (hours already recorded are left)\n"
+    "  history as-run   read the playout's as-run log: each line marks the scheduled\n"
+    "                   airing of its file nearest its time (within --window, 600 s)\n"
+    "                   as aired, else is recorded as not scheduled; scheduled airings\n"
+    "                   the log's span has no line for are marked not aired\n"
+    "  history listeners  record average listeners by hour (CSV: YYYY-MM-DD HH,N)\n"
+    "  report           write a report of use of the days --from to --to (dates as\n"
+    "                   YYYY-MM-DD): --format webcasting, webcasting-census,\n"
+    "                   recordings, missing or differences; tab-separated, or CSV\n"
+    "                   with --csv or an --out FILE ending in .csv; --spots takes\n"
+    "                   spots and voice items in too; --service, --category and\n"
+    "                   --channel name the station and are kept for next time\n"
     "  FILE \"-\"         attributes and rules export to the standard output; an\n"
     "                   import reads only a named file\n"
     "\n"
@@ -369,6 +389,12 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
     if (args[0] == "rules") {
         return RulesCommand(std::vector<std::string>(args.begin() + 1, args.end()), programPath,
                             out, err, [&](const std::string& p) { return UsageError(err, p); });
+    }
+    if (args[0] == "history" || args[0] == "report") {
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        const auto usage = [&](const std::string& p) { return UsageError(err, p); };
+        return args[0] == "history" ? HistoryCommand(rest, programPath, out, err, usage)
+                                    : ReportCommand(rest, programPath, out, err, usage);
     }
     if (args[0] == "duration") {
         return Duration(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

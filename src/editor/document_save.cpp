@@ -8,7 +8,9 @@
 #include "base/translate.h"
 #include "fileinfo/name_conventions.h"
 #include "outputs/generation.h"
+#include "outputs/log_airings.h"
 #include "outputs/playlist_log.h"
+#include "station/recording_facts.h"
 #include "station/station.h"
 #include "station/track_list.h"
 
@@ -173,6 +175,14 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         // As a reload would read the header back.
         document.Saved(baseName + ".plg",
                        ReadDataFloat(FloatToText(created, fs), fs).value_or(created));
+        // The play history takes the log as saved, in place of what was recorded of its
+        // hours.
+        std::string problem;
+        const DbRead<int> recorded = RecordHistory(
+            station, ReadLogHistory(baseName + ".plg", fs, AiringSource::Editor, problem));
+        if (!problem.empty() || !recorded) {
+            report.Problem(problem.empty() ? recorded.Problem : problem);
+        }
     }
     return RemakeOutputs(station, facts, report);
 }

@@ -362,11 +362,7 @@ bool GenerationRun::CreatePlaylist(PlaylistLogTarget& log, OutputPass& outputs) 
     }
     if (ok) {
         ReportRelaxedRules();
-        station_.LastRunAirings = {};
-        if (rules_.Recording()) {
-            station_.LastRunAirings = {facts_.Start, facts_.LastHour + 1.0 / 24.0,
-                                       rules_.RunAirings(facts_.Start)};
-        }
+        station_.LastRunAirings = {};  // the caller takes them from the log just made
         station_.Changed.Categories = true;
         station_.Changed.Spots = true;
         station_.Changed.FileLists = true;

@@ -402,9 +402,8 @@ bool TrackSelector::WarnBlocked(const TCategoryDetails& c, TDateTime t, const Dr
 }
 
 void TrackSelector::NotePlayed(const TCategoryDetails& c, const FileRec& entry) {
-    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
-        rules_->History().Add({onAir_, entry.FileName, c.Name,
-                               rules_->Any() ? rules_->FactsOf(entry.FileName) : nullptr,
+    if (rules_ != nullptr && rules_->Any()) {
+        rules_->History().Add({onAir_, entry.FileName, c.Name, rules_->FactsOf(entry.FileName),
                                state_.CurrentArtists});
     }
 }
@@ -485,7 +484,7 @@ std::vector<std::string> TrackSelector::HourEndBreaks() {
 }
 
 void TrackSelector::MovePlayed(TDateTime onAir) {
-    if (rules_ != nullptr && (rules_->Any() || rules_->Recording())) {
+    if (rules_ != nullptr && rules_->Any()) {
         rules_->History().MoveLast(onAir);
     }
 }

@@ -92,7 +92,6 @@ std::string StationRules::Load(Station& station, const RunSettings& settings, Ru
     if (!db.IsOpen()) {
         return db.Problem();  // empty: the station has no database, and no rules
     }
-    recording_ = true;
     const DbRead<RuleTexts> texts = db.Rules();
     const DbRead<std::vector<AttributeDef>> attributes = db.Attributes();
     if (!texts || !attributes) {
@@ -216,14 +215,6 @@ const TrackKeys* StationRules::FactsOf(const std::string& path) {
     return &keys_.Number(path, AlbumKey(facts.Album, tagged.empty() ? named.Artist : tagged),
                          TitleKey(facts.Title.empty() ? named.Title : facts.Title),
                          facts.Attributes);
-}
-
-std::vector<Airing> StationRules::RunAirings(TDateTime start) const {
-    std::vector<Airing> airings;
-    for (const PlayedTrack& play : history_.Since(start)) {
-        airings.push_back({play.Path, play.At, play.Category});
-    }
-    return airings;
 }
 
 }  // namespace spindle

@@ -30,8 +30,6 @@ public:
 
     // Whether any Category has a rule beyond the repeat intervals.
     bool Any() const { return any_; }
-    // Whether the run's plays are to be kept (the station has a database).
-    bool Recording() const { return recording_; }
 
     // The Category's rules, most important first, with its repeat intervals in days.
     RuleList For(const TCategoryDetails& category, double songDays, double artistDays) const;
@@ -46,8 +44,6 @@ public:
     // The rules of these Categories that the hour being filled, now complete, does not keep
     // (a quota it ended short of), each once, as lines for the operator.
     std::vector<std::string> HourEndBreaks(const std::vector<const TCategoryDetails*>& categories);
-    // The plays this run added, from its start on.
-    std::vector<Airing> RunAirings(TDateTime start) const;
 
 private:
     std::vector<RuleDef> Parsed(const std::vector<std::string>& texts, const std::string& scope,
@@ -64,7 +60,6 @@ private:
     NameRules names_;
     PlayHistory history_;
     bool any_ = false;
-    bool recording_ = false;
 };
 
 // The rules of a list as the selection checks them.

@@ -1,6 +1,7 @@
 #include "outputs/generation.h"
 
 #include "outputs/html_pages.h"
+#include "outputs/log_airings.h"
 #include "outputs/output_pass.h"
 #include "outputs/playlist_log.h"
 #include "outputs/summaries.h"
@@ -34,7 +35,18 @@ bool RunGeneration(Station& station, RunReport& report) {
     PlaylistLogFile log(station.Settings());
     StationOutputs made(station);
     GenerationRun run(station, report);
-    return run.CreatePlaylist(log, made.outputs);
+    if (!run.CreatePlaylist(log, made.outputs)) {
+        return false;
+    }
+    // What goes on the air is what the log says: the history reads it back as an import
+    // or an editor save would.
+    std::string problem;
+    station.LastRunAirings = ReadLogHistory(run.Facts().PlaylistLogName + ".plg",
+                                            station.Settings(), AiringSource::Run, problem);
+    if (!problem.empty()) {
+        report.Problem(problem);
+    }
+    return true;
 }
 
 bool RemakeOutputs(Station& station, const RunFacts& facts, RunReport& report) {

@@ -9,6 +9,7 @@
 #include "base/text_file.h"
 #include "base/translate.h"
 #include "station/migrate.h"
+#include "station/recording_facts.h"
 #include "station/track_list.h"
 
 namespace spindle {
@@ -118,11 +119,8 @@ bool Station::SaveRelated() {
 // The rules that look back at earlier runs read these; like the track lists, they are on
 // disk before the start moves past their period.
 bool Station::SaveAirings() {
-    StationDb db(dataFolder_, StationDb::Mode::IfExists);
-    const DbStatus saved =
-        db.IsOpen() ? db.RecordAirings(LastRunAirings.From, LastRunAirings.To, LastRunAirings.Plays)
-                    : DbStatus{db.Problem()};
-    if (!saved && !saved.Problem.empty()) {
+    const DbRead<int> saved = RecordHistory(*this, LastRunAirings);
+    if (!saved) {
         op_->Show(MessageKind::Error, saved.Problem, Buttons::Ok);
         return false;
     }
@@ -136,7 +134,7 @@ bool Station::SaveAll(bool unattendedStartup) {
     // only once the history of the period just made is on disk, so neither a kill between
     // the files nor a full disk leaves the next run blind to that period; a database that
     // refuses the plays (damaged, locked) leaves the run unsaved, its last uses with it.
-    if (LastRunStart > 0.0 && !LastRunAirings.Plays.empty()) {
+    if (LastRunStart > 0.0 && !LastRunAirings.Airings.empty()) {
         ok = SaveAirings();
     }
     if (Changed.FileLists && ok)

@@ -83,13 +83,8 @@ public:
     std::vector<std::string> DeletedCategories;
     // The start of the last successful run since the last Save All; 0 when none.
     TDateTime LastRunStart = 0.0;
-    // What that run put on the air, for the station database; recorded as its start moves
-    // on.
-    struct RunAirings {
-        TDateTime From = 0.0;
-        TDateTime To = 0.0;
-        std::vector<Airing> Plays;
-    } LastRunAirings;
+    // What that run put on the air, for the play history; recorded as its start moves on.
+    RunHistory LastRunAirings;
 
     // Start-up: Options, Related Artists, Categories, Spot Groups, Rotations, Schedules.
     void LoadAll();
@@ -123,7 +118,7 @@ public:
     bool SaveSpotGroups();
     bool SaveTrackList(TCustomDetails& group);
     bool SaveAllTrackLists();
-    // Records the last run's airings in the station database, when it has one.
+    // Records the last run's airings in the play history.
     bool SaveAirings();
     bool SaveRotations();
     bool SaveSchedules();

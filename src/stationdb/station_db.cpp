@@ -92,6 +92,73 @@ const char* const kMigrations[] = {
     // The stamp in nanoseconds with the status-change time: a file whose tags were read on
     // a stamp of whole seconds is read once more.
     R"(ALTER TABLE tracks ADD COLUMN ctime INTEGER;)",
+    // The play history of every station: recordings never deleted (a file that goes away
+    // is marked gone), the runs and saves that scheduled them, and each airing in whole
+    // seconds with what would be reported of it as it aired. Each run start of the airings
+    // kept so far becomes a run, their paths recordings with the tags the tracks had.
+    R"(CREATE TABLE recordings (
+           id INTEGER PRIMARY KEY,
+           path TEXT NOT NULL,
+           artist TEXT NOT NULL DEFAULT '',
+           title TEXT NOT NULL DEFAULT '',
+           album TEXT NOT NULL DEFAULT '',
+           isrc TEXT NOT NULL DEFAULT '',
+           label TEXT NOT NULL DEFAULT '',
+           composer TEXT NOT NULL DEFAULT '',
+           duration INTEGER NOT NULL DEFAULT 0,
+           gone INTEGER NOT NULL DEFAULT 0);
+       CREATE INDEX recordings_by_path ON recordings(path);
+       CREATE INDEX recordings_gone ON recordings(artist, title) WHERE gone = 1;
+       CREATE TABLE runs (
+           id INTEGER PRIMARY KEY,
+           period_from INTEGER NOT NULL,
+           period_to INTEGER NOT NULL,
+           saved_at INTEGER NOT NULL,
+           source INTEGER NOT NULL,
+           log TEXT NOT NULL DEFAULT '',
+           superseded_by INTEGER REFERENCES runs(id));
+       CREATE TABLE history (
+           id INTEGER PRIMARY KEY,
+           run_id INTEGER NOT NULL REFERENCES runs(id),
+           recording_id INTEGER NOT NULL REFERENCES recordings(id),
+           aired_at INTEGER NOT NULL,
+           hour INTEGER NOT NULL,
+           type INTEGER NOT NULL,
+           grp TEXT NOT NULL,
+           duration INTEGER NOT NULL,
+           artist TEXT NOT NULL,
+           title TEXT NOT NULL,
+           album TEXT NOT NULL,
+           isrc TEXT NOT NULL,
+           label TEXT NOT NULL,
+           composer TEXT NOT NULL,
+           state INTEGER NOT NULL DEFAULT 0,
+           real_at INTEGER);
+       CREATE TABLE listeners (
+           hour INTEGER PRIMARY KEY,
+           average REAL NOT NULL);
+       INSERT INTO runs (period_from, period_to, saved_at, source)
+           SELECT CAST(round(run_start * 86400) AS INTEGER),
+                  (CAST(round(max(aired_at) * 86400) AS INTEGER) / 3600 + 1) * 3600, 0, 0
+           FROM airings GROUP BY run_start ORDER BY run_start;
+       INSERT INTO recordings (path, artist, title, album, isrc, label, composer)
+           SELECT a.path, coalesce(t.artist, ''), coalesce(t.title, ''), coalesce(t.album, ''),
+                  coalesce(t.isrc, ''), coalesce(t.publisher, ''), coalesce(t.composer, '')
+           FROM (SELECT DISTINCT path FROM airings) a LEFT JOIN tracks t ON t.path = a.path;
+       INSERT INTO history (run_id, recording_id, aired_at, hour, type, grp, duration, artist,
+                            title, album, isrc, label, composer)
+           SELECT u.id, r.id, CAST(round(a.aired_at * 86400) AS INTEGER),
+                  CAST(round(a.aired_at * 86400) AS INTEGER) / 3600 * 3600, 0, a.category, 0,
+                  r.artist, r.title, r.album, r.isrc, r.label, r.composer
+           FROM airings a JOIN recordings r ON r.path = a.path
+                JOIN runs u ON u.period_from = CAST(round(a.run_start * 86400) AS INTEGER)
+           ORDER BY a.aired_at;
+       DROP TABLE airings;
+       ALTER TABLE history RENAME TO airings;
+       CREATE INDEX airings_by_time ON airings(aired_at);
+       CREATE INDEX airings_by_hour ON airings(hour);
+       CREATE INDEX airings_by_run ON airings(run_id);
+       CREATE INDEX airings_by_recording ON airings(recording_id, aired_at);)",
 };
 static_assert(std::size(kMigrations) == StationDb::kSchemaVersion);
 
@@ -253,10 +320,13 @@ DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
+        SQLite::Statement markGone(db, "UPDATE recordings SET gone = 1 WHERE path = ?");
         for (const std::string& path : gone) {
-            remove.reset();
-            remove.bind(1, path);
-            remove.exec();
+            for (SQLite::Statement* statement : {&remove, &markGone}) {
+                statement->reset();
+                statement->bind(1, path);
+                statement->exec();
+            }
         }
         // A track kept before is updated in place and its other fields cleared; a new one is
         // inserted, with nothing to clear unless a field outlived its track. (An upsert with
@@ -395,18 +465,21 @@ DbRead<int> StationDb::RemoveTracksExcept(const std::vector<std::string>& presen
     return Guarded<int>([&](SQLite::Database& db) {
         const std::unordered_set<std::string> keep(present.begin(), present.end());
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        std::vector<std::int64_t> gone;
-        SQLite::Statement all(db, "SELECT id, path FROM tracks");
+        std::vector<std::string> gone;
+        SQLite::Statement all(db, "SELECT path FROM tracks");
         while (all.executeStep()) {
-            if (!keep.contains(all.getColumn(1).getString())) {
-                gone.push_back(all.getColumn(0).getInt64());
+            if (!keep.contains(all.getColumn(0).getString())) {
+                gone.push_back(all.getColumn(0).getString());
             }
         }
-        SQLite::Statement remove(db, "DELETE FROM tracks WHERE id = ?");
-        for (const std::int64_t id : gone) {
-            remove.reset();
-            remove.bind(1, id);
-            remove.exec();
+        SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
+        SQLite::Statement markGone(db, "UPDATE recordings SET gone = 1 WHERE path = ?");
+        for (const std::string& path : gone) {
+            for (SQLite::Statement* statement : {&remove, &markGone}) {
+                statement->reset();
+                statement->bind(1, path);
+                statement->exec();
+            }
         }
         transaction.commit();
         return static_cast<int>(gone.size());

@@ -13,6 +13,7 @@
 
 #include "base/datetime.h"
 #include "fileinfo/tags.h"
+#include "stationdb/history.h"
 
 namespace SQLite {
 class Database;
@@ -82,7 +83,7 @@ using HandValueCounts = std::map<std::string, std::map<std::string, long long>>;
 // Rules as text, by scope: "" for the station's, else a Category's name.
 using RuleTexts = std::map<std::string, std::vector<std::string>>;
 
-// A track a run put on the air.
+// A track that went on the air, as the rules look back at it.
 struct Airing {
     std::string Path;  // UTF-8, as the Category holds it
     TDateTime AiredAt = 0.0;
@@ -96,7 +97,7 @@ struct Airing {
 // Every call catches the database's own errors and hands back a message instead.
 class StationDb {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     // IfExists and ReadOnly leave a folder without the database as it is; ReadOnly opens it
     // only to read (a database of an older schema is still brought forward first), so a
     // run that reads while another program writes waits for no lock of its own.
@@ -168,12 +169,33 @@ public:
     // `rules`, all or none.
     DbStatus ReplaceRuleBook(const std::vector<AttributeDef>& attributes, const RuleTexts& rules);
 
-    // Records what a run of the hours from `from` up to `to` put on the air (its last hour
-    // may run past `to`), replacing what an earlier run of those hours recorded; all or
-    // none.
-    DbStatus RecordAirings(TDateTime from, TDateTime to, const std::vector<Airing>& airings);
-    // The airings from `from` up to `to`, in time order.
+    // The play history (station_db_history.cpp).
+    // Records what a run, an editor save or an import put on the air, with the run, all
+    // or none; the number of airings recorded. A run or an editor save replaces what was
+    // recorded for the hours of its period (an item that overran into them from the hour
+    // before stays; what the as-run log alone knows stays). An import records only the
+    // hours nothing recorded yet, and nothing at all when it brings nothing new. A file
+    // the history does not know is named by `describe`; one moved, with the same artist,
+    // title and length, is the recording it was.
+    DbRead<int> RecordRun(const RunRecord& run, const std::vector<LogAiring>& airings,
+                          const DescribeRecording& describe);
+    // The tracks aired from `from` up to `to`, in time order, for the rules that look back.
     DbRead<std::vector<Airing>> Airings(TDateTime from, TDateTime to);
+    // Every airing from `from` up to `to` (seconds) as reports read them, in time order:
+    // when the as-run log told what aired, at its real time.
+    DbRead<std::vector<HistoryAiring>> History(std::int64_t from, std::int64_t to);
+    // Whether any airing from `from` up to `to` was told by an as-run log.
+    DbRead<bool> AsRunCovers(std::int64_t from, std::int64_t to);
+    // Forgets the airings of the files at `paths`; their recordings stay.
+    DbRead<int> ForgetHistory(const std::vector<std::string>& paths);
+    // Matches what the playout system says it started to the scheduled airings: the same
+    // file within `windowSeconds` of its time, the nearest. A line already read is left
+    // as it is, so a log read twice changes nothing.
+    DbRead<AsRunResult> RecordAsRun(const std::vector<AsRunLine>& lines, int windowSeconds,
+                                    const DescribeRecording& describe);
+    // Average listeners by hour start, replacing those of the same hours.
+    DbStatus SetListeners(const std::vector<std::pair<std::int64_t, double>>& figures);
+    DbRead<std::map<std::int64_t, double>> Listeners(std::int64_t from, std::int64_t to);
 
     // A consistent copy of the database at `target`, taken while it stays in use.
     DbStatus Backup(const std::filesystem::path& target);

@@ -20,6 +20,9 @@ struct DbRefusal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// What SQLite's quick check finds wrong with the database; empty when it is sound.
+std::string DatabaseDamage(SQLite::Database& db);
+
 template <typename T, typename F>
 DbRead<T> StationDb::Guarded(F&& work) {
     DbRead<T> result;

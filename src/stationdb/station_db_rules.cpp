@@ -5,7 +5,7 @@
 #include "stationdb/station_db.h"
 #include "stationdb/station_db_guard.h"
 
-// Settings beyond Options.dat, the rules as the operator ordered them, and the airings.
+// Settings beyond Options.dat, and the rules as the operator ordered them.
 
 namespace spindle {
 namespace {
@@ -80,12 +80,10 @@ DbStatus StationDb::ReplaceRuleBook(const std::vector<AttributeDef>& attributes,
     });
 }
 
-namespace {
-
 // What SQLite's quick check finds wrong with the database, less what it reports of a sound
 // one: SQLite 3.40 reports a NULL in a WITHOUT ROWID table's NOT NULL column that holds
 // none, so such a report is believed only when the column really holds one.
-std::string Damage(SQLite::Database& db) {
+std::string DatabaseDamage(SQLite::Database& db) {
     SQLite::Statement check(db, "PRAGMA quick_check(20)");
     std::string found;
     while (check.executeStep()) {
@@ -107,51 +105,6 @@ std::string Damage(SQLite::Database& db) {
         }
     }
     return found;
-}
-
-}  // namespace
-
-DbStatus StationDb::RecordAirings(TDateTime from, TDateTime to,
-                                  const std::vector<Airing>& airings) {
-    return Guarded<bool>([&](SQLite::Database& db) {
-        SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        // A damaged file would keep the plays where the next run may not read them back,
-        // or lose them with the rest when it is restored: the run is not saved into it.
-        if (const std::string damage = Damage(db); !damage.empty()) {
-            throw DbRefusal(Format(tr("\"%0:s\" is damaged (%1:s). The run's plays are not kept "
-                                      "in it: restore it from a backup, then run again."),
-                                   file_.string(), damage));
-        }
-        // An earlier run of these hours may have played past their end: its plays go too.
-        SQLite::Statement clear(db,
-                                "DELETE FROM airings WHERE (aired_at >= ?1 AND aired_at < ?2) OR "
-                                "(run_start >= ?1 AND run_start < ?2)");
-        SQLite::bind(clear, from, to);
-        clear.exec();
-        SQLite::Statement add(db, "INSERT INTO airings VALUES (?, ?, ?, ?)");
-        for (const Airing& airing : airings) {
-            add.reset();
-            SQLite::bind(add, airing.Path, airing.AiredAt, airing.Category, from);
-            add.exec();
-        }
-        transaction.commit();
-        return true;
-    });
-}
-
-DbRead<std::vector<Airing>> StationDb::Airings(TDateTime from, TDateTime to) {
-    return Guarded<std::vector<Airing>>([&](SQLite::Database& db) {
-        std::vector<Airing> airings;
-        SQLite::Statement query(db,
-                                "SELECT path, aired_at, category FROM airings WHERE aired_at >= "
-                                "? AND aired_at < ? ORDER BY aired_at");
-        SQLite::bind(query, from, to);
-        while (query.executeStep()) {
-            airings.push_back({query.getColumn(0).getString(), query.getColumn(1).getDouble(),
-                               query.getColumn(2).getString()});
-        }
-        return airings;
-    });
 }
 
 }  // namespace spindle

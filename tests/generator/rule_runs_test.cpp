@@ -3,6 +3,7 @@
 #include "base/text_file.h"
 #include "base/unattended_operator.h"
 #include "stationdb/station_db.h"
+#include "support/recorded_plays.h"
 #include "support/run_fixture.h"
 #include "support/station_builder.h"
 
@@ -131,10 +132,10 @@ TEST_F(RuleRunTest, RulesAddedLaterSeeEveryEarlierAiringTheyReach) {
 // used longer ago.
 TEST_F(RuleRunTest, BetweenEqualBreaksTheSmallerOneGives) {
     SetRules({"hour-rotation 1 hour 3 days"});
-    ASSERT_TRUE(StationDb(b.DataFolder(), StationDb::Mode::IfExists)
-                    .RecordAirings(kMonday - 1, kMonday,
-                                   {{Track("A - One"), kMonday - 1 + 10.0 / 1440, "Mix"},
-                                    {Track("B - Two"), kMonday - 1 + 40.0 / 1440, "Mix"}}));
+    StationDb db(b.DataFolder(), StationDb::Mode::IfExists);
+    ASSERT_TRUE(test::RecordPlays(db, kMonday - 1, kMonday,
+                                  {{Track("A - One"), kMonday - 1 + 10.0 / 1440, "Mix"},
+                                   {Track("B - Two"), kMonday - 1 + 40.0 / 1440, "Mix"}}));
     for (FileRec& f : b.Get().FindCategory("Mix")->Files) {
         f.LastUsed = f.FileName == Track("A - One") ? kMonday - 3 : kMonday - 2;
     }

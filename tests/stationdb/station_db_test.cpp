@@ -8,11 +8,13 @@
 #include <fstream>
 #include <random>
 
+#include "support/recorded_plays.h"
 #include "support/temp_dir.h"
 
 namespace spindle {
 namespace {
 
+using test::RecordPlays;
 using test::TempDir;
 
 const std::string kSong = "/music/Caf\xC3\xA9/Song.mp3";
@@ -80,8 +82,12 @@ TEST(StationDb, RefusesNewerFailedAndCorruptDatabasesUntouched) {
 // A database of every earlier version is brought up to date with what it held: each is
 // the current one taken back by undoing the later steps.
 TEST(StationDb, MigratesEveryEarlierVersionKeepingItsValues) {
-    const char* const undo[] = {"DROP TABLE settings; DROP TABLE rules; DROP TABLE airings;",
-                                "ALTER TABLE tracks DROP COLUMN ctime;"};
+    const char* const undo[] = {
+        "DROP TABLE settings; DROP TABLE rules; DROP TABLE airings;",
+        "ALTER TABLE tracks DROP COLUMN ctime;",
+        "DROP TABLE airings; DROP TABLE runs; DROP TABLE recordings; DROP TABLE listeners; "
+        "CREATE TABLE airings (path TEXT NOT NULL, aired_at REAL NOT NULL, category TEXT NOT "
+        "NULL DEFAULT '', run_start REAL NOT NULL DEFAULT 0);"};
     for (int version = 1; version < StationDb::kSchemaVersion; ++version) {
         SCOPED_TRACE(version);
         TempDir dir;
@@ -97,13 +103,26 @@ TEST(StationDb, MigratesEveryEarlierVersionKeepingItsValues) {
                 old.exec(undo[step - 1]);
             }
             old.exec("PRAGMA user_version=" + std::to_string(version));
+            if (version == 3) {  // airings by path and time, each with its run's start
+                old.exec("INSERT INTO airings VALUES ('" + kSong + "', 1.5, 'Mix', 1), ('" + kSong +
+                         "', 2.25, 'Mix', 2), ('" + kOther + "', 2.5, 'Pop', 2)");
+            }
         }
         StationDb db(dir.Path(), StationDb::Mode::OrCreate);
         ASSERT_TRUE(db.IsOpen()) << db.Problem();
         EXPECT_EQ(db.AttributesOf(kSong).Value.at("Local"), "Yes");
         EXPECT_EQ(db.Rules().Value[""].size(), version >= 2 ? 1u : 0u);
         EXPECT_TRUE(db.StoreTracks({{kSong, {1, 2}, {}}}));
-        EXPECT_TRUE(db.RecordAirings(1, 2, {{kSong, 1.5, "Mix"}}));
+        if (version == 3) {
+            const auto kept = db.History(0, ClockSeconds(3));
+            ASSERT_EQ(kept.Value.size(), 3u);
+            EXPECT_EQ(kept.Value[1].Path, kSong);
+            EXPECT_EQ(kept.Value[1].At, ClockSeconds(2.25));
+            EXPECT_EQ(kept.Value[2].Group, "Pop");
+            EXPECT_EQ(Count(dir, "runs"), 2);
+            EXPECT_EQ(Count(dir, "recordings"), 2);
+        }
+        EXPECT_TRUE(RecordPlays(db, 1, 2, {{kSong, 1.5, "Mix"}}));
     }
 }
 
@@ -115,7 +134,7 @@ TEST(StationDb, ADamagedFileTakesNoAirings) {
         StationDb db(dir.Path(), StationDb::Mode::OrCreate);
         ASSERT_TRUE(db.DefineAttribute({"Local", "hand", "", {"Yes", "No"}}));
         ASSERT_TRUE(db.SetAttribute("Local", {{kSong, "Yes"}}));
-        const DbStatus sound = db.RecordAirings(1, 2, {{kSong, 1.5, "Mix"}});
+        const DbStatus sound = RecordPlays(db, 1, 2, {{kSong, 1.5, "Mix"}});
         ASSERT_TRUE(sound) << sound.Problem;
     }
     std::int64_t at = 0;
@@ -131,7 +150,7 @@ TEST(StationDb, ADamagedFileTakesNoAirings) {
         .seekp(at)
         .put('\0');  // no kind of page
     StationDb db(dir.Path(), StationDb::Mode::IfExists);
-    const DbStatus saved = db.RecordAirings(2, 3, {{kSong, 2.5, "Mix"}});
+    const DbStatus saved = RecordPlays(db, 2, 3, {{kSong, 2.5, "Mix"}});
     EXPECT_NE(saved.Problem.find("is damaged"), std::string::npos) << saved.Problem;
     EXPECT_EQ(db.Airings(0, 3).Value.size(), 1u);
 }
