@@ -45,7 +45,7 @@ bool ReadStamp(std::string_view text, bool withTime, bool hourOnly, std::int64_t
         return false;
     }
     TDateTime date = 0;
-    if (!TryEncodeDate(year, month, day, date)) {
+    if (year < 1900 || !TryEncodeDate(year, month, day, date)) {
         return false;
     }
     std::size_t end = 10;

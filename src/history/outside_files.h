@@ -32,8 +32,8 @@ struct ListenerFigures {
 };
 ListenerFigures ReadListenerFigures(std::string_view text);
 
-// "YYYY-MM-DD" (and, with `withTime`, " HH:MM:SS", or " HH" / " HH:MM" when `hourOnly`)
-// as seconds on the station's clock; false when it is no such date and time.
+// "YYYY-MM-DD" from 1900 on (and, with `withTime`, " HH:MM:SS", or " HH" / " HH:MM" when
+// `hourOnly`) as seconds on the station's clock; false when it is no such date and time.
 bool ReadStamp(std::string_view text, bool withTime, bool hourOnly, std::int64_t& seconds);
 
 }  // namespace spindle

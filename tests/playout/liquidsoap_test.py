@@ -125,8 +125,10 @@ class Liquidsoap(unittest.TestCase):
             self.assertEqual((g[3], g[2]), name_parts(item["path"], clean=False))
             self.assertEqual(g[7], item["seconds"])
 
-    def test_the_example_script_plays_the_hour_in_order(self):
-        env = dict(os.environ, SPINDLE_PLAYLISTS=os.path.join(self.liq, "Playlist"))
+    def test_the_example_script_plays_the_hour_in_order_and_logs_what_aired(self):
+        as_run = os.path.join(self.tmp.name, "as-run.log")
+        env = dict(os.environ, SPINDLE_PLAYLISTS=os.path.join(self.liq, "Playlist"),
+                   SPINDLE_AS_RUN=as_run)
         player = subprocess.Popen([LIQUIDSOAP, ALLOW_ROOT, ARGS.script], env=env,
                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                   start_new_session=True)
@@ -155,6 +157,29 @@ class Liquidsoap(unittest.TestCase):
         expected = [" - ".join(name_parts(i["path"], clean=True))
                     for i in log_items(self.liq, hour)[:2]]
         self.assertEqual(started, expected)
+        self.check_as_run(as_run, hour)
+
+    def check_as_run(self, as_run, hour):
+        """The as-run log names the tracks started; read back, they are the scheduled
+        airings of the hour (the script starts the hour's list from its top whenever it
+        starts, hence the window of an hour), and the census counts them when they aired."""
+        with open(as_run, encoding="utf-8") as f:
+            lines = [line.rstrip("\n").split("\t") for line in f]
+        self.assertEqual([l[1] for l in lines[:2]], [i["path"] for i in log_items(self.liq, hour)[:2]])
+        read = subprocess.run([ARGS.cli, "history", "as-run", as_run, "--window", "3600", "--data",
+                               self.liq], capture_output=True, text=True)
+        self.assertEqual(read.returncode, 0, read.stderr)
+        self.assertTrue(read.stdout.startswith("%d aired as scheduled, 0 not scheduled" % len(lines)),
+                        read.stdout)
+        day = hour.strftime("%Y-%m-%d")
+        census = subprocess.run([ARGS.cli, "report", "--data", self.liq, "--from", day, "--to", day,
+                                 "--format", "webcasting-census"], capture_output=True, text=True)
+        self.assertEqual(census.returncode, 0, census.stderr)
+        self.assertIn("Counted from the as-run log", census.stderr)
+        aired = [(row[11] + " " + row[12]) for row in csv.reader(census.stdout.splitlines()[1:],
+                                                                 delimiter="\t")]
+        for stamp, _ in lines:
+            self.assertIn(stamp, aired)
 
 
 if __name__ == "__main__":
