@@ -485,7 +485,48 @@ bool ResetLastUsed(Station& station) {
         return false;
     }
     station.RevertLastUsed(true);
+    ForgetTrackHistory(station);
     return true;
+}
+
+namespace {
+
+// Every track the station schedules, by path.
+std::vector<std::string> TrackPaths(const Station& station) {
+    std::vector<std::string> paths;
+    for (const auto& category : station.Categories) {
+        for (const FileRec& f : category->Files) {
+            paths.push_back(f.FileName);
+        }
+    }
+    for (const auto& group : station.SpotGroups) {
+        for (const FileRec& f : group->Files) {
+            paths.push_back(f.FileName);
+        }
+    }
+    return paths;
+}
+
+}  // namespace
+
+// The rules that look back read the play history, not the last uses: asked whether they
+// are to forget it too, since the reports of use lose those plays with it.
+void ForgetTrackHistory(Station& station) {
+    StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
+    if (!db.IsOpen() || db.AiringCount().Value == 0) {
+        return;
+    }
+    const std::string question =
+        tr("Clear the play history of these tracks too? The rules that look back at earlier "
+           "days would ignore those plays as well, and the reports of use would no longer "
+           "count them.");
+    if (station.Op().Show(MessageKind::Confirmation, question, Buttons::YesNo) != Answer::Yes) {
+        return;
+    }
+    const DbRead<int> forgotten = db.ForgetHistory(TrackPaths(station));
+    if (!forgotten) {
+        Error(station, forgotten.Problem);
+    }
 }
 
 }  // namespace spindle

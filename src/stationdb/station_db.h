@@ -186,6 +186,8 @@ public:
     DbRead<std::vector<HistoryAiring>> History(std::int64_t from, std::int64_t to);
     // Whether any airing from `from` up to `to` was told by an as-run log.
     DbRead<bool> AsRunCovers(std::int64_t from, std::int64_t to);
+    // How many airings the history holds.
+    DbRead<long long> AiringCount();
     // Forgets the airings of the files at `paths`; their recordings stay.
     DbRead<int> ForgetHistory(const std::vector<std::string>& paths);
     // Matches what the playout system says it started to the scheduled airings: the same

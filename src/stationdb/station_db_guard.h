@@ -4,6 +4,7 @@
 // errors into a message for the operator.
 
 #include <SQLiteCpp/Database.h>
+#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
@@ -35,6 +36,15 @@ DbRead<T> StationDb::Guarded(F&& work) {
         result.Value = work(*db_);
     } catch (const DbRefusal& e) {
         result.Problem = e.what();
+    } catch (const SQLite::Exception& e) {
+        // Another program's write outlasted the wait: a message that says so, not SQLite's.
+        result.Problem =
+            e.getErrorCode() == SQLITE_BUSY
+                ? Format(tr("Another program is writing to \"%0:s\"; nothing was changed. Try "
+                            "again when it has finished."),
+                         file_.string())
+                : Format(tr("Cannot use the station database \"%0:s\": %1:s"), file_.string(),
+                         e.what());
     } catch (const std::exception& e) {
         result.Problem =
             Format(tr("Cannot use the station database \"%0:s\": %1:s"), file_.string(), e.what());

@@ -288,6 +288,12 @@ DbRead<bool> StationDb::AsRunCovers(std::int64_t from, std::int64_t to) {
     });
 }
 
+DbRead<long long> StationDb::AiringCount() {
+    return Guarded<long long>([&](SQLite::Database& db) {
+        return static_cast<long long>(db.execAndGet("SELECT count(*) FROM airings").getInt64());
+    });
+}
+
 DbRead<int> StationDb::ForgetHistory(const std::vector<std::string>& paths) {
     return Guarded<int>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);

@@ -330,6 +330,25 @@ Contents Load(const fs::path& data) {
             optionItems};
 }
 
+// The play history is sound and holds no half run: each run it keeps airings of holds
+// every item of its log that goes on the air.
+void ExpectWholeRuns(const fs::path& data) {
+    SQLite::Database db((data / "Station.db").string(), SQLite::OPEN_READONLY);
+    EXPECT_EQ(db.execAndGet("PRAGMA integrity_check").getString(), "ok");
+    SQLite::Statement runs(db,
+                           "SELECT r.log, count(a.id) FROM runs r JOIN airings a ON a.run_id = "
+                           "r.id GROUP BY r.id");
+    while (runs.executeStep()) {
+        LogContents log;
+        const std::string name = runs.getColumn(0).getString();
+        ASSERT_EQ(ReadPlaylistLog((data / "Logs" / (name + ".plg")).string(),
+                                  FormatSettings::English(), log),
+                  LogReadError::None);
+        EXPECT_EQ(runs.getColumn(1).getInt64(), static_cast<std::int64_t>(test::OnAirItems(log)))
+            << name;
+    }
+}
+
 TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
     test::TempDir dir;
     const std::string cli = SPINDLE_CLI_PATH;
@@ -348,6 +367,7 @@ TEST(KilledDuringUnattendedRun, TheStationLoadsWholeAfterEveryKill) {
         test::RunProcess({cli, "-r", "--data", data, "--seed", std::to_string(round)}, {}, {},
                          static_cast<int>(gen() % 400000));
         EXPECT_EQ(Load(data), expected) << "after a kill in round " << round;
+        ExpectWholeRuns(data);
     }
 }
 

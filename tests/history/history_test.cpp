@@ -27,17 +27,6 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kMonday = 46356;  // 2026-11-30
 
-// The items of a Playlist Log that go on the air, as its own reader gives them.
-std::size_t OnAirItems(const LogContents& log) {
-    std::size_t n = 0;
-    for (const LogLine& line : log.Lines) {
-        const bool onAir = line.Type == 0 || line.Type == 1 || line.Type == 2 ||
-                           (line.Type >= 6 && line.Type <= 9);
-        n += line.LineKind == LogLine::Kind::Item && onAir && !line.Text.empty() ? 1 : 0;
-    }
-    return n;
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
     HistoryTest() : b(dir) {
@@ -81,10 +70,10 @@ protected:
 // own hours, and a run that is not saved records nothing.
 TEST_F(HistoryTest, RunsAreRecordedWhenSavedAndReplacedByRunNotByTime) {
     const LogContents first = RunAndSave(kMonday, 0, 48);
-    ASSERT_EQ(History().size(), OnAirItems(first));
+    ASSERT_EQ(History().size(), test::OnAirItems(first));
     EXPECT_GT(Count("SELECT count(*) FROM airings WHERE type = 1"), 0);
     const LogContents next = RunAndSave(kMonday + 2, 0, 24);
-    EXPECT_EQ(History().size(), OnAirItems(first) + OnAirItems(next));
+    EXPECT_EQ(History().size(), test::OnAirItems(first) + test::OnAirItems(next));
 
     // Monday again: Tuesday and Wednesday stay as they were recorded.
     const std::size_t later = History(ClockSeconds(kMonday + 1), 1LL << 40).size();
@@ -92,7 +81,7 @@ TEST_F(HistoryTest, RunsAreRecordedWhenSavedAndReplacedByRunNotByTime) {
     EXPECT_EQ(History(ClockSeconds(kMonday + 1), 1LL << 40).size(), later);
     EXPECT_EQ(Count("SELECT count(*) FROM airings WHERE hour < " +
                     std::to_string(ClockSeconds(kMonday + 1))),
-              static_cast<std::int64_t>(OnAirItems(again)));
+              static_cast<std::int64_t>(test::OnAirItems(again)));
     EXPECT_EQ(Count("SELECT count(*) FROM runs"), 3);
 
     test::RunFrom(b.Opt(), kMonday + 5, 0, 2);

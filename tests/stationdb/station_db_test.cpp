@@ -222,5 +222,22 @@ TEST(StationDb, AttributeValuesAreSetAllOrNone) {
               (std::map<std::string, std::string>{{"Vocal", "Male"}}));
 }
 
+// A second program recording while another writes waits, then is refused in words, and
+// the first program's airings are there whole once it commits.
+TEST(StationDb, ASecondWriterWaitsThenIsRefusedWithAClearMessage) {
+    TempDir dir;
+    StationDb db(dir.Path(), StationDb::Mode::OrCreate);
+    {
+        SQLite::Database other(dir / "Station.db", SQLite::OPEN_READWRITE);
+        other.exec("BEGIN IMMEDIATE");
+        const DbStatus refused = RecordPlays(db, 1, 2, {{kSong, 1.5, "Mix"}});
+        EXPECT_NE(refused.Problem.find("Another program is writing to"), std::string::npos)
+            << refused.Problem;
+        other.exec("COMMIT");
+    }
+    EXPECT_TRUE(RecordPlays(db, 1, 2, {{kSong, 1.5, "Mix"}, {kOther, 1.6, "Mix"}}));
+    EXPECT_EQ(db.AiringCount().Value, 2);
+}
+
 }  // namespace
 }  // namespace spindle

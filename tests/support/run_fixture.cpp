@@ -60,4 +60,14 @@ RunResult Generate(Station& station, Operator& op) {
     return result;
 }
 
+std::size_t OnAirItems(const LogContents& log) {
+    std::size_t n = 0;
+    for (const LogLine& line : log.Lines) {
+        const bool onAir = line.Type == 0 || line.Type == 1 || line.Type == 2 ||
+                           (line.Type >= 6 && line.Type <= 9);
+        n += line.LineKind == LogLine::Kind::Item && onAir && !line.Text.empty() ? 1 : 0;
+    }
+    return n;
+}
+
 }  // namespace spindle::test

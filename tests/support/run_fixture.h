@@ -30,6 +30,10 @@ struct RunResult {
 // Runs a generation with `op` answering and reads back the Playlist Log it wrote.
 RunResult Generate(Station& station, Operator& op);
 
+// How many items of a Playlist Log go on the air (tracks, spots, intros, outros, voice
+// items), counted from its lines as read.
+std::size_t OnAirItems(const LogContents& log);
+
 // The ids of an hour's rows in the Playlist Editor's document, in view order.
 std::vector<std::uint64_t> RowIds(const PlaylistDocument& doc, LogHour hour);
 
