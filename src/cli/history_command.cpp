@@ -291,19 +291,11 @@ int ReportCommand(const std::vector<std::string>& args, const std::filesystem::p
         return Fail(err, kept.Problem);
     }
     request.Settings = settings.Value;
-    const DbRead<std::vector<HistoryAiring>> airings = db.History(request.From, request.To);
-    const DbRead<std::map<std::int64_t, double>> listeners = db.Listeners(request.From, request.To);
-    const DbRead<bool> asRun = db.AsRunCovers(request.From, request.To);
-    for (const DbStatus* read :
-         {static_cast<const DbStatus*>(&airings), static_cast<const DbStatus*>(&listeners),
-          static_cast<const DbStatus*>(&asRun)}) {
-        if (!*read) {
-            return Fail(err, read->Problem);
-        }
+    const DbRead<UseReportTable> made = ReportFromDatabase(db, request);
+    if (!made) {
+        return Fail(err, made.Problem);
     }
-    request.Listeners = listeners.Value;
-    request.AsRun = asRun.Value;
-    const UseReportTable table = MakeUseReport(airings.Value, request);
+    const UseReportTable& table = made.Value;
     const std::string text = UseReportText(table, request);
     err << table.Basis << '\n';
     if (out_ == words.Options.end() || out_->second == "-") {

@@ -5,6 +5,7 @@ set(floor_shell 5)
 set(floor_editor 4)
 set(floor_library 3)
 set(floor_printing 3)
+set(floor_reports 3)
 set(floor_help 2)
 set(floor_widgets 1)
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "base/datetime.h"
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/list_text.h"
@@ -276,6 +277,35 @@ DbStatus SaveReportSettings(StationDb& db, const ReportSettings& settings) {
     return {};
 }
 
+std::string UseReportTitle(UseReport report) {
+    switch (report) {
+        case UseReport::Webcasting:
+            return tr("Webcasting report of use (per recording)");
+        case UseReport::WebcastingCensus:
+            return tr("Webcasting census (one row per performance)");
+        case UseReport::Recordings:
+            return tr("Plays per recording");
+        case UseReport::Missing:
+            return tr("Missing data (ISRC, album, label)");
+        case UseReport::Differences:
+            return tr("Scheduled against aired");
+    }
+    return {};
+}
+
+ReportDays LastWeekOf(std::int64_t today) {
+    // Day 0 (1899-12-30) was a Saturday: Monday is 2 days on.
+    const std::int64_t monday = today - ((today - 2) % 7 + 7) % 7;
+    return {monday - 7, monday - 1};
+}
+
+ReportDays LastMonthOf(std::int64_t today) {
+    const CalendarDate date = DecodeDate(static_cast<TDateTime>(today));
+    const std::int64_t first = static_cast<std::int64_t>(EncodeDate(date.Year, date.Month, 1));
+    const CalendarDate before = DecodeDate(static_cast<TDateTime>(first - 1));
+    return {static_cast<std::int64_t>(EncodeDate(before.Year, before.Month, 1)), first - 1};
+}
+
 const char* UseReportName(UseReport report) {
     for (const auto& entry : kNames) {
         if (entry.Report == report) {
@@ -301,6 +331,24 @@ std::vector<UseReport> AllUseReports() {
         all.push_back(entry.Report);
     }
     return all;
+}
+
+DbRead<UseReportTable> ReportFromDatabase(StationDb& db, UseReportRequest& request) {
+    DbRead<UseReportTable> made;
+    const DbRead<std::vector<HistoryAiring>> airings = db.History(request.From, request.To);
+    const DbRead<std::map<std::int64_t, double>> listeners = db.Listeners(request.From, request.To);
+    const DbRead<bool> asRun = db.AsRunCovers(request.From, request.To);
+    for (const DbStatus* read :
+         std::initializer_list<const DbStatus*>{&airings, &listeners, &asRun}) {
+        if (!*read) {
+            made.Problem = read->Problem;
+            return made;
+        }
+    }
+    request.Listeners = listeners.Value;
+    request.AsRun = asRun.Value;
+    made.Value = MakeUseReport(airings.Value, request);
+    return made;
 }
 
 UseReportTable MakeUseReport(const std::vector<HistoryAiring>& airings,

@@ -24,6 +24,17 @@ const char* UseReportName(UseReport report);
 bool UseReportOfName(const std::string& name, UseReport& report);
 std::vector<UseReport> AllUseReports();
 
+// What an operator calls each report.
+std::string UseReportTitle(UseReport report);
+
+// The days a report covers, first and last (whole days, TDateTime's numbering).
+struct ReportDays {
+    std::int64_t First = 0, Last = 0;
+};
+// The week before the one `today` is in, Monday to Sunday; the month before `today`'s.
+ReportDays LastWeekOf(std::int64_t today);
+ReportDays LastMonthOf(std::int64_t today);
+
 // What the station says of itself on its reports.
 struct ReportSettings {
     std::string Service;       // NAME_OF_SERVICE
@@ -52,6 +63,10 @@ struct UseReportTable {
     // what aired (an as-run log was read) or what was scheduled.
     std::string Basis;
 };
+
+// Reads what `request` needs from the station database (the airings, the listener figures,
+// whether an as-run log covers the range) and makes the report.
+DbRead<UseReportTable> ReportFromDatabase(StationDb& db, UseReportRequest& request);
 
 UseReportTable MakeUseReport(const std::vector<HistoryAiring>& airings,
                              const UseReportRequest& request);

@@ -11,6 +11,7 @@
 #include "base/text_file.h"
 #include "gui/editor/editor_window.h"
 #include "gui/printing/print_dialogs.h"
+#include "gui/reports/reports_dialog.h"
 #include "gui/shell/attributes_page.h"
 #include "gui/shell/library_list_model.h"
 #include "gui/shell/option_pages.h"
@@ -149,6 +150,11 @@ void MainWindow::ConnectActions() {
     InstallHelpKey();
     SetUpHelpPages();
     connect(ui_->actionPlaylistEditor, &QAction::triggered, this, [this] { ShowEditor(); });
+    connect(ui_->actionReports, &QAction::triggered, this, [this] {
+        ReportsDialog reports(station_, this);
+        reports.setObjectName(QStringLiteral("reportsDialog"));
+        reports.exec();
+    });
     connect(ui_->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(ui_->actionMissingIntros, &QAction::triggered, this, [this] {
         MissingIntrosWindow window(station_, this);

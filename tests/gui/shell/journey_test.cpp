@@ -7,6 +7,7 @@
 #include "base/unattended_operator.h"
 #include "gui/journey.h"
 #include "gui/library/plan_lists.h"
+#include "gui/reports/reports_dialog.h"
 #include "gui/shell/startup.h"
 #include "station/options.h"
 #include "stationdb/station_db.h"
@@ -295,6 +296,42 @@ private slots:
         QVERIFY(!f.op.Messages.empty());
         QCOMPARE(f.op.Messages.back().Offered, Buttons::OkCancel);
         QCOMPARE(f.station->Categories[0]->Files[0].LastUsed, lastUsed);
+    }
+
+    // Reports of Use from the File menu: last week's census of the demo's saved run, shown,
+    // saved as CSV and read back row for row.
+    void aReportOfLastWeekSavedAndReadBack() {
+        test::TempDir dir;
+        auto station = test::DemoStation(dir, true);
+        // The day the run moved the start on to: its week is the last one.
+        station->Clock = [day = station->Opt.StartDay] { return static_cast<TDateTime>(day); };
+        MainWindow window(*station);
+        window.show();
+        const QString file = QString::fromStdString(dir / "census.csv");
+        int shown = 0;
+        QVERIFY(WithDialog<gui::ReportsDialog>(
+            [&] { Find<QAction>(window, "actionReports")->trigger(); },
+            [&](gui::ReportsDialog& reports) {
+                QCOMPARE(test::UnnamedControls(reports), QStringList());
+                Find<QPushButton>(reports, "lastWeek")->click();
+                auto* format = Find<QComboBox>(reports, "format");
+                format->setCurrentIndex(
+                    format->findText("Webcasting census (one row per performance)"));
+                Find<QPushButton>(reports, "show")->click();
+                shown = Find<QTableWidget>(reports, "rows")->rowCount();
+                test::Screenshot(reports, "reports-of-use");
+                QVERIFY(WithDialog<QFileDialog>(
+                    [&] { Find<QPushButton>(reports, "save")->click(); },
+                    [&](QFileDialog& save) {
+                        Find<QLineEdit>(save, "fileNameEdit")->setText(file);
+                        static_cast<QDialog&>(save).accept();
+                    }));
+                reports.reject();
+            }));
+        QVERIFY(shown > 0);
+        const std::string text = test::ReadAll(file.toStdString());
+        QVERIFY(text.starts_with("\"NAME_OF_SERVICE\""));
+        QCOMPARE(static_cast<int>(std::count(text.begin(), text.end(), '\n')), shown + 1);
     }
 
     // An attribute defined on its Options page (the page alone makes no database) and set
