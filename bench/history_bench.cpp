@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
             request.From = from;
             request.To = to;
             request.Listeners = db.Listeners(from, to).Value;
-            request.AsRun = db.AsRunCovers(from, to).Value;
+            request.AsRun = db.AsRunDays(from, to).Value;
             const UseReportTable table = MakeUseReport(db.History(from, to).Value, request);
             const std::string text = UseReportText(table, request);
             times.push_back(Seconds(start));

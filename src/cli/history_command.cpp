@@ -162,7 +162,15 @@ int Listeners(const std::filesystem::path& folder, const std::string& file, std:
     if (!text) {
         return Fail(err, Format(tr("Unable to open \"%0:s\""), file));
     }
-    const ListenerFigures figures = ReadListenerFigures(*text);
+    ListenerFigures figures = ReadListenerFigures(*text);
+    if (figures.Hours.empty() && figures.Problems.empty()) {
+        figures.Problems.push_back(tr("It holds no listener figures."));
+    }
+    std::map<std::int64_t, double> byHour(figures.Hours.begin(), figures.Hours.end());
+    for (const auto& [hour, listeners] : figures.Hours) {
+        byHour[hour] = listeners;  // the later line of an hour holds
+    }
+    figures.Hours.assign(byHour.begin(), byHour.end());
     for (const std::string& problem : figures.Problems) {
         err << "spindle-cli: " << file << ": " << problem << '\n';
     }
@@ -298,6 +306,9 @@ int ReportCommand(const std::vector<std::string>& args, const std::filesystem::p
     const UseReportTable& table = made.Value;
     const std::string text = UseReportText(table, request);
     err << table.Basis << '\n';
+    for (const std::string& warning : table.Warnings) {
+        err << "spindle-cli: " << warning << '\n';
+    }
     if (out_ == words.Options.end() || out_->second == "-") {
         out << text;
         return 0;

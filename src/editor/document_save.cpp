@@ -178,8 +178,12 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         // The play history takes the log as saved, in place of what was recorded of its
         // hours.
         std::string problem;
-        const DbRead<int> recorded = RecordHistory(
-            station, ReadLogHistory(baseName + ".plg", fs, AiringSource::Editor, problem));
+        RunHistory saved = ReadLogHistory(baseName + ".plg", fs, AiringSource::Editor, problem);
+        // A run not yet saved whose log this is records the log as edited when it is.
+        if (!station.LastRunAirings.Airings.empty() && station.LastRunAirings.Run.Log == name) {
+            station.LastRunAirings.Airings = saved.Airings;
+        }
+        const DbRead<int> recorded = RecordHistory(station, std::move(saved));
         if (!problem.empty() || !recorded) {
             report.Problem(problem.empty() ? recorded.Problem : problem);
         }

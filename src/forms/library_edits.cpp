@@ -489,28 +489,9 @@ bool ResetLastUsed(Station& station) {
     return true;
 }
 
-namespace {
-
-// Every track the station schedules, by path.
-std::vector<std::string> TrackPaths(const Station& station) {
-    std::vector<std::string> paths;
-    for (const auto& category : station.Categories) {
-        for (const FileRec& f : category->Files) {
-            paths.push_back(f.FileName);
-        }
-    }
-    for (const auto& group : station.SpotGroups) {
-        for (const FileRec& f : group->Files) {
-            paths.push_back(f.FileName);
-        }
-    }
-    return paths;
-}
-
-}  // namespace
-
 // The rules that look back read the play history, not the last uses: asked whether they
-// are to forget it too, since the reports of use lose those plays with it.
+// are to forget it too, since the reports of use lose those plays with it. It goes when the
+// reset last uses are saved, so closing without saving keeps both.
 void ForgetTrackHistory(Station& station) {
     StationDb db(station.DataFolder(), StationDb::Mode::IfExists);
     if (!db.IsOpen() || db.AiringCount().Value == 0) {
@@ -523,10 +504,7 @@ void ForgetTrackHistory(Station& station) {
     if (station.Op().Show(MessageKind::Confirmation, question, Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    const DbRead<int> forgotten = db.ForgetHistory(TrackPaths(station));
-    if (!forgotten) {
-        Error(station, forgotten.Problem);
-    }
+    station.ForgetHistoryOnSave = true;
 }
 
 }  // namespace spindle

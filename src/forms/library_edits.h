@@ -65,7 +65,7 @@ void BackupDataFiles(Station& station);
 // "Clear Last Scheduled": after the operator agrees, every track counts as long unused.
 bool ResetLastUsed(Station& station);
 // After a reset of the last uses: when the station has a play history, asks whether the
-// tracks' airings go too, and forgets them if so.
+// tracks' airings go too, and if so has the next save of the track lists forget them.
 void ForgetTrackHistory(Station& station);
 
 }  // namespace spindle

@@ -127,9 +127,13 @@ ListenerFigures ReadListenerFigures(std::string_view text) {
             read = error == std::errc() && end == number.data() + number.size() &&
                    std::isfinite(listeners) && listeners >= 0;
         }
+        // A first line whose first field is no date names the columns.
+        const bool header =
+            record.Line == 1 && !record.Fields.empty() &&
+            (record.Fields[0].empty() || record.Fields[0][0] < '0' || record.Fields[0][0] > '9');
         if (read) {
             figures.Hours.emplace_back(hour, listeners);
-        } else if (record.Line != 1) {
+        } else if (!header) {
             figures.Problems.push_back(
                 Format(tr("Line %0:d holds no hour (YYYY-MM-DD HH) and number of listeners; it "
                           "is left out."),

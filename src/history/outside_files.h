@@ -24,8 +24,9 @@ struct AsRunRead {
 AsRunRead ReadAsRunLog(std::string_view text);
 
 // Listener figures: a CSV of the hour ("YYYY-MM-DD HH", with ":MM" allowed and ignored)
-// and its average listeners. A first line that names its columns is skipped; a line that
-// does not read is named in Problems and left out.
+// and its average listeners. A first line that names its columns (its first field no date)
+// is skipped; a line that does not read is named in Problems and left out; of two lines
+// of one hour, the later holds.
 struct ListenerFigures {
     std::vector<std::pair<std::int64_t, double>> Hours;  // hour start in seconds, listeners
     std::vector<std::string> Problems;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <set>
 #include <tuple>
 
 #include "base/datetime.h"
@@ -93,10 +95,30 @@ public:
 
     UseReportTable Make() {
         UseReportTable table;
-        table.Basis = request_.AsRun
-                          ? tr("Counted from the as-run log: what aired.")
-                          : tr("Counted from the schedule: no as-run log was read for these "
-                               "days.");
+        const AsRunCoverage& told = request_.AsRun;
+        if (told.Days == 0) {
+            table.Basis = tr("No airings are recorded for these days.");
+        } else if (told.Told == told.Days) {
+            table.Basis = tr("Counted from the as-run log: what aired.");
+        } else if (told.Told == 0) {
+            table.Basis = tr("Counted from the schedule: no as-run log was read for these days.");
+        } else {
+            table.Basis =
+                Format(tr("Counted from the as-run log on %0:d of the %1:d days (what "
+                          "aired), the other days from the schedule."),
+                       static_cast<long long>(told.Told), static_cast<long long>(told.Days));
+        }
+        std::set<std::int64_t> unknown;
+        for (const HistoryAiring* a : airings_) {
+            if (!request_.Listeners.empty() && !Listening(*a)) {
+                unknown.insert(a->At - a->At % 3600);
+            }
+        }
+        if (!unknown.empty()) {
+            table.Warnings.push_back(Format(tr("Listener figures are missing for %0:d hours with "
+                                               "plays; their plays count no performances."),
+                                            static_cast<long long>(unknown.size())));
+        }
         switch (request_.Report) {
             case UseReport::Webcasting:
                 Webcasting(table);
@@ -124,7 +146,10 @@ private:
             return std::nullopt;
         }
         const auto found = request_.Listeners.find(a.At - a.At % 3600);
-        return found == request_.Listeners.end() ? 0.0 : found->second;
+        if (found == request_.Listeners.end()) {
+            return std::nullopt;
+        }
+        return found->second;
     }
 
     std::map<ReportedAs, Tally> Tallies() const {
@@ -337,7 +362,7 @@ DbRead<UseReportTable> ReportFromDatabase(StationDb& db, UseReportRequest& reque
     DbRead<UseReportTable> made;
     const DbRead<std::vector<HistoryAiring>> airings = db.History(request.From, request.To);
     const DbRead<std::map<std::int64_t, double>> listeners = db.Listeners(request.From, request.To);
-    const DbRead<bool> asRun = db.AsRunCovers(request.From, request.To);
+    const DbRead<AsRunCoverage> asRun = db.AsRunDays(request.From, request.To);
     for (const DbStatus* read :
          std::initializer_list<const DbStatus*>{&airings, &listeners, &asRun}) {
         if (!*read) {

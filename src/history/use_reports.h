@@ -53,7 +53,7 @@ struct UseReportRequest {
     bool WithSpots = false;         // spots, IDs, intros, outros and voice items too
     ReportSettings Settings;
     std::map<std::int64_t, double> Listeners;  // average listeners by hour start
-    bool AsRun = false;                        // whether an as-run log told what aired in the range
+    AsRunCoverage AsRun;  // the days of the range with airings, and those an as-run log told of
 };
 
 // A report as rows of fields, its first row the column names.
@@ -62,6 +62,9 @@ struct UseReportTable {
     // What the counts rest on, for the operator and the first line of our own formats:
     // what aired (an as-run log was read) or what was scheduled.
     std::string Basis;
+    // What the operator should know before filing it (listener figures missing for hours
+    // that have plays).
+    std::vector<std::string> Warnings;
 };
 
 // Reads what `request` needs from the station database (the airings, the listener figures,

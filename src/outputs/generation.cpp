@@ -44,7 +44,12 @@ bool RunGeneration(Station& station, RunReport& report) {
     station.LastRunAirings = ReadLogHistory(run.Facts().PlaylistLogName + ".plg",
                                             station.Settings(), AiringSource::Run, problem);
     if (!problem.empty()) {
-        report.Problem(problem);
+        // A run whose log cannot be read back would move the start on with no history of
+        // its period.
+        report.Fail(problem);
+        station.LastRunStart = 0.0;
+        station.RevertLastUsed(false);
+        return false;
     }
     return true;
 }

@@ -7,12 +7,20 @@ namespace spindle {
 
 RecordingFacts DescribeAsNamed(const std::string& path, const RecordingFacts* kept,
                                const NameRules& names) {
-    RecordingFacts facts;
-    if (kept != nullptr) {
-        facts = *kept;
-    } else if (const std::optional<TrackTags> tags = ReadTags(path)) {
-        facts = {tags->Artist, tags->Title,     tags->Album,
-                 tags->Isrc,   tags->Publisher, tags->Composer};
+    RecordingFacts facts = kept != nullptr ? *kept : RecordingFacts{};
+    // What a report needs and the history lacks is looked for in the file, so a station
+    // that tagged its files after the missing-data list finds them on the next airing.
+    if (kept == nullptr || facts.Album.empty() || facts.Isrc.empty() || facts.Label.empty()) {
+        if (const std::optional<TrackTags> tags = ReadTags(path)) {
+            for (const auto& [field, value] : {std::pair{&facts.Album, &tags->Album},
+                                               {&facts.Isrc, &tags->Isrc},
+                                               {&facts.Label, &tags->Publisher},
+                                               {&facts.Composer, &tags->Composer}}) {
+                if (field->empty()) {
+                    *field = *value;
+                }
+            }
+        }
     }
     NameRules whole = names;
     whole.SplitCredits = false;

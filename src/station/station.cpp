@@ -128,6 +128,32 @@ bool Station::SaveAirings() {
     return true;
 }
 
+bool Station::ForgetTrackHistory() {
+    std::vector<std::string> paths;
+    for (const auto& c : Categories) {
+        for (const auto* files : {&c->Files, &c->Absent}) {
+            for (const FileRec& f : *files) {
+                paths.push_back(f.FileName);
+            }
+        }
+    }
+    for (const auto& s : SpotGroups) {
+        for (const auto* files : {&s->Files, &s->Absent}) {
+            for (const FileRec& f : *files) {
+                paths.push_back(f.FileName);
+            }
+        }
+    }
+    StationDb db(dataFolder_, StationDb::Mode::IfExists);
+    const DbRead<int> forgotten = db.IsOpen() ? db.ForgetHistory(paths) : DbRead<int>{};
+    if (!forgotten) {
+        op_->Show(MessageKind::Error, forgotten.Problem, Buttons::Ok);
+        return false;
+    }
+    ForgetHistoryOnSave = false;
+    return true;
+}
+
 bool Station::SaveAll(bool unattendedStartup) {
     bool ok = true;
     // The run's plays go first, its last uses next and the start last: the start moves on
@@ -139,6 +165,9 @@ bool Station::SaveAll(bool unattendedStartup) {
     }
     if (Changed.FileLists && ok)
         ok = SaveAllTrackLists() && ok;
+    if (ForgetHistoryOnSave && ok) {
+        ok = ForgetTrackHistory();
+    }
     if (LastRunStart > 0.0 && ok) {
         Opt.StartDay += Opt.TotalDays;
         if (Opt.IncrementHour || unattendedStartup) {

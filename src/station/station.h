@@ -85,6 +85,9 @@ public:
     TDateTime LastRunStart = 0.0;
     // What that run put on the air, for the play history; recorded as its start moves on.
     RunHistory LastRunAirings;
+    // Whether the next save of the track lists forgets the play history of every track, as
+    // a reset of the last uses asked.
+    bool ForgetHistoryOnSave = false;
 
     // Start-up: Options, Related Artists, Categories, Spot Groups, Rotations, Schedules.
     void LoadAll();
@@ -120,6 +123,8 @@ public:
     bool SaveAllTrackLists();
     // Records the last run's airings in the play history.
     bool SaveAirings();
+    // Forgets the play history of every track (ForgetHistoryOnSave).
+    bool ForgetTrackHistory();
     bool SaveRotations();
     bool SaveSchedules();
     // Advances the start past the last run (when there was one), then saves whatever

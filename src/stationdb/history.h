@@ -84,6 +84,12 @@ struct AsRunLine {
     bool operator==(const AsRunLine&) const = default;
 };
 
+// Of the days of a range that hold airings, those an as-run log told of.
+struct AsRunCoverage {
+    int Days = 0;
+    int Told = 0;
+};
+
 // What an as-run log did to the history.
 struct AsRunResult {
     int Matched = 0;      // scheduled airings it confirmed

@@ -108,7 +108,7 @@ const char* const kMigrations[] = {
            duration INTEGER NOT NULL DEFAULT 0,
            gone INTEGER NOT NULL DEFAULT 0);
        CREATE INDEX recordings_by_path ON recordings(path);
-       CREATE INDEX recordings_gone ON recordings(artist, title) WHERE gone = 1;
+       CREATE INDEX recordings_by_name ON recordings(artist, title);
        CREATE TABLE runs (
            id INTEGER PRIMARY KEY,
            period_from INTEGER NOT NULL,

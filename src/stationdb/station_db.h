@@ -173,7 +173,8 @@ public:
     // Records what a run, an editor save or an import put on the air, with the run, all
     // or none; the number of airings recorded. A run or an editor save replaces what was
     // recorded for the hours of its period (an item that overran into them from the hour
-    // before stays; what the as-run log alone knows stays). An import records only the
+    // before stays), except the hours the as-run log told of: what aired there stays as
+    // it aired, and the new airings of those hours are not recorded. An import records only the
     // hours nothing recorded yet, and nothing at all when it brings nothing new. A file
     // the history does not know is named by `describe`; one moved, with the same artist,
     // title and length, is the recording it was.
@@ -184,15 +185,17 @@ public:
     // Every airing from `from` up to `to` (seconds) as reports read them, in time order:
     // when the as-run log told what aired, at its real time.
     DbRead<std::vector<HistoryAiring>> History(std::int64_t from, std::int64_t to);
-    // Whether any airing from `from` up to `to` was told by an as-run log.
-    DbRead<bool> AsRunCovers(std::int64_t from, std::int64_t to);
+    // Of the days from `from` up to `to` that hold airings, how many an as-run log told of.
+    DbRead<AsRunCoverage> AsRunDays(std::int64_t from, std::int64_t to);
     // How many airings the history holds.
     DbRead<long long> AiringCount();
     // Forgets the airings of the files at `paths`; their recordings stay.
     DbRead<int> ForgetHistory(const std::vector<std::string>& paths);
     // Matches what the playout system says it started to the scheduled airings: the same
-    // file within `windowSeconds` of its time, the nearest. A line already read is left
-    // as it is, so a log read twice changes nothing.
+    // file within `windowSeconds` of its time, the nearest. A line with none is an airing
+    // nobody scheduled; what was due from the first line to a window before the last and
+    // never started is marked not aired. A line already read is left as it is, so a log
+    // read twice changes nothing.
     DbRead<AsRunResult> RecordAsRun(const std::vector<AsRunLine>& lines, int windowSeconds,
                                     const DescribeRecording& describe);
     // Average listeners by hour start, replacing those of the same hours.

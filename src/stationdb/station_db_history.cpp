@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -42,8 +43,8 @@ public:
                 "SELECT artist, title, album, isrc, publisher, composer FROM tracks WHERE path "
                 "= ?"),
           moved_(db,
-                 "SELECT id FROM recordings WHERE gone = 1 AND artist = ? AND title = ? AND "
-                 "abs(duration - ?) <= 1 AND artist <> '' ORDER BY id DESC LIMIT 1"),
+                 "SELECT id, path, gone FROM recordings WHERE artist = ? AND title = ? AND "
+                 "abs(duration - ?) <= 1 AND artist <> '' ORDER BY id DESC"),
           update_(db,
                   "UPDATE recordings SET path = ?, artist = ?, title = ?, album = ?, isrc = ?, "
                   "label = ?, composer = ?, duration = ?, gone = 0 WHERE id = ?"),
@@ -78,13 +79,21 @@ public:
             kept = Facts(tags_, 0);  // the last scan's tags are the newest word
         }
         tags_.reset();
-        const RecordingFacts facts = describe_(path, kept ? &*kept : nullptr);
+        // Facts without a name (brought over from before the history named its recordings)
+        // are no facts.
+        const bool named = kept && (!kept->Artist.empty() || !kept->Title.empty());
+        const RecordingFacts facts = describe_(path, named ? &*kept : nullptr);
         if (!id) {
+            // A file moved: the recording of its name and length whose file went away.
             moved_.reset();
             SQLite::bind(moved_, facts.Artist, facts.Title, duration);
-            if (moved_.executeStep()) {
-                id = moved_.getColumn(0).getInt64();
-                keptDuration = -1;  // its path is to be written
+            while (!id && moved_.executeStep()) {
+                std::error_code error;
+                if (moved_.getColumn(2).getInt() != 0 ||
+                    !std::filesystem::exists(moved_.getColumn(1).getString(), error)) {
+                    id = moved_.getColumn(0).getInt64();
+                    keptDuration = -1;  // its path is to be written
+                }
             }
             moved_.reset();
         }
@@ -164,16 +173,17 @@ DbRead<int> StationDb::RecordRun(const RunRecord& run, const std::vector<LogAiri
                                       "it: restore it from a backup, then run again."),
                                    file_.string(), damage));
         }
-        const int unscheduled = static_cast<int>(AiringState::Unscheduled);
+        // An import fills only the hours nothing recorded yet; a run or a save leaves the
+        // hours the as-run log told of as they aired.
         std::set<std::int64_t> taken;
-        if (run.Source == AiringSource::Import) {
-            SQLite::Statement hours(db,
-                                    "SELECT DISTINCT hour FROM airings WHERE hour >= ? AND "
-                                    "hour < ? AND state <> ?");
-            SQLite::bind(hours, run.From, run.To, unscheduled);
-            while (hours.executeStep()) {
-                taken.insert(hours.getColumn(0).getInt64());
-            }
+        SQLite::Statement hours(db, run.Source == AiringSource::Import
+                                        ? "SELECT DISTINCT hour FROM airings WHERE hour >= ? AND "
+                                          "hour < ?"
+                                        : "SELECT DISTINCT hour FROM airings WHERE hour >= ? AND "
+                                          "hour < ? AND state <> 0");
+        SQLite::bind(hours, run.From, run.To);
+        while (hours.executeStep()) {
+            taken.insert(hours.getColumn(0).getInt64());
         }
         std::vector<const LogAiring*> fresh;
         for (const LogAiring& airing : airings) {
@@ -186,11 +196,14 @@ DbRead<int> StationDb::RecordRun(const RunRecord& run, const std::vector<LogAiri
         }
         const std::int64_t id = AddRun(db, run);
         if (run.Source != AiringSource::Import) {
-            SQLite::Statement clear(db,
-                                    "DELETE FROM airings WHERE hour >= ? AND hour < ? AND "
-                                    "state <> ?");
-            SQLite::bind(clear, run.From, run.To, unscheduled);
-            clear.exec();
+            SQLite::Statement clear(db, "DELETE FROM airings WHERE hour = ? AND state = 0");
+            for (std::int64_t hour = run.From - run.From % 3600; hour < run.To; hour += 3600) {
+                if (!taken.contains(hour)) {
+                    clear.reset();
+                    clear.bind(1, hour);
+                    clear.exec();
+                }
+            }
             // A run whose every airing was made again is superseded by this one.
             SQLite::Statement superseded(
                 db,
@@ -232,9 +245,9 @@ DbRead<std::vector<Airing>> StationDb::Airings(TDateTime from, TDateTime to) {
 
 namespace {
 
-// Scheduled airings may have aired up to an hour off their time: a report's range is
-// widened by that much and the airings outside it by their real time left out.
-constexpr std::int64_t kLateness = 3600;
+// Scheduled airings may have aired up to a day off their time (the widest as-run window): a
+// report's range is widened by that much and the airings outside it by their real time left out.
+constexpr std::int64_t kLateness = 86400;
 
 }  // namespace
 
@@ -244,7 +257,12 @@ DbRead<std::vector<HistoryAiring>> StationDb::History(std::int64_t from, std::in
         SQLite::Statement query(
             db,
             "SELECT a.aired_at, a.real_at, a.type, a.grp, a.duration, a.recording_id, r.path, "
-            "a.artist, a.title, a.album, a.isrc, a.label, a.composer, u.source, a.state FROM "
+            // A field the airing kept blank (one brought over from before the history kept
+            // them, or one tagged since) is what the recording says now.
+            "iif(a.artist = '', r.artist, a.artist), iif(a.title = '', r.title, a.title), "
+            "iif(a.album = '', r.album, a.album), iif(a.isrc = '', r.isrc, a.isrc), "
+            "iif(a.label = '', r.label, a.label), iif(a.composer = '', r.composer, a.composer), "
+            "u.source, a.state FROM "
             "airings a JOIN recordings r ON r.id = a.recording_id JOIN runs u ON u.id = "
             "a.run_id WHERE a.aired_at >= ? AND a.aired_at < ? ORDER BY a.aired_at, a.id");
         SQLite::bind(query, from - kLateness, to + kLateness);
@@ -278,13 +296,15 @@ DbRead<std::vector<HistoryAiring>> StationDb::History(std::int64_t from, std::in
     });
 }
 
-DbRead<bool> StationDb::AsRunCovers(std::int64_t from, std::int64_t to) {
-    return Guarded<bool>([&](SQLite::Database& db) {
+DbRead<AsRunCoverage> StationDb::AsRunDays(std::int64_t from, std::int64_t to) {
+    return Guarded<AsRunCoverage>([&](SQLite::Database& db) {
         SQLite::Statement query(db,
-                                "SELECT 1 FROM airings WHERE aired_at >= ? AND aired_at < ? AND "
-                                "state <> 0 LIMIT 1");
+                                "SELECT count(DISTINCT aired_at / 86400), count(DISTINCT "
+                                "iif(state <> 0, aired_at / 86400, NULL)) FROM airings WHERE "
+                                "aired_at >= ? AND aired_at < ?");
         SQLite::bind(query, from, to);
-        return query.executeStep();
+        query.executeStep();
+        return AsRunCoverage{query.getColumn(0).getInt(), query.getColumn(1).getInt()};
     });
 }
 
@@ -329,7 +349,7 @@ DbRead<AsRunResult> StationDb::RecordAsRun(const std::vector<AsRunLine>& lines, 
         SQLite::Statement nearest(
             db,
             "SELECT a.id FROM airings a JOIN recordings r ON r.id = a.recording_id WHERE "
-            "r.path = ? AND a.state = 0 AND a.aired_at BETWEEN ? AND ? ORDER BY "
+            "r.path = ? AND a.state IN (0, 2) AND a.aired_at BETWEEN ? AND ? ORDER BY "
             "abs(a.aired_at - ?), a.aired_at LIMIT 1");
         SQLite::Statement aired(db, "UPDATE airings SET state = 1, real_at = ? WHERE id = ?");
         SQLite::Statement add(db, kAddAiring);
@@ -359,22 +379,31 @@ DbRead<AsRunResult> StationDb::RecordAsRun(const std::vector<AsRunLine>& lines, 
                 run = AddRun(db, {first, last + 1, AiringSource::AsRun, {}, first});
                 recordings.emplace(db, describe);
             }
-            SQLite::Statement length(db,
-                                     "SELECT duration FROM recordings WHERE path = ? ORDER BY "
-                                     "gone, id DESC LIMIT 1");
-            length.bind(1, line.Path);
-            const int duration = length.executeStep() ? length.getColumn(0).getInt() : 0;
-            const LogAiring airing{line.At, line.At - line.At % 3600, kTrackType, line.Path, {},
+            // Played as it last aired: a spot stays a spot, and keeps its group and length.
+            SQLite::Statement before(db,
+                                     "SELECT a.type, a.grp, a.duration FROM airings a JOIN "
+                                     "recordings r ON r.id = a.recording_id WHERE r.path = ? "
+                                     "ORDER BY a.aired_at DESC LIMIT 1");
+            before.bind(1, line.Path);
+            const bool airedBefore = before.executeStep();
+            const int duration = airedBefore ? before.getColumn(2).getInt() : 0;
+            const LogAiring airing{line.At,
+                                   line.At - line.At % 3600,
+                                   airedBefore ? before.getColumn(0).getInt() : kTrackType,
+                                   line.Path,
+                                   airedBefore ? before.getColumn(1).getString() : std::string(),
                                    duration};
             AddAiring(add, *run, recordings->Of(line.Path, duration), airing,
                       AiringState::Unscheduled, line.At);
             ++result.Unscheduled;
         }
-        // What was scheduled within the span the log covers and never started.
+        // What was scheduled within the span the log covers and never started; what was due
+        // within the window before its last line may yet start, and is left for the next
+        // reading (which may also still find a line for an airing marked so).
         SQLite::Statement missed(db,
                                  "UPDATE airings SET state = 2 WHERE state = 0 AND aired_at >= "
-                                 "? AND aired_at <= ?");
-        SQLite::bind(missed, first, last);
+                                 "? AND aired_at < ?");
+        SQLite::bind(missed, first, last - windowSeconds);
         result.NotAired = missed.exec();
         transaction.commit();
         return result;

@@ -30,12 +30,18 @@ constexpr std::int64_t kMonday = 46356;  // 2026-11-30
 class HistoryTest : public ::testing::Test {
 protected:
     HistoryTest() : b(dir) {
-        b.AddCategory(
-            "Hits", {b.MusicFolder(
-                        "Hits", {"A - One", "B - Two", "C - Three", "D - Four", "E - Five"}, 230)});
+        std::vector<std::string> names;
+        for (int i = 0; i < 40; ++i) {
+            names.push_back("Artist " + std::to_string(i) + " - Song");
+        }
+        b.AddCategory("Hits", {b.MusicFolder("Hits", names, 230)});
         b.AddSpotGroup("IDs", {b.SpotFolder("IDs", {"ID"}, 10)});
-        b.AddRotation("Hour", {MakeSpotGroupItem("IDs"), MakeCategoryItem("Hits"),
-                               MakeCategoryItem("Hits"), "00:30:00\tBreak here"});
+        // Seventeen songs, time checking off: the last one of each hour starts after the
+        // next hour is due.
+        std::vector<std::string> hour = {MakeSpotGroupItem("IDs"), MakeBreakNoteItem("Break")};
+        hour.insert(hour.end(), 17, MakeCategoryItem("Hits"));
+        b.AddRotation("Hour", hour);
+        b.Opt().TimeCheck = false;
         b.AddSchedule("All", "1111111", "...DEFAULT...");
         b.Get().FixedSeed = 7;
         b.Save();
@@ -124,8 +130,8 @@ TEST_F(HistoryTest, EditorSavesAndImportsOfTheLogs) {
 }
 
 // The as-run log confirms what it finds near its time, adds what nobody scheduled, marks
-// what its span missed, and changes nothing when read twice; a file moved with the same
-// name and length is the recording it was.
+// what its span missed, changes nothing when read twice, and outlives a run of its hour
+// again; a file moved with the same name and length is the recording it was.
 TEST_F(HistoryTest, AsRunLogAndMovedFiles) {
     RunAndSave(kMonday, 6, 1);
     std::vector<HistoryAiring> planned = History();
@@ -140,18 +146,18 @@ TEST_F(HistoryTest, AsRunLogAndMovedFiles) {
     const auto named = [](const std::string&, const RecordingFacts*) {
         return RecordingFacts{"Live", "Set", {}, {}, {}, {}};
     };
-    const DbRead<AsRunResult> read = db.RecordAsRun(lines, 600, named);
+    const DbRead<AsRunResult> read = db.RecordAsRun(lines, 120, named);
     ASSERT_TRUE(read) << read.Problem;
     EXPECT_EQ(read.Value.Matched, 3);
     EXPECT_EQ(read.Value.Unscheduled, 1);
     EXPECT_EQ(read.Value.NotAired, 1);  // the third, between the lines
-    EXPECT_EQ(db.RecordAsRun(lines, 600, named).Value.Known, 4);
+    EXPECT_EQ(db.RecordAsRun(lines, 120, named).Value.Known, 4);
 
     UseReportRequest request;
     request.Report = UseReport::Differences;
     request.From = ClockSeconds(kMonday);
     request.To = ClockSeconds(kMonday + 1);
-    request.AsRun = db.AsRunCovers(request.From, request.To).Value;
+    request.AsRun = db.AsRunDays(request.From, request.To).Value;
     const UseReportTable diff = MakeUseReport(History(), request);
     ASSERT_EQ(diff.Rows.size(), 4u);
     EXPECT_EQ(diff.Rows[1][2], "late 1:35");
@@ -159,11 +165,15 @@ TEST_F(HistoryTest, AsRunLogAndMovedFiles) {
     EXPECT_EQ(diff.Rows[3][2], "not aired");
     EXPECT_EQ(diff.Basis, "Counted from the as-run log: what aired.");
 
+    // The hour run again keeps what the as-run log told of it.
+    RunAndSave(kMonday, 6, 1);
+    EXPECT_EQ(MakeUseReport(History(), request).Rows, diff.Rows);
+
     // The file of a track moves.
     const HistoryAiring& track = planned[1];
     ASSERT_EQ(track.Type, 0);
     const std::string moved = track.Path + ".moved.mp3";
-    ASSERT_TRUE(db.UpdateTracks({}, {track.Path}));
+    fs::rename(track.Path, moved);
     const auto keep = [&](const std::string&, const RecordingFacts*) { return track.Facts; };
     ASSERT_TRUE(db.RecordRun(
         {ClockSeconds(kMonday + 3), ClockSeconds(kMonday + 3) + 3600, AiringSource::Run, {}, 0},
@@ -201,6 +211,7 @@ TEST(UseReports, EachFormatAgainstItsGoldenFile) {
     request.To = day + 86400;
     request.Settings = {"KSPN-FM", "B", "Main, \"HD1\""};
     request.Listeners = {{day, 40}, {day + 3600, 12.4}};
+    request.AsRun = {1, 0};
     std::string all;
     for (const UseReport report : AllUseReports()) {
         request.Report = report;
@@ -212,9 +223,11 @@ TEST(UseReports, EachFormatAgainstItsGoldenFile) {
     }
     request.Report = UseReport::WebcastingCensus;
     request.WithSpots = true;
-    request.Listeners.clear();
-    all += "== census with spots, no listeners\n" +
-           UseReportText(MakeUseReport(airings, request), request);
+    request.Listeners = {{day, 40}};
+    request.AsRun = {2, 1};
+    const UseReportTable partly = MakeUseReport(airings, request);
+    all += "== census with spots, one hour's listeners, one day of two told\n" +
+           UseReportText(partly, request) + partly.Basis + "\n" + partly.Warnings.at(0) + "\n";
     EXPECT_TRUE(test::MatchesGolden(all, "reports_of_use.txt"));
 }
 

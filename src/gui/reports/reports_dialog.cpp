@@ -49,6 +49,15 @@ ReportsDialog::ReportsDialog(Station& station, QWidget* parent)
     connect(ui_->lastMonth, &QPushButton::clicked, this,
             [this, today] { SetDays(LastMonthOf(today)); });
     connect(ui_->show, &QPushButton::clicked, this, &ReportsDialog::ShowReport);
+    // What is saved is what is shown: a changed choice is shown again first.
+    const auto stale = [this] { ui_->save->setEnabled(false); };
+    connect(ui_->fromDate, &QDateEdit::dateChanged, this, stale);
+    connect(ui_->toDate, &QDateEdit::dateChanged, this, stale);
+    connect(ui_->format, &QComboBox::currentIndexChanged, this, stale);
+    connect(ui_->withSpots, &QCheckBox::toggled, this, stale);
+    for (QLineEdit* name : {ui_->service, ui_->transmission, ui_->channel}) {
+        connect(name, &QLineEdit::textChanged, this, stale);
+    }
     connect(ui_->save, &QPushButton::clicked, this, &ReportsDialog::SaveReport);
     MakeAccessible(this);
 }
@@ -109,8 +118,12 @@ void ReportsDialog::ShowReport() {
             }
         }
     }
-    ShowValue(ui_->basis, Q(Format(spindle::tr("%0:d rows. %1:s"),
-                                   static_cast<long long>(ui_->rows->rowCount()), table_.Basis)));
+    std::string said = Format(spindle::tr("%0:d rows. %1:s"),
+                              static_cast<long long>(ui_->rows->rowCount()), table_.Basis);
+    for (const std::string& warning : table_.Warnings) {
+        said += " " + warning;
+    }
+    ShowValue(ui_->basis, Q(said));
     ui_->save->setEnabled(true);
 }
 

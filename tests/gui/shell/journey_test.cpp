@@ -331,6 +331,7 @@ private slots:
         QVERIFY(shown > 0);
         const std::string text = test::ReadAll(file.toStdString());
         QVERIFY(text.starts_with("\"NAME_OF_SERVICE\""));
+        QVERIFY(text.substr(0, text.find('\n')).find("DATE_OF_PERFORMANCE") != std::string::npos);
         QCOMPARE(static_cast<int>(std::count(text.begin(), text.end(), '\n')), shown + 1);
     }
 
