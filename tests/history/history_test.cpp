@@ -99,11 +99,13 @@ TEST_F(HistoryTest, RunsAreRecordedWhenSavedAndReplacedByRunNotByTime) {
     EXPECT_EQ(Count("SELECT count(*) FROM runs"), 3);
 }
 
-// An editor save puts what it saved in place of its log's airings; an import fills only
-// the hours nobody recorded, so a second one adds nothing.
+// An editor save puts what it saved in place of its log's airings, also when the run is
+// saved after it; an import fills only the hours nobody recorded, so a second one adds
+// nothing.
 TEST_F(HistoryTest, EditorSavesAndImportsOfTheLogs) {
-    RunAndSave(kMonday, 6, 3);
-    const std::size_t recorded = History().size();
+    test::RunFrom(b.Opt(), kMonday, 6, 3);
+    ScriptedOperator runOp;
+    const std::size_t recorded = test::OnAirItems(test::Generate(b.Get(), runOp).Log);
     const std::string log = b.Opt().LogFolderPath() + b.Opt().LogBaseName;
     PlaylistDocument doc;
     ASSERT_TRUE(doc.Load(log + ".plg", true, b.Get().Settings()).Loaded);
@@ -115,6 +117,8 @@ TEST_F(HistoryTest, EditorSavesAndImportsOfTheLogs) {
     ScriptedOperator op;
     RunReport report(op, nullptr);
     ASSERT_TRUE(SaveDocument(doc, b.Get(), log, report));
+    EXPECT_EQ(History().size(), recorded - 1);
+    ASSERT_TRUE(b.Get().SaveAll());  // the run, saved after its log was edited
     EXPECT_EQ(History().size(), recorded - 1);
     EXPECT_EQ(Count("SELECT count(*) FROM runs WHERE source = 1"), 1);
 
@@ -166,7 +170,9 @@ TEST_F(HistoryTest, AsRunLogAndMovedFiles) {
     EXPECT_EQ(diff.Basis, "Counted from the as-run log: what aired.");
 
     // The hour run again keeps what the as-run log told of it.
+    const std::size_t told = History().size();
     RunAndSave(kMonday, 6, 1);
+    EXPECT_EQ(History().size(), told);
     EXPECT_EQ(MakeUseReport(History(), request).Rows, diff.Rows);
 
     // The file of a track moves.
