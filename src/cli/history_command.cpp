@@ -166,7 +166,7 @@ int Listeners(const std::filesystem::path& folder, const std::string& file, std:
     if (figures.Hours.empty() && figures.Problems.empty()) {
         figures.Problems.push_back(tr("It holds no listener figures."));
     }
-    std::map<std::int64_t, double> byHour(figures.Hours.begin(), figures.Hours.end());
+    std::map<std::int64_t, double> byHour;
     for (const auto& [hour, listeners] : figures.Hours) {
         byHour[hour] = listeners;  // the later line of an hour holds
     }

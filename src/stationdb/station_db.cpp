@@ -315,19 +315,28 @@ DbStatus StationDb::StoreTracks(const std::vector<TrackRecord>& tracks) {
     return UpdateTracks(tracks, {});
 }
 
+namespace {
+
+// Forgets the tracks at `paths` with their attribute values; their recordings are gone.
+void ForgetTracks(SQLite::Database& db, const std::vector<std::string>& paths) {
+    SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
+    SQLite::Statement markGone(db, "UPDATE recordings SET gone = 1 WHERE path = ?");
+    for (const std::string& path : paths) {
+        for (SQLite::Statement* statement : {&remove, &markGone}) {
+            statement->reset();
+            statement->bind(1, path);
+            statement->exec();
+        }
+    }
+}
+
+}  // namespace
+
 DbStatus StationDb::UpdateTracks(const std::vector<TrackRecord>& tracks,
                                  const std::vector<std::string>& gone) {
     return Guarded<bool>([&](SQLite::Database& db) {
         SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
-        SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
-        SQLite::Statement markGone(db, "UPDATE recordings SET gone = 1 WHERE path = ?");
-        for (const std::string& path : gone) {
-            for (SQLite::Statement* statement : {&remove, &markGone}) {
-                statement->reset();
-                statement->bind(1, path);
-                statement->exec();
-            }
-        }
+        ForgetTracks(db, gone);
         // A track kept before is updated in place and its other fields cleared; a new one is
         // inserted, with nothing to clear unless a field outlived its track. (An upsert with
         // RETURNING, or a DELETE, builds a scratch table every time: a first scan of a large
@@ -472,15 +481,7 @@ DbRead<int> StationDb::RemoveTracksExcept(const std::vector<std::string>& presen
                 gone.push_back(all.getColumn(0).getString());
             }
         }
-        SQLite::Statement remove(db, "DELETE FROM tracks WHERE path = ?");
-        SQLite::Statement markGone(db, "UPDATE recordings SET gone = 1 WHERE path = ?");
-        for (const std::string& path : gone) {
-            for (SQLite::Statement* statement : {&remove, &markGone}) {
-                statement->reset();
-                statement->bind(1, path);
-                statement->exec();
-            }
-        }
+        ForgetTracks(db, gone);
         transaction.commit();
         return static_cast<int>(gone.size());
     });
