@@ -10,6 +10,7 @@
 #include "cli/console_progress.h"
 #include "cli/data_file_command.h"
 #include "cli/history_command.h"
+#include "cli/regenerate_command.h"
 #include "cli/rules_command.h"
 #include "fileinfo/file_duration.h"
 #include "generator/generation_run.h"
@@ -34,6 +35,8 @@ constexpr const char* kUsage = N_(
     "       spindle-cli history import [--from DATE --to DATE] [--data DIR]\n"
     "       spindle-cli history as-run FILE [--window SECONDS] [--data DIR]\n"
     "       spindle-cli history listeners FILE.csv [--data DIR]\n"
+    "       spindle-cli regenerate --log FILE --from \"YYYY-MM-DD HH\" --to \"YYYY-MM-DD HH\"\n"
+    "                   [--seed N] [-i] [--data DIR]\n"
     "       spindle-cli report --from DATE --to DATE --format NAME [--out FILE] [--csv]\n"
     "                   [--spots] [--service NAME] [--category C] [--channel NAME]\n"
     "                   [--data DIR]\n"
@@ -66,6 +69,11 @@ constexpr const char* kUsage = N_(
     "                   as aired, else is recorded as not scheduled; scheduled airings\n"
     "                   the log's span has no line for are marked not aired\n"
     "  history listeners  record average listeners by hour (CSV: YYYY-MM-DD HH,N)\n"
+    "  regenerate       make the hours --from to --to of a Playlist Log again (FILE,\n"
+    "                   or its name in the log folder) under the station's rules, the\n"
+    "                   log's other hours kept as they are and looked at on both\n"
+    "                   sides; prints what the hours after now break, saves the log\n"
+    "                   and remakes its playlists, pages and summaries\n"
     "  report           write a report of use of the days --from to --to (dates as\n"
     "                   YYYY-MM-DD): --format webcasting, webcasting-census,\n"
     "                   recordings, missing or differences; tab-separated, or CSV\n"
@@ -83,7 +91,8 @@ constexpr const char* kUsage = N_(
     "  3  the run finished, but with problems an operator must see: a repeat rule\n"
     "     relaxed (\"Selection error\"), a load problem (a missing group, folder or\n"
     "     related artist), a file without a playing time scheduled\n"
-    "     (or an attributes import skipped some rows)\n"
+    "     (or an attributes import skipped some rows, or hours made again left rules\n"
+    "     broken to look at)\n"
     "\n"
     "One run at a time: a run holds a lock on the data folder (.spindle.lock), and a\n"
     "second run on the same folder exits with status 1, naming the running one; the\n"
@@ -395,6 +404,11 @@ int RunCli(const std::vector<std::string>& args, const std::filesystem::path& pr
         const auto usage = [&](const std::string& p) { return UsageError(err, p); };
         return args[0] == "history" ? HistoryCommand(rest, programPath, out, err, usage)
                                     : ReportCommand(rest, programPath, out, err, usage);
+    }
+    if (args[0] == "regenerate") {
+        return RegenerateCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                 programPath, out, err,
+                                 [&](const std::string& p) { return UsageError(err, p); });
     }
     if (args[0] == "duration") {
         return Duration(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

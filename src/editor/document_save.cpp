@@ -13,6 +13,7 @@
 #include "station/recording_facts.h"
 #include "station/station.h"
 #include "station/track_list.h"
+#include "stationdb/station_db.h"
 
 namespace spindle {
 namespace {
@@ -37,6 +38,48 @@ void UpdateLastUsed(Station& station, const EditorItem& item, TDateTime moment) 
             station.Changed.FileLists = true;  // the track lists hold the last uses
             return;
         }
+    }
+}
+
+// The latest airing of each track in the play history in the month before `start`.
+std::unordered_map<std::string, TDateTime> AiringsBefore(const Station& station, TDateTime start) {
+    std::unordered_map<std::string, TDateTime> latest;
+    StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
+    if (!db.IsOpen()) {
+        return latest;
+    }
+    const DbRead<std::vector<Airing>> airings = db.Airings(start - 31.0, start);
+    for (const Airing& a : airings.Value) {
+        TDateTime& at = latest[a.Path];
+        at = std::max(at, a.AiredAt);
+    }
+    return latest;
+}
+
+// A file whose every occurrence in the log was removed: a last use this log gave it goes
+// back to its airing before the log.
+void GiveBack(Station& station, const EditorItem& item,
+              const std::unordered_map<std::string, TDateTime>& earlier, TDateTime logStart,
+              TDateTime logEnd) {
+    if (item.Type != kItemTrack && item.Type != kItemSpot && item.Type != kItemTimedSpot) {
+        return;
+    }
+    TCustomDetails* group = item.Type == kItemTrack
+                                ? static_cast<TCustomDetails*>(station.FindCategory(item.GroupName))
+                                : station.FindSpotGroup(item.GroupName);
+    if (group == nullptr) {
+        return;
+    }
+    for (FileRec& f : group->Files) {
+        if (f.FileName != item.Path || f.LastUsed < logStart || f.LastUsed >= logEnd) {
+            continue;
+        }
+        const auto aired = earlier.find(f.FileName);
+        f.LastUsed = aired != earlier.end()           ? aired->second
+                     : f.SavedLastUsed < logStart     ? f.SavedLastUsed
+                                                      : 0.0;
+        station.Changed.Categories = true;
+        station.Changed.FileLists = true;
     }
 }
 
@@ -80,9 +123,8 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         const std::string start =
             document.StartText().empty() ? FloatToText(facts.Start, fs) : document.StartText();
         log.Header(created, start, document.HeaderFlag());
-        // When each live item is scheduled, and the last occurrence of each file.
+        // When each item is scheduled.
         std::vector<TDateTime> moments(items.size(), 0.0);
-        std::unordered_map<std::string, std::size_t> lastOf;
         // Numbered as the run numbers: on from the first hour line's counter, from 0 in
         // each playlist file, Hour Markers and continuations not counted.
         long counter = hours.empty() ? 0 : std::strtol(hours[0].Counter.c_str(), nullptr, 10);
@@ -128,7 +170,6 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
             for (; j < end; ++j) {
                 const EditorItem& item = items[j];
                 moments[j] = hourMoment + hourClock / 24.0;
-                lastOf[item.Path] = j;
                 if (item.State == EditState::Removed) {
                     continue;
                 }
@@ -155,21 +196,36 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         if (!log.Close(report)) {
             return false;
         }
+        // Each file's last use follows the edits: a changed item's is its time unless a
+        // later occurrence of the file stays; a removed item's is the file's last
+        // occurrence that stays, else it is given back to the file's airing before this
+        // log (none when there was none).
+        std::unordered_map<std::string, std::size_t> lastLiveOf;
+        for (std::size_t i = 0; i < j; ++i) {
+            if (items[i].State != EditState::Removed) {
+                lastLiveOf[items[i].Path] = i;
+            }
+        }
+        std::optional<std::unordered_map<std::string, TDateTime>> earlier;
+        const TDateTime logEnd = facts.LastHour + 1.0 / 24.0;
         for (std::size_t i = 0; i < j; ++i) {
             const EditorItem& item = items[i];
             if (item.State == EditState::Loaded) {
                 continue;
             }
-            // A later occurrence of the file that stays in the log keeps its own time.
-            const std::size_t last = lastOf[item.Path];
-            const bool lastLive = items[last].State != EditState::Removed;
-            if (lastLive && moments[last] > moments[i] + 0.0005) {
+            const auto live = lastLiveOf.find(item.Path);
+            if (live == lastLiveOf.end()) {
+                if (!earlier) {
+                    earlier = AiringsBefore(station, facts.Start);
+                }
+                GiveBack(station, item, *earlier, facts.Start, logEnd);
                 continue;
             }
-            if (item.State == EditState::Changed) {
+            // A later occurrence of the file that stays in the log keeps its own time.
+            if (item.State == EditState::Changed && moments[live->second] <= moments[i] + 0.0005) {
                 UpdateLastUsed(station, item, moments[i]);
-            } else if (lastLive) {
-                UpdateLastUsed(station, item, moments[last]);
+            } else if (item.State == EditState::Removed) {
+                UpdateLastUsed(station, item, moments[live->second]);
             }
         }
         // As a reload would read the header back.

@@ -8,6 +8,9 @@
 #include "base/paths.h"
 #include "base/text_case.h"
 #include "base/translate.h"
+#include "base/unattended_operator.h"
+#include "editor/log_context.h"
+#include "generator/repeat_rules.h"
 #include "fileinfo/name_conventions.h"
 #include "station/group_ops.h"
 #include "station/station.h"
@@ -15,113 +18,23 @@
 namespace spindle {
 namespace {
 
-enum class Blocked { None, Song, Artist };
-
-// Whether a candidate repeats a song or an artist too close to a place in the log, by
-// the run's rules: artists meet through their keys (Related Artists, credited artists),
-// and the look back goes on past the log's start into the track lists' last uses.
-class RepeatCheck {
-public:
-    RepeatCheck(const Station& station, const PlaylistDocument& document, std::uint32_t song,
-                std::uint32_t artist)
-        : station_(station),
-          items_(document.Items()),
-          rules_(station.Names()),
-          song_(song),
-          artist_(artist) {
-        const TDateTime start = document.StartDate() + document.StartHour() / 24.0;
-        const double window = std::max(song, artist);
-        for (const auto& category : station.Categories) {
-            for (const FileRec& f : category->Files) {
-                // The saved use as well: a run of this very period, not yet saved, has
-                // moved LastUsed past the start and hides the play before it.
-                TDateTime latest = 0.0;
-                for (const TDateTime used : {f.LastUsed, f.SavedLastUsed}) {
-                    if (used > latest && used < start) {
-                        latest = used;
-                    }
-                }
-                const double before = (start - latest) * kSecondsPerDay;
-                if (latest > 0.0 && before < window) {
-                    earlier_.push_back({f.FileName, before});
-                }
-            }
-        }
+// The message for a replacement that found no candidate keeping every rule: the rule that
+// turned away the most of them.
+std::string Refusal(const std::string& current, const std::vector<long>& blocked,
+                    const std::vector<const RepeatRule*>& rules, const FormatSettings& fs) {
+    std::size_t most = 0;
+    for (std::size_t k = 1; k < blocked.size(); ++k) {
+        most = blocked[k] > blocked[most] ? k : most;
     }
-
-    Blocked Of(std::size_t position, const std::string& candidate) {
-        const std::string path = LowerCase(candidate);
-        const std::vector<std::string>& keys = KeysOf(candidate);
-        auto blocks = [&](double apart, const std::string& other) {
-            if (apart < song_ && LowerCase(other) == path) {
-                return Blocked::Song;
-            }
-            if (apart < artist_) {
-                for (const std::string& k : KeysOf(other)) {
-                    if (std::find(keys.begin(), keys.end(), k) != keys.end()) {
-                        return Blocked::Artist;
-                    }
-                }
-            }
-            return Blocked::None;
-        };
-        // Removed items do not count.
-        auto look = [&](long from, long step, bool intoTrackLists) {
-            std::uint64_t sum = 0;
-            for (long i = from; i >= 0 && i < static_cast<long>(items_.size()); i += step) {
-                const EditorItem& item = items_[static_cast<std::size_t>(i)];
-                if (item.State == EditState::Removed) {
-                    continue;
-                }
-                sum += item.Duration;
-                if (const Blocked b = blocks(static_cast<double>(sum), item.Path);
-                    b != Blocked::None) {
-                    return b;
-                }
-                if (sum >= song_ && sum >= artist_) {
-                    return Blocked::None;
-                }
-            }
-            if (intoTrackLists) {
-                for (const Play& play : earlier_) {
-                    const Blocked b = blocks(static_cast<double>(sum) + play.Before, play.Path);
-                    if (b != Blocked::None) {
-                        return b;
-                    }
-                }
-            }
-            return Blocked::None;
-        };
-        const Blocked back = look(static_cast<long>(position) - 1, -1, true);
-        return back != Blocked::None ? back : look(static_cast<long>(position) + 1, 1, false);
+    const std::string name = rules.empty() ? "song" : rules[most]->Name();
+    if (name == "song" || name == "artist") {
+        return Format(tr("Unable to replace \"%0:s\" due to %1:s Repeat Interval constraints."),
+                      current, name == "song" ? tr("Song") : tr("Artist"));
     }
-
-private:
-    // A Category track's last use before the log's start.
-    struct Play {
-        std::string Path;
-        double Before = 0.0;  // seconds from its start to the log's start
-    };
-
-    const std::vector<std::string>& KeysOf(const std::string& path) {
-        auto it = keys_.find(path);
-        if (it == keys_.end()) {
-            it = keys_
-                     .emplace(path,
-                              ArtistKeysOfFile(path, rules_, station_.Related, station_.Artists))
-                     .first;
-        }
-        return it->second;
-    }
-
-    const Station& station_;
-    const std::vector<EditorItem>& items_;
-    const NameRules rules_;
-    const std::uint32_t song_;
-    const std::uint32_t artist_;
-    std::vector<Play> earlier_;
-    std::unordered_map<std::string, std::vector<std::string>> keys_;
-};
+    return Format(tr("Unable to replace \"%0:s\": every track of its Category breaks the rule "
+                     "\"%1:s\" there."),
+                  current, RuleWords(name, fs));
+}
 
 }  // namespace
 
@@ -182,14 +95,22 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
         outcome.Message = Format(tr("Unable to find Category %0:s"), row.GroupName);
         return outcome;
     }
-    const std::uint32_t song = category->SongRepeatOption == kRepeatSpecify
-                                   ? category->SongRepeatInterval * 60
-                                   : songSeconds;
-    const std::uint32_t artist = category->ArtistRepeatOption == kRepeatSpecify
-                                     ? category->ArtistRepeatInterval * 60
-                                     : artistSeconds;
-    Blocked last = Blocked::None;
-    RepeatCheck check(station, document, song, artist);
+    UnattendedOperator quiet;
+    RunReport report(quiet, nullptr);
+    LogContext context(station, document, report);
+    context.UseIntervals(songSeconds / 60, artistSeconds / 60);
+    if (const std::string problem = context.Load(); !problem.empty()) {
+        outcome.Message = Format(tr("The station database cannot be used, so the station's rules "
+                                    "cannot be checked: %0:s"),
+                                 problem);
+        return outcome;
+    }
+    context.Around(*position, *position + 1);
+    const TDateTime slot = context.MomentOf(*position);
+    TrackSelector& selector = context.Selector();
+    selector.SetOnAir(slot);
+    std::vector<long> blocked;
+    std::vector<const RepeatRule*> judgedBy;
     for (std::size_t tries = 0; tries < 2 * category->Files.size(); ++tries) {
         const auto candidate = TakeNextTrack(*category, station.Random);
         if (!candidate) {
@@ -198,20 +119,31 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
         if (candidate->FileName == row.Path || (sameArtist && !sameArtistOk(candidate->FileName))) {
             continue;  // never the track it replaces
         }
-        if (song > 0 || artist > 0) {
-            last = check.Of(*position, candidate->FileName);
-            if (last != Blocked::None) {
-                continue;
+        const auto judged = selector.JudgeCandidate(*category, *candidate, slot);
+        blocked.resize(judged.size());
+        judgedBy.resize(judged.size());
+        bool clean = true;
+        for (std::size_t k = 0; k < judged.size(); ++k) {
+            judgedBy[k] = judged[k].Rule;
+            // An artist the artist list does not know is the editor's to allow, as it always was.
+            if (judged[k].Verdict.Broken && !judged[k].Verdict.Unchecked) {
+                ++blocked[k];
+                clean = false;
             }
+        }
+        if (!clean) {
+            continue;
         }
         outcome.Id = document.Replace(id, candidate->FileName, candidate->Duration, row.GroupName,
                                       row.Type, measure);
         return outcome;
     }
-    const bool songFault = sameArtist || last != Blocked::Artist;
-    outcome.Message =
-        Format(tr("Unable to replace \"%0:s\" due to %1:s Repeat Interval constraints."), current,
-               songFault ? tr("Song") : tr("Artist"));
+    outcome.Message = sameArtist && std::all_of(blocked.begin(), blocked.end(),
+                                                [](long n) { return n == 0; })
+                          ? Format(tr("Unable to replace \"%0:s\" due to %1:s Repeat Interval "
+                                      "constraints."),
+                                   current, tr("Song"))
+                          : Refusal(current, blocked, judgedBy, station.Settings());
     return outcome;
 }
 

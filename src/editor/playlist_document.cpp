@@ -401,6 +401,66 @@ std::vector<std::uint64_t> PlaylistDocument::InsertAtMinutes(
     return ids;
 }
 
+std::pair<std::size_t, std::size_t> PlaylistDocument::SpanOfHours(LogHour from, LogHour to) const {
+    const auto before = [](const EditorItem& item, LogHour hour) {
+        return LogHour{item.Day, item.Hour} < hour;
+    };
+    const auto first = std::partition_point(items_.begin(), items_.end(),
+                                            [&](const EditorItem& item) { return before(item, from); });
+    const auto last = std::partition_point(first, items_.end(), [&](const EditorItem& item) {
+        return !(to < LogHour{item.Day, item.Hour});
+    });
+    return {static_cast<std::size_t>(first - items_.begin()),
+            static_cast<std::size_t>(last - items_.begin())};
+}
+
+std::vector<std::uint64_t> PlaylistDocument::ReplaceHours(LogHour from, LogHour to,
+                                                          const std::vector<HourItem>& fresh) {
+    std::vector<std::uint64_t> ids;
+    const auto [first, last] = SpanOfHours(from, to);
+    Snapshot();
+    std::vector<EditorItem> made;
+    made.reserve(items_.size() + fresh.size());
+    made.insert(made.end(), std::make_move_iterator(items_.begin()),
+                std::make_move_iterator(items_.begin() + static_cast<std::ptrdiff_t>(first)));
+    std::size_t next = 0;  // the next of `fresh` to go in
+    const auto takeFresh = [&] {
+        const HourItem& item = fresh[next++];
+        EditorItem e;
+        e.Id = nextId_++;
+        e.Path = item.Item.Path;
+        e.Type = item.Item.Type;
+        e.GroupName = item.Item.GroupName;
+        e.Duration = item.Item.Duration;
+        e.Day = item.Hour.Day;
+        e.Hour = item.Hour.Hour;
+        e.Sequence = ++maxSequence_;
+        e.State = EditState::Changed;
+        e.Minute = item.Item.Minute.value_or(0);
+        e.TimeText = item.TimeText;
+        ids.push_back(e.Id);
+        made.push_back(std::move(e));
+    };
+    for (std::size_t i = first; i < last; ++i) {
+        EditorItem& old = items_[i];
+        // The new items of the hours before this one go in first.
+        while (next < fresh.size() && fresh[next].Hour < LogHour{old.Day, old.Hour}) {
+            takeFresh();
+        }
+        old.State = EditState::Removed;
+        old.TimeText.clear();  // the hour's clock comes from its new items
+        made.push_back(std::move(old));
+    }
+    while (next < fresh.size()) {
+        takeFresh();
+    }
+    made.insert(made.end(),
+                std::make_move_iterator(items_.begin() + static_cast<std::ptrdiff_t>(last)),
+                std::make_move_iterator(items_.end()));
+    items_ = std::move(made);
+    return ids;
+}
+
 bool PlaylistDocument::SetDuration(std::uint64_t id, std::uint32_t seconds) {
     const auto i = IndexOf(id);
     if (!i) {

@@ -61,6 +61,7 @@ struct LogHour {
     int Day = 0;
     int Hour = 0;
     bool operator==(const LogHour&) const = default;
+    auto operator<=>(const LogHour&) const = default;
 };
 
 // An hour line as read: its hour and its item counter ("0" starts a new playlist file).
@@ -186,6 +187,20 @@ public:
         const NewItem& item, const std::vector<int>& days, const std::vector<int>& hours,
         const std::vector<int>& minutes,
         const std::function<double(const EditorItem&)>& playSeconds);
+    // An item of hours made again: its hour, and its time as the run writes it.
+    struct HourItem {
+        LogHour Hour;
+        NewItem Item;
+        std::string TimeText;
+    };
+    // The items of hours `from` to `to` (both included) as [first, last) of Items(),
+    // removed ones included; where they would go when there are none.
+    std::pair<std::size_t, std::size_t> SpanOfHours(LogHour from, LogHour to) const;
+    // Hours `from` to `to` made again: their items are removed (they stay in place until
+    // the log is saved) and `fresh` goes in, each item at the end of its own hour. One
+    // Undo takes it all back. Gives the new ids, in order.
+    std::vector<std::uint64_t> ReplaceHours(LogHour from, LogHour to,
+                                            const std::vector<HourItem>& fresh);
     // A file recorded again: its item takes the new length.
     bool SetDuration(std::uint64_t id, std::uint32_t seconds);
     // The position of an item in the document, or nullopt when it is gone.

@@ -4,6 +4,7 @@
 
 #include "base/format.h"
 #include "base/translate.h"
+#include "generator/later_plays.h"
 #include "rules/rule_def.h"
 #include "rules/rule_sentence.h"
 
@@ -41,9 +42,24 @@ std::string SongInterval::Hint(const FormatSettings&) const {
     return tr("Hint: The Song Repeat Protection interval may be too high.");
 }
 
+// The play nearest the slot of those given that falls within the interval, if any.
+static void Nearer(std::optional<TDateTime>& nearest, TDateTime played, TDateTime slot, double days) {
+    if (!OutsideInterval(played, slot, days) &&
+        (!nearest || std::fabs(slot - played) < std::fabs(slot - *nearest))) {
+        nearest = played;
+    }
+}
+
 RuleVerdict SongInterval::Check(const Candidate& candidate, TDateTime slot) const {
-    const TDateTime played = candidate.Entry.LastUsed;
-    return OutsideInterval(played, slot, days_) ? RuleVerdict{} : BrokenBy(played, slot, days_);
+    std::optional<TDateTime> nearest;
+    Nearer(nearest, candidate.Entry.LastUsed, slot, days_);
+    if (later_ != nullptr) {
+        if (const auto next = later_->FirstOfPath.find(candidate.Entry.FileName);
+            next != later_->FirstOfPath.end()) {
+            Nearer(nearest, next->second, slot, days_);
+        }
+    }
+    return nearest ? BrokenBy(*nearest, slot, days_) : RuleVerdict{};
 }
 
 std::string ArtistInterval::Hint(const FormatSettings&) const {
@@ -51,14 +67,20 @@ std::string ArtistInterval::Hint(const FormatSettings&) const {
 }
 
 RuleVerdict ArtistInterval::Check(const Candidate& candidate, TDateTime slot) const {
+    if (days_ == 0.0) {
+        return {};
+    }
     if (candidate.Artists.empty()) {
         return {true, true, std::nullopt, 0.0};
     }
     std::optional<TDateTime> nearest;
     for (const ArtistRec* r : candidate.Artists) {
-        if (!OutsideInterval(r->LastPlayed, slot, days_) &&
-            (!nearest || std::fabs(slot - r->LastPlayed) < std::fabs(slot - *nearest))) {
-            nearest = r->LastPlayed;
+        Nearer(nearest, r->LastPlayed, slot, days_);
+        if (later_ != nullptr) {
+            if (const auto next = later_->FirstOfArtist.find(r);
+                next != later_->FirstOfArtist.end()) {
+                Nearer(nearest, next->second, slot, days_);
+            }
         }
     }
     return nearest ? BrokenBy(*nearest, slot, days_) : RuleVerdict{};

@@ -15,7 +15,8 @@
 
 namespace spindle {
 
-struct TrackKeys;  // rules/play_history.h
+struct TrackKeys;   // rules/play_history.h
+struct LaterPlays;  // generator/later_plays.h
 
 // A track drawn for a slot: where it stood in the play order, and, while it is being
 // checked, its artists' records (none when none could be looked up) and what the station
@@ -60,10 +61,12 @@ bool OutsideInterval(TDateTime played, TDateTime slot, double days);
 // one a rules file holds.
 std::string RuleWords(const std::string& line, const FormatSettings& settings);
 
-// The track itself played within the interval.
+// The track itself played within the interval; with later plays, also a play of it that
+// follows within the interval.
 class SongInterval final : public RepeatRule {
 public:
-    explicit SongInterval(double days) : days_(days) {}
+    explicit SongInterval(double days, const LaterPlays* later = nullptr)
+        : days_(days), later_(later) {}
     std::string Name() const override { return "song"; }
     std::string Hint(const FormatSettings& settings) const override;
     bool UsualCause() const override { return true; }
@@ -72,13 +75,16 @@ public:
 
 private:
     double days_;
+    const LaterPlays* later_;
 };
 
-// Any of the track's artists played within the interval. A track whose artists have no
-// record cannot show that it keeps the rule, so it breaks it.
+// Any of the track's artists played within the interval (or, with later plays, plays
+// within it after). A track whose artists have no record cannot show that it keeps the
+// rule, so it breaks it.
 class ArtistInterval final : public RepeatRule {
 public:
-    explicit ArtistInterval(double days) : days_(days) {}
+    explicit ArtistInterval(double days, const LaterPlays* later = nullptr)
+        : days_(days), later_(later) {}
     std::string Name() const override { return "artist"; }
     std::string Hint(const FormatSettings& settings) const override;
     bool ByLastUse() const override { return true; }
@@ -86,6 +92,7 @@ public:
 
 private:
     double days_;
+    const LaterPlays* later_;
 };
 
 }  // namespace spindle

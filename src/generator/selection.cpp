@@ -483,6 +483,23 @@ std::vector<std::string> TrackSelector::HourEndBreaks() {
     return rules_->HourEndBreaks(hourCategories_);
 }
 
+std::vector<TrackSelector::Judged> TrackSelector::JudgeCandidate(TCategoryDetails& c,
+                                                                 const FileRec& entry,
+                                                                 TDateTime t) {
+    const Rules rules = RulesOf(c);
+    LookupArtist(entry.FileName);
+    Candidate cand{entry, 0, state_.CurrentArtists, nullptr};
+    if (rules_ != nullptr && rules_->Any()) {
+        cand.Facts = rules_->FactsOf(entry.FileName);
+    }
+    std::vector<Judged> judged;
+    judged.reserve(rules.size());
+    for (const RepeatRule* rule : rules) {
+        judged.push_back({rule, rule->Check(cand, rule->ByLastUse() ? t : onAir_)});
+    }
+    return judged;
+}
+
 void TrackSelector::MovePlayed(TDateTime onAir) {
     if (rules_ != nullptr && rules_->Any()) {
         rules_->History().MoveLast(onAir);

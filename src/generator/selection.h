@@ -83,6 +83,15 @@ public:
     // a line for the operator.
     std::vector<std::string> HourEndBreaks();
 
+    // What each rule of the Category, most important first, says of `entry` played at
+    // `playTime` (and on the air at SetOnAir's time), as a draw would judge it.
+    struct Judged {
+        const RepeatRule* Rule = nullptr;
+        RuleVerdict Verdict;
+    };
+    std::vector<Judged> JudgeCandidate(TCategoryDetails& category, const FileRec& entry,
+                                       TDateTime playTime);
+
 private:
     using Rules = std::span<const RepeatRule* const>;
     // What a selection's draw found; kept between selections for its buffers.

@@ -6,6 +6,7 @@
 #include "base/format_datetime.h"
 #include "base/text_case.h"
 #include "base/translate.h"
+#include "generator/later_plays.h"
 #include "fileinfo/name_conventions.h"
 #include "rules/rule_def.h"
 #include "rules/rule_kind.h"
@@ -17,40 +18,59 @@ namespace spindle {
 namespace {
 
 // A rule the station set beyond the repeat intervals, judged as its kind's descriptor says.
+// With later plays, a kind that judges distances (not what follows what, nor the hour's
+// share) also judges them in the mirror; the nearer break stands.
 class StationRule final : public RepeatRule {
 public:
-    StationRule(const RuleDef& def, const PlayHistory& history, RunKeys& keys)
+    StationRule(const RuleDef& def, const PlayHistory& history, RunKeys& keys,
+                const LaterPlays* later)
         : def_(def),
           kind_(DescriptorOf(def.Kind)),
           history_(history),
+          later_(later != nullptr && def.Kind != RuleKind::Transition &&
+                         DescriptorOf(def.Kind).HourEnd == nullptr
+                     ? later
+                     : nullptr),
           match_(keys.Value(def.Match)),
           next_(keys.Value(def.Next)) {}
     std::string Name() const override { return RuleText(def_); }
     std::string Unit() const override { return tr(kind_.Unit(def_)); }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override {
-        return kind_.Judge({def_, match_, next_},
-                           {candidate.Entry.FileName, candidate.Facts, candidate.Artists}, slot,
-                           history_);
+        const RuleCandidate judged{candidate.Entry.FileName, candidate.Facts, candidate.Artists};
+        RuleVerdict verdict = kind_.Judge({def_, match_, next_}, judged, slot, history_);
+        if (later_ != nullptr) {
+            RuleVerdict after =
+                kind_.Judge({def_, match_, next_}, judged, later_->Mirror(slot), later_->Mirrored);
+            if (after.Broken && (!verdict.Broken || after.Amount > verdict.Amount)) {
+                if (after.PreviousPlay) {
+                    after.PreviousPlay = later_->Mirror(*after.PreviousPlay);
+                }
+                verdict = after;
+            }
+        }
+        return verdict;
     }
 
 private:
     RuleDef def_;
     const KindDescriptor& kind_;
     const PlayHistory& history_;
+    const LaterPlays* later_;
     std::uint32_t match_ = 0;  // the numbers of Match and Next
     std::uint32_t next_ = 0;
 };
 
 std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, double artistDays,
-                                           const PlayHistory& history, RunKeys& keys) {
+                                           const PlayHistory& history, RunKeys& keys,
+                                           const LaterPlays* later) {
     switch (def.Kind) {
         case RuleKind::Song:
-            return std::make_unique<SongInterval>(songDays);
+            return std::make_unique<SongInterval>(songDays, later);
         case RuleKind::Artist:
-            return std::make_unique<ArtistInterval>(artistDays);
+            return std::make_unique<ArtistInterval>(artistDays, later);
         default:
             return DescriptorOf(def.Kind).Judge != nullptr
-                       ? std::make_unique<StationRule>(def, history, keys)
+                       ? std::make_unique<StationRule>(def, history, keys, later)
                        : nullptr;
     }
 }
@@ -58,10 +78,10 @@ std::unique_ptr<const RepeatRule> MakeRule(const RuleDef& def, double songDays, 
 }  // namespace
 
 RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
-                   const PlayHistory& history, RunKeys& keys) {
+                   const PlayHistory& history, RunKeys& keys, const LaterPlays* later) {
     RuleList rules;
     for (const RuleDef& def : defs) {
-        if (auto rule = MakeRule(def, songDays, artistDays, history, keys)) {
+        if (auto rule = MakeRule(def, songDays, artistDays, history, keys, later)) {
             rules.push_back(std::move(rule));
         }
     }
@@ -126,20 +146,34 @@ std::string StationRules::LoadPast(StationDb& db, Station& station, const RunSet
         return before.Problem;
     }
     for (const Airing& airing : before.Value) {
-        PlayedTrack play{airing.AiredAt, airing.Path, airing.Category, FactsOf(airing.Path), {}};
-        for (const ArtistKey& key :
-             ResolveArtists(airing.Path, names_, station.Related, station.Artists)) {
-            if (ArtistRec* record = station.Artists.Find(key.Key())) {
-                play.Artists.push_back(record);
-            }
-        }
-        history_.Add(std::move(play));
+        AddPlay(station, airing.AiredAt, airing.Path, airing.Category);
     }
     return {};
 }
 
+void StationRules::AddPlay(Station& station, TDateTime at, const std::string& path,
+                           const std::string& category, PlayHistory* into) {
+    PlayedTrack play{at, path, category, FactsOf(path), ArtistsOf(station, path)};
+    (into != nullptr ? *into : history_).Add(std::move(play));
+}
+
+const std::vector<ArtistRec*>& StationRules::ArtistsOf(Station& station, const std::string& path) {
+    auto [found, fresh] = artists_.try_emplace(path);
+    if (fresh) {
+        for (const ArtistKey& key : ResolveArtists(path, names_, station.Related, station.Artists)) {
+            if (ArtistRec* record = station.Artists.Find(key.Key())) {
+                found->second.push_back(record);
+            }
+        }
+    }
+    return found->second;
+}
+
 // As far back as a rule looks, and a day at least, for rules that count items.
 double StationRules::LookBackDays() const {
+    if (!any_) {
+        return 0.0;
+    }
     double days = 1.0;
     for (const auto& [scope, defs] : defs_) {
         for (const RuleDef& r : defs) {
@@ -159,7 +193,7 @@ std::vector<RuleDef> StationRules::ListOf(const TCategoryDetails& category) cons
 
 RuleList StationRules::For(const TCategoryDetails& category, double songDays,
                            double artistDays) const {
-    return MakeRules(ListOf(category), songDays, artistDays, history_, keys_);
+    return MakeRules(ListOf(category), songDays, artistDays, history_, keys_, later_);
 }
 
 std::vector<std::uint32_t> StationRules::HourValues(const TCategoryDetails& category) {

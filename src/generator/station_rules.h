@@ -18,6 +18,8 @@ namespace spindle {
 // What a run's selections check: each Category's ordered rules, what the station knows of
 // its tracks, and the plays to look back at. A station without a database or without
 // rules has only the repeat intervals, artist first, and selects as it always has.
+struct LaterPlays;  // generator/later_plays.h
+
 class StationRules {
 public:
     // Reads the rules, the tracks' facts and the airings before `start` that the rules
@@ -39,6 +41,16 @@ public:
     const TrackKeys* FactsOf(const std::string& path);
 
     PlayHistory& History() { return history_; }
+    // Puts a track on the air at `at` in the plays the rules look back at, or in `into`.
+    void AddPlay(Station& station, TDateTime at, const std::string& path,
+                 const std::string& category, PlayHistory* into = nullptr);
+    // The records of a file's artists (through Related Artists), as the plays keep them.
+    const std::vector<ArtistRec*>& ArtistsOf(Station& station, const std::string& path);
+    // The plays that follow what is being scheduled, which the rules made from now on keep
+    // their distance from too; none for a run.
+    void SetLater(const LaterPlays* later) { later_ = later; }
+    // As far back as a rule looks, in days; 0 without rules beyond the repeat intervals.
+    double LookBackDays() const;
     // The numbers of the values the Category's rules weigh by the hour (its quotas').
     std::vector<std::uint32_t> HourValues(const TCategoryDetails& category);
     // The rules of these Categories that the hour being filled, now complete, does not keep
@@ -48,7 +60,6 @@ public:
 private:
     std::vector<RuleDef> Parsed(const std::vector<std::string>& texts, const std::string& scope,
                                 RunReport& report) const;
-    double LookBackDays() const;
     std::vector<RuleDef> ListOf(const TCategoryDetails& category) const;
     // The tracks' facts and the airings before the run, once the rules need them.
     std::string LoadPast(StationDb& db, Station& station, const RunSettings& settings);
@@ -59,11 +70,14 @@ private:
     mutable RunKeys keys_;
     NameRules names_;
     PlayHistory history_;
+    std::unordered_map<std::string, std::vector<ArtistRec*>> artists_;
+    const LaterPlays* later_ = nullptr;
     bool any_ = false;
 };
 
-// The rules of a list as the selection checks them.
+// The rules of a list as the selection checks them; with `later`, each also keeps its
+// distance from the plays that follow.
 RuleList MakeRules(const std::vector<RuleDef>& defs, double songDays, double artistDays,
-                   const PlayHistory& history, RunKeys& keys);
+                   const PlayHistory& history, RunKeys& keys, const LaterPlays* later = nullptr);
 
 }  // namespace spindle
