@@ -125,6 +125,8 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
         log.Header(created, start, document.HeaderFlag());
         // When each item is scheduled.
         std::vector<TDateTime> moments(items.size(), 0.0);
+        // The time each item was written with: a later save writes an unedited hour so.
+        std::vector<std::string> written(items.size());
         // Numbered as the run numbers: on from the first hour line's counter, from 0 in
         // each playlist file, Hour Markers and continuations not counted.
         long counter = hours.empty() ? 0 : std::strtol(hours[0].Counter.c_str(), nullptr, 10);
@@ -182,10 +184,12 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
                 const bool timed = PlaylistDocument::IsTimed(item);
                 if (!item.TimeText.empty() && (!edited || timed)) {
                     log.Item(item.Type, counter, item.TimeText, item.Path, seconds, item.GroupName);
+                    written[j] = item.TimeText;
                 } else {
                     const double time = timed ? static_cast<double>(h) + item.Minute / 60.0
                                               : static_cast<double>(clock);
-                    log.Item(item.Type, counter, time, item.Path, seconds, item.GroupName);
+                    written[j] = FloatToText(time, fs);
+                    log.Item(item.Type, counter, written[j], item.Path, seconds, item.GroupName);
                 }
                 const double step =
                     PlaylistDocument::OnAirSeconds(item, allowance, fromName) / 3600.0;
@@ -229,7 +233,7 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
             }
         }
         // As a reload would read the header back.
-        document.Saved(baseName + ".plg",
+        document.Saved(baseName + ".plg", written,
                        ReadDataFloat(FloatToText(created, fs), fs).value_or(created));
         // The play history takes the log as saved, in place of what was recorded of its
         // hours.

@@ -219,15 +219,29 @@ void LogContext::Around(std::size_t first, std::size_t last) {
     // Before the log: the last uses a run of an earlier period left. A use inside the log's
     // span is the log's own, which the log itself tells better; one after it is a later
     // run's, and keeps its distance as it is.
-    std::unordered_map<std::string, FileRec*> files;
+    // A file in two Categories is one track on the air: its latest use stands for both.
+    std::unordered_map<std::string, std::vector<FileRec*>> files;
+    std::unordered_map<std::string, TDateTime> latest;
     for (auto& c : station_.Categories) {
         for (FileRec& f : c->Files) {
-            const TDateTime used = f.LastUsed;
+            TDateTime used = f.LastUsed;
             if (used >= logStart_ && used < logEnd_) {
-                f.LastUsed = f.SavedLastUsed < logStart_ ? f.SavedLastUsed : 0.0;
+                used = f.SavedLastUsed < logStart_ ? f.SavedLastUsed : 0.0;
             }
-            files.emplace(f.FileName, &f);
+            files[f.FileName].push_back(&f);
+            TDateTime& known = latest[f.FileName];
+            known = std::max(known, used);
         }
+    }
+    auto setUse = [&](const std::string& path, TDateTime at) {
+        if (const auto f = files.find(path); f != files.end()) {
+            for (FileRec* rec : f->second) {
+                rec->LastUsed = at;
+            }
+        }
+    };
+    for (const auto& [path, at] : latest) {
+        setUse(path, at);
     }
     station_.Artists.ForEach([&](ArtistRec& a) {
         if (a.LastPlayed >= logStart_ && a.LastPlayed < logEnd_) {
@@ -241,9 +255,9 @@ void LogContext::Around(std::size_t first, std::size_t last) {
             }
         }
     };
-    for (const auto& [path, f] : files) {
-        if (f->LastUsed > 0.0 && f->LastUsed < logStart_ && f->LastUsed >= logStart_ - artistReach) {
-            playedArtists(path, f->LastUsed);
+    for (const auto& [path, at] : latest) {
+        if (at > 0.0 && at < logStart_ && at >= logStart_ - artistReach) {
+            playedArtists(path, at);
         }
     }
 
@@ -254,9 +268,8 @@ void LogContext::Around(std::size_t first, std::size_t last) {
         if (item.State == EditState::Removed || item.Type != kItemTrack) {
             continue;
         }
-        if (const auto f = files.find(item.Path); f != files.end()) {
-            f->second->LastUsed = moments_[i];
-        }
+        setUse(item.Path, moments_[i]);
+        latest[item.Path] = moments_[i];
         if (moments_[i] >= cutStart - artistReach) {
             playedArtists(item.Path, moments_[i]);
         }
@@ -266,9 +279,9 @@ void LogContext::Around(std::size_t first, std::size_t last) {
     }
 
     cutUses_.clear();
-    for (const auto& [path, f] : files) {
-        if (f->LastUsed > 0.0) {
-            cutUses_.emplace(path, f->LastUsed);
+    for (const auto& [path, at] : latest) {
+        if (at > 0.0) {
+            cutUses_.emplace(path, at);
         }
     }
     cutArtists_.clear();

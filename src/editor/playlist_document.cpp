@@ -150,7 +150,11 @@ const EditorItem* PlaylistDocument::Find(std::uint64_t id) const {
     return i ? &items_[*i] : nullptr;
 }
 
-void PlaylistDocument::Saved(const std::string& logPath, TDateTime created) {
+void PlaylistDocument::Saved(const std::string& logPath, const std::vector<std::string>& written,
+                             TDateTime created) {
+    for (std::size_t i = 0; i < items_.size() && i < written.size(); ++i) {
+        items_[i].TimeText = written[i];
+    }
     std::erase_if(items_, [](const EditorItem& item) { return item.State == EditState::Removed; });
     for (EditorItem& item : items_) {
         item.State = EditState::Loaded;

@@ -99,7 +99,9 @@ public:
     const std::vector<HourLine>& Hours() const { return hours_; }
     // After a save of `logPath` made at `created`: removed items go, changed ones count
     // as loaded, nothing is modified, and the file is what the document was read from.
-    void Saved(const std::string& logPath, TDateTime created);
+    // `written` holds each item's time as the save wrote it (none for removed ones).
+    void Saved(const std::string& logPath, const std::vector<std::string>& written,
+               TDateTime created);
     // Whether the log on disk is no longer the one read (or last saved): another size or
     // time, or gone. A new run of the same period rewrites it.
     bool ChangedOnDisk() const;

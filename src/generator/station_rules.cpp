@@ -37,6 +37,9 @@ public:
     std::string Unit() const override { return tr(kind_.Unit(def_)); }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override {
         const RuleCandidate judged{candidate.Entry.FileName, candidate.Facts, candidate.Artists};
+        if (later_ != nullptr && def_.Kind == RuleKind::Cap) {
+            return CapBothSides(judged, slot);
+        }
         RuleVerdict verdict = kind_.Judge({def_, match_, next_}, judged, slot, history_);
         if (later_ != nullptr) {
             RuleVerdict after =
@@ -52,6 +55,25 @@ public:
     }
 
 private:
+    // A cap counts the plays on both sides of the slot together: a cap of one play asks each
+    // side how many it holds (one more than the cap is broken by).
+    RuleVerdict CapBothSides(const RuleCandidate& judged, TDateTime slot) const {
+        RuleDef one = def_;
+        one.Count = 1;
+        const RuleVerdict before = kind_.Judge({one, match_, next_}, judged, slot, history_);
+        RuleVerdict after =
+            kind_.Judge({one, match_, next_}, judged, later_->Mirror(slot), later_->Mirrored);
+        const double plays = (before.Broken ? before.Amount : 0.0) + (after.Broken ? after.Amount : 0.0);
+        if (plays < def_.Count) {
+            return {};
+        }
+        RuleVerdict verdict{true, false, before.PreviousPlay, plays + 1 - def_.Count};
+        if (!verdict.PreviousPlay && after.PreviousPlay) {
+            verdict.PreviousPlay = later_->Mirror(*after.PreviousPlay);
+        }
+        return verdict;
+    }
+
     RuleDef def_;
     const KindDescriptor& kind_;
     const PlayHistory& history_;

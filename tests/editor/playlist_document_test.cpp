@@ -445,6 +445,7 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
     // before the row and C after it, so only D will do; without D, the reason is told.
     auto& files = station.Categories[0]->Files;
     files = {files[1], files[3]};  // B - Two, C - Four
+    station.RebuildArtists();
     done = InstantReplace(doc, station, Row(1), false, 0, 3600, {});
     EXPECT_EQ(done.Message,
               "Unable to replace \"A - Three.mp3\" due to Artist Repeat Interval constraints.");
@@ -452,6 +453,7 @@ TEST_F(InstantReplaceTest, TracksUnderTheIntervalsAndSpotsFromTheirGroup) {
     EXPECT_EQ(done.Message,
               "Unable to replace \"A - Three.mp3\" due to Song Repeat Interval constraints.");
     files.push_back(FileRec{"/music/D - Five.mp3", 0, 0, 0, 180, 2});
+    station.RebuildArtists();
     done = InstantReplace(doc, station, Row(1), false, 3600, 3600, {});
     ASSERT_TRUE(done.Replaced()) << done.Message;
     EXPECT_EQ(doc.Find(done.Id)->Path, "/music/D - Five.mp3");
@@ -593,22 +595,24 @@ TEST(EditProperties, RandomEditsKeepTheDocumentSound) {
                 edited = done.Replaced();  // a refusal leaves the last Undo as it was
                 if (done.Replaced() && doc.Find(done.Id)->Type == kItemTrack) {
                     // No live item with the same file within the song interval around it
-                    // (spots come from their group without intervals).
+                    // (spots come from their group without intervals), on the clock: each
+                    // hour from its start, its items one after the other.
                     const auto& items = doc.Items();
-                    const std::size_t at = *doc.IndexOf(done.Id);
-                    const std::string path = LowerCase(items[at].Path);
-                    for (const int stepBy : {-1, 1}) {
-                        std::uint64_t sum = 0;
-                        for (long i = static_cast<long>(at) + stepBy;
-                             i >= 0 && i < static_cast<long>(items.size()) && sum < song;
-                             i += stepBy) {
-                            const EditorItem& near = items[static_cast<std::size_t>(i)];
-                            if (near.State == EditState::Removed) {
-                                continue;
-                            }
-                            sum += near.Duration;
-                            ASSERT_FALSE(sum < song && LowerCase(near.Path) == path) << step;
+                    std::vector<std::int64_t> at(items.size());
+                    for (std::size_t i = 0, since = 0; i < items.size(); ++i) {
+                        const EditorItem& x = items[i];
+                        if (i == 0 || x.Day != items[i - 1].Day || x.Hour != items[i - 1].Hour) {
+                            since = 0;
                         }
+                        at[i] = (x.Day * 24 + x.Hour) * 3600 + static_cast<std::int64_t>(since);
+                        since += x.State == EditState::Removed ? 0 : x.Duration;
+                    }
+                    const std::size_t mine = *doc.IndexOf(done.Id);
+                    for (std::size_t i = 0; i < items.size(); ++i) {
+                        ASSERT_FALSE(i != mine && items[i].State != EditState::Removed &&
+                                     LowerCase(items[i].Path) == LowerCase(items[mine].Path) &&
+                                     std::llabs(at[i] - at[mine]) < song)
+                            << step;
                     }
                 } else if (!done.Replaced() && !PlaylistDocument::IsTimed(*doc.Find(some[0]))) {
                     EXPECT_FALSE(done.Message.empty()) << step;  // a refusal says why
