@@ -81,7 +81,7 @@ int RegenerateLog(Station& station, const std::string& logPath, const std::strin
     }
     RunReport saving(op, nullptr);
     if (!SaveDocument(document, station, base, saving)) {
-        for (const std::string& line : op.Lines()) {
+        for (const std::string& line : saving.Lines()) {
             err << "spindle-cli: " << line << '\n';
         }
         return Fail(err, tr("The Playlist Log was not saved; nothing was changed."));
