@@ -56,8 +56,9 @@ int RegenerateLog(Station& station, const std::string& logPath, const std::strin
             return Fail(err, Format(tr("\"%0:s\" is not an hour (YYYY-MM-DD HH)"), *texts[k]));
         }
         const TDateTime moment = FromClockSeconds(seconds);
-        hours[k] = LogHour{static_cast<int>(std::floor(moment + 1e-9) - document.StartDate()),
-                           static_cast<int>(std::lround((moment - std::floor(moment + 1e-9)) * 24.0))};
+        hours[k] =
+            LogHour{static_cast<int>(std::floor(moment + 1e-9) - document.StartDate()),
+                    static_cast<int>(std::lround((moment - std::floor(moment + 1e-9)) * 24.0))};
     }
     UnattendedOperator op;
     RunReport report(op, nullptr);
@@ -91,10 +92,10 @@ int RegenerateLog(Station& station, const std::string& logPath, const std::strin
     }
     out << Format(tr("%0:s to %1:s made again: %2:d tracks in place of %3:d; the log, its "
                      "playlists, pages and summaries are saved."),
-                  FormatDateTime("yyyy-mm-dd hh:00", document.StartDate() + hours[0]->Day +
-                                                         hours[0]->Hour / 24.0, fs),
-                  FormatDateTime("yyyy-mm-dd hh:00", document.StartDate() + hours[1]->Day +
-                                                         hours[1]->Hour / 24.0, fs),
+                  FormatDateTime("yyyy-mm-dd hh:00",
+                                 document.StartDate() + hours[0]->Day + hours[0]->Hour / 24.0, fs),
+                  FormatDateTime("yyyy-mm-dd hh:00",
+                                 document.StartDate() + hours[1]->Day + hours[1]->Hour / 24.0, fs),
                   outcome.TracksAfter, outcome.TracksBefore)
         << '\n';
     return outcome.Conflicts.empty() && outcome.Relaxed.empty() ? 0 : 3;

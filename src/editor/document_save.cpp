@@ -18,27 +18,30 @@
 namespace spindle {
 namespace {
 
-// Records the last use of a file in its group, when no later occurrence stays in the
-// log. `moment` is when the changed item is scheduled, or for a removed one when the
-// file's last remaining occurrence is.
-void UpdateLastUsed(Station& station, const EditorItem& item, TDateTime moment) {
+// The track list record of an item's file: its Category's or Spot Group's; none for other
+// items.
+FileRec* RecordOf(Station& station, const EditorItem& item) {
     if (item.Type != kItemTrack && item.Type != kItemSpot && item.Type != kItemTimedSpot) {
-        return;
+        return nullptr;
     }
     TCustomDetails* group = item.Type == kItemTrack
                                 ? static_cast<TCustomDetails*>(station.FindCategory(item.GroupName))
                                 : station.FindSpotGroup(item.GroupName);
     if (group == nullptr) {
-        return;
+        return nullptr;
     }
     for (FileRec& f : group->Files) {
         if (f.FileName == item.Path) {
-            f.LastUsed = moment;
-            station.Changed.Categories = true;
-            station.Changed.FileLists = true;  // the track lists hold the last uses
-            return;
+            return &f;
         }
     }
+    return nullptr;
+}
+
+void SetLastUsed(Station& station, FileRec& f, TDateTime moment) {
+    f.LastUsed = moment;
+    station.Changed.Categories = true;
+    station.Changed.FileLists = true;  // the track lists hold the last uses
 }
 
 // The latest airing of each track in the play history in the month before `start`.
@@ -54,33 +57,6 @@ std::unordered_map<std::string, TDateTime> AiringsBefore(const Station& station,
         at = std::max(at, a.AiredAt);
     }
     return latest;
-}
-
-// A file whose every occurrence in the log was removed: a last use this log gave it goes
-// back to its airing before the log.
-void GiveBack(Station& station, const EditorItem& item,
-              const std::unordered_map<std::string, TDateTime>& earlier, TDateTime logStart,
-              TDateTime logEnd) {
-    if (item.Type != kItemTrack && item.Type != kItemSpot && item.Type != kItemTimedSpot) {
-        return;
-    }
-    TCustomDetails* group = item.Type == kItemTrack
-                                ? static_cast<TCustomDetails*>(station.FindCategory(item.GroupName))
-                                : station.FindSpotGroup(item.GroupName);
-    if (group == nullptr) {
-        return;
-    }
-    for (FileRec& f : group->Files) {
-        if (f.FileName != item.Path || f.LastUsed < logStart || f.LastUsed >= logEnd) {
-            continue;
-        }
-        const auto aired = earlier.find(f.FileName);
-        f.LastUsed = aired != earlier.end()           ? aired->second
-                     : f.SavedLastUsed < logStart     ? f.SavedLastUsed
-                                                      : 0.0;
-        station.Changed.Categories = true;
-        station.Changed.FileLists = true;
-    }
 }
 
 }  // namespace
@@ -217,19 +193,30 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
             if (item.State == EditState::Loaded) {
                 continue;
             }
+            FileRec* record = RecordOf(station, item);
+            if (record == nullptr) {
+                continue;
+            }
             const auto live = lastLiveOf.find(item.Path);
             if (live == lastLiveOf.end()) {
-                if (!earlier) {
-                    earlier = AiringsBefore(station, facts.Start);
+                // A last use this log gave the file goes back to its airing before the log.
+                if (record->LastUsed >= facts.Start && record->LastUsed < logEnd) {
+                    if (!earlier) {
+                        earlier = AiringsBefore(station, facts.Start);
+                    }
+                    const auto aired = earlier->find(item.Path);
+                    SetLastUsed(station, *record,
+                                aired != earlier->end()               ? aired->second
+                                : record->SavedLastUsed < facts.Start ? record->SavedLastUsed
+                                                                      : 0.0);
                 }
-                GiveBack(station, item, *earlier, facts.Start, logEnd);
                 continue;
             }
             // A later occurrence of the file that stays in the log keeps its own time.
             if (item.State == EditState::Changed && moments[live->second] <= moments[i] + 0.0005) {
-                UpdateLastUsed(station, item, moments[i]);
+                SetLastUsed(station, *record, moments[i]);
             } else if (item.State == EditState::Removed) {
-                UpdateLastUsed(station, item, moments[live->second]);
+                SetLastUsed(station, *record, moments[live->second]);
             }
         }
         // As a reload would read the header back.

@@ -10,8 +10,8 @@
 #include "base/translate.h"
 #include "base/unattended_operator.h"
 #include "editor/log_context.h"
-#include "generator/repeat_rules.h"
 #include "fileinfo/name_conventions.h"
+#include "generator/repeat_rules.h"
 #include "station/group_ops.h"
 #include "station/station.h"
 
@@ -138,12 +138,12 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
                                       row.Type, measure);
         return outcome;
     }
-    outcome.Message = sameArtist && std::all_of(blocked.begin(), blocked.end(),
-                                                [](long n) { return n == 0; })
-                          ? Format(tr("Unable to replace \"%0:s\" due to %1:s Repeat Interval "
-                                      "constraints."),
-                                   current, tr("Song"))
-                          : Refusal(current, blocked, judgedBy, station.Settings());
+    outcome.Message =
+        sameArtist && std::all_of(blocked.begin(), blocked.end(), [](long n) { return n == 0; })
+            ? Format(tr("Unable to replace \"%0:s\" due to %1:s Repeat Interval "
+                        "constraints."),
+                     current, tr("Song"))
+            : Refusal(current, blocked, judgedBy, station.Settings());
     return outcome;
 }
 

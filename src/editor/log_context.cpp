@@ -35,8 +35,9 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
     const std::string name = rule.Name();
     if (name == "song" || name == "artist") {
         if (verdict.Unchecked) {
-            return tr("the artist is not in the artist list, so the artist interval cannot be "
-                      "checked");
+            return tr(
+                "the artist is not in the artist list, so the artist interval cannot be "
+                "checked");
         }
         const TDateTime played = verdict.PreviousPlay.value_or(slot);
         const double apart = std::fabs(slot - played) * kMinutesPerDay;
@@ -60,12 +61,14 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
         return Format(tr("%0:s: %1:s too near"), sentence, MinutesWords(verdict.Amount));
     }
     if (unit == tr("plays")) {
-        return Format(amount == 1 ? tr("%0:s: %1:d play too many") : tr("%0:s: %1:d plays too many"),
-                      sentence, amount);
+        return Format(
+            amount == 1 ? tr("%0:s: %1:d play too many") : tr("%0:s: %1:d plays too many"),
+            sentence, amount);
     }
     if (unit == tr("items")) {
-        return Format(amount == 1 ? tr("%0:s: %1:d item too near") : tr("%0:s: %1:d items too near"),
-                      sentence, amount);
+        return Format(
+            amount == 1 ? tr("%0:s: %1:d item too near") : tr("%0:s: %1:d items too near"),
+            sentence, amount);
     }
     return sentence;
 }
@@ -172,7 +175,8 @@ float LogContext::ClockAt(LogHour hour) const {
         if (!clock && !item.TimeText.empty() && !PlaylistDocument::IsTimed(item)) {
             clock = ReadDataFloat(item.TimeText, station_.Settings());
         }
-        seconds += PlaylistDocument::OnAirSeconds(item, settings_.Crossfade, settings_.KorvelCrossfade);
+        seconds +=
+            PlaylistDocument::OnAirSeconds(item, settings_.Crossfade, settings_.KorvelCrossfade);
     }
     return static_cast<float>(clock.value_or(static_cast<double>(index - 1)) + seconds / 3600.0);
 }
@@ -180,11 +184,10 @@ float LogContext::ClockAt(LogHour hour) const {
 double LogContext::ReachDays() const {
     double days = rules_.LookBackDays();
     for (const auto& c : station_.Categories) {
-        days = std::max({days,
-                         IntervalDays(c->SongRepeatOption, c->SongRepeatInterval,
-                                      settings_.SongInterval),
-                         IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
-                                      settings_.ArtistInterval)});
+        days = std::max(
+            {days, IntervalDays(c->SongRepeatOption, c->SongRepeatInterval, settings_.SongInterval),
+             IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
+                          settings_.ArtistInterval)});
     }
     return days;
 }
@@ -338,13 +341,12 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
         auto found = rulesOf.find(&c);
         if (found == rulesOf.end()) {
             found = rulesOf
-                        .emplace(&c, rules_.For(c,
-                                                IntervalDays(c.SongRepeatOption,
-                                                             c.SongRepeatInterval,
-                                                             settings_.SongInterval),
-                                                IntervalDays(c.ArtistRepeatOption,
-                                                             c.ArtistRepeatInterval,
-                                                             settings_.ArtistInterval)))
+                        .emplace(&c, rules_.For(
+                                         c,
+                                         IntervalDays(c.SongRepeatOption, c.SongRepeatInterval,
+                                                      settings_.SongInterval),
+                                         IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval,
+                                                      settings_.ArtistInterval)))
                         .first;
         }
         return found->second;

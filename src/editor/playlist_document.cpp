@@ -409,8 +409,8 @@ std::pair<std::size_t, std::size_t> PlaylistDocument::SpanOfHours(LogHour from, 
     const auto before = [](const EditorItem& item, LogHour hour) {
         return LogHour{item.Day, item.Hour} < hour;
     };
-    const auto first = std::partition_point(items_.begin(), items_.end(),
-                                            [&](const EditorItem& item) { return before(item, from); });
+    const auto first = std::partition_point(
+        items_.begin(), items_.end(), [&](const EditorItem& item) { return before(item, from); });
     const auto last = std::partition_point(first, items_.end(), [&](const EditorItem& item) {
         return !(to < LogHour{item.Day, item.Hour});
     });

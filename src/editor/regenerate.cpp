@@ -34,8 +34,8 @@ public:
         item.Type = type;
         item.GroupName = std::string(owner);
         item.Duration = duration;
-        item.Minute =
-            std::max(0, static_cast<int>(std::floor((time - static_cast<double>(index_)) * 60.0 + 1e-6)));
+        item.Minute = std::max(
+            0, static_cast<int>(std::floor((time - static_cast<double>(index_)) * 60.0 + 1e-6)));
         items_.push_back({hour_, std::move(item), FloatToText(time, settings_)});
     }
 
@@ -47,8 +47,8 @@ private:
 };
 
 std::string HourText(const PlaylistDocument& document, LogHour hour, const FormatSettings& fs) {
-    return FormatDateTime("yyyy-mm-dd hh:00",
-                          document.StartDate() + hour.Day + hour.Hour / 24.0, fs);
+    return FormatDateTime("yyyy-mm-dd hh:00", document.StartDate() + hour.Day + hour.Hour / 24.0,
+                          fs);
 }
 
 }  // namespace
@@ -71,10 +71,11 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
         return outcome;
     }
     if (from < document.First() || document.Last() < to) {
-        outcome.Problem = Format(
-            tr("The hours %0:s to %1:s are not all in this Playlist Log, which holds %2:s to %3:s."),
-            HourText(document, from, fs), HourText(document, to, fs),
-            HourText(document, document.First(), fs), HourText(document, document.Last(), fs));
+        outcome.Problem = Format(tr("The hours %0:s to %1:s are not all in this Playlist Log, "
+                                    "which holds %2:s to %3:s."),
+                                 HourText(document, from, fs), HourText(document, to, fs),
+                                 HourText(document, document.First(), fs),
+                                 HourText(document, document.Last(), fs));
         return outcome;
     }
 
@@ -126,8 +127,9 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
         const ScheduleHour& entry = schedule->Hours[static_cast<std::size_t>(hour.Hour)];
         const TRotationDetails* rotation = entry.Plays(station.DefaultRotation);
         if (rotation == nullptr) {
-            outcome.Problem = Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."),
-                                     entry.Text, schedule->Name);
+            outcome.Problem =
+                Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."), entry.Text,
+                       schedule->Name);
             return outcome;
         }
         capture.StartHour(hour, index);
@@ -144,17 +146,16 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
     for (const PlaylistDocument::HourItem& item : made) {
         if (item.Item.Type == kItemTrack) {
             const double time = ReadDataFloat(item.TimeText, fs).value_or(0.0);
-            after.push_back({context.Settings().Start + time / 24.0, item.Item.Path,
-                             item.Item.GroupName});
+            after.push_back(
+                {context.Settings().Start + time / 24.0, item.Item.Path, item.Item.GroupName});
         }
     }
     outcome.TracksAfter = static_cast<long>(after.size());
     outcome.Conflicts = context.LaterBreaks(before, after);
     for (const RelaxedRule& r : state.Relaxed) {
-        outcome.Relaxed.push_back(Format(tr("%0:s  %1:s (%2:s): breaks \"%3:s\""),
-                                         FormatDateTime("ddd hh:nn", r.Slot, fs),
-                                         ExtractFileName(r.Track), r.Category,
-                                         RuleWords(r.Rule, fs)));
+        outcome.Relaxed.push_back(Format(
+            tr("%0:s  %1:s (%2:s): breaks \"%3:s\""), FormatDateTime("ddd hh:nn", r.Slot, fs),
+            ExtractFileName(r.Track), r.Category, RuleWords(r.Rule, fs)));
     }
     outcome.NewIds = document.ReplaceHours(from, to, made);
     outcome.Done = true;

@@ -16,10 +16,10 @@ namespace spindle {
 namespace {
 
 struct Ranked {
-    std::uint64_t Broken = 0;      // the most important rule's bit highest
-    std::vector<double> Amounts;   // of the station's rules, most important first
+    std::uint64_t Broken = 0;     // the most important rule's bit highest
+    std::vector<double> Amounts;  // of the station's rules, most important first
     TDateTime LastUsed = 0.0;
-    std::size_t InLine = 0;        // places after the next in the play order
+    std::size_t InLine = 0;  // places after the next in the play order
 };
 
 bool Better(const Ranked& a, const Ranked& b) {
@@ -94,7 +94,8 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
         rank.InLine = k;
         for (std::size_t r = 0; r < judged.size(); ++r) {
             RuleVerdict v = judged[r].Verdict;
-            v.Broken = v.Broken && !v.Unchecked;  // an artist not on the list is not held against it
+            v.Broken =
+                v.Broken && !v.Unchecked;  // an artist not on the list is not held against it
             if (!judged[r].Rule->ByLastUse()) {
                 rank.Amounts.push_back(v.Broken ? v.Amount : 0.0);
             }

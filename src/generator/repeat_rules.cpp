@@ -43,7 +43,8 @@ std::string SongInterval::Hint(const FormatSettings&) const {
 }
 
 // The play nearest the slot of those given that falls within the interval, if any.
-static void Nearer(std::optional<TDateTime>& nearest, TDateTime played, TDateTime slot, double days) {
+static void Nearer(std::optional<TDateTime>& nearest, TDateTime played, TDateTime slot,
+                   double days) {
     if (!OutsideInterval(played, slot, days) &&
         (!nearest || std::fabs(slot - played) < std::fabs(slot - *nearest))) {
         nearest = played;

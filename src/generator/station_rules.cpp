@@ -6,8 +6,8 @@
 #include "base/format_datetime.h"
 #include "base/text_case.h"
 #include "base/translate.h"
-#include "generator/later_plays.h"
 #include "fileinfo/name_conventions.h"
+#include "generator/later_plays.h"
 #include "rules/rule_def.h"
 #include "rules/rule_kind.h"
 #include "rules/rule_sentence.h"
@@ -63,7 +63,8 @@ private:
         const RuleVerdict before = kind_.Judge({one, match_, next_}, judged, slot, history_);
         RuleVerdict after =
             kind_.Judge({one, match_, next_}, judged, later_->Mirror(slot), later_->Mirrored);
-        const double plays = (before.Broken ? before.Amount : 0.0) + (after.Broken ? after.Amount : 0.0);
+        const double plays =
+            (before.Broken ? before.Amount : 0.0) + (after.Broken ? after.Amount : 0.0);
         if (plays < def_.Count) {
             return {};
         }
@@ -182,7 +183,8 @@ void StationRules::AddPlay(Station& station, TDateTime at, const std::string& pa
 const std::vector<ArtistRec*>& StationRules::ArtistsOf(Station& station, const std::string& path) {
     auto [found, fresh] = artists_.try_emplace(path);
     if (fresh) {
-        for (const ArtistKey& key : ResolveArtists(path, names_, station.Related, station.Artists)) {
+        for (const ArtistKey& key :
+             ResolveArtists(path, names_, station.Related, station.Artists)) {
             if (ArtistRec* record = station.Artists.Find(key.Key())) {
                 found->second.push_back(record);
             }

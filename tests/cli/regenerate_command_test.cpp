@@ -38,9 +38,8 @@ TEST(RegenerateCommand, StatusAndMessages) {
     const std::string from = hour(1, 5), to = hour(1, 6);
 
     auto regenerate = [&](const std::string& first, const std::string& last) {
-        return test::RunProcess(
-            {SPINDLE_CLI_PATH, "regenerate", "--data", data, "--log", name, "--from", first, "--to",
-             last, "--seed", "5"});
+        return test::RunProcess({SPINDLE_CLI_PATH, "regenerate", "--data", data, "--log", name,
+                                 "--from", first, "--to", last, "--seed", "5"});
     };
     // Hours the log holds: made again and saved, and what the later hours now break said.
     const std::string before = test::ReadAll(log);
@@ -75,9 +74,8 @@ TEST(RegenerateCommand, StatusAndMessages) {
     station.Isolated = true;
     station.LoadAll();
     std::ostringstream out, err;
-    const int status =
-        RegenerateLog(station, name, from, to, 5, out, err,
-                      [&] { dir.Write("data/Logs/" + name, saved + "\r\n"); });
+    const int status = RegenerateLog(station, name, from, to, 5, out, err,
+                                     [&] { dir.Write("data/Logs/" + name, saved + "\r\n"); });
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.str().find("has changed on disk"), std::string::npos) << err.str();
     EXPECT_EQ(test::ReadAll(log), saved + "\r\n");

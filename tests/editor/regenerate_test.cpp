@@ -30,8 +30,8 @@ class Regenerate : public ::testing::Test {
 protected:
     Regenerate() : b(dir) {
         const auto folder = b.MusicFolder(
-            "Hits", {"A - One", "A - Uno", "B - Two", "C - Three", "D - Four", "E - Five", "F - Six"},
-            600);
+            "Hits",
+            {"A - One", "A - Uno", "B - Two", "C - Three", "D - Four", "E - Five", "F - Six"}, 600);
         b.AddCategory("Hits", {folder});
         b.AddRotation("R", {MakeCategoryItem("Hits")}, true);
         b.AddSchedule("All", "1111111", "R");
@@ -72,8 +72,8 @@ protected:
             lines.push_back({"B", std::to_string(n), FloatToText(kDay + h / 24.0, fs)});
             lines.push_back({"3", std::to_string(n), std::to_string(h), "Hour Marker", "0", ""});
             if (const auto song = songs.find(h); song != songs.end()) {
-                lines.push_back(
-                    {"0", std::to_string(++n), std::to_string(h), Song(song->second), "600", "Hits"});
+                lines.push_back({"0", std::to_string(++n), std::to_string(h), Song(song->second),
+                                 "600", "Hits"});
             }
         }
         log = dir.Write("data/Logs/Log.plg", test::ListLines(lines));
@@ -111,14 +111,20 @@ TEST_F(Regenerate, TheLogOnBothSidesDecides) {
     };
     const Case cases[] = {
         // The song interval: B an hour before, A an hour after.
-        {"", {{0, "C - Three"}, {1, "B - Two"}, {2, "F - Six"}, {3, "A - One"}}, {0, 2}, "C - Three"},
+        {"",
+         {{0, "C - Three"}, {1, "B - Two"}, {2, "F - Six"}, {3, "A - One"}},
+         {0, 2},
+         "C - Three"},
         // A cap of two plays of a track a day: A once before and once after, B twice after.
         {"cap track 2 per day",
          {{0, "A - One"}, {5, "B - Two"}, {9, "B - Two"}, {12, "A - One"}},
          {0, 3},
          "C - Three"},
         // The hour rotation: A played at this time of day tomorrow, B an hour later.
-        {"hour-rotation 90 minutes 1 days", {{26, "A - One"}, {27, "B - Two"}}, {0, 2}, "C - Three"},
+        {"hour-rotation 90 minutes 1 days",
+         {{26, "A - One"}, {27, "B - Two"}},
+         {0, 2},
+         "C - Three"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Rule);
@@ -144,8 +150,9 @@ TEST_F(Regenerate, ConflictsAfterTheHoursAreListedAndUndoTakesThemBack) {
     const RegenerateOutcome done = Remake({0, 2}, {0, 2});
     ASSERT_TRUE(done.Done) << done.Problem;
     EXPECT_EQ(SongsOf({0, 2}), std::vector<std::string>{"A - One"});  // played longer ago
-    EXPECT_EQ(done.Relaxed, std::vector<std::string>{
-                                "Mon 02:00  A - One.mp3 (Hits): breaks \"Song repeat interval (set on the Category page)\""});
+    EXPECT_EQ(done.Relaxed,
+              std::vector<std::string>{"Mon 02:00  A - One.mp3 (Hits): breaks \"Song repeat "
+                                       "interval (set on the Category page)\""});
     EXPECT_EQ(done.Conflicts,
               std::vector<std::string>{
                   "Mon 03:00  A - One.mp3 (Hits): song played 60 min ago; 90 min apart"});
@@ -187,8 +194,7 @@ TEST_F(Regenerate, SavingGivesLastUsesBackAndRecordsTheNewHours) {
     RunReport report(op, nullptr);
     ASSERT_TRUE(SaveDocument(doc, b.Get(), log.substr(0, log.size() - 4), report));
     for (const FileRec& f : b.Get().Categories[0]->Files) {
-        EXPECT_NEAR(f.LastUsed, f.FileName == Song("D - Four") ? kDay - 1.0 : kDay + 2 / 24.0,
-                    1e-6)
+        EXPECT_NEAR(f.LastUsed, f.FileName == Song("D - Four") ? kDay - 1.0 : kDay + 2 / 24.0, 1e-6)
             << f.FileName;
     }
     StationDb db(b.DataFolder(), StationDb::Mode::ReadOnly);
@@ -288,10 +294,11 @@ TEST(RegenerateRun, OnlyTheHoursMadeAgainChangeInTheSavedLog) {
     }
     b.AddCategory("Hits", {b.MusicFolder("Hits", songs, 215)});
     b.AddSpotGroup("Ads", {b.SpotFolder("Ads", {"Ad1", "Ad2", "Ad3"}, 30)});
-    b.AddRotation("R",
-                  {MakeSpotGroupItem("Ads"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits"),
-                   MakeSpotGroupItem("Ads", 30), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
-                  true);
+    b.AddRotation(
+        "R",
+        {MakeSpotGroupItem("Ads"), MakeCategoryItem("Hits"), MakeCategoryItem("Hits"),
+         MakeSpotGroupItem("Ads", 30), MakeCategoryItem("Hits"), MakeCategoryItem("Hits")},
+        true);
     b.AddSchedule("All", "1111111", "R");
     test::RunFrom(b.Opt(), kDay, 0, 72);
     b.Opt().FitHours = true;
