@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "gui/editor/find_replace_window.h"
 #include "gui/editor/insert_dialogs.h"
+#include "gui/editor/regenerate_dialogs.h"
 #include "gui/editor/voice_track_window.h"
 #include "gui/widgets/form_text.h"
 #include "gui/widgets/progress_window.h"
@@ -37,6 +38,7 @@ EditorWindow::EditorWindow(Station& station, QWidget* parent)
     SetUpStatusBar();
     ConnectFileActions();
     ConnectEditActions();
+    ConnectRepairActions();
     ConnectVoiceActions();
     ConnectNavigation();
     // Wide enough at first for the whole tool bar, day and hour boxes included.
@@ -54,7 +56,8 @@ void EditorWindow::SetUpView() {
     ui_->fileView->header()->resizeSection(2, 240);
     ui_->fileView->addActions({ui_->actionCut, ui_->actionCopy, ui_->actionPaste, ui_->actionDelete,
                                ui_->actionExchange, ui_->actionInsertItem, ui_->actionReplaceArtist,
-                               ui_->actionReplaceAny});
+                               ui_->actionReplaceAny, ui_->actionReplaceTrack,
+                               ui_->actionRegenerate});
 }
 
 void EditorWindow::SetUpDayAndHour() {
@@ -270,6 +273,9 @@ void EditorWindow::UpdateActions() {
     ui_->actionReplaceArtist->setEnabled(selected && !anyTimed && !marker);
     ui_->actionReplaceAny->setEnabled(selected && !anyTimed && !marker);
     ui_->actionInsertItem->setEnabled(loaded);
+    ui_->actionReplaceTrack->setEnabled(CategoryTrackSelected());
+    // Voice Tracking walks the hours as they are: none is made again under it.
+    ui_->actionRegenerate->setEnabled(loaded && !navigationLocked_);
     // While voice tracks are recorded one after another, the log and the hour stay put.
     for (QAction* a : {ui_->actionFind, ui_->actionPreviousHour, ui_->actionNextHour,
                        ui_->actionFirstHour, ui_->actionLastHour, ui_->actionCurrentHour}) {
@@ -304,7 +310,7 @@ void EditorWindow::Clear() {
 }
 
 void EditorWindow::HideToolWindows() {
-    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_}) {
+    for (QWidget* tool : std::initializer_list<QWidget*>{find_, voiceTracks_, regenerateResults_}) {
         if (tool != nullptr) {
             tool->hide();
         }

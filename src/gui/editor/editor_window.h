@@ -20,7 +20,8 @@ class QProcess;
 
 namespace spindle {
 struct RecordTarget;
-}
+struct RegenerateOutcome;
+}  // namespace spindle
 
 namespace Ui {
 class EditorWindow;
@@ -31,6 +32,7 @@ namespace spindle::gui {
 class FindReplaceWindow;
 class VoiceTrackWindow;
 class ProgressWindow;
+class RegenerateResultsWindow;
 class SelectItemDialog;
 class Worker;
 
@@ -132,6 +134,23 @@ private:
     // Measures a file that has no length yet, asking the operator when it cannot be read.
     std::uint32_t Measure(const std::string& path);
 
+    // Repairs by the station's rules (editor_window_repair.cpp).
+    void ConnectRepairActions();
+    // Whether the one row selected is a track of a Category.
+    bool CategoryTrackSelected() const;
+    // An hour of the log (and a minute of it) as the operator reads it: "Mon 12/8/2025 06:00".
+    std::string HourText(LogHour hour, int minute = 0) const;
+    // Regenerate...: the hours chosen, from the hour shown.
+    void RegenerateAsked();
+    // Makes the hours again on the worker; the outcome is shown once it has ended.
+    void Regenerate(LogHour from, LogHour to);
+    void RegenerateFinished(LogHour from, LogHour to, const RegenerateOutcome& outcome,
+                            const std::vector<std::string>& lines);
+    // Replace...: the selected Category track's replacements, each with the rules it breaks.
+    void ReplaceTrack();
+    // Tells the operator which rules the tracks among `ids` break where they stand.
+    void TellRuleBreaks(const std::vector<std::uint64_t>& ids);
+
     // Save and outputs (editor_window_save.cpp).
     void ConnectFileActions();
     void Save(std::function<void(bool)> then);
@@ -168,6 +187,7 @@ private:
     QProcess* recorder_ = nullptr;
     QDialog* recording_ = nullptr;
     SelectItemDialog* select_ = nullptr;
+    RegenerateResultsWindow* regenerateResults_ = nullptr;
     std::optional<std::uint64_t> findPos_;
     // A row selected by the search itself is not a new item to find.
     bool selectingFound_ = false;

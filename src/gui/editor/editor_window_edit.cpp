@@ -238,6 +238,9 @@ void EditorWindow::InsertItem() {
         added = doc_.Insert(shown_, ids, {item});
     }
     Edited(added);
+    if (kind == SelectKind::Category) {
+        TellRuleBreaks(added);  // the insertion stays: the operator decides
+    }
 }
 
 void EditorWindow::DropFiles(const QStringList& paths, std::optional<std::uint64_t> target,

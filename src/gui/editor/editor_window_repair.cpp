@@ -1,0 +1,219 @@
+#include "gui/editor/editor_window.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "base/format.h"
+#include "base/format_datetime.h"
+#include "base/paths.h"
+#include "editor/regenerate.h"
+#include "editor/replacement_list.h"
+#include "gui/editor/regenerate_dialogs.h"
+#include "gui/editor/replace_track_dialog.h"
+#include "gui/widgets/progress_window.h"
+#include "gui/widgets/qt_text.h"
+#include "gui/widgets/worker.h"
+#include "ui_editor_window.h"
+
+// The Playlist Editor's repairs by the station's rules: hours made again on the worker,
+// a track replaced from the list of those that fit, and the rules an inserted track breaks.
+
+namespace spindle::gui {
+namespace {
+
+// A box lists this many rule lines at most; the rest are counted.
+constexpr std::size_t kMostLines = 20;
+
+// The rules are judged on the GUI thread: quick for a row or a few, a moment for many.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "\n    " + line;
+    }
+    return text;
+}
+
+}  // namespace
+
+void EditorWindow::ConnectRepairActions() {
+    connect(ui_->actionRegenerate, &QAction::triggered, this, &EditorWindow::RegenerateAsked);
+    connect(ui_->actionReplaceTrack, &QAction::triggered, this, &EditorWindow::ReplaceTrack);
+}
+
+bool EditorWindow::CategoryTrackSelected() const {
+    const auto ids = SelectedIds();
+    const EditorItem* item = ids.size() == 1 ? doc_.Find(ids.front()) : nullptr;
+    return item != nullptr && item->Type == kItemTrack &&
+           station_.FindCategory(item->GroupName) != nullptr;
+}
+
+std::string EditorWindow::HourText(LogHour hour, int minute) const {
+    return FormatDateTime("ddd ddddd hh:nn",
+                          doc_.StartDate() + hour.Day + (hour.Hour * 60 + minute) / 1440.0,
+                          station_.Settings());
+}
+
+void EditorWindow::RegenerateAsked() {
+    if (doc_.Empty() || worker_ != nullptr) {
+        return;
+    }
+    RegenerateDialog dialog(Days(), shown_, shown_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        Regenerate(dialog.From(), dialog.To());
+    }
+}
+
+void EditorWindow::Regenerate(LogHour from, LogHour to) {
+    if (progress_ == nullptr) {
+        progress_ = new ProgressWindow(this);
+    }
+    struct Result {
+        RegenerateOutcome Outcome;
+        std::vector<std::string> Lines;
+    };
+    auto result = std::make_shared<Result>();
+    auto job = [this, from, to, result](Operator& op, spindle::Progress& progress) {
+        RunReport report(op, &progress);
+        result->Outcome = RegenerateHours(doc_, station_, from, to, report);
+        result->Lines = report.Lines();
+        return result->Outcome.Done;
+    };
+    worker_ = new Worker(station_, job, *progress_);
+    connect(worker_, &Worker::Finished, this, [this, from, to, result] {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        progress_->hide();  // its lines go to the results
+        SetEditingEnabled(true);
+        RegenerateFinished(from, to, result->Outcome, result->Lines);
+        if (std::exchange(closeWhenSaved_, false)) {
+            close();  // a close asked meanwhile: the unsaved-changes question now
+        }
+    });
+    // The document is the worker's until the hours are made: nothing may edit it meanwhile.
+    SetEditingEnabled(false);
+    progress_->Start(ProgressWindow::Mode::Run);
+    progress_->setWindowTitle(Tr(N_("Regenerate Hours")));
+    worker_->Start();
+}
+
+void EditorWindow::RegenerateFinished(LogHour from, LogHour to, const RegenerateOutcome& outcome,
+                                      const std::vector<std::string>& lines) {
+    if (!outcome.Done) {
+        station_.Op().Show(MessageKind::Warning,
+                           outcome.Problem + "\n\n" + spindle::tr("Nothing was changed."),
+                           Buttons::Ok);
+        return;
+    }
+    if (shown_ < from || to < shown_) {
+        ShowHour(from);
+    }
+    Edited(outcome.NewIds);  // the new rows of the hour shown are selected
+    if (regenerateResults_ == nullptr) {
+        regenerateResults_ = new RegenerateResultsWindow(this);
+    }
+    regenerateResults_->Show(
+        Q(Format(spindle::tr("%0:s to %1:s made again: %2:d tracks in place of %3:d. Undo "
+                             "(Ctrl+Z) takes them back."),
+                 HourText(from), HourText(to), outcome.TracksAfter, outcome.TracksBefore)),
+        outcome.Conflicts, outcome.Relaxed, lines);
+}
+
+void EditorWindow::ReplaceTrack() {
+    const auto ids = SelectedIds();
+    if (ids.size() != 1 || worker_ != nullptr) {
+        return;
+    }
+    const std::uint64_t id = ids.front();
+    ReplacementList list;
+    std::vector<std::string> now;
+    {
+        const BusyCursor busy;
+        RunReport report(station_.Op(), nullptr);
+        list = ListReplacements(doc_, station_, id, report);
+        now = RuleBreaksOf(doc_, station_, id);
+    }
+    if (!list.Problem.empty()) {
+        station_.Op().Show(MessageKind::Warning, list.Problem, Buttons::Ok);
+        return;
+    }
+    if (list.Candidates.empty()) {
+        station_.Op().Show(
+            MessageKind::Information,
+            Format(spindle::tr("No other track of %0:s could take this one's place."),
+                   list.Category),
+            Buttons::Ok);
+        return;
+    }
+    const std::string name = ExtractFileName(doc_.Find(id)->Path);
+    std::string summary = Format(
+        spindle::tr("The tracks of %0:s that could play in place of \"%1:s\" at %2:s."),
+        list.Category, name, FormatDateTime("ddd ddddd hh:nn", list.Slot, station_.Settings()));
+    summary += "\n";
+    summary += now.empty() ? std::string(spindle::tr("It breaks no rule where it stands."))
+                           : spindle::tr("Where it stands it breaks:") + Lines(now);
+    ReplaceTrackDialog dialog(list, Q(summary), this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen()) {
+        return;
+    }
+    const ReplacementCandidate& chosen = list.Candidates[*dialog.Chosen()];
+    doc_.BeginEdit();
+    const std::uint64_t placed =
+        doc_.Replace(id, chosen.Path, chosen.Duration, list.Category, kItemTrack,
+                     [this](const std::string& path) { return Measure(path); });
+    Edited(placed != 0 ? std::vector<std::uint64_t>{placed} : std::vector<std::uint64_t>{});
+    if (placed != 0 && !chosen.Clean()) {
+        station_.Op().Show(MessageKind::Warning,
+                           Format(spindle::tr("\"%0:s\" plays there now, and breaks these rules:"),
+                                  ExtractFileName(chosen.Path)) +
+                               Lines(chosen.Breaks) + "\n\n" +
+                               spindle::tr("Undo (Ctrl+Z) takes it back."),
+                           Buttons::Ok);
+    }
+}
+
+void EditorWindow::TellRuleBreaks(const std::vector<std::uint64_t>& ids) {
+    std::vector<std::string> lines;
+    std::size_t more = 0;
+    {
+        const BusyCursor busy;
+        for (const std::uint64_t id : ids) {
+            const EditorItem* item = doc_.Find(id);
+            if (item == nullptr) {
+                continue;
+            }
+            const std::string when = HourText({item->Day, item->Hour}, std::min(item->Minute, 59));
+            for (const std::string& rule : RuleBreaksOf(doc_, station_, id)) {
+                if (lines.size() < kMostLines) {
+                    lines.push_back(when + "  " + rule);
+                } else {
+                    ++more;
+                }
+            }
+        }
+    }
+    if (lines.empty()) {
+        return;
+    }
+    std::string text = std::string(spindle::tr("The track is inserted, but breaks the station's "
+                                               "rules where it plays:")) +
+                       Lines(lines);
+    if (more > 0) {
+        text += "\n    " + Format(spindle::tr("and %0:d more"), static_cast<long long>(more));
+    }
+    text += "\n\n";
+    text += spindle::tr(
+        "Undo (Ctrl+Z) takes the insertion back; Replace... lists the tracks "
+        "that would fit.");
+    station_.Op().Show(MessageKind::Warning, text, Buttons::Ok);
+}
+
+}  // namespace spindle::gui
