@@ -19,8 +19,10 @@ class QRadioButton;
 class QProcess;
 
 namespace spindle {
+class Progress;
 struct RecordTarget;
 struct RegenerateOutcome;
+struct ReplacementList;
 }  // namespace spindle
 
 namespace Ui {
@@ -140,16 +142,26 @@ private:
     bool CategoryTrackSelected() const;
     // An hour of the log (and a minute of it) as the operator reads it: "Mon 12/8/2025 06:00".
     std::string HourText(LogHour hour, int minute = 0) const;
+    // Runs `job` on the worker behind the progress window titled `title`, the document the
+    // worker's meanwhile; `then` follows with whether the job ended (and did not fail).
+    void StartWork(const QString& title, std::function<bool(Operator&, spindle::Progress&)> job,
+                   std::function<void(bool)> then);
     // Regenerate...: the hours chosen, from the hour shown.
     void RegenerateAsked();
     // Makes the hours again on the worker; the outcome is shown once it has ended.
     void Regenerate(LogHour from, LogHour to);
     void RegenerateFinished(LogHour from, LogHour to, const RegenerateOutcome& outcome,
                             const std::vector<std::string>& lines);
-    // Replace...: the selected Category track's replacements, each with the rules it breaks.
+    // Replace...: the selected Category track's replacements, each with the rules it breaks,
+    // judged on the worker; the operator chooses among them.
     void ReplaceTrack();
-    // Tells the operator which rules the tracks among `ids` break where they stand.
+    void ChooseReplacement(std::uint64_t id, const ReplacementList& list,
+                           const std::vector<std::string>& now);
+    // Tells the operator which rules the tracks among `ids` break where they stand, judged
+    // on the worker: the first lines of them, how many more, and how far a Cancel let it go.
     void TellRuleBreaks(const std::vector<std::uint64_t>& ids);
+    void ToldRuleBreaks(const std::vector<std::string>& lines, std::size_t more,
+                        std::size_t checked, std::size_t count);
 
     // Save and outputs (editor_window_save.cpp).
     void ConnectFileActions();

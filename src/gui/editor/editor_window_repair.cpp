@@ -1,6 +1,5 @@
 #include "gui/editor/editor_window.h"
 
-#include <QApplication>
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -25,14 +24,6 @@ namespace {
 
 // A box lists this many rule lines at most; the rest are counted.
 constexpr std::size_t kMostLines = 20;
-
-// The rules are judged on the GUI thread: quick for a row or a few, a moment for many.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string text;
@@ -72,37 +63,48 @@ void EditorWindow::RegenerateAsked() {
     }
 }
 
-void EditorWindow::Regenerate(LogHour from, LogHour to) {
+void EditorWindow::StartWork(const QString& title, Worker::Job job,
+                             std::function<void(bool)> then) {
     if (progress_ == nullptr) {
         progress_ = new ProgressWindow(this);
     }
+    worker_ = new Worker(station_, std::move(job), *progress_);
+    connect(worker_, &Worker::Finished, this, [this, then = std::move(then)](bool succeeded) {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        progress_->hide();  // what it found is shown by `then`
+        SetEditingEnabled(true);
+        then(succeeded);
+        if (std::exchange(closeWhenSaved_, false)) {
+            close();  // a close asked meanwhile: the unsaved-changes question now
+        }
+    });
+    // The document is the worker's until the work ends: nothing may edit it meanwhile.
+    SetEditingEnabled(false);
+    progress_->Start(ProgressWindow::Mode::Run);
+    progress_->setWindowTitle(title);
+    worker_->Start();
+}
+
+void EditorWindow::Regenerate(LogHour from, LogHour to) {
     struct Result {
         RegenerateOutcome Outcome;
         std::vector<std::string> Lines;
     };
     auto result = std::make_shared<Result>();
-    auto job = [this, from, to, result](Operator& op, spindle::Progress& progress) {
-        RunReport report(op, &progress);
-        result->Outcome = RegenerateHours(doc_, station_, from, to, report);
-        result->Lines = report.Lines();
-        return result->Outcome.Done;
-    };
-    worker_ = new Worker(station_, job, *progress_);
-    connect(worker_, &Worker::Finished, this, [this, from, to, result] {
-        worker_->deleteLater();
-        worker_ = nullptr;
-        progress_->hide();  // its lines go to the results
-        SetEditingEnabled(true);
-        RegenerateFinished(from, to, result->Outcome, result->Lines);
-        if (std::exchange(closeWhenSaved_, false)) {
-            close();  // a close asked meanwhile: the unsaved-changes question now
-        }
-    });
-    // The document is the worker's until the hours are made: nothing may edit it meanwhile.
-    SetEditingEnabled(false);
-    progress_->Start(ProgressWindow::Mode::Run);
-    progress_->setWindowTitle(Tr(N_("Regenerate Hours")));
-    worker_->Start();
+    StartWork(
+        Tr(N_("Regenerate Hours")),
+        [this, from, to, result](Operator& op, spindle::Progress& progress) {
+            RunReport report(op, &progress);
+            result->Outcome = RegenerateHours(doc_, station_, from, to, report);
+            result->Lines = report.Lines();
+            return true;
+        },
+        [this, from, to, result](bool ended) {
+            if (ended) {
+                RegenerateFinished(from, to, result->Outcome, result->Lines);
+            }
+        });
 }
 
 void EditorWindow::RegenerateFinished(LogHour from, LogHour to, const RegenerateOutcome& outcome,
@@ -133,14 +135,28 @@ void EditorWindow::ReplaceTrack() {
         return;
     }
     const std::uint64_t id = ids.front();
-    ReplacementList list;
-    std::vector<std::string> now;
-    {
-        const BusyCursor busy;
-        RunReport report(station_.Op(), nullptr);
-        list = ListReplacements(doc_, station_, id, report);
-        now = RuleBreaksOf(doc_, station_, id);
-    }
+    struct Found {
+        ReplacementList List;
+        std::vector<std::string> Now;
+    };
+    auto found = std::make_shared<Found>();
+    StartWork(
+        Tr(N_("Replace Track")),
+        [this, id, found](Operator& op, spindle::Progress& progress) {
+            RunReport report(op, &progress);
+            found->List = ListReplacements(doc_, station_, id, report);
+            found->Now = RuleBreaksOf(doc_, station_, id);
+            return !progress.CancelRequested();
+        },
+        [this, id, found](bool go) {
+            if (go) {
+                ChooseReplacement(id, found->List, found->Now);
+            }
+        });
+}
+
+void EditorWindow::ChooseReplacement(std::uint64_t id, const ReplacementList& list,
+                                     const std::vector<std::string>& now) {
     if (!list.Problem.empty()) {
         station_.Op().Show(MessageKind::Warning, list.Problem, Buttons::Ok);
         return;
@@ -181,33 +197,62 @@ void EditorWindow::ReplaceTrack() {
 }
 
 void EditorWindow::TellRuleBreaks(const std::vector<std::uint64_t>& ids) {
-    std::vector<std::string> lines;
-    std::size_t more = 0;
-    {
-        const BusyCursor busy;
-        for (const std::uint64_t id : ids) {
-            const EditorItem* item = doc_.Find(id);
-            if (item == nullptr) {
-                continue;
-            }
-            const std::string when = HourText({item->Day, item->Hour}, std::min(item->Minute, 59));
-            for (const std::string& rule : RuleBreaksOf(doc_, station_, id)) {
-                if (lines.size() < kMostLines) {
-                    lines.push_back(when + "  " + rule);
-                } else {
-                    ++more;
+    struct Found {
+        std::vector<std::string> Lines;
+        std::size_t More = 0;
+        std::size_t Checked = 0;
+    };
+    auto found = std::make_shared<Found>();
+    StartWork(
+        Tr(N_("Checking the Rules")),
+        [this, ids, found](Operator&, spindle::Progress& progress) {
+            for (const std::uint64_t id : ids) {
+                progress.SetBar(static_cast<long>(found->Checked), static_cast<long>(ids.size()));
+                if (progress.CancelRequested()) {
+                    break;
+                }
+                ++found->Checked;
+                const EditorItem* item = doc_.Find(id);
+                if (item == nullptr) {
+                    continue;
+                }
+                const std::string when =
+                    HourText({item->Day, item->Hour}, std::min(item->Minute, 59));
+                for (const std::string& rule : RuleBreaksOf(doc_, station_, id)) {
+                    if (found->Lines.size() < kMostLines) {
+                        found->Lines.push_back(when + "  " + rule);
+                    } else {
+                        ++found->More;
+                    }
                 }
             }
+            return true;
+        },
+        [this, count = ids.size(), found](bool) {
+            ToldRuleBreaks(found->Lines, found->More, found->Checked, count);
+        });
+}
+
+void EditorWindow::ToldRuleBreaks(const std::vector<std::string>& lines, std::size_t more,
+                                  std::size_t checked, std::size_t count) {
+    std::string text;
+    if (!lines.empty()) {
+        text = spindle::tr(
+                   "The track is inserted, but breaks the station's rules where it "
+                   "plays:") +
+               Lines(lines);
+        if (more > 0) {
+            text += "\n    " + Format(spindle::tr("and %0:d more"), static_cast<long long>(more));
         }
     }
-    if (lines.empty()) {
-        return;
+    if (checked < count) {
+        text += (text.empty() ? "" : "\n\n") +
+                Format(spindle::tr("The check was stopped after %0:d of the %1:d tracks "
+                                   "inserted."),
+                       static_cast<long long>(checked), static_cast<long long>(count));
     }
-    std::string text = std::string(spindle::tr("The track is inserted, but breaks the station's "
-                                               "rules where it plays:")) +
-                       Lines(lines);
-    if (more > 0) {
-        text += "\n    " + Format(spindle::tr("and %0:d more"), static_cast<long long>(more));
+    if (text.empty()) {
+        return;
     }
     text += "\n\n";
     text += spindle::tr(

@@ -185,6 +185,7 @@ private slots:
                 insert.Check({editor.Shown().Day}, {editor.Shown().Hour}, {0, 60});
                 test::Ok(insert);
             }));
+        QTRY_VERIFY_WITH_TIMEOUT(!editor.Busy(), 30000);  // the copies judged by the rules
         const std::string song = editor.Select().Chosen().Path;
         QVERIFY(editor.Document().Find(editor.Rows()[0].Id)->Path == song &&
                 editor.Document().Find(editor.Rows().back().Id)->Path == song);
