@@ -1,10 +1,15 @@
 // Journeys through the desktop program as an operator makes them: from the main window,
 // with its actions, menus and keys and the windows those open, never a window the test
 // built itself. A first station from an empty data folder; the edits that must survive a
-// save, a run that fails and a close; every enabled action of every page doing something.
+// save, a run that fails and a close; a run's log mended in the Playlist Editor; every
+// enabled action of every page doing something.
 #include <filesystem>
 
 #include "base/unattended_operator.h"
+#include "gui/editor/editor_window.h"
+#include "gui/editor/insert_dialogs.h"
+#include "gui/editor/regenerate_dialogs.h"
+#include "gui/editor/replace_track_dialog.h"
 #include "gui/journey.h"
 #include "gui/library/plan_lists.h"
 #include "gui/reports/reports_dialog.h"
@@ -406,6 +411,104 @@ private slots:
         remove->click();
         QCOMPARE(Find<QTreeWidget>(window, "attributeList")->topLevelItemCount(), 0);
         QVERIFY(db.AttributesOf((*hits)->Files[0].FileName).Value.empty());
+    }
+
+    // A run's log mended in the Playlist Editor (F8): two hours made again, the later track
+    // they now crowd listed, Undo gives the old hours back; then a track replaced from the
+    // list of those that could take its place, and one inserted, each told what it breaks.
+    void hoursMadeAgainAndATrackReplaced() {
+        test::TempDir dir;
+        test::StationBuilder b(dir);  // five tracks, four an hour, 70 minutes apart
+        b.AddCategory(
+            "Hits", {b.MusicFolder(
+                        "Hits", {"A - One", "B - Two", "C - Three", "D - Four", "E - Five"}, 900)});
+        b.AddRotation("Hour", {MakeCategoryItem("Hits")}, true);
+        b.AddSchedule("Week", "1111111", "...DEFAULT...");
+        test::RunFrom(b.Opt(), b.Opt().StartDay, 6, 3);
+        b.Opt().SystemSongInterval = "70";
+        b.Opt().CrossfadeAllowance = "0";
+        b.Save();
+        test::ScriptedOperator op;
+        Station station(b.DataFolder(), op, FormatSettings::English());
+        station.Random.Seed(1);  // the order the tracks are shuffled into
+        station.LoadAll();
+        station.FixedSeed = 1;  // the run's choices, and those of the hours made again
+        MainWindow window(station);
+        QSignalSpy ran(&window, &MainWindow::RunFinished);
+        Activate(window);
+        Find<QAction>(window, "actionCreatePlaylist")->trigger();
+        QVERIFY(ran.wait(60000));
+        window.Progress()->close();
+        Activate(window);
+        QTest::keyClick(&window, Qt::Key_F8);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        auto& editor = *qobject_cast<gui::EditorWindow*>(
+            *std::ranges::find(windows, QString("playlistEditor"), &QObject::objectName));
+        auto act = [&](const char* name) { Find<QAction>(editor, name)->trigger(); };
+        auto ids = [&] {
+            QList<std::uint64_t> shown;
+            for (const HourRow& row : editor.Rows()) {
+                shown << row.Id;
+            }
+            return shown;
+        };
+        const auto before = ids();
+
+        auto regenerate = [&](gui::RegenerateDialog& d) {
+            QCOMPARE(test::UnnamedControls(d), QStringList());
+            QCOMPARE(Find<QComboBox>(d, "fromHour")->currentText(), QString("06:00"));
+            Find<QComboBox>(d, "toHour")->setCurrentIndex(7);
+            test::Screenshot(d, "regenerate-hours");
+            Ok(d);
+        };
+        QVERIFY(WithDialog<gui::RegenerateDialog>([&] { act("actionRegenerate"); }, regenerate));
+        QTRY_VERIFY_WITH_TIMEOUT(!editor.Busy(), 60000);
+        QCOMPARE(editor.Shown(), (LogHour{0, 6}));
+        QVERIFY(std::ranges::none_of(ids(), [&](auto id) { return before.contains(id); }));
+        auto& results = *Find<QDialog>(editor, "regenerateResults");
+        QVERIFY(results.isVisible());
+        QCOMPARE(test::UnnamedControls(results), QStringList());
+        test::Screenshot(results, "regenerate-results");
+        // Made greedily, the hours come to 7:45 with every track too near: D, which now
+        // plays too near its own play at 8:00.
+        const QStringList conflicts = test::Rows(*Find<QListWidget>(results, "conflicts"));
+        QCOMPARE(conflicts.size(), 1);
+        QVERIFY(conflicts[0].contains("08:00  D - Four.mp3 (Hits): song played 15 min ago"));
+        QVERIFY(test::Rows(*Find<QListWidget>(results, "relaxed")).join("").contains("07:45  D"));
+        act("actionUndo");
+        QCOMPARE(ids(), before);
+
+        // C, at 6:15, replaced with E, which plays again at 7:00: every track is too near.
+        editor.SelectIds({editor.Rows()[2].Id});
+        auto replace = [&](gui::ReplaceTrackDialog& d) {
+            QCOMPARE(test::UnnamedControls(d), QStringList());
+            Find<QCheckBox>(d, "cleanOnly")->setChecked(true);
+            QCOMPARE(Find<QTreeWidget>(d, "candidates")->topLevelItemCount(), 0);
+            QVERIFY(Find<QLabel>(d, "nothingShown")->text().startsWith("Every track of Hits"));
+            Find<QCheckBox>(d, "cleanOnly")->setChecked(false);
+            QTest::keyClicks(Find<QLineEdit>(d, "search"), "five");
+            QCOMPARE(Find<QTreeWidget>(d, "candidates")->topLevelItemCount(), 1);
+            test::Screenshot(d, "replace-track");
+            QTest::keyClick(Find<QLineEdit>(d, "search"), Qt::Key_Return);
+        };
+        QVERIFY(WithDialog<gui::ReplaceTrackDialog>([&] { act("actionReplaceTrack"); }, replace));
+        QVERIFY(editor.Document().Find(editor.Rows()[2].Id)->Path.ends_with("E - Five.mp3"));
+        QVERIFY(op.Messages.back().Text.find("song plays 45 min later") != std::string::npos);
+
+        // D inserted at the top of the hour, 45 minutes before its own play.
+        editor.SelectIds({editor.Rows()[1].Id});
+        auto insert = [&](gui::InsertItemDialog& d) {
+            WithDialog<gui::SelectItemDialog>([&] { d.SelectItem(); },
+                                              [](gui::SelectItemDialog& select) {
+                                                  select.ChooseGroup("Hits");
+                                                  select.ChooseFile("D - Four");
+                                                  select.accept();
+                                              });
+            Ok(d);
+        };
+        QVERIFY(WithDialog<gui::InsertItemDialog>([&] { act("actionInsertItem"); }, insert));
+        QTRY_VERIFY_WITH_TIMEOUT(!editor.Busy(), 30000);
+        QVERIFY(op.Messages.back().Text.starts_with("The track is inserted, but breaks"));
     }
 
     // Every action enabled on a page with an entry selected opens a window, asks, or
