@@ -41,7 +41,8 @@ std::string Refusal(const std::string& current, const std::vector<long>& blocked
 ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std::uint64_t id,
                               bool sameArtist, std::uint32_t songSeconds,
                               std::uint32_t artistSeconds,
-                              const std::function<std::uint32_t(const std::string&)>& measure) {
+                              const std::function<std::uint32_t(const std::string&)>& measure,
+                              RulesCache* cache) {
     ReplaceOutcome outcome;
     const EditorItem* item = document.Find(id);
     const auto position = document.IndexOf(id);
@@ -97,7 +98,7 @@ ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std:
     }
     UnattendedOperator quiet;
     RunReport report(quiet, nullptr);
-    LogContext context(station, document, report);
+    LogContext context(station, document, report, cache);
     context.UseIntervals(songSeconds / 60, artistSeconds / 60);
     if (const std::string problem = context.Load(); !problem.empty()) {
         outcome.Message = Format(tr("The station database cannot be used, so the station's rules "

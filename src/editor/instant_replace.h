@@ -9,6 +9,7 @@
 namespace spindle {
 
 class Station;
+class RulesCache;
 
 // What an instant replacement did: the id now in the row's place, or the message for
 // the operator when no candidate would do (the row stays as it was).
@@ -27,6 +28,7 @@ struct ReplaceOutcome {
 ReplaceOutcome InstantReplace(PlaylistDocument& document, Station& station, std::uint64_t id,
                               bool sameArtist, std::uint32_t songSeconds,
                               std::uint32_t artistSeconds,
-                              const std::function<std::uint32_t(const std::string&)>& measure);
+                              const std::function<std::uint32_t(const std::string&)>& measure,
+                              RulesCache* cache = nullptr);
 
 }  // namespace spindle

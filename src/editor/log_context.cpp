@@ -9,6 +9,7 @@
 #include "base/paths.h"
 #include "base/translate.h"
 #include "generator/repeat_rules.h"
+#include "station/group_ops.h"
 #include "station/station.h"
 
 namespace spindle {
@@ -31,7 +32,7 @@ std::string MinutesWords(double minutes) {
 }  // namespace
 
 std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDateTime slot,
-                         const FormatSettings& settings) {
+                         const FormatSettings& settings, const std::string* known) {
     const std::string name = rule.Name();
     if (name == "song" || name == "artist") {
         if (verdict.Unchecked) {
@@ -51,7 +52,7 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
                                      : tr("artist plays %0:s later; %1:s apart"),
                       MinutesWords(apart), interval);
     }
-    const std::string sentence = RuleWords(name, settings);
+    const std::string sentence = known != nullptr ? *known : RuleWords(name, settings);
     const auto amount = static_cast<long long>(std::ceil(verdict.Amount - 1e-9));
     if (amount <= 0) {
         return sentence;
@@ -73,8 +74,42 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
     return sentence;
 }
 
-LogContext::LogContext(Station& station, const PlaylistDocument& document, RunReport& report)
-    : station_(station), document_(document), report_(report) {
+RulesCache::Key RulesCache::KeyOf(const Station& station, TDateTime start) {
+    Key key{&station, start, {}};
+    for (const char* name : {"Station.db", "Station.db-wal"}) {
+        std::error_code ec;
+        const std::filesystem::path file = station.DataFolder() / name;
+        const std::uintmax_t size = std::filesystem::file_size(file, ec);
+        key.Files.emplace_back(ec ? 0 : size, ec ? std::filesystem::file_time_type{}
+                                                 : std::filesystem::last_write_time(file, ec));
+    }
+    return key;
+}
+
+StationRules* RulesCache::For(Station& station, const RunSettings& settings, RunReport& report,
+                              std::string& problem) {
+    const Key key = KeyOf(station, settings.Start);
+    if (rules_ != nullptr && key == key_) {
+        rules_->History().DropFrom(beforeLog_);
+        return rules_.get();
+    }
+    rules_ = std::make_unique<StationRules>();
+    problem = rules_->Load(station, settings, report);
+    if (!problem.empty()) {
+        rules_.reset();
+        return nullptr;
+    }
+    key_ = key;
+    beforeLog_ = rules_->History().Size();
+    return rules_.get();
+}
+
+LogContext::LogContext(Station& station, const PlaylistDocument& document, RunReport& report,
+                       RulesCache* cache)
+    : station_(station),
+      document_(document),
+      report_(report),
+      cache_(cache != nullptr ? *cache : ownCache_) {
     const FormatSettings& fs = station.Settings();
     settings_ = RunSettings::FromOptions(station.Opt, fs);
     settings_.Names = station.Names();
@@ -87,9 +122,7 @@ LogContext::LogContext(Station& station, const PlaylistDocument& document, RunRe
     if (!flag.empty() && flag[0] >= '0' && flag[0] <= '2') {
         settings_.TimeResetPeriod = flag[0] - '0';
     }
-    selector_ = std::make_unique<TrackSelector>(station_, settings_, state_, report_);
 
-    const double allowance = settings_.Crossfade;
     const std::vector<EditorItem>& items = document.Items();
     moments_.resize(items.size());
     LogHour hour{-1, -1};
@@ -104,24 +137,39 @@ LogContext::LogContext(Station& station, const PlaylistDocument& document, RunRe
         }
         moments_[i] = start + offset / kSecondsPerDay;
         if (item.State != EditState::Removed) {
-            offset += PlaylistDocument::OnAirSeconds(item, allowance, settings_.KorvelCrossfade);
+            offset += PlaylistDocument::OnAirSeconds(item, settings_.Crossfade,
+                                                     settings_.KorvelCrossfade);
         }
     }
-    for (auto& c : station_.Categories) {
-        auto& uses = savedUses_.emplace_back(c.get(), std::unordered_map<std::string, TDateTime>{});
-        for (const FileRec& f : c->Files) {
+    for (auto& g : station_.SpotGroups) {
+        auto& uses = spotUses_.emplace_back(g.get(), std::unordered_map<std::string, TDateTime>{});
+        for (const FileRec& f : g->Files) {
             uses.second.emplace(f.FileName, f.LastUsed);
         }
     }
-    station_.Artists.ForEach([&](ArtistRec& a) { savedArtists_.emplace(&a, a.LastPlayed); });
+    station_.Artists.ForEach([&](ArtistRec& a) { savedArtists_.emplace_back(&a, a.LastPlayed); });
 }
 
 LogContext::~LogContext() {
     Restore();
+    if (rules_ != nullptr) {
+        rules_->SetLater(nullptr);
+        rules_->History().DropFrom(cache_.BeforeLog());
+    }
 }
 
 void LogContext::Restore() {
-    for (auto& [group, uses] : savedUses_) {
+    // The earliest change of a record holds what it was before. The play order may have
+    // moved the record since.
+    for (auto c = changed_.rbegin(); c != changed_.rend(); ++c) {
+        const int at = FindFileIndex(*c->Group, c->Path);
+        if (at >= 0) {
+            c->Group->Files[static_cast<std::size_t>(at)].LastUsed = c->Previous;
+        }
+    }
+    changed_.clear();
+    picks_.clear();
+    for (auto& [group, uses] : spotUses_) {
         for (FileRec& f : group->Files) {
             if (const auto found = uses.find(f.FileName); found != uses.end()) {
                 f.LastUsed = found->second;
@@ -134,13 +182,15 @@ void LogContext::Restore() {
 }
 
 std::string LogContext::Load() {
-    const std::string problem = rules_.Load(station_, settings_, report_);
-    if (!problem.empty()) {
+    std::string problem;
+    rules_ = cache_.For(station_, settings_, report_, problem);
+    if (rules_ == nullptr) {
         return problem;
     }
-    before_ = rules_.History();
-    rules_.SetLater(&later_);
-    selector_->UseRules(rules_);
+    rules_->SetLater(&later_);
+    selector_ = std::make_unique<TrackSelector>(station_, settings_, state_, report_);
+    selector_->UseRules(*rules_);
+    selector_->UseLastUses(*this);
     return {};
 }
 
@@ -152,12 +202,15 @@ long LogContext::IndexOf(LogHour hour) const {
     return static_cast<long>(hour.Day) * 24 + hour.Hour - document_.StartHour();
 }
 
+bool LogContext::ClockResets(LogHour hour) const {
+    const long index = IndexOf(hour);
+    return index == 0 || settings_.TimeResetPeriod == kPeriodHour ||
+           (settings_.TimeResetPeriod == kPeriodDay && index % 24 == 0) || index % 168 == 0;
+}
+
 float LogContext::ClockAt(LogHour hour) const {
     const long index = IndexOf(hour);
-    const bool resets = settings_.TimeResetPeriod == kPeriodHour ||
-                        (settings_.TimeResetPeriod == kPeriodDay && index % 24 == 0) ||
-                        index % 168 == 0;
-    if (resets || index == 0) {
+    if (ClockResets(hour)) {
         return static_cast<float>(index);
     }
     // Where the hour before ended on the run's clock: its first item's time as the log
@@ -181,13 +234,15 @@ float LogContext::ClockAt(LogHour hour) const {
     return static_cast<float>(clock.value_or(static_cast<double>(index - 1)) + seconds / 3600.0);
 }
 
-double LogContext::ReachDays() const {
-    double days = rules_.LookBackDays();
+double LogContext::ReachDays(bool artistOnly) const {
+    double days = artistOnly ? 0.0 : rules_->LookBackDays();
     for (const auto& c : station_.Categories) {
-        days = std::max(
-            {days, IntervalDays(c->SongRepeatOption, c->SongRepeatInterval, settings_.SongInterval),
-             IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
-                          settings_.ArtistInterval)});
+        days = std::max(days, IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
+                                           settings_.ArtistInterval));
+        if (!artistOnly) {
+            days = std::max(days, IntervalDays(c->SongRepeatOption, c->SongRepeatInterval,
+                                               settings_.SongInterval));
+        }
     }
     return days;
 }
@@ -203,96 +258,105 @@ std::vector<LogPlay> LogContext::PlaysOf(std::size_t first, std::size_t last) co
     return plays;
 }
 
+TDateTime LogContext::BeforeCut(const std::string& path) const {
+    if (const auto found = logBefore_.find(path); found != logBefore_.end()) {
+        return found->second;
+    }
+    const auto found = preLog_.find(path);
+    return found != preLog_.end() ? found->second : 0.0;
+}
+
+TDateTime LogContext::Of(const FileRec& entry) const {
+    if (const auto picked = picks_.find(entry.FileName); picked != picks_.end()) {
+        return picked->second;
+    }
+    if (const auto found = logBefore_.find(entry.FileName); found != logBefore_.end()) {
+        return found->second;
+    }
+    // A use inside the log's span is the log's own, which the log tells better; one after
+    // it is a later run's, and keeps its distance as it is.
+    TDateTime used = entry.LastUsed;
+    if (used >= logStart_ && used < logEnd_) {
+        used = entry.SavedLastUsed < logStart_ ? entry.SavedLastUsed : 0.0;
+    }
+    // A file in two Categories is one track on the air.
+    if (const auto found = preLog_.find(entry.FileName); found != preLog_.end()) {
+        used = std::max(used, found->second);
+    }
+    return used;
+}
+
+void LogContext::Picked(FileRec& entry, TDateTime previous) {
+    for (auto& c : station_.Categories) {
+        if (!c->Files.empty() && &entry >= c->Files.data() &&
+            &entry < c->Files.data() + c->Files.size()) {
+            changed_.push_back({c.get(), entry.FileName, previous});
+        }
+    }
+    picks_[entry.FileName] = entry.LastUsed;
+}
+
 void LogContext::Around(std::size_t first, std::size_t last) {
     Restore();
     last_ = last;
     const std::vector<EditorItem>& items = document_.Items();
     const TDateTime cutStart = first < items.size() ? moments_[first] : logEnd_;
     const TDateTime cutEnd = last < items.size() ? moments_[last] : logEnd_;
-    const double reach = ReachDays();
-    const double artistReach = [&] {
-        double days = 0.0;
-        for (const auto& c : station_.Categories) {
-            days = std::max(days, IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
-                                               settings_.ArtistInterval));
-        }
-        return days;
-    }();
+    const double reach = ReachDays(false);
+    const double artistReach = ReachDays(true);
 
-    // Before the log: the last uses a run of an earlier period left. A use inside the log's
-    // span is the log's own, which the log itself tells better; one after it is a later
-    // run's, and keeps its distance as it is.
-    // A file in two Categories is one track on the air: its latest use stands for both.
-    std::unordered_map<std::string, std::vector<FileRec*>> files;
-    std::unordered_map<std::string, TDateTime> latest;
+    // Just before the log: the track lists' uses within reach of its start.
+    preLog_.clear();
     for (auto& c : station_.Categories) {
-        for (FileRec& f : c->Files) {
-            TDateTime used = f.LastUsed;
-            if (used >= logStart_ && used < logEnd_) {
-                used = f.SavedLastUsed < logStart_ ? f.SavedLastUsed : 0.0;
-            }
-            files[f.FileName].push_back(&f);
-            TDateTime& known = latest[f.FileName];
-            known = std::max(known, used);
-        }
-    }
-    auto setUse = [&](const std::string& path, TDateTime at) {
-        if (const auto f = files.find(path); f != files.end()) {
-            for (FileRec* rec : f->second) {
-                rec->LastUsed = at;
+        for (const FileRec& f : c->Files) {
+            for (const TDateTime used : {f.LastUsed, f.SavedLastUsed}) {
+                if (used < logStart_ && used >= logStart_ - reach) {
+                    TDateTime& known = preLog_[f.FileName];
+                    known = std::max(known, used);
+                }
             }
         }
-    };
-    for (const auto& [path, at] : latest) {
-        setUse(path, at);
     }
-    station_.Artists.ForEach([&](ArtistRec& a) {
-        if (a.LastPlayed >= logStart_ && a.LastPlayed < logEnd_) {
-            a.LastPlayed = 0.0;
-        }
-    });
+    // The artists: none played in the log's span but by the log itself.
+    for (const auto& [artist, played] : savedArtists_) {
+        artist->LastPlayed = played >= logStart_ && played < logEnd_ ? 0.0 : played;
+    }
     auto playedArtists = [&](const std::string& path, TDateTime at) {
-        for (ArtistRec* a : rules_.ArtistsOf(station_, path)) {
+        for (ArtistRec* a : rules_->ArtistsOf(station_, path)) {
             if (a->LastPlayed < at || a->LastPlayed >= logEnd_) {
                 a->LastPlayed = at;
             }
         }
     };
-    for (const auto& [path, at] : latest) {
-        if (at > 0.0 && at < logStart_ && at >= logStart_ - artistReach) {
+    for (const auto& [path, at] : preLog_) {
+        if (at >= logStart_ - artistReach) {
             playedArtists(path, at);
         }
     }
 
     // The log before the stretch.
-    rules_.History() = before_;
+    rules_->History().DropFrom(cache_.BeforeLog());
+    logBefore_.clear();
     for (std::size_t i = 0; i < first && i < items.size(); ++i) {
         const EditorItem& item = items[i];
         if (item.State == EditState::Removed || item.Type != kItemTrack) {
             continue;
         }
-        setUse(item.Path, moments_[i]);
-        latest[item.Path] = moments_[i];
+        logBefore_[item.Path] = moments_[i];
         if (moments_[i] >= cutStart - artistReach) {
             playedArtists(item.Path, moments_[i]);
         }
-        if (rules_.Any() && moments_[i] >= cutStart - rules_.LookBackDays()) {
-            rules_.AddPlay(station_, moments_[i], item.Path, item.GroupName);
+        if (rules_->Any() && moments_[i] >= cutStart - rules_->LookBackDays()) {
+            rules_->AddPlay(station_, moments_[i], item.Path, item.GroupName);
         }
     }
-
-    cutUses_.clear();
-    for (const auto& [path, at] : latest) {
-        if (at > 0.0) {
-            cutUses_.emplace(path, at);
-        }
-    }
+    aroundSize_ = rules_->History().Size();
     cutArtists_.clear();
-    station_.Artists.ForEach([&](ArtistRec& a) {
-        if (a.LastPlayed > 0.0) {
-            cutArtists_.emplace(&a, a.LastPlayed);
+    for (const auto& [artist, played] : savedArtists_) {
+        if (artist->LastPlayed > 0.0) {
+            cutArtists_.emplace(artist, artist->LastPlayed);
         }
-    });
+    }
 
     // The log after it, as far as a rule reaches.
     later_ = LaterPlays{};
@@ -307,17 +371,16 @@ void LogContext::Around(std::size_t first, std::size_t last) {
             continue;
         }
         later_.FirstOfPath.try_emplace(item.Path, moments_[i]);
-        for (ArtistRec* a : rules_.ArtistsOf(station_, item.Path)) {
+        for (ArtistRec* a : rules_->ArtistsOf(station_, item.Path)) {
             later_.FirstOfArtist.try_emplace(a, moments_[i]);
         }
     }
-    aroundHistory_ = rules_.History();
-    if (rules_.Any()) {
+    if (rules_->Any()) {
         for (std::size_t i = end; i-- > last;) {
             const EditorItem& item = items[i];
             if (item.State != EditState::Removed && item.Type == kItemTrack) {
-                rules_.AddPlay(station_, later_.Mirror(moments_[i]), item.Path, item.GroupName,
-                               &later_.Mirrored);
+                rules_->AddPlay(station_, later_.Mirror(moments_[i]), item.Path, item.GroupName,
+                                &later_.Mirrored);
             }
         }
     }
@@ -326,7 +389,7 @@ void LogContext::Around(std::size_t first, std::size_t last) {
 std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& before,
                                                  const std::vector<LogPlay>& after) {
     const std::vector<EditorItem>& items = document_.Items();
-    const double reach = ReachDays();
+    const double reach = ReachDays(false);
     const TDateTime from = last_ < items.size() ? moments_[last_] : logEnd_;
     std::vector<LogPlay> later = PlaysOf(last_, items.size());
     std::erase_if(later, [&](const LogPlay& p) { return p.At >= from + reach; });
@@ -334,36 +397,32 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
         return {};
     }
     // The rules as a run makes them, without the mirror: each later play looks back.
-    rules_.SetLater(nullptr);
-    const PlayHistory& prepared = aroundHistory_;
+    rules_->SetLater(nullptr);
     std::map<const TCategoryDetails*, RuleList> rulesOf;
     auto rulesFor = [&](const TCategoryDetails& c) -> const RuleList& {
         auto found = rulesOf.find(&c);
         if (found == rulesOf.end()) {
-            found = rulesOf
-                        .emplace(&c, rules_.For(
-                                         c,
-                                         IntervalDays(c.SongRepeatOption, c.SongRepeatInterval,
-                                                      settings_.SongInterval),
-                                         IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval,
-                                                      settings_.ArtistInterval)))
-                        .first;
+            const double song =
+                IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval);
+            const double artist = IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval,
+                                               settings_.ArtistInterval);
+            found = rulesOf.emplace(&c, rules_->For(c, song, artist)).first;
         }
         return found->second;
     };
     // Each later play's broken rules with the stretch as `range` has it.
     auto judge = [&](const std::vector<LogPlay>& range) {
         std::vector<std::vector<std::pair<std::size_t, RuleVerdict>>> broken(later.size());
-        rules_.History() = prepared;
+        rules_->History().DropFrom(aroundSize_);
         std::unordered_map<std::string, TDateTime> lastOfPath;
         std::unordered_map<const ArtistRec*, TDateTime> lastOfArtist;
         auto play = [&](const LogPlay& p) {
             lastOfPath[p.Path] = p.At;
-            for (ArtistRec* a : rules_.ArtistsOf(station_, p.Path)) {
+            for (ArtistRec* a : rules_->ArtistsOf(station_, p.Path)) {
                 lastOfArtist[a] = p.At;
             }
-            if (rules_.Any()) {
-                rules_.AddPlay(station_, p.At, p.Path, p.Category);
+            if (rules_->Any()) {
+                rules_->AddPlay(station_, p.At, p.Path, p.Category);
             }
         };
         for (const LogPlay& p : range) {
@@ -377,27 +436,24 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
                 // they judge a copy of the artists' records.
                 FileRec entry;
                 entry.FileName = p.Path;
-                if (const auto known = lastOfPath.find(p.Path); known != lastOfPath.end()) {
-                    entry.LastUsed = known->second;
-                } else if (const auto cut = cutUses_.find(p.Path); cut != cutUses_.end()) {
-                    entry.LastUsed = cut->second;
-                }
-                const std::vector<ArtistRec*>& real = rules_.ArtistsOf(station_, p.Path);
+                const auto known = lastOfPath.find(p.Path);
+                entry.LastUsed = known != lastOfPath.end() ? known->second : BeforeCut(p.Path);
+                const std::vector<ArtistRec*>& real = rules_->ArtistsOf(station_, p.Path);
                 std::vector<ArtistRec> records;
                 for (ArtistRec* a : real) {
-                    const auto known = lastOfArtist.find(a);
+                    const auto played = lastOfArtist.find(a);
                     const auto cut = cutArtists_.find(a);
                     records.push_back({{},
-                                       known != lastOfArtist.end() ? known->second
-                                       : cut != cutArtists_.end()  ? cut->second
-                                                                   : 0.0,
+                                       played != lastOfArtist.end() ? played->second
+                                       : cut != cutArtists_.end()   ? cut->second
+                                                                    : 0.0,
                                        0.0});
                 }
                 std::vector<ArtistRec*> copies;
                 for (ArtistRec& r : records) {
                     copies.push_back(&r);
                 }
-                const TrackKeys* facts = rules_.Any() ? rules_.FactsOf(p.Path) : nullptr;
+                const TrackKeys* facts = rules_->Any() ? rules_->FactsOf(p.Path) : nullptr;
                 const Candidate byLastUse{entry, 0, copies, facts};
                 const Candidate byPlays{entry, 0, real, facts};
                 for (std::size_t k = 0; k < rules.size(); ++k) {
@@ -414,8 +470,8 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
     };
     const auto was = judge(before);
     const auto now = judge(after);
-    rules_.History() = prepared;
-    rules_.SetLater(&later_);
+    rules_->History().DropFrom(aroundSize_);
+    rules_->SetLater(&later_);
 
     std::vector<std::string> lines;
     const FormatSettings& fs = station_.Settings();

@@ -54,8 +54,8 @@ std::string HourText(const PlaylistDocument& document, LogHour hour, const Forma
 }  // namespace
 
 RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, LogHour from,
-                                  LogHour to, RunReport& report,
-                                  std::optional<std::uint32_t> seed) {
+                                  LogHour to, RunReport& report, std::optional<std::uint32_t> seed,
+                                  RulesCache* cache) {
     RegenerateOutcome outcome;
     const FormatSettings& fs = station.Settings();
     if (document.Empty()) {
@@ -79,7 +79,7 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
         return outcome;
     }
 
-    LogContext context(station, document, report);
+    LogContext context(station, document, report, cache);
     if (const std::string problem = context.Load(); !problem.empty()) {
         outcome.Problem =
             Format(tr("The station database cannot be used, so the station's rules cannot be "
@@ -105,6 +105,7 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
     state.RunningTime = context.ClockAt(from);
     HourAssembler assembler(station, context.Settings(), state, report, capture);
     assembler.Selector().UseRules(context.Rules());
+    assembler.Selector().UseLastUses(context);
     const long hours = context.IndexOf(to) - context.IndexOf(from) + 1;
     report.SetBar(0, hours);
     LogHour hour = from;
@@ -131,6 +132,9 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
                 Format(tr("Rotation \"%0:s\" used in Schedule \"%1:s\" is not found."), entry.Text,
                        schedule->Name);
             return outcome;
+        }
+        if (n > 0 && context.ClockResets(hour)) {
+            state.RunningTime = static_cast<float>(index);
         }
         capture.StartHour(hour, index);
         report.ProcessEvents();

@@ -11,6 +11,7 @@
 namespace spindle {
 
 class Station;
+class RulesCache;
 
 // What making hours of a log again did.
 struct RegenerateOutcome {
@@ -31,9 +32,11 @@ struct RegenerateOutcome {
 // fit, with the log's tracks before the hours looked back at and those after them kept
 // apart from as if they had played first. The hours' items are replaced in the document
 // (one Undo takes them back); nothing outside them changes. The station's last uses stay
-// as they were: the saved log records them. `seed` makes the choices repeatable.
+// as they were: the saved log records them. `seed` makes the choices repeatable; `cache`
+// keeps the station's rules read for the next edit.
 RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, LogHour from,
                                   LogHour to, RunReport& report,
-                                  std::optional<std::uint32_t> seed = std::nullopt);
+                                  std::optional<std::uint32_t> seed = std::nullopt,
+                                  RulesCache* cache = nullptr);
 
 }  // namespace spindle

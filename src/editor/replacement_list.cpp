@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "base/format.h"
 #include "base/text_case.h"
@@ -46,7 +47,7 @@ std::string DatabaseLine(const std::string& problem) {
 }  // namespace
 
 ReplacementList ListReplacements(const PlaylistDocument& document, Station& station,
-                                 std::uint64_t id, RunReport& report) {
+                                 std::uint64_t id, RunReport& report, RulesCache* cache) {
     ReplacementList list;
     const auto position = document.IndexOf(id);
     if (!position || document.Items()[*position].Type != kItemTrack) {
@@ -60,7 +61,7 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
         return list;
     }
     list.Category = category->Name;
-    LogContext context(station, document, report);
+    LogContext context(station, document, report, cache);
     if (const std::string problem = context.Load(); !problem.empty()) {
         list.Problem = DatabaseLine(problem);
         return list;
@@ -73,6 +74,7 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
     const NameRules names = station.Names();
     const FormatSettings& fs = station.Settings();
 
+    std::unordered_map<const RepeatRule*, std::string> sentences;  // each rule's, once
     const std::size_t n = category->Files.size();
     std::vector<Ranked> ranks;
     ranks.reserve(n);
@@ -90,7 +92,7 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
         candidate.Artist = named.Artist;
         candidate.Title = named.Title;
         Ranked rank;
-        rank.LastUsed = f.LastUsed;
+        rank.LastUsed = context.Of(f);
         rank.InLine = k;
         for (std::size_t r = 0; r < judged.size(); ++r) {
             RuleVerdict v = judged[r].Verdict;
@@ -101,7 +103,12 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
             }
             if (v.Broken) {
                 rank.Broken |= std::uint64_t{1} << std::min<std::size_t>(judged.size() - 1 - r, 63);
-                candidate.Breaks.push_back(VerdictWords(*judged[r].Rule, v, slot, fs));
+                auto [sentence, fresh] = sentences.try_emplace(judged[r].Rule);
+                if (fresh) {
+                    sentence->second = RuleWords(judged[r].Rule->Name(), fs);
+                }
+                candidate.Breaks.push_back(
+                    VerdictWords(*judged[r].Rule, v, slot, fs, &sentence->second));
             }
         }
         ranks.push_back(std::move(rank));
@@ -117,6 +124,9 @@ ReplacementList ListReplacements(const PlaylistDocument& document, Station& stat
         sorted.push_back(std::move(list.Candidates[k]));
     }
     list.Candidates = std::move(sorted);
+    if (list.Candidates.empty()) {
+        list.Problem = Format(tr("The Category %0:s holds no other track."), list.Category);
+    }
     return list;
 }
 
@@ -139,7 +149,7 @@ std::vector<std::size_t> ShownCandidates(const ReplacementList& list, bool clean
 }
 
 std::vector<std::string> RuleBreaksOf(const PlaylistDocument& document, Station& station,
-                                      std::uint64_t id) {
+                                      std::uint64_t id, RulesCache* cache) {
     const auto position = document.IndexOf(id);
     if (!position || document.Items()[*position].Type != kItemTrack) {
         return {};
@@ -151,7 +161,7 @@ std::vector<std::string> RuleBreaksOf(const PlaylistDocument& document, Station&
     }
     UnattendedOperator quiet;
     RunReport report(quiet, nullptr);
-    LogContext context(station, document, report);
+    LogContext context(station, document, report, cache);
     if (const std::string problem = context.Load(); !problem.empty()) {
         return {DatabaseLine(problem)};
     }

@@ -13,6 +13,7 @@
 namespace spindle {
 
 class Station;
+class RulesCache;
 
 // A track that could take an item's place, and the rules it would break there.
 struct ReplacementCandidate {
@@ -38,7 +39,7 @@ struct ReplacementList {
 // The tracks of a track item's Category that could replace it, each judged by the
 // Category's rules where the item plays, with the log around it.
 ReplacementList ListReplacements(const PlaylistDocument& document, Station& station,
-                                 std::uint64_t id, RunReport& report);
+                                 std::uint64_t id, RunReport& report, RulesCache* cache = nullptr);
 
 // The places in the list of the candidates shown: only those that break nothing when
 // `cleanOnly`, and those whose artist or title holds `search` (in any case).
@@ -49,6 +50,6 @@ std::vector<std::size_t> ShownCandidates(const ReplacementList& list, bool clean
 // first: none for an item that is no Category track. A station database that cannot be read
 // is told as one line.
 std::vector<std::string> RuleBreaksOf(const PlaylistDocument& document, Station& station,
-                                      std::uint64_t id);
+                                      std::uint64_t id, RulesCache* cache = nullptr);
 
 }  // namespace spindle

@@ -125,6 +125,10 @@ double EndMiss(double left, const Fit& fit, std::vector<double>& lengths) {
 }  // namespace
 
 bool TrackSelector::LookupArtist(const std::string& path) {
+    if (uses_ != nullptr) {
+        state_.CurrentArtists = uses_->ArtistsOf(path);
+        return !state_.CurrentArtists.empty();
+    }
     if (const auto known = artistsOfPath_.find(path); known != artistsOfPath_.end()) {
         state_.CurrentArtists = known->second;
         return true;
@@ -158,7 +162,11 @@ void TrackSelector::NoteUse(FileRec& entry, TDateTime newLastUsed) {
     if (entry.LastUsed == entry.SavedLastUsed) {
         ++state_.TracksUsed;
     }
+    const TDateTime previous = entry.LastUsed;
     entry.LastUsed = newLastUsed;
+    if (uses_ != nullptr) {
+        uses_->Picked(entry, previous);
+    }
     for (ArtistRec* r : state_.CurrentArtists) {
         if (r->LastPlayed == r->SavedLastPlayed) {
             ++state_.ArtistsUsed;
@@ -243,6 +251,9 @@ TrackSelector::Draw& TrackSelector::DrawCandidates(TCategoryDetails& c, TDateTim
         }
         auto taken = TakeNextTrack(c, station_.Random);
         Candidate cand{std::move(*taken), c.NextItem - 1, {}, nullptr};
+        if (uses_ != nullptr) {
+            cand.Entry.LastUsed = uses_->Of(cand.Entry);
+        }
         LookupArtist(cand.Entry.FileName);
         cand.Artists = state_.CurrentArtists;
         if (rules_ != nullptr && rules_->Any()) {
@@ -489,6 +500,9 @@ std::vector<TrackSelector::Judged> TrackSelector::JudgeCandidate(TCategoryDetail
     const Rules rules = RulesOf(c);
     LookupArtist(entry.FileName);
     Candidate cand{entry, 0, state_.CurrentArtists, nullptr};
+    if (uses_ != nullptr) {
+        cand.Entry.LastUsed = uses_->Of(entry);
+    }
     if (rules_ != nullptr && rules_->Any()) {
         cand.Facts = rules_->FactsOf(entry.FileName);
     }

@@ -39,6 +39,18 @@ struct Fit {
     bool CrossfadeFromName = true;
 };
 
+// Where a selection reads the tracks' last uses, when not from the track lists: a log being
+// edited stands its own plays in for them. It hears of each pick's use too.
+class LastUses {
+public:
+    virtual ~LastUses() = default;
+    virtual TDateTime Of(const FileRec& entry) const = 0;
+    // `entry` (the track list's own record) was used; its last use was `previous`.
+    virtual void Picked(FileRec& entry, TDateTime previous) = 0;
+    // The records of a file's artists, as looked up before.
+    virtual const std::vector<ArtistRec*>& ArtistsOf(const std::string& path) = 0;
+};
+
 // Chooses tracks from Categories: candidates drawn in play order, each checked against the
 // rules (the song and artist repeat intervals); the first that keeps them all, or the
 // new-track bias's or the hour fit's choice among those; when none does, the operator's
@@ -68,6 +80,8 @@ public:
 
     // The station's rules for this run; without them only the repeat intervals hold.
     void UseRules(StationRules& rules) { rules_ = &rules; }
+    // The last uses to judge by instead of the track lists'.
+    void UseLastUses(LastUses& uses) { uses_ = &uses; }
 
     // When the next pick goes on the air by the running clock: the time the rules beyond
     // the repeat intervals judge it at, and keep it under.
@@ -135,6 +149,7 @@ private:
     RunReport& report_;
     Draw draw_;
     StationRules* rules_ = nullptr;
+    LastUses* uses_ = nullptr;
     TDateTime onAir_ = 0.0;
     TDateTime hour_ = -1.0;
     // The numbers of the values each Category's quotas weigh.

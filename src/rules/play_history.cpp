@@ -115,6 +115,29 @@ void PlayHistory::Add(PlayedTrack play) {
     File(plays_.back(), plays_.size() - 1);
 }
 
+void PlayHistory::DropFrom(std::size_t size) {
+    while (plays_.size() > size) {
+        const std::size_t seq = plays_.size() - 1;
+        const PlayedTrack& last = plays_.back();
+        if (last.Keys != nullptr) {
+            ForEachList(last, [&](std::vector<KeyPlay>& list) {
+                if (!list.empty() && list.back().Seq == seq) {
+                    list.pop_back();
+                }
+            });
+        }
+        if (hour_ >= 0 && last.Hour == hour_) {
+            --hourPlayed_;
+            for (std::size_t k = 0; last.Keys != nullptr && k < last.Keys->Values.size(); ++k) {
+                if (last.Keys->Values[k] < hourValues_.size()) {
+                    --hourValues_[last.Keys->Values[k]];
+                }
+            }
+        }
+        plays_.pop_back();
+    }
+}
+
 void PlayHistory::Clear() {
     *this = PlayHistory{};
 }

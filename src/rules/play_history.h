@@ -89,6 +89,9 @@ public:
     // The last play added starts at `at` instead, no earlier than it did.
     void MoveLast(TDateTime at);
     void Clear();
+    // Takes back the plays added after the first `size`, latest first, as if they never
+    // came: for plays that came in time order.
+    void DropFrom(std::size_t size);
 
     std::size_t Size() const { return plays_.size(); }
     // The last `count` plays at most, the latest last.

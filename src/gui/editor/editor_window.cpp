@@ -10,6 +10,7 @@
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
+#include "editor/log_context.h"
 #include "gui/editor/find_replace_window.h"
 #include "gui/editor/insert_dialogs.h"
 #include "gui/editor/regenerate_dialogs.h"
@@ -26,7 +27,10 @@
 namespace spindle::gui {
 
 EditorWindow::EditorWindow(Station& station, QWidget* parent)
-    : QMainWindow(parent), station_(station), ui_(std::make_unique<Ui::EditorWindow>()) {
+    : QMainWindow(parent),
+      station_(station),
+      ui_(std::make_unique<Ui::EditorWindow>()),
+      rules_(std::make_unique<RulesCache>()) {
     ui_->setupUi(this);
     TranslateForm(this);
     SetHelpPage(this, QStringLiteral("editor.html"));

@@ -19,6 +19,8 @@ class QRadioButton;
 class QProcess;
 
 namespace spindle {
+
+class RulesCache;
 class Progress;
 struct RecordTarget;
 struct RegenerateOutcome;
@@ -186,6 +188,8 @@ private:
     Station& station_;
     std::unique_ptr<Ui::EditorWindow> ui_;
     PlaylistDocument doc_;
+    // The station's rules as read for the log open, for every edit that judges by them.
+    std::unique_ptr<RulesCache> rules_;
     std::string base_;  // the log's path without ".plg"
     LogHour shown_;
     HourModel* model_;

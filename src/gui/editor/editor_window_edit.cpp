@@ -11,6 +11,7 @@
 #include "editor/find_replace.h"
 #include "editor/insertion.h"
 #include "editor/instant_replace.h"
+#include "editor/log_context.h"
 #include "fileinfo/file_duration.h"
 #include "gui/editor/find_replace_window.h"
 #include "gui/editor/insert_dialogs.h"
@@ -116,9 +117,11 @@ void EditorWindow::InstantReplaceSelected(bool sameArtist) {
     const std::uint32_t artist = station_.Opt.ArtistIntervalMinutes() * 60;
     for (const std::uint64_t id : ids) {
         const ReplaceOutcome outcome = InstantReplace(
-            doc_, station_, id, sameArtist, song, artist, [this](const std::string& p) {
+            doc_, station_, id, sameArtist, song, artist,
+            [this](const std::string& p) {
                 return static_cast<std::uint32_t>(FileDuration(p, true, station_.Op()));
-            });
+            },
+            rules_.get());
         if (outcome.Replaced()) {
             replaced.push_back(outcome.Id);
         } else if (!outcome.Message.empty()) {

@@ -7,6 +7,7 @@
 #include "base/format.h"
 #include "base/format_datetime.h"
 #include "base/paths.h"
+#include "editor/log_context.h"
 #include "editor/regenerate.h"
 #include "editor/replacement_list.h"
 #include "gui/editor/regenerate_dialogs.h"
@@ -96,7 +97,8 @@ void EditorWindow::Regenerate(LogHour from, LogHour to) {
         Tr(N_("Regenerate Hours")),
         [this, from, to, result](Operator& op, spindle::Progress& progress) {
             RunReport report(op, &progress);
-            result->Outcome = RegenerateHours(doc_, station_, from, to, report);
+            result->Outcome =
+                RegenerateHours(doc_, station_, from, to, report, std::nullopt, rules_.get());
             result->Lines = report.Lines();
             return true;
         },
@@ -144,8 +146,8 @@ void EditorWindow::ReplaceTrack() {
         Tr(N_("Replace Track")),
         [this, id, found](Operator& op, spindle::Progress& progress) {
             RunReport report(op, &progress);
-            found->List = ListReplacements(doc_, station_, id, report);
-            found->Now = RuleBreaksOf(doc_, station_, id);
+            found->List = ListReplacements(doc_, station_, id, report, rules_.get());
+            found->Now = RuleBreaksOf(doc_, station_, id, rules_.get());
             return !progress.CancelRequested();
         },
         [this, id, found](bool go) {
@@ -218,7 +220,7 @@ void EditorWindow::TellRuleBreaks(const std::vector<std::uint64_t>& ids) {
                 }
                 const std::string when =
                     HourText({item->Day, item->Hour}, std::min(item->Minute, 59));
-                for (const std::string& rule : RuleBreaksOf(doc_, station_, id)) {
+                for (const std::string& rule : RuleBreaksOf(doc_, station_, id, rules_.get())) {
                     if (found->Lines.size() < kMostLines) {
                         found->Lines.push_back(when + "  " + rule);
                     } else {
