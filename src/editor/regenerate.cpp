@@ -163,6 +163,10 @@ RegenerateOutcome RegenerateHours(PlaylistDocument& document, Station& station, 
     }
     outcome.NewIds = document.ReplaceHours(from, to, made);
     outcome.Done = true;
+    // The groups' play orders moved on as a run's do; they are saved with the library.
+    station.Changed.Categories = true;
+    station.Changed.Spots = true;
+    station.Changed.FileLists = true;
     return outcome;
 }
 
