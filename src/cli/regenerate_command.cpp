@@ -65,7 +65,8 @@ int RegenerateLog(Station& station, const std::string& logPath, const std::strin
     const RegenerateOutcome outcome =
         RegenerateHours(document, station, *hours[0], *hours[1], report, seed);
     if (!outcome.Done) {
-        return Fail(err, outcome.Problem + " " + tr("Nothing was changed."));
+        const bool stop = !outcome.Problem.empty() && outcome.Problem.back() == '.';
+        return Fail(err, outcome.Problem + (stop ? " " : ". ") + tr("Nothing was changed."));
     }
     for (const std::string& line : outcome.Relaxed) {
         out << tr("Rule relaxed: ") << line << '\n';
@@ -81,24 +82,38 @@ int RegenerateLog(Station& station, const std::string& logPath, const std::strin
         base.resize(base.size() - 4);
     }
     RunReport saving(op, nullptr);
-    if (!SaveDocument(document, station, base, saving)) {
-        for (const std::string& line : saving.Lines()) {
-            err << "spindle-cli: " << line << '\n';
-        }
+    const bool saved = SaveDocument(document, station, base, saving);
+    // The run's words for the hours (a group gone missing, a rule an hour ends without),
+    // and the save's: where its failure goes when it failed.
+    for (const std::string& line : report.Lines()) {
+        out << line << '\n';
+    }
+    for (const std::string& line : saving.Lines()) {
+        (saved ? out : err) << line << '\n';
+    }
+    if (!saved && document.Modified()) {
         return Fail(err, tr("The Playlist Log was not saved; nothing was changed."));
     }
-    if (!station.SaveAll()) {
+    // The log is written: the track lists take the last uses it gave and took back.
+    const bool library = station.SaveAll();
+    if (!saved) {
+        return Fail(err, tr("The Playlist Log was saved, but not all of its playlists, pages and "
+                            "summaries could be made again; see the lines above."));
+    }
+    if (!library) {
         return Fail(err, tr("some of the station's files could not be saved"));
     }
     out << Format(tr("%0:s to %1:s made again: %2:d tracks in place of %3:d; the log, its "
                      "playlists, pages and summaries are saved."),
                   FormatDateTime("yyyy-mm-dd hh:00",
                                  document.StartDate() + hours[0]->Day + hours[0]->Hour / 24.0, fs),
-                  FormatDateTime("yyyy-mm-dd hh:00",
+                  FormatDateTime("yyyy-mm-dd hh:59",
                                  document.StartDate() + hours[1]->Day + hours[1]->Hour / 24.0, fs),
                   outcome.TracksAfter, outcome.TracksBefore)
         << '\n';
-    return outcome.Conflicts.empty() && outcome.Relaxed.empty() ? 0 : 3;
+    const bool clean = outcome.Conflicts.empty() && outcome.Relaxed.empty() &&
+                       report.Problems() == 0 && saving.Problems() == 0 && op.Lines().empty();
+    return clean ? 0 : 3;
 }
 
 int RegenerateCommand(const std::vector<std::string>& args,
@@ -139,6 +154,15 @@ int RegenerateCommand(const std::vector<std::string>& args,
     if (!log || !from || !to) {
         return usageError(tr("regenerate needs --log, --from and --to"));
     }
+    std::int64_t first = 0, last = 0;
+    for (const auto& [text, seconds] : {std::pair{&*from, &first}, std::pair{&*to, &last}}) {
+        if (!ReadStamp(*text, true, true, *seconds)) {
+            return usageError(Format(tr("\"%0:s\" is not an hour (YYYY-MM-DD HH)"), *text));
+        }
+    }
+    if (last < first) {
+        return usageError(tr("--to comes before --from"));
+    }
     const std::filesystem::path folder =
         ResolveDataFolder(data, std::getenv("SPINDLE_DATA"), programPath);
     if (!HoldsStation(folder)) {
@@ -151,6 +175,10 @@ int RegenerateCommand(const std::vector<std::string>& args,
     UnattendedOperator op;
     Station station(folder, op);
     station.Isolated = isolated;
+    if (seed) {
+        station.FixedSeed = *seed;
+        station.Random.Seed(*seed);  // loading shuffles too
+    }
     station.Startup = true;
     station.LoadAll();
     station.Startup = false;

@@ -212,7 +212,11 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
                 }
                 continue;
             }
-            // A later occurrence of the file that stays in the log keeps its own time.
+            // A later occurrence of the file that stays in the log keeps its own time, and a
+            // later run's use its own.
+            if (record->LastUsed >= logEnd) {
+                continue;
+            }
             if (item.State == EditState::Changed && moments[live->second] <= moments[i] + 0.0005) {
                 SetLastUsed(station, *record, moments[i]);
             } else if (item.State == EditState::Removed) {

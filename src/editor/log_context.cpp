@@ -11,6 +11,7 @@
 #include "generator/repeat_rules.h"
 #include "station/group_ops.h"
 #include "station/station.h"
+#include "stationdb/station_db.h"
 
 namespace spindle {
 namespace {
@@ -74,8 +75,12 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
     return sentence;
 }
 
-RulesCache::Key RulesCache::KeyOf(const Station& station, TDateTime start) {
-    Key key{&station, start, {}};
+RulesCache::Key RulesCache::KeyOf(const Station& station, const RunSettings& settings) {
+    Key key{&station,
+            station.Artists.Revision(),
+            settings.Start,
+            settings.Start + static_cast<double>(settings.Hours) / 24.0,
+            {}};
     for (const char* name : {"Station.db", "Station.db-wal"}) {
         std::error_code ec;
         const std::filesystem::path file = station.DataFolder() / name;
@@ -88,8 +93,9 @@ RulesCache::Key RulesCache::KeyOf(const Station& station, TDateTime start) {
 
 StationRules* RulesCache::For(Station& station, const RunSettings& settings, RunReport& report,
                               std::string& problem) {
-    const Key key = KeyOf(station, settings.Start);
+    const Key key = KeyOf(station, settings);
     if (rules_ != nullptr && key == key_) {
+        rules_->History().SetHour(-1.0, {});
         rules_->History().DropFrom(beforeLog_);
         return rules_.get();
     }
@@ -101,6 +107,24 @@ StationRules* RulesCache::For(Station& station, const RunSettings& settings, Run
     }
     key_ = key;
     beforeLog_ = rules_->History().Size();
+    airedBefore_.clear();
+    airedAfter_.clear();
+    StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
+    if (db.IsOpen()) {
+        if (const DbRead<std::vector<Airing>> aired =
+                db.Airings(settings.Start - 31.0, settings.Start)) {
+            for (const Airing& a : aired.Value) {
+                TDateTime& at = airedBefore_[a.Path];
+                at = std::max(at, a.AiredAt);
+            }
+        }
+        if (DbRead<std::vector<Airing>> aired = db.Airings(key.End, key.End + 31.0)) {
+            airedAfter_ = std::move(aired.Value);
+            std::stable_sort(
+                airedAfter_.begin(), airedAfter_.end(),
+                [](const Airing& a, const Airing& b) { return a.AiredAt < b.AiredAt; });
+        }
+    }
     return rules_.get();
 }
 
@@ -305,8 +329,14 @@ void LogContext::Around(std::size_t first, std::size_t last) {
     const double reach = ReachDays(false);
     const double artistReach = ReachDays(true);
 
-    // Just before the log: the track lists' uses within reach of its start.
+    // Just before the log: the play history's airings and the track lists' uses within reach
+    // of its start.
     preLog_.clear();
+    for (const auto& [path, at] : cache_.AiredBefore()) {
+        if (at >= logStart_ - reach) {
+            preLog_[path] = at;
+        }
+    }
     for (auto& c : station_.Categories) {
         for (const FileRec& f : c->Files) {
             for (const TDateTime used : {f.LastUsed, f.SavedLastUsed}) {
@@ -334,7 +364,8 @@ void LogContext::Around(std::size_t first, std::size_t last) {
         }
     }
 
-    // The log before the stretch.
+    // The log before the stretch, as plays of no hour being filled.
+    rules_->History().SetHour(-1.0, {});
     rules_->History().DropFrom(cache_.BeforeLog());
     logBefore_.clear();
     for (std::size_t i = 0; i < first && i < items.size(); ++i) {
@@ -361,6 +392,7 @@ void LogContext::Around(std::size_t first, std::size_t last) {
     // The log after it, as far as a rule reaches.
     later_ = LaterPlays{};
     later_.Pivot = std::floor(cutEnd) + 1.0;
+    later_.SingleItem = last - first <= 1;
     std::size_t end = last;
     while (end < items.size() && moments_[end] < cutEnd + reach) {
         ++end;
@@ -375,7 +407,23 @@ void LogContext::Around(std::size_t first, std::size_t last) {
             later_.FirstOfArtist.try_emplace(a, moments_[i]);
         }
     }
+    // And past the log's end, the airings of a later run.
+    std::vector<const Airing*> beyond;
+    for (const Airing& a : cache_.AiredAfter()) {
+        if (a.AiredAt >= cutEnd + reach) {
+            break;
+        }
+        beyond.push_back(&a);
+        later_.FirstOfPath.try_emplace(a.Path, a.AiredAt);
+        for (ArtistRec* artist : rules_->ArtistsOf(station_, a.Path)) {
+            later_.FirstOfArtist.try_emplace(artist, a.AiredAt);
+        }
+    }
     if (rules_->Any()) {
+        for (auto a = beyond.rbegin(); a != beyond.rend(); ++a) {
+            rules_->AddPlay(station_, later_.Mirror((*a)->AiredAt), (*a)->Path, (*a)->Category,
+                            &later_.Mirrored);
+        }
         for (std::size_t i = end; i-- > last;) {
             const EditorItem& item = items[i];
             if (item.State != EditState::Removed && item.Type == kItemTrack) {
@@ -392,6 +440,9 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
     const double reach = ReachDays(false);
     const TDateTime from = last_ < items.size() ? moments_[last_] : logEnd_;
     std::vector<LogPlay> later = PlaysOf(last_, items.size());
+    for (const Airing& a : cache_.AiredAfter()) {
+        later.push_back({a.AiredAt, a.Path, a.Category});
+    }
     std::erase_if(later, [&](const LogPlay& p) { return p.At >= from + reach; });
     if (later.empty()) {
         return {};
@@ -413,6 +464,7 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
     // Each later play's broken rules with the stretch as `range` has it.
     auto judge = [&](const std::vector<LogPlay>& range) {
         std::vector<std::vector<std::pair<std::size_t, RuleVerdict>>> broken(later.size());
+        rules_->History().SetHour(-1.0, {});
         rules_->History().DropFrom(aroundSize_);
         std::unordered_map<std::string, TDateTime> lastOfPath;
         std::unordered_map<const ArtistRec*, TDateTime> lastOfArtist;
@@ -457,6 +509,9 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
                 const Candidate byLastUse{entry, 0, copies, facts};
                 const Candidate byPlays{entry, 0, real, facts};
                 for (std::size_t k = 0; k < rules.size(); ++k) {
+                    if (rules[k]->PerHour()) {
+                        continue;  // whole hours made again leave the others' shares as they were
+                    }
                     const RuleVerdict v =
                         rules[k]->Check(rules[k]->ByLastUse() ? byLastUse : byPlays, p.At);
                     if (v.Broken && !v.Unchecked) {

@@ -14,6 +14,7 @@
 #include "generator/run_state.h"
 #include "generator/selection.h"
 #include "generator/station_rules.h"
+#include "stationdb/station_db.h"
 
 namespace spindle {
 
@@ -37,19 +38,29 @@ public:
                       std::string& problem);
     // How many plays the rules' history holds before the log's own are added.
     std::size_t BeforeLog() const { return beforeLog_; }
+    // The latest airing of each track the play history holds in the month before the log:
+    // a track the log plays too has its last use in the log, not there.
+    const std::unordered_map<std::string, TDateTime>& AiredBefore() const { return airedBefore_; }
+    // The airings the play history holds in the month after the log (a later run's), in
+    // time order.
+    const std::vector<Airing>& AiredAfter() const { return airedAfter_; }
 
 private:
     struct Key {
         const Station* Of = nullptr;
+        std::uint64_t Artists = 0;  // the artist list's revision the plays' records are of
         TDateTime Start = 0.0;
+        TDateTime End = 0.0;
         std::vector<std::pair<std::uintmax_t, std::filesystem::file_time_type>> Files;
         bool operator==(const Key&) const = default;
     };
-    static Key KeyOf(const Station& station, TDateTime start);
+    static Key KeyOf(const Station& station, const RunSettings& settings);
 
     std::unique_ptr<StationRules> rules_;
     Key key_;
     std::size_t beforeLog_ = 0;
+    std::unordered_map<std::string, TDateTime> airedBefore_;
+    std::vector<Airing> airedAfter_;
 };
 
 // The rules of a run, judged inside a Playlist Log: a stretch of it (hours made again, an

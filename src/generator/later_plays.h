@@ -15,6 +15,9 @@ namespace spindle {
 // midnight, so calendar days and times of day keep their distances too.
 struct LaterPlays {
     TDateTime Pivot = 0.0;
+    // What is scheduled is one item: the plays after it follow it directly, so rules that
+    // count items count them in the mirror too.
+    bool SingleItem = false;
     // The plays reflected about the pivot, in the mirror's time order: the latest first.
     PlayHistory Mirrored;
     // The first later play of each file and of each artist, for the repeat intervals.

@@ -45,6 +45,8 @@ public:
     // hour from its start), rather than the plays the run looks back at, timed by the
     // running clock (an hour that ran over pushes the next one on).
     virtual bool ByLastUse() const { return false; }
+    // Whether the rule weighs the songs of the hour being filled together (a quota).
+    virtual bool PerHour() const { return false; }
     // `slot` is on the clock the rule reads.
     virtual RuleVerdict Check(const Candidate& candidate, TDateTime slot) const = 0;
 };

@@ -17,6 +17,23 @@
 namespace spindle {
 namespace {
 
+// Whether a rule also keeps its distance from the plays after what is scheduled, judged in
+// the mirror: those that measure distances in time, or in items from a single item. Not a
+// window (the slot's own date and time decide), not what follows what, not the hour's share.
+bool Mirrors(const RuleDef& def, const LaterPlays& later) {
+    switch (def.Kind) {
+        case RuleKind::Window:
+        case RuleKind::Transition:
+            return false;
+        case RuleKind::Run:
+            return later.SingleItem;
+        case RuleKind::Separation:
+            return def.Count == 0 || later.SingleItem;
+        default:
+            return DescriptorOf(def.Kind).HourEnd == nullptr;
+    }
+}
+
 // A rule the station set beyond the repeat intervals, judged as its kind's descriptor says.
 // With later plays, a kind that judges distances (not what follows what, nor the hour's
 // share) also judges them in the mirror; the nearer break stands.
@@ -27,17 +44,15 @@ public:
         : def_(def),
           kind_(DescriptorOf(def.Kind)),
           history_(history),
-          later_(later != nullptr && def.Kind != RuleKind::Transition &&
-                         DescriptorOf(def.Kind).HourEnd == nullptr
-                     ? later
-                     : nullptr),
+          later_(later != nullptr && Mirrors(def, *later) ? later : nullptr),
           match_(keys.Value(def.Match)),
           next_(keys.Value(def.Next)) {}
     std::string Name() const override { return RuleText(def_); }
     std::string Unit() const override { return tr(kind_.Unit(def_)); }
+    bool PerHour() const override { return kind_.HourEnd != nullptr; }
     RuleVerdict Check(const Candidate& candidate, TDateTime slot) const override {
         const RuleCandidate judged{candidate.Entry.FileName, candidate.Facts, candidate.Artists};
-        if (later_ != nullptr && def_.Kind == RuleKind::Cap) {
+        if (later_ != nullptr && def_.Kind == RuleKind::Cap && def_.PerDay) {
             return CapBothSides(judged, slot);
         }
         RuleVerdict verdict = kind_.Judge({def_, match_, next_}, judged, slot, history_);
@@ -55,8 +70,11 @@ public:
     }
 
 private:
-    // A cap counts the plays on both sides of the slot together: a cap of one play asks each
-    // side how many it holds (one more than the cap is broken by).
+    // A cap per day counts the plays on both sides of the slot in its day together: a cap of
+    // one play asks each side how many it holds (one more than the cap is broken by). A cap
+    // over a stretch of minutes is judged on each side alone, as no stretch holds both
+    // sides' furthest plays; the tracks after are judged again with the pick among their
+    // plays.
     RuleVerdict CapBothSides(const RuleCandidate& judged, TDateTime slot) const {
         RuleDef one = def_;
         one.Count = 1;

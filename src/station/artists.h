@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,7 +26,13 @@ public:
     const ArtistRec* Find(std::string_view artist) const;
     ArtistRec& FindOrAdd(std::string_view artist);
     std::size_t Count() const { return artists_.size(); }
-    void Clear() { artists_.clear(); }
+    void Clear() {
+        artists_.clear();
+        ++revision_;
+    }
+    // Changes whenever records may have gone: a record kept elsewhere is one of this
+    // revision's.
+    std::uint64_t Revision() const { return revision_; }
     // Artist names in case-insensitive order.
     std::vector<std::string> SortedNames() const;
 
@@ -46,6 +53,7 @@ public:
 
 private:
     std::unordered_map<std::string, ArtistRec> artists_;  // key: case-folded name
+    std::uint64_t revision_ = 0;
 };
 
 // One of a file's artists (each credited one when the rules keep them apart) and the play

@@ -45,7 +45,7 @@ TEST(RegenerateCommand, StatusAndMessages) {
     const std::string before = test::ReadAll(log);
     const auto done = regenerate(from, to);
     EXPECT_TRUE(done.ExitCode == 0 || done.ExitCode == 3) << done.Err;
-    EXPECT_NE(done.Out.find(from + ":00 to " + to + ":00 made again"), std::string::npos)
+    EXPECT_NE(done.Out.find(from + ":00 to " + to + ":59 made again"), std::string::npos)
         << done.Out;
     EXPECT_NE(test::ReadAll(log), before);
 
@@ -55,7 +55,8 @@ TEST(RegenerateCommand, StatusAndMessages) {
     EXPECT_EQ(outside.ExitCode, 1);
     EXPECT_NE(outside.Err.find("are not all in this Playlist Log"), std::string::npos);
     EXPECT_NE(outside.Err.find("Nothing was changed."), std::string::npos);
-    EXPECT_EQ(regenerate("tomorrow", to).ExitCode, 1);
+    EXPECT_EQ(regenerate("tomorrow", to).ExitCode, 2);
+    EXPECT_EQ(regenerate(to, from).ExitCode, 2);
     EXPECT_EQ(test::CliRun({"regenerate", "--data", data, "--log", name}).Status, 2);
     EXPECT_EQ(test::ReadAll(log), saved);
 

@@ -10,6 +10,7 @@
 #include "base/float_text.h"
 #include "base/unattended_operator.h"
 #include "editor/document_save.h"
+#include "editor/log_context.h"
 #include "editor/regenerate.h"
 #include "editor/replacement_list.h"
 #include "station/rotation.h"
@@ -104,7 +105,7 @@ protected:
 // and the song next in the play order is one that only the hours after it rule out.
 TEST_F(Regenerate, TheLogOnBothSidesDecides) {
     struct Case {
-        const char* Rule;  // besides the repeat intervals; "" for none
+        std::string Rule;  // besides the repeat intervals; "" for none
         std::map<int, std::string> Log;
         LogHour Hour;
         const char* Clean;
@@ -120,6 +121,12 @@ TEST_F(Regenerate, TheLogOnBothSidesDecides) {
          {{0, "A - One"}, {5, "B - Two"}, {9, "B - Two"}, {12, "A - One"}},
          {0, 3},
          "C - Three"},
+        // A window that lets C play only now: judged at the slot's own time, never in the
+        // mirror of the plays after it.
+        {"window track \"" + Song("C - Three") + "\" hours 02:00-03:00",
+         {{1, "B - Two"}, {2, "F - Six"}, {3, "A - One"}},
+         {0, 2},
+         "C - Three"},
         // The hour rotation: A played at this time of day tomorrow, B an hour later.
         {"hour-rotation 90 minutes 1 days",
          {{26, "A - One"}, {27, "B - Two"}},
@@ -128,7 +135,7 @@ TEST_F(Regenerate, TheLogOnBothSidesDecides) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Rule);
-        ASSERT_EQ(test::SetStationRules(b.DataFolder(), c.Rule[0] == '\0'
+        ASSERT_EQ(test::SetStationRules(b.DataFolder(), c.Rule.empty()
                                                             ? std::vector<std::string>{}
                                                             : std::vector<std::string>{c.Rule}),
                   "");
@@ -141,13 +148,43 @@ TEST_F(Regenerate, TheLogOnBothSidesDecides) {
     }
 }
 
+// The play history's airings just before the log and just after it (a later run's) count
+// as the log's own plays do.
+TEST_F(Regenerate, AiringsBeforeAndAfterTheLogCount) {
+    {
+        StationDb db(b.DataFolder(), StationDb::Mode::OrCreate);
+        ASSERT_TRUE(test::RecordPlays(db, kDay - 1 / 24.0, kDay,
+                                      {{Song("A - One"), kDay - 1 / 24.0, "Hits"}}));
+        const TDateTime next = kDay + 5 / 24.0;
+        ASSERT_TRUE(test::RecordPlays(db, next, next + 1 / 24.0,
+                                      {{Song("B - Two"), next + 10 / kMinutesPerDay, "Hits"}}));
+    }
+    WriteLog(5, {{0, "F - Six"}, {1, "B - Two"}, {3, "A - One"}, {4, "F - Six"}});
+    for (const LogHour hour : {LogHour{0, 0}, LogHour{0, 4}}) {
+        PlayOrder({"A - One", "B - Two", "C - Three"});
+        const RegenerateOutcome done = Remake(hour, hour);
+        ASSERT_TRUE(done.Done) << done.Problem;
+        EXPECT_EQ(SongsOf(hour), std::vector<std::string>{"C - Three"});
+    }
+}
+
 // When every song breaks a rule the least breaking one plays, and what it makes the songs
 // after the hours break is listed; Undo takes it all back in one step.
 TEST_F(Regenerate, ConflictsAfterTheHoursAreListedAndUndoTakesThemBack) {
     PlayOrder({"B - Two", "A - One"});
     WriteLog(5, {{1, "B - Two"}, {2, "F - Six"}, {3, "A - One"}});
     const std::vector<EditorItem> before = doc.Items();
+    auto lastUses = [&] {
+        std::vector<TDateTime> uses;
+        for (const FileRec& f : b.Get().Categories[0]->Files) {
+            uses.push_back(f.LastUsed);
+        }
+        b.Get().Artists.ForEach([&](const ArtistRec& a) { uses.push_back(a.LastPlayed); });
+        return uses;
+    };
+    const std::vector<TDateTime> uses = lastUses();
     const RegenerateOutcome done = Remake({0, 2}, {0, 2});
+    EXPECT_EQ(lastUses(), uses);  // the saved log records them
     ASSERT_TRUE(done.Done) << done.Problem;
     EXPECT_EQ(SongsOf({0, 2}), std::vector<std::string>{"A - One"});  // played longer ago
     EXPECT_EQ(done.Relaxed,
@@ -187,14 +224,15 @@ TEST_F(Regenerate, SavingGivesLastUsesBackAndRecordsTheNewHours) {
     }
     WriteLog(5, {{2, "D - Four"}});
     FileRec* d = &b.Get().Categories[0]->Files[1];
-    d->LastUsed = d->SavedLastUsed = kDay + 2 / 24.0;  // as the run of the log left it
+    d->LastUsed = d->SavedLastUsed = kDay + 2 / 24.0;       // as the run of the log left it
+    b.Get().Categories[0]->Files[0].LastUsed = kDay + 3.0;  // a later run's
     ASSERT_TRUE(Remake({0, 2}, {0, 2}).Done);
     ASSERT_EQ(SongsOf({0, 2}), std::vector<std::string>{"C - Three"});
     EXPECT_EQ(d->LastUsed, kDay + 2 / 24.0);  // nothing changes before the save
     RunReport report(op, nullptr);
     ASSERT_TRUE(SaveDocument(doc, b.Get(), log.substr(0, log.size() - 4), report));
     for (const FileRec& f : b.Get().Categories[0]->Files) {
-        EXPECT_NEAR(f.LastUsed, f.FileName == Song("D - Four") ? kDay - 1.0 : kDay + 2 / 24.0, 1e-6)
+        EXPECT_NEAR(f.LastUsed, f.FileName == Song("D - Four") ? kDay - 1.0 : kDay + 3.0, 1e-6)
             << f.FileName;
     }
     StationDb db(b.DataFolder(), StationDb::Mode::ReadOnly);
@@ -215,7 +253,10 @@ TEST_F(Regenerate, ReplacementListOrderAndWords) {
     WriteLog(6, {{0, "C - Three"}, {2, "A - One"}, {3, "F - Six"}, {4, "B - Two"}});
     const std::uint64_t slot = test::RowIds(doc, {0, 3})[1];
     RunReport report(op, nullptr);
-    const ReplacementList list = ListReplacements(doc, b.Get(), slot, report);
+    RulesCache cache;  // as the editor keeps it: its artist records go with a rebuilt list
+    ListReplacements(doc, b.Get(), slot, report, &cache);
+    b.Get().RebuildArtists();
+    const ReplacementList list = ListReplacements(doc, b.Get(), slot, report, &cache);
     ASSERT_EQ(list.Problem, "");
     std::vector<std::pair<std::string, std::vector<std::string>>> seen;
     for (const ReplacementCandidate& c : list.Candidates) {
