@@ -6,6 +6,7 @@
 
 #include "base/float_text.h"
 #include "base/translate.h"
+#include "editor/log_context.h"
 #include "fileinfo/name_conventions.h"
 #include "outputs/generation.h"
 #include "outputs/log_airings.h"
@@ -42,21 +43,6 @@ void SetLastUsed(Station& station, FileRec& f, TDateTime moment) {
     f.LastUsed = moment;
     station.Changed.Categories = true;
     station.Changed.FileLists = true;  // the track lists hold the last uses
-}
-
-// The latest airing of each track in the play history in the month before `start`.
-std::unordered_map<std::string, TDateTime> AiringsBefore(const Station& station, TDateTime start) {
-    std::unordered_map<std::string, TDateTime> latest;
-    StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
-    if (!db.IsOpen()) {
-        return latest;
-    }
-    const DbRead<std::vector<Airing>> airings = db.Airings(start - 31.0, start);
-    for (const Airing& a : airings.Value) {
-        TDateTime& at = latest[a.Path];
-        at = std::max(at, a.AiredAt);
-    }
-    return latest;
 }
 
 }  // namespace
@@ -202,7 +188,9 @@ bool SaveDocument(PlaylistDocument& document, Station& station, const std::strin
                 // A last use this log gave the file goes back to its airing before the log.
                 if (record->LastUsed >= facts.Start && record->LastUsed < logEnd) {
                     if (!earlier) {
-                        earlier = AiringsBefore(station, facts.Start);
+                        StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
+                        earlier = db.IsOpen() ? LatestAiringsBefore(db, facts.Start)
+                                              : decltype(earlier)::value_type{};
                     }
                     const auto aired = earlier->find(item.Path);
                     SetLastUsed(station, *record,

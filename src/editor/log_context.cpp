@@ -16,10 +16,6 @@
 namespace spindle {
 namespace {
 
-double IntervalDays(int option, std::uint32_t own, std::uint32_t stationWide) {
-    return (option == kRepeatSpecify ? own : stationWide) / kMinutesPerDay;
-}
-
 // "22 min" below two hours, else "3 h 5 min", "3 h".
 std::string MinutesWords(double minutes) {
     const auto whole = static_cast<long long>(std::lround(std::max(0.0, minutes)));
@@ -75,6 +71,17 @@ std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDa
     return sentence;
 }
 
+std::unordered_map<std::string, TDateTime> LatestAiringsBefore(StationDb& db, TDateTime start) {
+    std::unordered_map<std::string, TDateTime> latest;
+    if (const DbRead<std::vector<Airing>> aired = db.Airings(start - 31.0, start)) {
+        for (const Airing& a : aired.Value) {
+            TDateTime& at = latest[a.Path];
+            at = std::max(at, a.AiredAt);
+        }
+    }
+    return latest;
+}
+
 RulesCache::Key RulesCache::KeyOf(const Station& station, const RunSettings& settings) {
     Key key{&station,
             station.Artists.Revision(),
@@ -111,13 +118,7 @@ StationRules* RulesCache::For(Station& station, const RunSettings& settings, Run
     airedAfter_.clear();
     StationDb db(station.DataFolder(), StationDb::Mode::ReadOnly);
     if (db.IsOpen()) {
-        if (const DbRead<std::vector<Airing>> aired =
-                db.Airings(settings.Start - 31.0, settings.Start)) {
-            for (const Airing& a : aired.Value) {
-                TDateTime& at = airedBefore_[a.Path];
-                at = std::max(at, a.AiredAt);
-            }
-        }
+        airedBefore_ = LatestAiringsBefore(db, settings.Start);
         if (DbRead<std::vector<Airing>> aired = db.Airings(key.End, key.End + 31.0)) {
             airedAfter_ = std::move(aired.Value);
             std::stable_sort(
@@ -261,11 +262,9 @@ float LogContext::ClockAt(LogHour hour) const {
 double LogContext::ReachDays(bool artistOnly) const {
     double days = artistOnly ? 0.0 : rules_->LookBackDays();
     for (const auto& c : station_.Categories) {
-        days = std::max(days, IntervalDays(c->ArtistRepeatOption, c->ArtistRepeatInterval,
-                                           settings_.ArtistInterval));
+        days = std::max(days, ArtistDays(*c, settings_));
         if (!artistOnly) {
-            days = std::max(days, IntervalDays(c->SongRepeatOption, c->SongRepeatInterval,
-                                               settings_.SongInterval));
+            days = std::max(days, SongDays(*c, settings_));
         }
     }
     return days;
@@ -453,11 +452,10 @@ std::vector<std::string> LogContext::LaterBreaks(const std::vector<LogPlay>& bef
     auto rulesFor = [&](const TCategoryDetails& c) -> const RuleList& {
         auto found = rulesOf.find(&c);
         if (found == rulesOf.end()) {
-            const double song =
-                IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval);
-            const double artist = IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval,
-                                               settings_.ArtistInterval);
-            found = rulesOf.emplace(&c, rules_->For(c, song, artist)).first;
+            found =
+                rulesOf
+                    .emplace(&c, rules_->For(c, SongDays(c, settings_), ArtistDays(c, settings_)))
+                    .first;
         }
         return found->second;
     };

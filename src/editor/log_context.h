@@ -168,6 +168,9 @@ private:
     std::unordered_map<const ArtistRec*, TDateTime> cutArtists_;
 };
 
+// The latest airing of each track the play history holds in the month before `start`.
+std::unordered_map<std::string, TDateTime> LatestAiringsBefore(StationDb& db, TDateTime start);
+
 // What a rule's verdict on a track at `slot` says, in words an operator reads: "artist
 // played 22 min ago; 60 min apart". `sentence` is the rule's, when known.
 std::string VerdictWords(const RepeatRule& rule, const RuleVerdict& verdict, TDateTime slot,

@@ -24,10 +24,6 @@ Pick LeftOut() {
     return none;
 }
 
-double IntervalDays(int option, std::uint32_t own, std::uint32_t stationWide) {
-    return (option == kRepeatSpecify ? own : stationWide) / kMinutesPerDay;
-}
-
 double PlayedSeconds(const FileRec& f, const TCategoryDetails& c, const Fit& fit) {
     const unsigned seconds = f.Duration != 0 ? f.Duration : c.AverageTime;
     return seconds -
@@ -123,6 +119,17 @@ double EndMiss(double left, const Fit& fit, std::vector<double>& lengths) {
 }
 
 }  // namespace
+
+double SongDays(const TCategoryDetails& c, const RunSettings& settings) {
+    return (c.SongRepeatOption == kRepeatSpecify ? c.SongRepeatInterval : settings.SongInterval) /
+           kMinutesPerDay;
+}
+
+double ArtistDays(const TCategoryDetails& c, const RunSettings& settings) {
+    return (c.ArtistRepeatOption == kRepeatSpecify ? c.ArtistRepeatInterval
+                                                   : settings.ArtistInterval) /
+           kMinutesPerDay;
+}
 
 bool TrackSelector::LookupArtist(const std::string& path) {
     if (uses_ != nullptr) {
@@ -422,10 +429,8 @@ void TrackSelector::NotePlayed(const TCategoryDetails& c, const FileRec& entry) 
 TrackSelector::Rules TrackSelector::RulesOf(const TCategoryDetails& c) {
     auto known = rulesOf_.find(&c);
     if (known == rulesOf_.end()) {
-        const double song =
-            IntervalDays(c.SongRepeatOption, c.SongRepeatInterval, settings_.SongInterval);
-        const double artist =
-            IntervalDays(c.ArtistRepeatOption, c.ArtistRepeatInterval, settings_.ArtistInterval);
+        const double song = SongDays(c, settings_);
+        const double artist = ArtistDays(c, settings_);
         static const PlayHistory none;  // the repeat intervals look only at last uses
         RunKeys noKeys;
         CategoryRules made{rules_ != nullptr

@@ -39,6 +39,11 @@ struct Fit {
     bool CrossfadeFromName = true;
 };
 
+// A Category's song and artist repeat intervals in days: its own when it specifies them,
+// else the run's.
+double SongDays(const TCategoryDetails& category, const RunSettings& settings);
+double ArtistDays(const TCategoryDetails& category, const RunSettings& settings);
+
 // Where a selection reads the tracks' last uses, when not from the track lists: a log being
 // edited stands its own plays in for them. It hears of each pick's use too.
 class LastUses {
